@@ -1,0 +1,323 @@
+// The database layer's behaviour, the same on SQLite reached directly and through ODBC.
+#include <gtest/gtest.h>
+#include <tessel/clsReport.h>
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+#include "support/TestDb.h"
+
+using namespace tessel;
+using namespace tessel::platform;
+using tessel::test::Backend;
+
+namespace {
+
+class Database : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        db.exec(QStringLiteral(
+            "create table 订单 (编号 integer primary key, 客户 text, 金额 real, 日期 text);"
+            "insert into 订单 values (1, '张三', 120.5, '2024-01-05');"
+            "insert into 订单 values (2, 'O''Brien', 80, '2024-02-01');"
+            "insert into 订单 values (3, null, 300.25, null);"
+            "create table 备注 (内容 text, 次数 int);"  // no primary key
+            "insert into 备注 values ('a', 1);"
+            "insert into 备注 values ('b', 1);"
+            "insert into 备注 values ('b', 1);"
+            "create view 大额订单 as select * from 订单 where 金额 > 100;"));
+        db.exec(test::tslReportDdl());
+        conn = db.connect(GetParam());
+    }
+
+    QStringList column(const QString &sql, int field = 0) {
+        Recordset rs;
+        rs.open(sql, conn, CursorType::ForwardOnly, LockType::ReadOnly, kCommandText);
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext())
+            out << rs.text(field);
+        return out;
+    }
+
+    test::TempDb db;
+    Connection conn;
+};
+
+TEST_P(Database, ConnectsAndKnowsTheDialect) {
+    EXPECT_TRUE(conn.isOpen());
+    EXPECT_EQ(conn.dialect(), Dialect::SQLite);
+}
+
+TEST_P(Database, MissingFileIsAnErrorAndCreatesNothing) {
+    const QString missing = db.path() + QStringLiteral(".missing");
+    Connection c;
+    const QString cs = GetParam() == Backend::SQLite ? QStringLiteral("sqlite:") + missing
+                                                     : QStringLiteral("Data Source=") + missing;
+    try {
+        c.open(cs);
+        FAIL() << "opened a missing file";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.category(), Error::Category::Connection);
+    }
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_FALSE(c.isOpen());
+}
+
+TEST_P(Database, CatalogueStatementsListUserTablesAndColumns) {
+    // The data-set wizard's two statements, as it sends them.
+    QStringList tables = column(QStringLiteral(
+        "select name from dbo.sysobjects where OBJECTPROPERTY(id, N'IsUserTable') = 1"));
+    tables.sort();
+    EXPECT_EQ(tables, (QStringList{QStringLiteral("tsl_report"), QStringLiteral("备注"),
+                                   QStringLiteral("订单")}));
+    EXPECT_EQ(column(QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = "
+                                    "object_id(N'订单')")),
+              (QStringList{QStringLiteral("编号"), QStringLiteral("客户"), QStringLiteral("金额"),
+                           QStringLiteral("日期")}));
+    EXPECT_TRUE(column(QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = "
+                                      "object_id(N'没有这个表')"))
+                    .isEmpty());
+}
+
+TEST_P(Database, TopAndNationalLiterals) {
+    EXPECT_EQ(column(QStringLiteral("select top 2  编号 from 订单 order by 编号 desc")),
+              (QStringList{QStringLiteral("3"), QStringLiteral("2")}));
+    EXPECT_EQ(column(QStringLiteral("select 编号 from 订单 where 客户 = N'张三'")),
+              QStringList{QStringLiteral("1")});
+    EXPECT_EQ(column(QStringLiteral("select 'select top 1 x' from 订单 where 编号 = 1")),
+              QStringList{QStringLiteral("select top 1 x")});
+}
+
+TEST_P(Database, ForwardReadingFieldsAndNulls) {
+    Recordset rs;
+    rs.open(QStringLiteral("select 编号, 客户 as 名称, 金额, 日期 from 订单 order by 编号"), conn,
+            CursorType::ForwardOnly, LockType::ReadOnly, kCommandText);
+    EXPECT_FALSE(rs.bof());
+    EXPECT_FALSE(rs.eof());
+    ASSERT_EQ(rs.fieldCount(), 4);
+    EXPECT_EQ(rs.fieldName(1), QStringLiteral("名称"));
+    EXPECT_EQ(rs.fieldIndex(QStringLiteral("金额")), 2);
+    EXPECT_EQ(rs.text(0), QStringLiteral("1"));
+    EXPECT_EQ(rs.text(QStringLiteral("名称")), QStringLiteral("张三"));
+    EXPECT_EQ(rs.text(2), QStringLiteral("120.5"));
+    EXPECT_EQ(QString::fromUtf8(rs.utf8(1).data(), qsizetype(rs.utf8(1).size())),
+              QStringLiteral("张三"));
+    rs.moveNext();
+    EXPECT_EQ(rs.text(1), QStringLiteral("O'Brien"));
+    EXPECT_EQ(rs.text(2), QStringLiteral("80"));
+    rs.moveNext();
+    EXPECT_TRUE(rs.value(1).isNull());
+    EXPECT_EQ(QString() + rs.text(1), QString());
+    EXPECT_TRUE(rs.utf8(3).empty());
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_THROW(rs.value(0), Error);
+    EXPECT_THROW(rs.moveNext(), Error);
+    rs.moveFirst();
+    EXPECT_FALSE(rs.eof());
+    EXPECT_EQ(rs.text(0), QStringLiteral("1"));
+    EXPECT_THROW(rs.value(QStringLiteral("没有")), Error);
+    EXPECT_THROW(rs.setValue(QStringLiteral("客户"), QStringLiteral("x")), Error);
+}
+
+TEST_P(Database, EmptyResultIsBofAndEof) {
+    for (LockType lock : {LockType::ReadOnly, LockType::Optimistic}) {
+        Recordset rs;
+        rs.open(QStringLiteral("select * from tsl_report where 报表名称='无'"), conn,
+                CursorType::Dynamic, lock, kCommandText);
+        EXPECT_TRUE(rs.bof());
+        EXPECT_TRUE(rs.eof());
+        EXPECT_TRUE(rs.isEmptyOrPast());
+        EXPECT_EQ(rs.fieldCount(), 25);
+    }
+}
+
+TEST_P(Database, StatementErrorsCarryTheDatabaseText) {
+    Recordset rs;
+    try {
+        rs.open(QStringLiteral("select * from 不存在的表"), conn);
+        FAIL();
+    } catch (const Error &e) {
+        EXPECT_EQ(e.category(), Error::Category::Statement);
+        EXPECT_TRUE(e.databaseText().contains(QStringLiteral("不存在的表"))) << e.what();
+    }
+    EXPECT_THROW(conn.execute(QStringLiteral("delete from 不存在的表")), Error);
+    Connection unset;
+    try {
+        rs.open(QStringLiteral("select 1"), unset);
+        FAIL();
+    } catch (const Error &e) {
+        EXPECT_EQ(e.category(), Error::Category::Connection);
+    }
+}
+
+TEST_P(Database, QuoteInABoundNameIsData) {
+    const QString name = QStringLiteral("O'Brien's 报表");
+    Recordset add;
+    add.open(bindQuoted(QStringLiteral("select * from tsl_report where 报表名称= '%1'"), {name}),
+             conn, CursorType::Dynamic, LockType::Optimistic, kCommandText);
+    ASSERT_TRUE(add.isEmptyOrPast());
+    add.addNew();
+    add.setValue(QStringLiteral("报表名称"), name);
+    add.setValue(QStringLiteral("列数"), 3);
+    add.update();
+    EXPECT_EQ(conn.execute(bindQuoted(
+                  QStringLiteral("update tsl_report set 列标注 = '%1' where 报表名称 = '%2'"),
+                  {QStringLiteral("a'b，"), name})),
+              1);
+    Recordset rs;
+    rs.open(bindQuoted(QStringLiteral("select * from tsl_report where 报表名称='%1'"), {name}),
+            conn, CursorType::ForwardOnly, LockType::ReadOnly, kCommandText);
+    ASSERT_FALSE(rs.isEmptyOrPast());
+    EXPECT_EQ(rs.text(QStringLiteral("列标注")), QStringLiteral("a'b，"));
+    EXPECT_EQ(rs.value(QStringLiteral("列数")).toInt(), 3);
+    EXPECT_TRUE(rs.value(QStringLiteral("查询")).isNull());
+}
+
+TEST_P(Database, EditableUpdateWritesTheRow) {
+    Recordset rs;
+    rs.open(QStringLiteral("select * from 订单 where 编号 = 1"), conn, CursorType::Dynamic,
+            LockType::Optimistic, kCommandText);
+    ASSERT_TRUE(rs.isEditable());
+    rs.setValue(QStringLiteral("金额"), 99.5);
+    rs.setValue(QStringLiteral("日期"), QVariant());
+    EXPECT_EQ(rs.value(QStringLiteral("金额")).toDouble(), 99.5);
+    rs.update();
+    EXPECT_EQ(column(QStringLiteral(
+                  "select 金额 || '/' || coalesce(日期, 'null') from 订单 where 编号 = 1")),
+              QStringList{QStringLiteral("99.5/null")});
+    rs.update();  // nothing pending: no error, nothing written
+}
+
+TEST_P(Database, EditableUpdateWithoutKeyNeedsOneMatchingRow) {
+    Recordset rs;
+    rs.open(QStringLiteral("select * from 备注 where 内容 = 'a'"), conn, CursorType::Dynamic,
+            LockType::Optimistic, kCommandText);
+    rs.setValue(QStringLiteral("次数"), 2);
+    rs.update();
+    EXPECT_EQ(column(QStringLiteral("select 次数 from 备注 where 内容 = 'a'")),
+              QStringList{QStringLiteral("2")});
+
+    // Two equal rows cannot be told apart: a conflict, and neither row changes.
+    Recordset twin;
+    twin.open(QStringLiteral("select * from 备注 where 内容 = 'b'"), conn, CursorType::Dynamic,
+              LockType::Optimistic, kCommandText);
+    twin.setValue(QStringLiteral("次数"), 5);
+    try {
+        twin.update();
+        FAIL();
+    } catch (const Error &e) {
+        EXPECT_EQ(e.category(), Error::Category::Conflict);
+    }
+    EXPECT_EQ(column(QStringLiteral("select 次数 from 备注 where 内容 = 'b'")),
+              (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+}
+
+TEST_P(Database, ChangedRowIsAConflictAndNothingIsWritten) {
+    for (const char *sql :
+         {"select * from 订单 where 编号 = 2", "select * from 备注 where 内容 = 'a'"}) {
+        Recordset rs;
+        rs.open(QString::fromUtf8(sql), conn, CursorType::Dynamic, LockType::Optimistic,
+                kCommandText);
+        const QString field = rs.fieldName(1);
+        // Someone else changes the row after it was read.
+        conn.execute(QString::fromUtf8(sql)
+                         .replace(QLatin1String("select * from"), QLatin1String("update"))
+                         .replace(QLatin1String(" where"),
+                                  QStringLiteral(" set %1 = 'other' where").arg(field)));
+        rs.setValue(field, QStringLiteral("mine"));
+        try {
+            rs.update();
+            FAIL() << sql;
+        } catch (const Error &e) {
+            EXPECT_EQ(e.category(), Error::Category::Conflict) << sql;
+        }
+        Recordset check;
+        check.open(QStringLiteral("select count(*) from %1 where %2 = 'mine'")
+                       .arg(QString::fromUtf8(sql).section(u' ', 3, 3), field),
+                   conn);
+        EXPECT_EQ(check.value(0).toInt(), 0) << sql;
+    }
+}
+
+TEST_P(Database, AddNewInsertsAndBecomesCurrent) {
+    Recordset rs;
+    rs.open(QStringLiteral("select * from 订单 where 1=0"), conn, CursorType::Dynamic,
+            LockType::Optimistic, kCommandText);
+    rs.addNew();
+    rs.setValue(QStringLiteral("编号"), 10);
+    rs.setValue(QStringLiteral("客户"), QStringLiteral("李四"));
+    rs.update();
+    EXPECT_FALSE(rs.eof());
+    EXPECT_EQ(rs.text(QStringLiteral("客户")), QStringLiteral("李四"));
+    // A change to the new row goes to the same row.
+    rs.setValue(QStringLiteral("金额"), 7);
+    rs.update();
+    EXPECT_EQ(column(QStringLiteral("select 客户 from 订单 where 编号 = 10 and 金额 = 7")),
+              QStringList{QStringLiteral("李四")});
+}
+
+TEST_P(Database, MovingWritesPendingChanges) {
+    Recordset rs;
+    rs.open(QStringLiteral("select * from 订单 order by 编号"), conn, CursorType::Dynamic,
+            LockType::Optimistic, kCommandText);
+    rs.setValue(QStringLiteral("客户"), QStringLiteral("王五"));
+    rs.moveNext();
+    EXPECT_EQ(column(QStringLiteral("select 客户 from 订单 where 编号 = 1")),
+              QStringList{QStringLiteral("王五")});
+    rs.setValue(QStringLiteral("客户"), QStringLiteral("丢弃"));
+    rs.cancelUpdate();
+    rs.close();
+    EXPECT_EQ(column(QStringLiteral("select 客户 from 订单 where 编号 = 2")),
+              QStringList{QStringLiteral("O'Brien")});
+}
+
+TEST_P(Database, JoinedResultIsNotWrittenBack) {
+    Recordset rs;
+    rs.open(QStringLiteral("select 订单.编号 from 订单, 备注"), conn, CursorType::Dynamic,
+            LockType::Optimistic, kCommandText);
+    rs.setValue(QStringLiteral("编号"), 5);
+    EXPECT_THROW(rs.update(), Error);
+}
+
+TEST_P(Database, TransactionRollsBack) {
+    conn.beginTransaction();
+    conn.execute(QStringLiteral("delete from 订单"));
+    conn.rollback();
+    EXPECT_EQ(column(QStringLiteral("select count(*) from 订单")),
+              QStringList{QStringLiteral("3")});
+}
+
+TEST_P(Database, HostConnectionIsSharedNotCopied) {
+    const QString name = QStringLiteral("host-%1").arg(int(GetParam()));
+    {
+        QSqlDatabase host = QSqlDatabase::addDatabase(
+            GetParam() == Backend::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"),
+            name);
+        host.setDatabaseName(GetParam() == Backend::SQLite
+                                 ? db.path()
+                                 : QStringLiteral("Driver=SQLite3;Database=%1;").arg(db.path()));
+        ASSERT_TRUE(host.open());
+        Connection c = Connection::wrap(host);
+        EXPECT_EQ(c.database().connectionName(), name);
+        EXPECT_EQ(c.dialect(), Dialect::SQLite);
+        // A transaction the host starts covers what the component writes.
+        ASSERT_TRUE(host.transaction());
+        c.execute(QStringLiteral("delete from 订单 where 编号 = 3"));
+        host.rollback();
+        Recordset rs;
+        rs.open(QStringLiteral("select count(*) from 订单"), c);
+        EXPECT_EQ(rs.value(0).toInt(), 3);
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Database, ::testing::Values(Backend::SQLite, Backend::Odbc),
+                         [](const auto &info) {
+                             return std::string(test::backendName(info.param));
+                         });
+
+}  // namespace
