@@ -1,0 +1,55 @@
+// The header/footer code language a sheet prints its page header and footer from:
+// "/l", "/c", "/r" choose the left, centre or right part of the current line, "/n" ends a
+// line, "/p" is the page number, "/fn\"name\"", "/fz\"size\"", "/fb1", "/fi1", "/fu1",
+// "/fk1" (and their 0 forms) set the font of the part that the next alignment code starts.
+// Every other character is text; there is no escape for "/".
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace tessel::platform {
+
+// A part's font. size is in points (a real number: 10.5 stays 10.5).
+struct CodeFont {
+    QString name;
+    double size = 0.0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+    bool operator==(const CodeFont &) const = default;
+};
+
+// The exact text of a cell that stands for the page number.
+inline const QString kPageNumberText = QStringLiteral("<Page Number>");
+
+enum class CodePos { Left = 0, Center = 1, Right = 2 };
+
+struct CodeCell {
+    QString text;             // kPageNumberText for a page-number cell
+    CodeFont font;
+    bool isPageNumber() const { return text == kPageNumberText; }
+    bool operator==(const CodeCell &) const = default;
+};
+
+struct CodeLine {
+    CodeCell cells[3];  // indexed by CodePos
+    bool operator==(const CodeLine &) const = default;
+};
+
+// The result of parsing: lines from the first; `error` is empty or one of
+// "Error parsing TEXT", "Error parsing FONT NAME", "Error parsing FONT SIZE", in which case
+// `lines` holds what was parsed up to the error.
+struct CodeLayout {
+    std::vector<CodeLine> lines;
+    QString error;
+};
+
+// Parses a code string. `fontState` is the parser's font state: font codes change it and
+// an alignment code copies it onto the cell it selects. It is read and updated, so an
+// editor can keep it between parses; pass a default CodeFont for a fresh state.
+CodeLayout parseCodes(const QString &codes, CodeFont &fontState);
+CodeLayout parseCodes(const QString &codes);
+
+}  // namespace tessel::platform
