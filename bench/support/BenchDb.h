@@ -1,0 +1,16 @@
+// The benchmark data set: a SQLite file of rows x 8 columns (integers, reals, short Latin
+// and Chinese texts), generated once per process in the temporary directory.
+#pragma once
+
+#include <QString>
+
+namespace tessel::bench {
+
+// Path of a database holding table 订单 with `rows` rows; generated on first use.
+QString benchDatabase(int rows);
+
+// The query every benchmark reads.
+inline const char *kBenchQuery =
+    "select 编号, 客户, 产品, 数量, 单价, 金额, 日期, 备注 from 订单";
+
+}  // namespace tessel::bench
