@@ -27,7 +27,7 @@ inline const QString kPageNumberText = QStringLiteral("<Page Number>");
 enum class CodePos { Left = 0, Center = 1, Right = 2 };
 
 struct CodeCell {
-    QString text;             // kPageNumberText for a page-number cell
+    QString text;  // kPageNumberText for a page-number cell
     CodeFont font;
     bool isPageNumber() const { return text == kPageNumberText; }
     bool operator==(const CodeCell &) const = default;
@@ -49,6 +49,14 @@ struct CodeLayout {
 // Parses a code string. `fontState` is the parser's font state: font codes change it and
 // an alignment code copies it onto the cell it selects. It is read and updated, so an
 // editor can keep it between parses; pass a default CodeFont for a fresh state.
+//
+// Details: text goes into the current cell (left of line 1 at the start; "/n" moves to the
+// next line and keeps the position), replacing what the cell held; "/p" makes the current
+// cell a page-number cell. A text run has no length limit and may end the string. A font
+// name or size must be closed by a double quote within 99 characters, else the parse ends
+// with the FONT NAME / FONT SIZE error. A size that is not a number reads as 0. Unknown
+// codes are skipped: two characters after "/", three after "/f". Cells that no alignment
+// code selected keep the default font. `lines` ends at the last line a code or text touched.
 CodeLayout parseCodes(const QString &codes, CodeFont &fontState);
 CodeLayout parseCodes(const QString &codes);
 

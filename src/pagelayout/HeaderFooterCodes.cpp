@@ -1,0 +1,103 @@
+#include "pagelayout/HeaderFooterCodes.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/ValueText.h"
+
+namespace tessel::pagelayout {
+
+using platform::CodeCell;
+using platform::CodeLine;
+using platform::CodePos;
+
+namespace {
+
+QString flag(const char *code, bool on) {
+    return QLatin1String(code) + (on ? u'1' : u'0');
+}
+
+// Sizes are held as single precision in the editor's font, so seven significant digits
+// print every size exactly (10.3 rather than 10.30000019) without an exponent.
+QString sizeText(double size) {
+    float f = float(size);
+    if (!std::isfinite(f) || f == 0.0f)
+        return QStringLiteral("0");
+    QString text = QString::number(double(f), 'g', 7);
+    if (!text.contains(u'e'))
+        return text;
+    // Very large or very small values: the same seven digits in plain decimal notation.
+    const double rounded = text.toDouble();
+    const int exponent = int(std::floor(std::log10(std::fabs(rounded))));
+    text = QString::number(rounded, 'f', std::max(0, 6 - exponent));
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text;
+}
+
+}  // namespace
+
+QString composeCell(const CodeCell &cell, CodePos pos) {
+    if (cell.text.isEmpty())
+        return {};
+    static const char *const kAlign[] = {"/l", "/c", "/r"};
+    QString out;
+    out += QLatin1String("/fn\"") + cell.font.name + u'"';
+    out += QLatin1String("/fz\"") + sizeText(cell.font.size) + u'"';
+    out += flag("/fb", cell.font.bold);
+    out += flag("/fi", cell.font.italic);
+    out += flag("/fu", cell.font.underline);
+    out += flag("/fk", cell.font.strikeout);
+    out += QLatin1String(kAlign[int(pos)]);
+    out += cell.isPageNumber() ? QStringLiteral("/p") : cell.text;
+    return out;
+}
+
+QString composeLayout(const std::vector<CodeLine> &lines) {
+    auto hasText = [](const CodeLine &line) {
+        for (const CodeCell &cell : line.cells)
+            if (!cell.text.isEmpty())
+                return true;
+        return false;
+    };
+    size_t count = lines.size();
+    while (count > 0 && !hasText(lines[count - 1]))
+        --count;
+    QString out;
+    for (size_t n = 0; n < count; ++n) {
+        for (CodePos pos : {CodePos::Left, CodePos::Center, CodePos::Right})
+            out += composeCell(lines[n].cells[int(pos)], pos);
+        out += QLatin1String("/n");
+    }
+    return out;
+}
+
+QString substituteVariables(const QString &text, const QVariantList &tslVar, const QDateTime &now,
+                            const QLocale &locale) {
+    QString out = text;
+    // Rows are applied one after another over the growing text, so a value that contains a
+    // later row's name is rewritten by that row too, and an earlier, shorter name rewrites
+    // the start of a longer one.
+    for (const QVariant &row : tslVar) {
+        const QVariantList fields = row.toList();
+        const QString name = fields.value(0).toString();
+        // A nameless row carries the bare prefix "V". An empty name would match between
+        // every two characters, so it is skipped as well.
+        if (name.isEmpty() || name == QLatin1String("V"))
+            continue;
+        out.replace(name, platform::valueToText(fields.value(1)));
+    }
+    out.replace(QStringLiteral("V时间"), locale.toString(now, QLocale::ShortFormat));
+    out.replace(QStringLiteral("V日期"), locale.toString(now.date(), QLocale::ShortFormat));
+    return out;
+}
+
+QString substituteVariables(const QString &text, const QVariantList &tslVar) {
+    return substituteVariables(text, tslVar, QDateTime::currentDateTime(), QLocale::system());
+}
+
+}  // namespace tessel::pagelayout

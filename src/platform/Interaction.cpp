@@ -1,0 +1,154 @@
+#include "platform/Interaction.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace tessel::platform {
+
+namespace {
+// Per thread: the installed interaction, and the Qt one used when none is installed.
+thread_local Interaction *t_installed = nullptr;
+}  // namespace
+
+Interaction::~Interaction() = default;
+
+Interaction &interaction() {
+    if (t_installed)
+        return *t_installed;
+    thread_local QtInteraction qt;
+    return qt;
+}
+
+void setInteraction(Interaction *i) {
+    t_installed = i;
+}
+
+MessageAnswer QtInteraction::message(QWidget *parent, const QString &text, const QString &title,
+                                     MessageIcon icon, MessageButtons buttons) {
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+    }
+    switch (buttons) {
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MessageButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case MessageButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+    }
+    // A message must be seen even while the busy cursor is up.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int r = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    switch (r) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Cancel:
+            return MessageAnswer::Cancel;
+        default:
+            return MessageAnswer::Ok;
+    }
+}
+
+std::optional<QString> QtInteraction::input(QWidget *parent, const QString &prompt,
+                                            const QString &title, const QString &defaultText,
+                                            std::optional<QPoint> pos) {
+    QInputDialog dlg(parent);
+    dlg.setWindowTitle(title);
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultText);
+    if (pos)
+        dlg.move(*pos);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.textValue();
+}
+
+QString QtInteraction::saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &defaultSuffix, const QString &initialName) {
+    QFileDialog dlg(parent, title, QString(), filter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(defaultSuffix);
+    if (!initialName.isEmpty())
+        dlg.selectFile(initialName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().constFirst();
+}
+
+std::optional<QFont> QtInteraction::chooseFont(QWidget *parent, const QFont &initial) {
+    QFontDialog dlg(initial, parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.selectedFont();
+}
+
+bool QtInteraction::choosePrinter(QWidget *parent, QPrinter *printer) {
+    QPrintDialog dlg(printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+int QtInteraction::execDialog(QDialog *dialog) {
+    return dialog->exec();
+}
+
+void QtInteraction::setBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void showInformation(QWidget *parent, const QString &text, const QString &title) {
+    interaction().message(parent, text, title, MessageIcon::Information, MessageButtons::Ok);
+}
+
+void showWarning(QWidget *parent, const QString &text, const QString &title) {
+    interaction().message(parent, text, title, MessageIcon::Warning, MessageButtons::Ok);
+}
+
+bool askYesNo(QWidget *parent, const QString &text, const QString &title) {
+    return interaction().message(parent, text, title, MessageIcon::Question,
+                                 MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+BusyCursor::BusyCursor() {
+    interaction().setBusy(true);
+}
+BusyCursor::~BusyCursor() {
+    interaction().setBusy(false);
+}
+
+}  // namespace tessel::platform

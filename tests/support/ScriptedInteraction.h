@@ -1,0 +1,58 @@
+// A scripted stand-in for the user: records every message and dialog the component shows
+// and answers from queues the test fills. Installed for the calling thread while alive.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "platform/Interaction.h"
+
+namespace tessel::test {
+
+struct ShownMessage {
+    QString text;
+    QString title;
+    platform::MessageIcon icon;
+    platform::MessageButtons buttons;
+};
+
+class ScriptedInteraction : public platform::Interaction {
+public:
+    ScriptedInteraction();
+    ~ScriptedInteraction() override;
+
+    std::vector<ShownMessage> messages;
+    std::deque<platform::MessageAnswer> answers;  // default: Ok / Yes
+    std::deque<QString> inputs;                   // a null QString (or none left): cancelled
+    struct InputAsked {
+        QString prompt, title, defaultText;
+    };
+    std::vector<InputAsked> inputsAsked;
+    std::deque<QString> saveNames;           // default: cancelled
+    std::deque<std::optional<QFont>> fonts;  // default: cancelled
+    std::vector<QFont> fontsOffered;
+    std::deque<int> dialogResults;    // default: run the dialog's own exec()? no: 0
+    std::vector<QString> dialogsRun;  // objectName of each modal dialog
+    int busyDepth = 0;
+    int busyMaxDepth = 0;
+
+    platform::MessageAnswer message(QWidget *parent, const QString &text, const QString &title,
+                                    platform::MessageIcon icon,
+                                    platform::MessageButtons buttons) override;
+    std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
+                                 const QString &defaultText, std::optional<QPoint> pos) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &defaultSuffix, const QString &initialName) override;
+    std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
+    bool choosePrinter(QWidget *parent, QPrinter *printer) override;
+    int execDialog(QDialog *dialog) override;
+    void setBusy(bool busy) override;
+
+    // Texts of the messages shown so far.
+    QStringList texts() const;
+};
+
+}  // namespace tessel::test
