@@ -12,8 +12,13 @@
 //
 // Storage: texts live as UTF-8 in one arena; each cell is an 8-byte reference into it, held
 // per column, so a sheet of 1,000,000 × 8 cells costs about 8 bytes per cell plus its text.
-// Styles are shared: a table of distinct styles, and a sparse map from cell to style only
-// for cells whose style was set.
+// Overwriting a cell reuses its bytes when the new text fits and appends otherwise; the
+// arena is compacted once more than half of it is unused. Styles are shared: a table of
+// distinct styles, a style per column where one was set for the whole column, and a sparse
+// map from cell to style only for cells whose style was set.
+//
+// Addresses run from 0 to kMaxColNumber / kMaxRowNumber; a negative address or count, or
+// one beyond those, is refused with Error(Argument).
 #pragma once
 
 #include <QColor>
@@ -40,6 +45,9 @@ constexpr double kDefaultRowHeaderWidth = 4.0;
 constexpr double kTwipsPerWidthUnit = 105.0;
 constexpr double kTwipsPerPoint = 20.0;
 constexpr int kTwipsPerInch = 1440;
+// The highest column and row numbers (and counts) the sheet accepts.
+constexpr int kMaxColNumber = 65'535;
+constexpr int kMaxRowNumber = 16'777'215;
 
 enum class CellKind : std::uint8_t {
     EditText,    // text the user may edit in place (unless locked)
@@ -85,7 +93,9 @@ struct CellStyle {
     bool operator==(const CellStyle &o) const;
 };
 
-// A block of cells, inclusive on both ends. An empty block has col < 1 or row < 0.
+// A block of cells, inclusive on both ends; either end may come first. In the current block
+// col (or col2) -1 stands for every column and row (or row2) -1 for every row. An empty
+// block (nothing selected) has col < 1 and row < 1, as the default {0, 0, 0, 0}.
 struct CellBlock {
     int col = 0;
     int row = 0;
@@ -109,7 +119,7 @@ struct PrintSettings {
     PrintType type = PrintType::All;
     int pageStart = 1;
     int pageEnd = 1;
-    CellBlock block;  // the cells PrintType::CellRange prints
+    CellBlock block;      // the cells PrintType::CellRange prints
     int currentPage = 1;  // the page PrintType::CurrentPage prints (the page view's current page)
     bool colHeaders = true;
     bool rowHeaders = true;
@@ -121,8 +131,10 @@ struct PrintSettings {
     bool operator==(const PrintSettings &) const = default;
 };
 
-// Notifies views of changes; QObject so widgets can connect. Signals are not sent while
-// redraw is suspended; resuming sends one `changed`.
+// Notifies views of changes; QObject so widgets can connect. `changed` is sent once per
+// changing call; while redraw is suspended it is held back, and resuming sends one
+// `changed` when anything changed meanwhile. `countsChanged` and `printSettingsChanged` are
+// rare and always sent at once, so that derived data (page breaks) never goes stale.
 class Sheet : public QObject {
     Q_OBJECT
 public:
@@ -130,25 +142,30 @@ public:
     ~Sheet() override;
 
     // Counts: columns 1..maxCols(), rows 1..maxRows() are the sheet. Negative counts are
-    // refused (Error(Argument)).
+    // refused (Error(Argument)). Cells beyond the counts keep their contents: lowering a
+    // count and raising it again shows them again.
     int maxCols() const { return m_maxCols; }
     int maxRows() const { return m_maxRows; }
     void setMaxCols(int n);
     void setMaxRows(int n);
 
-    // Content. setValue converts with valueToText. Negative addresses are refused.
+    // Content. setValue converts with valueToText. Negative addresses are refused; an
+    // empty text empties the cell.
     void setText(int col, int row, const QString &text);
     void setTextUtf8(int col, int row, std::string_view utf8);
     void setValue(int col, int row, const QVariant &value);
     QString text(int col, int row) const;
     std::string_view textUtf8(int col, int row) const;  // valid until the next write
     bool hasText(int col, int row) const;
-    // Empties the texts of a block (styles stay).
+    // Empties the texts of a block (styles stay). -1 as in the current block: a whole row
+    // is columns 1..maxCols(), a whole column rows 1..maxRows().
     void clearText(const CellBlock &block);
-    // Removes every cell, style, width, height and merge; print settings stay.
+    // Removes every cell text, cell and column style, width, height and merge. The counts,
+    // the default style, pictures, headers, selection and print settings stay.
     void clear();
 
-    // The current cell and the current block (the target of style setters).
+    // The current cell and the current block (the target of style setters). Setting the
+    // current cell makes it a block of one cell. Addresses from -1 (see CellBlock).
     int currentCol() const { return m_current.col; }
     int currentRow() const { return m_current.row; }
     void setCurrent(int col, int row);
@@ -160,8 +177,11 @@ public:
     void setSelection(const CellBlock &block);
 
     // Styles of the current block (or cell): each setter changes one property of every
-    // cell of the block, keeping the rest of its style. A block with col or row -1 means
-    // the whole column / row range within the counts.
+    // cell of the block, keeping the rest of its style. A block with col -1 means whole rows
+    // (columns 1..maxCols()); row -1 means whole columns: the column's own style, which
+    // covers its data rows (1 and on, also rows added later) unless a cell has its own;
+    // both -1 means every column 1..maxCols() so. Header cells (row 0, column 0) change only
+    // when the block names them.
     void setCellKind(CellKind kind);
     void setLocked(bool locked);
     void setFont(const CellFont &font);
@@ -170,7 +190,8 @@ public:
     void setBorder(bool on, const QColor &color = QColor());
     void setAlign(HAlign align);
     void setPicture(const QString &key, PictureAlign align);
-    // The style of one cell (the default style when it has none of its own).
+    // The style of one cell: its own, else its column's (data rows), else the default.
+    // The reference stays valid until the next style change.
     const CellStyle &style(int col, int row) const;
     const CellStyle &defaultStyle() const { return m_styles[0]; }
     void setDefaultStyle(const CellStyle &style);
@@ -180,7 +201,8 @@ public:
     QPixmap picture(const QString &key) const;
 
     // Column widths (character units; 0 hides; 1 or less counts as hidden) and row heights
-    // (points). Column 0 is the row header column, row 0 the column header row.
+    // (points; 0 hides). Column 0 is the row header column, row 0 the column header row.
+    // Negative or non-finite sizes are refused.
     double colWidth(int col) const;
     void setColWidth(int col, double width);
     double rowHeight(int row) const;
@@ -203,9 +225,11 @@ public:
     bool rowHeadersVisible() const { return m_rowHeadersVisible; }
     void setRowHeadersVisible(bool on);
 
+    // setPrint refuses settings the sheet cannot use (negative margins or page numbers, an
+    // orientation or type out of range, a bad block) with Error(Argument), keeping the old.
     const PrintSettings &print() const { return m_print; }
     void setPrint(const PrintSettings &settings);
-    PrintSettings &printSettings() { return m_print; }  // edit then call printChanged()
+    PrintSettings &printSettings() { return m_print; }  // edit then call notifyPrintChanged()
     void notifyPrintChanged();
 
     // Redraw suspension: views repaint once when redraw resumes.
@@ -214,10 +238,17 @@ public:
 
     // Bytes held by cell storage (references, arena, styles): for memory measurements.
     std::size_t storageBytes() const;
+    // Bytes of the text arena in use, and the part of it no cell refers to any more.
+    std::size_t arenaBytes() const { return m_arena.size(); }
+    std::size_t garbageBytes() const { return m_garbage; }
+
+    // A number that grows with every change of the sheet: derived data (page breaks, a
+    // view's layout) compares it to know whether it is still current.
+    std::uint64_t revision() const { return m_revision; }
 
 signals:
-    void changed();                                    // anything changed (coalesced)
-    void countsChanged();                              // maxCols / maxRows
+    void changed();        // anything changed (coalesced)
+    void countsChanged();  // maxCols / maxRows
     void printSettingsChanged();
 
 private:
@@ -226,25 +257,29 @@ private:
         std::uint32_t length = 0;
     };
 
-    static std::uint64_t key(int col, int row)
-    {
+    static std::uint64_t key(int col, int row) {
         return (std::uint64_t(std::uint32_t(col)) << 32) | std::uint32_t(row);
     }
     CellRef *ref(int col, int row);
     const CellRef *ref(int col, int row) const;
     void store(int col, int row, std::string_view utf8);
     std::uint16_t styleIndex(const CellStyle &style);
+    std::uint16_t fallbackStyle(int col, int row) const;
+    void compactStyles();
     template <class F>
     void editBlockStyle(F &&edit);
+    void maybeCompactArena();
+    void compactArena();
     void touch();
 
     int m_maxCols = 0;
     int m_maxRows = 0;
     std::vector<std::vector<CellRef>> m_cells;  // [col][row]
     std::string m_arena;
-    std::size_t m_garbage = 0;  // arena bytes no cell refers to any more
+    std::size_t m_garbage = 0;        // arena bytes no cell refers to any more
     std::vector<CellStyle> m_styles;  // [0] is the default style
     std::unordered_map<std::uint64_t, std::uint16_t> m_cellStyles;
+    std::map<int, std::uint16_t> m_colStyles;  // whole-column styles, for rows >= 1
     std::map<int, double> m_colWidths;
     std::map<int, double> m_rowHeights;
     std::map<int, MergeMode> m_colMerge;
@@ -257,6 +292,7 @@ private:
     PrintSettings m_print;
     bool m_redraw = true;
     bool m_dirty = false;
+    std::uint64_t m_revision = 0;
 };
 
 }  // namespace tessel::platform

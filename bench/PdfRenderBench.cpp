@@ -1,0 +1,133 @@
+// Pages rendered per second to PDF: a 200-page report sheet (50 rows x 8 columns of Chinese
+// and Latin texts per A4 page, column header row, grid lines, footer with page number)
+// written through the sheet's one paint path, next to the bare-QPdfWriter anchor: the same
+// texts, one drawText per cell, nothing else.
+// Run: build/dev/bench/tessel_pdf_render_bench
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <memory>
+#include <vector>
+
+#include "platform/sheet/Pagination.h"
+#include "platform/sheet/Printing.h"
+#include "platform/sheet/Sheet.h"
+
+using tessel::platform::Pagination;
+using tessel::platform::PrintSettings;
+using tessel::platform::Sheet;
+
+namespace {
+
+constexpr int kPages = 200;
+constexpr int kRowsPerPage = 50;
+constexpr int kCols = 8;
+constexpr int kRows = kPages * kRowsPerPage;
+
+QString cellText(int col, int row) {
+    static const QString names[] = {QStringLiteral("王伟"), QStringLiteral("李芳"),
+                                    QStringLiteral("张娜"), QStringLiteral("刘敏")};
+    switch (col % 4) {
+        case 1:
+            return QStringLiteral("A%1").arg(row * 7919 % 1000000, 6, 10, QLatin1Char('0'));
+        case 2:
+            return names[row % 4];
+        case 3:
+            return QString::number(row * 13.37, 'f', 2);
+        default:
+            return QStringLiteral("北京市海淀区");
+    }
+}
+
+QString outputPath(const char *name) {
+    return QDir::temp().filePath(QString::fromLatin1(name));
+}
+
+// A4 portrait with a footer holding the page number; top and bottom margins chosen so that
+// the column header row and exactly 50 default rows fill the body.
+std::unique_ptr<Sheet> makeSheet() {
+    auto sheet = std::make_unique<Sheet>();
+    sheet->setMaxCols(kCols);
+    sheet->setMaxRows(kRows);
+    for (int c = 1; c <= kCols; ++c) {
+        sheet->setText(c, 0, QStringLiteral("列%1").arg(c));
+        for (int r = 1; r <= kRows; ++r) {
+            sheet->setText(c, r, cellText(c, r));
+        }
+    }
+    PrintSettings p = sheet->print();
+    p.rowHeaders = false;
+    p.footer = QStringLiteral("/fn\"宋体\"/fz\"9\"/fb0/fi0/fu0/fk0/r/p/n");
+    const double footer = 9 * tessel::platform::kCodeLineFactor + tessel::platform::kCodeBlockGap;
+    const double body = (kRowsPerPage + 1) * tessel::platform::kDefaultRowHeight;
+    const int vertical = int((842.0 - body - footer) * 20 / 2) - 2;  // twips, a little slack
+    p.marginTop = p.marginBottom = vertical;
+    sheet->setPrint(p);
+    return sheet;
+}
+
+void BM_PdfBareGrid(benchmark::State &state) {
+    std::vector<QString> texts;
+    for (int r = 1; r <= kRowsPerPage * 2; ++r) {
+        for (int c = 1; c <= kCols; ++c) {
+            texts.push_back(cellText(c, r));
+        }
+    }
+    const QString path = outputPath("tessel_bench_bare.pdf");
+    for (auto _ : state) {
+        QPdfWriter writer(path);
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPainter painter(&writer);
+        painter.scale(writer.resolution() / 72.0, writer.resolution() / 72.0);
+        QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+        font.setPointSizeF(9.0 * 72.0 / writer.resolution());
+        painter.setFont(font);
+        for (int page = 0; page < kPages; ++page) {
+            if (page > 0) {
+                writer.newPage();
+            }
+            for (int r = 0; r < kRowsPerPage; ++r) {
+                for (int c = 0; c < kCols; ++c) {
+                    const QString &t =
+                        texts[std::size_t((page % 2 * kRowsPerPage + r) * kCols + c)];
+                    painter.drawText(QPointF(36 + c * 60, 48 + r * 14), t);
+                }
+            }
+        }
+    }
+    QFile::remove(path);
+    state.counters["pages/s"] = benchmark::Counter(double(kPages) * double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PdfBareGrid)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PdfSheet(benchmark::State &state) {
+    static const auto sheet = makeSheet();
+    const QString path = outputPath("tessel_bench_sheet.pdf");
+    int pages = 0;
+    for (auto _ : state) {
+        pages = tessel::platform::writePdf(*sheet, path);
+    }
+    QFile::remove(path);
+    state.counters["pages"] = pages;
+    state.counters["pages/s"] =
+        benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PdfSheet)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,142 @@
+// Page breaking of a report sheet: which rows and columns each printed page shows and where
+// the header lines, the table and the footer lines stand on the paper.
+//
+// The result depends only on the sheet's geometry (column widths, row heights, counts, data
+// extent) and its print settings, never on installed fonts: a header or footer line is as
+// high as the largest font size in its codes times kCodeLineFactor.
+//
+// Units: everything returned is in points (1/72 inch) on the paper, origin at the paper's
+// top-left corner, after orientation. Pages are numbered from 1.
+//
+// Order: the print area is cut into row bands (pages down) and column bands (pages across);
+// pages run down the first column band, then down the next. The column header row (row 0)
+// and the row header column (column 0) repeat on every page while their print switches are
+// on. Columns of width 1 or less are hidden and not printed; a row of height 0 takes no
+// space.
+//
+// The bands are computed once, in the constructor, in time proportional to the number of
+// pages plus the number of rows with a height of their own; page details are derived from
+// the bands on demand. A Pagination is a snapshot: it keeps no reference to the sheet.
+#pragma once
+
+#include "platform/sheet/PrintCodes.h"
+#include "platform/sheet/Sheet.h"
+
+#include <QPageSize>
+#include <QRectF>
+#include <QSizeF>
+#include <vector>
+
+namespace tessel::platform {
+
+// Height of a header/footer line per point of its largest font size.
+constexpr double kCodeLineFactor = 1.25;
+// Font size of a header/footer part whose codes give none, in points.
+constexpr double kDefaultCodeFontSize = 9.0;
+// Space between the header lines and the table, and between the table and the footer
+// lines, in points (only where there are such lines).
+constexpr double kCodeBlockGap = 6.0;
+// Points per column-width unit (105 twips).
+constexpr double kPointsPerWidthUnit = kTwipsPerWidthUnit / kTwipsPerPoint;
+
+// A printed column on a page: sheet column and its horizontal extent on the paper.
+struct PageColumn {
+    int col = 0;
+    double x = 0;      // points from the paper's left edge
+    double width = 0;  // points (clipped to the body when the column is wider than the body)
+};
+
+// Everything about one printed page, in points on the paper.
+struct PageLayout {
+    int page = 0;     // printed page, from 1
+    int number = 0;   // the page number "/p" prints: position among all pages of the print area
+    int rowBand = 0;  // 0-based bands
+    int colBand = 0;
+    int firstRow = 1;  // body rows, inclusive; lastRow < firstRow when the band has no rows
+    int lastRow = 0;
+    int firstCol = 1;  // body columns, inclusive; hidden columns in between are not printed
+    int lastCol = 0;
+    std::vector<QRectF> headerLines;  // one per header line, top to bottom
+    std::vector<QRectF> footerLines;  // one per footer line, top to bottom
+    QRectF body;                      // space between header and footer lines, inside the margins
+    QRectF table;      // what the page prints of the sheet: headers plus cells, from body's
+                       // top-left corner
+    QRectF colHeader;  // the repeated column header row; empty when not printed
+    QRectF rowHeader;  // the repeated row header column; empty when not printed
+    QRectF cells;      // the cells of the page's row band and column band
+};
+
+class Pagination {
+public:
+    // Breaks `sheet` into pages on `paper` (portrait dimensions; the sheet's orientation
+    // turns it), with the sheet's margins, header, footer and print settings.
+    explicit Pagination(const Sheet &sheet, const QPageSize &paper = QPageSize(QPageSize::A4));
+
+    // Pages the print settings produce: all pages of the print area for print types 0 and 1,
+    // one for type 2 (the current page, clamped to the pages there are), the clamped range
+    // pageStart..pageEnd for type 3 (0 when the range holds no page).
+    int pageCount() const { return m_lastPage >= m_firstPage ? m_lastPage - m_firstPage + 1 : 0; }
+    // Pages of the whole print area before the choice of type 2 and 3.
+    int areaPageCount() const { return rowBandCount() * colBandCount(); }
+    int rowBandCount() const { return int(m_rowBandStart.size()); }
+    int colBandCount() const { return int(m_colBandFirstVisible.size()); }
+
+    // The page number printed on printed page `page` (1..pageCount()).
+    int pageNumber(int page) const { return m_firstPage + page - 1; }
+
+    QPageSize paper() const { return m_paper; }
+    // Paper size in points after orientation, in whole points as printers and PDF take it.
+    QSizeF paperSizePoints() const { return m_paperPoints; }
+    // The paper inside the margins, in points.
+    QRectF printableRect() const { return m_printable; }
+
+    // The print area: sheet rows and columns the pages show (after print block and data-only
+    // limits). Empty (last < first) when nothing prints.
+    int areaFirstRow() const { return m_rowFirst; }
+    int areaLastRow() const { return m_rowLast; }
+    int areaFirstCol() const { return m_colFirst; }
+    int areaLastCol() const { return m_colLast; }
+
+    // The settings and the parsed header and footer lines the pages were broken with
+    // (trailing empty lines dropped; heights in points).
+    const PrintSettings &settings() const { return m_settings; }
+    const std::vector<CodeLine> &headerLines() const { return m_header; }
+    const std::vector<CodeLine> &footerLines() const { return m_footer; }
+    static double codeLineHeight(const CodeLine &line);
+
+    // Whether the column header row / row header column are printed on every page.
+    bool printsColHeader() const { return m_colHeaderHeight > 0; }
+    bool printsRowHeader() const { return m_rowHeaderWidth > 0; }
+
+    // Details of printed page `page` (1..pageCount()); Error(Argument) outside that range.
+    PageLayout layout(int page) const;
+    // The printed columns of printed page `page`, left to right, hidden columns left out.
+    std::vector<PageColumn> columns(int page) const;
+
+private:
+    void breakRows(const Sheet &sheet, double available);
+    void breakCols(double available);
+    int areaPageIndex(int page) const;  // 0-based page of the print area
+
+    PrintSettings m_settings;
+    QPageSize m_paper;
+    QSizeF m_paperPoints;
+    QRectF m_printable;
+    QRectF m_body;
+    std::vector<CodeLine> m_header;
+    std::vector<CodeLine> m_footer;
+    std::vector<double> m_headerHeights;
+    std::vector<double> m_footerHeights;
+    double m_colHeaderHeight = 0;  // 0 when not printed
+    double m_rowHeaderWidth = 0;   // 0 when not printed
+    int m_rowFirst = 1, m_rowLast = 0;
+    int m_colFirst = 1, m_colLast = 0;
+    std::vector<int> m_rowBandStart;                    // first row of each row band
+    std::vector<double> m_rowBandHeight;                // points
+    std::vector<std::pair<int, double>> m_visibleCols;  // (column, width in points)
+    std::vector<int> m_colBandFirstVisible;             // per column band: index into m_visibleCols
+    int m_firstPage = 1;  // area pages printed: m_firstPage..m_lastPage (1-based)
+    int m_lastPage = 0;
+};
+
+}  // namespace tessel::platform

@@ -1,0 +1,28 @@
+// Printing a sheet: to a printer or to a PDF file, through the one page paint path.
+#pragma once
+
+#include "platform/sheet/Sheet.h"
+
+#include <QPageSize>
+#include <QString>
+
+namespace tessel::platform {
+
+// The environment variable naming the print destination: a printer name, or a file path
+// ending in ".pdf" for PDF output. Unset or empty means the system default printer.
+inline constexpr char kPrinterEnvVar[] = "TESSEL_PRINTER";
+
+// Prints the pages the sheet's print settings produce to the destination TESSEL_PRINTER
+// names. A printer prints on its own paper size; a PDF file is A4. Returns the number of
+// pages printed. Throws Error(Printing) when no printer is available, the named printer
+// does not exist, there is nothing to print, or the printer or file refuses the job.
+int printSheet(const Sheet &sheet, const QString &jobName = QString());
+
+// Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`
+// (portrait size; the sheet's orientation turns it). Texts are real text in the PDF.
+// Returns the number of pages written. Throws Error(Io) when the file cannot be written,
+// Error(Printing) when there is nothing to print.
+int writePdf(const Sheet &sheet, const QString &path,
+             const QPageSize &paper = QPageSize(QPageSize::A4), const QString &title = QString());
+
+}  // namespace tessel::platform

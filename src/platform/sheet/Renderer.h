@@ -1,0 +1,33 @@
+// The one paint path of a printed page: the page view, the printer and PDF output all draw
+// a page through paintPage.
+#pragma once
+
+#include "platform/sheet/Pagination.h"
+#include "platform/sheet/Sheet.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace tessel::platform {
+
+// Paints printed page `page` (1..pagination.pageCount()) of `sheet` as `pagination` broke
+// it. The painter's coordinates are points on the paper, origin at its top-left corner
+// (scale the painter beforehand: for a device of D dots per inch, scale by D / 72). The
+// page's background is not filled. Draws the cells of the page's rows and columns with
+// their fonts, colours (grey when colour printing is off), backgrounds and borders, merged
+// cells as one, grid lines, the table border and shadow, the repeated column and row
+// headers, and the header and footer lines with their page numbers, as the print settings
+// switch them on. Error(Argument) for a page outside 1..pageCount().
+void paintPage(const Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
+
+// The font a part of the sheet is printed in, sized for `painter` so that `points` is the
+// height in the painter's coordinates. Families that are not installed (the sheet's default
+// 宋体 among them) fall back to a Chinese-capable installed family.
+QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
+                bool strikeout, const QPainter &painter);
+
+// Registers the font substitutions for the Chinese families sheets name. Called by
+// paintPage; safe to call more than once.
+void setupPrintFonts();
+
+}  // namespace tessel::platform

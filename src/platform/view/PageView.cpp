@@ -1,0 +1,365 @@
+#include "platform/view/PageView.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/sheet/Renderer.h"
+
+namespace tessel::platform {
+
+namespace {
+
+constexpr int kGap = 12;                         // pixels around and between pages
+constexpr double kPixelsPerPoint = 96.0 / 72.0;  // 100 % zoom: the paper's real size
+constexpr int kCacheKiB = 96 * 1024;
+// Pages larger than this (pixels) are drawn straight into the pane each time instead of
+// being kept as pictures: at high zoom a page picture would cost more memory than it saves.
+constexpr qint64 kMaxCachedPixels = 12 * 1000 * 1000;
+const QColor kPaneColor(128, 128, 128);
+const QColor kShadowColor(64, 64, 64);
+
+bool isZoomedIn(int mode) {
+    return mode == PageView::Percentage || mode == PageView::PageWidth ||
+           mode == PageView::PageHeight;
+}
+
+quint64 cacheKey(int page, int pixelWidth) {
+    return (quint64(quint32(page)) << 32) | quint32(pixelWidth);
+}
+
+}  // namespace
+
+PageView::PageView(QWidget *parent) : QAbstractScrollArea(parent) {
+    m_cache.setMaxCost(kCacheKiB);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    applyScrollPolicy();
+}
+
+PageView::~PageView() {
+    for (auto &c : m_conns)
+        disconnect(c);
+}
+
+void PageView::setSheet(Sheet *sheet) {
+    for (auto &c : m_conns)
+        disconnect(c);
+    m_sheet = sheet;
+    if (sheet) {
+        m_conns[0] = connect(sheet, &Sheet::changed, this, &PageView::onSheetChanged);
+        m_conns[1] = connect(sheet, &Sheet::countsChanged, this, &PageView::onSheetChanged);
+        m_conns[2] = connect(sheet, &Sheet::printSettingsChanged, this, &PageView::onSheetChanged);
+        m_conns[3] = connect(sheet, &QObject::destroyed, this, &PageView::onSheetChanged);
+    }
+    m_current = 1;
+    onSheetChanged();
+    emit pageCurrentChanged(m_current);
+}
+
+void PageView::setPaper(const QPageSize &paper) {
+    m_paper = paper;
+    onSheetChanged();
+}
+
+void PageView::onSheetChanged() {
+    // Breaking pages is left until pages are asked for: a sheet being filled row by row
+    // sends a change per cell.
+    m_paginationDirty = true;
+    m_cache.clear();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void PageView::ensurePagination() const {
+    if (!m_paginationDirty)
+        return;
+    m_paginationDirty = false;
+    m_pagination.reset();
+    if (!m_sheet)
+        return;
+    PrintSettings &settings = m_sheet->printSettings();
+    if (settings.type == PrintType::CurrentPage) {
+        // The page that prints is chosen here, among all pages: break them all. The type is
+        // put back at once and the sheet is not notified, as nothing it holds has changed.
+        settings.type = PrintType::All;
+        try {
+            m_pagination = std::make_unique<Pagination>(*m_sheet, m_paper);
+        } catch (...) {
+            settings.type = PrintType::CurrentPage;
+            throw;
+        }
+        settings.type = PrintType::CurrentPage;
+    } else {
+        m_pagination = std::make_unique<Pagination>(*m_sheet, m_paper);
+    }
+    m_current = std::clamp(m_current, 1, std::max(1, m_pagination->pageCount()));
+    settings.currentPage = m_current;
+}
+
+const Pagination *PageView::pagination() const {
+    ensurePagination();
+    return m_pagination.get();
+}
+
+int PageView::pageCount() const {
+    ensurePagination();
+    return m_pagination ? m_pagination->pageCount() : 0;
+}
+
+int PageView::pageCurrent() const {
+    ensurePagination();
+    return m_current;
+}
+
+void PageView::setPageCurrent(int page) {
+    ensurePagination();
+    int clamped = std::clamp(page, 1, std::max(1, pageCount()));
+    if (m_sheet)
+        m_sheet->printSettings().currentPage = clamped;
+    if (clamped == m_current)
+        return;
+    m_current = clamped;
+    viewport()->update();
+    emit pageCurrentChanged(m_current);
+}
+
+int PageView::pagesPerScreen() const {
+    return m_viewMode == MultiplePages ? m_pagesAcross * m_pagesDown : 1;
+}
+
+void PageView::setViewMode(int mode) {
+    if (mode != WholePage && mode != Percentage && mode != PageWidth && mode != PageHeight &&
+        mode != MultiplePages)
+        return;
+    if (mode == m_viewMode)
+        return;
+    m_viewMode = mode;
+    if (isZoomedIn(mode))
+        m_lastZoomedIn = mode;
+    else
+        m_lastZoomedOut = mode;
+    applyScrollPolicy();
+    updateScrollBars();
+    viewport()->update();
+    emit viewChanged();
+}
+
+void PageView::setZoomPercent(int percent) {
+    percent = std::clamp(percent, kMinZoom, kMaxZoom);
+    if (percent == m_zoomPercent)
+        return;
+    m_zoomPercent = percent;
+    updateScrollBars();
+    viewport()->update();
+    emit viewChanged();
+}
+
+void PageView::setPagesAcross(int n) {
+    n = std::clamp(n, 1, kMaxPagesAcross);
+    if (n == m_pagesAcross)
+        return;
+    m_pagesAcross = n;
+    viewport()->update();
+    emit viewChanged();
+}
+
+void PageView::setPagesDown(int n) {
+    n = std::clamp(n, 1, kMaxPagesDown);
+    if (n == m_pagesDown)
+        return;
+    m_pagesDown = n;
+    viewport()->update();
+    emit viewChanged();
+}
+
+void PageView::zoomToggle() {
+    setViewMode(isZoomedIn(m_viewMode) ? m_lastZoomedOut : m_lastZoomedIn);
+}
+
+// ---- Geometry --------------------------------------------------------------------------------
+
+QSizeF PageView::paperPoints() const {
+    // From the paper and the orientation alone, so that sizing the pane never breaks pages.
+    QSizeF size = m_paper.size(QPageSize::Point);
+    if (m_sheet && m_sheet->print().orientation == Orientation::Landscape)
+        size.transpose();
+    return size;
+}
+
+void PageView::applyScrollPolicy() {
+    // Each fitted mode fixes the scroll bars it can need, so fitting never toggles a bar
+    // and refits in a loop.
+    switch (m_viewMode) {
+        case WholePage:
+        case MultiplePages:
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            break;
+        case PageWidth:
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            break;
+        case PageHeight:
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            break;
+        default:
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            break;
+    }
+}
+
+double PageView::scale() const {
+    const QSizeF paper = paperPoints();
+    if (paper.width() <= 0 || paper.height() <= 0)
+        return kPixelsPerPoint;
+    const QSize pane = viewport()->size();
+    const double w = std::max(1, pane.width() - 2 * kGap);
+    const double h = std::max(1, pane.height() - 2 * kGap);
+    double s = kPixelsPerPoint;
+    switch (m_viewMode) {
+        case WholePage:
+            s = std::min(w / paper.width(), h / paper.height());
+            break;
+        case PageWidth:
+            s = w / paper.width();
+            break;
+        case PageHeight:
+            s = h / paper.height();
+            break;
+        case MultiplePages: {
+            const double cw = std::max(1, pane.width() - (m_pagesAcross + 1) * kGap);
+            const double ch = std::max(1, pane.height() - (m_pagesDown + 1) * kGap);
+            s = std::min(cw / m_pagesAcross / paper.width(), ch / m_pagesDown / paper.height());
+            break;
+        }
+        default:
+            s = m_zoomPercent / 100.0 * kPixelsPerPoint;
+            break;
+    }
+    return std::max(s, 0.01);
+}
+
+void PageView::updateScrollBars() {
+    const QSizeF paper = paperPoints();
+    const double s = scale();
+    const int pw = int(std::ceil(paper.width() * s)) + 2 * kGap;
+    const int ph = int(std::ceil(paper.height() * s)) + 2 * kGap;
+    const QSize pane = viewport()->size();
+    const bool scrolls =
+        m_viewMode == Percentage || m_viewMode == PageWidth || m_viewMode == PageHeight;
+    horizontalScrollBar()->setRange(0, scrolls ? std::max(0, pw - pane.width()) : 0);
+    verticalScrollBar()->setRange(0, scrolls ? std::max(0, ph - pane.height()) : 0);
+    horizontalScrollBar()->setPageStep(std::max(1, pane.width()));
+    verticalScrollBar()->setPageStep(std::max(1, pane.height()));
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(20);
+}
+
+QList<int> PageView::pagesInView() const {
+    QList<int> pages;
+    const int count = pageCount();
+    const int first = pageCurrent();
+    for (int i = 0; i < pagesPerScreen() && first + i <= count; ++i)
+        pages.append(first + i);
+    return pages;
+}
+
+QRect PageView::pageRect(int page) const {
+    const int index = page - pageCurrent();
+    if (index < 0 || index >= pagesPerScreen() || page > pageCount())
+        return {};
+    const QSizeF paper = paperPoints();
+    const double s = scale();
+    const int pw = std::max(1, int(std::lround(paper.width() * s)));
+    const int ph = std::max(1, int(std::lround(paper.height() * s)));
+    const QSize pane = viewport()->size();
+    if (m_viewMode == MultiplePages) {
+        const int totalW = m_pagesAcross * pw + (m_pagesAcross - 1) * kGap;
+        const int totalH = m_pagesDown * ph + (m_pagesDown - 1) * kGap;
+        const int left = std::max(kGap, (pane.width() - totalW) / 2);
+        const int top = std::max(kGap, (pane.height() - totalH) / 2);
+        const int across = index % m_pagesAcross, down = index / m_pagesAcross;
+        return {left + across * (pw + kGap), top + down * (ph + kGap), pw, ph};
+    }
+    // A page narrower (shorter) than the pane is centred; a larger one starts at the gap
+    // and scrolls.
+    const int x = pw + 2 * kGap <= pane.width() ? (pane.width() - pw) / 2
+                                                : kGap - horizontalScrollBar()->value();
+    const int y = ph + 2 * kGap <= pane.height() ? (pane.height() - ph) / 2
+                                                 : kGap - verticalScrollBar()->value();
+    return {x, y, pw, ph};
+}
+
+// ---- Painting ----------------------------------------------------------------------------------
+
+QImage PageView::pageImage(int page, const QSize &pixelSize) {
+    const quint64 key = cacheKey(page, pixelSize.width());
+    if (QImage *cached = m_cache.object(key); cached && cached->size() == pixelSize)
+        return *cached;
+    QImage image(pixelSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        const QSizeF paper = m_pagination->paperSizePoints();
+        p.scale(pixelSize.width() / paper.width(), pixelSize.height() / paper.height());
+        paintPage(*m_sheet, *m_pagination, page, p);
+    }
+    ++m_renderCount;
+    const int cost = int(std::max<qint64>(1, qint64(image.sizeInBytes()) / 1024));
+    m_cache.insert(key, new QImage(image), cost);
+    return image;
+}
+
+void PageView::paintEvent(QPaintEvent *) {
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), kPaneColor);
+    if (!m_sheet)
+        return;
+    try {
+        ensurePagination();
+        if (!m_pagination)
+            return;
+        const qreal dpr = viewport()->devicePixelRatioF();
+        const QSizeF paper = m_pagination->paperSizePoints();
+        for (int page : pagesInView()) {
+            const QRect rect = pageRect(page);
+            if (!rect.intersects(viewport()->rect()))
+                continue;
+            p.fillRect(rect.translated(3, 3), kShadowColor);
+            const QSize pixels(int(std::lround(rect.width() * dpr)),
+                               int(std::lround(rect.height() * dpr)));
+            if (qint64(pixels.width()) * pixels.height() <= kMaxCachedPixels) {
+                p.drawImage(rect, pageImage(page, pixels));
+                continue;
+            }
+            // A very large page: draw only what shows, each time.
+            p.fillRect(rect, Qt::white);
+            p.save();
+            p.setClipRect(rect.intersected(viewport()->rect()));
+            p.translate(rect.topLeft());
+            p.scale(rect.width() / paper.width(), rect.height() / paper.height());
+            paintPage(*m_sheet, *m_pagination, page, p);
+            p.restore();
+            ++m_renderCount;
+        }
+    } catch (const std::exception &) {
+        // A sheet that cannot be paged shows an empty pane; the error reaches callers through
+        // pageCount() and pagination(), which do not catch.
+    }
+}
+
+void PageView::resizeEvent(QResizeEvent *event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void PageView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+}  // namespace tessel::platform
