@@ -1,0 +1,137 @@
+#include "definitions/Definitions.h"
+
+#include "platform/ValueText.h"
+#include "platform/sheet/Sheet.h"
+
+namespace tessel::definitions {
+
+using platform::bindQuoted;
+using platform::Statement;
+
+namespace {
+
+// Lists are trimmed of blanks only, as they are written: a tab or line break is content.
+QString trimBlanks(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QStringList splitList(const QString &text, QChar separator) {
+    if (text.isEmpty())
+        return {};
+    return text.split(separator, Qt::KeepEmptyParts);
+}
+
+}  // namespace
+
+Statement selectReport(const QString &name) {
+    return bindQuoted(QStringLiteral("select * from tsl_report where 报表名称='%1'"), {name});
+}
+
+Statement selectReportForSave(const QString &name) {
+    return bindQuoted(QStringLiteral("select * from tsl_report where 报表名称= '%1'"), {name});
+}
+
+Statement selectReportForWizard(const QString &name) {
+    return bindQuoted(QStringLiteral("select * from tsl_report where 报表名称 = '%1'"), {name});
+}
+
+Statement selectReportNames() {
+    return Statement{QStringLiteral("select 报表名称 from tsl_report"), {}};
+}
+
+Statement deleteReport(const QString &name) {
+    return bindQuoted(QStringLiteral("delete from tsl_report where 报表名称='%1'"), {name});
+}
+
+Statement updateLayout(const QString &widths, const QString &height, const QString &merges,
+                       const QString &name) {
+    return bindQuoted(QStringLiteral("update tsl_report set 列宽='%1',行高='%2',合并='%3' "
+                                     "where 报表名称 = '%4'"),
+                      {widths, height, merges, name});
+}
+
+Statement updateLabels(const QString &labels, const QString &name) {
+    return bindQuoted(QStringLiteral("update tsl_report set 列标注 = '%1' where 报表名称 = '%2'"),
+                      {labels, name});
+}
+
+platform::Recordset open(const Statement &statement, const platform::Connection &connection,
+                         Access access) {
+    using platform::CursorType;
+    using platform::LockType;
+    platform::Recordset rs;
+    switch (access) {
+        case Access::ReadOnly:
+            rs.open(statement, connection, CursorType::ForwardOnly, LockType::ReadOnly,
+                    platform::kCommandText);
+            break;
+        case Access::Editable:
+            rs.open(statement, connection, CursorType::Dynamic, LockType::Optimistic,
+                    platform::kCommandText);
+            break;
+        case Access::WizardLoad:
+            rs.open(statement, connection, CursorType::ForwardOnly, LockType::ReadOnly,
+                    platform::kCommandDefault);
+            break;
+        case Access::AllDefaults:
+            rs.open(statement, connection);
+            break;
+    }
+    return rs;
+}
+
+bool notFound(const platform::Recordset &rs) {
+    return rs.bof() || rs.eof();
+}
+
+QString encodeWidths(const platform::Sheet &sheet, int count) {
+    QString out;
+    for (int c = 1; c <= count; ++c) {
+        out += platform::doubleToText(sheet.colWidth(c));
+        out += u' ';
+    }
+    return trimBlanks(out);
+}
+
+QStringList decodeWidths(const QString &text) {
+    return splitList(text, u' ');
+}
+
+QString encodeLabels(const platform::Sheet &sheet, int count) {
+    QString out;
+    for (int c = 1; c <= count; ++c) {
+        out += sheet.text(c, 0);
+        out += u'，';
+    }
+    return trimBlanks(out);
+}
+
+QStringList decodeLabels(const QString &text) {
+    return splitList(text, u'，');
+}
+
+QStringList decodeMerges(const QString &text) {
+    return splitList(text, u',');
+}
+
+QString encodeHeaderHeight(const platform::Sheet &sheet) {
+    return platform::doubleToText(sheet.rowHeight(0));
+}
+
+QString cutBeforeWhere(const QString &query) {
+    const qsizetype at = query.indexOf(QLatin1String("where"), 0, Qt::CaseSensitive);
+    return at < 0 ? query : query.left(at);
+}
+
+QString tailFromWhere(const QString &query) {
+    const qsizetype at = query.indexOf(QLatin1String("where"), 0, Qt::CaseSensitive);
+    return at < 0 ? QString() : query.mid(at);
+}
+
+}  // namespace tessel::definitions

@@ -1,0 +1,32 @@
+// What every window and routine of the component shares on one thread: the connection,
+// the report variables, the last run's query texts, the merged-column list, the current
+// report name and the working sheet. The component keeps one per thread; windows and
+// routines are handed a reference to it.
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include "platform/db/Connection.h"
+#include "platform/sheet/Sheet.h"
+
+namespace tessel::definitions {
+
+struct ReportSession {
+    // The shared connection: the host's (tsDBc) or the one ConDb opened.
+    platform::Connection connection;
+    // Report variables: rows of {name with the "V" prefix, value}.
+    QVariantList tslVar;
+    // The whole query of the last PrintPreSQL1 call, and its tail from the first "where".
+    QString querySQL;
+    QString whereSQL;
+    // Merged columns of the report on the sheet: column numbers separated by ",".
+    QString mergeList;
+    // The current report: the key (报表名称) of its definition row. It belongs to the
+    // designer window but outlives the window's unload and reload.
+    QString reportName;
+    // The working sheet the designer shows and every run builds on.
+    platform::Sheet sheet;
+};
+
+}  // namespace tessel::definitions

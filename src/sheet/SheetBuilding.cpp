@@ -1,0 +1,544 @@
+#include "sheet/SheetBuilding.h"
+
+#include <tessel/clsReport.h>
+
+#include <QLocale>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "definitions/Definitions.h"
+#include "platform/Interaction.h"
+#include "platform/ValueText.h"
+
+namespace tessel::sheet {
+
+using platform::CellBlock;
+using platform::PrintSettings;
+using platform::Recordset;
+using platform::Sheet;
+
+namespace {
+
+// Runs one step of a routine; whatever it throws only ends that step.
+template <class F>
+void attempt(F &&step) noexcept {
+    try {
+        step();
+    } catch (const Error &) {
+    } catch (const std::exception &) {
+    }
+}
+
+// A value a step cannot do without: its absence fails the step.
+template <class T>
+T need(const std::optional<T> &value) {
+    if (!value)
+        throw Error(Error::Category::Conversion, QStringLiteral("The value is missing or invalid"));
+    return *value;
+}
+
+// Holds the sheet's change notices back while a routine writes many cells, so views
+// repaint once at the end instead of once per cell; restores what the caller had.
+class RedrawPause {
+public:
+    explicit RedrawPause(Sheet &sheet) : m_sheet(sheet), m_was(sheet.redraw()) {
+        m_sheet.setRedraw(false);
+    }
+    ~RedrawPause() { m_sheet.setRedraw(m_was); }
+    RedrawPause(const RedrawPause &) = delete;
+    RedrawPause &operator=(const RedrawPause &) = delete;
+
+private:
+    Sheet &m_sheet;
+    bool m_was;
+};
+
+// Stored texts are compared with blanks trimmed, not other white space.
+QString trimBlanks(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// The text of a definition column; nullopt when the column is missing or NULL, which no
+// text stands for.
+std::optional<QString> readText(const Recordset &row, const QString &column) {
+    try {
+        const QVariant v = row.value(column);
+        if (!v.isValid() || v.isNull())
+            return std::nullopt;
+        return platform::valueToText(v);
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
+
+// A working value: the column's text, or empty when it cannot be read.
+QString textOf(const Recordset &row, const QString &column) {
+    return readText(row, column).value_or(QString());
+}
+
+// A stored number: plain decimal notation with "." and blanks around; no group separators.
+std::optional<double> toNumber(const QString &text) {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double d = c.toDouble(trimBlanks(text), &ok);
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+// A number as a whole number, rounded half to even; nullopt outside the int range.
+std::optional<int> toWhole(double d) {
+    const double r = std::nearbyint(d);
+    if (!(r >= double(std::numeric_limits<int>::min()) &&
+          r <= double(std::numeric_limits<int>::max())))
+        return std::nullopt;
+    return int(r);
+}
+
+std::optional<int> toWhole(const QString &text) {
+    const auto d = toNumber(text);
+    return d ? toWhole(*d) : std::nullopt;
+}
+
+// A number given as a variant: a number type as it is, a text as a stored number.
+std::optional<double> toNumber(const QVariant &v) {
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = v.toDouble();
+            return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+        }
+        case QMetaType::QString:
+        case QMetaType::QByteArray:
+            return toNumber(platform::valueToText(v));
+        default:
+            return std::nullopt;
+    }
+}
+
+// A print flag text: "0" off, any other number on; empty or a word gives no answer.
+std::optional<bool> toFlag(const QString &text) {
+    const auto d = toNumber(text);
+    if (!d)
+        return std::nullopt;
+    return *d != 0.0;
+}
+
+// Changes one part of the print settings; the sheet may refuse the result.
+template <class F>
+void editPrint(Sheet &sheet, F &&edit) {
+    PrintSettings p = sheet.print();
+    edit(p);
+    sheet.setPrint(p);
+}
+
+// Inches to twips, as the sheet keeps margins.
+int inchesToTwips(double inches) {
+    const double twips = std::round(inches * platform::kTwipsPerInch);
+    if (!(std::fabs(twips) <= double(std::numeric_limits<int>::max())))
+        throw Error(Error::Category::Argument, QStringLiteral("Margin out of range"));
+    return int(twips);
+}
+
+bool atEnd(const Recordset &rs) noexcept {
+    try {
+        return rs.eof();
+    } catch (const std::exception &) {
+        return true;
+    }
+}
+
+// Moves on; false when the recordset cannot move, which ends any walk over it (a walk that
+// went on would never reach the end).
+bool advance(Recordset &rs) noexcept {
+    try {
+        rs.moveNext();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+// The column list of a totals row as given: column numbers, entries that are no number
+// left out. Not a list: no columns.
+std::vector<int> givenColumns(const QVariant &columns) {
+    std::vector<int> out;
+    const int type = columns.typeId();
+    if (type == QMetaType::QString || type == QMetaType::QByteArray ||
+        !columns.canConvert<QVariantList>())
+        return out;
+    const QVariantList entries = columns.toList();
+    for (const QVariant &entry : entries) {
+        attempt([&] { out.push_back(need(toWhole(need(toNumber(entry))))); });
+    }
+    return out;
+}
+
+// Sums are shown to 15 significant digits, the precision their addends carry: adding 0.1
+// and 0.2 shows 0.3, not the binary rounding error 0.30000000000000004.
+QString sumText(double sum) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", sum);
+    double shown = sum;
+    std::from_chars(buf, buf + std::strlen(buf), shown);
+    return shown != 0.0 ? platform::doubleToText(shown) : QString();
+}
+
+bool isBlank(char ch) {
+    return ch == ' ' || ch == '\t';
+}
+
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+}  // namespace
+
+// ---- totals numbers
+
+std::optional<double> totalsValue(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+
+    // The number as from_chars reads it: sign, digits without separators, "." and exponent.
+    std::string plain;
+    plain.reserve(text.size());
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            plain += '-';
+        ++i;
+    }
+    // Whole part; thousands separators only between groups of three digits.
+    std::size_t group = 0;
+    bool grouped = false;
+    std::size_t digits = 0;
+    for (; i < n; ++i) {
+        if (isDigit(text[i])) {
+            plain += text[i];
+            ++group;
+            ++digits;
+        } else if (text[i] == ',') {
+            if (group == 0 || (grouped ? group != 3 : group > 3))
+                return std::nullopt;
+            grouped = true;
+            group = 0;
+        } else {
+            break;
+        }
+    }
+    if (grouped && group != 3)
+        return std::nullopt;
+    if (i < n && text[i] == '.') {
+        plain += '.';
+        ++i;
+        for (; i < n && isDigit(text[i]); ++i) {
+            plain += text[i];
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        plain += 'e';
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            plain += text[i++];
+        std::size_t expDigits = 0;
+        for (; i < n && isDigit(text[i]); ++i) {
+            plain += text[i];
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    if (i != n)
+        return std::nullopt;
+    double value = 0;
+    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// ---- applying a definition
+
+void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
+    RedrawPause pause(sheet);
+
+    const QString colHeaders = textOf(row, QStringLiteral("列标"));
+    const QString rowHeaders = textOf(row, QStringLiteral("行标"));
+    const QString gridLines = textOf(row, QStringLiteral("网格线"));
+    const QString border = textOf(row, QStringLiteral("边框"));
+    const QString onlyData = textOf(row, QStringLiteral("仅打数据格"));
+    const QString color = textOf(row, QStringLiteral("彩色打印"));
+    const QString shadows = textOf(row, QStringLiteral("阴影"));
+
+    if (const auto merges = readText(row, QStringLiteral("合并")))
+        mergeList = *merges;
+
+    // A bad element skips both of its operations: merging the previous column again
+    // would be wrong.
+    for (const QString &element : definitions::decodeMerges(mergeList)) {
+        attempt([&] {
+            const int col = need(toWhole(element));
+            sheet.setCurrent(col, sheet.currentRow());
+            sheet.setColMerge(col, platform::MergeMode::Always);
+        });
+    }
+
+    attempt([&] { sheet.setRowHeight(0, need(toNumber(textOf(row, QStringLiteral("行高"))))); });
+
+    const auto setFlag = [&](const QString &text, bool PrintSettings::*flag) {
+        attempt([&] {
+            const bool on = need(toFlag(text));
+            editPrint(sheet, [&](PrintSettings &p) { p.*flag = on; });
+        });
+    };
+    setFlag(colHeaders, &PrintSettings::colHeaders);
+    setFlag(rowHeaders, &PrintSettings::rowHeaders);
+    setFlag(border, &PrintSettings::border);
+    setFlag(color, &PrintSettings::color);
+    setFlag(gridLines, &PrintSettings::gridLines);
+    setFlag(shadows, &PrintSettings::shadows);
+    setFlag(onlyData, &PrintSettings::onlyData);
+
+    const QString rangeType = textOf(row, QStringLiteral("范围类型"));
+    const QString firstPage = textOf(row, QStringLiteral("开始页"));
+    const QString lastPage = textOf(row, QStringLiteral("结束页"));
+    const auto setType = [&](platform::PrintType type) {
+        attempt([&] { editPrint(sheet, [&](PrintSettings &p) { p.type = type; }); });
+    };
+    if (rangeType == u"0") {
+        setType(platform::PrintType::All);
+    } else if (rangeType == u"1") {
+        // The cell range printed is the current block, made the user's selection first.
+        attempt([&] { sheet.setCurrentBlock(sheet.selection()); });
+        attempt([&] {
+            const CellBlock block = sheet.currentBlock();
+            editPrint(sheet, [&](PrintSettings &p) {
+                p.block = block;
+                p.type = platform::PrintType::CellRange;
+            });
+        });
+    } else if (rangeType == u"2") {
+        setType(platform::PrintType::CurrentPage);
+    } else {
+        attempt([&] {
+            const int page = need(toWhole(firstPage));
+            editPrint(sheet, [&](PrintSettings &p) { p.pageStart = page; });
+        });
+        attempt([&] {
+            const int page = need(toWhole(lastPage));
+            editPrint(sheet, [&](PrintSettings &p) { p.pageEnd = page; });
+        });
+        setType(platform::PrintType::PageRange);
+    }
+
+    const QString left = textOf(row, QStringLiteral("左"));
+    const QString right = textOf(row, QStringLiteral("右"));
+    const QString top = textOf(row, QStringLiteral("上"));
+    const QString bottom = textOf(row, QStringLiteral("下"));
+    const auto setMargin = [&](const QString &text, int PrintSettings::*margin) {
+        attempt([&] {
+            const int twips = inchesToTwips(need(toNumber(text)));
+            editPrint(sheet, [&](PrintSettings &p) { p.*margin = twips; });
+        });
+    };
+    setMargin(top, &PrintSettings::marginTop);
+    setMargin(bottom, &PrintSettings::marginBottom);
+    setMargin(left, &PrintSettings::marginLeft);
+    setMargin(right, &PrintSettings::marginRight);
+
+    const bool portrait = trimBlanks(textOf(row, QStringLiteral("打印方向"))) == u"1";
+    attempt([&] {
+        editPrint(sheet, [&](PrintSettings &p) {
+            p.orientation =
+                portrait ? platform::Orientation::Portrait : platform::Orientation::Landscape;
+        });
+    });
+
+    const QString headerFooter = trimBlanks(textOf(row, QStringLiteral("页头页脚")));
+    const auto setHeader = [&] {
+        attempt([&] {
+            const QString text = need(readText(row, QStringLiteral("页头文本")));
+            editPrint(sheet, [&](PrintSettings &p) { p.header = text; });
+        });
+    };
+    const auto setFooter = [&] {
+        attempt([&] {
+            const QString text = need(readText(row, QStringLiteral("页脚文本")));
+            editPrint(sheet, [&](PrintSettings &p) { p.footer = text; });
+        });
+    };
+    if (headerFooter == u"1") {
+        setHeader();
+    } else if (headerFooter == u"2") {
+        setFooter();
+    } else if (headerFooter == u"3") {
+        setHeader();
+        setFooter();
+    }
+}
+
+// ---- filling from a query
+
+void FillFromRecordset(Recordset &rs, Sheet &sheet) {
+    RedrawPause pause(sheet);
+    int rows = 0;  // 32-bit: results run past 32,767 rows
+    int fields = 0;
+    attempt([&] { fields = rs.fieldCount(); });
+    {
+        platform::BusyCursor busy;
+        attempt([&] { rs.moveFirst(); });
+        // Field numbers past the sheet's last column could never be written.
+        const int writable = std::min(fields, platform::kMaxColNumber);
+        // Rows past the sheet's last one could not be written either: the fill ends there.
+        while (rows < platform::kMaxRowNumber && !atEnd(rs)) {
+            ++rows;
+            for (int f = 0; f < writable; ++f) {
+                // UTF-8 straight from the database into the sheet's text storage; a NULL
+                // comes as the empty text and empties a cell left by an earlier fill.
+                attempt([&] { sheet.setTextUtf8(f + 1, rows, rs.utf8(f)); });
+            }
+            if (!advance(rs))
+                break;
+        }
+    }
+    attempt([&] { sheet.setMaxCols(rs.fieldCount()); });
+    attempt([&] { sheet.setMaxRows(rows); });
+}
+
+void SetHeadersFromFields(Recordset &rs, Sheet &sheet) {
+    RedrawPause pause(sheet);
+    attempt([&] { rs.moveFirst(); });
+    int fields = 0;
+    attempt([&] { fields = rs.fieldCount(); });
+    for (int f = 0; f < std::min(fields, platform::kMaxColNumber); ++f) {
+        attempt([&] { sheet.setText(f + 1, 0, rs.fieldName(f)); });
+        attempt([&] {
+            // Characters, not UTF-16 units: a name outside the basic plane counts once.
+            const auto chars = rs.fieldName(f).toUcs4().size();
+            sheet.setColWidth(f + 1, 3.5 * double(chars));
+        });
+    }
+    attempt([&] { sheet.setMaxCols(rs.fieldCount()); });
+}
+
+// ---- stored labels and widths
+
+void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count, Sheet &sheet) {
+    RedrawPause pause(sheet);
+    const bool haveLabels = labels.isValid() && !labels.isNull();
+    const bool haveWidths = widths.isValid() && !widths.isNull();
+    QStringList labelElements;
+    QStringList widthElements;
+    if (haveLabels)
+        labelElements = definitions::decodeLabels(platform::valueToText(labels));
+    if (haveWidths)
+        widthElements = definitions::decodeWidths(platform::valueToText(widths));
+
+    // Columns past both lists have nothing to apply.
+    const qsizetype listed = std::max(labelElements.size(), widthElements.size());
+    const int last = int(std::min<qsizetype>(count, listed));
+    for (int i = 0; i < last; ++i) {
+        if (i < labelElements.size()) {
+            attempt([&] {
+                const QString &label = labelElements[i];
+                sheet.setText(i + 1, 0, label.isEmpty() ? QStringLiteral(" ") : label);
+            });
+        }
+        if (i < widthElements.size()) {
+            attempt([&] { sheet.setColWidth(i + 1, need(toNumber(widthElements[i]))); });
+        }
+    }
+    attempt([&] { sheet.setMaxCols(count); });
+}
+
+// ---- totals row
+
+void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
+    RedrawPause pause(sheet);
+    const int count = sheet.maxCols();
+    const int rows = sheet.maxRows();
+
+    std::vector<int> list;
+    if (!columns) {
+        for (int c = 1; c <= count; ++c)
+            list.push_back(c);
+    } else {
+        list = givenColumns(*columns);
+    }
+    // Sums exist for columns 0..count + 1; other column numbers total nothing.
+    std::vector<double> sums(std::size_t(count) + 2, 0.0);
+    std::erase_if(list, [&](int c) { return c < 0 || c > count + 1; });
+
+    for (int r = 1; r <= rows; ++r) {
+        for (int c : list) {
+            attempt([&] {
+                if (const auto v = totalsValue(sheet.textUtf8(c, r)))
+                    sums[std::size_t(c)] += *v;
+            });
+        }
+    }
+
+    // The row is written whether or not the sheet takes the larger count: a refused count
+    // must not put the totals over the last data row.
+    const int totalsRow = rows + 1;
+    attempt([&] { sheet.setMaxRows(totalsRow); });
+
+    const CellBlock current = sheet.currentBlock();
+    for (int c = 0; c <= count; ++c) {
+        attempt([&] {
+            sheet.setCurrent(c + 1, totalsRow);
+            sheet.setForeground(kTotalsColor);
+        });
+        attempt([&] { sheet.setText(c, totalsRow, sumText(sums[std::size_t(c)])); });
+    }
+    attempt([&] { sheet.setCurrentBlock(current); });
+
+    // The label goes into the first shown column; the last column is never labelled.
+    for (int c = 1; c <= count - 1; ++c) {
+        bool placed = false;
+        attempt([&] {
+            if (sheet.colWidth(c) > 1) {
+                placed = true;
+                sheet.setText(c, totalsRow, kTotalsLabel);
+            }
+        });
+        if (placed)
+            break;
+    }
+}
+
+}  // namespace tessel::sheet

@@ -1,0 +1,73 @@
+// Routines that turn a report definition and a query result into a finished report sheet.
+//
+// Sheet layout: row 0 holds the column labels, rows 1..maxRows() the data; column 0 is the
+// row header column and report column c shows field c - 1 of the query.
+//
+// Every routine is forgiving: each step is attempted on its own, and a step that fails (a
+// missing column, a NULL, a value the sheet refuses) is skipped silently while the next
+// step runs. None of them throws or reports anything.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <optional>
+#include <string_view>
+
+#include "platform/db/Recordset.h"
+#include "platform/sheet/Sheet.h"
+
+namespace tessel::sheet {
+
+// The colour of the totals row's texts, RGB(0, 123, 28).
+inline const QColor kTotalsColor{0, 123, 28};
+// The label of the totals row.
+inline const QString kTotalsLabel = QStringLiteral("合计");
+
+// Gives `sheet` the print settings, header row height and merged columns of the definition
+// row `row` (read by column name) and sets `mergeList` from its column 合并:
+//  - merged columns: each element of `mergeList` (split at ",") becomes the current column
+//    and is merged; a bad element is skipped;
+//  - row 0's height from 行高 (points);
+//  - the print flags from 列标, 行标, 边框, 彩色打印, 网格线, 阴影, 仅打数据格: "0" off,
+//    any other number on; empty or not a number leaves the flag as it was;
+//  - the print range from 范围类型: "0" all, "1" the selected block, "2" the current page,
+//    any other text (empty too) the page range 开始页..结束页;
+//  - margins from 上, 下, 左, 右 in inches, set in twips (1440 per inch);
+//  - orientation portrait when 打印方向 is "1" (blanks around allowed), else landscape;
+//  - header and/or footer from 页头文本 / 页脚文本 as 页头页脚 is "1", "2" or "3".
+// A NULL column leaves its setting as it was; when 合并 is NULL `mergeList` keeps its value.
+void ApplyDefinition(const platform::Recordset &row, platform::Sheet &sheet, QString &mergeList);
+
+// Writes every record of `rs`, from its first, into the data rows (record n in row n, field
+// f in column f + 1), then sets the column count to the field count and the row count to
+// the number of records. Cells are not cleared first: what lay beyond the new counts stays
+// outside the sheet. Shows the busy cursor; the sheet sends one change when done.
+void FillFromRecordset(platform::Recordset &rs, platform::Sheet &sheet);
+
+// Labels columns 1..fieldCount with the field names of `rs` (row 0), gives each column the
+// width 3.5 x the number of characters of its name (width units), and sets the column
+// count to the field count. Moves `rs` to its first record.
+void SetHeadersFromFields(platform::Recordset &rs, platform::Sheet &sheet);
+
+// Applies a stored label list (列标注, split at "，") and width list (列宽, split at single
+// spaces) to columns 1..count, then sets the column count to count. An empty label element
+// gives the label " "; a missing element leaves that column's label or width as it was; an
+// invalid or NULL list is left out entirely.
+void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count,
+                        platform::Sheet &sheet);
+
+// Appends a totals row below the data: for each column named in `columns` (sheet columns
+// from 1; left out: every column 1..maxCols()) the sum of the numeric texts of its data
+// rows, shown in its shortest decimal form and empty when 0. The row's texts in columns
+// 1..maxCols() + 1 are coloured kTotalsColor, and kTotalsLabel goes into the first column
+// from 1 to maxCols() - 1 whose width is above 1, replacing its sum. A `columns` that is
+// given but is not a list totals no column; the row is still appended and labelled.
+void AddTotalsRow(platform::Sheet &sheet, const std::optional<QVariant> &columns);
+
+// The value a cell text adds to a total, or nullopt when the text is not numeric. Numeric:
+// blanks around, an optional sign, digits with an optional decimal point ("."), thousands
+// separators "," between groups of three digits before it, and an optional exponent;
+// "1,234" is 1234, "1e3" is 1000, "12abc" and the empty text are not numeric.
+std::optional<double> totalsValue(std::string_view text);
+
+}  // namespace tessel::sheet

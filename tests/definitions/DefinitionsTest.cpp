@@ -1,0 +1,115 @@
+// The definition record's statements on a real tsl_report table, and its list codecs.
+#include <gtest/gtest.h>
+#include <tessel/clsReport.h>
+
+#include "definitions/Definitions.h"
+#include "platform/sheet/Sheet.h"
+#include "support/TestDb.h"
+
+using namespace tessel;
+using namespace tessel::definitions;
+using tessel::test::Backend;
+
+namespace {
+
+class DefinitionTable : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        db.exec(test::tslReportDdl());
+        db.exec(QStringLiteral(
+            "insert into tsl_report (报表名称, 查询) values ('O''Brien', 'select 1');"
+            "insert into tsl_report (报表名称, 查询) values ('销售', 'select 2');"
+            "insert into tsl_report (报表名称, 查询) values (' 销售', 'select 3');"));
+        conn = db.connect(GetParam());
+    }
+    QString queryOf(const platform::Statement &st, Access access = Access::ReadOnly) {
+        platform::Recordset rs = open(st, conn, access);
+        return notFound(rs) ? QStringLiteral("<none>") : rs.text(QStringLiteral("查询"));
+    }
+    test::TempDb db;
+    platform::Connection conn;
+};
+
+TEST_P(DefinitionTable, LookupsFindExactlyTheNamedRow) {
+    // A quote in a name is data; blanks around a name are part of the key.
+    for (const auto &select : {selectReport, selectReportForSave, selectReportForWizard}) {
+        EXPECT_EQ(queryOf(select(QStringLiteral("O'Brien"))), QStringLiteral("select 1"));
+        EXPECT_EQ(queryOf(select(QStringLiteral("销售"))), QStringLiteral("select 2"));
+        EXPECT_EQ(queryOf(select(QStringLiteral(" 销售"))), QStringLiteral("select 3"));
+        EXPECT_EQ(queryOf(select(QStringLiteral("无此报表"))), QStringLiteral("<none>"));
+    }
+    for (Access a : {Access::ReadOnly, Access::Editable, Access::WizardLoad, Access::AllDefaults})
+        EXPECT_EQ(queryOf(selectReport(QStringLiteral("销售")), a), QStringLiteral("select 2"));
+}
+
+TEST_P(DefinitionTable, UpdatesAndDeleteTouchOnlyTheNamedRow) {
+    const QString name = QStringLiteral("O'Brien");
+    EXPECT_EQ(conn.execute(updateLayout(QStringLiteral("8.5 12"), QStringLiteral("20.25"),
+                                        QStringLiteral("1,3"), name)),
+              1);
+    EXPECT_EQ(conn.execute(updateLabels(QStringLiteral("编号，名'称，"), name)), 1);
+    platform::Recordset rs = open(selectReport(name), conn, Access::ReadOnly);
+    EXPECT_EQ(rs.text(QStringLiteral("列宽")), QStringLiteral("8.5 12"));
+    EXPECT_EQ(rs.value(QStringLiteral("行高")).toDouble(), 20.25);
+    EXPECT_EQ(rs.text(QStringLiteral("合并")), QStringLiteral("1,3"));
+    EXPECT_EQ(rs.text(QStringLiteral("列标注")), QStringLiteral("编号，名'称，"));
+    // A name without a row changes nothing and is no error.
+    EXPECT_EQ(conn.execute(updateLabels(QStringLiteral("x"), QStringLiteral("无此报表"))), 0);
+
+    EXPECT_EQ(conn.execute(deleteReport(QStringLiteral("销售"))), 1);
+    QStringList names;
+    platform::Recordset list = open(selectReportNames(), conn, Access::ReadOnly);
+    for (; !list.eof(); list.moveNext())
+        names << list.text(0);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral(" 销售"), name}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DefinitionTable,
+                         ::testing::Values(Backend::SQLite, Backend::Odbc),
+                         [](const auto &info) { return test::backendName(info.param); });
+
+TEST(ListCodecs, SplitAsStored) {
+    const struct {
+        QStringList (*decode)(const QString &);
+        QString text;
+        QStringList elements;
+    } cases[] = {
+        {decodeLabels, QStringLiteral("编号，名称，"), {"编号", "名称", ""}},
+        {decodeLabels, QStringLiteral("编号，，金额，"), {"编号", "", "金额", ""}},
+        {decodeLabels, QString(), {}},
+        {decodeWidths, QStringLiteral("8.5 12 10"), {"8.5", "12", "10"}},
+        {decodeWidths, QStringLiteral("8.5  12"), {"8.5", "", "12"}},  // later widths shift
+        {decodeWidths, QString(), {}},
+        {decodeMerges, QStringLiteral("2,a,4"), {"2", "a", "4"}},
+        {decodeMerges, QString(), {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.decode(c.text), c.elements) << c.text.toStdString();
+}
+
+TEST(ListCodecs, EncodeFromTheSheet) {
+    platform::Sheet sheet;
+    sheet.setColWidth(1, 8.5);
+    sheet.setColWidth(3, 0.1 + 0.2);
+    sheet.setText(1, 0, QStringLiteral("  编 号"));
+    sheet.setText(3, 0, QStringLiteral("金额"));
+    sheet.setRowHeight(0, 20.25);
+    const QString widths = encodeWidths(sheet, 3);
+    EXPECT_EQ(widths, QStringLiteral("8.5 8.43 0.30000000000000004"));
+    EXPECT_EQ(decodeWidths(widths)[2].toDouble(), 0.1 + 0.2);  // reads back exactly
+    // Blanks around the whole are trimmed; an empty label is nothing between two commas.
+    EXPECT_EQ(encodeLabels(sheet, 3), QStringLiteral("编 号，，金额，"));
+    EXPECT_EQ(encodeHeaderHeight(sheet), QStringLiteral("20.25"));
+}
+
+TEST(StoredQuery, CutAtTheFirstLowercaseWhere) {
+    const QString q = QStringLiteral("select a from t where x=1 and y in (select b where c)");
+    EXPECT_EQ(cutBeforeWhere(q), QStringLiteral("select a from t "));
+    EXPECT_EQ(tailFromWhere(q), QStringLiteral("where x=1 and y in (select b where c)"));
+    const QString upper = QStringLiteral("select a from t WHERE x=1");
+    EXPECT_EQ(cutBeforeWhere(upper), upper);
+    EXPECT_EQ(tailFromWhere(upper), QString());
+}
+
+}  // namespace
