@@ -333,6 +333,25 @@ void Connection::commit() const {
     }
 }
 
+bool Connection::tryBeginTransaction() const {
+    requireOpen();
+    return m_state->db.transaction();
+}
+
+Transaction::Transaction(const Connection &connection)
+    : m_connection(connection), m_owned(connection.tryBeginTransaction()) {}
+
+Transaction::~Transaction() {
+    if (m_owned && !m_done)
+        m_connection.rollback();
+}
+
+void Transaction::commit() {
+    if (m_owned)
+        m_connection.commit();
+    m_done = true;
+}
+
 void Connection::rollback() const {
     m_state->db.rollback();
 }

@@ -65,6 +65,10 @@ public:
     void commit() const;
     void rollback() const;
 
+    // Starts a transaction unless one is already open on the connection (a host may hold
+    // one); true when this call started it.
+    bool tryBeginTransaction() const;
+
     // Closes the connection; a connection this handle opened is also removed from Qt SQL
     // once the last copy is gone. A host's wrapped connection is closed too, as asked.
     void close() const;
@@ -75,6 +79,24 @@ public:
 private:
     struct State;
     std::shared_ptr<State> m_state;
+};
+
+// A scoped transaction: begun on construction when none is open yet, rolled back on
+// destruction unless committed. When the host already holds a transaction, the work joins
+// it and the host decides.
+class Transaction {
+public:
+    explicit Transaction(const Connection &connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    // Commits a transaction this object began; throws Error(Statement) when it fails.
+    void commit();
+
+private:
+    Connection m_connection;
+    bool m_owned = false;
+    bool m_done = false;
 };
 
 }  // namespace tessel::platform

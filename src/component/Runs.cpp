@@ -1,0 +1,250 @@
+// The three report runs: PrintPreSQL1, PrintPreGrid and getReport.
+#include <tessel/clsReport.h>
+#include <QPushButton>
+
+#include "component/HostGrid.h"
+#include "component/SharedState.h"
+#include "definitions/Definitions.h"
+#include "platform/Interaction.h"
+#include "platform/sheet/Printing.h"
+#include "sheet/SheetBuilding.h"
+
+namespace tessel {
+
+using component::sharedState;
+using definitions::Access;
+
+namespace {
+
+const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
+const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
+const QString kInfoTitle = QStringLiteral("系统信息");
+
+// A print failure is not a query failure: the user is told what went wrong with printing.
+class PrintFailed : public std::runtime_error {
+public:
+    explicit PrintFailed(const Error &e) : std::runtime_error(e.what()), error(e) {}
+    Error error;
+};
+
+void printNow(const platform::Sheet &sheet, bool busy) {
+    std::optional<platform::BusyCursor> cursor;
+    if (busy)
+        cursor.emplace();
+    try {
+        platform::printSheet(sheet);
+    } catch (const Error &e) {
+        throw PrintFailed(e);
+    }
+}
+
+void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
+    platform::showWarning(parent, QStringLiteral("打印失败：%1").arg(p.error.fullText()),
+                          QStringLiteral("系统警告"));
+}
+
+// The header row height stored in 行高; a row without one (a report the data-set wizard
+// created and the designer never saved) keeps the sheet's height.
+void applyHeaderHeight(const platform::Recordset &def, platform::Sheet &sheet) {
+    const QVariant h = def.value(QStringLiteral("行高"));
+    bool ok = false;
+    const double height = h.toString().trimmed().toDouble(&ok);
+    if (!h.isNull() && ok)
+        sheet.setRowHeight(0, height);
+}
+
+// Shows the built sheet as `isshow` asks: 0 the designer, 1 the preview, 2 the printer.
+void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting) {
+    switch (isshow) {
+        case 0:
+            w.show();
+            break;
+        case 1:
+            w.cmdPreview_Click();
+            break;
+        case 2:
+            printNow(w.sheet(), busyWhilePrinting);
+            break;
+        default:
+            break;
+    }
+}
+
+void refreshDesigner(designer::PrintSpread &w) {
+    w.filllist();
+    w.SetListValues();
+    w.showReportName();
+    w.listini = false;
+}
+
+void disable(designer::PrintSpread &w, std::initializer_list<const char *> names) {
+    for (const char *n : names) {
+        if (QPushButton *b = w.button(n))
+            b->setEnabled(false);
+    }
+}
+
+void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj,
+            const std::optional<QVariant> &HJcol) {
+    auto &state = sharedState();
+    auto &session = state.session;
+    designer::PrintSpread *window = nullptr;
+    try {
+        session.querySQL = sql;
+        designer::PrintSpread &w = state.reloadDesigner();
+        window = &w;
+        if (!reportName.isEmpty())
+            session.reportName = reportName;
+        session.whereSQL = definitions::tailFromWhere(sql);
+        platform::Sheet &sheet = session.sheet;
+
+        platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
+                                                    session.connection, Access::ReadOnly);
+        if (definitions::notFound(def)) {
+            platform::showInformation(&w, kNoDefinition, kInfoTitle);
+            platform::Recordset data;
+            data.open(sql, session.connection, platform::CursorType::ForwardOnly,
+                      platform::LockType::ReadOnly, platform::kCommandText);
+            sheet::FillFromRecordset(data, sheet);
+            sheet::SetHeadersFromFields(data, sheet);
+            sheet.setRowHeight(0, 11.5);
+            w.show();
+            data.close();
+            disable(w, {"cmdNew", "cmdPreview"});
+        } else {
+            sheet::ApplyDefinition(def, sheet, session.mergeList);
+            const QString query = definitions::cutBeforeWhere(def.text(QStringLiteral("查询"))) +
+                                  u' ' + session.whereSQL;
+            platform::Recordset data;
+            data.open(query, session.connection, platform::CursorType::ForwardOnly,
+                      platform::LockType::ReadOnly, platform::kCommandText);
+            applyHeaderHeight(def, sheet);
+            sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
+                                      def.value(QStringLiteral("列宽")), data.fieldCount(), sheet);
+            sheet::FillFromRecordset(data, sheet);
+            try {
+                act(w, isshow, true);
+            } catch (const PrintFailed &p) {
+                tellPrintFailed(&w, p);
+            }
+        }
+        refreshDesigner(w);
+        if (ishj)
+            sheet::AddTotalsRow(sheet, HJcol);
+    } catch (const std::exception &) {
+        platform::showInformation(window, kQueryFailed, kInfoTitle);
+    }
+}
+
+void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
+             const std::optional<QVariant> &HJcol) {
+    auto &state = sharedState();
+    auto &session = state.session;
+    designer::PrintSpread *window = nullptr;
+    std::optional<platform::BusyCursor> busy;
+    try {
+        designer::PrintSpread &w = state.reloadDesigner();
+        window = &w;
+        busy.emplace();
+        const std::optional<component::HostGrid> grid = component::readHostGrid(gd);
+        if (!grid) {
+            throw Error(Error::Category::Argument,
+                        QStringLiteral("The grid offers no cols, Rows and TextMatrix"));
+        }
+        platform::Sheet &sheet = session.sheet;
+        sheet.setMaxCols(grid->cols);
+        sheet.setMaxRows(std::max(0, grid->rows - 1));
+        if (!rpName.isEmpty())
+            session.reportName = rpName.trimmed();
+
+        platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
+                                                    session.connection, Access::ReadOnly);
+        int firstRow = 0;
+        if (definitions::notFound(def)) {
+            w.show();
+        } else {
+            bool ok = false;
+            const int count = def.value(QStringLiteral("列数")).toInt(&ok);
+            sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
+                                      def.value(QStringLiteral("列宽")), ok ? count : 0, sheet);
+            sheet::ApplyDefinition(def, sheet, session.mergeList);
+            firstRow = 1;
+        }
+        const bool redraw = sheet.redraw();
+        sheet.setRedraw(false);
+        for (int i = firstRow; i <= grid->rows - 1; ++i) {
+            for (int j = 0; j <= grid->cols - 1; ++j)
+                sheet.setText(j + 1, i, grid->text(i, j));
+        }
+        sheet.setRedraw(redraw);
+        try {
+            act(w, isshow, false);
+        } catch (const PrintFailed &p) {
+            busy.reset();
+            tellPrintFailed(&w, p);
+            busy.emplace();
+        }
+        refreshDesigner(w);
+        disable(w, {"cmdData"});
+        if (ishj)
+            sheet::AddTotalsRow(sheet, HJcol);
+        busy.reset();
+    } catch (const std::exception &) {
+        busy.reset();
+        platform::showInformation(window, kQueryFailed, kInfoTitle);
+    }
+}
+
+}  // namespace
+
+void clsReport::PrintPreSQL1(const QString &sql, const QString &reportName, int isshow, bool ishj) {
+    runSql(sql, reportName, isshow, ishj, std::nullopt);
+}
+
+void clsReport::PrintPreSQL1(const QString &sql, const QString &reportName, int isshow, bool ishj,
+                             const QVariant &HJcol) {
+    runSql(sql, reportName, isshow, ishj, HJcol);
+}
+
+void clsReport::PrintPreGrid(QObject *gd, const QString &rpName, int isshow, bool ishj) {
+    runGrid(gd, rpName, isshow, ishj, std::nullopt);
+}
+
+void clsReport::PrintPreGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
+                             const QVariant &HJcol) {
+    runGrid(gd, rpName, isshow, ishj, HJcol);
+}
+
+void clsReport::getReport(const QString &name, int col, int isshow, float rowH) {
+    auto &state = sharedState();
+    auto &session = state.session;
+    if (!name.trimmed().isEmpty())
+        session.reportName = name.trimmed();
+    designer::PrintSpread &w = state.designer();
+    platform::Sheet &sheet = session.sheet;
+
+    platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
+                                                session.connection, Access::ReadOnly);
+    if (definitions::notFound(def)) {
+        platform::showInformation(&w, kNoDefinition, kInfoTitle);
+        sheet.setRowHeight(0, double(rowH));
+        w.show();
+        def.close();
+        disable(w, {"cmdNew", "cmdPreview"});
+        return;
+    }
+    sheet::ApplyDefinition(def, sheet, session.mergeList);
+    applyHeaderHeight(def, sheet);
+    sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
+                              def.value(QStringLiteral("列宽")), col, sheet);
+    try {
+        act(w, isshow, true);
+    } catch (const PrintFailed &p) {
+        throw p.error;  // getReport returns its errors to the host
+    }
+    refreshDesigner(w);
+    // Whatever the arguments, the row is labelled and holds no sums.
+    sheet::AddTotalsRow(sheet, QVariant());
+}
+
+}  // namespace tessel

@@ -1,0 +1,66 @@
+#include "component/SharedState.h"
+
+#include <tessel/clsReport.h>
+#include <QApplication>
+#include <QThread>
+
+namespace tessel::component {
+
+namespace {
+
+thread_local SharedState *t_state = nullptr;
+
+// Windows must go while the GUI still stands: the application object's destructor runs
+// this before it tears the GUI down for good. Only the GUI thread has windows.
+void destroyGuiThreadWindows() {
+    if (t_state) {
+        t_state->unloadDesigner();
+        t_state->session.sheet.clear();  // pictures are GUI resources
+    }
+}
+
+bool onGuiThread() {
+    return qApp && QThread::currentThread() == qApp->thread() &&
+           qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+}  // namespace
+
+SharedState &sharedState() {
+    thread_local SharedState state;
+    if (!t_state) {
+        t_state = &state;
+        if (onGuiThread())
+            qAddPostRoutine(destroyGuiThreadWindows);
+    }
+    return state;
+}
+
+SharedState::~SharedState() {
+    delete m_designer.data();
+    if (t_state == this)
+        t_state = nullptr;
+}
+
+designer::PrintSpread &SharedState::designer() {
+    if (!m_designer) {
+        if (!onGuiThread()) {
+            throw Error(Error::Category::Argument,
+                        QStringLiteral("The designer window can only be used on the "
+                                       "application's user-interface thread"));
+        }
+        m_designer = new designer::PrintSpread(session, openers);
+    }
+    return *m_designer;
+}
+
+void SharedState::unloadDesigner() {
+    delete m_designer.data();
+}
+
+designer::PrintSpread &SharedState::reloadDesigner() {
+    unloadDesigner();
+    return designer();
+}
+
+}  // namespace tessel::component

@@ -1,0 +1,37 @@
+// The component's per-thread shared state: the report session and the designer window.
+#pragma once
+
+#include <QPointer>
+
+#include "definitions/ReportSession.h"
+#include "designer/PrintSpread.h"
+
+namespace tessel::component {
+
+class SharedState {
+public:
+    definitions::ReportSession session;
+    // What the designer's commands open; set once the windows exist.
+    designer::DesignerOpeners openers;
+
+    // The designer window, loaded hidden when missing. Throws Error(Argument) off the
+    // application's user-interface thread, where no window can exist.
+    designer::PrintSpread &designer();
+    // The designer window if loaded, else nullptr.
+    designer::PrintSpread *loadedDesigner() const { return m_designer.data(); }
+    // Destroys the designer window (its members in the session stay).
+    void unloadDesigner();
+    // Unload then load: the window and the working sheet start from their design state.
+    designer::PrintSpread &reloadDesigner();
+
+    ~SharedState();
+
+private:
+    QPointer<designer::PrintSpread> m_designer;
+};
+
+// The calling thread's shared state, created empty on first use. Its windows are
+// destroyed when the application object goes, before Qt's GUI is torn down.
+SharedState &sharedState();
+
+}  // namespace tessel::component

@@ -1,0 +1,130 @@
+#include <tessel/clsReport.h>
+
+#include "component/SharedState.h"
+#include "platform/ValueText.h"
+
+namespace tessel {
+
+using component::sharedState;
+
+namespace {
+
+[[noreturn]] void refuse(const QString &message) {
+    throw Error(Error::Category::Argument, message);
+}
+
+void requireAddress(int col, int row) {
+    if (col < 0 || row < 0) {
+        refuse(QStringLiteral("There is no cell at column %1, row %2").arg(col).arg(row));
+    }
+}
+
+// The designer window when this thread can have one; the shared state either way.
+void loadDesignerIfPossible() {
+    try {
+        sharedState().designer();
+    } catch (const Error &) {
+        // Off the GUI thread: the component works without its windows.
+    }
+}
+
+}  // namespace
+
+clsReport::clsReport(QObject *parent) : QObject(parent) {
+    loadDesignerIfPossible();
+    sharedState().session.mergeList.clear();
+}
+
+clsReport::~clsReport() = default;
+
+QString clsReport::sqlAfter1() const {
+    return m_sqlAfter1;
+}
+void clsReport::setSqlAfter1(const QString &v) {
+    m_sqlAfter1 = v;
+}
+QString clsReport::sqlReport1() const {
+    return m_sqlReport1;
+}
+void clsReport::setSqlReport1(const QString &v) {
+    m_sqlReport1 = v;
+}
+
+void clsReport::ConDb(const QString &DbStr) {
+    auto &session = sharedState().session;
+    session.connection = platform::Connection();
+    session.connection.open(DbStr);
+}
+
+QSqlDatabase clsReport::tsDBc() const {
+    return sharedState().session.connection.database();
+}
+
+void clsReport::setTsDBc(const QSqlDatabase &db) {
+    sharedState().session.connection = platform::Connection::wrap(db);
+}
+
+int clsReport::tsCols() const {
+    return sharedState().session.sheet.maxCols();
+}
+void clsReport::setTsCols(int n) {
+    if (n < 0)
+        refuse(QStringLiteral("A column count cannot be negative"));
+    sharedState().session.sheet.setMaxCols(n);
+}
+int clsReport::tsRows() const {
+    return sharedState().session.sheet.maxRows();
+}
+void clsReport::setTsRows(int n) {
+    if (n < 0)
+        refuse(QStringLiteral("A row count cannot be negative"));
+    sharedState().session.sheet.setMaxRows(n);
+}
+
+bool clsReport::Visible() const {
+    const auto *w = sharedState().loadedDesigner();
+    return w && w->isVisible();
+}
+
+void clsReport::setVisible(bool on) {
+    sharedState().designer().setVisible(on);
+}
+
+QString clsReport::NameOfReport() const {
+    return sharedState().session.reportName;
+}
+void clsReport::setNameOfReport(const QString &name) {
+    sharedState().session.reportName = name;
+}
+
+void clsReport::PutVar(const QVariant &tslVar) {
+    // Check the whole array before replacing anything: a wrong shape leaves the old list.
+    if (!tslVar.canConvert<QVariantList>() || tslVar.typeId() == QMetaType::QString) {
+        refuse(QStringLiteral("Report variables must be a list of (name, value) rows"));
+    }
+    const QVariantList rows = tslVar.toList();
+    QVariantList list;
+    list.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QVariant &row = rows[i];
+        if (row.typeId() == QMetaType::QString || !row.canConvert<QVariantList>() ||
+            row.toList().size() != 2) {
+            refuse(QStringLiteral("Report variable row %1 is not a (name, value) pair").arg(i));
+        }
+        const QVariantList pair = row.toList();
+        list.push_back(QVariantList{QStringLiteral("V") + platform::valueToText(pair[0]), pair[1]});
+    }
+    sharedState().session.tslVar = std::move(list);
+}
+
+void clsReport::setText(int col, int Row, const QVariant &strText) {
+    requireAddress(col, Row);
+    sharedState().session.sheet.setValue(col, Row, strText);
+}
+
+QVariant clsReport::getText(int col, int Row) const {
+    requireAddress(col, Row);
+    return sharedState().session.sheet.text(col, Row);
+}
+
+}  // namespace tessel

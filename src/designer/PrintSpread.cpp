@@ -1,0 +1,286 @@
+#include "designer/PrintSpread.h"
+
+#include <tessel/clsReport.h>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "definitions/Definitions.h"
+#include "platform/Interaction.h"
+#include "platform/view/SheetView.h"
+
+namespace tessel::designer {
+
+namespace {
+
+// Positions are given in twips, the unit the window's layout is written in; 15 twips make
+// one pixel at 96 dpi.
+constexpr int px(int twips) {
+    return twips / 15;
+}
+
+constexpr int kListWidthPx = 200;
+
+const QString kTotals = QStringLiteral("合计");
+
+// A column counts as shown when wider than one character unit.
+bool shown(const platform::Sheet &s, int col) {
+    return s.colWidth(col) > 1;
+}
+
+}  // namespace
+
+PrintSpread::PrintSpread(definitions::ReportSession &session, DesignerOpeners openers,
+                         QWidget *parent)
+    : QWidget(parent), m_session(session), m_openers(std::move(openers)) {
+    setObjectName(QStringLiteral("printSpread"));
+    setWindowTitle(QStringLiteral("报表设计主界面"));
+
+    // A loaded window starts from its design state; so does its sheet.
+    platform::Sheet &s = m_session.sheet;
+    s.clear();
+    s.setMaxCols(0);
+    s.setMaxRows(0);
+    s.setPrint(platform::PrintSettings{});
+    s.setColHeadersVisible(true);
+    s.setRowHeadersVisible(true);
+
+    m_heading = new QLabel(QStringLiteral("报表环境设计器"), this);
+    m_heading->setObjectName(QStringLiteral("Label1"));
+    QFont hf = m_heading->font();
+    hf.setPointSize(14);
+    hf.setBold(true);
+    m_heading->setFont(hf);
+    m_heading->adjustSize();
+
+    auto *nameLabel = new QLabel(QStringLiteral("报表名称："), this);
+    nameLabel->setObjectName(QStringLiteral("Label2"));
+    nameLabel->move(px(200), px(700));
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("txtName"));
+    m_name->setGeometry(px(200) + 70, px(660), 220, 24);
+    m_name->setText(m_session.reportName);
+
+    m_listCaption = new QLabel(QStringLiteral("在要显示列前打勾："), this);
+    m_listCaption->setObjectName(QStringLiteral("Label3"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lsField"));
+    connect(m_list, &QListWidget::itemChanged, this, &PrintSpread::onEntryChanged);
+
+    m_grid = new platform::SheetView(this);
+    m_grid->setObjectName(QStringLiteral("VaGrid"));
+    m_grid->setSheet(&s);
+
+    const struct {
+        const char *name;
+        const char *caption;
+    } buttons[] = {
+        {"cmdNew", "新建报表&N"}, {"cmdOpen", "报表列表&L"}, {"cmdSave", "保存&S"},
+        {"cmdPreview", "预览&R"}, {"cmdData", "数据结构&D"}, {"Command1", "列标头&W"},
+        {"cmdMerg", "合并列&H"},  {"cmdClose", "关闭&X"},
+    };
+    int x = px(200);
+    for (const auto &b : buttons) {
+        auto *btn = new QPushButton(QString::fromUtf8(b.caption), this);
+        btn->setObjectName(QString::fromLatin1(b.name));
+        btn->setGeometry(x, px(1050), 96, 28);
+        x += 104;
+    }
+    button("cmdPreview")->setToolTip(QStringLiteral("在预览界面中设置报表显示属性"));
+
+    connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::cmdNew_Click);
+    connect(button("cmdOpen"), &QPushButton::clicked, this, [this] {
+        if (m_openers.reportList)
+            m_openers.reportList();
+    });
+    connect(button("cmdSave"), &QPushButton::clicked, this, &PrintSpread::cmdSave_Click);
+    connect(button("cmdPreview"), &QPushButton::clicked, this, &PrintSpread::cmdPreview_Click);
+    connect(button("cmdData"), &QPushButton::clicked, this, [this] {
+        if (m_openers.dataWizard)
+            m_openers.dataWizard();
+    });
+    connect(button("Command1"), &QPushButton::clicked, this, [this] {
+        if (m_openers.columnHeaders)
+            m_openers.columnHeaders();
+    });
+    connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::cmdMerg_Click);
+    connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::cmdClose_Click);
+
+    resize(1000, 640);
+}
+
+PrintSpread::~PrintSpread() = default;
+
+QPushButton *PrintSpread::button(const char *name) const {
+    return findChild<QPushButton *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+void PrintSpread::showReportName() {
+    m_name->setText(m_session.reportName);
+}
+
+void PrintSpread::filllist() {
+    const platform::Sheet &s = sheet();
+    m_filling = true;
+    m_list->clear();
+    for (int c = 1; c <= s.maxCols(); ++c) {
+        auto *item =
+            new QListWidgetItem(QStringLiteral("%1.%2[%3]").arg(c).arg(s.text(c, 0), s.text(c, 1)));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        m_list->addItem(item);
+    }
+    m_filling = false;
+}
+
+void PrintSpread::SetListValues() {
+    platform::Sheet &s = sheet();
+    for (int c = 1; c <= s.maxCols() && c <= m_list->count(); ++c) {
+        // Ticking runs the entry's change routine, as a user's tick would.
+        if (shown(s, c))
+            m_list->item(c - 1)->setCheckState(Qt::Checked);
+    }
+    s.setRowMerge(0, platform::MergeMode::Always);
+}
+
+void PrintSpread::onEntryChanged(QListWidgetItem *item) {
+    if (m_filling)
+        return;
+    platform::Sheet &s = sheet();
+    const int col = m_list->row(item) + 1;
+    const int last = s.maxRows();
+
+    // The totals label stands in the first shown column (never the last one).
+    int labelCol = 0;
+    for (int c = 1; c <= s.maxCols() - 1; ++c) {
+        if (shown(s, c)) {
+            labelCol = c;
+            break;
+        }
+    }
+    const QString oldLabel = labelCol ? s.text(labelCol, last) : QString();
+
+    if (item->checkState() == Qt::Checked) {
+        if (!listini)
+            s.setColWidth(col, 1.5 * double(item->text().size()));
+    } else {
+        s.setColWidth(col, 0);
+    }
+
+    if (oldLabel.trimmed() == kTotals) {
+        s.setText(labelCol, last, QString());
+        for (int g = 1; g <= m_list->count() - 1; ++g) {
+            if (s.colWidth(g) > 0) {
+                s.setText(g, last, kTotals);
+                break;
+            }
+        }
+    }
+}
+
+void PrintSpread::applyMergeList(bool merged) {
+    platform::Sheet &s = sheet();
+    for (const QString &entry : definitions::decodeMerges(m_session.mergeList)) {
+        bool ok = false;
+        const int col = entry.trimmed().toInt(&ok);
+        if (!ok || col < 1 || col > s.maxCols())
+            continue;  // not a column of this sheet
+        s.setCurrent(col, s.currentRow());
+        s.setColMerge(col, merged ? platform::MergeMode::Always : platform::MergeMode::None);
+    }
+}
+
+void PrintSpread::cmdMerg_Click() {
+    if (!m_session.mergeList.isEmpty())
+        applyMergeList(false);
+    const auto answer = platform::interaction().input(
+        this, QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
+        QStringLiteral("系统提示"), QStringLiteral("1"), QPoint(px(1000), px(1000)));
+    m_session.mergeList = answer.value_or(QString());
+    if (!m_session.mergeList.isEmpty())
+        applyMergeList(true);
+}
+
+void PrintSpread::cmdSave_Click() {
+    if (m_session.reportName.isEmpty())
+        return;
+    const platform::Sheet &s = sheet();
+    const int n = s.maxCols();
+    const QString name = m_session.reportName.trimmed();
+    const QString mergeBefore = m_session.mergeList;
+    bool created = false;
+    try {
+        const platform::Connection &conn = m_session.connection;
+        conn.requireOpen();
+        platform::Transaction tx(conn);
+        platform::Recordset rs = definitions::open(definitions::selectReportForSave(name), conn,
+                                                   definitions::Access::Editable);
+        if (definitions::notFound(rs)) {
+            rs.addNew();
+            rs.setValue(QStringLiteral("报表名称"), name);
+            rs.setValue(QStringLiteral("列数"), n);
+            for (const char *flag : {"列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印"}) {
+                rs.setValue(QString::fromUtf8(flag), qint16(1));
+            }
+            rs.setValue(QStringLiteral("阴影"), qint16(0));
+            for (const char *margin : {"上", "下", "左", "右"}) {
+                rs.setValue(QString::fromUtf8(margin), 0.5);
+            }
+            rs.setValue(QStringLiteral("查询"), definitions::cutBeforeWhere(m_session.querySQL));
+            m_session.mergeList = QStringLiteral("1");
+            created = true;
+        }
+        rs.update();
+        conn.execute(definitions::updateLayout(definitions::encodeWidths(s, n),
+                                               definitions::encodeHeaderHeight(s),
+                                               m_session.mergeList, name));
+        conn.execute(definitions::updateLabels(definitions::encodeLabels(s, n), name));
+        rs.close();
+        tx.commit();
+    } catch (const Error &e) {
+        // Nothing was stored: the transaction rolled back, and the merge list is as before.
+        m_session.mergeList = mergeBefore;
+        platform::showWarning(this, QStringLiteral("报表保存失败：%1").arg(e.fullText()),
+                              QStringLiteral("系统警告"));
+        return;
+    }
+    if (created)
+        button("cmdPreview")->setEnabled(true);
+}
+
+void PrintSpread::cmdNew_Click() {
+    const QString remembered = m_session.reportName;
+    m_session.reportName.clear();
+    if (m_openers.dataWizard)
+        m_openers.dataWizard();
+    m_session.reportName = remembered;
+}
+
+void PrintSpread::cmdPreview_Click() {
+    if (m_openers.preview)
+        m_openers.preview();
+}
+
+void PrintSpread::cmdClose_Click() {
+    hide();
+    deleteLater();
+}
+
+void PrintSpread::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    // Sizes that do not fit a small window are simply not applied.
+    const int gridW = w - kListWidthPx - px(420);
+    const int gridH = h - px(2200);
+    if (gridW > 0 && gridH > 0) {
+        m_grid->setGeometry(px(200), px(1600), gridW, gridH);
+        m_list->setGeometry(px(200) + gridW + px(20), px(1600), kListWidthPx, gridH);
+        m_listCaption->move(m_list->x(), px(1600) - m_listCaption->sizeHint().height() - 2);
+    }
+    m_heading->move((w - m_heading->width()) / 2, px(150));
+}
+
+}  // namespace tessel::designer

@@ -1,0 +1,89 @@
+// The designer main window: the hub that holds the working sheet (VaGrid), the column check
+// list and the current report name, and saves the layout into the report's definition.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "definitions/ReportSession.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace tessel::platform {
+class SheetView;
+}
+
+namespace tessel::designer {
+
+// What the designer's commands open; the component fills these in, so the designer need
+// not know the windows above it. An empty opener opens nothing.
+struct DesignerOpeners {
+    std::function<void()> preview;        // show the preview of the working sheet, modeless
+    std::function<void()> dataWizard;     // the data-set wizard on the current report
+    std::function<void()> reportList;     // the list of stored reports
+    std::function<void()> columnHeaders;  // the column header editor, modal
+};
+
+class PrintSpread : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window in its design state, hidden, showing session.sheet. Loading
+    // resets the working sheet to its design state: no columns, no rows, default layout.
+    explicit PrintSpread(definitions::ReportSession &session, DesignerOpeners openers = {},
+                         QWidget *parent = nullptr);
+    ~PrintSpread() override;
+
+    definitions::ReportSession &session() const { return m_session; }
+    platform::Sheet &sheet() const { return m_session.sheet; }
+    platform::SheetView *grid() const { return m_grid; }
+
+    // The current report name: kept in the session so that it survives unload and reload.
+    QString reportName() const { return m_session.reportName; }
+    void setReportName(const QString &name) { m_session.reportName = name; }
+
+    // While true, ticking a column in the check list keeps its width. True after load.
+    bool listini = true;
+
+    // Rebuilds the check list from the sheet: one unticked entry per column,
+    // "c.label[first value]".
+    void filllist();
+    // Ticks the entries of shown columns (width above 1) and merges equal neighbouring
+    // header cells.
+    void SetListValues();
+    // The preview command: shows the working sheet in the preview window, modeless.
+    void cmdPreview_Click();
+    // Shows the current report name in txtName.
+    void showReportName();
+
+    // The commands, as their buttons run them.
+    void cmdMerg_Click();
+    // Saves the layout into the definition row. Row write and both updates run in one
+    // transaction: on failure nothing is stored and the user is told why.
+    void cmdSave_Click();
+    void cmdNew_Click();
+    void cmdClose_Click();
+
+    QPushButton *button(const char *name) const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void onEntryChanged(QListWidgetItem *item);
+    void applyMergeList(bool merged);
+
+    definitions::ReportSession &m_session;
+    DesignerOpeners m_openers;
+    platform::SheetView *m_grid = nullptr;
+    QListWidget *m_list = nullptr;
+    QLineEdit *m_name = nullptr;
+    QLabel *m_heading = nullptr;
+    QLabel *m_listCaption = nullptr;
+    bool m_filling = false;
+};
+
+}  // namespace tessel::designer

@@ -1,0 +1,254 @@
+// The three report runs end to end, through the public API, on a real SQLite database.
+#include <gtest/gtest.h>
+#include <tessel/clsReport.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+
+#include "component/SharedState.h"
+#include "support/Pdf.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestDb.h"
+
+using namespace tessel;
+
+namespace {
+
+const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
+const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
+
+QWidget *designerWindow() {
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("printSpread") &&
+            !w->testAttribute(Qt::WA_WState_Hidden)) {
+            return w;
+        }
+    }
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("printSpread"))
+            return w;
+    }
+    return nullptr;
+}
+
+bool buttonEnabled(const char *name) {
+    auto *b = designerWindow()->findChild<QPushButton *>(QString::fromLatin1(name));
+    return b && b->isEnabled();
+}
+
+// A grid object of the kind older hosts pass: properties cols and Rows, TextMatrix(row, col).
+class FlexGrid : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int cols MEMBER cols)
+    Q_PROPERTY(int Rows MEMBER rows)
+public:
+    int cols = 2;
+    int rows = 3;
+    Q_INVOKABLE QString TextMatrix(int row, int col) const {
+        return QStringLiteral("r%1c%2").arg(row).arg(col);
+    }
+};
+
+class Runs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.exec(test::tslReportDdl());
+        db.exec(QStringLiteral(
+            "create table 订单 (编号 integer primary key, 客户 text, 金额 real);"
+            "insert into 订单 values (1, '张三', 80), (2, '李四', 120.5), (3, '王五', 300),"
+            " (4, '赵六', 99.5);"
+            "insert into tsl_report (报表名称, 查询, 列标注, 列宽, 行高, 列数, 合并, 列标, 行标,"
+            " 网格线, 边框, 仅打数据格, 彩色打印, 阴影, 范围类型, 左, 右, 上, 下, 打印方向,"
+            " 页头页脚, 页头文本, 页脚文本) values ('订单报表', 'select 编号,金额 from 订单 where "
+            "1=1',"
+            " '编号，金额，', '6 10', 15, 2, '', 1, 1, 1, 1, 0, 1, 0, 0, 0.5, 0.5, 0.5, 0.5, '1',"
+            " 3, '/c订单报表/n', '/r/p/n');"));
+        report.ConDb(db.connectionString(test::Backend::SQLite));
+        report.setNameOfReport(QString());
+    }
+    void TearDown() override { component::sharedState().unloadDesigner(); }
+
+    QStringList column(int col) {
+        QStringList out;
+        for (int r = 1; r <= report.tsRows(); ++r)
+            out << report.getText(col, r).toString();
+        return out;
+    }
+
+    test::TempDb db;
+    test::ScriptedInteraction user;
+    clsReport report;
+    QTemporaryDir dir;
+};
+
+TEST_F(Runs, PrintPreSQL1TakesTheHostsWhereTail) {
+    report.PrintPreSQL1(QStringLiteral("select * from 订单 where 金额>100"),
+                        QStringLiteral("订单报表"), 0, false);
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    EXPECT_EQ(component::sharedState().session.whereSQL, QStringLiteral("where 金额>100"));
+    EXPECT_EQ(report.tsCols(), 2);
+    EXPECT_EQ(column(1), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
+    EXPECT_EQ(report.getText(2, 0).toString(), QStringLiteral("金额"));
+    EXPECT_EQ(report.NameOfReport(), QStringLiteral("订单报表"));
+    EXPECT_TRUE(report.Visible());
+    auto *list = designerWindow()->findChild<QListWidget *>(QStringLiteral("lsField"));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("2.金额[120.5]"));
+    EXPECT_EQ(user.busyDepth, 0);
+}
+
+TEST_F(Runs, UppercaseWhereIsNotATail) {
+    report.setNameOfReport(QStringLiteral("订单报表"));
+    report.PrintPreSQL1(QStringLiteral("select * from 订单 WHERE 金额>100"), QString(), 5, false);
+    EXPECT_TRUE(component::sharedState().session.whereSQL.isEmpty());
+    EXPECT_EQ(report.tsRows(), 4);
+    EXPECT_FALSE(report.Visible());  // isshow 5 shows nothing
+}
+
+TEST_F(Runs, WithoutADefinitionTheQueryIsShownForSaving) {
+    const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
+    test::PrintToPdf printer(pdf);
+    report.PrintPreSQL1(QStringLiteral("select 客户, 金额 from 订单"), QStringLiteral("新报表"), 2,
+                        false);
+    ASSERT_EQ(user.texts(), QStringList{kNoDefinition});
+    EXPECT_EQ(user.messages[0].title, QStringLiteral("系统信息"));
+    EXPECT_FALSE(QFileInfo::exists(pdf));  // nothing printed
+    EXPECT_TRUE(report.Visible());
+    EXPECT_FALSE(buttonEnabled("cmdNew"));
+    EXPECT_FALSE(buttonEnabled("cmdPreview"));
+    EXPECT_TRUE(buttonEnabled("cmdSave"));
+    EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("客户"));
+    EXPECT_EQ(report.tsRows(), 4);
+    EXPECT_EQ(component::sharedState().session.sheet.rowHeight(0), 11.5);
+}
+
+TEST_F(Runs, QueryErrorsAreShownAndTheCallReturns) {
+    report.PrintPreSQL1(QStringLiteral("select * from 不存在 where x=1"), QStringLiteral("没有"), 0,
+                        false);
+    EXPECT_EQ(user.texts(), (QStringList{kNoDefinition, kQueryFailed}));
+    EXPECT_EQ(user.busyDepth, 0);
+    user.messages.clear();
+    // A stored query the database refuses takes the same path.
+    db.exec(QStringLiteral("update tsl_report set 查询 = 'select nothing from 订单'"));
+    report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
+    EXPECT_EQ(user.texts(), QStringList{kQueryFailed});
+}
+
+TEST_F(Runs, PrintingLeavesOutTheTotalsRowTheSheetGets) {
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    test::PrintToPdf printer(pdf);
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 2, true);
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    ASSERT_EQ(test::pdfPageCount(pdf), 1);
+    const QString text = test::pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("订单报表"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("300")));
+    EXPECT_FALSE(text.contains(QStringLiteral("合计")));
+    EXPECT_EQ(report.tsRows(), 5);
+    EXPECT_EQ(report.getText(1, 5).toString(), QStringLiteral("合计"));
+    EXPECT_EQ(report.getText(2, 5).toString(), QStringLiteral("600"));
+    EXPECT_EQ(user.busyDepth, 0);
+}
+
+TEST_F(Runs, APrinterProblemIsToldAsSuch) {
+    test::PrintToPdf printer(QStringLiteral("no-such-printer-here"));
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 2, false);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_NE(user.messages[0].text, kQueryFailed);
+    EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("打印失败")))
+        << user.messages[0].text.toStdString();
+    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(user.busyDepth, 0);
+}
+
+TEST_F(Runs, TotalsOverChosenColumns) {
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 0, true,
+                        QVariantList{2});
+    EXPECT_EQ(report.getText(2, 5).toString(), QStringLiteral("600"));
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 0, true,
+                        QVariant());  // given empty: the row, no sums
+    EXPECT_EQ(report.getText(1, 5).toString(), QStringLiteral("合计"));
+    EXPECT_EQ(report.getText(2, 5).toString(), QString());
+}
+
+TEST_F(Runs, PrintPreGridCopiesAModelBelowTheStoredLabels) {
+    QStandardItemModel model(4, 3);
+    model.setHorizontalHeaderLabels(
+        {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 3; ++c)
+            model.setItem(r, c, new QStandardItem(QStringLiteral("%1-%2").arg(r + 1).arg(c)));
+    }
+    report.PrintPreGrid(&model, QStringLiteral(" 订单报表 "), 0, false);
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_EQ(report.NameOfReport(), QStringLiteral("订单报表"));
+    EXPECT_EQ(report.tsRows(), 4);
+    EXPECT_EQ(report.tsCols(), 2);  // the stored 列数
+    EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("编号"));
+    EXPECT_EQ(report.getText(1, 1).toString(), QStringLiteral("1-0"));
+    EXPECT_EQ(report.getText(3, 4).toString(), QStringLiteral("4-2"));
+    EXPECT_FALSE(buttonEnabled("cmdData"));
+    EXPECT_EQ(user.busyDepth, 0);
+}
+
+TEST_F(Runs, PrintPreGridWithoutDefinitionTakesGridRowZeroAsLabels) {
+    FlexGrid grid;
+    report.PrintPreGrid(&grid, QStringLiteral("无此报表"), 1, false);
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_TRUE(report.Visible());
+    EXPECT_EQ(report.tsRows(), 2);
+    EXPECT_EQ(report.tsCols(), 2);
+    EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("r0c0"));
+    EXPECT_EQ(report.getText(2, 2).toString(), QStringLiteral("r2c1"));
+}
+
+TEST_F(Runs, PrintPreGridRefusesAnObjectThatIsNoGrid) {
+    QObject notAGrid;
+    report.PrintPreGrid(&notAGrid, QStringLiteral("订单报表"), 0, false);
+    EXPECT_EQ(user.texts(), QStringList{kQueryFailed});
+    EXPECT_EQ(user.busyDepth, 0);
+}
+
+TEST_F(Runs, GetReportKeepsTheRowsAndAddsALabelledRowEachTime) {
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 5, false);
+    report.getReport(QString(), 2, 5);
+    EXPECT_EQ(report.tsRows(), 5);
+    EXPECT_EQ(report.getText(1, 5).toString(), QStringLiteral("合计"));
+    EXPECT_EQ(report.getText(2, 5).toString(), QString());
+    EXPECT_EQ(report.getText(1, 4).toString(), QStringLiteral("4"));
+    report.getReport(QStringLiteral("订单报表"), 2, 5);
+    EXPECT_EQ(report.tsRows(), 6);
+}
+
+TEST_F(Runs, GetReportWithoutDefinitionShowsAnEmptyDesigner) {
+    report.getReport(QStringLiteral("无此报表"), 3, 0, 14.0f);
+    EXPECT_EQ(report.NameOfReport(), QStringLiteral("无此报表"));
+    EXPECT_EQ(user.texts(), QStringList{kNoDefinition});
+    EXPECT_TRUE(report.Visible());
+    EXPECT_FALSE(buttonEnabled("cmdPreview"));
+    EXPECT_EQ(component::sharedState().session.sheet.rowHeight(0), 14.0);
+}
+
+TEST_F(Runs, GetReportReturnsErrorsToTheHost) {
+    component::sharedState().session.connection = platform::Connection();
+    EXPECT_THROW(report.getReport(QStringLiteral("订单报表"), 2, 0), Error);
+}
+
+TEST_F(Runs, WizardMadeReportWithoutLayoutRuns) {
+    db.exec(
+        QStringLiteral("insert into tsl_report (报表名称, 查询, 列标注, 列数) values"
+                       " ('草稿', 'select 客户 from 订单', '客户名，', 1)"));
+    report.PrintPreSQL1(QStringLiteral("select * from 订单 where 编号=3"), QStringLiteral("草稿"),
+                        0, false);
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    EXPECT_EQ(column(1), QStringList{QStringLiteral("王五")});
+    EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("客户名"));
+}
+
+}  // namespace
+
+#include "RunsTest.moc"

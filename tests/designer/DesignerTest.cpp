@@ -1,0 +1,201 @@
+// The designer window's commands, driven through its controls on a real definition table.
+#include <gtest/gtest.h>
+#include <tessel/clsReport.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "definitions/Definitions.h"
+#include "designer/PrintSpread.h"
+#include "platform/db/Recordset.h"
+#include "platform/view/SheetView.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestDb.h"
+
+using namespace tessel;
+using designer::PrintSpread;
+
+namespace {
+
+class Designer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.exec(test::tslReportDdl());
+        session.connection = db.connect(test::Backend::SQLite);
+        window = std::make_unique<PrintSpread>(
+            session, designer::DesignerOpeners{[this] { ++previews; }, {}, {}, {}});
+        // A sheet of three columns, two data rows and a totals row.
+        platform::Sheet &s = session.sheet;
+        s.setMaxCols(3);
+        s.setMaxRows(3);
+        const char *labels[] = {"编号", "名称", "金额"};
+        for (int c = 1; c <= 3; ++c) {
+            s.setText(c, 0, QString::fromUtf8(labels[c - 1]));
+            s.setColWidth(c, 8);
+        }
+        s.setText(1, 1, QStringLiteral("1"));
+        s.setText(2, 1, QStringLiteral("办公椅"));
+        s.setText(3, 1, QStringLiteral("120.5"));
+        s.setText(1, 3, QStringLiteral("合计"));
+    }
+
+    QListWidget *list() { return window->findChild<QListWidget *>(QStringLiteral("lsField")); }
+    void click(const char *name) { window->button(name)->click(); }
+
+    platform::Recordset row(const QString &name) {
+        return definitions::open(definitions::selectReport(name), session.connection,
+                                 definitions::Access::ReadOnly);
+    }
+
+    test::TempDb db;
+    test::ScriptedInteraction user;
+    definitions::ReportSession session;
+    std::unique_ptr<PrintSpread> window;
+    int previews = 0;
+};
+
+TEST_F(Designer, ControlsCarryTheirNamesAndCaptions) {
+    EXPECT_EQ(window->objectName(), QStringLiteral("printSpread"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("报表设计主界面"));
+    const struct {
+        const char *name, *caption;
+    } buttons[] = {{"cmdNew", "新建报表&N"}, {"cmdOpen", "报表列表&L"}, {"cmdSave", "保存&S"},
+                   {"cmdPreview", "预览&R"}, {"cmdData", "数据结构&D"}, {"Command1", "列标头&W"},
+                   {"cmdMerg", "合并列&H"},  {"cmdClose", "关闭&X"}};
+    for (const auto &b : buttons) {
+        QPushButton *btn = window->button(b.name);
+        ASSERT_NE(btn, nullptr) << b.name;
+        EXPECT_EQ(btn->text(), QString::fromUtf8(b.caption));
+        EXPECT_TRUE(btn->isEnabled());
+    }
+    EXPECT_EQ(window->button("cmdPreview")->toolTip(),
+              QStringLiteral("在预览界面中设置报表显示属性"));
+    EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+              QStringLiteral("报表环境设计器"));
+    EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("Label3"))->text(),
+              QStringLiteral("在要显示列前打勾："));
+    EXPECT_NE(window->findChild<platform::SheetView *>(QStringLiteral("VaGrid")), nullptr);
+    EXPECT_NE(window->findChild<QLineEdit *>(QStringLiteral("txtName")), nullptr);
+}
+
+TEST_F(Designer, CheckListFollowsTheSheet) {
+    session.sheet.setColWidth(2, 1);  // width 1 counts as hidden
+    window->filllist();
+    ASSERT_EQ(list()->count(), 3);
+    EXPECT_EQ(list()->item(2)->text(), QStringLiteral("3.金额[120.5]"));
+    window->SetListValues();  // listini: stored widths stay
+    EXPECT_EQ(list()->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(list()->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(session.sheet.colWidth(1), 8);
+    EXPECT_EQ(session.sheet.rowMerge(0), platform::MergeMode::Always);
+
+    window->listini = false;
+    list()->item(1)->setCheckState(Qt::Checked);
+    EXPECT_DOUBLE_EQ(session.sheet.colWidth(2), 1.5 * QStringLiteral("2.名称[办公椅]").size());
+}
+
+TEST_F(Designer, HidingTheLabelColumnMovesTheTotalsLabel) {
+    window->filllist();
+    window->SetListValues();
+    list()->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(session.sheet.colWidth(1), 0);
+    EXPECT_EQ(session.sheet.text(1, 3), QString());
+    EXPECT_EQ(session.sheet.text(2, 3), QStringLiteral("合计"));
+    list()->item(1)->setCheckState(Qt::Unchecked);
+    list()->item(2)->setCheckState(Qt::Unchecked);
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_NE(session.sheet.text(c, 3), QStringLiteral("合计")) << c;
+}
+
+TEST_F(Designer, MergeAsksForColumnsAndCancelRemovesThem) {
+    user.inputs = {QStringLiteral("1,3,x,9")};
+    click("cmdMerg");
+    ASSERT_EQ(user.inputsAsked.size(), 1u);
+    EXPECT_EQ(user.inputsAsked[0].prompt,
+              QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"));
+    EXPECT_EQ(user.inputsAsked[0].title, QStringLiteral("系统提示"));
+    EXPECT_EQ(user.inputsAsked[0].defaultText, QStringLiteral("1"));
+    EXPECT_EQ(session.mergeList, QStringLiteral("1,3,x,9"));
+    EXPECT_EQ(session.sheet.colMerge(1), platform::MergeMode::Always);
+    EXPECT_EQ(session.sheet.colMerge(2), platform::MergeMode::None);
+    EXPECT_EQ(session.sheet.colMerge(3), platform::MergeMode::Always);
+    click("cmdMerg");  // cancelled
+    EXPECT_TRUE(session.mergeList.isEmpty());
+    EXPECT_EQ(session.sheet.colMerge(1), platform::MergeMode::None);
+    EXPECT_EQ(session.sheet.colMerge(3), platform::MergeMode::None);
+}
+
+TEST_F(Designer, SaveCreatesARowWithThePrintDefaults) {
+    session.reportName = QStringLiteral(" 产品表 ");
+    session.querySQL = QStringLiteral("select a,b from t where x=1");
+    session.sheet.setColWidth(2, 8.5);
+    session.sheet.setColWidth(3, 0);
+    session.sheet.setRowHeight(0, 15);
+    window->button("cmdPreview")->setEnabled(false);
+    click("cmdSave");
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    platform::Recordset r = row(QStringLiteral("产品表"));
+    ASSERT_FALSE(definitions::notFound(r));
+    EXPECT_EQ(r.text(QStringLiteral("查询")), QStringLiteral("select a,b from t "));
+    EXPECT_EQ(r.text(QStringLiteral("列宽")), QStringLiteral("8 8.5 0"));
+    EXPECT_EQ(r.text(QStringLiteral("行高")), QStringLiteral("15"));
+    EXPECT_EQ(r.text(QStringLiteral("合并")), QStringLiteral("1"));
+    EXPECT_EQ(r.text(QStringLiteral("列标注")), QStringLiteral("编号，名称，金额，"));
+    EXPECT_EQ(r.value(QStringLiteral("列数")).toInt(), 3);
+    for (const char *f : {"列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印"}) {
+        EXPECT_EQ(r.value(QString::fromUtf8(f)).toInt(), 1) << f;
+    }
+    EXPECT_EQ(r.value(QStringLiteral("阴影")).toInt(), 0);
+    EXPECT_EQ(r.value(QStringLiteral("上")).toDouble(), 0.5);
+    EXPECT_EQ(session.mergeList, QStringLiteral("1"));
+    EXPECT_TRUE(window->button("cmdPreview")->isEnabled());
+}
+
+TEST_F(Designer, SaveOfAnExistingRowRewritesOnlyTheLayout) {
+    db.exec(
+        QStringLiteral("insert into tsl_report (报表名称, 查询, 列标, 左, 打印方向) values"
+                       " ('产品表', 'select * from 产品', 0, 1.25, '2')"));
+    session.reportName = QStringLiteral("产品表");
+    session.mergeList = QStringLiteral("2");
+    click("cmdSave");
+    platform::Recordset r = row(QStringLiteral("产品表"));
+    EXPECT_EQ(r.text(QStringLiteral("查询")), QStringLiteral("select * from 产品"));
+    EXPECT_EQ(r.value(QStringLiteral("列标")).toInt(), 0);
+    EXPECT_EQ(r.value(QStringLiteral("左")).toDouble(), 1.25);
+    EXPECT_EQ(r.text(QStringLiteral("合并")), QStringLiteral("2"));
+    EXPECT_EQ(r.text(QStringLiteral("列标注")), QStringLiteral("编号，名称，金额，"));
+}
+
+TEST_F(Designer, AFailedSaveStoresNothingAndSaysWhy) {
+    // The database refuses the second update: the new row must not stay half written.
+    db.exec(
+        QStringLiteral("create trigger no_labels before update of 列标注 on tsl_report"
+                       " begin select raise(abort, '标注被拒绝'); end;"));
+    session.reportName = QStringLiteral("新表");
+    click("cmdSave");
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+    EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("标注被拒绝")));
+    EXPECT_TRUE(definitions::notFound(row(QStringLiteral("新表"))));
+    EXPECT_TRUE(session.mergeList.isEmpty());
+}
+
+TEST_F(Designer, SaveWithoutNameDoesNothing) {
+    click("cmdSave");
+    EXPECT_TRUE(user.messages.empty());
+    platform::Recordset all = definitions::open(definitions::selectReportNames(),
+                                                session.connection, definitions::Access::ReadOnly);
+    EXPECT_TRUE(definitions::notFound(all));
+}
+
+TEST_F(Designer, NewKeepsTheReportNameAndPreviewOpens) {
+    session.reportName = QStringLiteral("当前");
+    click("cmdNew");
+    EXPECT_EQ(session.reportName, QStringLiteral("当前"));
+    click("cmdPreview");
+    EXPECT_EQ(previews, 1);
+}
+
+}  // namespace
