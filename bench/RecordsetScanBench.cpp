@@ -16,8 +16,7 @@ namespace {
 
 constexpr int kRows = 1'000'000;
 
-void RawSqliteScan(benchmark::State &state)
-{
+void RawSqliteScan(benchmark::State &state) {
     const QByteArray path = QFile::encodeName(bench::benchDatabase(kRows));
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -38,8 +37,7 @@ void RawSqliteScan(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kRows * 8);
 }
 
-void RecordsetUtf8Scan(benchmark::State &state)
-{
+void RecordsetUtf8Scan(benchmark::State &state) {
     platform::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
     for (auto _ : state) {
@@ -49,15 +47,15 @@ void RecordsetUtf8Scan(benchmark::State &state)
         std::size_t bytes = 0;
         const int n = rs.fieldCount();
         for (; !rs.eof(); rs.moveNext()) {
-            for (int i = 0; i < n; ++i) bytes += rs.utf8(i).size() + 1;
+            for (int i = 0; i < n; ++i)
+                bytes += rs.utf8(i).size() + 1;
         }
         benchmark::DoNotOptimize(bytes);
     }
     state.SetItemsProcessed(state.iterations() * kRows * 8);
 }
 
-void RecordsetQStringScan(benchmark::State &state)
-{
+void RecordsetQStringScan(benchmark::State &state) {
     platform::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
     for (auto _ : state) {
@@ -67,7 +65,8 @@ void RecordsetQStringScan(benchmark::State &state)
         std::size_t chars = 0;
         const int n = rs.fieldCount();
         for (; !rs.eof(); rs.moveNext()) {
-            for (int i = 0; i < n; ++i) chars += size_t(rs.text(i).size()) + 1;
+            for (int i = 0; i < n; ++i)
+                chars += size_t(rs.text(i).size()) + 1;
         }
         benchmark::DoNotOptimize(chars);
     }
@@ -80,8 +79,7 @@ BENCHMARK(RawSqliteScan)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(RecordsetUtf8Scan)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(RecordsetQStringScan)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     bench::benchDatabase(kRows);  // generate outside the timings

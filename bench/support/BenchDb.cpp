@@ -9,11 +9,10 @@
 
 namespace tessel::bench {
 
-QString benchDatabase(int rows)
-{
-    const QString path =
-        QDir::temp().filePath(QStringLiteral("tessel-bench-%1.db").arg(rows));
-    if (QFile::exists(path)) return path;
+QString benchDatabase(int rows) {
+    const QString path = QDir::temp().filePath(QStringLiteral("tessel-bench-%1.db").arg(rows));
+    if (QFile::exists(path))
+        return path;
     const QString partial = path + QStringLiteral(".part");
     QFile::remove(partial);
     sqlite3 *db = nullptr;
@@ -38,8 +37,8 @@ QString benchDatabase(int rows)
         sqlite3_bind_int(ins, 4, qty);
         sqlite3_bind_double(ins, 5, price);
         sqlite3_bind_double(ins, 6, qty * price);
-        const std::string date = "2024-" + std::to_string(1 + i % 12) + "-" +
-                                 std::to_string(10 + i % 18);
+        const std::string date =
+            "2024-" + std::to_string(1 + i % 12) + "-" + std::to_string(10 + i % 18);
         sqlite3_bind_text(ins, 7, date.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(ins, 8, i % 3 ? "加急" : "normal", -1, SQLITE_STATIC);
         sqlite3_step(ins);

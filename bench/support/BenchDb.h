@@ -10,7 +10,6 @@ namespace tessel::bench {
 QString benchDatabase(int rows);
 
 // The query every benchmark reads.
-inline const char *kBenchQuery =
-    "select 编号, 客户, 产品, 数量, 单价, 金额, 日期, 备注 from 订单";
+inline const char *kBenchQuery = "select 编号, 客户, 产品, 数量, 单价, 金额, 日期, 备注 from 订单";
 
 }  // namespace tessel::bench

@@ -3,8 +3,7 @@
 
 #include <cstdio>
 
-int main()
-{
+int main() {
     try {
         throw tessel::Error(tessel::Error::Category::Connection, QStringLiteral("no database"),
                             QStringLiteral("driver text"));
