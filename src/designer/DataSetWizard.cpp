@@ -1,0 +1,640 @@
+#include "designer/DataSetWizard.h"
+
+#include <tessel/clsReport.h>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "definitions/Definitions.h"
+#include "designer/PrintSpread.h"
+#include "platform/Interaction.h"
+#include "platform/db/Recordset.h"
+#include "sheet/SheetBuilding.h"
+
+namespace tessel::designer {
+
+namespace {
+
+const QString kNoTables = QStringLiteral("没有可用的表，请查看连接是否正确。");
+const QString kNoTablesTitle = QStringLiteral("系统提示");
+const QString kWarningTitle = QStringLiteral("系统警告");
+
+// The catalogue statements, sent as written; the dialect layer of the connection rewrites
+// them for servers other than SQL Server.
+const QString kUserTables =
+    QStringLiteral("select name from dbo.sysobjects where OBJECTPROPERTY(id, N'IsUserTable') = 1");
+QString columnsOf(const QString &table) {
+    // The name sits inside a Unicode literal; a quote in it is doubled, so it stays data.
+    return QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = object_id(N'") +
+           QString(table).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
+}
+
+// Texts typed or stored are trimmed of blanks only; other white space is content.
+QString trimBlanks(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Lower case one UTF-16 unit at a time, so that positions found in the result are positions
+// in the original text.
+QString lowerKeepingPositions(const QString &text) {
+    QString out = text;
+    for (QChar &c : out) {
+        const QChar l = c.toLower();
+        if (!l.isSurrogate())
+            c = l;
+    }
+    return out;
+}
+
+// How many leading words of the first selected item belong to the head of the select
+// rather than to the first field: distinct or all, then top N (or top (N)) with an optional
+// percent and with ties. Empty words (from double blanks) between them belong to the head.
+qsizetype headWords(const QStringList &words) {
+    qsizetype i = 0;
+    const qsizetype n = words.size();
+    auto skipEmpty = [&] {
+        while (i < n && words[i].isEmpty())
+            ++i;
+    };
+    auto is = [&](const char *word) {
+        return i < n && words[i].compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    };
+    qsizetype head = 0;
+    skipEmpty();
+    if (is("distinct") || is("all")) {
+        ++i;
+        head = i;
+        skipEmpty();
+    }
+    if (i < n && words[i].startsWith(QLatin1String("top("), Qt::CaseInsensitive)) {
+        while (i < n && !words[i].contains(u')'))
+            ++i;
+        head = ++i;
+    } else if (is("top")) {
+        ++i;
+        skipEmpty();
+        if (i < n && words[i].startsWith(u'(')) {
+            while (i < n && !words[i].contains(u')'))
+                ++i;
+        }
+        head = ++i;
+    } else {
+        return head;
+    }
+    skipEmpty();
+    if (is("percent")) {
+        head = ++i;
+        skipEmpty();
+    }
+    if (is("with") && i + 1 < n &&
+        words[i + 1].compare(QLatin1String("ties"), Qt::CaseInsensitive) == 0) {
+        head = i + 2;
+    }
+    return std::min(head, n);
+}
+
+// The table of an entry: its text before the first "." (all but the last character when
+// it has none, which gives no table for a one-word entry).
+QString entryTable(const QString &entry) {
+    const qsizetype dot = entry.indexOf(u'.');
+    return trimBlanks(entry.left(dot >= 0 ? dot : std::max<qsizetype>(0, entry.size() - 1)));
+}
+
+// What went wrong, in the database's words when it gave any.
+QString reason(const std::exception &e) {
+    if (const auto *error = dynamic_cast<const Error *>(&e))
+        return error->fullText();
+    return QString::fromUtf8(e.what());
+}
+
+// The selected entry of a list, or -1 when none is selected.
+int selectedRow(const QListWidget *list) {
+    const QListWidgetItem *item = list->currentItem();
+    return item && item->isSelected() ? list->row(item) : -1;
+}
+
+void clearSelection(QListWidget *list) {
+    list->setCurrentRow(-1);
+    list->clearSelection();
+}
+
+QLabel *label(QWidget *parent, const char *name, const char *text) {
+    auto *l = new QLabel(QString::fromUtf8(text), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+template <class W>
+W *named(QWidget *parent, const char *name) {
+    auto *w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const char *caption) {
+    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+}  // namespace
+
+DataSetWizard::DataSetWizard(PrintSpread &designer)
+    : QWidget(&designer, Qt::Window), m_designer(designer) {
+    setObjectName(QStringLiteral("frmReportDataSet"));
+    setWindowTitle(QStringLiteral("报表数据结构"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *heading = label(this, "Label7", "设计报表数据结构");
+    QFont hf = heading->font();
+    hf.setPointSize(14);
+    hf.setBold(true);
+    heading->setFont(hf);
+    heading->setAlignment(Qt::AlignCenter);
+
+    m_reportName = named<QLineEdit>(this, "txtReportName");
+    m_path = named<QLineEdit>(this, "txtPath");
+    m_table = named<QComboBox>(this, "cmbTable");
+    m_table->setEditable(true);
+    m_table->setInsertPolicy(QComboBox::NoInsert);
+    m_tablesSel = named<QComboBox>(this, "cmbTableSel");
+    m_fields = named<QListWidget>(this, "lstField");
+    m_selected = named<QListWidget>(this, "lstFieldSel");
+    m_cnField = named<QLineEdit>(this, "txtCNField");
+    m_where = named<QLineEdit>(this, "txtWhere");
+    m_sql = named<QLineEdit>(this, "txtSQL");
+    m_colStr = named<QLineEdit>(this, "txtColSTR");
+
+    auto *cmdAdd = button(this, "cmdAdd", ">");
+    auto *cmdAddAll = button(this, "cmdAddAll", ">>");
+    auto *cmdDel = button(this, "cmdDel", "<");
+    auto *cmdDelAll = button(this, "cmdDelAll", "<<");
+    auto *cmdUp = button(this, "cmdUp", "上");
+    auto *cmdDown = button(this, "cmdDown", "下");
+    m_cmdSQL = button(this, "cmdSQL", "生成SQL");
+    auto *cmdDesign = button(this, "cmdDesign", "完成");
+    auto *cmdexit = button(this, "cmdexit", "关闭");
+
+    auto *top = new QGridLayout;
+    top->addWidget(label(this, "Label10", "报表名称"), 0, 0);
+    top->addWidget(m_reportName, 0, 1);
+    top->addWidget(label(this, "Label2", "报表路径："), 0, 2);
+    top->addWidget(m_path, 0, 3);
+    top->addWidget(label(this, "Label3", "数据表"), 1, 0);
+    top->addWidget(m_table, 1, 1);
+    top->addWidget(label(this, "Label9", "数据表(已选)"), 1, 2);
+    top->addWidget(m_tablesSel, 1, 3);
+
+    auto *moves = new QVBoxLayout;
+    moves->addStretch();
+    for (QPushButton *b : {cmdAdd, cmdAddAll, cmdDel, cmdDelAll})
+        moves->addWidget(b);
+    moves->addStretch();
+    auto *order = new QVBoxLayout;
+    order->addStretch();
+    order->addWidget(cmdUp);
+    order->addWidget(cmdDown);
+    order->addStretch();
+
+    auto *lists = new QGridLayout;
+    lists->addWidget(label(this, "Label4", "全部字段"), 0, 0);
+    lists->addWidget(label(this, "Label5", "已选字段"), 0, 2);
+    lists->addWidget(m_fields, 1, 0);
+    lists->addLayout(moves, 1, 1);
+    lists->addWidget(m_selected, 1, 2);
+    lists->addLayout(order, 1, 3);
+
+    auto *texts = new QGridLayout;
+    texts->addWidget(label(this, "Label6", "字段中文："), 0, 0);
+    texts->addWidget(m_cnField, 0, 1);
+    texts->addWidget(label(this, "Label8", "附加条件："), 1, 0);
+    texts->addWidget(m_where, 1, 1);
+    texts->addWidget(label(this, "Label1", "SQL语句："), 2, 0);
+    texts->addWidget(m_sql, 2, 1);
+    texts->addWidget(label(this, "Label11", "列标头："), 3, 0);
+    texts->addWidget(m_colStr, 3, 1);
+    texts->addWidget(label(this, "Label12", "(用全角逗号分隔)"), 3, 2);
+
+    auto *commands = new QHBoxLayout;
+    commands->addStretch();
+    for (QPushButton *b : {m_cmdSQL, cmdDesign, cmdexit})
+        commands->addWidget(b);
+
+    auto *all = new QVBoxLayout(this);
+    all->addWidget(heading);
+    all->addLayout(top);
+    all->addLayout(lists, 1);
+    all->addLayout(texts);
+    all->addLayout(commands);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &DataSetWizard::cmdAdd_Click);
+    connect(cmdAddAll, &QPushButton::clicked, this, &DataSetWizard::cmdAddAll_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &DataSetWizard::cmdDel_Click);
+    connect(cmdDelAll, &QPushButton::clicked, this, &DataSetWizard::cmdDelAll_Click);
+    connect(cmdUp, &QPushButton::clicked, this, &DataSetWizard::cmdUp_Click);
+    connect(cmdDown, &QPushButton::clicked, this, &DataSetWizard::cmdDown_Click);
+    connect(m_cmdSQL, &QPushButton::clicked, this, &DataSetWizard::cmdSQL_Click);
+    connect(cmdDesign, &QPushButton::clicked, this, &DataSetWizard::cmdDesign_Click);
+    connect(cmdexit, &QPushButton::clicked, this, &DataSetWizard::cmdexit_Click);
+    // A table is picked from the list (or its index set); filling the list while loading
+    // is no pick. Enter on a typed name activates it too.
+    connect(m_table, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_loading && index >= 0)
+            onTablePicked();
+    });
+    connect(m_table, &QComboBox::activated, this, [this](int) {
+        if (tableText() != m_columnsOf)
+            onTablePicked();
+    });
+    connect(m_cnField, &QLineEdit::textChanged, this, &DataSetWizard::onChineseNameChanged);
+    connect(m_where, &QLineEdit::textChanged, this, &DataSetWizard::onConditionChanged);
+
+    resize(760, 620);
+    load();
+}
+
+DataSetWizard::~DataSetWizard() = default;
+
+QString DataSetWizard::tableText() const {
+    return trimBlanks(m_table->currentText());
+}
+
+void DataSetWizard::showNoTables() {
+    platform::showInformation(this, kNoTables, kNoTablesTitle);
+}
+
+void DataSetWizard::load() {
+    m_loading = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_loading};
+
+    m_sql->clear();
+    m_table->setEditText(QString());
+
+    const definitions::ReportSession &session = m_designer.session();
+    platform::Recordset rs;
+    try {
+        rs.open(kUserTables, session.connection, platform::CursorType::ForwardOnly,
+                platform::LockType::ReadOnly, platform::kCommandDefault);
+        if (rs.isEmptyOrPast()) {
+            showNoTables();
+            return;
+        }
+        while (!rs.eof()) {
+            m_table->addItem(rs.text(0));
+            rs.moveNext();
+        }
+        rs.close();
+    } catch (const std::exception &) {
+        // A catalogue the connection cannot read is as good as none: the user is sent to
+        // check the connection.
+        showNoTables();
+        return;
+    }
+    // Filling the list leaves no table picked.
+    m_table->setCurrentIndex(-1);
+    m_table->setEditText(QString());
+
+    const QString reportName = m_designer.reportName();
+    if (reportName.isEmpty())
+        return;
+    m_reportName->setText(reportName);
+    QString query;
+    try {
+        platform::Recordset def =
+            definitions::open(definitions::selectReportForWizard(trimBlanks(reportName)),
+                              session.connection, definitions::Access::WizardLoad);
+        if (!definitions::notFound(def)) {
+            query = trimBlanks(def.text(QStringLiteral("查询")));
+            m_colStr->setText(trimBlanks(def.text(QStringLiteral("列标注"))));
+        } else {
+            query = trimBlanks(session.querySQL);
+        }
+    } catch (const std::exception &) {
+        return;  // the definition cannot be read: the wizard starts without it
+    }
+    restore(query);
+}
+
+// Takes a stored query apart by text positions (counted from 1 as below): the condition
+// after "where", the fields between "select" and "from" and the tables between "from" and
+// "where" (or the end). Keywords are found in any case; the tables come from the lower-cased
+// query, so restored table names are lower case while the fields keep theirs.
+void DataSetWizard::restore(const QString &s) {
+    const QString lower = lowerKeepingPositions(s);
+    const qsizetype len = s.size();
+    const qsizetype w = lower.indexOf(QLatin1String("where")) + 1;
+    if (w > 0) {
+        // The text after "where", with the blank that follows it.
+        m_where->setText(s.right(len - w - 4));
+    } else {
+        m_where->clear();
+    }
+    m_sql->setText(s);
+
+    const qsizetype f = lower.indexOf(QLatin1String("from")) + 1;
+    if (f == 0)
+        return;  // no "from": nothing to take apart
+    const qsizetype fieldsLength = f - 7;
+    const qsizetype tablesLength = w > 0 ? w - 6 - f : len - 4 - f;
+    if (fieldsLength < 0 || tablesLength < 0)
+        return;  // "from" before the fields or "where" before "from": no select to take apart
+    const QString fields = s.mid(6, fieldsLength);
+    const QString tables = lower.mid(f + 4, tablesLength);
+    LoadSelection(trimBlanks(fields), trimBlanks(tables));
+}
+
+// Fills the selection lists from a query's fields text and tables text, each split at ",".
+// What heads the first field (distinct, top N) goes into sqlStart instead of the list.
+void DataSetWizard::LoadSelection(const QString &fieldsText, const QString &tablesText) {
+    const QStringList fieldItems = fieldsText.isEmpty() ? QStringList() : fieldsText.split(u',');
+    const QStringList tableItems = tablesText.isEmpty() ? QStringList() : tablesText.split(u',');
+    m_selected->clear();
+    m_tablesSel->clear();
+    sqlStart = QStringLiteral("select");
+    if (!fieldItems.isEmpty()) {
+        const QStringList words = fieldItems.first().split(u' ');
+        qsizetype head = headWords(words);
+        if (head >= words.size())
+            head = words.size() - 1;  // nothing but a head: its last word stands as the field
+        for (qsizetype i = 0; i < head; ++i)
+            sqlStart += u' ' + words[i];
+        m_selected->addItem(words.mid(head).join(u' '));
+        for (qsizetype i = 1; i < fieldItems.size(); ++i)
+            m_selected->addItem(fieldItems[i]);
+    }
+    for (const QString &t : tableItems)
+        m_tablesSel->addItem(t);
+}
+
+void DataSetWizard::AddTableSel() {
+    const QString table = tableText();
+    for (int i = 0; i < m_tablesSel->count(); ++i) {
+        if (trimBlanks(m_tablesSel->itemText(i)) == table)
+            return;
+    }
+    m_tablesSel->addItem(table);
+}
+
+void DataSetWizard::DelTableSel() {
+    const int sel = selectedRow(m_selected);
+    if (sel < 0)
+        return;
+    const QString table = entryTable(m_selected->item(sel)->text());
+    // Another entry that reads the same table keeps it in the from list. Each entry is
+    // compared by its own table name, so 员工 is not kept alive by 员工工资.姓名.
+    for (int i = 0; i < m_selected->count(); ++i) {
+        if (i != sel && entryTable(m_selected->item(i)->text()) == table)
+            return;
+    }
+    for (int i = m_tablesSel->count() - 1; i >= 0; --i) {
+        if (trimBlanks(m_tablesSel->itemText(i)) == table)
+            m_tablesSel->removeItem(i);
+    }
+}
+
+void DataSetWizard::onTablePicked() {
+    m_fields->clear();
+    m_columnsOf.clear();
+    const QString table = tableText();
+    platform::Recordset rs;
+    try {
+        rs.open(columnsOf(table), m_designer.session().connection,
+                platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
+                platform::kCommandDefault);
+        if (rs.isEmptyOrPast()) {
+            showNoTables();
+            return;
+        }
+        while (!rs.eof()) {
+            m_fields->addItem(rs.text(0));
+            rs.moveNext();
+        }
+    } catch (const std::exception &) {
+        showNoTables();
+        return;
+    }
+    m_columnsOf = table;
+}
+
+void DataSetWizard::cmdAdd_Click() {
+    AddTableSel();
+    const int col = selectedRow(m_fields);
+    if (col < 0)
+        return;
+    const int sel = selectedRow(m_selected);
+    const int at = sel < 0 ? 0 : sel + 1;
+    m_selected->insertItem(at, tableText() + u'.' + trimBlanks(m_fields->item(col)->text()));
+    if (col + 1 < m_fields->count())
+        m_fields->setCurrentRow(col + 1);
+    m_selected->setCurrentRow(at);
+}
+
+void DataSetWizard::cmdAddAll_Click() {
+    AddTableSel();
+    const QString table = tableText();
+    // The table's own fields make way for the full set; a field of another table whose
+    // name merely contains this one's (员工工资 beside 员工) stays.
+    removeFieldsOf(table);
+    for (int i = 0; i < m_fields->count(); ++i) {
+        // Each column goes in at the selected entry, which moves down with every insertion;
+        // with nothing selected, at the top.
+        const int sel = selectedRow(m_selected);
+        m_selected->insertItem(sel < 0 ? 0 : sel,
+                               table + u'.' + trimBlanks(m_fields->item(i)->text()));
+    }
+}
+
+void DataSetWizard::cmdDel_Click() {
+    const int sel = selectedRow(m_selected);
+    if (sel < 0)
+        return;
+    DelTableSel();
+    delete m_selected->takeItem(sel);
+    clearSelection(m_selected);
+}
+
+void DataSetWizard::cmdDelAll_Click() {
+    const QString table = tableText();
+    for (int i = m_tablesSel->count() - 1; i >= 0; --i) {
+        if (trimBlanks(m_tablesSel->itemText(i)) == table)
+            m_tablesSel->removeItem(i);
+    }
+    removeFieldsOf(table);
+}
+
+// Removes the selected fields of `table`: the entries whose text, trimmed, before its last
+// "." is the table's name. Entries without a "." stay.
+void DataSetWizard::removeFieldsOf(const QString &table) {
+    for (int i = m_selected->count() - 1; i >= 0; --i) {
+        const QString entry = trimBlanks(m_selected->item(i)->text());
+        const qsizetype dot = entry.lastIndexOf(u'.');
+        if (dot >= 0 && entry.left(dot) == table)
+            delete m_selected->takeItem(i);
+    }
+}
+
+void DataSetWizard::cmdUp_Click() {
+    const int k = selectedRow(m_selected);
+    if (k <= 0)
+        return;
+    m_selected->insertItem(k - 1, m_selected->takeItem(k));
+    m_selected->setCurrentRow(k - 1);
+}
+
+void DataSetWizard::cmdDown_Click() {
+    const int k = selectedRow(m_selected);
+    if (k < 0 || k >= m_selected->count() - 1)
+        return;
+    m_selected->insertItem(k + 1, m_selected->takeItem(k));
+    m_selected->setCurrentRow(k + 1);
+}
+
+// Every keystroke rewrites the selected entry, so it always carries exactly one alias: the
+// text before its last " as " (in any case) keeps, the new name follows.
+void DataSetWizard::onChineseNameChanged() {
+    const int sel = selectedRow(m_selected);
+    const QString name = trimBlanks(m_cnField->text());
+    if (sel < 0 || name.isEmpty())
+        return;
+    QListWidgetItem *item = m_selected->item(sel);
+    const QString entry = trimBlanks(item->text());
+    const qsizetype as = entry.lastIndexOf(QLatin1String(" as "), -1, Qt::CaseInsensitive);
+    const QString base = as >= 0 ? entry.left(as) : entry;
+    item->setText(base + QStringLiteral(" as ") + name);
+}
+
+// The condition replaces everything from the last "where" of the statement on; an emptied
+// condition leaves the statement as it is.
+void DataSetWizard::onConditionChanged() {
+    if (trimBlanks(m_where->text()).isEmpty())
+        return;
+    const QString t = trimBlanks(m_sql->text());
+    const qsizetype p = t.lastIndexOf(QLatin1String("where"));
+    // The blank ahead of "where" goes with it.
+    const QString head = p >= 0 ? t.left(std::max<qsizetype>(0, p - 1)) : t;
+    m_sql->setText(head + QStringLiteral(" where ") + m_where->text());
+}
+
+void DataSetWizard::cmdSQL_Click() {
+    sqlStart = QStringLiteral("select ");
+    QString s = sqlStart + u' ';
+    for (int i = 0; i < m_selected->count(); ++i) {
+        if (i > 0)
+            s += u',';
+        s += m_selected->item(i)->text();
+    }
+    s += QStringLiteral(" from ") +
+         (m_tablesSel->count() > 0 ? m_tablesSel->itemText(0) : QString());
+    for (int i = 1; i < m_tablesSel->count(); ++i)
+        s += u',' + m_tablesSel->itemText(i);
+    if (!m_where->text().isEmpty())
+        s += QStringLiteral(" where ") + m_where->text();
+    m_sql->setText(s);
+    // Later edits of the lists no longer regenerate the text; the user may edit it by hand.
+    m_cmdSQL->setEnabled(false);
+}
+
+void DataSetWizard::cmdDesign_Click() {
+    if (m_cmdSQL->isEnabled())
+        cmdSQL_Click();
+    const QString name = trimBlanks(m_reportName->text());
+    if (name.isEmpty()) {
+        platform::showInformation(this, QStringLiteral("请在报表名称中输入信息，再点击完成按钮。"),
+                                  QStringLiteral("提示"));
+        return;
+    }
+    definitions::ReportSession &session = m_designer.session();
+    const int count = m_selected->count();
+
+    // The sheet shows the query without its own condition, under the last run's condition.
+    platform::Recordset data;
+    try {
+        data.open(definitions::cutBeforeWhere(m_sql->text()) + u' ' + session.whereSQL,
+                  session.connection, platform::CursorType::ForwardOnly,
+                  platform::LockType::ReadOnly, platform::kCommandText);
+    } catch (const std::exception &e) {
+        platform::showWarning(this, QStringLiteral("报表数据查询失败：%1").arg(reason(e)),
+                              kWarningTitle);
+        return;
+    }
+
+    // The definition is stored before the sheet is touched: when the database refuses the
+    // row, the designer keeps the report it had and the wizard stays open.
+    try {
+        platform::Transaction tx(session.connection);
+        platform::Recordset row =
+            definitions::open(definitions::selectReportForSave(name), session.connection,
+                              definitions::Access::Editable);
+        if (definitions::notFound(row))
+            row.addNew();
+        row.setValue(QStringLiteral("报表名称"), name);
+        row.setValue(QStringLiteral("查询"), trimBlanks(m_sql->text()));
+        row.setValue(QStringLiteral("列标注"), trimBlanks(m_colStr->text()));
+        row.setValue(QStringLiteral("列数"), count);
+        row.update();
+        row.close();
+        tx.commit();
+    } catch (const std::exception &e) {
+        platform::showWarning(this, QStringLiteral("报表保存失败：%1").arg(reason(e)),
+                              kWarningTitle);
+        return;
+    }
+
+    platform::Sheet &sheet = m_designer.sheet();
+    const QString labels = trimBlanks(m_colStr->text());
+    if (!labels.isEmpty()) {
+        sheet::SetLabelsAndWidths(labels, QStringLiteral(""), count, sheet);
+    } else {
+        sheet::SetHeadersFromFields(data, sheet);
+    }
+    sheet::FillFromRecordset(data, sheet);
+    data.close();
+
+    m_designer.setReportName(name);
+    for (const char *b : {"cmdSave", "cmdPreview"}) {
+        if (QPushButton *btn = m_designer.button(b))
+            btn->setEnabled(true);
+    }
+    m_designer.filllist();
+    m_designer.SetListValues();
+    m_designer.showReportName();
+    if (QPushButton *btn = m_designer.button("cmdData"))
+        btn->setEnabled(true);
+    m_designer.listini = false;
+    close();
+}
+
+void DataSetWizard::cmdexit_Click() {
+    close();
+}
+
+QWidget *openDataSetWizard(PrintSpread &designer) {
+    for (DataSetWizard *open :
+         designer.findChildren<DataSetWizard *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible()) {
+            open->raise();
+            open->activateWindow();
+            return open;
+        }
+    }
+    auto *wizard = new DataSetWizard(designer);
+    wizard->show();
+    return wizard;
+}
+
+}  // namespace tessel::designer

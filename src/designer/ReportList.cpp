@@ -1,0 +1,256 @@
+#include "designer/ReportList.h"
+
+#include <tessel/clsReport.h>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "definitions/Definitions.h"
+#include "designer/PrintSpread.h"
+#include "platform/Interaction.h"
+#include "platform/db/Recordset.h"
+#include "sheet/SheetBuilding.h"
+
+namespace tessel::designer {
+
+namespace {
+
+const QString kWarningTitle = QStringLiteral("系统警告");
+constexpr int kSampleRows = 50;
+
+QString trimBlanks(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c.unicode() > 0x7f;
+}
+
+// A small reader over a query's text: blanks, words and digits from a position on.
+struct Reader {
+    const QString &text;
+    qsizetype pos;
+
+    void skipSpace() {
+        while (pos < text.size() && text[pos].isSpace())
+            ++pos;
+    }
+    // The word at the current position (after blanks), without moving.
+    QString peekWord() const {
+        qsizetype p = pos;
+        while (p < text.size() && text[p].isSpace())
+            ++p;
+        qsizetype e = p;
+        while (e < text.size() && isWordChar(text[e]))
+            ++e;
+        return text.mid(p, e - p);
+    }
+    bool takeWord(const char *word) {
+        const QString w = peekWord();
+        if (w.compare(QLatin1String(word), Qt::CaseInsensitive) != 0)
+            return false;
+        skipSpace();
+        pos += w.size();
+        return true;
+    }
+};
+
+QString reason(const std::exception &e) {
+    if (const auto *error = dynamic_cast<const Error *>(&e))
+        return error->fullText();
+    return QString::fromUtf8(e.what());
+}
+
+}  // namespace
+
+QString sampleQuery(const QString &storedQuery) {
+    const QString q = trimBlanks(storedQuery);
+    // The top clause goes after "select" (its first six characters) and after a distinct or
+    // all that follows it, where the server expects it.
+    Reader r{q, std::min<qsizetype>(6, q.size())};
+    if (r.takeWord("distinct") || r.takeWord("all")) {
+        // r.pos is past the qualifier
+    }
+    const qsizetype insertAt = r.pos;
+    if (!r.takeWord("top"))
+        return q.left(insertAt) + QStringLiteral(" top 50") + q.mid(insertAt);
+
+    // A top clause of its own: a second one would be refused. A plain count above 50 is
+    // lowered so that the sample stays a sample.
+    r.skipSpace();
+    const bool parenthesised = r.pos < q.size() && q[r.pos] == u'(';
+    if (parenthesised) {
+        ++r.pos;
+        r.skipSpace();
+    }
+    const qsizetype digitsAt = r.pos;
+    while (r.pos < q.size() && q[r.pos].isDigit())
+        ++r.pos;
+    const qsizetype digitsEnd = r.pos;
+    if (digitsEnd == digitsAt)
+        return q;  // an expression: kept as stored
+    if (parenthesised) {
+        r.skipSpace();
+        if (r.pos >= q.size() || q[r.pos] != u')')
+            return q;
+        ++r.pos;
+    } else if (r.pos < q.size() && isWordChar(q[r.pos])) {
+        return q;  // not a count after all
+    }
+    if (r.takeWord("percent"))
+        return q;
+    bool ok = false;
+    const qlonglong count = q.mid(digitsAt, digitsEnd - digitsAt).toLongLong(&ok);
+    if (ok && count <= kSampleRows)
+        return q;
+    return q.left(digitsAt) + QString::number(kSampleRows) + q.mid(digitsEnd);
+}
+
+ReportList::ReportList(PrintSpread &designer)
+    : QWidget(&designer, Qt::Window), m_designer(designer) {
+    setObjectName(QStringLiteral("frmTableList"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *heading = new QLabel(QStringLiteral("数据报表列表"), this);
+    heading->setObjectName(QStringLiteral("Label2"));
+    QFont hf = heading->font();
+    hf.setPointSize(14);
+    hf.setBold(true);
+    heading->setFont(hf);
+    heading->setAlignment(Qt::AlignCenter);
+    auto *listLabel = new QLabel(QStringLiteral("已经存在的报表："), this);
+    listLabel->setObjectName(QStringLiteral("Label1"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lsTable"));
+
+    const struct {
+        const char *name, *caption;
+        void (ReportList::*run)();
+    } buttons[] = {{"cmdOK", "确定&O", &ReportList::cmdOK_Click},
+                   {"Command1", "删除&D", &ReportList::Command1_Click},
+                   {"cmdCanel", "取消", &ReportList::cmdCanel_Click}};
+    auto *commands = new QHBoxLayout;
+    commands->addStretch();
+    for (const auto &b : buttons) {
+        auto *btn = new QPushButton(QString::fromUtf8(b.caption), this);
+        btn->setObjectName(QString::fromLatin1(b.name));
+        connect(btn, &QPushButton::clicked, this, b.run);
+        commands->addWidget(btn);
+    }
+
+    auto *all = new QVBoxLayout(this);
+    all->addWidget(heading);
+    all->addWidget(listLabel);
+    all->addWidget(m_list, 1);
+    all->addLayout(commands);
+    resize(360, 420);
+    load();
+}
+
+ReportList::~ReportList() = default;
+
+void ReportList::load() {
+    try {
+        platform::Recordset rs =
+            definitions::open(definitions::selectReportNames(), m_designer.session().connection,
+                              definitions::Access::ReadOnly);
+        if (definitions::notFound(rs)) {
+            platform::showInformation(this, QStringLiteral("没有报表数据"),
+                                      QStringLiteral("提示信息"));
+            return;
+        }
+        while (!rs.eof()) {
+            m_list->addItem(rs.text(0));
+            rs.moveNext();
+        }
+    } catch (const std::exception &e) {
+        platform::showWarning(this, QStringLiteral("报表列表读取失败：%1").arg(reason(e)),
+                              kWarningTitle);
+    }
+}
+
+void ReportList::cmdOK_Click() {
+    QListWidgetItem *item = m_list->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    const QString name = trimBlanks(item->text());
+    definitions::ReportSession &session = m_designer.session();
+    platform::Sheet &sheet = m_designer.sheet();
+    try {
+        platform::Recordset def = definitions::open(
+            definitions::selectReport(name), session.connection, definitions::Access::ReadOnly);
+        if (definitions::notFound(def)) {
+            throw Error(Error::Category::Statement,
+                        QStringLiteral("不存在这个报表数据：%1").arg(name));
+        }
+        // The sample is run before anything changes: a query the database refuses leaves
+        // the designer with the report it had, so a later save cannot write one report's
+        // layout under another's name.
+        platform::Recordset sample;
+        sample.open(sampleQuery(def.text(QStringLiteral("查询"))), session.connection,
+                    platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
+                    platform::kCommandText);
+
+        sheet::ApplyDefinition(def, sheet, session.mergeList);
+        m_designer.setReportName(def.text(QStringLiteral("报表名称")));
+        sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
+                                  def.value(QStringLiteral("列宽")), sample.fieldCount(), sheet);
+        sheet::FillFromRecordset(sample, sheet);
+    } catch (const std::exception &e) {
+        platform::showWarning(this, QStringLiteral("报表打开失败：%1").arg(reason(e)),
+                              kWarningTitle);
+        return;
+    }
+    close();
+}
+
+void ReportList::Command1_Click() {
+    if (!platform::askYesNo(this, QStringLiteral("真的要删除当前报表吗？"), kWarningTitle))
+        return;
+    try {
+        QListWidgetItem *item = m_list->currentItem();
+        if (!item || !item->isSelected())
+            throw Error(Error::Category::Argument, QStringLiteral("No report is selected"));
+        // The exact name: a stored name with blanks around is deleted as stored.
+        const int row = m_list->row(item);
+        m_designer.session().connection.execute(definitions::deleteReport(item->text()));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        delete m_list->takeItem(row);
+        m_list->setCurrentRow(-1);
+        m_list->clearSelection();
+    } catch (const std::exception &) {
+        platform::showWarning(this, QStringLiteral("操作失败！"), kWarningTitle);
+        return;
+    }
+    platform::showInformation(this, QStringLiteral("报表删除成功！"), QStringLiteral("提示"));
+}
+
+void ReportList::cmdCanel_Click() {
+    close();
+}
+
+QWidget *openReportList(PrintSpread &designer) {
+    for (ReportList *open :
+         designer.findChildren<ReportList *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible()) {
+            open->raise();
+            open->activateWindow();
+            return open;
+        }
+    }
+    auto *list = new ReportList(designer);
+    list->show();
+    return list;
+}
+
+}  // namespace tessel::designer
