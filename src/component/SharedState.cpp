@@ -1,8 +1,13 @@
 #include "component/SharedState.h"
 
 #include <tessel/clsReport.h>
+
 #include <QApplication>
 #include <QThread>
+#include "designer/ColumnHeaderEditor.h"
+#include "designer/DataSetWizard.h"
+#include "designer/ReportList.h"
+#include "preview/SpreadPreview.h"
 
 namespace tessel::component {
 
@@ -49,9 +54,20 @@ designer::PrintSpread &SharedState::designer() {
                         QStringLiteral("The designer window can only be used on the "
                                        "application's user-interface thread"));
         }
-        m_designer = new designer::PrintSpread(session, openers);
+        m_designer = new designer::PrintSpread(session, windowOpeners());
     }
     return *m_designer;
+}
+
+designer::DesignerOpeners SharedState::windowOpeners() {
+    // The designer's commands open the windows above it; they always act on the loaded
+    // designer of this thread.
+    designer::DesignerOpeners o;
+    o.preview = [this] { preview::openPreview(session); };
+    o.dataWizard = [this] { designer::openDataSetWizard(designer()); };
+    o.reportList = [this] { designer::openReportList(designer()); };
+    o.columnHeaders = [this] { designer::runColumnHeaderEditor(designer()); };
+    return o;
 }
 
 void SharedState::unloadDesigner() {

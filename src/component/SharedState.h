@@ -11,8 +11,6 @@ namespace tessel::component {
 class SharedState {
 public:
     definitions::ReportSession session;
-    // What the designer's commands open; set once the windows exist.
-    designer::DesignerOpeners openers;
 
     // The designer window, loaded hidden when missing. Throws Error(Argument) off the
     // application's user-interface thread, where no window can exist.
@@ -27,6 +25,7 @@ public:
     ~SharedState();
 
 private:
+    designer::DesignerOpeners windowOpeners();
     QPointer<designer::PrintSpread> m_designer;
 };
 

@@ -76,6 +76,15 @@ QString composeLayout(const std::vector<CodeLine> &lines) {
     return out;
 }
 
+namespace {
+// A value goes into a code string, where "/" starts a code and has no escape: a date such
+// as 2026/12/7 would lose "/1" and "/7" as unknown codes. Values carry the division slash
+// instead, which prints the same.
+QString asCodeText(QString value) {
+    return value.replace(u'/', QChar(0x2215));
+}
+}  // namespace
+
 QString substituteVariables(const QString &text, const QVariantList &tslVar, const QDateTime &now,
                             const QLocale &locale) {
     QString out = text;
@@ -89,10 +98,11 @@ QString substituteVariables(const QString &text, const QVariantList &tslVar, con
         // every two characters, so it is skipped as well.
         if (name.isEmpty() || name == QLatin1String("V"))
             continue;
-        out.replace(name, platform::valueToText(fields.value(1)));
+        out.replace(name, asCodeText(platform::valueToText(fields.value(1))));
     }
-    out.replace(QStringLiteral("V时间"), locale.toString(now, QLocale::ShortFormat));
-    out.replace(QStringLiteral("V日期"), locale.toString(now.date(), QLocale::ShortFormat));
+    out.replace(QStringLiteral("V时间"), asCodeText(locale.toString(now, QLocale::ShortFormat)));
+    out.replace(QStringLiteral("V日期"),
+                asCodeText(locale.toString(now.date(), QLocale::ShortFormat)));
     return out;
 }
 

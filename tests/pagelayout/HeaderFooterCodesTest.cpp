@@ -93,7 +93,9 @@ TEST(SubstituteVariables, ListOrderAndBuiltIns) {
     } cases[] = {
         {"", vars({{"V部门", "销售"}}), ""},
         {"V部门/V部门", vars({{"V部门", "销售"}}), "销售/销售"},
-        {"V时间|V日期", {}, "2024/3/5 09:07|2024/3/5"},
+        // "/" in a value would start a code: values carry the division slash.
+        {"V时间|V日期", {}, "2024∕3∕5 09:07|2024∕3∕5"},
+        {"/lV单位/n", vars({{"V单位", "A/B"}}), "/lA∕B/n"},
         {"V日期", vars({{"V日期", "今天"}}), "今天"},  // a listed name wins over the built-in
         {"V单位名", vars({{"V单位", "甲"}, {"V单位名", "乙"}}), "甲名"},
         {"V单位名", vars({{"V单位名", "乙"}, {"V单位", "甲"}}), "乙"},
@@ -106,4 +108,13 @@ TEST(SubstituteVariables, ListOrderAndBuiltIns) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(substituteVariables(c.text, c.vars, now, zh), c.expected) << c.text.toStdString();
+}
+
+TEST(SubstituteVariables, ASubstitutedDatePrintsWhole) {
+    const QDateTime now(QDate(2026, 12, 7), QTime(8, 0));
+    const QLocale zh(QLocale::Chinese, QLocale::China);
+    const QString codes = substituteVariables(QStringLiteral("/l制表日期：V日期/n"), {}, now, zh);
+    const CodeLayout parsed = parseCodes(codes);
+    ASSERT_EQ(parsed.lines.size(), 1u);
+    EXPECT_EQ(parsed.lines[0].cells[0].text, QStringLiteral("制表日期：2026∕12∕7"));
 }

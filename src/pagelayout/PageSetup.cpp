@@ -1,0 +1,263 @@
+#include "pagelayout/PageSetup.h"
+
+#include <tessel/clsReport.h>
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "definitions/Definitions.h"
+#include "pagelayout/HeaderFooterEditor.h"
+#include "platform/Interaction.h"
+#include "platform/db/Recordset.h"
+#include "platform/view/PageView.h"
+#include "preview/PrintDlg.h"
+#include "preview/ToolbarImages.h"
+#include "preview/Zooms.h"
+
+namespace tessel::pagelayout {
+
+namespace {
+
+const QString kNoReport = QStringLiteral("系统错误，报表不存在");
+const QString kNoticeTitle = QStringLiteral("提示信息");
+const QString kWarningTitle = QStringLiteral("系统警告");
+// Written by the dialog itself: a margin box is complete only as one digit, a point and two
+// digits.
+const QString kIncompleteMargin = QStringLiteral("页边距请按 0.00 的格式填写（0.00 到 9.99 英寸）");
+
+// Captions of the margin boxes pagemargin 0 to 3: left, right, top, bottom.
+constexpr const char *kMarginCaptions[4] = {"左:", "右:", "上:", "底:"};
+
+QString inchesText(int twips) {
+    return QString::number(double(twips) / platform::kTwipsPerInch, 'f', 2);
+}
+
+void showFailure(QWidget *parent, const std::exception &e) {
+    const auto *error = dynamic_cast<const Error *>(&e);
+    platform::showWarning(parent, error ? error->fullText() : QString::fromLocal8Bit(e.what()),
+                          kWarningTitle);
+}
+
+}  // namespace
+
+PageSetup::PageSetup(definitions::ReportSession &session, platform::PageView *preview,
+                     QWidget *parent)
+    : QDialog(parent), m_session(session), m_preview(preview) {
+    setObjectName(QStringLiteral("pagesetup"));
+    setWindowTitle(QStringLiteral("页面设置"));
+
+    // Orientation, with a picture of each paper position.
+    auto *frame1 = new QGroupBox(QStringLiteral("打印方向"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *orientationGroup = new QButtonGroup(this);
+    auto *frame1Layout = new QGridLayout(frame1);
+    const char *orientationCaptions[2] = {"纵向", "横向"};
+    const char *orientationImages[2] = {"portrait", "landscape"};
+    for (int i = 0; i < 2; ++i) {
+        auto *image = new QLabel(frame1);
+        image->setObjectName(QStringLiteral("Image1_%1").arg(i));
+        image->setPixmap(preview::toolbarImage(QString::fromLatin1(orientationImages[i])));
+        m_orientation[i] = new QRadioButton(QString::fromUtf8(orientationCaptions[i]), frame1);
+        m_orientation[i]->setObjectName(QStringLiteral("porientation_%1").arg(i));
+        orientationGroup->addButton(m_orientation[i], i);
+        frame1Layout->addWidget(image, i, 0);
+        frame1Layout->addWidget(m_orientation[i], i, 1);
+    }
+
+    // Preview type.
+    auto *framePreview = new QGroupBox(QStringLiteral("预览方式"), this);
+    framePreview->setObjectName(QStringLiteral("Frame2"));
+    auto *previewLayout = new QHBoxLayout(framePreview);
+    auto *label1 = new QLabel(QStringLiteral("类型:"), framePreview);
+    label1->setObjectName(QStringLiteral("Label1"));
+    m_zoom = new QComboBox(framePreview);
+    m_zoom->setObjectName(QStringLiteral("Combo1"));
+    m_zoom->setEditable(false);
+    previewLayout->addWidget(label1);
+    previewLayout->addWidget(m_zoom, 1);
+
+    // Margins in inches.
+    auto *frameMargins = new QGroupBox(QStringLiteral("纸张边界设置(英寸)"), this);
+    frameMargins->setObjectName(QStringLiteral("Frame2"));
+    auto *marginLayout = new QGridLayout(frameMargins);
+    const QRegularExpression marginPattern(QStringLiteral("[0-9]\\.[0-9]{2}"));
+    for (int i = 0; i < 4; ++i) {
+        auto *label = new QLabel(QString::fromUtf8(kMarginCaptions[i]), frameMargins);
+        label->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        m_margin[i] = new QLineEdit(frameMargins);
+        m_margin[i]->setObjectName(QStringLiteral("pagemargin_%1").arg(i));
+        m_margin[i]->setValidator(new QRegularExpressionValidator(marginPattern, m_margin[i]));
+        m_margin[i]->setPlaceholderText(QStringLiteral("_.__"));
+        m_margin[i]->setMaxLength(4);
+        marginLayout->addWidget(label, i / 2, (i % 2) * 2);
+        marginLayout->addWidget(m_margin[i], i / 2, (i % 2) * 2 + 1);
+    }
+
+    // The dialogs for what a page shows.
+    auto *frame3 = new QGroupBox(QStringLiteral("显示设置"), this);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *frame3Layout = new QVBoxLayout(frame3);
+    auto *cmdPageset = new QPushButton(QStringLiteral("显示内容设置"), frame3);
+    cmdPageset->setObjectName(QStringLiteral("cmdPageset"));
+    auto *command1 = new QPushButton(QStringLiteral("设置页头/页脚信息"), frame3);
+    command1->setObjectName(QStringLiteral("Command1"));
+    frame3Layout->addWidget(cmdPageset);
+    frame3Layout->addWidget(command1);
+
+    auto *command4 = new QPushButton(QStringLiteral("打印&P"), this);
+    command4->setObjectName(QStringLiteral("Command4"));
+    auto *ok = new QPushButton(QStringLiteral("确定&O"), this);
+    ok->setObjectName(QStringLiteral("Command2_0"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("取消&C"), this);
+    cancel->setObjectName(QStringLiteral("Command2_1"));
+    cancel->setAutoDefault(false);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(frame1);
+    left->addWidget(framePreview);
+    left->addStretch(1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(frameMargins);
+    right->addWidget(frame3);
+    right->addStretch(1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(command4);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *top = new QGridLayout(this);
+    top->addLayout(left, 0, 0);
+    top->addLayout(right, 0, 1);
+    top->addLayout(buttons, 1, 0, 1, 2);
+
+    connect(ok, &QPushButton::clicked, this, [this] { Command2_Click(0); });
+    connect(cancel, &QPushButton::clicked, this, [this] { Command2_Click(1); });
+    connect(cmdPageset, &QPushButton::clicked, this, &PageSetup::cmdPageset_Click);
+    connect(command1, &QPushButton::clicked, this, &PageSetup::Command1_Click);
+    connect(command4, &QPushButton::clicked, this, &PageSetup::Command4_Click);
+
+    Form_Load();
+}
+
+PageSetup::~PageSetup() = default;
+
+void PageSetup::Form_Load() {
+    const platform::PrintSettings &print = m_session.sheet.print();
+    const int twips[4] = {print.marginLeft, print.marginRight, print.marginTop, print.marginBottom};
+    for (int i = 0; i < 4; ++i)
+        m_margin[i]->setText(inchesText(twips[i]));
+    if (print.orientation == platform::Orientation::Landscape)
+        m_orientation[1]->setChecked(true);
+    else
+        m_orientation[0]->setChecked(true);
+    m_zoom->clear();
+    m_zoom->addItems(preview::zoomPresetTexts());
+    m_zoom->setCurrentIndex(preview::kDefaultZoomPreset);
+}
+
+void PageSetup::Command2_Click(int index) {
+    if (index == 1) {
+        reject();
+        returnToPreview();
+        return;
+    }
+    try {
+        if (!applyAndStore())
+            return;
+    } catch (const std::exception &e) {
+        showFailure(this, e);
+        return;
+    }
+    accept();
+    returnToPreview();
+}
+
+bool PageSetup::applyAndStore() {
+    // A box the pattern does not fill (prompts left, or a margin of ten inches or more read
+    // from the sheet) has no value to store: the user completes it first.
+    double inches[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        if (!m_margin[i]->hasAcceptableInput()) {
+            platform::showInformation(this, kIncompleteMargin, kNoticeTitle);
+            m_margin[i]->setFocus();
+            m_margin[i]->selectAll();
+            return false;
+        }
+        inches[i] = m_margin[i]->text().toDouble();
+    }
+
+    platform::Recordset rs = definitions::open(definitions::selectReport(m_session.reportName),
+                                               m_session.connection, definitions::Access::Editable);
+    if (definitions::notFound(rs)) {
+        platform::showInformation(this, kNoReport, kNoticeTitle);
+        return false;
+    }
+
+    const bool portrait = m_orientation[0]->isChecked();
+    platform::PrintSettings next = m_session.sheet.print();
+    next.marginTop = int(std::lround(inches[2] * platform::kTwipsPerInch));
+    next.marginBottom = int(std::lround(inches[3] * platform::kTwipsPerInch));
+    next.marginLeft = int(std::lround(inches[0] * platform::kTwipsPerInch));
+    next.marginRight = int(std::lround(inches[1] * platform::kTwipsPerInch));
+    next.orientation =
+        portrait ? platform::Orientation::Portrait : platform::Orientation::Landscape;
+
+    rs.setValue(QStringLiteral("打印方向"), portrait ? QStringLiteral("1") : QStringLiteral("2"));
+    rs.setValue(QStringLiteral("上"), inches[2]);
+    rs.setValue(QStringLiteral("下"), inches[3]);
+    rs.setValue(QStringLiteral("左"), inches[0]);
+    rs.setValue(QStringLiteral("右"), inches[1]);
+
+    // Sheet and row change together: a row that cannot be written puts the sheet back, so
+    // what the report prints now is what it will print the next time it is run.
+    const platform::PrintSettings previous = m_session.sheet.print();
+    m_session.sheet.setPrint(next);
+    try {
+        rs.update();
+    } catch (...) {
+        m_session.sheet.setPrint(previous);
+        throw;
+    }
+    if (m_preview)
+        preview::SetZoom(*m_preview, m_zoom->currentIndex());
+    return true;
+}
+
+void PageSetup::returnToPreview() {
+    if (QWidget *owner = parentWidget()) {
+        owner->window()->activateWindow();
+        owner->window()->setFocus();
+    }
+}
+
+void PageSetup::cmdPageset_Click() {
+    preview::PrintDlg dialog(m_session, this);
+    platform::interaction().execDialog(&dialog);
+}
+
+void PageSetup::Command1_Click() {
+    runHeaderFooterEditor(m_session, this);
+}
+
+void PageSetup::Command4_Click() {
+    QPrinter printer;
+    printer.setPageOrientation(m_session.sheet.print().orientation ==
+                                       platform::Orientation::Landscape
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
+    platform::interaction().choosePrinter(this, &printer);
+}
+
+}  // namespace tessel::pagelayout

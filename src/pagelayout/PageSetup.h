@@ -1,0 +1,60 @@
+// The page setup dialog: paper orientation, the four page margins (inches), the preview's
+// zoom preset, and the way on to the print content options, the header/footer editor and the
+// printer dialog. OK puts orientation and margins on the working sheet and stores them in the
+// report's definition row.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "definitions/ReportSession.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tessel::platform {
+class PageView;
+}
+
+namespace tessel::pagelayout {
+
+class PageSetup : public QDialog {
+    Q_OBJECT
+public:
+    // Builds the dialog filled from session.sheet. `preview` is the preview's page view the
+    // chosen zoom preset is applied to on OK (nullptr: none). `session` (and `preview`) must
+    // outlive the dialog.
+    PageSetup(definitions::ReportSession &session, platform::PageView *preview,
+              QWidget *parent = nullptr);
+    ~PageSetup() override;
+
+    // Fills the controls from the sheet: margins (twips) as inches "0.00", orientation, and
+    // the zoom presets with "100%" selected.
+    void Form_Load();
+    // Command2 index 0 (OK) and 1 (Cancel).
+    void Command2_Click(int index);
+    // The print content options, modal.
+    void cmdPageset_Click();
+    // The header/footer editor, modal.
+    void Command1_Click();
+    // The printer dialog; nothing is read back from it.
+    void Command4_Click();
+
+    QLineEdit *pagemargin(int index) const { return m_margin[index]; }  // 0 左 1 右 2 上 3 底
+    QRadioButton *porientation(int index) const { return m_orientation[index]; }  // 0 纵向 1 横向
+    QComboBox *combo() const { return m_zoom; }
+
+private:
+    bool applyAndStore();
+    void returnToPreview();
+
+    definitions::ReportSession &m_session;
+    platform::PageView *m_preview;
+    QLineEdit *m_margin[4] = {};
+    QRadioButton *m_orientation[2] = {};
+    QComboBox *m_zoom = nullptr;
+};
+
+}  // namespace tessel::pagelayout

@@ -1,0 +1,239 @@
+#include "preview/PrintDlg.h"
+
+#include <tessel/clsReport.h>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "definitions/Definitions.h"
+#include "platform/Interaction.h"
+#include "platform/db/Recordset.h"
+
+namespace tessel::preview {
+
+namespace {
+
+const QString kNoReport = QStringLiteral("系统错误，报表不存在");
+const QString kNoticeTitle = QStringLiteral("提示信息");
+const QString kWarningTitle = QStringLiteral("系统警告");
+
+constexpr const char *kFlagCaptions[PrintDlg::kFlagCount] = {
+    "列标", "行标", "网格线", "边框", "只打印数据单元格", "彩色打印", "阴影"};
+// The definition columns of Check1 0 to 6.
+constexpr const char *kFlagColumns[PrintDlg::kFlagCount] = {
+    "列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印", "阴影"};
+constexpr const char *kRangeCaptions[PrintDlg::kRangeCount] = {"全部", "所选单元格", "当前页",
+                                                               "页码范围"};
+constexpr int kLargestPage = 32767;
+
+// The sheet's flags in Check1 order.
+bool *flagOf(platform::PrintSettings &s, int index) {
+    bool *flags[PrintDlg::kFlagCount] = {&s.colHeaders, &s.rowHeaders, &s.gridLines, &s.border,
+                                         &s.onlyData,   &s.color,      &s.shadows};
+    return flags[index];
+}
+
+}  // namespace
+
+std::optional<int> pageNumberFromText(const QString &text) {
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)\\s*$"));
+    if (!number.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    // Round to nearest, halves to even: the default floating-point rounding mode.
+    const double rounded = std::nearbyint(value);
+    if (rounded < 0 || rounded > kLargestPage)
+        return std::nullopt;
+    return int(rounded);
+}
+
+PrintDlg::PrintDlg(definitions::ReportSession &session, QWidget *parent)
+    : QDialog(parent), m_session(session) {
+    setObjectName(QStringLiteral("PrintDlg"));
+    setWindowTitle(QStringLiteral("内容显示选项"));
+
+    auto *frame2 = new QGroupBox(QStringLiteral("打印内容选项"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto *flagsLayout = new QGridLayout(frame2);
+    for (int i = 0; i < kFlagCount; ++i) {
+        m_flags[i] = new QCheckBox(QString::fromUtf8(kFlagCaptions[i]), frame2);
+        m_flags[i]->setObjectName(QStringLiteral("Check1_%1").arg(i));
+        // Indexes 0 to 2 in the left column, 3 to 6 in the right.
+        if (i < 3)
+            flagsLayout->addWidget(m_flags[i], i, 0);
+        else
+            flagsLayout->addWidget(m_flags[i], i - 3, 1);
+    }
+
+    auto *frame1 = new QGroupBox(QStringLiteral("打印范围"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *rangeLayout = new QGridLayout(frame1);
+    auto *rangeGroup = new QButtonGroup(this);
+    for (int i = 0; i < kRangeCount; ++i) {
+        m_ranges[i] = new QRadioButton(QString::fromUtf8(kRangeCaptions[i]), frame1);
+        m_ranges[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        rangeGroup->addButton(m_ranges[i], i);
+        rangeLayout->addWidget(m_ranges[i], i, 0);
+        connect(m_ranges[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                Option1_Click(i);
+        });
+    }
+    auto *pagesRow = new QHBoxLayout;
+    for (int i = 0; i < 2; ++i) {
+        m_pages[i] = new QLineEdit(QStringLiteral("1"), frame1);
+        m_pages[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        m_pages[i]->setMaximumWidth(60);
+        m_pages[i]->installEventFilter(this);
+    }
+    auto *label1 = new QLabel(QStringLiteral("到"), frame1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    pagesRow->addWidget(m_pages[0]);
+    pagesRow->addWidget(label1);
+    pagesRow->addWidget(m_pages[1]);
+    pagesRow->addStretch(1);
+    rangeLayout->addLayout(pagesRow, 3, 1);
+
+    auto *cmdOK = new QPushButton(QStringLiteral("保存"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    auto *command3 = new QPushButton(QStringLiteral("取消"), this);
+    command3->setObjectName(QStringLiteral("Command3"));
+    command3->setAutoDefault(false);
+    connect(cmdOK, &QPushButton::clicked, this, &PrintDlg::cmdOK_Click);
+    connect(command3, &QPushButton::clicked, this, &PrintDlg::Command3_Click);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(command3);
+    auto *top = new QVBoxLayout(this);
+    top->addWidget(frame2);
+    top->addWidget(frame1);
+    top->addLayout(buttons);
+
+    LoadSpread();
+}
+
+PrintDlg::~PrintDlg() = default;
+
+void PrintDlg::LoadSpread() {
+    platform::PrintSettings print = m_session.sheet.print();
+    for (int i = 0; i < kFlagCount; ++i)
+        m_flags[i]->setChecked(*flagOf(print, i));
+    const int type = int(print.type);
+    if (type >= 0 && type < kRangeCount) {
+        m_ranges[type]->setChecked(true);
+        // Choosing an option that was chosen already sends no toggle; the rule runs anyway.
+        Option1_Click(type);
+    }
+}
+
+void PrintDlg::Option1_Click(int index) {
+    const bool pageRange = index == 3;
+    m_pages[0]->setEnabled(pageRange);
+    m_pages[1]->setEnabled(pageRange);
+}
+
+void PrintDlg::Text1_KeyUp(int index) {
+    if (!pageNumberFromText(m_pages[index]->text()))
+        m_pages[index]->setText(QStringLiteral("1"));
+}
+
+bool PrintDlg::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyRelease) {
+        for (int i = 0; i < 2; ++i) {
+            if (watched == m_pages[i])
+                Text1_KeyUp(i);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool PrintDlg::SaveSpread() {
+    platform::Sheet &sheet = m_session.sheet;
+    platform::Recordset rs = definitions::open(definitions::selectReport(m_session.reportName),
+                                               m_session.connection, definitions::Access::Editable);
+    // The row is looked for before anything changes, so a report that was never saved keeps
+    // its sheet as it was, too.
+    if (definitions::notFound(rs)) {
+        platform::showInformation(this, kNoReport, kNoticeTitle);
+        return false;
+    }
+
+    platform::PrintSettings next = sheet.print();
+    for (int i = 0; i < kFlagCount; ++i) {
+        const bool on = m_flags[i]->isChecked();
+        *flagOf(next, i) = on;
+        rs.setValue(QString::fromUtf8(kFlagColumns[i]), on ? 1 : 0);
+    }
+
+    const QString rangeType = QStringLiteral("范围类型");
+    if (m_ranges[0]->isChecked()) {
+        next.type = platform::PrintType::All;
+        rs.setValue(rangeType, 0);
+    } else if (m_ranges[1]->isChecked()) {
+        next.block = sheet.selection();
+        next.type = platform::PrintType::CellRange;
+        rs.setValue(rangeType, 1);
+    } else if (m_ranges[2]->isChecked()) {
+        next.type = platform::PrintType::CurrentPage;
+        rs.setValue(rangeType, 2);
+    } else {
+        // The page range, also when no option is chosen. A box the key check has not seen
+        // (text put there otherwise) is read as that check would leave it.
+        const int first = pageNumberFromText(m_pages[0]->text()).value_or(1);
+        const int last = pageNumberFromText(m_pages[1]->text()).value_or(1);
+        next.pageStart = first;
+        next.pageEnd = last;
+        next.type = platform::PrintType::PageRange;
+        rs.setValue(rangeType, 3);
+        rs.setValue(QStringLiteral("开始页"), first);
+        rs.setValue(QStringLiteral("结束页"), last);
+    }
+
+    // Sheet and row change together: a row that cannot be written puts the sheet back.
+    const platform::PrintSettings previous = sheet.print();
+    sheet.setPrint(next);
+    try {
+        rs.update();
+    } catch (...) {
+        sheet.setPrint(previous);
+        throw;
+    }
+    return true;
+}
+
+void PrintDlg::cmdOK_Click() {
+    try {
+        if (!SaveSpread())
+            return;
+    } catch (const std::exception &e) {
+        const auto *error = dynamic_cast<const Error *>(&e);
+        platform::showWarning(this, error ? error->fullText() : QString::fromLocal8Bit(e.what()),
+                              kWarningTitle);
+        return;
+    }
+    accept();
+}
+
+void PrintDlg::Command3_Click() {
+    reject();
+}
+
+}  // namespace tessel::preview

@@ -1,0 +1,389 @@
+#include "preview/SpreadPreview.h"
+
+#include <tessel/clsReport.h>
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+#include <algorithm>
+
+#include "pagelayout/HeaderFooterCodes.h"
+#include "pagelayout/PageSetup.h"
+#include "platform/Interaction.h"
+#include "platform/sheet/Printing.h"
+#include "platform/view/PageView.h"
+#include "platform/view/SheetView.h"
+#include "preview/ToolbarImages.h"
+#include "preview/WorkbookExport.h"
+#include "preview/Zooms.h"
+
+namespace tessel::preview {
+
+namespace {
+
+using platform::CellKind;
+using platform::PictureAlign;
+
+const QString kWarningTitle = QStringLiteral("系统警告");
+
+const QColor kStripBackground(185, 206, 247);
+const QColor kTipBackground(255, 255, 192);
+const QColor kDisabledCaption(128, 128, 128);
+constexpr double kStripRowHeight = 18;  // points
+constexpr double kSpacerWidth = 0.3;    // character units
+constexpr double kCounterWidth = 15;
+
+platform::CellFont stripFont() {
+    platform::CellFont font;
+    font.name = QStringLiteral("MS Sans Serif");
+    font.size = 8;
+    return font;
+}
+
+struct ToolbarButton {
+    int col;
+    const char *caption;
+    const char *imageKey;
+    PictureAlign align;
+};
+
+// In the order the strip is built.
+constexpr ToolbarButton kButtons[] = {
+    {kColNext, "下一页", "right", PictureAlign::CaptionLeftPictureRight},
+    {kColPrevious, "前一页", "left", PictureAlign::PictureLeftCaptionRight},
+    {kColZoom, "缩放", "zoom", PictureAlign::PictureLeftCaptionRight},
+    {kColPrint, "打印", "print", PictureAlign::PictureLeftCaptionRight},
+    {kColSetup, "设置", "setup", PictureAlign::PictureLeftCaptionRight},
+    // The list holds no picture of the export's own.
+    {kColExport, "导出xls", "setup", PictureAlign::PictureLeftCaptionRight},
+    {kColClose, "关闭", "close", PictureAlign::PictureLeftCaptionRight},
+};
+
+const QString kLeft = QStringLiteral("left");
+const QString kRight = QStringLiteral("right");
+
+void showFailure(QWidget *parent, const std::exception &e) {
+    const auto *error = dynamic_cast<const Error *>(&e);
+    platform::showWarning(parent, error ? error->fullText() : QString::fromLocal8Bit(e.what()),
+                          kWarningTitle);
+}
+
+}  // namespace
+
+SpreadPreview::SpreadPreview(definitions::ReportSession &session, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_session(session) {
+    setObjectName(QStringLiteral("spreadpreview"));
+    setWindowTitle(QStringLiteral("打印预览"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_strip = new platform::SheetView(this);
+    m_strip->setObjectName(QStringLiteral("fpSpread1"));
+    // The strip is a row of buttons: it takes no keyboard focus, so a click on it leaves the
+    // page view with the focus and never starts a cell edit.
+    m_strip->setFocusPolicy(Qt::NoFocus);
+    // Direct connections: the tip handler answers through the pointers it is given.
+    connect(m_strip, &platform::SheetView::ButtonClicked, this, &SpreadPreview::onButtonClicked,
+            Qt::DirectConnection);
+    connect(m_strip, &platform::SheetView::TextTipFetch, this, &SpreadPreview::onTextTipFetch,
+            Qt::DirectConnection);
+
+    m_pageView = new platform::PageView(this);
+    m_pageView->setObjectName(QStringLiteral("fpSpreadPreview1"));
+    m_pageView->setFocusPolicy(Qt::StrongFocus);
+
+    QSize size(960, 720);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize avail = screen->availableSize();
+        size = size.boundedTo(avail * 9 / 10).expandedTo(QSize(480, 320));
+    }
+    resize(size);
+}
+
+SpreadPreview::~SpreadPreview() = default;
+
+void SpreadPreview::setVaGridtemp(platform::Sheet *sheet) {
+    m_sheet = sheet;
+}
+
+// ---- Toolbar strip --------------------------------------------------------------------------
+
+void SpreadPreview::SetupToolbar() {
+    platform::Sheet &s = *m_strip->sheet();
+    s.setRedraw(false);
+
+    // Every cell locked: nothing on the strip takes typing.
+    platform::CellStyle base = s.defaultStyle();
+    base.locked = true;
+    s.setDefaultStyle(base);
+
+    s.setMaxRows(1);
+    s.setMaxCols(kToolbarCols);
+    s.setRowHeight(1, kStripRowHeight);
+    for (int c = 1; c <= kToolbarCols; c += 2)
+        s.setColWidth(c, kSpacerWidth);
+    s.setColWidth(kColCounter, kCounterWidth);
+
+    s.setColHeadersVisible(false);
+    s.setRowHeadersVisible(false);
+    m_strip->setScrollBarsVisible(false);
+    m_strip->setBorderVisible(false);
+    m_strip->setGridLinesVisible(false);
+    // The strip is wider than its 21 columns: the rest of it takes the row's colour, so the
+    // strip reads as one bar across the window.
+    QPalette stripPalette = m_strip->palette();
+    stripPalette.setColor(QPalette::Base, kStripBackground);
+    m_strip->setPalette(stripPalette);
+
+    s.setCurrentBlock({1, 1, kToolbarCols, 1});
+    s.setForeground(Qt::black);
+    s.setBackground(kStripBackground);
+    s.setFont(stripFont());
+
+    s.setPictureList(toolbarPictureMap());
+    for (const ToolbarButton &b : kButtons) {
+        s.setCurrent(b.col, 1);
+        s.setCellKind(CellKind::Button);
+        s.setLocked(false);
+        s.setText(b.col, 1, QString::fromUtf8(b.caption));
+        s.setPicture(QString::fromLatin1(b.imageKey), b.align);
+    }
+
+    const platform::CellFont f = stripFont();
+    QFont tipFont(f.name);
+    tipFont.setPointSizeF(f.size);
+    tipFont.setBold(false);
+    tipFont.setItalic(false);
+    m_strip->setTextTips(true);
+    m_strip->setTextTipStyle(tipFont, kTipBackground, Qt::black);
+
+    s.setRedraw(true);
+    Form_Resize();
+}
+
+void SpreadPreview::setButtonState(int col, const QString &bitmapdirection, bool enabled) {
+    platform::Sheet &s = *m_strip->sheet();
+    s.setRedraw(false);
+    s.setCurrent(col, 1);
+    s.setLocked(!enabled);
+    s.setForeground(enabled ? QColor(Qt::black) : kDisabledCaption);
+    s.setPicture(enabled ? bitmapdirection : bitmapdirection + QStringLiteral("dis"),
+                 s.style(col, 1).pictureAlign);
+    s.setRedraw(true);
+}
+
+void SpreadPreview::DisableButton(int col, const QString &bitmapdirection) {
+    setButtonState(col, bitmapdirection, false);
+}
+
+void SpreadPreview::EnableButton(int col, const QString &bitmapdirection) {
+    setButtonState(col, bitmapdirection, true);
+}
+
+void SpreadPreview::UpdatePageCount() {
+    platform::Sheet &s = *m_strip->sheet();
+    s.setCurrent(kColCounter, 1);
+    s.setText(kColCounter, 1,
+              QStringLiteral("Page %1 of %2")
+                  .arg(m_pageView->pageCurrent())
+                  .arg(m_pageView->pageCount()));
+}
+
+// ---- Load, activation, layout ---------------------------------------------------------------
+
+void SpreadPreview::Form_Load() {
+    SetupToolbar();
+    DisableButton(kColPrevious, kLeft);
+    SetZoom(*m_pageView, kDefaultZoomPreset);
+    bindPageView();
+    if (m_pageView->pageCount() == 1)
+        DisableButton(kColNext, kRight);
+}
+
+void SpreadPreview::bindPageView() {
+    // Binding starts the page view at page 1: rebinding the sheet already shown would throw
+    // away the page the user is on each time the window is activated.
+    if (m_pageView->sheet() != m_sheet)
+        m_pageView->setSheet(m_sheet);
+}
+
+void SpreadPreview::updatePageButtons() {
+    // Page setup may have changed the page count or the pages per screen; the current page is
+    // kept within the pages there are, and the buttons follow the same rules as the paging.
+    const int count = m_pageView->pageCount();
+    m_pageView->setPageCurrent(std::clamp(m_pageView->pageCurrent(), 1, std::max(1, count)));
+    const int current = m_pageView->pageCurrent();
+    setButtonState(kColPrevious, kLeft, current > 1);
+    setButtonState(kColNext, kRight, current + m_pageView->pagesPerScreen() <= count);
+}
+
+void SpreadPreview::Form_Activate() {
+    bindPageView();
+    updatePageButtons();
+    UpdatePageCount();
+    if (!m_sheet)
+        return;
+
+    platform::PrintSettings &print = m_sheet->printSettings();
+    m_headerText = pagelayout::substituteVariables(print.header, m_session.tslVar);
+    m_footerText = pagelayout::substituteVariables(print.footer, m_session.tslVar);
+    // Only a real change is announced: every announcement breaks the pages anew and redraws
+    // the pane, and activations come with every return to the window.
+    if (print.header != m_headerText || print.footer != m_footerText) {
+        print.header = m_headerText;
+        print.footer = m_footerText;
+        m_sheet->notifyPrintChanged();
+        // A header or footer of another height can change the page count.
+        updatePageButtons();
+        UpdatePageCount();
+    }
+}
+
+void SpreadPreview::Form_Resize() {
+    const int stripHeight = m_strip->sizeHint().height();
+    m_strip->setGeometry(0, 0, width(), stripHeight);
+    m_pageView->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+}
+
+bool SpreadPreview::event(QEvent *event) {
+    if (event->type() == QEvent::WindowActivate && m_loaded)
+        Form_Activate();
+    return QWidget::event(event);
+}
+
+void SpreadPreview::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    // The window system may not report activation (an offscreen or unfocused display), so
+    // being shown counts as being activated.
+    Form_Activate();
+}
+
+void SpreadPreview::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+// ---- Toolbar actions ------------------------------------------------------------------------
+
+void SpreadPreview::onButtonClicked(int col, int row) {
+    platform::Sheet &s = *m_strip->sheet();
+    s.setCurrent(col, row);
+    const platform::CellStyle &style = s.style(col, row);
+    // A disabled (locked) button does nothing, whoever reports the click.
+    if (row != 1 || style.kind != CellKind::Button || style.locked)
+        return;
+
+    const int count = m_pageView->pageCount();
+    const int perScreen = m_pageView->pagesPerScreen();
+    switch (col) {
+        case kColNext:
+            if (m_pageView->pageCurrent() < count) {
+                m_pageView->setPageCurrent(m_pageView->pageCurrent() + perScreen);
+                EnableButton(kColNext, kRight);
+                EnableButton(kColPrevious, kLeft);
+                UpdatePageCount();
+            }
+            if (m_pageView->pageCurrent() + perScreen > count)
+                DisableButton(kColNext, kRight);
+            break;
+        case kColPrevious:
+            if (m_pageView->pageCurrent() > 1) {
+                // The page view keeps the page at 1 or above when the pages per screen
+                // changed since the last step forward.
+                m_pageView->setPageCurrent(m_pageView->pageCurrent() - perScreen);
+                EnableButton(kColPrevious, kLeft);
+                EnableButton(kColNext, kRight);
+                UpdatePageCount();
+            }
+            if (m_pageView->pageCurrent() == 1)
+                DisableButton(kColPrevious, kLeft);
+            break;
+        case kColZoom:
+            m_pageView->zoomToggle();
+            break;
+        case kColPrint:
+            printNow();
+            break;
+        case kColSetup:
+            openPageSetup();
+            break;
+        case kColExport:
+            exportSheet();
+            break;
+        case kColClose:
+            close();
+            break;
+        default:
+            break;
+    }
+}
+
+void SpreadPreview::onTextTipFetch(int col, int row, QString *tipText, bool *showTip) {
+    platform::Sheet &s = *m_strip->sheet();
+    s.setCurrent(col, row);
+    const platform::CellStyle &style = s.style(col, row);
+    const QString text = s.text(col, row);
+    if (style.kind == CellKind::Button) {
+        if (!style.locked) {
+            *tipText = text;
+            *showTip = true;
+        }
+    } else if (style.kind != CellKind::Picture && !text.isEmpty()) {
+        *tipText = text;
+        *showTip = true;
+    }
+}
+
+void SpreadPreview::printNow() {
+    if (!m_sheet)
+        return;
+    try {
+        platform::BusyCursor busy;
+        platform::printSheet(*m_sheet, m_session.reportName);
+    } catch (const std::exception &e) {
+        // A print that did not happen is told, never passed over.
+        showFailure(this, e);
+    }
+}
+
+void SpreadPreview::openPageSetup() {
+    {
+        pagelayout::PageSetup dialog(m_session, m_pageView, this);
+        platform::interaction().execDialog(&dialog);
+    }
+    // Back from a modal dialog: the window is active again, whether or not the window system
+    // says so.
+    activateWindow();
+    Form_Activate();
+}
+
+void SpreadPreview::exportSheet() {
+    if (!m_sheet)
+        return;
+    // The texts as this window substituted them, which are the sheet's own since the last
+    // activation.
+    exportWorkbook(this, *m_sheet, m_headerText, m_footerText);
+}
+
+// ---- Opening --------------------------------------------------------------------------------
+
+QWidget *openPreview(definitions::ReportSession &session) {
+    // One preview per thread, as the session is.
+    thread_local QPointer<SpreadPreview> current;
+    if (current) {
+        SpreadPreview *old = current;
+        current = nullptr;
+        old->close();
+    }
+    auto *window = new SpreadPreview(session);
+    window->setVaGridtemp(&session.sheet);
+    current = window;
+    window->show();
+    return window;
+}
+
+}  // namespace tessel::preview

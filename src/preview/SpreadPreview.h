@@ -1,0 +1,104 @@
+// The preview window: a report sheet shown page by page as it will print, under a one-row
+// toolbar strip with the page buttons, zoom, print, page setup, export and close, and a page
+// counter. The window reads the sheet it is given, rewrites the sheet's print header and
+// footer with the report variables, and prints through it; it never builds the sheet.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "definitions/ReportSession.h"
+#include "platform/sheet/Sheet.h"
+
+namespace tessel::platform {
+class PageView;
+class SheetView;
+}  // namespace tessel::platform
+
+namespace tessel::preview {
+
+// Columns of the toolbar strip (one row, 21 columns).
+inline constexpr int kToolbarCols = 21;
+inline constexpr int kColNext = 2;
+inline constexpr int kColPrevious = 4;
+inline constexpr int kColZoom = 6;
+inline constexpr int kColPrint = 8;
+inline constexpr int kColSetup = 10;
+inline constexpr int kColCounter = 14;
+inline constexpr int kColExport = 16;
+inline constexpr int kColClose = 18;
+
+class SpreadPreview : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(tessel::platform::Sheet *vaGridtemp READ vaGridtemp WRITE setVaGridtemp)
+public:
+    // Builds the window hidden; it deletes itself when closed. `session` gives the report
+    // variables, the connection and the report name to the dialogs opened from here, and
+    // must outlive the window.
+    explicit SpreadPreview(definitions::ReportSession &session, QWidget *parent = nullptr);
+    ~SpreadPreview() override;
+
+    // The sheet to preview; set before the window is first shown. Not owned: a sheet
+    // destroyed while shown leaves the window empty.
+    platform::Sheet *vaGridtemp() const { return m_sheet; }
+    void setVaGridtemp(platform::Sheet *sheet);
+
+    platform::SheetView *toolbar() const { return m_strip; }     // fpSpread1
+    platform::PageView *pageView() const { return m_pageView; }  // fpSpreadPreview1
+
+    // The window's working copies of the sheet's print header and footer, as the last
+    // activation substituted them.
+    QString headerText() const { return m_headerText; }
+    QString footerText() const { return m_footerText; }
+
+    // Builds the toolbar strip: 21 locked cells in one row with the seven buttons, their
+    // captions, pictures and the page counter cell; tips on.
+    void SetupToolbar();
+    // Greys out (locks) or re-enables the button in strip column `col`; `bitmapdirection` is
+    // the key of its enabled picture ("left" or "right"), the disabled one adds "dis".
+    void DisableButton(int col, const QString &bitmapdirection);
+    void EnableButton(int col, const QString &bitmapdirection);
+    // Writes "Page <current> of <count>" into the counter cell.
+    void UpdatePageCount();
+
+    // Once per load (the first showing): strip, button states, zoom preset "100%".
+    void Form_Load();
+    // On every activation: binds the page view, recounts pages, sets the page buttons for the
+    // current page and count, and substitutes the report variables into the sheet's print
+    // header and footer.
+    void Form_Activate();
+
+    // The strip's button-click and tip-request handlers.
+    void onButtonClicked(int col, int row);
+    void onTextTipFetch(int col, int row, QString *tipText, bool *showTip);
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void Form_Resize();
+    void bindPageView();
+    void updatePageButtons();
+    void setButtonState(int col, const QString &bitmapdirection, bool enabled);
+    void printNow();
+    void openPageSetup();
+    void exportSheet();
+
+    definitions::ReportSession &m_session;
+    QPointer<platform::Sheet> m_sheet;
+    platform::SheetView *m_strip = nullptr;
+    platform::PageView *m_pageView = nullptr;
+    QString m_headerText;
+    QString m_footerText;
+    bool m_loaded = false;
+};
+
+// The designer's preview command: shows session.sheet in a new preview window, modeless,
+// and returns the window. There is one preview window at a time: one already open is closed
+// (and deleted) first.
+QWidget *openPreview(definitions::ReportSession &session);
+
+}  // namespace tessel::preview

@@ -1,0 +1,108 @@
+// What the preview tests share: a session on a temporary database holding a tsl_report row
+// for the report, and report sheets that print to a chosen number of pages.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QVariant>
+#include <functional>
+
+#include "definitions/Definitions.h"
+#include "definitions/ReportSession.h"
+#include "platform/db/Recordset.h"
+#include "platform/sheet/Pagination.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestDb.h"
+
+namespace tessel::test {
+
+inline const QString kReportName = QStringLiteral("销售日报");
+
+// Fills `sheet` with a three-column report (labels 编号, 名称, 金额) of `rows` data rows.
+inline void fillReport(platform::Sheet &sheet, int rows) {
+    sheet.setMaxCols(3);
+    sheet.setText(1, 0, QStringLiteral("编号"));
+    sheet.setText(2, 0, QStringLiteral("名称"));
+    sheet.setText(3, 0, QStringLiteral("金额"));
+    for (int c = 1; c <= 3; ++c)
+        sheet.setColWidth(c, 12);
+    for (int r = 1; r <= rows; ++r) {
+        sheet.setText(1, r, QString::number(r));
+        sheet.setText(2, r, QStringLiteral("办公用品%1").arg(r));
+        sheet.setText(3, r, QString::number(r * 12.5, 'f', 2));
+    }
+    sheet.setMaxRows(rows);
+}
+
+// The number of data rows that makes `sheet`, with its print settings, print to `pages`
+// pages on A4 (rows fill `pages` - 1 pages and half of the last).
+inline int rowsForPages(platform::Sheet &sheet, int pages) {
+    fillReport(sheet, 400);
+    const platform::Pagination probe(sheet);
+    const platform::PageLayout first = probe.layout(1);
+    const int perPage = first.lastRow - first.firstRow + 1;
+    return perPage * (pages - 1) + perPage / 2;
+}
+
+// Fills `sheet` so that it prints to exactly `pages` pages.
+inline void fillPages(platform::Sheet &sheet, int pages) {
+    fillReport(sheet, rowsForPages(sheet, pages));
+    ASSERT_EQ(platform::Pagination(sheet).pageCount(), pages);
+}
+
+// Runs the deletions that closed windows asked for.
+inline void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The scripted user, who can also work a modal dialog: `onDialog` is handed each dialog the
+// component runs and returns its result (the dialog is not executed). Without it the dialog
+// is recorded and rejected.
+class DrivingInteraction : public ScriptedInteraction {
+public:
+    std::function<int(QDialog *)> onDialog;
+    int printerDialogs = 0;
+
+    int execDialog(QDialog *dialog) override {
+        if (!onDialog)
+            return ScriptedInteraction::execDialog(dialog);
+        dialogsRun.push_back(dialog->objectName());
+        return onDialog(dialog);
+    }
+    bool choosePrinter(QWidget *, QPrinter *) override {
+        ++printerDialogs;
+        return false;
+    }
+};
+
+// A session on a fresh database with the tsl_report table and a row for kReportName
+// (flags 1, shadows 0, margins 0.5 inch, portrait, range 0).
+class ReportFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.exec(tslReportDdl());
+        db.exec(QStringLiteral(
+            "insert into tsl_report (报表名称, 查询, 列标, 行标, 网格线, 边框, 仅打数据格, "
+            "彩色打印, 阴影, 范围类型, 开始页, 结束页, 左, 右, 上, 下, 打印方向) values "
+            "('销售日报', 'select * from t', 1, 1, 1, 1, 1, 1, 0, 0, 7, 9, 0.5, 0.5, 0.5, "
+            "0.5, '1')"));
+        session.connection = db.connect(Backend::SQLite);
+        session.reportName = kReportName;
+    }
+
+    // The report's row, read afresh.
+    platform::Recordset row() {
+        return definitions::open(definitions::selectReport(kReportName), session.connection,
+                                 definitions::Access::ReadOnly);
+    }
+    QVariant stored(const QString &column) { return row().value(column); }
+
+    TempDb db;
+    DrivingInteraction user;
+    definitions::ReportSession session;
+};
+
+}  // namespace tessel::test
