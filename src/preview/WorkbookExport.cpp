@@ -1,0 +1,358 @@
+#include "preview/WorkbookExport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+#include <tessel/clsReport.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Interaction.h"
+#include "platform/ValueText.h"
+#include "platform/sheet/Sheet.h"
+
+namespace tessel::preview {
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("/n");
+const QString kFontName = QStringLiteral("/fn");
+
+// Worksheet columns (from 0) of the left, centre and right parts of a header/footer line.
+constexpr lxw_col_t kPartCols[3] = {0, 4, 8};
+
+// Digits Excel keeps of a number: a longer one would come back altered, so it stays text.
+constexpr int kMaxSignificantDigits = 15;
+
+Error ioError(const QString &message, const QString &reason) {
+    return Error(Error::Category::Io, message, reason);
+}
+
+QString lxwReason(lxw_error err) {
+    return QString::fromUtf8(lxw_strerror(err));
+}
+
+struct WorkbookDeleter {
+    void operator()(lxw_workbook *wb) const { lxw_workbook_free(wb); }
+};
+using WorkbookPtr = std::unique_ptr<lxw_workbook, WorkbookDeleter>;
+
+// Permissions a newly created file gets in this process: what the umask leaves of rw-rw-rw-.
+QFileDevice::Permissions newFilePermissions() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = 0666 & ~mask;
+    QFileDevice::Permissions p;
+    if (mode & S_IRUSR)
+        p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
+    if (mode & S_IWUSR)
+        p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    if (mode & S_IRGRP)
+        p |= QFileDevice::ReadGroup;
+    if (mode & S_IWGRP)
+        p |= QFileDevice::WriteGroup;
+    if (mode & S_IROTH)
+        p |= QFileDevice::ReadOther;
+    if (mode & S_IWOTH)
+        p |= QFileDevice::WriteOther;
+    return p;
+}
+
+// Writes rows in order over as many worksheets as they need. Every worksheet after the first
+// starts with the sheet's label row.
+class RowWriter {
+public:
+    RowWriter(lxw_workbook *wb, const platform::Sheet &sheet, int rowsPerWorksheet)
+        : m_wb(wb), m_sheet(sheet), m_cols(sheet.maxCols()), m_capacity(rowsPerWorksheet) {
+        addWorksheet();
+    }
+
+    void headerFooterLine(const QString &line) {
+        const lxw_row_t row = nextRow();
+        const std::array<QString, 3> parts = exportLineParts(line);
+        for (int i = 0; i < 3; ++i) {
+            if (!parts[i].isEmpty()) {
+                const QByteArray utf8 = parts[i].toUtf8();
+                writeText(row, kPartCols[i], std::string_view(utf8.constData(), utf8.size()));
+            }
+        }
+    }
+
+    void sheetRow(int r) { writeSheetRow(nextRow(), r); }
+
+    // The writer keeps each worksheet's rows in a scratch file and does not check those
+    // writes; a failed one (a full disk) leaves the file's error flag set.
+    void checkScratch() const {
+        for (lxw_worksheet *ws : m_worksheets) {
+            FILE *scratch = ws->optimize_tmpfile;
+            if (scratch && (std::fflush(scratch) != 0 || std::ferror(scratch))) {
+                throw ioError(QStringLiteral("工作表写入失败"),
+                              QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
+            }
+        }
+    }
+
+private:
+    lxw_row_t nextRow() {
+        if (m_row == lxw_row_t(m_capacity)) {
+            addWorksheet();
+            writeSheetRow(m_row++, 0);
+        }
+        return m_row++;
+    }
+
+    void addWorksheet() {
+        m_ws = workbook_add_worksheet(m_wb, nullptr);
+        if (!m_ws)
+            throw ioError(QStringLiteral("无法在工作簿中添加工作表"), QString());
+        m_worksheets.push_back(m_ws);
+        m_row = 0;
+        for (int c = 1; c <= m_cols; ++c) {
+            const double w = m_sheet.colWidth(c);
+            // A hidden column is exported like a shown one, so it gets a width its data shows in.
+            if (w <= 1.0 || w == platform::kDefaultColWidth)
+                continue;
+            check(worksheet_set_column(m_ws, lxw_col_t(c - 1), lxw_col_t(c - 1), std::min(w, 255.0),
+                                       nullptr));
+        }
+    }
+
+    void writeSheetRow(lxw_row_t row, int r) {
+        for (int c = 1; c <= m_cols; ++c) {
+            const std::string_view text = m_sheet.textUtf8(c, r);
+            if (text.empty())
+                continue;
+            if (const std::optional<double> number = sheetNumber(text))
+                check(worksheet_write_number(m_ws, row, lxw_col_t(c - 1), *number, nullptr));
+            else
+                writeText(row, lxw_col_t(c - 1), text);
+        }
+    }
+
+    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text) {
+        // Up to kCellTextMax bytes the text is surely within the cell limit; a longer one is
+        // measured and cut, never split inside a character.
+        if (text.size() > size_t(kCellTextMax)) {
+            QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            if (s.size() > kCellTextMax) {
+                qsizetype n = kCellTextMax;
+                if (s.at(n - 1).isHighSurrogate())
+                    --n;
+                s.truncate(n);
+            }
+            m_buffer = s.toStdString();
+        } else {
+            m_buffer.assign(text);
+        }
+        check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), nullptr));
+    }
+
+    static void check(lxw_error err) {
+        if (err != LXW_NO_ERROR)
+            throw ioError(QStringLiteral("工作表写入失败"), lxwReason(err));
+    }
+
+    lxw_workbook *m_wb;
+    lxw_worksheet *m_ws = nullptr;
+    std::vector<lxw_worksheet *> m_worksheets;
+    const platform::Sheet &m_sheet;
+    const int m_cols;
+    const int m_capacity;
+    lxw_row_t m_row = 0;
+    std::string m_buffer;  // the current text, NUL-terminated for the writer
+};
+
+// Puts the finished file on the disk before it replaces anything, so that a crash never
+// leaves an empty file in place of the old one; a write the disk refuses late (space
+// allocated only now) shows up here as well.
+void syncFile(const QString &name, const QString &targetName) {
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), f.errorString());
+    if (::fsync(f.handle()) != 0) {
+        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName),
+                      QString::fromLocal8Bit(std::strerror(errno)));
+    }
+}
+
+}  // namespace
+
+QStringList exportLines(const QString &codes) {
+    if (codes.isEmpty())
+        return {};
+    return codes.split(kLineBreak, Qt::KeepEmptyParts);
+}
+
+std::array<QString, 3> exportLineParts(const QString &line) {
+    std::array<QString, 3> parts;
+    const QStringList segments = line.split(kFontName, Qt::KeepEmptyParts);
+    static const QString codes[3] = {QStringLiteral("/l"), QStringLiteral("/c"),
+                                     QStringLiteral("/r")};
+    for (qsizetype j = 1; j < segments.size(); ++j) {
+        const QString &segment = segments[j];
+        for (int i = 0; i < 3; ++i) {
+            const qsizetype at = segment.indexOf(codes[i]);
+            if (at >= 0) {
+                parts[size_t(i)] = segment.mid(at + 2);
+                if (parts[size_t(i)].isNull())
+                    parts[size_t(i)] = QLatin1String("");
+            }
+        }
+    }
+    return parts;
+}
+
+std::optional<double> sheetNumber(std::string_view s) {
+    // A quick look first: most report texts are words, dates or codes and fail here.
+    if (s.empty() || s.size() > 32)
+        return std::nullopt;
+    size_t i = s[0] == '-' ? 1 : 0;
+    if (i == s.size())
+        return std::nullopt;
+    int significant = 0;
+    int pendingZeros = 0;
+    bool seenNonZero = false, seenPoint = false;
+    for (; i < s.size(); ++i) {
+        const char ch = s[i];
+        if (ch == '.') {
+            if (seenPoint)
+                return std::nullopt;
+            seenPoint = true;
+        } else if (ch >= '0' && ch <= '9') {
+            if (ch == '0') {
+                if (seenNonZero)
+                    ++pendingZeros;
+            } else {
+                significant += seenNonZero ? pendingZeros + 1 : 1;
+                pendingZeros = 0;
+                seenNonZero = true;
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (significant > kMaxSignificantDigits)
+        return std::nullopt;
+    double d = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(d))
+        return std::nullopt;
+    // Only the sheet's own text of the value: "007", "1.50", "-0" or "1e3" stay text.
+    thread_local std::string back;
+    back.clear();
+    platform::appendDouble(back, d);
+    if (back != s)
+        return std::nullopt;
+    return d;
+}
+
+void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QString &header,
+                   const QString &footer, int rowsPerWorksheet) {
+    if (path.isEmpty())
+        throw Error(Error::Category::Argument, QStringLiteral("未指定导出文件名"));
+    if (rowsPerWorksheet < 2 || rowsPerWorksheet > kWorksheetRows)
+        throw Error(Error::Category::Argument, QStringLiteral("工作表行数无效"));
+    if (sheet.maxCols() > kWorksheetCols) {
+        throw Error(Error::Category::Argument, QStringLiteral("报表有%1列，工作表最多只能容纳%2列")
+                                                   .arg(sheet.maxCols())
+                                                   .arg(kWorksheetCols));
+    }
+    const QFileInfo target(path);
+    const QString targetName = QDir::toNativeSeparators(target.absoluteFilePath());
+
+    // The workbook is built under a name of its own in the target folder: an existing file
+    // is replaced only by a complete workbook, and a folder that takes no new file is found
+    // before any work is done.
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), temp.errorString());
+    const QString tempName = temp.fileName();
+    temp.close();
+
+    // Constant-memory mode writes each row out as the next one starts, so memory stays flat
+    // however long the report is. Its scratch files go to the target folder, which has room
+    // for the workbook anyway, rather than to a /tmp that may be small or held in memory.
+    // Past about 4 GB of sheet text the zip needs its 64-bit extension.
+    const std::size_t estimate =
+        sheet.arenaBytes() + std::size_t(sheet.maxCols()) * std::size_t(sheet.maxRows()) * 48;
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    QByteArray scratch = QFile::encodeName(target.absolutePath());
+    options.tmpdir = scratch.data();
+    options.use_zip64 = estimate > (std::size_t(3) << 30) ? LXW_TRUE : LXW_FALSE;
+    const QByteArray tempPath = QFile::encodeName(tempName);
+    WorkbookPtr wb(workbook_new_opt(tempPath.constData(), &options));
+    if (!wb)
+        throw ioError(QStringLiteral("无法创建工作簿"), QString());
+
+    {
+        RowWriter rows(wb.get(), sheet, rowsPerWorksheet);
+        for (const QString &line : exportLines(header))
+            rows.headerFooterLine(line);
+        for (int r = 0; r <= sheet.maxRows(); ++r)
+            rows.sheetRow(r);
+        for (const QString &line : exportLines(footer))
+            rows.headerFooterLine(line);
+        errno = 0;
+        rows.checkScratch();
+    }
+
+    // workbook_close frees the workbook whatever it returns.
+    errno = 0;
+    const lxw_error err = workbook_close(wb.release());
+    if (err != LXW_NO_ERROR) {
+        QString reason = lxwReason(err);
+        if (errno != 0)
+            reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), reason);
+    }
+    syncFile(tempName, targetName);
+
+    // The replaced file's permissions carry over; a new file gets the usual ones.
+    const QFileDevice::Permissions perms =
+        QFileInfo::exists(path) ? QFile::permissions(path) : newFilePermissions();
+    QFile::setPermissions(tempName, perms);
+    if (std::rename(tempPath.constData(), QFile::encodeName(target.absoluteFilePath())) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), reason);
+    }
+    temp.setAutoRemove(false);
+}
+
+void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
+                    const QString &footer) {
+    QString name = platform::interaction().saveFileName(parent, QStringLiteral("数据导出"),
+                                                        QStringLiteral("Excel file (*.xlsx)"),
+                                                        QStringLiteral("xlsx"), QString());
+    if (name.isEmpty())
+        return;
+    // The file holds an .xlsx workbook; under another suffix it would not open as one.
+    if (QFileInfo(name).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) != 0)
+        name += QStringLiteral(".xlsx");
+    try {
+        platform::BusyCursor busy;
+        writeWorkbook(name, sheet, header, footer);
+    } catch (const Error &e) {
+        platform::showWarning(parent, QStringLiteral("数据导出失败：%1").arg(e.fullText()),
+                              QStringLiteral("系统警告"));
+        return;
+    }
+    platform::showInformation(parent, QStringLiteral("表格数据导出到excel表成功！"),
+                              QStringLiteral("导出数据成功"));
+}
+
+}  // namespace tessel::preview

@@ -1,0 +1,72 @@
+// Exporting the previewed report to an Excel workbook (.xlsx): the page header lines at the
+// top, every sheet row from the column labels (row 0) down, then the page footer lines.
+//
+// Worksheet layout (rows and columns from 1):
+//   header line i (from 0)      row i + 1; its left part in column 1, centre in 5, right in 9
+//   sheet row r (0 .. rows)     row H + r + 1, sheet column c in worksheet column c
+//   footer line i               row H + rows + 2 + i, parts as for the header
+// where H is the number of header lines. A header or footer is split into lines at every
+// "/n" (an empty string has none; one ending in "/n" has a last, empty line). A line is cut
+// at every "/fn"; the text before the first "/fn" is not written, and in each later piece
+// the text after its first "/l", "/c" and "/r" goes to column 1, 5 and 9 respectively (all
+// three tests are made; a later piece overwrites an earlier one).
+//
+// A report longer than a worksheet continues on further worksheets (Sheet2, ...), each of
+// which starts with the label row again. Column widths carry over in the sheet's own width
+// unit, which is the workbook's; a column the sheet hides (width 1 or less) is written with
+// its data at the workbook's default width. A cell whose text is exactly the sheet's own text
+// of a number (the shortest round-trip decimal form, at most 15 significant digits) is
+// written as a number; every other cell, "007" included, as text.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <string_view>
+
+class QWidget;
+
+namespace tessel::platform {
+class Sheet;
+}
+
+namespace tessel::preview {
+
+// Rows of one worksheet, and columns.
+constexpr int kWorksheetRows = 1'048'576;
+constexpr int kWorksheetCols = 16'384;
+// Characters a workbook cell holds; longer texts are cut to this many UTF-16 units.
+constexpr int kCellTextMax = 32'767;
+
+// The preview's "导出xls" command: asks for a file name (save dialog "数据导出", filter
+// "Excel file (*.xlsx)", suffix xlsx; a name chosen with another suffix gets ".xlsx"
+// appended), writes the workbook with the busy cursor up, then says "表格数据导出到excel表成功！"
+// ("导出数据成功"). A cancelled dialog does nothing; a failure is shown as a warning with its
+// reason and leaves no file behind (an existing file of that name stays as it was).
+// `header` and `footer` are the code strings as the preview shows them (variables
+// substituted).
+void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
+                    const QString &footer);
+
+// Writes the workbook to `path` without asking anything. The file is built under a
+// temporary name in the same folder and renamed over `path` once complete, so on failure
+// `path` is untouched and no partial file remains. `rowsPerWorksheet` (2 .. kWorksheetRows)
+// is the row capacity of each worksheet. Throws Error(Io) when the file cannot be written
+// (with the system's or the writer's reason as the error's detail text) and
+// Error(Argument) for a sheet with more columns than a worksheet has.
+void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QString &header,
+                   const QString &footer, int rowsPerWorksheet = kWorksheetRows);
+
+// The lines of a header or footer code string, split at "/n" as described above.
+QStringList exportLines(const QString &codes);
+
+// The left, centre and right texts one line puts into worksheet columns 1, 5 and 9; a null
+// QString where the line names no such part.
+std::array<QString, 3> exportLineParts(const QString &line);
+
+// The number a cell text stands for, when the text is exactly the sheet's own form of it
+// (see above); nullopt for any other text.
+std::optional<double> sheetNumber(std::string_view utf8);
+
+}  // namespace tessel::preview
