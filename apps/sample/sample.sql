@@ -1,0 +1,125 @@
+-- The sample database of a small trading company: departments, staff, products and about
+-- 20,000 orders, with the report definition table and three stored reports.
+-- Build it with:  sqlite3 sample.db < sample.sql   (scripts/make-sample-db does this)
+pragma journal_mode = off;
+pragma synchronous = off;
+begin;
+
+create table 部门 (
+    编号 integer primary key,
+    名称 text not null,
+    经理 text
+);
+insert into 部门 values
+    (1, '华东销售部', '陈明'), (2, '华南销售部', '林晓'), (3, '华北销售部', '王强'),
+    (4, '西南销售部', '赵丽'), (5, '大客户部', '孙伟');
+
+create table 员工 (
+    编号 integer primary key,
+    姓名 text not null,
+    部门编号 integer not null references 部门(编号),
+    入职日期 text
+);
+insert into 员工 values
+    (1, '张伟', 1, '2018-03-01'), (2, '王芳', 1, '2019-07-15'), (3, '李娜', 2, '2017-11-20'),
+    (4, '刘洋', 2, '2020-02-10'), (5, '陈静', 3, '2016-05-05'), (6, '杨磊', 3, '2021-09-01'),
+    (7, '黄敏', 4, '2019-01-07'), (8, '周杰', 4, '2022-04-18'), (9, '吴涛', 5, '2015-08-30'),
+    (10, '徐丽', 5, '2023-06-12');
+
+create table 产品 (
+    编号 integer primary key,
+    名称 text not null,
+    类别 text not null,
+    单位 text not null,
+    单价 real not null
+);
+insert into 产品 values
+    (1, '办公椅', '家具', '把', 399.0), (2, '升降桌', '家具', '张', 1299.0),
+    (3, '文件柜', '家具', '个', 680.0), (4, 'A4 打印纸', '耗材', '箱', 135.5),
+    (5, '硒鼓', '耗材', '个', 268.0), (6, '墨盒', '耗材', '盒', 89.9),
+    (7, '笔记本电脑', '电子', '台', 5699.0), (8, '显示器', '电子', '台', 1199.0),
+    (9, '激光打印机', '电子', '台', 1899.0), (10, '投影仪', '电子', '台', 3299.0),
+    (11, '签字笔', '文具', '盒', 24.5), (12, '订书机', '文具', '个', 32.0);
+
+create table 客户 (
+    编号 integer primary key,
+    名称 text not null,
+    城市 text not null
+);
+insert into 客户 values
+    (1, '上海恒通贸易有限公司', '上海'), (2, '杭州西湖科技', '杭州'),
+    (3, '广州南方百货', '广州'), (4, '深圳前海物流', '深圳'), (5, '北京华夏教育', '北京'),
+    (6, '天津港务集团', '天津'), (7, '成都天府软件', '成都'), (8, '重庆山城建设', '重庆'),
+    (9, '苏州工业园管委会', '苏州'), (10, '南京金陵饭店', '南京');
+
+create table 订单 (
+    编号 integer primary key,
+    日期 text not null,
+    客户编号 integer not null references 客户(编号),
+    员工编号 integer not null references 员工(编号),
+    产品编号 integer not null references 产品(编号),
+    数量 integer not null,
+    金额 real not null
+);
+-- 20,000 orders spread over 2024, generated deterministically.
+with recursive n(i) as (select 1 union all select i + 1 from n where i < 20000)
+insert into 订单 (编号, 日期, 客户编号, 员工编号, 产品编号, 数量, 金额)
+select i,
+       date('2024-01-01', '+' || ((i * 7) % 366) || ' days'),
+       1 + (i * 13) % 10,
+       1 + (i * 7) % 10,
+       1 + (i * 11) % 12,
+       1 + (i * 17) % 20,
+       0
+from n;
+update 订单 set 金额 = round(数量 * (select 单价 from 产品 where 产品.编号 = 订单.产品编号), 2);
+
+-- The report definition table, as host databases hold it.
+create table tsl_report (
+    报表名称 nvarchar(100) not null primary key,
+    查询 ntext, 列标注 ntext, 列宽 ntext, 行高 float, 列数 int, 合并 nvarchar(400),
+    列标 smallint, 行标 smallint, 网格线 smallint, 边框 smallint, 仅打数据格 smallint,
+    彩色打印 smallint, 阴影 smallint, 范围类型 smallint, 开始页 int, 结束页 int,
+    左 float, 右 float, 上 float, 下 float, 打印方向 nvarchar(2), 页头页脚 smallint,
+    页头文本 ntext, 页脚文本 ntext
+);
+
+-- Order details: labels and widths, a hidden column (员工编号), a header with the report
+-- variable V公司 and the built-in date, a footer with page numbers; portrait.
+insert into tsl_report values (
+    '订单明细',
+    'select 订单.编号, 订单.日期, 客户.名称, 产品.名称, 订单.数量, 产品.单价, 订单.金额, 订单.员工编号 from 订单 join 客户 on 客户.编号 = 订单.客户编号 join 产品 on 产品.编号 = 订单.产品编号 ',
+    '单号，日期，客户，产品，数量，单价，金额，员工编号，',
+    '7 11 26 12 6 9 11 0', 18, 8, '', 1, 0, 1, 1, 0, 1, 0, 0, 1, 1,
+    0.5, 0.5, 0.6, 0.6, '1', 3,
+    '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c订单明细表/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l公司:V公司/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r日期:V日期/n',
+    '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l制表:V制表人/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r/p/n');
+
+-- Sales by department: merged department column, a totals row when run with totals.
+insert into tsl_report values (
+    '部门销售汇总',
+    'select 部门.名称, 员工.姓名, count(*), sum(订单.数量), round(sum(订单.金额), 2) from 订单 join 员工 on 员工.编号 = 订单.员工编号 join 部门 on 部门.编号 = 员工.部门编号 group by 部门.名称, 员工.姓名 order by 部门.名称, 员工.姓名',
+    '部门，业务员，订单数，数量，销售额，',
+    '16 10 9 9 14', 20, 5, '1', 1, 0, 1, 1, 1, 1, 0, 0, 1, 1,
+    0.75, 0.75, 0.75, 0.75, '1', 3,
+    '/fn"宋体"/fz"16"/fb1/fi0/fu0/fk0/c部门销售汇总/n/fn"宋体"/fz"10"/fb0/fi0/fu0/fk0/c2024 年度  V日期/n',
+    '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/c/p/n');
+
+-- Product catalogue: landscape, a page range (pages 1 to 1), a hidden column.
+insert into tsl_report values (
+    '产品目录',
+    'select 编号, 名称, 类别, 单位, 单价, 编号 from 产品 ',
+    '编号，产品名称，类别，单位，单价，内部码，',
+    '6 20 10 6 10 0', 16, 6, '3', 1, 0, 1, 1, 1, 1, 0, 3, 1, 1,
+    0.5, 0.5, 0.5, 0.5, '2', 1,
+    '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c产品目录/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/rV时间/n',
+    '');
+
+-- Quarterly profit: the layout a host's own grid is shown with (PrintPreGrid).
+insert into tsl_report values (
+    '季度利润', '', '季度，收入(万元)，成本(万元)，利润(万元)，', '10 14 14 14', 18, 4, '',
+    1, 0, 1, 1, 0, 1, 0, 0, 1, 1, 0.75, 0.75, 0.75, 0.75, '1', 3,
+    '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c季度利润表/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/lV公司/n',
+    '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r/p/n');
+
+commit;

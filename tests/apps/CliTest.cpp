@@ -1,0 +1,135 @@
+// The command-line renderer, run as a user would run it, on the sample database.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "SampleDb.h"
+#include "support/Pdf.h"
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliRun tessel(const QStringList &args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // it must need no display by itself
+    env.remove(QStringLiteral("DISPLAY"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TESSEL_CLI), args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString unzip(const QString &file, const QString &member) {
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, member});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { tessel::test::loadSample(db); }
+    QString out(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
+    tessel::test::TempDb db;
+    QTemporaryDir dir;
+};
+
+TEST_F(Cli, ListsTheStoredReports) {
+    const CliRun r = tessel({QStringLiteral("list"), QStringLiteral("--db"), db.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char *name : {"订单明细", "部门销售汇总", "产品目录", "季度利润"}) {
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(name))) << name;
+    }
+}
+
+TEST_F(Cli, RendersAPdfWithSubstitutedHeaderAndFooter) {
+    const QString pdf = out("明细.pdf");
+    const CliRun r =
+        tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
+                QStringLiteral("--report"), QStringLiteral("订单明细"), QStringLiteral("--where"),
+                QStringLiteral("where 订单.金额 > 50000"), QStringLiteral("--var"),
+                QStringLiteral("公司=测试公司"), QStringLiteral("--var"),
+                QStringLiteral("制表人=李四"), QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const int pages = tessel::test::pdfPageCount(pdf);
+    EXPECT_GE(pages, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("%1 pages").arg(pages))) << r.err.toStdString();
+    const QString text = tessel::test::pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("订单明细表")));
+    EXPECT_TRUE(text.contains(QStringLiteral("公司:测试公司")));
+    EXPECT_TRUE(text.contains(QStringLiteral("制表:李四")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("日期:") +
+                      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)));
+    EXPECT_TRUE(text.contains(QStringLiteral("投影仪")));
+    EXPECT_FALSE(text.contains(QStringLiteral("V公司")));
+}
+
+TEST_F(Cli, RendersAWorkbookWithTotals) {
+    const QString xlsx = out("汇总.xlsx");
+    const CliRun r = tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
+                             QStringLiteral("--report"), QStringLiteral("部门销售汇总"),
+                             QStringLiteral("--totals"), QStringLiteral("3,4,5"),
+                             QStringLiteral("--xlsx"), xlsx});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString strings = unzip(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(strings.contains(QStringLiteral("部门销售汇总")));
+    EXPECT_TRUE(strings.contains(QStringLiteral("合计")));
+    EXPECT_TRUE(strings.contains(QStringLiteral("华东销售部")));
+    // 20,000 orders in all: the totals row carries the count as a number.
+    EXPECT_TRUE(unzip(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"))
+                    .contains(QStringLiteral("<v>20000</v>")));
+}
+
+TEST_F(Cli, FailsClearly) {
+    const struct {
+        QStringList args;
+        int exitCode;
+        const char *says;
+    } cases[] = {
+        {{}, 2, "no command"},
+        {{QStringLiteral("draw")}, 2, "unknown command"},
+        {{QStringLiteral("render"), QStringLiteral("--db"), db.path()}, 2, "--report"},
+        {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
+          QStringLiteral("订单明细")},
+         2,
+         "exactly one"},
+        {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
+          QStringLiteral("没有这个"), QStringLiteral("--pdf"), out("x.pdf")},
+         1,
+         "no report named"},
+        {{QStringLiteral("list"), QStringLiteral("--db"), db.path() + QStringLiteral(".missing")},
+         1,
+         "does not exist"},
+        {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
+          QStringLiteral("订单明细"), QStringLiteral("--where"), QStringLiteral("where 没有列 > 1"),
+          QStringLiteral("--pdf"), out("y.pdf")},
+         1,
+         "查询有误"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = tessel(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.says << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says)))
+            << c.says << ": " << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(out("x.pdf")));
+    EXPECT_FALSE(QFileInfo::exists(out("y.pdf")));
+    const CliRun help = tessel({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("tessel render")));
+}
+
+}  // namespace

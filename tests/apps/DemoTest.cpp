@@ -1,0 +1,53 @@
+// The demo host starts on the sample database and runs its reports.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "DemoWindow.h"
+#include "SampleDb.h"
+#include "component/SharedState.h"
+#include "support/ScriptedInteraction.h"
+
+namespace {
+
+QWidget *shownWindow(const char *name) {
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
+
+TEST(Demo, RunsTheSampleReports) {
+    tessel::test::TempDb db;
+    tessel::test::loadSample(db);
+    tessel::test::ScriptedInteraction user;
+    DemoWindow demo(db.path());
+    demo.show();
+    auto *reports = demo.findChild<QListWidget *>(QStringLiteral("reports"));
+    ASSERT_NE(reports, nullptr);
+    ASSERT_EQ(reports->count(), 4);
+    reports->setCurrentRow(
+        reports->row(reports->findItems(QStringLiteral("产品目录"), Qt::MatchExactly)[0]));
+
+    demo.findChild<QPushButton *>(QStringLiteral("design"))->click();
+    EXPECT_TRUE(user.messages.empty());
+    ASSERT_NE(shownWindow("printSpread"), nullptr);
+    auto &sheet = tessel::component::sharedState().session.sheet;
+    EXPECT_EQ(sheet.maxRows(), 12);
+    EXPECT_EQ(sheet.text(2, 0), QStringLiteral("产品名称"));
+
+    demo.findChild<QPushButton *>(QStringLiteral("preview"))->click();
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_NE(shownWindow("spreadpreview"), nullptr);
+
+    demo.findChild<QPushButton *>(QStringLiteral("grid"))->click();
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_EQ(sheet.text(1, 0), QStringLiteral("季度"));
+    EXPECT_EQ(sheet.text(2, 4), QStringLiteral("450.75"));  // the totals row
+    tessel::component::sharedState().unloadDesigner();
+}
+
+}  // namespace
