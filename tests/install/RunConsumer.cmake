@@ -10,6 +10,11 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+foreach(installed bin/tessel bin/tessel-demo include/tessel/clsReport.h)
+    if(NOT EXISTS ${prefix}/${installed})
+        message(FATAL_ERROR "cmake --install did not install ${installed}")
+    endif()
+endforeach()
 run(${CMAKE_COMMAND} -S ${CONSUMER_SRC} -B ${WORK_DIR}/build -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=RelWithDebInfo
     "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}")
