@@ -10,17 +10,6 @@ using platform::Statement;
 
 namespace {
 
-// Lists are trimmed of blanks only, as they are written: a tab or line break is content.
-QString trimBlanks(const QString &text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QStringList splitList(const QString &text, QChar separator) {
     if (text.isEmpty())
         return {};
@@ -122,6 +111,16 @@ QStringList decodeMerges(const QString &text) {
 
 QString encodeHeaderHeight(const platform::Sheet &sheet) {
     return platform::doubleToText(sheet.rowHeight(0));
+}
+
+QString trimBlanks(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
 }
 
 QString cutBeforeWhere(const QString &query) {

@@ -82,6 +82,12 @@ QStringList decodeMerges(const QString &text);
 // 行高 as written: the header row's height in points, in its shortest decimal form.
 QString encodeHeaderHeight(const platform::Sheet &sheet);
 
+// ---- texts
+
+// `text` without leading and trailing blanks (U+0020 only): names, labels and lists are
+// trimmed of blanks as they are written; a tab or line break is content.
+QString trimBlanks(const QString &text);
+
 // ---- queries
 
 // A query without its condition: the text before its first lowercase "where" (the blank

@@ -12,12 +12,15 @@
 #include <algorithm>
 
 #include "definitions/Definitions.h"
+#include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 
 namespace tessel::designer {
+
+using definitions::trimBlanks;
 
 namespace {
 
@@ -33,17 +36,6 @@ QString columnsOf(const QString &table) {
     // The name sits inside a Unicode literal; a quote in it is doubled, so it stays data.
     return QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = object_id(N'") +
            QString(table).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
-}
-
-// Texts typed or stored are trimmed of blanks only; other white space is content.
-QString trimBlanks(const QString &text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 // Lower case one UTF-16 unit at a time, so that positions found in the result are positions
@@ -624,17 +616,7 @@ void DataSetWizard::cmdexit_Click() {
 }
 
 QWidget *openDataSetWizard(PrintSpread &designer) {
-    for (DataSetWizard *open :
-         designer.findChildren<DataSetWizard *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (open->isVisible()) {
-            open->raise();
-            open->activateWindow();
-            return open;
-        }
-    }
-    auto *wizard = new DataSetWizard(designer);
-    wizard->show();
-    return wizard;
+    return showOnce<DataSetWizard>(designer);
 }
 
 }  // namespace tessel::designer

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "definitions/Definitions.h"
+#include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
@@ -16,20 +17,12 @@
 
 namespace tessel::designer {
 
+using definitions::trimBlanks;
+
 namespace {
 
 const QString kWarningTitle = QStringLiteral("系统警告");
 constexpr int kSampleRows = 50;
-
-QString trimBlanks(const QString &text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_' || c.unicode() > 0x7f;
@@ -240,17 +233,7 @@ void ReportList::cmdCanel_Click() {
 }
 
 QWidget *openReportList(PrintSpread &designer) {
-    for (ReportList *open :
-         designer.findChildren<ReportList *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (open->isVisible()) {
-            open->raise();
-            open->activateWindow();
-            return open;
-        }
-    }
-    auto *list = new ReportList(designer);
-    list->show();
-    return list;
+    return showOnce<ReportList>(designer);
 }
 
 }  // namespace tessel::designer

@@ -20,6 +20,7 @@
 
 namespace tessel::sheet {
 
+using definitions::trimBlanks;
 using platform::CellBlock;
 using platform::PrintSettings;
 using platform::Recordset;
@@ -60,17 +61,6 @@ private:
     Sheet &m_sheet;
     bool m_was;
 };
-
-// Stored texts are compared with blanks trimmed, not other white space.
-QString trimBlanks(const QString &text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 // The text of a definition column; nullopt when the column is missing or NULL, which no
 // text stands for.
