@@ -57,10 +57,10 @@ PrintSpread::PrintSpread(definitions::ReportSession &session, DesignerOpeners op
 
     auto *nameLabel = new QLabel(QStringLiteral("报表名称："), this);
     nameLabel->setObjectName(QStringLiteral("Label2"));
-    nameLabel->move(px(200), px(700));
+    nameLabel->move(px(200), px(600));
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("txtName"));
-    m_name->setGeometry(px(200) + 70, px(660), 220, 24);
+    m_name->setGeometry(px(200) + 70, px(560), 220, 22);
     m_name->setText(m_session.reportName);
 
     m_listCaption = new QLabel(QStringLiteral("在要显示列前打勾："), this);
@@ -85,7 +85,7 @@ PrintSpread::PrintSpread(definitions::ReportSession &session, DesignerOpeners op
     for (const auto &b : buttons) {
         auto *btn = new QPushButton(QString::fromUtf8(b.caption), this);
         btn->setObjectName(QString::fromLatin1(b.name));
-        btn->setGeometry(x, px(1050), 96, 28);
+        btn->setGeometry(x, px(930), 96, 24);
         x += 104;
     }
     button("cmdPreview")->setToolTip(QStringLiteral("在预览界面中设置报表显示属性"));
