@@ -11,7 +11,9 @@
 
 #include <tessel/clsReport.h>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 
@@ -251,8 +253,17 @@ int render(const Options &o) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    // No display is needed, whatever the environment offers.
+    // No display is needed, whatever the environment offers; without a session (cron, a
+    // server) Qt still wants a private runtime folder.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toUtf8() + "/tessel-runtime-" +
+                               QByteArray::number(qulonglong(getuid()));
+        QDir().mkpath(QString::fromUtf8(dir));
+        QFile::setPermissions(QString::fromUtf8(dir),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
     QApplication app(argc, argv);
     const Options o = parse(app.arguments());
     try {

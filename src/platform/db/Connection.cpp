@@ -155,11 +155,11 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
         const QUrl url(s, QUrl::StrictMode);
         if (!url.isValid() || url.host().isEmpty())
             badString(QStringLiteral("not a valid URL"));
-        ConnectionSpec spec{QStringLiteral("QPSQL"), url.path().mid(1), url.host(), url.port(-1),
+        ConnectionSpec parsed{QStringLiteral("QPSQL"), url.path().mid(1), url.host(), url.port(-1),
                             url.userName(),          url.password()};
-        if (spec.databaseName.isEmpty())
+        if (parsed.databaseName.isEmpty())
             badString(QStringLiteral("no database in the URL"));
-        return spec;
+        return parsed;
     }
     if (!s.contains(u'=')) {
         if (s.contains(QLatin1String("://")))
@@ -230,27 +230,27 @@ Connection::Connection() : m_state(std::make_shared<State>()) {}
 
 void Connection::open(const QString &connectionString) {
     m_state = std::make_shared<State>();
-    const ConnectionSpec spec = parseConnectionString(connectionString);
-    if (!QSqlDatabase::isDriverAvailable(spec.driver)) {
+    const ConnectionSpec parsed = parseConnectionString(connectionString);
+    if (!QSqlDatabase::isDriverAvailable(parsed.driver)) {
         throw Error(Error::Category::Connection,
-                    QStringLiteral("The database driver %1 is not installed").arg(spec.driver));
+                    QStringLiteral("The database driver %1 is not installed").arg(parsed.driver));
     }
-    if (spec.driver == QLatin1String("QSQLITE") && !QFileInfo(spec.databaseName).isFile()) {
+    if (parsed.driver == QLatin1String("QSQLITE") && !QFileInfo(parsed.databaseName).isFile()) {
         throw Error(Error::Category::Connection,
-                    QStringLiteral("The database file does not exist: %1").arg(spec.databaseName));
+                    QStringLiteral("The database file does not exist: %1").arg(parsed.databaseName));
     }
     const QString name = newConnectionName();
     m_state->ownedName = name;
-    m_state->db = QSqlDatabase::addDatabase(spec.driver, name);
-    m_state->db.setDatabaseName(spec.databaseName);
-    if (!spec.host.isEmpty())
-        m_state->db.setHostName(spec.host);
-    if (spec.port > 0)
-        m_state->db.setPort(spec.port);
-    if (!spec.user.isEmpty())
-        m_state->db.setUserName(spec.user);
-    if (!spec.password.isEmpty())
-        m_state->db.setPassword(spec.password);
+    m_state->db = QSqlDatabase::addDatabase(parsed.driver, name);
+    m_state->db.setDatabaseName(parsed.databaseName);
+    if (!parsed.host.isEmpty())
+        m_state->db.setHostName(parsed.host);
+    if (parsed.port > 0)
+        m_state->db.setPort(parsed.port);
+    if (!parsed.user.isEmpty())
+        m_state->db.setUserName(parsed.user);
+    if (!parsed.password.isEmpty())
+        m_state->db.setPassword(parsed.password);
     if (!m_state->db.open()) {
         const QSqlError err = m_state->db.lastError();
         throw Error(Error::Category::Connection, QStringLiteral("Cannot open the database"),
