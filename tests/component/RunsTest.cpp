@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "component/SharedState.h"
+#include "platform/view/SheetView.h"
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
@@ -152,6 +153,25 @@ TEST_F(Runs, PrintingLeavesOutTheTotalsRowTheSheetGets) {
     EXPECT_EQ(report.getText(1, 5).toString(), QStringLiteral("合计"));
     EXPECT_EQ(report.getText(2, 5).toString(), QStringLiteral("600"));
     EXPECT_EQ(user.busyDepth, 0);
+}
+
+TEST_F(Runs, PreviewOpensBeforeTheTotalsRowArrives) {
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 1, true);
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    QWidget *preview = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("spreadpreview") && w->isVisible())
+            preview = w;
+    }
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("打印预览"));
+    auto *strip = preview->findChild<platform::SheetView *>(QStringLiteral("fpSpread1"));
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->text(14, 1), QStringLiteral("Page 1 of 1"));
+    // The preview shows the designer's own sheet, which received the totals row afterwards.
+    EXPECT_EQ(report.tsRows(), 5);
+    EXPECT_EQ(report.getText(1, 5).toString(), QStringLiteral("合计"));
+    preview->close();
 }
 
 TEST_F(Runs, APrinterProblemIsToldAsSuch) {
