@@ -191,6 +191,21 @@ int list(const Options &o) {
     return 0;
 }
 
+// The run tells the user only that the query failed; on a console the database's reason
+// is worth having, so the query the run sent is tried once more for it.
+void explainQueryFailure(definitions::ReportSession &session, const Options &o) {
+    try {
+        platform::Recordset def = definitions::open(
+            definitions::selectReport(o.report), session.connection, definitions::Access::ReadOnly);
+        const QString query = definitions::cutBeforeWhere(def.text(QStringLiteral("查询"))) + u' ' +
+                              definitions::tailFromWhere(o.where);
+        platform::Recordset data;
+        data.open(query, session.connection);
+    } catch (const Error &e) {
+        err() << "tessel: " << e.fullText() << '\n';
+    }
+}
+
 int render(const Options &o) {
     Progress progress(isatty(STDERR_FILENO));
     ConsoleInteraction console;
@@ -222,6 +237,7 @@ int render(const Options &o) {
     if (!console.messages.isEmpty()) {
         for (const QString &m : console.messages)
             err() << "tessel: " << m << '\n';
+        explainQueryFailure(session, o);
         return kFailed;
     }
     platform::Sheet &sheet = session.sheet;

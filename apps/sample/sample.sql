@@ -95,10 +95,20 @@ insert into tsl_report values (
     '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c订单明细表/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l公司:V公司/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r日期:V日期/n',
     '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l制表:V制表人/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r/p/n');
 
--- Sales by department: merged department column, a totals row when run with totals.
+-- Sales by department and salesperson. A run appends the host's condition to the stored
+-- query, so the grouping lives in a view and a condition filters its rows
+-- (for example: where 部门 = '华东销售部').
+create view 部门业务员销售 as
+select 部门.名称 as 部门, 员工.姓名 as 业务员, count(*) as 订单数, sum(订单.数量) as 数量,
+       round(sum(订单.金额), 2) as 销售额
+from 订单 join 员工 on 员工.编号 = 订单.员工编号 join 部门 on 部门.编号 = 员工.部门编号
+group by 部门.名称, 员工.姓名
+order by 部门.名称, 员工.姓名;
+
+-- Merged department column, a totals row when run with totals.
 insert into tsl_report values (
     '部门销售汇总',
-    'select 部门.名称, 员工.姓名, count(*), sum(订单.数量), round(sum(订单.金额), 2) from 订单 join 员工 on 员工.编号 = 订单.员工编号 join 部门 on 部门.编号 = 员工.部门编号 group by 部门.名称, 员工.姓名 order by 部门.名称, 员工.姓名',
+    'select 部门, 业务员, 订单数, 数量, 销售额 from 部门业务员销售 ',
     '部门，业务员，订单数，数量，销售额，',
     '16 10 9 9 14', 20, 5, '1', 1, 0, 1, 1, 1, 1, 0, 0, 1, 1,
     0.75, 0.75, 0.75, 0.75, '1', 3,
@@ -115,9 +125,18 @@ insert into tsl_report values (
     '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c产品目录/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/rV时间/n',
     '');
 
--- Quarterly profit: the layout a host's own grid is shown with (PrintPreGrid).
+-- Quarterly profit (amounts in 10,000 yuan; cost taken as 72 % of sales). A host may also
+-- show its own figures with this layout through PrintPreGrid.
+create view 季度利润表 as
+select 'Q' || ((cast(strftime('%m', 日期) as integer) + 2) / 3) as 季度,
+       round(sum(金额) / 10000.0, 2) as 收入,
+       round(sum(金额) * 0.72 / 10000.0, 2) as 成本,
+       round(sum(金额) * 0.28 / 10000.0, 2) as 利润
+from 订单 group by 1 order by 1;
+
 insert into tsl_report values (
-    '季度利润', '', '季度，收入(万元)，成本(万元)，利润(万元)，', '10 14 14 14', 18, 4, '',
+    '季度利润', 'select 季度, 收入, 成本, 利润 from 季度利润表 ',
+    '季度，收入(万元)，成本(万元)，利润(万元)，', '10 14 14 14', 18, 4, '',
     1, 0, 1, 1, 0, 1, 0, 0, 1, 1, 0.75, 0.75, 0.75, 0.75, '1', 3,
     '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c季度利润表/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/lV公司/n',
     '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r/p/n');

@@ -71,7 +71,21 @@ designer::DesignerOpeners SharedState::windowOpeners() {
 }
 
 void SharedState::unloadDesigner() {
-    delete m_designer.data();
+    designer::PrintSpread *w = m_designer.data();
+    if (!w)
+        return;
+    // A dialog of the window may be running its own event loop (a message box of the
+    // wizard, say): the window then goes once that loop has returned, not from under it.
+    for (QWidget *modal = QApplication::activeModalWidget(); modal; modal = modal->parentWidget()) {
+        if (modal == w) {
+            m_designer = nullptr;
+            w->hide();
+            w->setObjectName(QString());
+            w->deleteLater();
+            return;
+        }
+    }
+    delete w;
 }
 
 designer::PrintSpread &SharedState::reloadDesigner() {

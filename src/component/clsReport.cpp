@@ -99,6 +99,7 @@ void clsReport::setNameOfReport(const QString &name) {
 
 void clsReport::PutVar(const QVariant &tslVar) {
     // Check the whole array before replacing anything: a wrong shape leaves the old list.
+    // Only the first two entries of a row are read (name, value); more are allowed.
     if (!tslVar.canConvert<QVariantList>() || tslVar.typeId() == QMetaType::QString) {
         refuse(QStringLiteral("Report variables must be a list of (name, value) rows"));
     }
@@ -108,7 +109,7 @@ void clsReport::PutVar(const QVariant &tslVar) {
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QVariant &row = rows[i];
         if (row.typeId() == QMetaType::QString || !row.canConvert<QVariantList>() ||
-            row.toList().size() != 2) {
+            row.toList().size() < 2) {
             refuse(QStringLiteral("Report variable row %1 is not a (name, value) pair").arg(i));
         }
         const QVariantList pair = row.toList();

@@ -57,7 +57,9 @@ platform::Recordset open(const Statement &statement, const platform::Connection 
     platform::Recordset rs;
     switch (access) {
         case Access::ReadOnly:
-            rs.open(statement, connection, CursorType::ForwardOnly, LockType::ReadOnly,
+            // A definition row is read while the report's query runs on the same connection:
+            // a static (held) read keeps the connection free for it.
+            rs.open(statement, connection, CursorType::Static, LockType::ReadOnly,
                     platform::kCommandText);
             break;
         case Access::Editable:

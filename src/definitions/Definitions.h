@@ -43,7 +43,8 @@ platform::Statement updateLabels(const QString &labels, const QString &name);
 
 // How a definition statement is opened.
 enum class Access {
-    ReadOnly,     // forward-only cursor, read-only lock, command type text
+    ReadOnly,     // read-only lock, command type text; the row is held (static cursor), so
+                  // the connection is free for the report's own query meanwhile
     Editable,     // dynamic cursor, optimistic lock, command type text
     WizardLoad,   // forward-only, read-only, command type left unspecified
     AllDefaults,  // cursor, lock and command type all left unspecified (reads only)

@@ -44,6 +44,8 @@ PrintSpread::PrintSpread(definitions::ReportSession &session, DesignerOpeners op
     s.setMaxCols(0);
     s.setMaxRows(0);
     s.setPrint(platform::PrintSettings{});
+    s.setSelection(platform::CellBlock{});
+    s.setCurrentBlock(platform::CellBlock{1, 1, 1, 1});
     s.setColHeadersVisible(true);
     s.setRowHeadersVisible(true);
 

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QThread>
 
 namespace tessel::platform {
 
@@ -30,6 +31,21 @@ void setInteraction(Interaction *i) {
 
 MessageAnswer QtInteraction::message(QWidget *parent, const QString &text, const QString &title,
                                      MessageIcon icon, MessageButtons buttons) {
+    // Only the application's user-interface thread can show a window; elsewhere the
+    // message goes to the log and the safe answer is returned.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()) ||
+        QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        qWarning("%s: %s", qUtf8Printable(title), qUtf8Printable(text));
+        switch (buttons) {
+            case MessageButtons::YesNo:
+                return MessageAnswer::No;
+            case MessageButtons::OkCancel:
+                return MessageAnswer::Cancel;
+            case MessageButtons::Ok:
+                break;
+        }
+        return MessageAnswer::Ok;
+    }
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);

@@ -1,5 +1,7 @@
 #include "preview/SpreadPreview.h"
 
+#include <QApplication>
+
 #include <tessel/clsReport.h>
 
 #include <QEvent>
@@ -375,6 +377,18 @@ QWidget *openPreview(definitions::ReportSession &session) {
     // One preview per thread, as the session is.
     thread_local QPointer<SpreadPreview> current;
     if (current) {
+        // A preview whose own dialog is open (page setup and the dialogs beyond it) cannot
+        // go from under that dialog: it is shown again on the sheet instead.
+        for (QWidget *modal = QApplication::activeModalWidget(); modal;
+             modal = modal->parentWidget()) {
+            if (modal == current) {
+                current->setVaGridtemp(&session.sheet);
+                current->show();
+                current->raise();
+                current->Form_Activate();
+                return current;
+            }
+        }
         SpreadPreview *old = current;
         current = nullptr;
         old->close();

@@ -206,7 +206,9 @@ std::array<QString, 3> exportLineParts(const QString &line) {
         for (int i = 0; i < 3; ++i) {
             const qsizetype at = segment.indexOf(codes[i]);
             if (at >= 0) {
-                parts[size_t(i)] = segment.mid(at + 2);
+                // Substituted values carry the division slash so that printing does not read
+                // their "/" as a code; a worksheet cell gets the plain slash back.
+                parts[size_t(i)] = segment.mid(at + 2).replace(QChar(0x2215), u'/');
                 if (parts[size_t(i)].isNull())
                     parts[size_t(i)] = QLatin1String("");
             }

@@ -54,6 +54,9 @@ TEST(Component, ThreadsDoNotShareState) {
         seenThere = there.NameOfReport();
         there.setNameOfReport(QStringLiteral("工作线程"));
         there.setTsCols(4);
+        // A run needs the designer window, which this thread cannot have: it reports the
+        // failure without opening a message box here and returns.
+        there.PrintPreSQL1(QStringLiteral("select 1"), QStringLiteral("报表"), 0, false);
         try {
             there.setVisible(true);
         } catch (const Error &) {
@@ -78,12 +81,14 @@ TEST(Component, PutVarReplacesTheList) {
     EXPECT_EQ(vars[1].toList()[0].toString(), QStringLiteral("V"));
     EXPECT_EQ(vars[1].toList()[1].toInt(), 5);
 
-    r.PutVar(QVariantList{QVariantList{QStringLiteral("单位"), QStringLiteral("总部")}});
+    // Only a row's first two entries are read; a wider array is fine.
+    r.PutVar(QVariantList{QVariantList{QStringLiteral("单位"), QStringLiteral("总部"), 3}});
     ASSERT_EQ(tessel::component::sharedState().session.tslVar.size(), 1);
+    EXPECT_EQ(tessel::component::sharedState().session.tslVar[0].toList().size(), 2);
 
     // A wrong shape is refused and the list stays as it was.
     for (const QVariant &bad :
-         {QVariant(QStringLiteral("x")), QVariant(5), QVariant(QVariantList{QVariantList{1, 2, 3}}),
+         {QVariant(QStringLiteral("x")), QVariant(5), QVariant(QVariantList{QVariantList{1}}),
           QVariant(QVariantList{QStringLiteral("ab")})}) {
         EXPECT_THROW(r.PutVar(bad), Error);
         EXPECT_EQ(tessel::component::sharedState().session.tslVar.size(), 1);
@@ -148,7 +153,10 @@ TEST(Component, DesignerWindowIsHiddenUntilVisibleAndKeepsTheName) {
 
     r.setNameOfReport(QStringLiteral("月报"));
     r.setTsCols(5);
+    auto &sheet = tessel::component::sharedState().session.sheet;
+    sheet.setSelection({1, 2, 1, 3});
     tessel::component::sharedState().reloadDesigner();
+    EXPECT_TRUE(sheet.selection().isEmpty());  // no block chosen on another report survives
     EXPECT_EQ(r.NameOfReport(), QStringLiteral("月报"));
     EXPECT_EQ(r.tsCols(), 0);  // the sheet starts from its design state
     EXPECT_NE(topLevel(QStringLiteral("printSpread")), nullptr);

@@ -3,11 +3,14 @@
 #include <tessel/clsReport.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "component/SharedState.h"
 #include "platform/view/SheetView.h"
@@ -171,6 +174,29 @@ TEST_F(Runs, PreviewOpensBeforeTheTotalsRowArrives) {
     // The preview shows the designer's own sheet, which received the totals row afterwards.
     EXPECT_EQ(report.tsRows(), 5);
     EXPECT_EQ(report.getText(1, 5).toString(), QStringLiteral("合计"));
+    preview->close();
+}
+
+TEST_F(Runs, APreviewWithAnOpenDialogIsShownAgainNotDestroyed) {
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 1, false);
+    QPointer<QWidget> preview;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("spreadpreview") && w->isVisible())
+            preview = w;
+    }
+    ASSERT_TRUE(preview);
+    // The user has page setup open on the preview when the host runs another preview.
+    QDialog dialog(preview);
+    dialog.setModal(true);
+    QTimer::singleShot(0, &dialog, [&] {
+        report.PrintPreSQL1(QStringLiteral("select * from 订单 where 编号 < 3"),
+                            QStringLiteral("订单报表"), 1, false);
+        dialog.reject();
+    });
+    dialog.exec();
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(report.tsRows(), 2);
     preview->close();
 }
 

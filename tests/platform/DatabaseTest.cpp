@@ -315,6 +315,74 @@ TEST_P(Database, HostConnectionIsSharedNotCopied) {
     QSqlDatabase::removeDatabase(name);
 }
 
+TEST_P(Database, WorkInsideAHostTransactionIsUndoneAloneAndLeftToTheHost) {
+    const QString name = QStringLiteral("host-tx-%1").arg(int(GetParam()));
+    {
+        QSqlDatabase host = QSqlDatabase::addDatabase(
+            GetParam() == Backend::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"),
+            name);
+        host.setDatabaseName(GetParam() == Backend::SQLite
+                                 ? db.path()
+                                 : QStringLiteral("Driver=SQLite3;Database=%1;").arg(db.path()));
+        ASSERT_TRUE(host.open());
+        Connection c = Connection::wrap(host);
+        EXPECT_FALSE(c.inTransaction());
+        ASSERT_TRUE(host.transaction());
+        EXPECT_TRUE(c.inTransaction());
+        c.execute(QStringLiteral("delete from 订单 where 编号 = 1"));  // the host's own work
+        {
+            Transaction failing(c);
+            c.execute(QStringLiteral("delete from 订单 where 编号 = 2"));
+        }  // not committed: only this work is undone
+        {
+            Transaction done(c);
+            c.execute(QStringLiteral("delete from 订单 where 编号 = 3"));
+            done.commit();
+        }
+        EXPECT_TRUE(c.inTransaction());  // the host's transaction is still the host's
+        ASSERT_TRUE(host.commit());
+        Recordset rs;
+        rs.open(QStringLiteral("select group_concat(编号) from 订单"), c);
+        EXPECT_EQ(rs.text(0), QStringLiteral("2"));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+TEST_P(Database, AStreamKeepsReadingWhileOtherStatementsRun) {
+    Recordset outer;
+    outer.open(QStringLiteral("select 编号 from 订单 order by 编号"), conn, CursorType::ForwardOnly,
+               LockType::ReadOnly, kCommandText);
+    ASSERT_EQ(outer.text(0), QStringLiteral("1"));
+    // A lookup and a write in between, as a run does while its data query is open.
+    Recordset lookup;
+    lookup.open(QStringLiteral("select count(*) from 备注"), conn, CursorType::ForwardOnly,
+                LockType::ReadOnly, kCommandText);
+    EXPECT_EQ(lookup.text(0), QStringLiteral("3"));
+    conn.execute(QStringLiteral("update 备注 set 次数 = 2 where 内容 = 'a'"));
+    QStringList seen{outer.text(0)};
+    for (outer.moveNext(); !outer.eof(); outer.moveNext())
+        seen << outer.text(0);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    outer.moveFirst();  // reads the result again from its start
+    EXPECT_EQ(outer.text(0), QStringLiteral("1"));
+}
+
+TEST_P(Database, OwnTransactionCommitsOrRollsBack) {
+    {
+        Transaction t(conn);
+        EXPECT_TRUE(conn.inTransaction());
+        conn.execute(QStringLiteral("delete from 订单 where 编号 = 1"));
+    }
+    EXPECT_FALSE(conn.inTransaction());
+    {
+        Transaction t(conn);
+        conn.execute(QStringLiteral("delete from 订单 where 编号 = 2"));
+        t.commit();
+    }
+    EXPECT_EQ(column(QStringLiteral("select 编号 from 订单 order by 编号")),
+              (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Database, ::testing::Values(Backend::SQLite, Backend::Odbc),
                          [](const auto &info) {
                              return std::string(test::backendName(info.param));

@@ -1,5 +1,6 @@
 #include "platform/db/Connection.h"
 
+#include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -147,7 +148,7 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
     if (s.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
         QString file = s.mid(7);
         if (file.startsWith(QLatin1String("//")))
-            file = QUrl(s).toLocalFile();
+            file = QUrl(s).path();  // sqlite:///data/a.db
         return sqliteSpec(file);
     }
     if (s.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
@@ -156,7 +157,7 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
         if (!url.isValid() || url.host().isEmpty())
             badString(QStringLiteral("not a valid URL"));
         ConnectionSpec parsed{QStringLiteral("QPSQL"), url.path().mid(1), url.host(), url.port(-1),
-                            url.userName(),          url.password()};
+                              url.userName(),          url.password()};
         if (parsed.databaseName.isEmpty())
             badString(QStringLiteral("no database in the URL"));
         return parsed;
@@ -169,7 +170,17 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
 
     const auto kv = keyValues(s);
     if (has(kv, "Driver") || has(kv, "DSN")) {
-        return {QStringLiteral("QODBC"), s, {}, -1, {}, {}};
+        // Qt's ODBC driver passes a name holding "DRIVER=" or "SERVER=" through as it is and
+        // puts "DSN=" before anything else: give it the data source name first, unkeyed.
+        if (has(kv, "Driver") || has(kv, "Server")) {
+            return {QStringLiteral("QODBC"), s, {}, -1, {}, {}};
+        }
+        QString rest = find(kv, {"DSN"});
+        for (const auto &[k, v] : kv) {
+            if (k.compare(QLatin1String("DSN"), Qt::CaseInsensitive) != 0)
+                rest += QStringLiteral(";%1=%2").arg(k, v);
+        }
+        return {QStringLiteral("QODBC"), rest, {}, -1, {}, {}};
     }
     const QString provider = find(kv, {"Provider"});
     if (!provider.isEmpty()) {
@@ -216,6 +227,7 @@ struct Connection::State {
     QSqlDatabase db;
     QString ownedName;  // set when this component added the connection to Qt SQL
     Dialect dialect = Dialect::SqlServer;
+    std::vector<std::pair<const void *, std::function<void()>>> streams;
 
     ~State() {
         if (ownedName.isEmpty())
@@ -236,8 +248,9 @@ void Connection::open(const QString &connectionString) {
                     QStringLiteral("The database driver %1 is not installed").arg(parsed.driver));
     }
     if (parsed.driver == QLatin1String("QSQLITE") && !QFileInfo(parsed.databaseName).isFile()) {
-        throw Error(Error::Category::Connection,
-                    QStringLiteral("The database file does not exist: %1").arg(parsed.databaseName));
+        throw Error(
+            Error::Category::Connection,
+            QStringLiteral("The database file does not exist: %1").arg(parsed.databaseName));
     }
     const QString name = newConnectionName();
     m_state->ownedName = name;
@@ -308,6 +321,7 @@ int Connection::execute(const Statement &statement) const {
     const QString text = translateSql(statement.text, dialect());
     if (sqlite3 *h = sqliteHandle())
         return executeSqlite(h, text, statement.params);
+    drainStreams();
     QSqlQuery q(m_state->db);
     if (!q.prepare(text))
         throwStatementError(statement.text, q.lastError().text());
@@ -316,6 +330,23 @@ int Connection::execute(const Statement &statement) const {
     if (!q.exec())
         throwStatementError(statement.text, q.lastError().text());
     return q.numRowsAffected();
+}
+
+void Connection::registerStream(const void *key, std::function<void()> drain) const {
+    m_state->streams.emplace_back(key, std::move(drain));
+}
+
+void Connection::unregisterStream(const void *key) const {
+    auto &v = m_state->streams;
+    v.erase(std::remove_if(v.begin(), v.end(), [key](const auto &p) { return p.first == key; }),
+            v.end());
+}
+
+void Connection::drainStreams() const {
+    // Draining may not add streams; a copy keeps the walk safe all the same.
+    const auto streams = m_state->streams;
+    for (const auto &[key, drain] : streams)
+        drain();
 }
 
 void Connection::beginTransaction() const {
@@ -333,22 +364,76 @@ void Connection::commit() const {
     }
 }
 
-bool Connection::tryBeginTransaction() const {
+bool Connection::inTransaction() const {
     requireOpen();
-    return m_state->db.transaction();
+    if (sqlite3 *h = sqliteHandle())
+        return sqlite3_get_autocommit(h) == 0;
+    const QVariant handle = m_state->db.driver()->handle();
+    const QString driver = m_state->db.driverName();
+    if (driver == QLatin1String("QODBC") &&
+        (handle.metaType() == QMetaType::fromType<SQLHANDLE>() ||
+         qstrcmp(handle.typeName(), "SQLHANDLE") == 0)) {
+        // Qt's ODBC transactions switch autocommit off until commit or rollback.
+        SQLHANDLE hdbc = *static_cast<SQLHANDLE const *>(handle.data());
+        SQLULEN autocommit = SQL_AUTOCOMMIT_ON;
+        if (hdbc &&
+            SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr))) {
+            return autocommit == SQL_AUTOCOMMIT_OFF;
+        }
+        return false;
+    }
+    if (driver == QLatin1String("QPSQL") && handle.isValid()) {
+        // libpq is loaded with Qt's PostgreSQL driver; ask it for the session's state
+        // (PQTRANS_INTRANS = 2, PQTRANS_INERROR = 3).
+        using Status = int (*)(const void *);
+        static const auto status =
+            reinterpret_cast<Status>(dlsym(RTLD_DEFAULT, "PQtransactionStatus"));
+        void *conn = *static_cast<void *const *>(handle.data());
+        if (status && conn) {
+            const int st = status(conn);
+            return st == 2 || st == 3;
+        }
+    }
+    return false;
 }
 
-Transaction::Transaction(const Connection &connection)
-    : m_connection(connection), m_owned(connection.tryBeginTransaction()) {}
+Transaction::Transaction(const Connection &connection) : m_connection(connection) {
+    if (connection.inTransaction()) {
+        savepoint("save transaction tessel_work", "savepoint tessel_work");
+        m_joined = true;
+    } else {
+        connection.beginTransaction();
+        m_owned = true;
+    }
+}
+
+void Transaction::savepoint(const char *sqlServer, const char *others) const {
+    m_connection.execute(
+        QString::fromLatin1(m_connection.dialect() == Dialect::SqlServer ? sqlServer : others));
+}
 
 Transaction::~Transaction() {
-    if (m_owned && !m_done)
+    if (m_done)
+        return;
+    if (m_owned) {
         m_connection.rollback();
+    } else if (m_joined) {
+        try {
+            savepoint("rollback transaction tessel_work", "rollback to savepoint tessel_work");
+            if (m_connection.dialect() != Dialect::SqlServer)
+                savepoint("", "release savepoint tessel_work");
+        } catch (const Error &) {
+            // The host's transaction is the host's to end; nothing more can be undone here.
+        }
+    }
 }
 
 void Transaction::commit() {
-    if (m_owned)
+    if (m_owned) {
         m_connection.commit();
+    } else if (m_joined && m_connection.dialect() != Dialect::SqlServer) {
+        savepoint("", "release savepoint tessel_work");
+    }
     m_done = true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "platform/db/SqlDialect.h"
@@ -65,9 +66,9 @@ public:
     void commit() const;
     void rollback() const;
 
-    // Starts a transaction unless one is already open on the connection (a host may hold
-    // one); true when this call started it.
-    bool tryBeginTransaction() const;
+    // True while a transaction is open on the connection, whoever opened it (a host may
+    // hold one on the connection it handed over).
+    bool inTransaction() const;
 
     // Closes the connection; a connection this handle opened is also removed from Qt SQL
     // once the last copy is gone. A host's wrapped connection is closed too, as asked.
@@ -76,6 +77,14 @@ public:
     // Throws Error(Connection) "no database connection" unless set and open.
     void requireOpen() const;
 
+    // Result sets streaming through Qt SQL register here. Many servers (SQL Server without
+    // multiple active result sets, PostgreSQL in single-row mode) run one statement at a
+    // time per connection: before another statement starts, every registered stream reads
+    // the rest of its rows into memory and frees the connection.
+    void registerStream(const void *key, std::function<void()> drain) const;
+    void unregisterStream(const void *key) const;
+    void drainStreams() const;
+
 private:
     struct State;
     std::shared_ptr<State> m_state;
@@ -83,7 +92,7 @@ private:
 
 // A scoped transaction: begun on construction when none is open yet, rolled back on
 // destruction unless committed. When the host already holds a transaction, the work joins
-// it and the host decides.
+// it under a savepoint: a failure undoes this work alone, and the host decides the rest.
 class Transaction {
 public:
     explicit Transaction(const Connection &connection);
@@ -94,8 +103,11 @@ public:
     void commit();
 
 private:
+    void savepoint(const char *sqlServer, const char *others) const;
+
     Connection m_connection;
-    bool m_owned = false;
+    bool m_owned = false;   // this object began the transaction
+    bool m_joined = false;  // the host's transaction, with this object's savepoint
     bool m_done = false;
 };
 

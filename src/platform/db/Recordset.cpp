@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <charconv>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct Recordset::Cursor {
     QStringList names;
     bool bof = true;
     bool eof = true;
+    // Still on the row the set opened on: moving to the first row then needs no new query.
+    bool onFirstRow = true;
     mutable std::string scratch;
 
     virtual void first() = 0;
@@ -98,13 +101,17 @@ struct SqliteStream final : Recordset::Cursor {
         }
     }
     void first() override {
+        if (onFirstRow)
+            return;
         sqlite3_reset(stmt);
         step(true);
+        onFirstRow = true;
     }
     void next() override {
         if (eof)
             fail(QStringLiteral("Cannot move past the end of the recordset"));
         step(false);
+        onFirstRow = false;
     }
     QVariant value(int i) const override {
         requireRow();
@@ -135,11 +142,17 @@ struct SqliteStream final : Recordset::Cursor {
 
 // Forward reading through Qt SQL (ODBC, PostgreSQL).
 struct QtStream final : Recordset::Cursor {
+    Connection conn;
     QSqlQuery q;
     QString sql;
+    // Once drained, the rows left are held here and the query no longer holds the
+    // connection; `current` is then the current row.
+    bool drained = false;
+    std::deque<QVariantList> rest;
+    QVariantList current;
 
-    QtStream(const QSqlDatabase &db, const Statement &st, const QString &text)
-        : q(db), sql(st.text) {
+    QtStream(const Connection &c, const Statement &st, const QString &text)
+        : conn(c), q(c.database()), sql(st.text) {
         q.setForwardOnly(true);
         if (!q.prepare(text))
             throwStatementError(sql, q.lastError().text());
@@ -149,13 +162,46 @@ struct QtStream final : Recordset::Cursor {
         const QSqlRecord r = q.record();
         for (int i = 0; i < r.count(); ++i)
             names << cleanName(r.fieldName(i));
+        conn.registerStream(this, [this] { drain(); });
+    }
+    ~QtStream() override { conn.unregisterStream(this); }
+
+    QVariantList rowOfQuery() const {
+        QVariantList row;
+        const int n = q.record().count();
+        row.reserve(n);
+        for (int i = 0; i < n; ++i)
+            row << q.value(i);
+        return row;
+    }
+    void drain() {
+        if (drained)
+            return;
+        if (!eof)
+            current = rowOfQuery();
+        while (!eof && q.next())
+            rest.push_back(rowOfQuery());
+        q.finish();
+        drained = true;
     }
     void exec() {
+        drained = false;
+        rest.clear();
         if (!q.exec())
             throwStatementError(sql, q.lastError().text());
         fetch(true);
     }
     void fetch(bool first) {
+        if (drained) {
+            if (rest.empty()) {
+                eof = true;
+                bof = bof || first;
+                return;
+            }
+            current = std::move(rest.front());
+            rest.pop_front();
+            return;
+        }
         if (q.next()) {
             bof = eof = false;
         } else {
@@ -166,15 +212,22 @@ struct QtStream final : Recordset::Cursor {
                 bof = true;
         }
     }
-    void first() override { exec(); }
+    void first() override {
+        if (onFirstRow)
+            return;
+        conn.drainStreams();  // running the query again needs the connection
+        exec();
+        onFirstRow = true;
+    }
     void next() override {
         if (eof)
             fail(QStringLiteral("Cannot move past the end of the recordset"));
         fetch(false);
+        onFirstRow = false;
     }
     QVariant value(int i) const override {
         requireRow();
-        return q.value(i);
+        return drained ? current.at(i) : q.value(i);
     }
 };
 
@@ -189,7 +242,10 @@ struct Buffered final : Recordset::Cursor {
     bool adding = false;
     QVariantList newRow;
 
-    Buffered(const Connection &c, const Statement &st, const QString &text) : conn(c) {
+    bool writable = true;  // false: a read-only snapshot
+
+    Buffered(const Connection &c, const Statement &st, const QString &text, bool canWrite)
+        : conn(c), writable(canWrite) {
         if (sqlite3 *db = conn.sqliteHandle()) {
             sqlite3_stmt *stmt = prepareSqlite(db, text, st.params);
             const int n = sqlite3_column_count(stmt);
@@ -249,7 +305,7 @@ struct Buffered final : Recordset::Cursor {
         bof = rows.empty() || pos < 0;
         eof = rows.empty() || pos >= qsizetype(rows.size());
     }
-    bool editable() const override { return true; }
+    bool editable() const override { return writable; }
     bool pending() const override { return adding || !changes.empty(); }
 
     void first() override {
@@ -272,6 +328,8 @@ struct Buffered final : Recordset::Cursor {
         return it != changes.end() ? it->second : rows[size_t(pos)].at(i);
     }
     void setValue(int i, const QVariant &v) override {
+        if (!writable)
+            fail(QStringLiteral("The recordset is read-only"));
         if (adding) {
             newRow[i] = v;
             changes[i] = v;
@@ -281,6 +339,8 @@ struct Buffered final : Recordset::Cursor {
         changes[i] = v;
     }
     void addNew() override {
+        if (!writable)
+            fail(QStringLiteral("The recordset is read-only"));
         if (pending())
             update();
         adding = true;
@@ -313,6 +373,11 @@ struct Buffered final : Recordset::Cursor {
                 where += QStringLiteral(" and ");
             if (original[c].isNull()) {
                 where += quoted(names[c]) + QStringLiteral(" is null");
+            } else if (original[c].typeId() == QMetaType::QString &&
+                       conn.dialect() == Dialect::SqlServer) {
+                // SQL Server compares no ntext/text column with "=": compare as nvarchar.
+                where += QStringLiteral("cast(%1 as nvarchar(max)) = ?").arg(quoted(names[c]));
+                params << original[c];
             } else {
                 where += quoted(names[c]) + QStringLiteral(" = ?");
                 params << original[c];
@@ -427,13 +492,18 @@ void Recordset::open(const Statement &statement, const Connection &connection, C
     connection.requireOpen();
     const QString text = translateSql(statement.text, connection.dialect());
     const bool editable = lock != LockType::Unspecified && lock != LockType::ReadOnly;
-    Q_UNUSED(cursor);  // a forward cursor is enough for every read-only use; edits buffer
-    if (editable) {
-        m_cursor = std::make_unique<Buffered>(connection, statement, text);
+    // Editable sets and static/keyset cursors hold their rows, so the connection is free for
+    // the next statement while they stay open (a server without multiple active result sets
+    // refuses a second statement while one streams). Forward read-only sets stream.
+    const bool snapshot = cursor == CursorType::Static || cursor == CursorType::Keyset;
+    if (!connection.sqliteHandle())
+        connection.drainStreams();
+    if (editable || snapshot) {
+        m_cursor = std::make_unique<Buffered>(connection, statement, text, editable);
     } else if (sqlite3 *db = connection.sqliteHandle()) {
         m_cursor = std::make_unique<SqliteStream>(db, statement, text);
     } else {
-        m_cursor = std::make_unique<QtStream>(connection.database(), statement, text);
+        m_cursor = std::make_unique<QtStream>(connection, statement, text);
     }
 }
 
