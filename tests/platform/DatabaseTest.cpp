@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 #include <tessel/clsReport.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
@@ -381,6 +383,32 @@ TEST_P(Database, OwnTransactionCommitsOrRollsBack) {
     }
     EXPECT_EQ(column(QStringLiteral("select 编号 from 订单 order by 编号")),
               (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+}
+
+TEST(OdbcDataSource, OpensByName) {
+    test::TempDb db;
+    db.exec(QStringLiteral("create table 部门 (名称 text); insert into 部门 values ('销售部');"));
+    // A system data source of our own: the driver manager reads ODBCSYSINI's folder.
+    QTemporaryDir ini;
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/etc/odbcinst.ini"), ini.filePath("odbcinst.ini")));
+    QFile dsn(ini.filePath("odbc.ini"));
+    ASSERT_TRUE(dsn.open(QIODevice::WriteOnly));
+    dsn.write(
+        QStringLiteral("[tessel_test]\nDriver=SQLite3\nDatabase=%1\n").arg(db.path()).toUtf8());
+    dsn.close();
+    const QByteArray old = qgetenv("ODBCSYSINI");
+    qputenv("ODBCSYSINI", QFile::encodeName(ini.path()));
+    for (const char *cs : {"DSN=tessel_test", "DSN=tessel_test;Timeout=1000"}) {
+        Connection c;
+        c.open(QString::fromLatin1(cs));
+        Recordset rs;
+        rs.open(QStringLiteral("select 名称 from 部门"), c);
+        EXPECT_EQ(rs.text(0), QStringLiteral("销售部")) << cs;
+    }
+    if (old.isNull())
+        qunsetenv("ODBCSYSINI");
+    else
+        qputenv("ODBCSYSINI", old);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Database, ::testing::Values(Backend::SQLite, Backend::Odbc),
