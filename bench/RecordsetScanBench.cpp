@@ -17,23 +17,9 @@ namespace {
 constexpr int kRows = 1'000'000;
 
 void RawSqliteScan(benchmark::State &state) {
-    const QByteArray path = QFile::encodeName(bench::benchDatabase(kRows));
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (auto _ : state) {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, bench::kBenchQuery, -1, &st, nullptr);
-        std::size_t bytes = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            for (int i = 0; i < 8; ++i) {
-                const unsigned char *t = sqlite3_column_text(st, i);
-                bytes += size_t(sqlite3_column_bytes(st, i)) + (t != nullptr);
-            }
-        }
-        sqlite3_finalize(st);
-        benchmark::DoNotOptimize(bytes);
-    }
-    sqlite3_close(db);
+    const QString path = bench::benchDatabase(kRows);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::rawSqliteScan(path));
     state.SetItemsProcessed(state.iterations() * kRows * 8);
 }
 

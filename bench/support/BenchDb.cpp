@@ -51,4 +51,22 @@ QString benchDatabase(int rows) {
     return path;
 }
 
+std::size_t rawSqliteScan(const QString &path) {
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, kBenchQuery, -1, &st, nullptr);
+    const int cols = sqlite3_column_count(st);
+    std::size_t bytes = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int i = 0; i < cols; ++i) {
+            const unsigned char *t = sqlite3_column_text(st, i);
+            bytes += std::size_t(sqlite3_column_bytes(st, i)) + (t != nullptr);
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return bytes;
+}
+
 }  // namespace tessel::bench

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 
 namespace tessel::bench {
 
@@ -11,5 +12,9 @@ QString benchDatabase(int rows);
 
 // The query every benchmark reads.
 inline const char *kBenchQuery = "select 编号, 客户, 产品, 数量, 单价, 金额, 日期, 备注 from 订单";
+
+// The anchor every read benchmark is measured against: one pass of kBenchQuery over the
+// file through the raw SQLite C API, every value fetched as text. Returns the bytes seen.
+std::size_t rawSqliteScan(const QString &path);
 
 }  // namespace tessel::bench

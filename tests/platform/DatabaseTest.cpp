@@ -35,6 +35,17 @@ protected:
         conn = db.connect(GetParam());
     }
 
+    // A connection the host opened itself, on the same file, through the same backend.
+    QSqlDatabase openHostConnection(const QString &name) const {
+        const bool direct = GetParam() == Backend::SQLite;
+        QSqlDatabase host = QSqlDatabase::addDatabase(
+            direct ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), name);
+        host.setDatabaseName(direct ? db.path()
+                                    : QStringLiteral("Driver=SQLite3;Database=%1;").arg(db.path()));
+        host.open();
+        return host;
+    }
+
     QStringList column(const QString &sql, int field = 0) {
         Recordset rs;
         rs.open(sql, conn, CursorType::ForwardOnly, LockType::ReadOnly, kCommandText);
@@ -296,13 +307,8 @@ TEST_P(Database, TransactionRollsBack) {
 TEST_P(Database, HostConnectionIsSharedNotCopied) {
     const QString name = QStringLiteral("host-%1").arg(int(GetParam()));
     {
-        QSqlDatabase host = QSqlDatabase::addDatabase(
-            GetParam() == Backend::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"),
-            name);
-        host.setDatabaseName(GetParam() == Backend::SQLite
-                                 ? db.path()
-                                 : QStringLiteral("Driver=SQLite3;Database=%1;").arg(db.path()));
-        ASSERT_TRUE(host.open());
+        QSqlDatabase host = openHostConnection(name);
+        ASSERT_TRUE(host.isOpen());
         Connection c = Connection::wrap(host);
         EXPECT_EQ(c.database().connectionName(), name);
         EXPECT_EQ(c.dialect(), Dialect::SQLite);
@@ -320,13 +326,8 @@ TEST_P(Database, HostConnectionIsSharedNotCopied) {
 TEST_P(Database, WorkInsideAHostTransactionIsUndoneAloneAndLeftToTheHost) {
     const QString name = QStringLiteral("host-tx-%1").arg(int(GetParam()));
     {
-        QSqlDatabase host = QSqlDatabase::addDatabase(
-            GetParam() == Backend::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"),
-            name);
-        host.setDatabaseName(GetParam() == Backend::SQLite
-                                 ? db.path()
-                                 : QStringLiteral("Driver=SQLite3;Database=%1;").arg(db.path()));
-        ASSERT_TRUE(host.open());
+        QSqlDatabase host = openHostConnection(name);
+        ASSERT_TRUE(host.isOpen());
         Connection c = Connection::wrap(host);
         EXPECT_FALSE(c.inTransaction());
         ASSERT_TRUE(host.transaction());
