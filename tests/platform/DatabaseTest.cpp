@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <tessel/clsReport.h>
 
+#include <dlfcn.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -392,6 +394,10 @@ TEST(OdbcDataSource, OpensByName) {
     // A system data source of our own: the driver manager reads ODBCSYSINI's folder.
     QTemporaryDir ini;
     ASSERT_TRUE(QFile::copy(QStringLiteral("/etc/odbcinst.ini"), ini.filePath("odbcinst.ini")));
+    // The driver manager loads its ini reader for a data source and unloads it again; held
+    // loaded, a leak checker can name the reader's own cached allocations (tests/lsan.supp).
+    static void *const keepIniReader = dlopen("libodbcinst.so.2", RTLD_NOW);
+    (void)keepIniReader;
     QFile dsn(ini.filePath("odbc.ini"));
     ASSERT_TRUE(dsn.open(QIODevice::WriteOnly));
     dsn.write(
