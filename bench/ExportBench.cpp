@@ -24,6 +24,7 @@
 #include "preview/WorkbookExport.h"
 #include "sheet/SheetBuilding.h"
 #include "support/BenchDb.h"
+#include "support/RatioReporter.h"
 
 using namespace tessel;
 
@@ -152,32 +153,6 @@ void exportSheet(benchmark::State &state, int rows) {
     state.SetItemsProcessed(state.iterations() * std::int64_t(rows + 1) * kCols);
 }
 
-// Prints each run as usual, then each export's time as a multiple of the raw writer's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                m_times[r.run_name.str()] = r.real_accumulated_time / double(r.iterations);
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const auto &[name, t] : m_times) {
-            if (name.rfind("Export/", 0) != 0)
-                continue;
-            const auto raw = m_times.find("RawLibxlsxwriter/" + name.substr(7));
-            if (raw != m_times.end() && raw->second > 0)
-                std::printf("%s / raw: %.2f (target <= 1.3)\n", name.c_str(), t / raw->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -199,7 +174,12 @@ int main(int argc, char **argv) {
             ->UseRealTime()
             ->Iterations(1);
     }
-    RatioReporter reporter;
+    bench::RatioReporter reporter(
+        [](const std::string &name) {
+            return name.rfind("Export/", 0) == 0 ? "RawLibxlsxwriter/" + name.substr(7)
+                                                 : std::string();
+        },
+        1.3);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

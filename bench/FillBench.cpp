@@ -17,6 +17,7 @@
 #include "platform/sheet/Sheet.h"
 #include "sheet/SheetBuilding.h"
 #include "support/BenchDb.h"
+#include "support/RatioReporter.h"
 
 using namespace tessel;
 
@@ -74,41 +75,6 @@ void RefillSameSheet(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * kRows * kCols);
 }
 
-// Prints each run as usual, then each fill's time as a multiple of the raw scan's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                const double n = double(r.iterations);
-                m_times[r.run_name.function_name] = {r.real_accumulated_time / n,
-                                                     r.cpu_accumulated_time / n};
-            }
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto raw = m_times.find("RawSqliteScan");
-        if (raw == m_times.end() || raw->second.real <= 0 || raw->second.cpu <= 0)
-            return;
-        for (const auto &[name, t] : m_times) {
-            if (name != raw->first) {
-                std::printf("%s / RawSqliteScan: real %.2f, cpu %.2f (target <= 1.5)\n",
-                            name.c_str(), t.real / raw->second.real, t.cpu / raw->second.cpu);
-            }
-        }
-    }
-
-private:
-    struct Times {
-        double real = 0;  // seconds per iteration
-        double cpu = 0;
-    };
-    std::map<std::string, Times> m_times;
-};
-
 }  // namespace
 
 BENCHMARK(RawSqliteScan)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
@@ -122,7 +88,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     bench::benchDatabase(kRows);  // generate outside the timings
-    RatioReporter reporter;
+    bench::RatioReporter reporter([](const std::string &) { return std::string("RawSqliteScan"); },
+                                  1.5);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
