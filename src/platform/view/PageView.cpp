@@ -74,10 +74,11 @@ void PageView::onSheetChanged() {
 void PageView::ensurePagination() const {
     if (!m_paginationDirty)
         return;
-    m_paginationDirty = false;
     m_pagination.reset();
-    if (!m_sheet)
+    if (!m_sheet) {
+        m_paginationDirty = false;
         return;
+    }
     PrintSettings &settings = m_sheet->printSettings();
     if (settings.type == PrintType::CurrentPage) {
         // The page that prints is chosen here, among all pages: break them all. The type is
@@ -93,7 +94,16 @@ void PageView::ensurePagination() const {
     } else {
         m_pagination = std::make_unique<Pagination>(*m_sheet, m_paper);
     }
-    m_current = std::clamp(m_current, 1, std::max(1, m_pagination->pageCount()));
+    m_paginationDirty = false;  // only once built: a failure is reported again next time
+    const int clamped = std::clamp(m_current, 1, std::max(1, m_pagination->pageCount()));
+    if (clamped != m_current) {
+        m_current = clamped;
+        // Called from getters: watchers hear of the new page once control is back.
+        auto *self = const_cast<PageView *>(this);
+        QMetaObject::invokeMethod(
+            self, [self] { emit self->pageCurrentChanged(self->pageCurrent()); },
+            Qt::QueuedConnection);
+    }
     settings.currentPage = m_current;
 }
 

@@ -548,20 +548,25 @@ bool SheetView::eventFilter(QObject *watched, QEvent *event) {
                 cancelEdit();
                 return true;
             case Qt::Key_Tab:
-            case Qt::Key_Backtab:
-                commitEdit();
-                moveActive(key->key() == Qt::Key_Tab ? 1 : -1, 0, false);
+            case Qt::Key_Backtab: {
+                const int dx = key->key() == Qt::Key_Tab ? 1 : -1;
+                QPointer<SheetView> self(this);
+                commitEdit();  // a receiver of EditMode may close the view
+                if (self)
+                    moveActive(dx, 0, false);
                 return true;
+            }
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                commitEdit();
-                moveActive(0, 1, false);
-                return true;
             case Qt::Key_Up:
-            case Qt::Key_Down:
-                commitEdit();
-                moveActive(0, key->key() == Qt::Key_Up ? -1 : 1, false);
+            case Qt::Key_Down: {
+                const int dy = key->key() == Qt::Key_Up ? -1 : 1;
+                QPointer<SheetView> self(this);
+                commitEdit();  // a receiver of EditMode may close the view
+                if (self)
+                    moveActive(0, dy, false);
                 return true;
+            }
             default:
                 break;
         }
@@ -713,9 +718,14 @@ void SheetView::mousePressEvent(QMouseEvent *event) {
     }
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_editing)
-        commitEdit();
-    if (!hasFocus())
+    if (m_editing) {
+        QPointer<SheetView> self(this);
+        commitEdit();  // a receiver of EditMode may close the view
+        if (!self)
+            return;
+    }
+    // A strip that takes no focus (the preview's toolbar) leaves it where it is.
+    if (!hasFocus() && (focusPolicy() & Qt::ClickFocus))
         setFocus(Qt::MouseFocusReason);
     if (cell.x() < 0)
         return;
@@ -828,8 +838,9 @@ void SheetView::mouseDoubleClickEvent(QMouseEvent *event) {
         mousePressEvent(event);
         return;
     }
-    emit DblClick(col, row);
-    if (col >= 1 && row >= 1)
+    QPointer<SheetView> self(this);
+    emit DblClick(col, row);  // a receiver may close the view
+    if (self && col >= 1 && row >= 1)
         editCell(col, row);
 }
 
@@ -918,13 +929,21 @@ void SheetView::paintFrame(QPainter &p) {
         // A merged block is drawn once, from the first of its cells met in view; the rest
         // of its cells are skipped.
         std::unordered_set<std::uint64_t> drawn;
+        // The last run found down each column: the rows below it in view belong to it
+        // without walking the run again (a merged column may hold one run of a million rows).
+        std::vector<Span> columnRun(std::size_t(lastCol - firstCol + 1), Span{0, 0, 0, 0});
         for (int row = firstRow; row <= lastRow; ++row) {
             if (m_rows.size(row) == 0)
                 continue;
             for (int col = firstCol; col <= lastCol; ++col) {
                 if (m_cols.size(col) == 0)
                     continue;
+                Span &run = columnRun[std::size_t(col - firstCol)];
+                if (run.col == col && run.col2 == col && row > run.row && row <= run.row2)
+                    continue;  // drawn with the run's first cell in view
                 Span span = spanOf(col, row);
+                if (span.col == col && span.col2 == col && span.row2 > span.row)
+                    run = span;
                 if (!span.single() && !drawn.insert(spanKey(span.col, span.row)).second)
                     continue;
                 paintCell(p, span, spanRect(span));

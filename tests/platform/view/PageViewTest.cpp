@@ -64,9 +64,13 @@ TEST_F(PageViewTest, CurrentPageIsClampedToThePages) {
     // 2, 1, pages, 3: the clamps that land on the page already current say nothing.
     EXPECT_EQ(changes.count(), 4);
 
-    // A sheet that shrinks under the current page pulls it back to its last page.
+    // A sheet that shrinks under the current page pulls it back to its last page, and
+    // watchers hear of it.
     fillRows(sheet, 10);
     EXPECT_EQ(view.pageCurrent(), 1);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(changes.count(), 5);
+    EXPECT_EQ(changes.last().at(0).toInt(), 1);
 }
 
 TEST_F(PageViewTest, ViewModesAndPagesPerScreen) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QPointer>
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -227,6 +229,14 @@ TEST_F(SheetViewTest, InPlaceEditWritesTheSheetAndLockedCellsDoNotEdit) {
     QTest::keyClick(view.editor(), Qt::Key_Return);
     EXPECT_EQ(sheet.text(1, 1), QStringLiteral("x"));
     EXPECT_EQ(view.activeRow(), 2);
+}
+
+TEST_F(SheetViewTest, AStripWithoutFocusLeavesTheFocusWhereItIs) {
+    view.setFocusPolicy(Qt::NoFocus);
+    view.clearFocus();
+    ASSERT_FALSE(view.hasFocus());
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre(1, 1));
+    EXPECT_FALSE(view.hasFocus());
 }
 
 TEST_F(SheetViewTest, MouseSelectsABlockOnTheSheet) {
