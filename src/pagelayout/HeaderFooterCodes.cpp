@@ -53,7 +53,9 @@ QString composeCell(const CodeCell &cell, CodePos pos) {
     out += flag("/fu", cell.font.underline);
     out += flag("/fk", cell.font.strikeout);
     out += QLatin1String(kAlign[int(pos)]);
-    out += cell.isPageNumber() ? QStringLiteral("/p") : cell.text;
+    // A page number may stand inside a text (第<Page Number>页): each one is written as "/p"
+    // in its place, which the parse reads back as the same text.
+    out += QString(cell.text).replace(platform::kPageNumberText, QLatin1String("/p"));
     return out;
 }
 

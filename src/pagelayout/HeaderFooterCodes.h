@@ -14,8 +14,9 @@ namespace tessel::pagelayout {
 
 // The codes of one cell at position `pos`: font name, size (points, as a single-precision
 // number with at most seven significant digits and no trailing zeros: 12, 10.5, 9.75),
-// bold, italic, underline, strikethrough, the alignment code, then the text, or "/p" for a
-// page-number cell. A cell with empty text gives the empty string.
+// bold, italic, underline, strikethrough, the alignment code, then the text with "/p" for
+// each page number in it ("/p" alone for a page-number cell, 第/p页 for 第<Page Number>页).
+// A cell with empty text gives the empty string.
 QString composeCell(const platform::CodeCell &cell, platform::CodePos pos);
 
 // The code string of a layout: lines 1 to the last line with any text, each its non-empty

@@ -55,12 +55,15 @@ public:
 
     // Loads a code string into the grid: every text cell is emptied and made an ordinary
     // editable cell again, then each part the string names gets its text and font (the
-    // window's parser font state carries over from one load to the next). A malformed string
+    // window's parser font state carries over from one load to the next). A part that is a
+    // page number alone becomes a grey, locked page-number cell; a part that mixes text and
+    // page numbers shows as ordinary text with "<Page Number>" where each stood
+    // (第<Page Number>页), in the part's first font. A malformed string
     // is reported in a message box titled "GetHeaderDetail"; what was read before the fault
     // stays in the grid. Lines past the ninth are not shown.
     void GetHeaderDetail(const QString &detailtext);
     // The codes of the text cell at grid column `col` (1, 3 or 5) on line `line` (1..9):
-    // font, alignment and text, "/p" for a page-number cell; empty for an empty cell.
+    // font, alignment and text, "/p" for each "<Page Number>" in it; empty for an empty cell.
     QString GetCellData(int col, int line) const;
     // Makes the cell at grid column `col` on `line` the grid's current cell and gives it
     // `font`. An empty name or a size of 0 or less keeps the cell's own name or size.

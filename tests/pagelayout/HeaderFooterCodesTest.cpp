@@ -54,6 +54,11 @@ TEST(ComposeCodes, FontSizes) {
             << c.size;
 }
 
+TEST(ComposeCodes, PageNumbersInsideText) {
+    EXPECT_EQ(composeCell(cell("第" + kPageNumberText + "页"), CodePos::Center),
+              "/fn\"宋体\"/fz\"9\"/fb0/fi0/fu0/fk0/c第/p页");
+}
+
 TEST(ComposeCodes, EmptyCellsAndLines) {
     EXPECT_EQ(composeCell(cell(""), CodePos::Right), "");
     EXPECT_EQ(composeLayout({}), "");
@@ -73,6 +78,7 @@ TEST(ComposeCodes, RoundTrips) {
         {line({}), line({}), line({}), line({}), line({}), line({}), line({}), line({}),
          line(cell("ninth")), line({}, {}, cell("tenth")), line({}), line(cell("twelfth"))},
         {line(cell("A \"quoted\" text", {"Arial", 9.75}))},
+        {line({}, cell("第" + kPageNumberText + "页")), line(cell(kPageNumberText + "-"))},
     };
     for (const auto &layout : layouts) {
         const QString codes = composeLayout(layout);

@@ -32,8 +32,11 @@ TEST(ParseCodes, TextsAndPositions) {
         {"/lA/", {"A||"}, ""},             // a lone trailing "/" is skipped
         {"/cA/nB/n", {"|A|", "|B|"}, ""},  // "/n" keeps the position
         {"/lA/q/cB/n", {"A|B|"}, ""},
-        {"/fqZ/cA", {"Z|A|"}, ""},  // "/fq" skips three characters
-        {"/lA/xB/n", {"B||"}, ""},  // a later run replaces the text
+        {"/fqZ/cA", {"Z|A|"}, ""},   // "/fq" skips three characters
+        {"/lA/xB/n", {"AB||"}, ""},  // runs of one part follow one another
+        {"/lA/lB/n", {"B||"}, ""},   // an alignment code starts its part afresh
+        {"/c第/p页/n/r-/p-/n", {"|第<Page Number>页|", "||-<Page Number>-"}, ""},
+        {"/lPage /p/n", {"Page <Page Number>||"}, ""},
         {"/n/n/rX/n", {"||", "||", "||X"}, ""},
         {"/r/p/n/l/p", {"||<Page Number>", "<Page Number>||"}, ""},
         {"/l" + longText + "/n", {longText + "||"}, ""},
@@ -78,4 +81,37 @@ TEST(ParseCodes, FontStateLastsAcrossParses) {
     // Without a state of its own a parse starts fresh.
     const CodeLayout fresh = parseCodes("/lA/n");
     EXPECT_EQ(fresh.lines[0].cells[0].font, CodeFont{});
+}
+
+// Each part as it prints: "text@size" per run, "#" for the page number, runs joined by "+".
+TEST(ParseCodes, PartsPrintTheirRunsInOrderEachInItsFont) {
+    const struct {
+        QString codes;
+        QStringList parts;  // "left|centre|right" per line
+    } cases[] = {
+        {"/fz\"9\"/c第/p页/n", {"|第@9+#@9+页@9|"}},
+        {"/fz\"9\"/c第/fz\"14\"/p/fz\"9\"页/n", {"|第@9+#@14+页@9|"}},
+        {"/fz\"12\"/lA/fz\"8\"/cB/n", {"A@12|B@8|"}},  // codes for the next part
+        {"/fz\"12\"/lA/lB/n", {"B@12||"}},
+        {"/fz\"12\"/rX/nY/fz\"7\"Z/n", {"||X@12", "||Y@0+Z@7"}},  // a line's own part
+    };
+    for (const auto &c : cases) {
+        const CodeLayout layout = parseCodes(c.codes);
+        QStringList parts;
+        for (const PrintedLine &line : layout.printed) {
+            QStringList texts;
+            for (const auto &runs : line.parts) {
+                QStringList pieces;
+                for (const CodeRun &run : runs)
+                    pieces << (run.pageNumber ? "#" : run.text) + u'@' +
+                                  QString::number(run.font.size);
+                texts << pieces.join(u'+');
+            }
+            parts << texts.join(u'|');
+        }
+        EXPECT_EQ(parts, c.parts) << c.codes.toStdString();
+    }
+    // The editor's cell shows the part in its first font.
+    const CodeLayout mixed = parseCodes("/fz\"9\"/c/fz\"14\"第/fz\"9\"/p/n");
+    EXPECT_EQ(mixed.lines[0].cells[1].font.size, 14.0);
 }

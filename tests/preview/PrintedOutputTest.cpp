@@ -174,6 +174,16 @@ TEST_F(PrintedOutput, SubstitutedHeaderIsPrinted) {
     EXPECT_TRUE(text.contains("制表：销售部"));
 }
 
+TEST_F(PrintedOutput, PageNumberInsideFooterTextPrintsOnEveryPage) {
+    session.sheet.printSettings().footer = "/fn\"宋体\"/fz\"9\"/fb0/fi0/fu0/fk0/c第/p页/n";
+    test::fillPages(session.sheet, 2);
+    openPreview();
+    const QStringList pages = test::pdfText(print("footer")).split(u'\f');
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains("第1页")) << pages[0].toStdString();
+    EXPECT_TRUE(pages[1].contains("第2页")) << pages[1].toStdString();
+}
+
 TEST_F(PrintedOutput, PrinterFailureIsToldAndTheCursorRestored) {
     test::fillPages(session.sheet, 1);
     openPreview();

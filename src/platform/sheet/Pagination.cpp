@@ -13,21 +13,16 @@ namespace {
 // rounding in the running sum.
 constexpr double kEpsilon = 1e-6;
 
-bool lineIsEmpty(const CodeLine &line) {
-    return std::all_of(std::begin(line.cells), std::end(line.cells),
-                       [](const CodeCell &c) { return c.text.isEmpty(); });
-}
-
 // The lines of a header or footer code string. A string ends with "/n", so the parse may
 // leave empty lines behind the last one with text; they take no space on the page. Empty
 // lines between lines with text are kept as blank lines. A parse error keeps what was parsed.
-std::vector<CodeLine> codeLines(const QString &codes) {
+std::vector<PrintedLine> codeLines(const QString &codes) {
     if (codes.isEmpty()) {
         return {};
     }
     CodeLayout layout = parseCodes(codes);
-    std::vector<CodeLine> lines = std::move(layout.lines);
-    while (!lines.empty() && lineIsEmpty(lines.back())) {
+    std::vector<PrintedLine> lines = std::move(layout.printed);
+    while (!lines.empty() && lines.back().isEmpty()) {
         lines.pop_back();
     }
     return lines;
@@ -39,11 +34,13 @@ double twipsToPoints(int twips) {
 
 }  // namespace
 
-double Pagination::codeLineHeight(const CodeLine &line) {
+double Pagination::codeLineHeight(const PrintedLine &line) {
+    // Every run counts, so a size set in the middle of a part makes the line as high as the
+    // text printed in it.
     double size = 0;
-    for (const CodeCell &cell : line.cells) {
-        if (!cell.text.isEmpty()) {
-            size = std::max(size, cell.font.size > 0 ? cell.font.size : kDefaultCodeFontSize);
+    for (const std::vector<CodeRun> &part : line.parts) {
+        for (const CodeRun &run : part) {
+            size = std::max(size, run.font.size > 0 ? run.font.size : kDefaultCodeFontSize);
         }
     }
     if (size <= 0) {
@@ -72,12 +69,12 @@ Pagination::Pagination(const Sheet &sheet, const QPageSize &paper)
     m_header = codeLines(m_settings.header);
     m_footer = codeLines(m_settings.footer);
     double headerHeight = 0;
-    for (const CodeLine &line : m_header) {
+    for (const PrintedLine &line : m_header) {
         m_headerHeights.push_back(codeLineHeight(line));
         headerHeight += m_headerHeights.back();
     }
     double footerHeight = 0;
-    for (const CodeLine &line : m_footer) {
+    for (const PrintedLine &line : m_footer) {
         m_footerHeights.push_back(codeLineHeight(line));
         footerHeight += m_footerHeights.back();
     }

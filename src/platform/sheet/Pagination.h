@@ -100,9 +100,11 @@ public:
     // The settings and the parsed header and footer lines the pages were broken with
     // (trailing empty lines dropped; heights in points).
     const PrintSettings &settings() const { return m_settings; }
-    const std::vector<CodeLine> &headerLines() const { return m_header; }
-    const std::vector<CodeLine> &footerLines() const { return m_footer; }
-    static double codeLineHeight(const CodeLine &line);
+    const std::vector<PrintedLine> &headerLines() const { return m_header; }
+    const std::vector<PrintedLine> &footerLines() const { return m_footer; }
+    // Height in points of a header/footer line: the largest font size of its runs (the
+    // default size for a run without one, or for a line without runs) times kCodeLineFactor.
+    static double codeLineHeight(const PrintedLine &line);
 
     // Whether the column header row / row header column are printed on every page.
     bool printsColHeader() const { return m_colHeaderHeight > 0; }
@@ -123,8 +125,8 @@ private:
     QSizeF m_paperPoints;
     QRectF m_printable;
     QRectF m_body;
-    std::vector<CodeLine> m_header;
-    std::vector<CodeLine> m_footer;
+    std::vector<PrintedLine> m_header;
+    std::vector<PrintedLine> m_footer;
     std::vector<double> m_headerHeights;
     std::vector<double> m_footerHeights;
     double m_colHeaderHeight = 0;  // 0 when not printed

@@ -30,9 +30,29 @@ private:
     QChar at(qsizetype i) const { return i < s_.size() ? s_.at(i) : QChar(); }
 
     CodeCell &current() {
-        if (out_.lines.size() <= size_t(line_))
-            out_.lines.resize(size_t(line_) + 1);
+        touchLine();
         return out_.lines[size_t(line_)].cells[int(pos_)];
+    }
+    std::vector<CodeRun> &currentRuns() {
+        touchLine();
+        return out_.printed[size_t(line_)].parts[int(pos_)];
+    }
+    void touchLine() {
+        if (out_.lines.size() <= size_t(line_)) {
+            out_.lines.resize(size_t(line_) + 1);
+            out_.printed.resize(size_t(line_) + 1);
+        }
+    }
+
+    // Text runs and page numbers of one part accumulate in order, each in the part's font
+    // at that point, so "第/p页" prints around its page number.
+    void addRun(const QString &text, bool pageNumber) {
+        std::vector<CodeRun> &runs = currentRuns();
+        CodeCell &cell = current();
+        if (runs.empty() && partAligned_)
+            cell.font = partFont_;
+        cell.text += pageNumber ? kPageNumberText : text;
+        runs.push_back(CodeRun{pageNumber ? QString() : text, pageNumber, partFont_});
     }
 
     // Reads the code or text run at `i`; returns the position of its last character.
@@ -42,12 +62,16 @@ private:
             qsizetype j = s_.indexOf(u'/', i);
             if (j < 0)
                 j = s_.size();
-            current().text = s_.mid(i, j - i);
+            addRun(s_.mid(i, j - i), false);
             return j - 1;
         }
         switch (at(i + 1).unicode()) {
             case u'n':
-                ++line_;  // the position is kept: text may follow without an alignment code
+                // The position is kept: text may follow without an alignment code, in a part
+                // of its own that has no font yet.
+                ++line_;
+                partFont_ = CodeFont{};
+                partAligned_ = false;
                 return i + 1;
             case u'l':
                 align(CodePos::Left);
@@ -59,7 +83,7 @@ private:
                 align(CodePos::Right);
                 return i + 1;
             case u'p':
-                current().text = kPageNumberText;
+                addRun(QString(), true);
                 return i + 1;
             case u'f':
                 return fontCode(i);
@@ -68,9 +92,16 @@ private:
         }
     }
 
+    // An alignment code starts its part afresh: what an earlier part at the same place held
+    // is replaced.
     void align(CodePos pos) {
         pos_ = pos;
-        current().font = font_;
+        CodeCell &cell = current();
+        cell.text.clear();
+        cell.font = font_;
+        currentRuns().clear();
+        partFont_ = font_;
+        partAligned_ = true;
     }
 
     qsizetype fontCode(qsizetype i) {
@@ -86,35 +117,35 @@ private:
             }
             const QString value = s_.mid(start, close - start);
             if (which == u'n') {
-                font_.name = value;
+                font_.name = partFont_.name = value;
             } else {
                 // Sizes are real numbers (10.5 stays 10.5). A size that is not a number
                 // counts as 0, the size of a state no size code has set.
                 bool ok = false;
                 const double size = value.toDouble(&ok);
-                font_.size = ok && std::isfinite(size) ? size : 0.0;
+                font_.size = partFont_.size = ok && std::isfinite(size) ? size : 0.0;
             }
             return close;
         }
-        bool *flag = nullptr;
+        bool CodeFont::*flag = nullptr;
         switch (which.unicode()) {
             case u'b':
-                flag = &font_.bold;
+                flag = &CodeFont::bold;
                 break;
             case u'i':
-                flag = &font_.italic;
+                flag = &CodeFont::italic;
                 break;
             case u'u':
-                flag = &font_.underline;
+                flag = &CodeFont::underline;
                 break;
             case u'k':
-                flag = &font_.strikeout;
+                flag = &CodeFont::strikeout;
                 break;
             default:
                 return i + 2;  // unknown font code: three characters
         }
         // Only "0" turns a style off; any other character, or none, turns it on.
-        *flag = at(i + 3) != u'0';
+        font_.*flag = partFont_.*flag = at(i + 3) != u'0';
         return i + 3;
     }
 
@@ -123,6 +154,10 @@ private:
     CodeLayout out_;
     int line_ = 0;
     CodePos pos_ = CodePos::Left;
+    // The font of the current part from here on: a font code changes it together with the
+    // state, so a size set mid-part applies to the runs after it.
+    CodeFont partFont_;
+    bool partAligned_ = false;  // the current part was begun by an alignment code
 };
 
 }  // namespace

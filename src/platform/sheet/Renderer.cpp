@@ -477,25 +477,53 @@ private:
         m_vGrid.emplace_back(QPointF(t.left(), t.top()), QPointF(t.left(), area.bottom()));
     }
 
-    void paintCodeLines(const std::vector<CodeLine> &lines, const std::vector<QRectF> &rects) {
+    // Each part is laid out as one piece of text made of its runs, every run in its own font
+    // on a common baseline; the page number prints as the page's own number.
+    void paintCodeLines(const std::vector<PrintedLine> &lines, const std::vector<QRectF> &rects) {
+        struct Piece {
+            QString text;
+            QFont font;
+            double width;
+        };
+        std::vector<Piece> pieces;
         for (std::size_t i = 0; i < lines.size() && i < rects.size(); ++i) {
-            static constexpr Qt::Alignment kAlign[3] = {Qt::AlignLeft, Qt::AlignHCenter,
-                                                        Qt::AlignRight};
+            const QRectF &rect = rects[i];
             for (int pos = 0; pos < 3; ++pos) {
-                const CodeCell &cell = lines[i].cells[pos];
-                if (cell.text.isEmpty()) {
+                const std::vector<CodeRun> &runs = lines[i].parts[pos];
+                if (runs.empty()) {
                     continue;
                 }
-                const QString text =
-                    cell.isPageNumber() ? QString::number(m_layout.number) : cell.text;
-                const CodeFont &f = cell.font;
-                m_painter.setFont(printFont(f.name.isEmpty() ? kDefaultFamily : f.name,
-                                            f.size > 0 ? f.size : kDefaultCodeFontSize, f.bold,
-                                            f.italic, f.underline, f.strikeout, m_painter));
+                pieces.clear();
+                double total = 0, ascent = 0, descent = 0;
+                for (const CodeRun &run : runs) {
+                    const CodeFont &f = run.font;
+                    Piece piece{run.pageNumber ? QString::number(m_layout.number) : run.text,
+                                printFont(f.name.isEmpty() ? kDefaultFamily : f.name,
+                                          f.size > 0 ? f.size : kDefaultCodeFontSize, f.bold,
+                                          f.italic, f.underline, f.strikeout, m_painter),
+                                0};
+                    const QFontMetricsF metrics(piece.font, m_painter.device());
+                    piece.width = metrics.horizontalAdvance(piece.text);
+                    total += piece.width;
+                    ascent = std::max(ascent, metrics.ascent());
+                    descent = std::max(descent, metrics.descent());
+                    pieces.push_back(std::move(piece));
+                }
+                double x = rect.left();
+                if (pos == int(CodePos::Center)) {
+                    x = rect.center().x() - total / 2;
+                } else if (pos == int(CodePos::Right)) {
+                    x = rect.right() - total;
+                }
+                const double baseline = rect.center().y() + (ascent - descent) / 2;
                 m_painter.setPen(Qt::black);
+                for (const Piece &piece : pieces) {
+                    m_painter.setFont(piece.font);
+                    m_painter.drawText(QPointF(x, baseline), piece.text);
+                    x += piece.width;
+                }
                 m_penColor = Qt::black;
                 m_currentFont = nullptr;
-                m_painter.drawText(rects[i], int(kAlign[pos] | Qt::AlignVCenter), text);
             }
         }
     }

@@ -274,6 +274,46 @@ TEST(RendererTest, HeaderAndFooterPartsAndPageNumbers) {
     EXPECT_TRUE(l.footerLines[0].contains(*number));
 }
 
+TEST(RendererTest, PageNumbersPrintInsideTheTextOfTheirPart) {
+    const struct {
+        const char *footer;
+        const char *printed;  // the footer line's texts left to right on page 3
+    } cases[] = {
+        {"/c第/p页/n", "第3页"},   {"/r-/p-/n", "-3-"},
+        {"/lPage /p/n", "Page 3"}, {"/fz\"9\"/c第/fz\"20\"/p/fz\"9\"页/n", "第3页"},
+        {"/lA/lB/n", "B"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.footer);
+        Sheet sheet;
+        fill(sheet, 100, [&](PrintSettings &p) { p.footer = QString::fromUtf8(c.footer); });
+        const Pagination pg(sheet, kPaper);
+        RecordingDevice device;
+        record(sheet, 3, device);
+        const QRectF line = pg.layout(3).footerLines.at(0);
+        std::vector<RecordingEngine::Drawn> drawn;
+        for (const auto &d : device.texts()) {
+            if (line.contains(d.at)) {
+                drawn.push_back(d);
+            }
+        }
+        std::sort(drawn.begin(), drawn.end(),
+                  [](const auto &a, const auto &b) { return a.at.x() < b.at.x(); });
+        QString printed;
+        for (const auto &d : drawn) {
+            printed += d.text;
+            EXPECT_DOUBLE_EQ(d.at.y(), drawn.front().at.y());  // one baseline
+        }
+        EXPECT_EQ(printed, QString::fromUtf8(c.printed));
+    }
+    // A size raised in the middle of a part raises the line.
+    Sheet sheet;
+    fill(sheet, 10,
+         [](PrintSettings &p) { p.footer = QStringLiteral("/fz\"9\"/cA/fz\"20\"/p/n"); });
+    EXPECT_DOUBLE_EQ(Pagination(sheet, kPaper).layout(1).footerLines.at(0).height(),
+                     20 * kCodeLineFactor);
+}
+
 // Renders page 1 at 1 pixel per point onto white.
 QImage renderImage(const Sheet &sheet) {
     const Pagination pg(sheet, kPaper);

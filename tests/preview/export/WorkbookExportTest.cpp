@@ -240,6 +240,7 @@ TEST(ExportLineParts, IndependentTestsOnEachSegment) {
         {"/fn\"A\"/l一/fn\"B\"/l二", "二", nullptr, nullptr},  // the later one wins
         {"/fn\"A\"/lA/cB", "A/cB", "B", nullptr},              // a /c inside the left text
         {"/fn\"A\"/l", "", nullptr, nullptr},
+        {"/fn\"A\"/c第/p页", nullptr, "第/p页", nullptr},  // no pages: "/p" stays in place
         {"/fn\"A\"/l日期:2026∕12∕7", "日期:2026/12/7", nullptr, nullptr},  // substituted slash
     };
     for (const auto &c : cases) {
