@@ -1,5 +1,7 @@
 #include "platform/sheet/Renderer.h"
 
+#include "platform/sheet/NumberFit.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -330,11 +332,13 @@ private:
         double shownWidth = width;
         if (width > rect.width() + 0.01) {
             // Clipping costs the PDF a graphics state per cell: print the characters that fit
-            // instead. A number is not cut (a cut number reads as another number): it prints
-            // as "#" marks, the spreadsheet sign of a column too narrow for its value.
+            // instead. A number is not cut (a cut number reads as another number): it is
+            // rounded to the decimals that fit, or prints as "#" marks, as on screen.
             if (numeric) {
-                const double hash = font.widths->width(QStringLiteral("#"), size);
-                shown = QString(hash > 0 ? int(rect.width() / hash) : 0, u'#');
+                shown = fitNumberText(text, rect.width() + 0.01, [&](const QString &t) {
+                    const double w = font.widths->width(t, size);
+                    return w < 0 ? rect.width() + 1 : w;
+                });
             } else {
                 shown = text.left(font.widths->fit(text, size, rect.width()));
             }

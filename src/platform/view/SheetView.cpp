@@ -15,6 +15,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "platform/sheet/NumberFit.h"
 #include "platform/sheet/Renderer.h"
 
 namespace tessel::platform {
@@ -1030,8 +1031,20 @@ void SheetView::paintContent(QPainter &p, const QRect &rect, const CellStyle &st
                 h = Qt::AlignRight;
                 break;
         }
-        if (!(withPicture && st.pictureAlign == PictureAlign::PictureOnly))
-            p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, caption);
+        if (!(withPicture && st.pictureAlign == PictureAlign::PictureOnly)) {
+            // A number too wide for its cell is rounded or shown as "#" marks, as on paper,
+            // rather than cut to digits that read as another number.
+            QString shown = caption;
+            if (looksNumeric(caption)) {
+                const QFontMetricsF metrics(font, p.device());
+                if (metrics.horizontalAdvance(caption) > rect.width()) {
+                    shown = fitNumberText(caption, rect.width(), [&](const QString &t) {
+                        return metrics.horizontalAdvance(t);
+                    });
+                }
+            }
+            p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
+        }
         p.restore();
         return;
     }

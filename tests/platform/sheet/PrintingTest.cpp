@@ -232,8 +232,14 @@ TEST(RendererTest, TextTooWideForItsCellIsCutAndNumbersTurnToHashes) {
     sheet.setText(1, 1, QStringLiteral("很长的文字"));
     sheet.setText(1, 2, QStringLiteral("123456789.5"));
     sheet.setText(1, 3, QStringLiteral("短"));
+    sheet.setText(1, 4, QStringLiteral("0.142857142857143"));  // 1/7
     RecordingDevice device;
     record(sheet, 1, device);
+    // A fraction is rounded to the decimals that fit rather than turned to hashes.
+    const auto fraction = std::find_if(device.texts().begin(), device.texts().end(),
+                                       [](const auto &d) { return d.text.startsWith("0.1"); });
+    ASSERT_NE(fraction, device.texts().end());
+    EXPECT_LT(fraction->text.size(), 17);
     EXPECT_EQ(device.count(QStringLiteral("很")), 1);
     EXPECT_EQ(device.count(QStringLiteral("很长的文字")), 0);
     EXPECT_EQ(device.count(QStringLiteral("123456789.5")), 0);
