@@ -195,6 +195,102 @@ struct PageRow {
     double h;
 };
 
+// The rows a page prints, top to bottom, with their place on the paper; rows of height 0
+// are left out, and a row that does not fit ends the list.
+std::vector<PageRow> pageRows(const Sheet &sheet, const PageLayout &layout) {
+    std::vector<PageRow> rows;
+    const double bottom = layout.cells.bottom();
+    for (int r = layout.firstRow; r <= layout.lastRow; ++r) {
+        const double y = rows.empty() ? layout.cells.top() : rows.back().y + rows.back().h;
+        if (y >= bottom - 1e-9) {
+            break;
+        }
+        const double h = sheet.rowHeight(r);
+        if (h <= 0) {
+            continue;
+        }
+        rows.push_back({r, y, std::min(h, bottom - y)});
+    }
+    return rows;
+}
+
+// A block of printed cells drawn as one: columns ci..cj and rows ri..rj, inclusive, as
+// indices into the page's printed columns and rows.
+struct PageBlock {
+    std::size_t ci, ri, cj, rj;
+};
+
+// The blocks of a page's data cells, in drawing order (row by row, left to right). Which
+// cells join is decided by mergeSpan within the page's rows and columns, as the view decides
+// it on the whole sheet. Each block is looked up once, from its first printed cell; the
+// cells it covers are marked and skipped, so a merged column costs one walk per run on the
+// page, however long the run is in the sheet.
+std::vector<PageBlock> cellBlocks(const Sheet &sheet, const std::vector<PageColumn> &cols,
+                                  const std::vector<PageRow> &rows) {
+    std::vector<PageBlock> blocks;
+    const std::size_t nRows = rows.size();
+    const std::size_t nCols = cols.size();
+    if (nRows == 0 || nCols == 0) {
+        return blocks;
+    }
+    const MergeWindow window{cols.front().col, cols.back().col, rows.front().row, rows.back().row};
+    // covered[ci * nRows + ri]: the cell is part of a block drawn from another cell.
+    std::vector<char> covered(nRows * nCols, 0);
+    std::vector<char> colMerged(nCols);
+    for (std::size_t ci = 0; ci < nCols; ++ci) {
+        colMerged[ci] = sheet.colMerge(cols[ci].col) == MergeMode::Always;
+    }
+    for (std::size_t ri = 0; ri < nRows; ++ri) {
+        const int row = rows[ri].row;
+        const bool rowMerged = sheet.rowMerge(row) == MergeMode::Always;
+        for (std::size_t ci = 0; ci < nCols; ++ci) {
+            if (covered[ci * nRows + ri]) {
+                continue;
+            }
+            if (!rowMerged && !colMerged[ci]) {
+                blocks.push_back({ci, ri, ci, ri});  // no merge reaches this cell
+                continue;
+            }
+            const CellSpan span = mergeSpan(sheet, cols[ci].col, row, window);
+            // Hidden rows and columns inside the span take no room on the page.
+            PageBlock b{ci, ri, ci, ri};
+            while (b.rj + 1 < nRows && rows[b.rj + 1].row <= span.row2) {
+                ++b.rj;
+            }
+            while (b.cj + 1 < nCols && cols[b.cj + 1].col <= span.col2) {
+                ++b.cj;
+            }
+            for (std::size_t cj = b.ci; cj <= b.cj; ++cj) {
+                for (std::size_t rj = b.ri; rj <= b.rj; ++rj) {
+                    covered[cj * nRows + rj] = 1;
+                }
+            }
+            blocks.push_back(b);
+        }
+    }
+    return blocks;
+}
+
+// The blocks of the repeated column header row, left to right (ri and rj unused).
+std::vector<PageBlock> headerBlocks(const Sheet &sheet, const std::vector<PageColumn> &cols) {
+    std::vector<PageBlock> blocks;
+    if (cols.empty()) {
+        return blocks;
+    }
+    const MergeWindow window{cols.front().col, cols.back().col, 0, 0};
+    std::size_t ci = 0;
+    while (ci < cols.size()) {
+        const CellSpan span = mergeSpan(sheet, cols[ci].col, 0, window);
+        std::size_t cj = ci;
+        while (cj + 1 < cols.size() && cols[cj + 1].col <= span.col2) {
+            ++cj;
+        }
+        blocks.push_back({ci, 0, cj, 0});
+        ci = cj + 1;
+    }
+    return blocks;
+}
+
 class PagePainter {
 public:
     PagePainter(const Sheet &sheet, const Pagination &pagination, int page, QPainter &painter)
@@ -202,21 +298,9 @@ public:
           m_settings(pagination.settings()),
           m_layout(pagination.layout(page)),
           m_cols(pagination.columns(page)),
+          m_rows(pageRows(sheet, m_layout)),
           m_painter(painter),
-          m_fonts(painter) {
-        for (int r = m_layout.firstRow; r <= m_layout.lastRow; ++r) {
-            const double bottom = m_layout.cells.bottom();
-            double y = m_rows.empty() ? m_layout.cells.top() : m_rows.back().y + m_rows.back().h;
-            if (y >= bottom - 1e-9) {
-                break;
-            }
-            const double h = sheet.rowHeight(r);
-            if (h <= 0) {
-                continue;
-            }
-            m_rows.push_back({r, y, std::min(h, bottom - y)});
-        }
-    }
+          m_fonts(painter) {}
 
     void paint(const Pagination &pagination) {
         if (m_settings.shadows) {
@@ -381,74 +465,28 @@ private:
         return textRect.adjusted(0, 0, -target.width(), 0);
     }
 
-    // Data cells. A merged column joins runs of equal, non-empty neighbouring cells down the
-    // page; a merged row joins runs across the page's columns. A group split by a page break
-    // shows its text on each page.
+    // Data cells, a merged group as one cell drawn with the text and style of its first
+    // printed cell. A group split by a page break shows its text on each page.
     void paintCells() {
-        const std::size_t nRows = m_rows.size();
-        const std::size_t nCols = m_cols.size();
-        if (nRows == 0 || nCols == 0) {
-            return;
-        }
-        // covered[ci * nRows + ri]: the cell is part of a group drawn from another cell.
-        std::vector<char> covered(nRows * nCols, 0);
-        std::vector<char> colMerged(nCols);
-        for (std::size_t ci = 0; ci < nCols; ++ci) {
-            colMerged[ci] = m_sheet.colMerge(m_cols[ci].col) == MergeMode::Always;
-        }
-        for (std::size_t ri = 0; ri < nRows; ++ri) {
-            const int row = m_rows[ri].row;
-            const bool rowMerged = m_sheet.rowMerge(row) == MergeMode::Always;
-            for (std::size_t ci = 0; ci < nCols; ++ci) {
-                if (covered[ci * nRows + ri]) {
-                    continue;
-                }
-                const int col = m_cols[ci].col;
-                const QString text = m_sheet.text(col, row);
-                double height = m_rows[ri].h;
-                double width = m_cols[ci].width;
-                bool grouped = false;
-                if (colMerged[ci] && !text.isEmpty()) {
-                    for (std::size_t rj = ri + 1;
-                         rj < nRows && m_sheet.text(col, m_rows[rj].row) == text; ++rj) {
-                        covered[ci * nRows + rj] = 1;
-                        height = m_rows[rj].y + m_rows[rj].h - m_rows[ri].y;
-                        grouped = true;
-                    }
-                }
-                if (!grouped && rowMerged && !text.isEmpty()) {
-                    for (std::size_t cj = ci + 1; cj < nCols && !covered[cj * nRows + ri] &&
-                                                  m_sheet.text(m_cols[cj].col, row) == text;
-                         ++cj) {
-                        covered[cj * nRows + ri] = 1;
-                        width = m_cols[cj].x + m_cols[cj].width - m_cols[ci].x;
-                    }
-                }
-                paintCell(QRectF(m_cols[ci].x, m_rows[ri].y, width, height), text,
-                          m_sheet.style(col, row), false);
-            }
+        for (const PageBlock &b : cellBlocks(m_sheet, m_cols, m_rows)) {
+            const PageColumn &first = m_cols[b.ci];
+            const PageRow &top = m_rows[b.ri];
+            const double width = m_cols[b.cj].x + m_cols[b.cj].width - first.x;
+            const double height = m_rows[b.rj].y + m_rows[b.rj].h - top.y;
+            paintCell(QRectF(first.x, top.y, width, height), m_sheet.text(first.col, top.row),
+                      m_sheet.style(first.col, top.row), false);
         }
     }
 
     void paintColumnHeader() {
         const QRectF &area = m_layout.colHeader;
-        const bool rowMerged = m_sheet.rowMerge(0) == MergeMode::Always;
-        std::size_t ci = 0;
-        while (ci < m_cols.size()) {
-            const int col = m_cols[ci].col;
+        for (const PageBlock &b : headerBlocks(m_sheet, m_cols)) {
+            const int col = m_cols[b.ci].col;
             const QString text =
                 m_sheet.hasText(col, 0) ? m_sheet.text(col, 0) : columnLetters(col);
-            std::size_t cj = ci + 1;
-            double width = m_cols[ci].width;
-            if (rowMerged && !text.isEmpty()) {
-                while (cj < m_cols.size() && m_sheet.text(m_cols[cj].col, 0) == text) {
-                    width = m_cols[cj].x + m_cols[cj].width - m_cols[ci].x;
-                    ++cj;
-                }
-            }
-            paintCell(QRectF(m_cols[ci].x, area.top(), width, area.height()), text,
+            const double width = m_cols[b.cj].x + m_cols[b.cj].width - m_cols[b.ci].x;
+            paintCell(QRectF(m_cols[b.ci].x, area.top(), width, area.height()), text,
                       m_sheet.style(col, 0), true);
-            ci = cj;
         }
         if (!m_layout.rowHeader.isEmpty()) {
             // The corner above the row headers.
@@ -577,6 +615,22 @@ QFont printFont(const QString &family, double points, bool bold, bool italic, bo
     // Unhinted glyph advances keep text positions exact when the painter scales.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+std::vector<CellSpan> printedBlocks(const Sheet &sheet, const Pagination &pagination, int page) {
+    const PageLayout layout = pagination.layout(page);
+    const std::vector<PageColumn> cols = pagination.columns(page);
+    const std::vector<PageRow> rows = pageRows(sheet, layout);
+    std::vector<CellSpan> out;
+    if (pagination.printsColHeader()) {
+        for (const PageBlock &b : headerBlocks(sheet, cols)) {
+            out.push_back({cols[b.ci].col, 0, cols[b.cj].col, 0});
+        }
+    }
+    for (const PageBlock &b : cellBlocks(sheet, cols, rows)) {
+        out.push_back({cols[b.ci].col, rows[b.ri].row, cols[b.cj].col, rows[b.rj].row});
+    }
+    return out;
 }
 
 void paintPage(const Sheet &sheet, const Pagination &pagination, int page, QPainter &painter) {

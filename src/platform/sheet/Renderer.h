@@ -2,11 +2,13 @@
 // a page through paintPage.
 #pragma once
 
+#include "platform/sheet/MergeSpans.h"
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/Sheet.h"
 
 #include <QFont>
 #include <QPainter>
+#include <vector>
 
 namespace tessel::platform {
 
@@ -19,6 +21,12 @@ namespace tessel::platform {
 // headers, and the header and footer lines with their page numbers, as the print settings
 // switch them on. Error(Argument) for a page outside 1..pageCount().
 void paintPage(const Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
+
+// The blocks of cells printed page `page` draws as one, in sheet coordinates: the column
+// header row's blocks first (when it is printed), then the data cells' row by row, every
+// printed cell in exactly one block (a cell that joins none is a block of its own). A merged
+// group that a page break or the page's columns cut shows as its part on this page.
+std::vector<CellSpan> printedBlocks(const Sheet &sheet, const Pagination &pagination, int page);
 
 // The font a part of the sheet is printed in, sized for `painter` so that `points` is the
 // height in the painter's coordinates. Families that are not installed (the sheet's default

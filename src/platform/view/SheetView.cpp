@@ -385,41 +385,15 @@ QSize SheetView::minimumSizeHint() const {
 
 // ---- Merges ----------------------------------------------------------------------------------
 
-bool SheetView::inColumnRun(int col, int row) const {
-    if (col < 1 || row < 1 || m_sheet->colMerge(col) != MergeMode::Always)
-        return false;
-    std::string_view t = m_sheet->textUtf8(col, row);
-    if (t.empty())
-        return false;
-    return (row > 1 && m_sheet->textUtf8(col, row - 1) == t) ||
-           (row < m_sheet->maxRows() && m_sheet->textUtf8(col, row + 1) == t);
+SheetView::Span SheetView::spanOf(int col, int row) const {
+    // The whole sheet is the window: a block scrolled partly out of view is still drawn
+    // whole, with its text placed in the whole block.
+    const Sheet &s = *m_sheet;
+    return mergeSpan(s, col, row, MergeWindow{1, s.maxCols(), 0, s.maxRows()});
 }
 
-SheetView::Span SheetView::spanOf(int col, int row) const {
-    const Sheet &s = *m_sheet;
-    Span span{col, row, col, row};
-    std::string_view t = s.textUtf8(col, row);
-    if (t.empty())
-        return span;
-    // Equal cells down a merged column come first; a cell in such a run does not also
-    // join a run along its row.
-    if (col >= 1 && row >= 1 && s.colMerge(col) == MergeMode::Always) {
-        while (span.row > 1 && s.textUtf8(col, span.row - 1) == t)
-            --span.row;
-        while (span.row2 < s.maxRows() && s.textUtf8(col, span.row2 + 1) == t)
-            ++span.row2;
-        if (!span.single())
-            return span;
-    }
-    if (col >= 1 && s.rowMerge(row) == MergeMode::Always) {
-        while (span.col > 1 && s.textUtf8(span.col - 1, row) == t &&
-               !inColumnRun(span.col - 1, row))
-            --span.col;
-        while (span.col2 < s.maxCols() && s.textUtf8(span.col2 + 1, row) == t &&
-               !inColumnRun(span.col2 + 1, row))
-            ++span.col2;
-    }
-    return span;
+CellSpan SheetView::mergedBlock(int col, int row) const {
+    return spanOf(col, row);
 }
 
 // ---- Selection and the active cell ------------------------------------------------------------

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/sheet/MergeSpans.h"
 #include "platform/sheet/Sheet.h"
 
 class QLabel;
@@ -103,6 +104,10 @@ public:
     int topRow() const;
     int leftCol() const;
 
+    // The block of cells the view draws (col, row) in: equal neighbours of merged columns and
+    // rows over the whole sheet (see mergeSpan); the cell alone when it joins none.
+    CellSpan mergedBlock(int col, int row) const;
+
     // Pixel size of the whole grid: headers shown plus every column and row.
     QSize contentSize() const;
     QSize sizeHint() const override;
@@ -167,11 +172,7 @@ private:
         int m_defaultPx = 1;
     };
 
-    // A block of cells shown as one: the anchor (top left) and its extent.
-    struct Span {
-        int col = 0, row = 0, col2 = 0, row2 = 0;
-        bool single() const { return col == col2 && row == row2; }
-    };
+    using Span = CellSpan;
 
     void bindSheet(Sheet *sheet);
     void onSheetChanged();
@@ -184,7 +185,6 @@ private:
     int contentX(int col) const;  // viewport x of a data column's left edge
     int contentY(int row) const;  // viewport y of a data row's top edge
     Span spanOf(int col, int row) const;
-    bool inColumnRun(int col, int row) const;
     QRect spanRect(const Span &span) const;
     bool isSelected(const Span &span) const;
     void selectBlock(int col, int row, int col2, int row2);

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "platform/sheet/Pagination.h"
+#include "platform/sheet/Renderer.h"
 #include "platform/sheet/Sheet.h"
 #include "platform/view/SheetView.h"
 
@@ -286,6 +288,59 @@ TEST_F(SheetViewTest, EqualNeighboursOfMergedColumnsAndRowsShowAsOne) {
     EXPECT_TRUE(bottomLine(2, 1));   // column 2 is not merged
     EXPECT_FALSE(rightLine(3, 4));   // C beside C in a merged row
     EXPECT_TRUE(rightLine(4, 4));
+}
+
+// The view and the printed pages of one sheet merge the same cells; a page shows the part
+// of a group that lies on it.
+TEST(SheetViewMerges, ScreenAndPaperDrawTheSameMergedBlocks) {
+    Sheet sheet;
+    sheet.setMaxCols(4);
+    sheet.setMaxRows(30);
+    for (int c = 1; c <= 4; ++c)
+        sheet.setColWidth(c, 8);
+    PrintSettings print = sheet.print();
+    print.rowHeaders = false;
+    sheet.setPrint(print);
+    auto put = [&](int col, int row, const char *text) {
+        sheet.setText(col, row, QString::fromUtf8(text));
+    };
+    put(2, 0, "A");  // an empty label beside "A" in a merged header row
+    put(3, 0, "同");
+    put(4, 0, "同");
+    sheet.setRowMerge(0, MergeMode::Always);
+    for (int c = 1; c <= 3; ++c)  // a row merge next to a column run
+        put(c, 3, "X");
+    put(2, 4, "X");
+    sheet.setRowMerge(3, MergeMode::Always);
+    sheet.setColMerge(2, MergeMode::Always);
+    for (int r = 1; r <= 30; ++r)  // one run down the whole column, cut by page breaks
+        put(1, r + 3 > 30 ? 30 : r + 3, "部门");
+    sheet.setColMerge(1, MergeMode::Always);
+
+    const QPageSize paper(QSizeF(300, 200), QPageSize::Point, QString(), QPageSize::ExactMatch);
+    const Pagination pg(sheet, paper);
+    ASSERT_GT(pg.pageCount(), 1);
+    SheetView view;
+    view.setSheet(&sheet);
+    EXPECT_EQ(view.mergedBlock(1, 0), (CellSpan{1, 0, 1, 0}));  // an empty label stays alone
+    EXPECT_EQ(view.mergedBlock(3, 0), (CellSpan{3, 0, 4, 0}));
+    EXPECT_EQ(view.mergedBlock(1, 3), (CellSpan{1, 3, 1, 3}));  // the run keeps its cell
+    EXPECT_EQ(view.mergedBlock(2, 3), (CellSpan{2, 3, 2, 4}));
+    EXPECT_EQ(view.mergedBlock(1, 10), (CellSpan{1, 4, 1, 30}));
+    for (int page = 1; page <= pg.pageCount(); ++page) {
+        const PageLayout l = pg.layout(page);
+        const std::vector<PageColumn> cols = pg.columns(page);
+        for (const CellSpan &printed : printedBlocks(sheet, pg, page)) {
+            const bool header = printed.row == 0;
+            CellSpan shown = view.mergedBlock(printed.col, printed.row);
+            shown.col = std::max(shown.col, cols.front().col);
+            shown.col2 = std::min(shown.col2, cols.back().col);
+            shown.row = std::max(shown.row, header ? 0 : l.firstRow);
+            shown.row2 = std::min(shown.row2, header ? 0 : l.lastRow);
+            EXPECT_EQ(shown, printed)
+                << "page " << page << " cell " << printed.col << "," << printed.row;
+        }
+    }
 }
 
 TEST_F(SheetViewTest, SuspendedRedrawKeepsTheLastPicture) {
