@@ -78,7 +78,6 @@ TEST(ComposeCodes, RoundTrips) {
         {line({}), line({}), line({}), line({}), line({}), line({}), line({}), line({}),
          line(cell("ninth")), line({}, {}, cell("tenth")), line({}), line(cell("twelfth"))},
         {line(cell("A \"quoted\" text", {"Arial", 9.75}))},
-        {line({}, cell("第" + kPageNumberText + "页")), line(cell(kPageNumberText + "-"))},
     };
     for (const auto &layout : layouts) {
         const QString codes = composeLayout(layout);
