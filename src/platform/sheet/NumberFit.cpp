@@ -51,6 +51,17 @@ bool splitNumber(QStringView s, NumberParts &out) {
     return i == s.size();
 }
 
+// An exponent ("e+20", "E-07") one power higher, written with the same letter and at least
+// as many digits.
+QString shiftedExponent(QStringView exponent) {
+    const int value = exponent.sliced(1).toInt() + 1;
+    const qsizetype digits = exponent.size() - 1 - (exponent[1] == u'-' || exponent[1] == u'+');
+    QString out = exponent.first(1).toString();
+    out += value < 0 ? u'-' : u'+';
+    out += QString::number(std::abs(value)).rightJustified(digits, u'0');
+    return out;
+}
+
 // The number rounded half up to `decimals` fraction digits, written back in the same form.
 // Rounding works on the digits as written, so 2.675 rounds to 2.68 as it reads.
 QString roundNumber(const NumberParts &n, qsizetype decimals) {
@@ -66,7 +77,15 @@ QString roundNumber(const NumberParts &n, qsizetype decimals) {
             digits.prepend(u'1');
     }
     // A carry into a new leading digit lengthens the whole part.
-    const qsizetype whole = digits.size() - decimals;
+    qsizetype whole = digits.size() - decimals;
+    QString exponent = n.exponent.toString();
+    if (!exponent.isEmpty() && whole > std::max<qsizetype>(1, n.whole.size())) {
+        // A mantissa that rounded up to 10 (9.99e+20 to two places) is 1 with the next
+        // power: the carry left only zeros behind the leading 1.
+        digits.chop(1);
+        --whole;
+        exponent = shiftedExponent(n.exponent);
+    }
     QString fraction = digits.sliced(whole);
     while (fraction.endsWith(u'0'))
         fraction.chop(1);
@@ -77,7 +96,7 @@ QString roundNumber(const NumberParts &n, qsizetype decimals) {
     out += QStringView(digits).first(whole);
     if (!fraction.isEmpty())
         out += u'.' + fraction;
-    out += n.exponent;
+    out += exponent;
     return out;
 }
 

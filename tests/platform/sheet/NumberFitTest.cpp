@@ -21,6 +21,8 @@ TEST(NumberFit, RoundsToTheDecimalsThatFitOrShowsHashes) {
         {"1.10000001", 6, "1.1"},
         {"-0.0001", 3, "0"},
         {"1.23456789e+20", 8, "1.23e+20"},
+        {"9.996e+20", 6, "1e+21"},  // a mantissa rounded up to 10 moves to the next power
+        {"-9.7E-07", 6, "-1E-06"},
         {"-1.5E-07", 6, "-2E-07"},
         {"1e+20", 4, "####"},
         {"12abc", 3, "###"},
