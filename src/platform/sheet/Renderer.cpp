@@ -237,8 +237,12 @@ public:
             m_painter.setBrush(Qt::NoBrush);
             m_painter.drawRect(m_layout.table);
         }
-        paintCodeLines(pagination.headerLines(), m_layout.headerLines);
-        paintCodeLines(pagination.footerLines(), m_layout.footerLines);
+        paintCodeLines(pagination.headerLines(), 0, m_layout.headerLines);
+        // The page holds the last footer lines when not all of them fit.
+        const std::size_t footerSkipped =
+            pagination.footerLines().size() -
+            std::min(pagination.footerLines().size(), m_layout.footerLines.size());
+        paintCodeLines(pagination.footerLines(), footerSkipped, m_layout.footerLines);
     }
 
 private:
@@ -477,8 +481,11 @@ private:
         m_vGrid.emplace_back(QPointF(t.left(), t.top()), QPointF(t.left(), area.bottom()));
     }
 
-    void paintCodeLines(const std::vector<CodeLine> &lines, const std::vector<QRectF> &rects) {
-        for (std::size_t i = 0; i < lines.size() && i < rects.size(); ++i) {
+    // Paints lines first, first + 1, ... of `all`: line first + i in rects[i].
+    void paintCodeLines(const std::vector<CodeLine> &all, std::size_t first,
+                        const std::vector<QRectF> &rects) {
+        const CodeLine *lines = all.data() + first;
+        for (std::size_t i = 0; first + i < all.size() && i < rects.size(); ++i) {
             static constexpr Qt::Alignment kAlign[3] = {Qt::AlignLeft, Qt::AlignHCenter,
                                                         Qt::AlignRight};
             for (int pos = 0; pos < 3; ++pos) {
