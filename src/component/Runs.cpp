@@ -155,7 +155,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         sheet.setMaxCols(grid->cols);
         sheet.setMaxRows(std::max(0, grid->rows - 1));
         if (!rpName.isEmpty())
-            session.reportName = rpName.trimmed();
+            session.reportName = definitions::trimBlanks(rpName);
 
         platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                     session.connection, Access::ReadOnly);
@@ -218,8 +218,10 @@ void clsReport::PrintPreGrid(QObject *gd, const QString &rpName, int isshow, boo
 void clsReport::getReport(const QString &name, int col, int isshow, float rowH) {
     auto &state = sharedState();
     auto &session = state.session;
-    if (!name.trimmed().isEmpty())
-        session.reportName = name.trimmed();
+    // Names are trimmed of spaces alone, as every writer of 报表名称 trims them: a tab or a
+    // full-width space is part of the name.
+    if (const QString given = definitions::trimBlanks(name); !given.isEmpty())
+        session.reportName = given;
     designer::PrintSpread &w = state.designer();
     platform::Sheet &sheet = session.sheet;
 
