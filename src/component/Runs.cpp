@@ -163,10 +163,16 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         if (definitions::notFound(def)) {
             w.show();
         } else {
-            bool ok = false;
-            const int count = def.value(QStringLiteral("列数")).toInt(&ok);
+            // Without a column count the grid cannot be laid out on the stored report: the
+            // run fails as any other of its steps does, rather than showing an empty sheet.
+            const std::optional<int> count =
+                definitions::decodeColumnCount(def.value(QStringLiteral("列数")));
+            if (!count) {
+                throw Error(Error::Category::Conversion,
+                            QStringLiteral("The report's column count (列数) is not a number"));
+            }
             sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                                      def.value(QStringLiteral("列宽")), ok ? count : 0, sheet);
+                                      def.value(QStringLiteral("列宽")), *count, sheet);
             sheet::ApplyDefinition(def, sheet, session.mergeList);
             firstRow = 1;
         }
