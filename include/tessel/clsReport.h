@@ -88,7 +88,9 @@ public:
     QSqlDatabase tsDBc() const;
     void setTsDBc(const QSqlDatabase &);
 
-    // Column / row count of the working sheet. Negative counts are refused.
+    // Column / row count of the working sheet. Negative counts are refused. Like setText and
+    // getText, these load the designer window first when it is not loaded (the user closed
+    // it), which gives the working sheet its design state.
     int tsCols() const;
     void setTsCols(int);
     int tsRows() const;

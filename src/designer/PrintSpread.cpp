@@ -266,6 +266,7 @@ void PrintSpread::cmdPreview_Click() {
 }
 
 void PrintSpread::cmdClose_Click() {
+    m_closed = true;
     hide();
     deleteLater();
 }
