@@ -88,7 +88,9 @@ public:
     QSqlDatabase tsDBc() const;
     void setTsDBc(const QSqlDatabase &);
 
-    // Column / row count of the working sheet. Negative counts are refused.
+    // Column / row count of the working sheet. Negative counts are refused. Like setText and
+    // getText, these load the designer window first when it is not loaded (the user closed
+    // it), which gives the working sheet its design state.
     int tsCols() const;
     void setTsCols(int);
     int tsRows() const;
@@ -120,7 +122,7 @@ public:
     Q_INVOKABLE void PrintPreGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
                                   const QVariant &HJcol);
 
-    // Applies the stored definition of the report `name` (trimmed; empty: the current
+    // Applies the stored definition of the report `name` (spaces trimmed; empty: the current
     // report) to the working sheet as it stands, with `col` columns, then shows it as
     // `isshow` asks and appends a totals row labelled "合计" without sums. `rowH` is the
     // header row height (points) used when no definition exists. Errors are thrown.

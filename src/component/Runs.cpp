@@ -155,7 +155,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         sheet.setMaxCols(grid->cols);
         sheet.setMaxRows(std::max(0, grid->rows - 1));
         if (!rpName.isEmpty())
-            session.reportName = rpName.trimmed();
+            session.reportName = definitions::trimBlanks(rpName);
 
         platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                     session.connection, Access::ReadOnly);
@@ -163,10 +163,16 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         if (definitions::notFound(def)) {
             w.show();
         } else {
-            bool ok = false;
-            const int count = def.value(QStringLiteral("列数")).toInt(&ok);
+            // Without a column count the grid cannot be laid out on the stored report: the
+            // run fails as any other of its steps does, rather than showing an empty sheet.
+            const std::optional<int> count =
+                definitions::decodeColumnCount(def.value(QStringLiteral("列数")));
+            if (!count) {
+                throw Error(Error::Category::Conversion,
+                            QStringLiteral("The report's column count (列数) is not a number"));
+            }
             sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                                      def.value(QStringLiteral("列宽")), ok ? count : 0, sheet);
+                                      def.value(QStringLiteral("列宽")), *count, sheet);
             sheet::ApplyDefinition(def, sheet, session.mergeList);
             firstRow = 1;
         }
@@ -218,8 +224,10 @@ void clsReport::PrintPreGrid(QObject *gd, const QString &rpName, int isshow, boo
 void clsReport::getReport(const QString &name, int col, int isshow, float rowH) {
     auto &state = sharedState();
     auto &session = state.session;
-    if (!name.trimmed().isEmpty())
-        session.reportName = name.trimmed();
+    // Names are trimmed of spaces alone, as every writer of 报表名称 trims them: a tab or a
+    // full-width space is part of the name.
+    if (const QString given = definitions::trimBlanks(name); !given.isEmpty())
+        session.reportName = given;
     designer::PrintSpread &w = state.designer();
     platform::Sheet &sheet = session.sheet;
 

@@ -48,6 +48,10 @@ SharedState::~SharedState() {
 }
 
 designer::PrintSpread &SharedState::designer() {
+    // A window the user closed is only waiting to be deleted: it counts as unloaded, so
+    // what is written now lands on the sheet of the window that replaces it.
+    if (m_designer && m_designer->closed())
+        m_designer = nullptr;
     if (!m_designer) {
         if (!onGuiThread()) {
             throw Error(Error::Category::Argument,

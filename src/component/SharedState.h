@@ -15,8 +15,10 @@ public:
     // The designer window, loaded hidden when missing. Throws Error(Argument) off the
     // application's user-interface thread, where no window can exist.
     designer::PrintSpread &designer();
-    // The designer window if loaded, else nullptr.
-    designer::PrintSpread *loadedDesigner() const { return m_designer.data(); }
+    // The designer window if loaded (and not closed by the user), else nullptr.
+    designer::PrintSpread *loadedDesigner() const {
+        return m_designer && !m_designer->closed() ? m_designer.data() : nullptr;
+    }
     // Destroys the designer window (its members in the session stay).
     void unloadDesigner();
     // Unload then load: the window and the working sheet start from their design state.

@@ -28,6 +28,14 @@ void loadDesignerIfPossible() {
     }
 }
 
+// The working sheet, as the designer window holds it: a window closed by the user is
+// loaded again first, and loading gives the sheet its design state. Writing to the sheet
+// without that would put cells on a sheet the next load throws away.
+platform::Sheet &designerSheet() {
+    loadDesignerIfPossible();
+    return sharedState().session.sheet;
+}
+
 }  // namespace
 
 clsReport::clsReport(QObject *parent) : QObject(parent) {
@@ -65,20 +73,20 @@ void clsReport::setTsDBc(const QSqlDatabase &db) {
 }
 
 int clsReport::tsCols() const {
-    return sharedState().session.sheet.maxCols();
+    return designerSheet().maxCols();
 }
 void clsReport::setTsCols(int n) {
     if (n < 0)
         refuse(QStringLiteral("A column count cannot be negative"));
-    sharedState().session.sheet.setMaxCols(n);
+    designerSheet().setMaxCols(n);
 }
 int clsReport::tsRows() const {
-    return sharedState().session.sheet.maxRows();
+    return designerSheet().maxRows();
 }
 void clsReport::setTsRows(int n) {
     if (n < 0)
         refuse(QStringLiteral("A row count cannot be negative"));
-    sharedState().session.sheet.setMaxRows(n);
+    designerSheet().setMaxRows(n);
 }
 
 bool clsReport::Visible() const {
@@ -120,12 +128,12 @@ void clsReport::PutVar(const QVariant &tslVar) {
 
 void clsReport::setText(int col, int Row, const QVariant &strText) {
     requireAddress(col, Row);
-    sharedState().session.sheet.setValue(col, Row, strText);
+    designerSheet().setValue(col, Row, strText);
 }
 
 QVariant clsReport::getText(int col, int Row) const {
     requireAddress(col, Row);
-    return sharedState().session.sheet.text(col, Row);
+    return designerSheet().text(col, Row);
 }
 
 }  // namespace tessel

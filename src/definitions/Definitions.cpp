@@ -1,5 +1,9 @@
 #include "definitions/Definitions.h"
 
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
 #include "platform/ValueText.h"
 #include "platform/sheet/Sheet.h"
 
@@ -109,6 +113,27 @@ QStringList decodeLabels(const QString &text) {
 
 QStringList decodeMerges(const QString &text) {
     return splitList(text, u',');
+}
+
+std::optional<int> decodeColumnCount(const QVariant &stored) {
+    if (!stored.isValid() || stored.isNull())
+        return std::nullopt;
+    double value = 0;
+    bool ok = false;
+    if (stored.typeId() == QMetaType::QString || stored.typeId() == QMetaType::QByteArray) {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        value = c.toDouble(trimBlanks(platform::valueToText(stored)), &ok);
+    } else {
+        value = stored.toDouble(&ok);
+    }
+    // nearbyint rounds halves to even (the default rounding mode), as page numbers typed into
+    // the print options are rounded.
+    const double whole = std::nearbyint(value);
+    if (!ok || !(whole >= double(std::numeric_limits<int>::min()) &&
+                 whole <= double(std::numeric_limits<int>::max())))
+        return std::nullopt;
+    return int(whole);
 }
 
 QString encodeHeaderHeight(const platform::Sheet &sheet) {

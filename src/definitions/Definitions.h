@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <optional>
 
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
@@ -79,6 +81,11 @@ QStringList decodeLabels(const QString &text);
 // 合并 as read: the text split at every ","; each element names a sheet column (from 1).
 // An empty text gives no elements.
 QStringList decodeMerges(const QString &text);
+
+// 列数 as read: a whole number, or a real or a decimal text (blanks around allowed) rounded
+// to the nearest whole number, halves to the even one ("2.5" gives 2). NULL, a text that is
+// no number and a number outside the int range give nullopt: the count cannot be read.
+std::optional<int> decodeColumnCount(const QVariant &stored);
 
 // 行高 as written: the header row's height in points, in its shortest decimal form.
 QString encodeHeaderHeight(const platform::Sheet &sheet);

@@ -210,7 +210,7 @@ void PrintSpread::cmdSave_Click() {
         return;
     const platform::Sheet &s = sheet();
     const int n = s.maxCols();
-    const QString name = m_session.reportName.trimmed();
+    const QString name = definitions::trimBlanks(m_session.reportName);
     const QString mergeBefore = m_session.mergeList;
     bool created = false;
     try {
@@ -266,6 +266,7 @@ void PrintSpread::cmdPreview_Click() {
 }
 
 void PrintSpread::cmdClose_Click() {
+    m_closed = true;
     hide();
     deleteLater();
 }

@@ -65,7 +65,11 @@ public:
     // transaction: on failure nothing is stored and the user is told why.
     void cmdSave_Click();
     void cmdNew_Click();
+    // Closes the window: hidden at once, destroyed once control returns to the event loop.
     void cmdClose_Click();
+    // True once the window was closed: it is on its way out, and the next use of the
+    // designer loads a new one.
+    bool closed() const { return m_closed; }
 
     QPushButton *button(const char *name) const;
 
@@ -84,6 +88,7 @@ private:
     QLabel *m_heading = nullptr;
     QLabel *m_listCaption = nullptr;
     bool m_filling = false;
+    bool m_closed = false;
 };
 
 }  // namespace tessel::designer

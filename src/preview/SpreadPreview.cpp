@@ -108,6 +108,19 @@ void SpreadPreview::setVaGridtemp(platform::Sheet *sheet) {
     m_sheet = sheet;
 }
 
+void SpreadPreview::showSheet(platform::Sheet *sheet) {
+    m_sheet = sheet;
+    if (m_loaded) {
+        // The sheet holds another run's report now: its pages are shown from the first, and
+        // the page buttons follow the new page count.
+        m_pageView->setSheet(sheet);
+    }
+    show();
+    raise();
+    activateWindow();
+    Form_Activate();
+}
+
 // ---- Toolbar strip --------------------------------------------------------------------------
 
 void SpreadPreview::SetupToolbar() {
@@ -376,19 +389,16 @@ void SpreadPreview::exportSheet() {
 QWidget *openPreview(definitions::ReportSession &session) {
     // One preview per thread, as the session is.
     thread_local QPointer<SpreadPreview> current;
+    if (current && current->isVisible()) {
+        // The open preview is shown again on the sheet, as a window that is already loaded
+        // is: it keeps the zoom the user chose, and a dialog it has open (page setup and
+        // those beyond it) stays valid.
+        current->showSheet(&session.sheet);
+        return current;
+    }
     if (current) {
-        // A preview whose own dialog is open (page setup and the dialogs beyond it) cannot
-        // go from under that dialog: it is shown again on the sheet instead.
-        for (QWidget *modal = QApplication::activeModalWidget(); modal;
-             modal = modal->parentWidget()) {
-            if (modal == current) {
-                current->setVaGridtemp(&session.sheet);
-                current->show();
-                current->raise();
-                current->Form_Activate();
-                return current;
-            }
-        }
+        // Closed, its deletion pending: showing it again would put the user's dialogs on a
+        // window that goes the next time events are processed.
         SpreadPreview *old = current;
         current = nullptr;
         old->close();

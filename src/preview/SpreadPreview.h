@@ -43,6 +43,10 @@ public:
     // destroyed while shown leaves the window empty.
     platform::Sheet *vaGridtemp() const { return m_sheet; }
     void setVaGridtemp(platform::Sheet *sheet);
+    // Shows the window on `sheet` again (a report built anew): the page view starts at page
+    // 1 of the new pages and the page buttons and counter follow them; the view mode and zoom
+    // stay as they are. Shows the window for the first time when it never was.
+    void showSheet(platform::Sheet *sheet);
 
     platform::SheetView *toolbar() const { return m_strip; }     // fpSpread1
     platform::PageView *pageView() const { return m_pageView; }  // fpSpreadPreview1
@@ -96,9 +100,9 @@ private:
     bool m_loaded = false;
 };
 
-// The designer's preview command: shows session.sheet in a new preview window, modeless,
-// and returns the window. There is one preview window at a time: one already open is closed
-// (and deleted) first.
+// The designer's preview command: shows session.sheet in the preview window, modeless, and
+// returns the window. There is one preview window at a time: one already open is shown again
+// on the sheet (SpreadPreview::showSheet), else a new one is made.
 QWidget *openPreview(definitions::ReportSession &session);
 
 }  // namespace tessel::preview

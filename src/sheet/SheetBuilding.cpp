@@ -323,15 +323,18 @@ void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
     setFlag(shadows, &PrintSettings::shadows);
     setFlag(onlyData, &PrintSettings::onlyData);
 
-    const QString rangeType = textOf(row, QStringLiteral("范围类型"));
+    const std::optional<QString> rangeType = readText(row, QStringLiteral("范围类型"));
     const QString firstPage = textOf(row, QStringLiteral("开始页"));
     const QString lastPage = textOf(row, QStringLiteral("结束页"));
     const auto setType = [&](platform::PrintType type) {
         attempt([&] { editPrint(sheet, [&](PrintSettings &p) { p.type = type; }); });
     };
-    if (rangeType == u"0") {
+    if (!rangeType || *rangeType == u"0") {
+        // No range stored (a report the data-set wizard created and no print options were
+        // saved for): the whole report prints. Read as a page range it would print the
+        // sheet's first page only, with nothing to tell the user why.
         setType(platform::PrintType::All);
-    } else if (rangeType == u"1") {
+    } else if (*rangeType == u"1") {
         // The cell range printed is the current block, made the user's selection first.
         attempt([&] { sheet.setCurrentBlock(sheet.selection()); });
         attempt([&] {
@@ -341,7 +344,7 @@ void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
                 p.type = platform::PrintType::CellRange;
             });
         });
-    } else if (rangeType == u"2") {
+    } else if (*rangeType == u"2") {
         setType(platform::PrintType::CurrentPage);
     } else {
         attempt([&] {

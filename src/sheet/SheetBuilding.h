@@ -30,8 +30,8 @@ inline const QString kTotalsLabel = QStringLiteral("合计");
 //  - row 0's height from 行高 (points);
 //  - the print flags from 列标, 行标, 边框, 彩色打印, 网格线, 阴影, 仅打数据格: "0" off,
 //    any other number on; empty or not a number leaves the flag as it was;
-//  - the print range from 范围类型: "0" all, "1" the selected block, "2" the current page,
-//    any other text (empty too) the page range 开始页..结束页;
+//  - the print range from 范围类型: "0" or NULL all, "1" the selected block, "2" the
+//    current page, any other text (empty too) the page range 开始页..结束页;
 //  - margins from 上, 下, 左, 右 in inches, set in twips (1440 per inch);
 //  - orientation portrait when 打印方向 is "1" (blanks around allowed), else landscape;
 //  - header and/or footer from 页头文本 / 页脚文本 as 页头页脚 is "1", "2" or "3".

@@ -11,8 +11,10 @@
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 
 #include "component/SharedState.h"
+#include "definitions/Definitions.h"
 #include "platform/view/SheetView.h"
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
@@ -39,6 +41,14 @@ QWidget *designerWindow() {
     return nullptr;
 }
 
+QWidget *previewWindow() {
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("spreadpreview") && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
+
 bool buttonEnabled(const char *name) {
     auto *b = designerWindow()->findChild<QPushButton *>(QString::fromLatin1(name));
     return b && b->isEnabled();
@@ -56,6 +66,20 @@ public:
         return QStringLiteral("r%1c%2").arg(row).arg(col);
     }
 };
+
+// The scripted user, who also works the modal dialogs: each one goes to onDialog.
+struct DrivingUser : test::ScriptedInteraction {
+    std::function<void(QDialog *)> onDialog = [](QDialog *) {};
+    int execDialog(QDialog *d) override {
+        dialogsRun.push_back(d->objectName());
+        onDialog(d);
+        return d->result();
+    }
+};
+
+void press(QWidget *window, const char *button) {
+    window->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+}
 
 class Runs : public ::testing::Test {
 protected:
@@ -84,7 +108,7 @@ protected:
     }
 
     test::TempDb db;
-    test::ScriptedInteraction user;
+    DrivingUser user;
     clsReport report;
     QTemporaryDir dir;
 };
@@ -161,11 +185,7 @@ TEST_F(Runs, PrintingLeavesOutTheTotalsRowTheSheetGets) {
 TEST_F(Runs, PreviewOpensBeforeTheTotalsRowArrives) {
     report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 1, true);
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
-    QWidget *preview = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QLatin1String("spreadpreview") && w->isVisible())
-            preview = w;
-    }
+    QWidget *preview = previewWindow();
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->windowTitle(), QStringLiteral("打印预览"));
     auto *strip = preview->findChild<platform::SheetView *>(QStringLiteral("fpSpread1"));
@@ -179,11 +199,7 @@ TEST_F(Runs, PreviewOpensBeforeTheTotalsRowArrives) {
 
 TEST_F(Runs, APreviewWithAnOpenDialogIsShownAgainNotDestroyed) {
     report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 1, false);
-    QPointer<QWidget> preview;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QLatin1String("spreadpreview") && w->isVisible())
-            preview = w;
-    }
+    QPointer<QWidget> preview = previewWindow();
     ASSERT_TRUE(preview);
     // The user has page setup open on the preview when the host runs another preview.
     QDialog dialog(preview);
@@ -293,6 +309,93 @@ TEST_F(Runs, WizardMadeReportWithoutLayoutRuns) {
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
     EXPECT_EQ(column(1), QStringList{QStringLiteral("王五")});
     EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("客户名"));
+}
+
+TEST_F(Runs, HostCellsWrittenAfterTheDesignerClosedAreKept) {
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 0, false);
+    press(designerWindow(), "cmdClose");
+    report.setTsCols(2);
+    report.setTsRows(3);
+    report.setText(1, 2, QStringLiteral("甲"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    report.getReport(QString(), 2, 5);
+    EXPECT_EQ(report.tsRows(), 4);
+    EXPECT_EQ(report.getText(1, 2).toString(), QStringLiteral("甲"));
+}
+
+TEST_F(Runs, ReportNamesLoseOnlyTheirSpaces) {
+    db.exec(QStringLiteral("update tsl_report set 报表名称 = 报表名称 || char(9)"));
+    QStandardItemModel model(2, 2);
+    report.PrintPreGrid(&model, QStringLiteral(" 订单报表\t"), 5, false);
+    EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("编号"));  // its row was found
+    component::sharedState().loadedDesigner()->cmdSave_Click();
+    EXPECT_TRUE(definitions::notFound(definitions::open(
+        definitions::selectReport(QStringLiteral("订单报表")),
+        component::sharedState().session.connection, definitions::Access::ReadOnly)));
+}
+
+TEST_F(Runs, BadStoredRowsRunOrSayWhy) {
+    db.exec(
+        QStringLiteral("insert into tsl_report (报表名称) values ('空');"
+                       "insert into tsl_report (报表名称, 查询, 列数, 列宽, 左, 范围类型, 开始页,"
+                       " 结束页) values ('乱', 'select * from 订单', 'abc', 'x y', '-1', 3,"
+                       " 99999999, 'z'); insert into tsl_report (报表名称, 查询, 列数, 页头页脚,"
+                       " 页头文本) values ('长', 'select * from 订单', 2, 3, '%1');")
+            .arg(QStringLiteral("/c页头V日期/n").repeated(120'000)));  // over 1 MB
+    test::PrintToPdf printer(dir.filePath(QStringLiteral("bad.pdf")));
+    QStandardItemModel model(3, 2);
+    // A flow runs the report, or opens its preview and clicks strip column `col` there and,
+    // for page setup, `setup`'s button before OK. `told`: what each row's run must say.
+    const struct {
+        const char *name;
+        int col;
+        const char *setup;
+        const char *told[3];
+    } flows[] = {{"PrintPreSQL1", -1, nullptr, {"查询有误", "", ""}},
+                 {"PrintPreGrid", -2, nullptr, {"查询有误", "查询有误", ""}},
+                 {"getReport", 0, nullptr, {"", "", ""}},
+                 {"paging", 2, nullptr, {"", "", ""}},
+                 {"print", 8, nullptr, {"", "没有可打印的页", ""}},  // pages from 99999999 on
+                 {"export", 16, nullptr, {"表格数据导出", "表格数据导出", "表格数据导出"}},
+                 {"page setup", 10, nullptr, {"", "", ""}},
+                 {"print options", 10, "cmdPageset", {"", "", ""}},
+                 {"header/footer", 10, "Command1", {"", "", ""}}};
+    user.saveNames.assign(27, dir.filePath(QStringLiteral("bad.xlsx")));
+    const char *setup = nullptr;
+    user.onDialog = [&](QDialog *d) {
+        const QString n = d->objectName();
+        if (n == "pagesetup" && setup)
+            press(d, setup);
+        press(d, n == "pagesetup" ? "Command2_0" : n == "PrintDlg" ? "cmdOK" : "Command1");
+    };
+    for (int row = 0; row < 3; ++row) {
+        const QString name = QStringList{"空", "乱", "长"}[row];
+        for (const auto &f : flows) {
+            const std::string at = name.toStdString() + " / " + f.name;
+            user.messages.clear();
+            setup = f.setup;
+            if (f.col == -1)
+                report.PrintPreSQL1(QStringLiteral("select * from 订单 where 1=1"), name, 1, true);
+            if (f.col == -2)
+                report.PrintPreGrid(&model, name, 1, true);
+            report.setTsRows(40);
+            if (f.col >= 0) {
+                EXPECT_NO_THROW(report.getReport(name, 2, f.col ? 1 : 0)) << at;
+            }
+            // A dialog's event processing may delete windows: the preview is guarded.
+            if (QPointer<QWidget> preview = previewWindow()) {
+                QMetaObject::invokeMethod(preview->findChild<QObject *>("fpSpread1"),
+                                          "ButtonClicked", Q_ARG(int, std::max(0, f.col)),
+                                          Q_ARG(int, 1));
+                if (preview)
+                    preview->close();
+            }
+            const QString told = QString::fromUtf8(f.told[row]);
+            EXPECT_EQ(user.messages.size(), told.isEmpty() ? 0u : 1u) << at;
+            EXPECT_EQ(user.texts().join(u'|').left(told.size()), told) << at;
+            EXPECT_EQ(user.busyDepth, 0) << at;
+        }
+    }
 }
 
 }  // namespace

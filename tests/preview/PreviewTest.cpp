@@ -298,21 +298,27 @@ TEST_F(Preview, ExportButtonWritesTheWorkbookWithTheSubstitutedHeader) {
     EXPECT_FALSE(xml.contains("V部门"));
 }
 
-TEST_F(Preview, OpenPreviewKeepsOneWindow) {
+TEST_F(Preview, OpenPreviewKeepsOneWindowAndItsZoom) {
     test::fillPages(session.sheet, 2);
     QPointer<QWidget> first = openPreview(session);
-    ASSERT_TRUE(first && first->isVisible());
+    window = qobject_cast<SpreadPreview *>(first.data());
+    ASSERT_TRUE(window && window->isVisible());
+    SetZoom(*view(), 9);  // whole page
+    click(kColNext);
+    // The next run builds another report on the same sheet and asks for the preview again.
+    test::fillPages(session.sheet, 3);
     QPointer<QWidget> second = openPreview(session);
     test::flushDeletes();
-    EXPECT_TRUE(first.isNull());
+    ASSERT_TRUE(first);
+    EXPECT_EQ(second, first);
     int open = 0;
     for (QWidget *w : QApplication::topLevelWidgets())
         open += w->objectName() == "spreadpreview";
     EXPECT_EQ(open, 1);
-    window = qobject_cast<SpreadPreview *>(second.data());
-    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->pageView()->sheet(), &session.sheet);
-    EXPECT_EQ(strip()->text(kColCounter, 1), "Page 1 of 2");
+    EXPECT_EQ(view()->viewMode(), PageView::WholePage);
+    expectPaging(1, 3, false, true);
 }
 
 }  // namespace

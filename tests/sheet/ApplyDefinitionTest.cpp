@@ -65,9 +65,9 @@ TEST_F(ApplyDefinition, NullColumnsKeepTheSheetsSettings) {
     sheet.setPrint(before);
     sheet.setRowHeight(0, 30);
     apply(QStringLiteral("查询"), QStringLiteral("null"));
-    // Only the page range and landscape follow from NULLs; mergeList is kept.
+    // Only "print everything" and landscape follow from NULLs; mergeList is kept.
     PrintSettings expected = before;
-    expected.type = PrintType::PageRange;
+    expected.type = PrintType::All;
     expected.orientation = Orientation::Landscape;
     EXPECT_EQ(sheet.print(), expected);
     EXPECT_EQ(sheet.rowHeight(0), 30);
@@ -121,7 +121,8 @@ TEST_F(ApplyDefinition, RangeTypes) {
         {"1", false, PrintType::CellRange, {}, 1, 1},  // no selection: the empty block
         {"2", false, PrintType::CurrentPage, {}, 1, 1},
         {"3", false, PrintType::PageRange, {}, 2, 6},
-        {"null", false, PrintType::PageRange, {}, 2, 6},
+        {"''", false, PrintType::PageRange, {}, 2, 6},
+        {"null", false, PrintType::All, {}, 1, 1},  // never saved: the whole report
     };
     for (const auto &c : cases) {
         sheet.setPrint(PrintSettings{});
@@ -148,7 +149,6 @@ TEST_F(ApplyDefinition, RefusedValuesSkipOnlyTheirStep) {
     expected.rowHeaders = true;
     expected.marginTop = 1080;
     expected.marginRight = 2160;
-    expected.type = PrintType::PageRange;
     expected.orientation = Orientation::Landscape;
     EXPECT_EQ(sheet.print(), expected);
 }

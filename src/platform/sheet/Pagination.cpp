@@ -101,21 +101,18 @@ Pagination::Pagination(const Sheet &sheet, const QPageSize &paper)
     m_rowLast = sheet.maxRows();
     m_colFirst = 1;
     m_colLast = sheet.maxCols();
-    if (m_settings.type == PrintType::CellRange) {
+    // A cell range with no block (a stored range type 1 on a sheet where nothing is selected,
+    // as after every reload) prints the whole sheet: an empty print would only fail later.
+    if (m_settings.type == PrintType::CellRange && !m_settings.block.isEmpty()) {
         const CellBlock &b = m_settings.block;
-        if (b.isEmpty()) {
-            m_rowLast = 0;
-            m_colLast = 0;
-        } else {
-            // -1 stands for the whole column or row range, as for style blocks.
-            if (b.col != -1 && b.col2 != -1) {
-                m_colFirst = std::max(m_colFirst, std::min(b.col, b.col2));
-                m_colLast = std::min(m_colLast, std::max(b.col, b.col2));
-            }
-            if (b.row != -1 && b.row2 != -1) {
-                m_rowFirst = std::max(m_rowFirst, std::min(b.row, b.row2));
-                m_rowLast = std::min(m_rowLast, std::max(b.row, b.row2));
-            }
+        // -1 stands for the whole column or row range, as for style blocks.
+        if (b.col != -1 && b.col2 != -1) {
+            m_colFirst = std::max(m_colFirst, std::min(b.col, b.col2));
+            m_colLast = std::min(m_colLast, std::max(b.col, b.col2));
+        }
+        if (b.row != -1 && b.row2 != -1) {
+            m_rowFirst = std::max(m_rowFirst, std::min(b.row, b.row2));
+            m_rowLast = std::min(m_rowLast, std::max(b.row, b.row2));
         }
     }
     if (m_settings.onlyData) {
@@ -260,8 +257,12 @@ PageLayout Pagination::layout(int page) const {
     l.firstCol = m_visibleCols[firstVisible].first;
     l.lastCol = m_visibleCols[endVisible - 1].first;
 
+    // Lines that begin past the paper's printable part are left out: a header of thousands of
+    // lines would otherwise be painted in full on every page, none of it visible.
     double y = m_printable.top();
     for (double h : m_headerHeights) {
+        if (y >= m_printable.bottom())
+            break;
         l.headerLines.emplace_back(m_printable.left(), y, m_printable.width(), h);
         y += h;
     }
@@ -271,7 +272,8 @@ PageLayout Pagination::layout(int page) const {
     }
     y = m_printable.bottom() - footerHeight;
     for (double h : m_footerHeights) {
-        l.footerLines.emplace_back(m_printable.left(), y, m_printable.width(), h);
+        if (y + h > m_printable.top())
+            l.footerLines.emplace_back(m_printable.left(), y, m_printable.width(), h);
         y += h;
     }
     l.body = m_body;

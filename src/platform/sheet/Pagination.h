@@ -56,9 +56,13 @@ struct PageLayout {
     int lastRow = 0;
     int firstCol = 1;  // body columns, inclusive; hidden columns in between are not printed
     int lastCol = 0;
-    std::vector<QRectF> headerLines;  // one per header line, top to bottom
-    std::vector<QRectF> footerLines;  // one per footer line, top to bottom
-    QRectF body;                      // space between header and footer lines, inside the margins
+    // One per header line, top to bottom: the first lines, those that begin inside the
+    // printable part of the paper.
+    std::vector<QRectF> headerLines;
+    // One per footer line, top to bottom: the last lines, those that end inside the printable
+    // part of the paper.
+    std::vector<QRectF> footerLines;
+    QRectF body;       // space between header and footer lines, inside the margins
     QRectF table;      // what the page prints of the sheet: headers plus cells, from body's
                        // top-left corner
     QRectF colHeader;  // the repeated column header row; empty when not printed
@@ -91,7 +95,7 @@ public:
     QRectF printableRect() const { return m_printable; }
 
     // The print area: sheet rows and columns the pages show (after print block and data-only
-    // limits). Empty (last < first) when nothing prints.
+    // limits; an empty print block limits nothing). Empty (last < first) when nothing prints.
     int areaFirstRow() const { return m_rowFirst; }
     int areaLastRow() const { return m_rowLast; }
     int areaFirstCol() const { return m_colFirst; }

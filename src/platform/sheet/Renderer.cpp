@@ -323,8 +323,12 @@ public:
             m_painter.setBrush(Qt::NoBrush);
             m_painter.drawRect(m_layout.table);
         }
-        paintCodeLines(pagination.headerLines(), m_layout.headerLines);
-        paintCodeLines(pagination.footerLines(), m_layout.footerLines);
+        paintCodeLines(pagination.headerLines(), 0, m_layout.headerLines);
+        // The page holds the last footer lines when not all of them fit.
+        const std::size_t footerSkipped =
+            pagination.footerLines().size() -
+            std::min(pagination.footerLines().size(), m_layout.footerLines.size());
+        paintCodeLines(pagination.footerLines(), footerSkipped, m_layout.footerLines);
     }
 
 private:
@@ -520,15 +524,18 @@ private:
     }
 
     // Each part is laid out as one piece of text made of its runs, every run in its own font
-    // on a common baseline; the page number prints as the page's own number.
-    void paintCodeLines(const std::vector<PrintedLine> &lines, const std::vector<QRectF> &rects) {
+    // on a common baseline; the page number prints as the page's own number. Paints lines
+    // first, first + 1, ... of `all`: line first + i in rects[i].
+    void paintCodeLines(const std::vector<PrintedLine> &all, std::size_t first,
+                        const std::vector<QRectF> &rects) {
         struct Piece {
             QString text;
             QFont font;
             double width;
         };
         std::vector<Piece> pieces;
-        for (std::size_t i = 0; i < lines.size() && i < rects.size(); ++i) {
+        const PrintedLine *lines = all.data() + first;
+        for (std::size_t i = 0; first + i < all.size() && i < rects.size(); ++i) {
             const QRectF &rect = rects[i];
             for (int pos = 0; pos < 3; ++pos) {
                 const std::vector<CodeRun> &runs = lines[i].parts[pos];

@@ -197,7 +197,7 @@ const std::vector<Case> &cases() {
          2,
          1,
          {{2, 2, 21, 30, 2, 2}}},
-        {"empty cell block prints nothing",
+        {"empty cell block prints the whole sheet",
          3,
          30,
          [](Sheet &s) {
@@ -206,10 +206,10 @@ const std::vector<Case> &cases() {
                  p.block = CellBlock{};
              });
          },
-         0,
-         0,
-         0,
-         {}},
+         2,
+         2,
+         1,
+         {{1, 1, 1, 20, 1, 3}, {2, 2, 21, 30, 1, 3}}},
         {"current page",
          2,
          100,
