@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 #include "platform/sheet/Sheet.h"
@@ -349,7 +350,7 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
         platform::BusyCursor busy;
         writeWorkbook(name, sheet, header, footer);
     } catch (const Error &e) {
-        platform::showWarning(parent, QStringLiteral("数据导出失败：%1").arg(e.fullText()),
+        platform::showWarning(parent, platform::errorMessage(QStringLiteral("数据导出失败"), e),
                               QStringLiteral("系统警告"));
         return;
     }
