@@ -337,15 +337,18 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
 }
 
 void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
-                    const QString &footer) {
+                    const QString &footer, QString &lastName) {
     QString name = platform::interaction().saveFileName(parent, QStringLiteral("数据导出"),
                                                         QStringLiteral("Excel file (*.xlsx)"),
-                                                        QStringLiteral("xlsx"), QString());
+                                                        QStringLiteral("xlsx"), lastName);
     if (name.isEmpty())
         return;
     // The file holds an .xlsx workbook; under another suffix it would not open as one.
     if (QFileInfo(name).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) != 0)
         name += QStringLiteral(".xlsx");
+    // The name is remembered whether or not the write succeeds: after a failure the user
+    // corrects it rather than typing it again.
+    lastName = name;
     try {
         platform::BusyCursor busy;
         writeWorkbook(name, sheet, header, footer);
