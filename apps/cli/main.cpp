@@ -53,6 +53,18 @@ QTextStream &err() {
     return s;
 }
 
+// Qt's own debug, info and warning messages ("QPainter::begin(): Returned false", a runtime
+// folder it would rather have) describe Qt's inner workings to nobody who can act on them; a
+// failure that matters reaches the renderer as an error and is told in its own words. A
+// critical or fatal message still goes out, as one of the renderer's lines (Qt ends the
+// process after a fatal one).
+void dropQtChatter(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        err() << "tessel: " << message << '\n';
+        err().flush();
+    }
+}
+
 // Without a display nobody can answer a message box: messages go to standard error, and
 // any message during a run means the run failed.
 class ConsoleInteraction : public platform::QtInteraction {
@@ -269,6 +281,7 @@ int render(const Options &o) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    qInstallMessageHandler(dropQtChatter);
     // No display is needed, whatever the environment offers; without a session (cron, a
     // server) Qt still wants a private runtime folder.
     qputenv("QT_QPA_PLATFORM", "offscreen");

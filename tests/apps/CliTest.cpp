@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -18,11 +20,13 @@ struct CliRun {
     QString err;
 };
 
-CliRun tessel(const QStringList &args) {
+CliRun tessel(const QStringList &args, const QString &runtimeDir = QString()) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // it must need no display by itself
     env.remove(QStringLiteral("DISPLAY"));
+    if (!runtimeDir.isEmpty())
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(TESSEL_CLI), args);
     p.waitForFinished(120000);
@@ -130,6 +134,36 @@ TEST_F(Cli, FailsClearly) {
     const CliRun help = tessel({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("tessel render")));
+}
+
+TEST_F(Cli, StandardErrorCarriesOnlyItsOwnLines) {
+    // A runtime folder Qt finds fault with and a painter that cannot start would each have Qt
+    // talk on standard error; only the renderer's own lines may reach it.
+    QDir(dir.path()).mkdir(QStringLiteral("runtime"));
+    QFile::setPermissions(out("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadGroup | QFile::ExeGroup |
+                                              QFile::ReadOther | QFile::ExeOther);
+    const struct {
+        const char *pdf;
+        int exitCode;
+        const char *says;
+    } cases[] = {
+        {"ok.pdf", 0, "pages written to"},
+        {"missing/x.pdf", 1, "x.pdf”: No such file or directory"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
+                                 QStringLiteral("--report"), QStringLiteral("产品目录"),
+                                 QStringLiteral("--pdf"), out(c.pdf)},
+                                out("runtime"));
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.pdf << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says)))
+            << c.pdf << ": " << r.err.toStdString();
+        for (const QString &line : r.err.split(u'\n', Qt::SkipEmptyParts)) {
+            EXPECT_TRUE(line.startsWith(QLatin1String("tessel: ")))
+                << c.pdf << ": " << line.toStdString();
+        }
+    }
 }
 
 }  // namespace
