@@ -6,7 +6,8 @@
 //
 // The report is built exactly as a host's PrintPreSQL1 call builds it, with the report
 // variables and the built-in date and time substituted into its header and footer as the
-// preview does. Exit status 0 only on success.
+// preview does. Exit status 0 only on success. Standard error carries the renderer's own
+// lines, never Qt's. An output file is replaced only by a complete one.
 #include <unistd.h>
 
 #include <tessel/clsReport.h>
