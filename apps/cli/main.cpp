@@ -6,7 +6,8 @@
 //
 // The report is built exactly as a host's PrintPreSQL1 call builds it, with the report
 // variables and the built-in date and time substituted into its header and footer as the
-// preview does. Exit status 0 only on success.
+// preview does. Exit status 0 only on success. Standard error carries the renderer's own
+// lines, never Qt's. An output file is replaced only by a complete one.
 #include <unistd.h>
 
 #include <tessel/clsReport.h>
@@ -51,6 +52,18 @@ constexpr int kBadArguments = 2;
 QTextStream &err() {
     static QTextStream s(stderr);
     return s;
+}
+
+// Qt's own debug, info and warning messages ("QPainter::begin(): Returned false", a runtime
+// folder it would rather have) describe Qt's inner workings to nobody who can act on them; a
+// failure that matters reaches the renderer as an error and is told in its own words. A
+// critical or fatal message still goes out, as one of the renderer's lines (Qt ends the
+// process after a fatal one).
+void dropQtChatter(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        err() << "tessel: " << message << '\n';
+        err().flush();
+    }
 }
 
 // Without a display nobody can answer a message box: messages go to standard error, and
@@ -269,6 +282,7 @@ int render(const Options &o) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    qInstallMessageHandler(dropQtChatter);
     // No display is needed, whatever the environment offers; without a session (cron, a
     // server) Qt still wants a private runtime folder.
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -5,6 +5,7 @@
 #include "component/HostGrid.h"
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
 #include "sheet/SheetBuilding.h"
@@ -39,7 +40,7 @@ void printNow(const platform::Sheet &sheet, bool busy) {
 }
 
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
-    platform::showWarning(parent, QStringLiteral("打印失败：%1").arg(p.error.fullText()),
+    platform::showWarning(parent, platform::errorMessage(QStringLiteral("打印失败"), p.error),
                           QStringLiteral("系统警告"));
 }
 

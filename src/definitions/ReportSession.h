@@ -27,6 +27,9 @@ struct ReportSession {
     QString reportName;
     // The working sheet the designer shows and every run builds on.
     platform::Sheet sheet;
+    // The file the last workbook export of this session wrote (empty before the first): the
+    // export dialog opens on it.
+    QString lastExportName;
 };
 
 }  // namespace tessel::definitions

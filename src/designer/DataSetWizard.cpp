@@ -14,6 +14,7 @@
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
@@ -102,13 +103,6 @@ qsizetype headWords(const QStringList &words) {
 QString entryTable(const QString &entry) {
     const qsizetype dot = entry.indexOf(u'.');
     return trimBlanks(entry.left(dot >= 0 ? dot : std::max<qsizetype>(0, entry.size() - 1)));
-}
-
-// What went wrong, in the database's words when it gave any.
-QString reason(const std::exception &e) {
-    if (const auto *error = dynamic_cast<const Error *>(&e))
-        return error->fullText();
-    return QString::fromUtf8(e.what());
 }
 
 // The selected entry of a list, or -1 when none is selected.
@@ -560,7 +554,7 @@ void DataSetWizard::cmdDesign_Click() {
                   session.connection, platform::CursorType::ForwardOnly,
                   platform::LockType::ReadOnly, platform::kCommandText);
     } catch (const std::exception &e) {
-        platform::showWarning(this, QStringLiteral("报表数据查询失败：%1").arg(reason(e)),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表数据查询失败"), e),
                               kWarningTitle);
         return;
     }
@@ -582,7 +576,7 @@ void DataSetWizard::cmdDesign_Click() {
         row.close();
         tx.commit();
     } catch (const std::exception &e) {
-        platform::showWarning(this, QStringLiteral("报表保存失败：%1").arg(reason(e)),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表保存失败"), e),
                               kWarningTitle);
         return;
     }

@@ -8,6 +8,7 @@
 #include <QResizeEvent>
 
 #include "definitions/Definitions.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/view/SheetView.h"
 
@@ -244,7 +245,7 @@ void PrintSpread::cmdSave_Click() {
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
-        platform::showWarning(this, QStringLiteral("报表保存失败：%1").arg(e.fullText()),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表保存失败"), e),
                               QStringLiteral("系统警告"));
         return;
     }

@@ -11,6 +11,7 @@
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
@@ -56,12 +57,6 @@ struct Reader {
         return true;
     }
 };
-
-QString reason(const std::exception &e) {
-    if (const auto *error = dynamic_cast<const Error *>(&e))
-        return error->fullText();
-    return QString::fromUtf8(e.what());
-}
 
 }  // namespace
 
@@ -167,7 +162,7 @@ void ReportList::load() {
             rs.moveNext();
         }
     } catch (const std::exception &e) {
-        platform::showWarning(this, QStringLiteral("报表列表读取失败：%1").arg(reason(e)),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表列表读取失败"), e),
                               kWarningTitle);
     }
 }
@@ -200,7 +195,7 @@ void ReportList::cmdOK_Click() {
                                   def.value(QStringLiteral("列宽")), sample.fieldCount(), sheet);
         sheet::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
-        platform::showWarning(this, QStringLiteral("报表打开失败：%1").arg(reason(e)),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表打开失败"), e),
                               kWarningTitle);
         return;
     }

@@ -20,6 +20,7 @@
 
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 #include "platform/view/SheetView.h"
@@ -270,7 +271,7 @@ void HeaderFooterEditor::readSnapshot() {
     } catch (const Error &e) {
         // The window still works on the sheet's own header and footer; saving will tell
         // again if the database stays out of reach.
-        platform::showWarning(this, QStringLiteral("报表读取失败：%1").arg(e.fullText()),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表读取失败"), e),
                               QStringLiteral("系统警告"));
     }
 }
@@ -427,7 +428,8 @@ bool HeaderFooterEditor::SaveConfiguration() {
         (header ? m_snapshot.footer : m_snapshot.header) = other;
         return true;
     } catch (const Error &e) {
-        platform::showWarning(this, QStringLiteral("页标头/脚注保存失败：%1").arg(e.fullText()),
+        platform::showWarning(this,
+                              platform::errorMessage(QStringLiteral("页标头/脚注保存失败"), e),
                               QStringLiteral("系统警告"));
         return false;
     }

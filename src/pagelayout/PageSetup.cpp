@@ -18,6 +18,7 @@
 
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterEditor.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "platform/view/PageView.h"
@@ -44,8 +45,7 @@ QString inchesText(int twips) {
 }
 
 void showFailure(QWidget *parent, const std::exception &e) {
-    const auto *error = dynamic_cast<const Error *>(&e);
-    platform::showWarning(parent, error ? error->fullText() : QString::fromLocal8Bit(e.what()),
+    platform::showWarning(parent, platform::errorMessage(QStringLiteral("页面设置保存失败"), e),
                           kWarningTitle);
 }
 

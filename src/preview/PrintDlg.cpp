@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "definitions/Definitions.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 
@@ -224,8 +225,7 @@ void PrintDlg::cmdOK_Click() {
         if (!SaveSpread())
             return;
     } catch (const std::exception &e) {
-        const auto *error = dynamic_cast<const Error *>(&e);
-        platform::showWarning(this, error ? error->fullText() : QString::fromLocal8Bit(e.what()),
+        platform::showWarning(this, platform::errorMessage(QStringLiteral("打印设置保存失败"), e),
                               kWarningTitle);
         return;
     }

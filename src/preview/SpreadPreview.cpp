@@ -12,6 +12,7 @@
 
 #include "pagelayout/HeaderFooterCodes.h"
 #include "pagelayout/PageSetup.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
 #include "platform/view/PageView.h"
@@ -65,10 +66,8 @@ constexpr ToolbarButton kButtons[] = {
 const QString kLeft = QStringLiteral("left");
 const QString kRight = QStringLiteral("right");
 
-void showFailure(QWidget *parent, const std::exception &e) {
-    const auto *error = dynamic_cast<const Error *>(&e);
-    platform::showWarning(parent, error ? error->fullText() : QString::fromLocal8Bit(e.what()),
-                          kWarningTitle);
+void showFailure(QWidget *parent, const QString &whatFailed, const std::exception &e) {
+    platform::showWarning(parent, platform::errorMessage(whatFailed, e), kWarningTitle);
 }
 
 }  // namespace
@@ -361,7 +360,7 @@ void SpreadPreview::printNow() {
         platform::printSheet(*m_sheet, m_session.reportName);
     } catch (const std::exception &e) {
         // A print that did not happen is told, never passed over.
-        showFailure(this, e);
+        showFailure(this, QStringLiteral("打印失败"), e);
     }
 }
 
@@ -381,7 +380,7 @@ void SpreadPreview::exportSheet() {
         return;
     // The texts as this window substituted them, which are the sheet's own since the last
     // activation.
-    exportWorkbook(this, *m_sheet, m_headerText, m_footerText);
+    exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName);
 }
 
 // ---- Opening --------------------------------------------------------------------------------

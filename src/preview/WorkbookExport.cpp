@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 #include "platform/sheet/Sheet.h"
@@ -71,12 +72,50 @@ QFileDevice::Permissions newFilePermissions() {
     return p;
 }
 
+// The writer's scratch files (one per worksheet, unlinked as soon as made) are closed only by
+// a workbook_close that succeeds. After a failure they would hold their space, on a disk that
+// may just have filled up, until the process ends: whatever is still open of them is closed
+// when this object goes. Each is known by descriptor and file identity, so a descriptor the
+// writer closed and the system handed out again is never touched.
+class ScratchFiles {
+public:
+    ScratchFiles() = default;
+    ScratchFiles(const ScratchFiles &) = delete;
+    ScratchFiles &operator=(const ScratchFiles &) = delete;
+    ~ScratchFiles() {
+        for (const File &f : m_files) {
+            struct stat st {};
+            if (::fstat(f.fd, &st) == 0 && st.st_dev == f.dev && st.st_ino == f.ino &&
+                st.st_nlink == 0)
+                ::close(f.fd);
+        }
+    }
+    void add(lxw_worksheet *ws) {
+        struct stat st {};
+        if (ws->optimize_tmpfile && ::fstat(fileno(ws->optimize_tmpfile), &st) == 0)
+            m_files.push_back({fileno(ws->optimize_tmpfile), st.st_dev, st.st_ino});
+    }
+
+private:
+    struct File {
+        int fd;
+        dev_t dev;
+        ino_t ino;
+    };
+    std::vector<File> m_files;
+};
+
 // Writes rows in order over as many worksheets as they need. Every worksheet after the first
 // starts with the sheet's label row.
 class RowWriter {
 public:
-    RowWriter(lxw_workbook *wb, const platform::Sheet &sheet, int rowsPerWorksheet)
-        : m_wb(wb), m_sheet(sheet), m_cols(sheet.maxCols()), m_capacity(rowsPerWorksheet) {
+    RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const platform::Sheet &sheet,
+              int rowsPerWorksheet)
+        : m_wb(wb),
+          m_scratch(scratch),
+          m_sheet(sheet),
+          m_cols(sheet.maxCols()),
+          m_capacity(rowsPerWorksheet) {
         addWorksheet();
     }
 
@@ -119,6 +158,7 @@ private:
         if (!m_ws)
             throw ioError(QStringLiteral("无法在工作簿中添加工作表"), QString());
         m_worksheets.push_back(m_ws);
+        m_scratch.add(m_ws);
         m_row = 0;
         for (int c = 1; c <= m_cols; ++c) {
             const double w = m_sheet.colWidth(c);
@@ -166,6 +206,7 @@ private:
     }
 
     lxw_workbook *m_wb;
+    ScratchFiles &m_scratch;
     lxw_worksheet *m_ws = nullptr;
     std::vector<lxw_worksheet *> m_worksheets;
     const platform::Sheet &m_sheet;
@@ -297,12 +338,13 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
     options.tmpdir = scratch.data();
     options.use_zip64 = estimate > (std::size_t(3) << 30) ? LXW_TRUE : LXW_FALSE;
     const QByteArray tempPath = QFile::encodeName(tempName);
+    ScratchFiles scratchFiles;  // outlives the workbook: closes what a failure leaves open
     WorkbookPtr wb(workbook_new_opt(tempPath.constData(), &options));
     if (!wb)
         throw ioError(QStringLiteral("无法创建工作簿"), QString());
 
     {
-        RowWriter rows(wb.get(), sheet, rowsPerWorksheet);
+        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet);
         for (const QString &line : exportLines(header))
             rows.headerFooterLine(line);
         for (int r = 0; r <= sheet.maxRows(); ++r)
@@ -336,20 +378,23 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
 }
 
 void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
-                    const QString &footer) {
+                    const QString &footer, QString &lastName) {
     QString name = platform::interaction().saveFileName(parent, QStringLiteral("数据导出"),
                                                         QStringLiteral("Excel file (*.xlsx)"),
-                                                        QStringLiteral("xlsx"), QString());
+                                                        QStringLiteral("xlsx"), lastName);
     if (name.isEmpty())
         return;
     // The file holds an .xlsx workbook; under another suffix it would not open as one.
     if (QFileInfo(name).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) != 0)
         name += QStringLiteral(".xlsx");
+    // The name is remembered whether or not the write succeeds: after a failure the user
+    // corrects it rather than typing it again.
+    lastName = name;
     try {
         platform::BusyCursor busy;
         writeWorkbook(name, sheet, header, footer);
     } catch (const Error &e) {
-        platform::showWarning(parent, QStringLiteral("数据导出失败：%1").arg(e.fullText()),
+        platform::showWarning(parent, platform::errorMessage(QStringLiteral("数据导出失败"), e),
                               QStringLiteral("系统警告"));
         return;
     }

@@ -45,9 +45,10 @@ constexpr int kCellTextMax = 32'767;
 // ("导出数据成功"). A cancelled dialog does nothing; a failure is shown as a warning with its
 // reason and leaves no file behind (an existing file of that name stays as it was).
 // `header` and `footer` are the code strings as the preview shows them (variables
-// substituted).
+// substituted). The dialog opens on `lastName`, and a chosen name (with the suffix it gets) is
+// stored back there, so the next export offers it.
 void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
-                    const QString &footer);
+                    const QString &footer, QString &lastName);
 
 // Writes the workbook to `path` without asking anything. The file is built under a
 // temporary name in the same folder and renamed over `path` once complete, so on failure

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -18,11 +19,13 @@ struct CliRun {
     QString err;
 };
 
-CliRun tessel(const QStringList &args) {
+CliRun tessel(const QStringList &args, const QString &runtimeDir = QString()) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // it must need no display by itself
     env.remove(QStringLiteral("DISPLAY"));
+    if (!runtimeDir.isEmpty())
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(TESSEL_CLI), args);
     p.waitForFinished(120000);
@@ -56,16 +59,19 @@ TEST_F(Cli, ListsTheStoredReports) {
 
 TEST_F(Cli, RendersAPdfWithSubstitutedHeaderAndFooter) {
     const QString pdf = out("明细.pdf");
+    // A runtime folder open to others has Qt complain; only the renderer's line may show.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("run"), QFile::Permissions(0x7755)));
     const CliRun r =
         tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
                 QStringLiteral("--report"), QStringLiteral("订单明细"), QStringLiteral("--where"),
                 QStringLiteral("where 订单.金额 > 50000"), QStringLiteral("--var"),
                 QStringLiteral("公司=测试公司"), QStringLiteral("--var"),
-                QStringLiteral("制表人=李四"), QStringLiteral("--pdf"), pdf});
+                QStringLiteral("制表人=李四"), QStringLiteral("--pdf"), pdf},
+               out("run"));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const int pages = tessel::test::pdfPageCount(pdf);
     EXPECT_GE(pages, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("%1 pages").arg(pages))) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("tessel: %1 pages written to %2\n").arg(pages).arg(pdf));
     const QString text = tessel::test::pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("订单明细表")));
     EXPECT_TRUE(text.contains(QStringLiteral("公司:测试公司")));
@@ -118,12 +124,18 @@ TEST_F(Cli, FailsClearly) {
           QStringLiteral("--pdf"), out("y.pdf")},
          1,
          "查询有误"},
+        {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
+          QStringLiteral("订单明细"), QStringLiteral("--pdf"), out("no/z.pdf")},
+         1,
+         "z.pdf”: No such file or directory"},
     };
     for (const auto &c : cases) {
         const CliRun r = tessel(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.says << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says)))
             << c.says << ": " << r.err.toStdString();
+        for (const QString &line : r.err.split(u'\n', Qt::SkipEmptyParts))
+            EXPECT_TRUE(c.exitCode != 1 || line.startsWith(QLatin1String("tessel: "))) << c.says;
     }
     EXPECT_FALSE(QFileInfo::exists(out("x.pdf")));
     EXPECT_FALSE(QFileInfo::exists(out("y.pdf")));

@@ -296,6 +296,12 @@ TEST_F(Preview, ExportButtonWritesTheWorkbookWithTheSubstitutedHeader) {
     const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
     EXPECT_TRUE(xml.contains("部门：销售部"));
     EXPECT_FALSE(xml.contains("V部门"));
+
+    // The session keeps the name: a preview opened afresh offers it to the next export.
+    delete window.data();
+    open(1);
+    click(kColExport);
+    EXPECT_EQ(user.saveNamesOffered, (std::vector<QString>{QString(), path}));
 }
 
 TEST_F(Preview, OpenPreviewKeepsOneWindowAndItsZoom) {

@@ -183,4 +183,14 @@ TEST_F(PrintOptions, MissingRowCancelAndFailedWriteChangeNothing) {
     EXPECT_EQ(stored("范围类型").toInt(), 0);
 }
 
+TEST_F(PrintOptions, ADatabaseFailureSaysWhatFailedThenWhy) {
+    db.exec("drop table tsl_report");
+    reopen();
+    press("cmdOK");
+    ASSERT_EQ(user.messages.size(), 1u);
+    // The dialog's sentence, then the database's own words (not the database layer's).
+    EXPECT_TRUE(user.messages[0].text.startsWith("打印设置保存失败：no such table"))
+        << user.messages[0].text.toStdString();
+}
+
 }  // namespace

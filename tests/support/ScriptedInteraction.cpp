@@ -40,7 +40,8 @@ std::optional<QString> ScriptedInteraction::input(QWidget *, const QString &prom
 }
 
 QString ScriptedInteraction::saveFileName(QWidget *, const QString &, const QString &,
-                                          const QString &, const QString &) {
+                                          const QString &, const QString &initialName) {
+    saveNamesOffered.push_back(initialName);
     if (saveNames.empty())
         return {};
     QString v = saveNames.front();

@@ -32,6 +32,7 @@ public:
     };
     std::vector<InputAsked> inputsAsked;
     std::deque<QString> saveNames;           // default: cancelled
+    std::vector<QString> saveNamesOffered;   // the name each save dialog opened on
     std::deque<std::optional<QFont>> fonts;  // default: cancelled
     std::vector<QFont> fontsOffered;
     std::deque<int> dialogResults;    // default: run the dialog's own exec()? no: 0

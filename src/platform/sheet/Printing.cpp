@@ -5,12 +5,16 @@
 
 #include <tessel/clsReport.h>
 
-#include <QFileInfo>
+#include <unistd.h>
+
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 
 namespace tessel::platform {
 
@@ -23,13 +27,26 @@ QPageLayout::Orientation pageOrientation(const Sheet &sheet) {
                                                                : QPageLayout::Portrait;
 }
 
+// Why writing `file` failed. A write the disk took only in part leaves the device in error
+// without a reason; its rest, tried once more, fails at once and gives the system's reason
+// (a full disk, a quota).
+QString writeFailure(QSaveFile &file) {
+    file.flush();
+    return file.errorString();
+}
+
 // Paints every printed page on a paged device whose painter origin is the paper's top-left
-// corner. `failure` is the category of a device that stops taking pages.
+// corner. `failure` is the category of a device that stops taking pages. `file`, when the
+// pages go to one, is checked after each page: a disk that filled up stops the work there.
 void paintPages(const Sheet &sheet, const Pagination &pagination, QPagedPaintDevice &device,
                 QPainter &painter, int resolution, Error::Category failure,
-                const QString &failureText) {
+                const QString &failureText, QSaveFile *file = nullptr) {
     const double scale = resolution / 72.0;
     for (int page = 1; page <= pagination.pageCount(); ++page) {
+        if (file && file->error() != QFileDevice::NoError) {
+            painter.end();
+            throw Error(failure, failureText, writeFailure(*file));
+        }
         if (page > 1 && !device.newPage()) {
             painter.end();
             throw Error(failure, failureText);
@@ -48,25 +65,38 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
         throw Error(Error::Category::Printing, kNothingToPrint);
     }
     const QString failureText = QStringLiteral("无法写入 PDF 文件“%1”").arg(path);
-    QPdfWriter writer(path);
-    writer.setCreator(QStringLiteral("Tessel"));
-    writer.setTitle(title);
-    writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        throw Error(failure, failureText);
+
+    // The pages go to a temporary file in the target's folder, which takes the target's name
+    // (and its permissions) only once it is complete and on the disk: a full disk or a
+    // failed write never costs the user the file that was there. Until commit() the
+    // temporary file is removed on every way out.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(failure, failureText, file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("Tessel"));
+        writer.setTitle(title);
+        writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Error(failure, failureText);
+        paintPages(sheet, pagination, writer, painter, writer.resolution(), failure, failureText,
+                   &file);
+        if (!painter.end())
+            throw Error(failure, failureText);
     }
-    paintPages(sheet, pagination, writer, painter, writer.resolution(), failure, failureText);
-    if (!painter.end()) {
-        throw Error(failure, failureText);
-    }
-    // The writer reports no error of its own once painting started; a file that is not there
-    // afterwards (a full disk, a vanished directory) is a failed print.
-    const QFileInfo written(path);
-    if (!written.exists() || written.size() == 0) {
-        throw Error(failure, failureText);
-    }
+    // The writer reports no write error of its own: the file's error state is the only
+    // witness of a write the disk refused, the last buffered bytes included.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw Error(failure, failureText, writeFailure(file));
+    // commit() syncs too but ignores a failed sync; a disk that takes the data only now must
+    // not end in a renamed, incomplete file.
+    if (::fsync(file.handle()) != 0)
+        throw Error(failure, failureText, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.commit())
+        throw Error(failure, failureText, file.errorString());
     return pagination.pageCount();
 }
 

@@ -13,15 +13,19 @@ namespace tessel::platform {
 inline constexpr char kPrinterEnvVar[] = "TESSEL_PRINTER";
 
 // Prints the pages the sheet's print settings produce to the destination TESSEL_PRINTER
-// names. A printer prints on its own paper size; a PDF file is A4. Returns the number of
-// pages printed. Throws Error(Printing) when no printer is available, the named printer
-// does not exist, there is nothing to print, or the printer or file refuses the job.
+// names. A printer prints on its own paper size; a PDF file is A4, written as writePdf writes
+// it. Returns the number of pages printed. Throws Error(Printing) when no printer is
+// available, the named printer does not exist, there is nothing to print, or the printer or
+// file refuses the job.
 int printSheet(const Sheet &sheet, const QString &jobName = QString());
 
 // Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`
 // (portrait size; the sheet's orientation turns it). Texts are real text in the PDF.
-// Returns the number of pages written. Throws Error(Io) when the file cannot be written,
-// Error(Printing) when there is nothing to print.
+// Returns the number of pages written. The file is written under a temporary name in the same
+// folder and renamed over `path` once complete and synced, keeping a replaced file's
+// permissions; on any failure `path` stays as it was and no temporary file remains.
+// Throws Error(Io) when the file cannot be written (the system's reason as the error's
+// detail text), Error(Printing) when there is nothing to print.
 int writePdf(const Sheet &sheet, const QString &path,
              const QPageSize &paper = QPageSize(QPageSize::A4), const QString &title = QString());
 

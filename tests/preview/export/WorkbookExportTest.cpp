@@ -422,7 +422,8 @@ struct User : test::ScriptedInteraction {
 TEST_F(Export, CommandTellsTheOutcome) {
     const auto sheet = smallSheet(2);
     User user;
-    exportWorkbook(nullptr, *sheet, {}, {});  // cancelled: nothing written, nothing said
+    QString lastName;
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);  // cancelled: nothing written, nothing said
     EXPECT_EQ(user.title, QStringLiteral("数据导出"));
     EXPECT_EQ(user.filter, QStringLiteral("Excel file (*.xlsx)"));
     EXPECT_EQ(user.suffix, QStringLiteral("xlsx"));
@@ -432,12 +433,16 @@ TEST_F(Export, CommandTellsTheOutcome) {
     // A name chosen with another suffix gets the workbook's own.
     user.saveNames = {file(QStringLiteral("报表.xlsx")), file(QStringLiteral("旧.xls")),
                       file(QStringLiteral("missing/报表.xlsx"))};
-    exportWorkbook(nullptr, *sheet, {}, {});
-    exportWorkbook(nullptr, *sheet, {}, {});
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
     EXPECT_EQ(readSheet(file(QStringLiteral("报表.xlsx")), 1).at(1, 1), s("编码"));
     EXPECT_EQ(folderEntries(),
               (QStringList{QStringLiteral("报表.xlsx"), QStringLiteral("旧.xls.xlsx")}));
-    exportWorkbook(nullptr, *sheet, {}, {});
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    // Each dialog opens on the name the previous export chose, as written.
+    EXPECT_EQ(user.saveNamesOffered,
+              (std::vector<QString>{
+                  {}, {}, file(QStringLiteral("报表.xlsx")), file(QStringLiteral("旧.xls.xlsx"))}));
 
     ASSERT_EQ(user.messages.size(), 3u);
     for (int i : {0, 1}) {
