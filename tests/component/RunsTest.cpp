@@ -351,15 +351,16 @@ TEST_F(Runs, BadStoredRowsRunOrSayWhy) {
         int col;
         const char *setup;
         const char *told[3];
-    } flows[] = {{"PrintPreSQL1", -1, nullptr, {"查询有误", "", ""}},
-                 {"PrintPreGrid", -2, nullptr, {"查询有误", "查询有误", ""}},
-                 {"getReport", 0, nullptr, {"", "", ""}},
-                 {"paging", 2, nullptr, {"", "", ""}},
-                 {"print", 8, nullptr, {"", "没有可打印的页", ""}},  // pages from 99999999 on
-                 {"export", 16, nullptr, {"表格数据导出", "表格数据导出", "表格数据导出"}},
-                 {"page setup", 10, nullptr, {"", "", ""}},
-                 {"print options", 10, "cmdPageset", {"", "", ""}},
-                 {"header/footer", 10, "Command1", {"", "", ""}}};
+    } flows[] = {
+        {"PrintPreSQL1", -1, nullptr, {"查询有误", "", ""}},
+        {"PrintPreGrid", -2, nullptr, {"查询有误", "查询有误", ""}},
+        {"getReport", 0, nullptr, {"", "", ""}},
+        {"paging", 2, nullptr, {"", "", ""}},
+        {"print", 8, nullptr, {"", "打印失败：没有可打印的页", ""}},  // pages from 99999999 on
+        {"export", 16, nullptr, {"表格数据导出", "表格数据导出", "表格数据导出"}},
+        {"page setup", 10, nullptr, {"", "", ""}},
+        {"print options", 10, "cmdPageset", {"", "", ""}},
+        {"header/footer", 10, "Command1", {"", "", ""}}};
     user.saveNames.assign(27, dir.filePath(QStringLiteral("bad.xlsx")));
     const char *setup = nullptr;
     user.onDialog = [&](QDialog *d) {
