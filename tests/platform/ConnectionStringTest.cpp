@@ -70,6 +70,6 @@ INSTANTIATE_TEST_SUITE_P(Malformed, BadConnectionStrings,
                                            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb",
                                            "Provider=SQLOLEDB;Initial Catalog=x",
                                            "sqlite:", "Data Source=", "Driver={x;Database=y",
-                                           "postgresql:///nohost"));
+                                           "DSN=;UID=sa", "postgresql:///nohost"));
 
 }  // namespace

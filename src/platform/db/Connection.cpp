@@ -187,6 +187,8 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
             return {QStringLiteral("QODBC"), s, {}, -1, {}, {}};
         }
         QString rest = find(kv, {"DSN"});
+        if (rest.isEmpty())
+            badString(QStringLiteral("no data source name after DSN"));
         for (const auto &[k, v] : kv) {
             if (k.compare(QLatin1String("DSN"), Qt::CaseInsensitive) != 0)
                 rest += QStringLiteral(";%1=%2").arg(k, v);
