@@ -34,6 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"select [top 5] from t", "select [top 5] from t"},
         Case{"select * from t where n = N'张''三'", "select * from t where n = '张''三'"},
         Case{"select N'x', n'y', abcN'z'", "select 'x', 'y', abcN'z'"},
+        Case{"select 'a'N'b', N'c'N'd'", "select 'a' 'b', 'c' 'd'"},
         Case{"select a -- top 5\nfrom t", "select a -- top 5\nfrom t"},
         Case{"update tsl_report set 列宽='1 2' where 报表名称 = 'a'",
              "update tsl_report set 列宽='1 2' where 报表名称 = 'a'"}));

@@ -287,6 +287,10 @@ private:
             }
             const Token &t = m_t[i];
             if (t.kind == Tok::NString) {
+                // Without its N the literal must not touch a literal just before it:
+                // 'a'N'b' (the value 'a' named 'b') would read as the one literal 'a''b'.
+                if (out.endsWith(u'\''))
+                    out += u' ';
                 out += t.text.mid(1);
                 continue;
             }
