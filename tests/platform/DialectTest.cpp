@@ -95,4 +95,12 @@ TEST(BindQuoted, RepeatsUnquotedAndOutOfRange) {
     EXPECT_EQ(st.params[1].toString(), QStringLiteral("a"));
 }
 
+TEST(BindQuoted, HugePlaceholderNumbersBindNothing) {
+    // 4294967297 is 2^32 + 1: an index that wrapped around would bind value 1.
+    const QString templ = QStringLiteral("select '%4294967297', %99999999999999999999");
+    const Statement st = bindQuoted(templ, {QStringLiteral("a")});
+    EXPECT_EQ(st.text, templ);
+    EXPECT_TRUE(st.params.isEmpty());
+}
+
 }  // namespace

@@ -441,9 +441,13 @@ Statement bindQuoted(const QString &templ, const QVariantList &values) {
         const qsizetype pct = quoted ? i + 1 : i;
         if (templ[pct] == u'%' && pct + 1 < n && templ[pct + 1].isDigit()) {
             qsizetype j = pct + 1;
-            int index = 0;
-            while (j < n && templ[j].isDigit())
-                index = index * 10 + templ[j++].digitValue();
+            // A number past the last value binds nothing: it stops growing there, so a long
+            // run of digits cannot overflow into the number of a value.
+            qsizetype index = 0;
+            for (; j < n && templ[j].isDigit(); ++j) {
+                if (index <= values.size())
+                    index = index * 10 + templ[j].digitValue();
+            }
             if (index >= 1 && index <= values.size() && (!quoted || (j < n && templ[j] == u'\''))) {
                 st.text += u'?';
                 st.params.push_back(values[index - 1]);
