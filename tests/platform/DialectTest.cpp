@@ -35,6 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"select * from t where n = N'张''三'", "select * from t where n = '张''三'"},
         Case{"select N'x', n'y', abcN'z'", "select 'x', 'y', abcN'z'"},
         Case{"select 'a'N'b', N'c'N'd'", "select 'a' 'b', 'c' 'd'"},
+        // A trailing line comment keeps what the rewrite appends off its line.
+        Case{"select top 5 a from t -- note", "select a from t -- note\n limit 5"},
         Case{"select a -- top 5\nfrom t", "select a -- top 5\nfrom t"},
         Case{"update tsl_report set 列宽='1 2' where 报表名称 = 'a'",
              "update tsl_report set 列宽='1 2' where 报表名称 = 'a'"}));
@@ -53,6 +55,12 @@ TEST(Translation, CatalogueBecomesSubqueries) {
     EXPECT_TRUE(t.contains(QLatin1String(") as sysobjects where (select count(*)")));
     EXPECT_FALSE(t.contains(QLatin1String("OBJECTPROPERTY")));
     EXPECT_FALSE(t.contains(QLatin1String("N'")));
+}
+
+TEST(Translation, LineCommentEndingAnArgumentKeepsItsLineBreak) {
+    const QString t =
+        translateSql(QStringLiteral("select object_id(name -- note\n) from t"), Dialect::SQLite);
+    EXPECT_TRUE(t.contains(QLatin1String("-- note\n collate nocase) from t"))) << t.toStdString();
 }
 
 struct TableCase {

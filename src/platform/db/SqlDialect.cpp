@@ -179,10 +179,21 @@ private:
         return args;
     }
 
+    // True when the last token of [b, e) other than blanks is a "--" comment, which runs to
+    // the end of its line: text put after it must start on a new line.
+    bool endsInLineComment(size_t b, size_t e) const {
+        while (e > b && m_t[e - 1].kind == Tok::Space)
+            --e;
+        return e > b && m_t[e - 1].kind == Tok::Comment && m_t[e - 1].text.startsWith(u'-');
+    }
+
     QString translated(size_t b, size_t e) {
         QString s;
         translateRange(b, e, s);
-        return s.trimmed();
+        s = s.trimmed();
+        if (endsInLineComment(b, e))
+            s += u'\n';
+        return s;
     }
 
     // The text of a string-literal argument, when the argument is exactly one literal.
@@ -377,8 +388,12 @@ private:
             out += t.text;
         }
         for (auto &l : limits) {
-            if (l.first >= e)
+            if (l.first >= e) {
+                // Only a comment that ends the text lacks its line break.
+                if (e > b && endsInLineComment(e - 1, e))
+                    out += u'\n';
                 out += QStringLiteral(" limit ") + l.second;
+            }
         }
     }
 };
