@@ -95,6 +95,14 @@ std::vector<Quoted> quotedRuns(const QString &sql) {
             i = end;
             continue;
         }
+        if (c.isDigit()) {
+            // A number: digits and points; a letter after it starts a word of its own.
+            while (i < n && (sql[i].isDigit() || sql[i] == u'.'))
+                ++i;
+            lastWord.clear();
+            afterDbo = false;
+            continue;
+        }
         if (isWordChar(c)) {
             qsizetype j = i;
             while (j < n && isWordChar(sql[j]))
