@@ -55,18 +55,20 @@ void checkRoundTrip(const QString &input) {
         for (int pos = 0; pos < 3; ++pos) {
             const CodeCell &a = first.lines[n].cells[pos];
             const CodeCell *b = n < again.lines.size() ? &again.lines[n].cells[pos] : nullptr;
-            const QString where =
-                QStringLiteral("line %1 position %2\n").arg(n).arg(pos) + describe(input, composed);
+            const auto where = [&] {
+                return QStringLiteral("line %1 position %2\n").arg(n).arg(pos) +
+                       describe(input, composed);
+            };
             if (a.text.isEmpty()) {
-                FUZZ_REQUIRE(!b || b->text.isEmpty(), where);
+                FUZZ_REQUIRE(!b || b->text.isEmpty(), where());
                 continue;
             }
-            FUZZ_REQUIRE(b && b->text == a.text, where);
+            FUZZ_REQUIRE(b && b->text == a.text, where());
             FUZZ_REQUIRE(b->font.name == a.font.name && b->font.bold == a.font.bold &&
                              b->font.italic == a.font.italic &&
                              b->font.underline == a.font.underline &&
                              b->font.strikeout == a.font.strikeout,
-                         where);
+                         where());
         }
     }
 }
@@ -91,10 +93,10 @@ QString replaceBuiltIns(const QString &s, const QString &time, const QString &da
 
 void checkSubstitution(const QString &text, const QVariantList &list) {
     // A fixed moment and a locale whose dates are written with "/".
-    const QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 3));
-    const QLocale locale(QLocale::English, QLocale::UnitedStates);
-    const QString time = substituteVariables(kTime, {}, now, locale);
-    const QString date = substituteVariables(kDate, {}, now, locale);
+    static const QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 3));
+    static const QLocale locale(QLocale::English, QLocale::UnitedStates);
+    static const QString time = substituteVariables(kTime, {}, now, locale);
+    static const QString date = substituteVariables(kDate, {}, now, locale);
 
     const QString plain = substituteVariables(text, {}, now, locale);
     FUZZ_REQUIRE(plain == replaceBuiltIns(text, time, date),
