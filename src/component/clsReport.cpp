@@ -1,7 +1,7 @@
 #include <tessel/clsReport.h>
 
+#include "component/ReportVariables.h"
 #include "component/SharedState.h"
-#include "platform/ValueText.h"
 
 namespace tessel {
 
@@ -106,24 +106,9 @@ void clsReport::setNameOfReport(const QString &name) {
 }
 
 void clsReport::PutVar(const QVariant &tslVar) {
-    // Check the whole array before replacing anything: a wrong shape leaves the old list.
-    // Only the first two entries of a row are read (name, value); more are allowed.
-    if (!tslVar.canConvert<QVariantList>() || tslVar.typeId() == QMetaType::QString) {
-        refuse(QStringLiteral("Report variables must be a list of (name, value) rows"));
-    }
-    const QVariantList rows = tslVar.toList();
-    QVariantList list;
-    list.reserve(rows.size());
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const QVariant &row = rows[i];
-        if (row.typeId() == QMetaType::QString || !row.canConvert<QVariantList>() ||
-            row.toList().size() < 2) {
-            refuse(QStringLiteral("Report variable row %1 is not a (name, value) pair").arg(i));
-        }
-        const QVariantList pair = row.toList();
-        list.push_back(QVariantList{QStringLiteral("V") + platform::valueToText(pair[0]), pair[1]});
-    }
-    sharedState().session.tslVar = std::move(list);
+    // The list is built (and the whole array checked) before the old one is replaced, so a
+    // wrong shape leaves the old list in place.
+    sharedState().session.tslVar = component::reportVariableList(tslVar);
 }
 
 void clsReport::setText(int col, int Row, const QVariant &strText) {

@@ -39,6 +39,10 @@ INSTANTIATE_TEST_SUITE_P(
              "QODBC", "Driver={FreeTDS};Server=srv;Port=1433;Database=erp;UID=sa;PWD=p;"},
         Case{"Provider=SQLOLEDB;Integrated Security=SSPI;Data Source=srv", "QODBC",
              "Driver={FreeTDS};Server=srv;Trusted_Connection=yes;"},
+        // A value with a brace the host did not close is quoted for ODBC, so the string
+        // handed to the driver manager stays well formed; a braced value stays as given.
+        Case{"Provider=SQLOLEDB;Data Source=srv,{1433;Initial Catalog=a}b;Password={p;w}", "QODBC",
+             "Driver={FreeTDS};Server=srv;Port={{1433};Database={a}}b};PWD={p;w};"},
         Case{"postgresql://u:pw@db.local:5433/erp", "QPSQL", "erp"}));
 
 TEST(ConnectionStrings, PostgresUrlParts) {
@@ -66,6 +70,6 @@ INSTANTIATE_TEST_SUITE_P(Malformed, BadConnectionStrings,
                                            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb",
                                            "Provider=SQLOLEDB;Initial Catalog=x",
                                            "sqlite:", "Data Source=", "Driver={x;Database=y",
-                                           "postgresql:///nohost"));
+                                           "DSN=;UID=sa", "postgresql:///nohost"));
 
 }  // namespace

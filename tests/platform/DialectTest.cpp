@@ -34,6 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"select [top 5] from t", "select [top 5] from t"},
         Case{"select * from t where n = N'张''三'", "select * from t where n = '张''三'"},
         Case{"select N'x', n'y', abcN'z'", "select 'x', 'y', abcN'z'"},
+        Case{"select 'a'N'b', N'c'N'd'", "select 'a' 'b', 'c' 'd'"},
+        // A trailing line comment keeps what the rewrite appends off its line.
+        Case{"select top 5 a from t -- note", "select a from t -- note\n limit 5"},
         Case{"select a -- top 5\nfrom t", "select a -- top 5\nfrom t"},
         Case{"update tsl_report set 列宽='1 2' where 报表名称 = 'a'",
              "update tsl_report set 列宽='1 2' where 报表名称 = 'a'"}));
@@ -52,6 +55,12 @@ TEST(Translation, CatalogueBecomesSubqueries) {
     EXPECT_TRUE(t.contains(QLatin1String(") as sysobjects where (select count(*)")));
     EXPECT_FALSE(t.contains(QLatin1String("OBJECTPROPERTY")));
     EXPECT_FALSE(t.contains(QLatin1String("N'")));
+}
+
+TEST(Translation, LineCommentEndingAnArgumentKeepsItsLineBreak) {
+    const QString t =
+        translateSql(QStringLiteral("select object_id(name -- note\n) from t"), Dialect::SQLite);
+    EXPECT_TRUE(t.contains(QLatin1String("-- note\n collate nocase) from t"))) << t.toStdString();
 }
 
 struct TableCase {
@@ -92,6 +101,14 @@ TEST(BindQuoted, RepeatsUnquotedAndOutOfRange) {
     ASSERT_EQ(st.params.size(), 3);
     EXPECT_EQ(st.params[0].toInt(), 2);
     EXPECT_EQ(st.params[1].toString(), QStringLiteral("a"));
+}
+
+TEST(BindQuoted, HugePlaceholderNumbersBindNothing) {
+    // 4294967297 is 2^32 + 1: an index that wrapped around would bind value 1.
+    const QString templ = QStringLiteral("select '%4294967297', %99999999999999999999");
+    const Statement st = bindQuoted(templ, {QStringLiteral("a")});
+    EXPECT_EQ(st.text, templ);
+    EXPECT_TRUE(st.params.isEmpty());
 }
 
 }  // namespace

@@ -88,6 +88,17 @@ bool has(const QList<std::pair<QString, QString>> &kv, const char *key) {
     return false;
 }
 
+// A value as an ODBC connection string holds it. A ";" ends a value there and a leading "{"
+// opens a braced one, so a value with either (or with "}") is written in braces, a "}"
+// inside doubled; a value the host already braced stays as it is.
+QString odbcValue(const QString &value) {
+    const bool braced = value.size() >= 2 && value.startsWith(u'{') && value.endsWith(u'}') &&
+                        value.indexOf(u'}') == value.size() - 1;
+    if (braced || !(value.contains(u';') || value.contains(u'{') || value.contains(u'}')))
+        return value;
+    return u'{' + QString(value).replace(u'}', QLatin1String("}}")) + u'}';
+}
+
 ConnectionSpec sqliteSpec(const QString &file) {
     if (file.trimmed().isEmpty())
         badString(QStringLiteral("no database file given"));
@@ -176,6 +187,8 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
             return {QStringLiteral("QODBC"), s, {}, -1, {}, {}};
         }
         QString rest = find(kv, {"DSN"});
+        if (rest.isEmpty())
+            badString(QStringLiteral("no data source name after DSN"));
         for (const auto &[k, v] : kv) {
             if (k.compare(QLatin1String("DSN"), Qt::CaseInsensitive) != 0)
                 rest += QStringLiteral(";%1=%2").arg(k, v);
@@ -198,17 +211,17 @@ ConnectionSpec parseConnectionString(const QString &connectionString) {
             server = server.left(comma).trimmed();
         }
         QString driver = qEnvironmentVariable("TESSEL_SQLSERVER_DRIVER", QStringLiteral("FreeTDS"));
-        QString odbc = QStringLiteral("Driver={%1};Server=%2;").arg(driver, server);
+        QString odbc = QStringLiteral("Driver={%1};Server=%2;").arg(driver, odbcValue(server));
         if (!port.isEmpty())
-            odbc += QStringLiteral("Port=%1;").arg(port);
+            odbc += QStringLiteral("Port=%1;").arg(odbcValue(port));
         if (const QString db = find(kv, {"Initial Catalog", "Database"}); !db.isEmpty()) {
-            odbc += QStringLiteral("Database=%1;").arg(db);
+            odbc += QStringLiteral("Database=%1;").arg(odbcValue(db));
         }
         if (const QString uid = find(kv, {"User ID", "UID", "User"}); !uid.isEmpty()) {
-            odbc += QStringLiteral("UID=%1;").arg(uid);
+            odbc += QStringLiteral("UID=%1;").arg(odbcValue(uid));
         }
         if (has(kv, "Password") || has(kv, "PWD")) {
-            odbc += QStringLiteral("PWD=%1;").arg(find(kv, {"Password", "PWD"}));
+            odbc += QStringLiteral("PWD=%1;").arg(odbcValue(find(kv, {"Password", "PWD"})));
         }
         const QString integrated = find(kv, {"Integrated Security", "Trusted_Connection"});
         if (integrated.compare(QLatin1String("SSPI"), Qt::CaseInsensitive) == 0 ||

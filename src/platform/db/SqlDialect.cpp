@@ -179,10 +179,21 @@ private:
         return args;
     }
 
+    // True when the last token of [b, e) other than blanks is a "--" comment, which runs to
+    // the end of its line: text put after it must start on a new line.
+    bool endsInLineComment(size_t b, size_t e) const {
+        while (e > b && m_t[e - 1].kind == Tok::Space)
+            --e;
+        return e > b && m_t[e - 1].kind == Tok::Comment && m_t[e - 1].text.startsWith(u'-');
+    }
+
     QString translated(size_t b, size_t e) {
         QString s;
         translateRange(b, e, s);
-        return s.trimmed();
+        s = s.trimmed();
+        if (endsInLineComment(b, e))
+            s += u'\n';
+        return s;
     }
 
     // The text of a string-literal argument, when the argument is exactly one literal.
@@ -287,6 +298,10 @@ private:
             }
             const Token &t = m_t[i];
             if (t.kind == Tok::NString) {
+                // Without its N the literal must not touch a literal just before it:
+                // 'a'N'b' (the value 'a' named 'b') would read as the one literal 'a''b'.
+                if (out.endsWith(u'\''))
+                    out += u' ';
                 out += t.text.mid(1);
                 continue;
             }
@@ -373,8 +388,12 @@ private:
             out += t.text;
         }
         for (auto &l : limits) {
-            if (l.first >= e)
+            if (l.first >= e) {
+                // Only a comment that ends the text lacks its line break.
+                if (e > b && endsInLineComment(e - 1, e))
+                    out += u'\n';
                 out += QStringLiteral(" limit ") + l.second;
+            }
         }
     }
 };
@@ -437,9 +456,13 @@ Statement bindQuoted(const QString &templ, const QVariantList &values) {
         const qsizetype pct = quoted ? i + 1 : i;
         if (templ[pct] == u'%' && pct + 1 < n && templ[pct + 1].isDigit()) {
             qsizetype j = pct + 1;
-            int index = 0;
-            while (j < n && templ[j].isDigit())
-                index = index * 10 + templ[j++].digitValue();
+            // A number past the last value binds nothing: it stops growing there, so a long
+            // run of digits cannot overflow into the number of a value.
+            qsizetype index = 0;
+            for (; j < n && templ[j].isDigit(); ++j) {
+                if (index <= values.size())
+                    index = index * 10 + templ[j].digitValue();
+            }
             if (index >= 1 && index <= values.size() && (!quoted || (j < n && templ[j] == u'\''))) {
                 st.text += u'?';
                 st.params.push_back(values[index - 1]);
