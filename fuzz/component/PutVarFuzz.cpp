@@ -6,7 +6,7 @@
 // Properties: the call either throws the component's argument error or gives one row per
 // row of the array, each {"V" + the name as text, the value unchanged}; it throws exactly
 // when the array is not a list of rows that are lists of at least two entries.
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QStringList>
 #include <QVariantList>

@@ -7,7 +7,7 @@
 // crash); a SQLite file, a PostgreSQL database and host, an ODBC string are never empty;
 // the ODBC string built from a SQL Server provider's keys reads back, through the same
 // parser, as itself.
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include "FuzzSupport.h"
 #include "platform/db/Connection.h"

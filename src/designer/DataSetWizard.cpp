@@ -1,6 +1,6 @@
 #include "designer/DataSetWizard.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>

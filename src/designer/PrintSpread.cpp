@@ -1,6 +1,6 @@
 #include "designer/PrintSpread.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "designer/ReportList.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>

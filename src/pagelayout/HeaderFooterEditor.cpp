@@ -1,6 +1,6 @@
 #include "pagelayout/HeaderFooterEditor.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "pagelayout/PageSetup.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "platform/ErrorMessage.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 namespace tessel::platform {
 

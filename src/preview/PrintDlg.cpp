@@ -1,6 +1,6 @@
 #include "preview/PrintDlg.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QButtonGroup>
 #include <QCheckBox>

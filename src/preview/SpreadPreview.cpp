@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QEvent>
 #include <QGuiApplication>

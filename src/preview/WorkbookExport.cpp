@@ -4,7 +4,7 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QDir>
 #include <QFile>

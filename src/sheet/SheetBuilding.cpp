@@ -1,6 +1,6 @@
 #include "sheet/SheetBuilding.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QLocale>
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include <sqlext.h>
 #include <sqlite3.h>
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>

@@ -1,6 +1,6 @@
 #include "platform/sheet/Pagination.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/Renderer.h"
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 namespace tessel {
 
