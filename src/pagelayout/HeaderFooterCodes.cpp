@@ -1,6 +1,7 @@
 #include "pagelayout/HeaderFooterCodes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "platform/ValueText.h"
@@ -17,26 +18,30 @@ QString flag(const char *code, bool on) {
     return QLatin1String(code) + (on ? u'1' : u'0');
 }
 
-// Sizes are held as single precision in the editor's font, so seven significant digits
-// print every size exactly (10.3 rather than 10.30000019) without an exponent.
+// Sizes are held as single precision in the editor's font. The text is the shortest one that
+// reads back as the same float (10.3 rather than 10.30000019), so compose -> parse -> compose
+// is stable, and it is written in plain decimal notation, without an exponent, spelled from
+// those digits (1.5e20 as 150000000000000000000, not as its binary expansion).
 QString sizeText(double size) {
-    float f = float(size);
+    const float f = float(size);
     if (!std::isfinite(f) || f == 0.0f)
         return QStringLiteral("0");
-    QString text = QString::number(double(f), 'g', 7);
-    if (!text.contains(u'e'))
-        return text;
-    // Very large or very small values: the same seven digits in plain decimal notation.
-    const double rounded = text.toDouble();
-    const int exponent = int(std::floor(std::log10(std::fabs(rounded))));
-    text = QString::number(rounded, 'f', std::max(0, 6 - exponent));
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
+    char buffer[32];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, f, std::chars_format::scientific);
+    const QString scientific = QString::fromLatin1(buffer, end.ptr - buffer);  // "-1.03e+01"
+    const qsizetype e = scientific.indexOf(u'e');
+    const int exponent = scientific.mid(e + 1).toInt();
+    const QString digits = scientific.left(e).remove(u'-').remove(u'.');
+    QString text;
+    if (exponent >= 0) {
+        text = digits.left(exponent + 1).leftJustified(exponent + 1, u'0');
+        if (digits.size() > exponent + 1)
+            text += u'.' + digits.mid(exponent + 1);
+    } else {
+        text = QStringLiteral("0.") + QString(-exponent - 1, u'0') + digits;
     }
-    return text;
+    return f < 0 ? u'-' + text : text;
 }
 
 }  // namespace

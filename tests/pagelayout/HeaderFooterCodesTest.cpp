@@ -45,9 +45,18 @@ TEST(ComposeCodes, FontSizes) {
     const struct {
         double size;
         const char *text;
-    } cases[] = {{12, "12"},         {10.5, "10.5"},    {9.75, "9.75"},
-                 {10.3, "10.3"},     {0, "0"},          {-0.0, "0"},
-                 {1e8, "100000000"}, {1e-5, "0.00001"}, {1.0 / 3, "0.3333333"}};
+    } cases[] = {{12, "12"},
+                 {10.5, "10.5"},
+                 {9.75, "9.75"},
+                 {10.3, "10.3"},
+                 {0, "0"},
+                 {-0.0, "0"},
+                 {1e8, "100000000"},
+                 {1e-5, "0.00001"},
+                 {1.0 / 3, "0.33333334"},
+                 // Spelled from the shortest digits, not from the binary value.
+                 {1.5e20, "150000000000000000000"},
+                 {-1.5e-7, "-0.00000015"}};
     for (const auto &c : cases)
         EXPECT_EQ(composeCell(cell("A", {"F", c.size}), CodePos::Left),
                   QString("/fn\"F\"/fz\"%1\"/fb0/fi0/fu0/fk0/lA").arg(c.text))
