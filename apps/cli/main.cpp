@@ -206,7 +206,7 @@ int list(const Options &o) {
 
 // The run tells the user only that the query failed; on a console the database's reason
 // is worth having, so the query the run sent is tried once more for it.
-void explainQueryFailure(definitions::ReportSession &session, const Options &o) {
+void explainQueryFailure(session::ReportSession &session, const Options &o) {
     try {
         platform::Recordset def = definitions::open(
             definitions::selectReport(o.report), session.connection, definitions::Access::ReadOnly);

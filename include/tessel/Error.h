@@ -2,6 +2,7 @@
 // component, from its database access up, raises this one type.
 #pragma once
 
+#include <tessel/Export.h>
 #include <QString>
 #include <stdexcept>
 
@@ -10,7 +11,7 @@ namespace tessel {
 // An error returned to the host, and raised inside the component by its database layer.
 // It carries what went wrong in three parts: a category for the program, a message for
 // the user, and the database's own text (empty when the database said nothing).
-class Error : public std::runtime_error {
+class TESSEL_EXPORT Error : public std::runtime_error {
 public:
     enum class Category {
         Connection,  // opening or reaching the database failed, or no connection is set

@@ -16,7 +16,7 @@ namespace tessel {
 // the designer window with its working sheet. Destroying an object changes nothing.
 // Members keep their fixed order; properties and methods can be reached late-bound by
 // name through Qt's meta-object system. Errors are thrown as tessel::Error.
-class clsReport : public QObject {
+class TESSEL_EXPORT clsReport : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString sqlAfter1 READ sqlAfter1 WRITE setSqlAfter1)
     Q_PROPERTY(QString sqlReport1 READ sqlReport1 WRITE setSqlReport1)

@@ -5,10 +5,10 @@
 #include "component/HostGrid.h"
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
 #include "sheet/SheetBuilding.h"
+#include "ui/ErrorMessage.h"
 
 namespace tessel {
 
@@ -40,7 +40,7 @@ void printNow(const platform::Sheet &sheet, bool busy) {
 }
 
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
-    platform::showWarning(parent, platform::errorMessage(QStringLiteral("打印失败"), p.error),
+    platform::showWarning(parent, ui::errorMessage(QStringLiteral("打印失败"), p.error),
                           QStringLiteral("系统警告"));
 }
 

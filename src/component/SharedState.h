@@ -3,14 +3,14 @@
 
 #include <QPointer>
 
-#include "definitions/ReportSession.h"
 #include "designer/PrintSpread.h"
+#include "session/ReportSession.h"
 
 namespace tessel::component {
 
 class SharedState {
 public:
-    definitions::ReportSession session;
+    session::ReportSession session;
 
     // The designer window, loaded hidden when missing. Throws Error(Argument) off the
     // application's user-interface thread, where no window can exist.

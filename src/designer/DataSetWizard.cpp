@@ -14,10 +14,10 @@
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
+#include "ui/ErrorMessage.h"
 
 namespace tessel::designer {
 
@@ -271,7 +271,7 @@ void DataSetWizard::load() {
     m_sql->clear();
     m_table->setEditText(QString());
 
-    const definitions::ReportSession &session = m_designer.session();
+    const session::ReportSession &session = m_designer.session();
     platform::Recordset rs;
     try {
         rs.open(kUserTables, session.connection, platform::CursorType::ForwardOnly,
@@ -544,7 +544,7 @@ void DataSetWizard::cmdDesign_Click() {
                                   QStringLiteral("提示"));
         return;
     }
-    definitions::ReportSession &session = m_designer.session();
+    session::ReportSession &session = m_designer.session();
     const int count = m_selected->count();
 
     // The sheet shows the query without its own condition, under the last run's condition.
@@ -554,7 +554,7 @@ void DataSetWizard::cmdDesign_Click() {
                   session.connection, platform::CursorType::ForwardOnly,
                   platform::LockType::ReadOnly, platform::kCommandText);
     } catch (const std::exception &e) {
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表数据查询失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
                               kWarningTitle);
         return;
     }
@@ -576,7 +576,7 @@ void DataSetWizard::cmdDesign_Click() {
         row.close();
         tx.commit();
     } catch (const std::exception &e) {
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表保存失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
                               kWarningTitle);
         return;
     }

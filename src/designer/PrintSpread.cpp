@@ -8,9 +8,9 @@
 #include <QResizeEvent>
 
 #include "definitions/Definitions.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/view/SheetView.h"
+#include "ui/ErrorMessage.h"
 
 namespace tessel::designer {
 
@@ -33,8 +33,7 @@ bool shown(const platform::Sheet &s, int col) {
 
 }  // namespace
 
-PrintSpread::PrintSpread(definitions::ReportSession &session, DesignerOpeners openers,
-                         QWidget *parent)
+PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners openers, QWidget *parent)
     : QWidget(parent), m_session(session), m_openers(std::move(openers)) {
     setObjectName(QStringLiteral("printSpread"));
     setWindowTitle(QStringLiteral("报表设计主界面"));
@@ -245,7 +244,7 @@ void PrintSpread::cmdSave_Click() {
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表保存失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
                               QStringLiteral("系统警告"));
         return;
     }

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "definitions/ReportSession.h"
+#include "session/ReportSession.h"
 
 class QLabel;
 class QLineEdit;
@@ -33,11 +33,11 @@ class PrintSpread : public QWidget {
 public:
     // Builds the window in its design state, hidden, showing session.sheet. Loading
     // resets the working sheet to its design state: no columns, no rows, default layout.
-    explicit PrintSpread(definitions::ReportSession &session, DesignerOpeners openers = {},
+    explicit PrintSpread(session::ReportSession &session, DesignerOpeners openers = {},
                          QWidget *parent = nullptr);
     ~PrintSpread() override;
 
-    definitions::ReportSession &session() const { return m_session; }
+    session::ReportSession &session() const { return m_session; }
     platform::Sheet &sheet() const { return m_session.sheet; }
     platform::SheetView *grid() const { return m_grid; }
 
@@ -80,7 +80,7 @@ private:
     void onEntryChanged(QListWidgetItem *item);
     void applyMergeList(bool merged);
 
-    definitions::ReportSession &m_session;
+    session::ReportSession &m_session;
     DesignerOpeners m_openers;
     platform::SheetView *m_grid = nullptr;
     QListWidget *m_list = nullptr;

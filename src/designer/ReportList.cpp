@@ -11,10 +11,10 @@
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
+#include "ui/ErrorMessage.h"
 
 namespace tessel::designer {
 
@@ -162,7 +162,7 @@ void ReportList::load() {
             rs.moveNext();
         }
     } catch (const std::exception &e) {
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表列表读取失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表列表读取失败"), e),
                               kWarningTitle);
     }
 }
@@ -172,7 +172,7 @@ void ReportList::cmdOK_Click() {
     if (!item || !item->isSelected())
         return;
     const QString name = trimBlanks(item->text());
-    definitions::ReportSession &session = m_designer.session();
+    session::ReportSession &session = m_designer.session();
     platform::Sheet &sheet = m_designer.sheet();
     try {
         platform::Recordset def = definitions::open(
@@ -195,7 +195,7 @@ void ReportList::cmdOK_Click() {
                                   def.value(QStringLiteral("列宽")), sample.fieldCount(), sheet);
         sheet::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表打开失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),
                               kWarningTitle);
         return;
     }

@@ -20,10 +20,10 @@
 
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 #include "platform/view/SheetView.h"
+#include "ui/ErrorMessage.h"
 
 namespace tessel::pagelayout {
 
@@ -66,12 +66,12 @@ void setBold(QWidget *w, bool bold) {
 
 }  // namespace
 
-int runHeaderFooterEditor(definitions::ReportSession &session, QWidget *parent) {
+int runHeaderFooterEditor(session::ReportSession &session, QWidget *parent) {
     HeaderFooterEditor dlg(session, parent);
     return platform::interaction().execDialog(&dlg);
 }
 
-HeaderFooterEditor::HeaderFooterEditor(definitions::ReportSession &session, QWidget *parent)
+HeaderFooterEditor::HeaderFooterEditor(session::ReportSession &session, QWidget *parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("headerfooter"));
     setWindowTitle(QStringLiteral("修改页标头/脚注属性"));
@@ -271,7 +271,7 @@ void HeaderFooterEditor::readSnapshot() {
     } catch (const Error &e) {
         // The window still works on the sheet's own header and footer; saving will tell
         // again if the database stays out of reach.
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("报表读取失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表读取失败"), e),
                               QStringLiteral("系统警告"));
     }
 }
@@ -428,8 +428,7 @@ bool HeaderFooterEditor::SaveConfiguration() {
         (header ? m_snapshot.footer : m_snapshot.header) = other;
         return true;
     } catch (const Error &e) {
-        platform::showWarning(this,
-                              platform::errorMessage(QStringLiteral("页标头/脚注保存失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("页标头/脚注保存失败"), e),
                               QStringLiteral("系统警告"));
         return false;
     }

@@ -7,8 +7,8 @@
 #include <QDialog>
 #include <QString>
 
-#include "definitions/ReportSession.h"
 #include "platform/sheet/PrintCodes.h"
+#include "session/ReportSession.h"
 
 class QComboBox;
 class QLineEdit;
@@ -24,7 +24,7 @@ namespace tessel::pagelayout {
 
 // Builds the editor for `session` (its report name, connection, variables and working
 // sheet) and runs it modally; returns the dialog's result code (Accepted after 确定).
-int runHeaderFooterEditor(definitions::ReportSession &session, QWidget *parent);
+int runHeaderFooterEditor(session::ReportSession &session, QWidget *parent);
 
 class HeaderFooterEditor : public QDialog {
     Q_OBJECT
@@ -37,7 +37,7 @@ public:
 
     // Reads the report's definition row once (the window's snapshot), builds the grid and
     // loads the header. A row that cannot be read is reported and treated as missing.
-    explicit HeaderFooterEditor(definitions::ReportSession &session, QWidget *parent = nullptr);
+    explicit HeaderFooterEditor(session::ReportSession &session, QWidget *parent = nullptr);
     ~HeaderFooterEditor() override;
 
     platform::SheetView *grid() const { return m_grid; }
@@ -112,7 +112,7 @@ private:
     void onOk();
     void onReset();
 
-    definitions::ReportSession &m_session;
+    session::ReportSession &m_session;
     platform::SheetView *m_grid = nullptr;
     QTableWidget *m_vars = nullptr;
     QRadioButton *m_optHeader = nullptr;

@@ -18,13 +18,13 @@
 
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterEditor.h"
-#include "platform/ErrorMessage.h"
+#include "pagelayout/PrintDlg.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "platform/view/PageView.h"
-#include "preview/PrintDlg.h"
-#include "preview/ToolbarImages.h"
-#include "preview/Zooms.h"
+#include "ui/ErrorMessage.h"
+#include "ui/ToolbarImages.h"
+#include "ui/Zooms.h"
 
 namespace tessel::pagelayout {
 
@@ -45,14 +45,13 @@ QString inchesText(int twips) {
 }
 
 void showFailure(QWidget *parent, const std::exception &e) {
-    platform::showWarning(parent, platform::errorMessage(QStringLiteral("页面设置保存失败"), e),
+    platform::showWarning(parent, ui::errorMessage(QStringLiteral("页面设置保存失败"), e),
                           kWarningTitle);
 }
 
 }  // namespace
 
-PageSetup::PageSetup(definitions::ReportSession &session, platform::PageView *preview,
-                     QWidget *parent)
+PageSetup::PageSetup(session::ReportSession &session, platform::PageView *preview, QWidget *parent)
     : QDialog(parent), m_session(session), m_preview(preview) {
     setObjectName(QStringLiteral("pagesetup"));
     setWindowTitle(QStringLiteral("页面设置"));
@@ -67,7 +66,7 @@ PageSetup::PageSetup(definitions::ReportSession &session, platform::PageView *pr
     for (int i = 0; i < 2; ++i) {
         auto *image = new QLabel(frame1);
         image->setObjectName(QStringLiteral("Image1_%1").arg(i));
-        image->setPixmap(preview::toolbarImage(QString::fromLatin1(orientationImages[i])));
+        image->setPixmap(ui::toolbarImage(QString::fromLatin1(orientationImages[i])));
         m_orientation[i] = new QRadioButton(QString::fromUtf8(orientationCaptions[i]), frame1);
         m_orientation[i]->setObjectName(QStringLiteral("porientation_%1").arg(i));
         orientationGroup->addButton(m_orientation[i], i);
@@ -163,8 +162,8 @@ void PageSetup::Form_Load() {
     else
         m_orientation[0]->setChecked(true);
     m_zoom->clear();
-    m_zoom->addItems(preview::zoomPresetTexts());
-    m_zoom->setCurrentIndex(preview::kDefaultZoomPreset);
+    m_zoom->addItems(ui::zoomPresetTexts());
+    m_zoom->setCurrentIndex(ui::kDefaultZoomPreset);
 }
 
 void PageSetup::Command2_Click(int index) {
@@ -231,7 +230,7 @@ bool PageSetup::applyAndStore() {
         throw;
     }
     if (m_preview)
-        preview::SetZoom(*m_preview, m_zoom->currentIndex());
+        ui::SetZoom(*m_preview, m_zoom->currentIndex());
     return true;
 }
 
@@ -243,7 +242,7 @@ void PageSetup::returnToPreview() {
 }
 
 void PageSetup::cmdPageset_Click() {
-    preview::PrintDlg dialog(m_session, this);
+    PrintDlg dialog(m_session, this);
     platform::interaction().execDialog(&dialog);
 }
 

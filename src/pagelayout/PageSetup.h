@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "definitions/ReportSession.h"
+#include "session/ReportSession.h"
 
 class QComboBox;
 class QLineEdit;
@@ -26,7 +26,7 @@ public:
     // Builds the dialog filled from session.sheet. `preview` is the preview's page view the
     // chosen zoom preset is applied to on OK (nullptr: none). `session` (and `preview`) must
     // outlive the dialog.
-    PageSetup(definitions::ReportSession &session, platform::PageView *preview,
+    PageSetup(session::ReportSession &session, platform::PageView *preview,
               QWidget *parent = nullptr);
     ~PageSetup() override;
 
@@ -50,7 +50,7 @@ private:
     bool applyAndStore();
     void returnToPreview();
 
-    definitions::ReportSession &m_session;
+    session::ReportSession &m_session;
     platform::PageView *m_preview;
     QLineEdit *m_margin[4] = {};
     QRadioButton *m_orientation[2] = {};

@@ -12,14 +12,14 @@
 
 #include "pagelayout/HeaderFooterCodes.h"
 #include "pagelayout/PageSetup.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
 #include "platform/view/PageView.h"
 #include "platform/view/SheetView.h"
-#include "preview/ToolbarImages.h"
 #include "preview/WorkbookExport.h"
-#include "preview/Zooms.h"
+#include "ui/ErrorMessage.h"
+#include "ui/ToolbarImages.h"
+#include "ui/Zooms.h"
 
 namespace tessel::preview {
 
@@ -67,12 +67,12 @@ const QString kLeft = QStringLiteral("left");
 const QString kRight = QStringLiteral("right");
 
 void showFailure(QWidget *parent, const QString &whatFailed, const std::exception &e) {
-    platform::showWarning(parent, platform::errorMessage(whatFailed, e), kWarningTitle);
+    platform::showWarning(parent, ui::errorMessage(whatFailed, e), kWarningTitle);
 }
 
 }  // namespace
 
-SpreadPreview::SpreadPreview(definitions::ReportSession &session, QWidget *parent)
+SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
     : QWidget(parent, Qt::Window), m_session(session) {
     setObjectName(QStringLiteral("spreadpreview"));
     setWindowTitle(QStringLiteral("打印预览"));
@@ -154,7 +154,7 @@ void SpreadPreview::SetupToolbar() {
     s.setBackground(kStripBackground);
     s.setFont(stripFont());
 
-    s.setPictureList(toolbarPictureMap());
+    s.setPictureList(ui::toolbarPictureMap());
     for (const ToolbarButton &b : kButtons) {
         s.setCurrent(b.col, 1);
         s.setCellKind(CellKind::Button);
@@ -208,7 +208,7 @@ void SpreadPreview::UpdatePageCount() {
 void SpreadPreview::Form_Load() {
     SetupToolbar();
     DisableButton(kColPrevious, kLeft);
-    SetZoom(*m_pageView, kDefaultZoomPreset);
+    ui::SetZoom(*m_pageView, ui::kDefaultZoomPreset);
     bindPageView();
     if (m_pageView->pageCount() == 1)
         DisableButton(kColNext, kRight);
@@ -385,7 +385,7 @@ void SpreadPreview::exportSheet() {
 
 // ---- Opening --------------------------------------------------------------------------------
 
-QWidget *openPreview(definitions::ReportSession &session) {
+QWidget *openPreview(session::ReportSession &session) {
     // One preview per thread, as the session is.
     thread_local QPointer<SpreadPreview> current;
     if (current && current->isVisible()) {

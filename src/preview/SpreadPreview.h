@@ -8,8 +8,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "definitions/ReportSession.h"
 #include "platform/sheet/Sheet.h"
+#include "session/ReportSession.h"
 
 namespace tessel::platform {
 class PageView;
@@ -36,7 +36,7 @@ public:
     // Builds the window hidden; it deletes itself when closed. `session` gives the report
     // variables, the connection and the report name to the dialogs opened from here, and
     // must outlive the window.
-    explicit SpreadPreview(definitions::ReportSession &session, QWidget *parent = nullptr);
+    explicit SpreadPreview(session::ReportSession &session, QWidget *parent = nullptr);
     ~SpreadPreview() override;
 
     // The sheet to preview; set before the window is first shown. Not owned: a sheet
@@ -91,7 +91,7 @@ private:
     void openPageSetup();
     void exportSheet();
 
-    definitions::ReportSession &m_session;
+    session::ReportSession &m_session;
     QPointer<platform::Sheet> m_sheet;
     platform::SheetView *m_strip = nullptr;
     platform::PageView *m_pageView = nullptr;
@@ -103,6 +103,6 @@ private:
 // The designer's preview command: shows session.sheet in the preview window, modeless, and
 // returns the window. There is one preview window at a time: one already open is shown again
 // on the sheet (SpreadPreview::showSheet), else a new one is made.
-QWidget *openPreview(definitions::ReportSession &session);
+QWidget *openPreview(session::ReportSession &session);
 
 }  // namespace tessel::preview

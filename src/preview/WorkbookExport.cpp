@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 #include "platform/sheet/Sheet.h"
+#include "ui/ErrorMessage.h"
 
 namespace tessel::preview {
 
@@ -394,7 +394,7 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
         platform::BusyCursor busy;
         writeWorkbook(name, sheet, header, footer);
     } catch (const Error &e) {
-        platform::showWarning(parent, platform::errorMessage(QStringLiteral("数据导出失败"), e),
+        platform::showWarning(parent, ui::errorMessage(QStringLiteral("数据导出失败"), e),
                               QStringLiteral("系统警告"));
         return;
     }

@@ -51,7 +51,7 @@ protected:
 
     test::TempDb db;
     test::ScriptedInteraction user;
-    definitions::ReportSession session;
+    session::ReportSession session;
     std::unique_ptr<PrintSpread> window;
     int previews = 0;
 };

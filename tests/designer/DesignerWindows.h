@@ -146,7 +146,7 @@ protected:
 
     TempDb db;
     DialogUser user;
-    definitions::ReportSession session;
+    session::ReportSession session;
     std::unique_ptr<designer::PrintSpread> designer;
 };
 

@@ -99,7 +99,7 @@ protected:
 
     test::TempDb db;
     test::ScriptedInteraction user;
-    definitions::ReportSession session;
+    session::ReportSession session;
     std::unique_ptr<HeaderFooterEditor> editor;
 };
 

@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "definitions/Definitions.h"
-#include "definitions/ReportSession.h"
 #include "platform/db/Recordset.h"
 #include "platform/sheet/Pagination.h"
+#include "session/ReportSession.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 
@@ -102,7 +102,7 @@ protected:
 
     TempDb db;
     DrivingInteraction user;
-    definitions::ReportSession session;
+    session::ReportSession session;
 };
 
 }  // namespace tessel::test

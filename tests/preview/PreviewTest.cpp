@@ -17,13 +17,14 @@
 #include "platform/view/PageView.h"
 #include "platform/view/SheetView.h"
 #include "preview/SpreadPreview.h"
-#include "preview/ToolbarImages.h"
-#include "preview/Zooms.h"
+#include "ui/ToolbarImages.h"
+#include "ui/Zooms.h"
 
 using namespace tessel;
 using platform::PageView;
 using platform::SheetView;
 using namespace preview;
+using namespace ui;
 
 namespace {
 

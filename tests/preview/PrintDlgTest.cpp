@@ -9,10 +9,10 @@
 #include <QTest>
 
 #include "PreviewFixture.h"
-#include "preview/PrintDlg.h"
+#include "pagelayout/PrintDlg.h"
 
 using namespace tessel;
-using preview::PrintDlg;
+using pagelayout::PrintDlg;
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST(PageNumbers, ConversionRoundsHalvesToEven) {
         {".5", 0},  {"-0.4", 0}, {"32767", 32767}, {"32768", {}}, {"-1", {}},
         {"", {}},   {"abc", {}}, {"1e3", {}},      {".", {}},     {"2 3", {}}};
     for (const auto &[text, expected] : cases)
-        EXPECT_EQ(preview::pageNumberFromText(text), expected) << text;
+        EXPECT_EQ(pagelayout::pageNumberFromText(text), expected) << text;
 }
 
 TEST_F(PrintOptions, SavesFlagsAndPageRangeToSheetAndRow) {

@@ -14,9 +14,9 @@
 
 #include "PreviewFixture.h"
 #include "pagelayout/PageSetup.h"
+#include "pagelayout/PrintDlg.h"
 #include "platform/view/PageView.h"
 #include "platform/view/SheetView.h"
-#include "preview/PrintDlg.h"
 #include "preview/SpreadPreview.h"
 #include "support/Pdf.h"
 
@@ -91,7 +91,7 @@ protected:
     }
     // The print content options, worked by `work` before 保存.
     void printOptions(const std::function<void(QDialog *)> &work) {
-        preview::PrintDlg d(session);
+        pagelayout::PrintDlg d(session);
         work(&d);
         d.findChild<QPushButton *>("cmdOK")->click();
         ASSERT_EQ(d.result(), QDialog::Accepted);

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace tessel::preview {
+namespace tessel::ui {
 
 // Size of every picture, in pixels.
 inline constexpr int kToolbarImageSize = 16;
@@ -28,4 +28,4 @@ QPixmap toolbarImage(const QString &key);
 // lightened, with its transparency kept.
 QPixmap greyedImage(const QPixmap &picture);
 
-}  // namespace tessel::preview
+}  // namespace tessel::ui

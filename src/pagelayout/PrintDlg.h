@@ -8,13 +8,13 @@
 #include <QString>
 #include <optional>
 
-#include "definitions/ReportSession.h"
+#include "session/ReportSession.h"
 
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
-namespace tessel::preview {
+namespace tessel::pagelayout {
 
 // A page box's text read as a page number: a plain decimal number (an optional sign, digits
 // with an optional point and fraction, blanks around it) rounded to the nearest whole number
@@ -31,7 +31,7 @@ public:
     // Builds the dialog filled from session.sheet (LoadSpread). Saving stores into the
     // definition row of session.reportName over session.connection. `session` must outlive
     // the dialog.
-    explicit PrintDlg(definitions::ReportSession &session, QWidget *parent = nullptr);
+    explicit PrintDlg(session::ReportSession &session, QWidget *parent = nullptr);
     ~PrintDlg() override;
 
     // Check boxes from the sheet's print flags, the range option from its print type; the
@@ -59,10 +59,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    definitions::ReportSession &m_session;
+    session::ReportSession &m_session;
     QCheckBox *m_flags[kFlagCount] = {};
     QRadioButton *m_ranges[kRangeCount] = {};
     QLineEdit *m_pages[2] = {};
 };
 
-}  // namespace tessel::preview
+}  // namespace tessel::pagelayout

@@ -1,4 +1,4 @@
-#include "preview/ToolbarImages.h"
+#include "ui/ToolbarImages.h"
 
 #include <QImage>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QPolygonF>
 #include <functional>
 
-namespace tessel::preview {
+namespace tessel::ui {
 
 namespace {
 
@@ -185,4 +185,4 @@ QPixmap toolbarImage(const QString &key) {
     return {};
 }
 
-}  // namespace tessel::preview
+}  // namespace tessel::ui

@@ -1,4 +1,4 @@
-#include "preview/PrintDlg.h"
+#include "pagelayout/PrintDlg.h"
 
 #include <tessel/Error.h>
 
@@ -17,11 +17,11 @@
 #include <cmath>
 
 #include "definitions/Definitions.h"
-#include "platform/ErrorMessage.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
+#include "ui/ErrorMessage.h"
 
-namespace tessel::preview {
+namespace tessel::pagelayout {
 
 namespace {
 
@@ -63,7 +63,7 @@ std::optional<int> pageNumberFromText(const QString &text) {
     return int(rounded);
 }
 
-PrintDlg::PrintDlg(definitions::ReportSession &session, QWidget *parent)
+PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("PrintDlg"));
     setWindowTitle(QStringLiteral("内容显示选项"));
@@ -225,7 +225,7 @@ void PrintDlg::cmdOK_Click() {
         if (!SaveSpread())
             return;
     } catch (const std::exception &e) {
-        platform::showWarning(this, platform::errorMessage(QStringLiteral("打印设置保存失败"), e),
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("打印设置保存失败"), e),
                               kWarningTitle);
         return;
     }
@@ -236,4 +236,4 @@ void PrintDlg::Command3_Click() {
     reject();
 }
 
-}  // namespace tessel::preview
+}  // namespace tessel::pagelayout

@@ -10,7 +10,7 @@
 #include "platform/db/Connection.h"
 #include "platform/sheet/Sheet.h"
 
-namespace tessel::definitions {
+namespace tessel::session {
 
 struct ReportSession {
     // The shared connection: the host's (tsDBc) or the one ConDb opened.
@@ -32,4 +32,4 @@ struct ReportSession {
     QString lastExportName;
 };
 
-}  // namespace tessel::definitions
+}  // namespace tessel::session

@@ -1,9 +1,9 @@
 // The zoom presets: their texts and what each does to a page view.
 #include <gtest/gtest.h>
 
-#include "PreviewFixture.h"
 #include "platform/view/PageView.h"
-#include "preview/Zooms.h"
+#include "preview/PreviewFixture.h"
+#include "ui/Zooms.h"
 
 using namespace tessel;
 using platform::PageView;
@@ -36,11 +36,11 @@ const ZoomCase kCases[] = {{"200%", PageView::Percentage, 200, 4, 3},
 TEST(Zooms, EachPresetSetsItsViewAndKeepsThePage) {
     platform::Sheet sheet;
     test::fillPages(sheet, 5);
-    ASSERT_EQ(preview::zoomPresetTexts().size(), 14);
+    ASSERT_EQ(ui::zoomPresetTexts().size(), 14);
     for (int i = 0; i < 14; ++i) {
         const ZoomCase &c = kCases[i];
-        EXPECT_EQ(preview::zoomPresetText(i), QString::fromLatin1(c.text));
-        EXPECT_EQ(preview::zoomPresetTexts()[i], QString::fromLatin1(c.text));
+        EXPECT_EQ(ui::zoomPresetText(i), QString::fromLatin1(c.text));
+        EXPECT_EQ(ui::zoomPresetTexts()[i], QString::fromLatin1(c.text));
         PageView view;
         view.setSheet(&sheet);
         view.setViewMode(i == 8 ? PageView::WholePage : PageView::PageHeight);
@@ -48,7 +48,7 @@ TEST(Zooms, EachPresetSetsItsViewAndKeepsThePage) {
         view.setPagesAcross(4);
         view.setPagesDown(3);
         view.setPageCurrent(3);
-        preview::SetZoom(view, i);
+        ui::SetZoom(view, i);
         EXPECT_EQ(view.viewMode(), c.mode) << i;
         EXPECT_EQ(view.zoomPercent(), c.percent) << i;
         EXPECT_EQ(view.pagesAcross(), c.across) << i;
@@ -64,11 +64,11 @@ TEST(Zooms, IndexesOutsideThePresetsChangeNothing) {
     view.setPagesAcross(3);
     view.setPagesDown(2);
     for (int index : {-1, 14, 100}) {
-        preview::SetZoom(view, index);
+        ui::SetZoom(view, index);
         EXPECT_EQ(view.viewMode(), PageView::MultiplePages) << index;
         EXPECT_EQ(view.zoomPercent(), 60) << index;
         EXPECT_EQ(view.pagesAcross() * 10 + view.pagesDown(), 32) << index;
-        EXPECT_TRUE(preview::zoomPresetText(index).isEmpty());
+        EXPECT_TRUE(ui::zoomPresetText(index).isEmpty());
     }
 }
 

@@ -1,8 +1,8 @@
-#include "preview/Zooms.h"
+#include "ui/Zooms.h"
 
 #include "platform/view/PageView.h"
 
-namespace tessel::preview {
+namespace tessel::ui {
 
 namespace {
 
@@ -63,4 +63,4 @@ void SetZoom(platform::PageView &view, int index) {
     }
 }
 
-}  // namespace tessel::preview
+}  // namespace tessel::ui

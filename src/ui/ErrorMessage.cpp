@@ -1,8 +1,8 @@
-#include "platform/ErrorMessage.h"
+#include "ui/ErrorMessage.h"
 
 #include <tessel/Error.h>
 
-namespace tessel::platform {
+namespace tessel::ui {
 
 QString errorMessage(const QString &whatFailed, const std::exception &e) {
     QString reason;
@@ -20,4 +20,4 @@ QString errorMessage(const QString &whatFailed, const std::exception &e) {
     return whatFailed + QStringLiteral("：") + reason.trimmed();
 }
 
-}  // namespace tessel::platform
+}  // namespace tessel::ui

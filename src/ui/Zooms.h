@@ -9,7 +9,7 @@ namespace tessel::platform {
 class PageView;
 }
 
-namespace tessel::preview {
+namespace tessel::ui {
 
 // Number of presets; indexes run from 0 to kZoomPresetCount - 1.
 inline constexpr int kZoomPresetCount = 14;
@@ -28,4 +28,4 @@ QStringList zoomPresetTexts();
 // nor anything else of the view changes.
 void SetZoom(platform::PageView &view, int index);
 
-}  // namespace tessel::preview
+}  // namespace tessel::ui

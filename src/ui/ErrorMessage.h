@@ -5,7 +5,7 @@
 #include <QString>
 #include <exception>
 
-namespace tessel::platform {
+namespace tessel::ui {
 
 // "<whatFailed>：<reason>". The reason is the database's own text for an error the
 // database raised (a refused statement, a connection it would not open); for any other
@@ -13,4 +13,4 @@ namespace tessel::platform {
 // tessel::Error, its what() text.
 QString errorMessage(const QString &whatFailed, const std::exception &e);
 
-}  // namespace tessel::platform
+}  // namespace tessel::ui
