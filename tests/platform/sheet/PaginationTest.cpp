@@ -54,6 +54,7 @@ struct Case {
     int rowBands;  // bands of the print area
     int colBands;
     std::vector<PageExpect> expect;
+    PageChoice choice = PageChoice::ByPrintType;
 };
 
 const std::vector<Case> &cases() {
@@ -236,6 +237,31 @@ const std::vector<Case> &cases() {
          5,
          1,
          {{1, 5, 81, 100, 1, 2}}},
+        {"all pages whatever the current page",
+         2,
+         100,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.type = PrintType::CurrentPage; }); },
+         5,
+         5,
+         1,
+         {{1, 1, 1, 20, 1, 2}, {5, 5, 81, 100, 1, 2}},
+         PageChoice::AllPages},
+        {"all pages whatever the page range, within the print area",
+         3,
+         30,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::PageRange;
+                 p.pageStart = p.pageEnd = 2;
+                 p.onlyData = true;
+             });
+             s.setText(2, 25, QStringLiteral("x"));
+         },
+         2,
+         2,
+         1,
+         {{1, 1, 1, 20, 1, 2}, {2, 2, 21, 25, 1, 2}},
+         PageChoice::AllPages},
         {"page range",
          2,
          100,
@@ -350,7 +376,7 @@ TEST_P(PaginationCases, PagesAndBands) {
     Sheet sheet;
     baseSheet(sheet, c.cols, c.rows);
     c.setup(sheet);
-    const Pagination pg(sheet, kPaper);
+    const Pagination pg(sheet, kPaper, c.choice);
     EXPECT_EQ(pg.pageCount(), c.pages);
     EXPECT_EQ(pg.rowBandCount(), c.rowBands);
     EXPECT_EQ(pg.colBandCount(), c.colBands);
