@@ -1,100 +1,37 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "platform/sheet/MergeSpans.h"
 
 using namespace tessel::platform;
 
-namespace {
-
-constexpr MergeWindow kAll{1, 4, 0, 4};
-
-}  // namespace
-
-// Sheets of 4 columns: one text per row from row 0 (the column header row), one letter per
-// column from column 1, '.' for an empty cell. Merged columns and rows are given as digits.
+// Sheets of 4 columns, column 2 hidden; rows from row 0 (the column header row) split by '/',
+// one letter per column from column 1, '.' for an empty cell; merged columns and rows as digits.
 TEST(MergeSpans, BlocksOfEqualNeighbours) {
+    const MergeWindow all{1, 4, 0, 4}, cols2to4{2, 4, 0, 4}, rows2to4{1, 4, 2, 4};
     const struct {
-        const char *name;
-        std::vector<const char *> rows;
-        const char *mergedCols, *mergedRows;
+        const char *name, *rows, *mergedCols, *mergedRows;
         MergeWindow window;
         int col, row;
         CellSpan expected;
     } cases[] = {
-        {"nothing merged: the cell alone", {"....", "AAAB"}, "", "", kAll, 2, 1, {2, 1, 2, 1}},
-        {"merged row joins equal neighbours", {"....", "AAAB"}, "", "1", kAll, 2, 1, {1, 1, 3, 1}},
-        {"row block cut at the window's columns",
-         {"....", "AAAB"},
-         "",
-         "1",
-         {2, 4, 0, 4},
-         3,
-         1,
-         {2, 1, 3, 1}},
-        {"empty cell stands alone", {"....", "A..A"}, "", "1", kAll, 2, 1, {2, 1, 2, 1}},
-        {"row header cell stands alone", {"....", "AAAA"}, "", "1", kAll, 0, 1, {0, 1, 0, 1}},
-        {"header row merges along the row", {"HHx.", "...."}, "", "0", kAll, 2, 0, {1, 0, 2, 0}},
-        {"merged column joins the run down",
-         {"....", "A", "A", "A", "B"},
-         "1",
-         "",
-         kAll,
-         1,
-         2,
-         {1, 1, 1, 3}},
-        {"column run cut at the window's rows",
-         {"....", "A", "A", "A", "B"},
-         "1",
-         "",
-         {1, 4, 2, 4},
-         1,
-         3,
-         {1, 2, 1, 3}},
-        {"header row is not part of a column run",
-         {"A...", "A", "B"},
-         "1",
-         "",
-         kAll,
-         1,
-         1,
-         {1, 1, 1, 1}},
-        {"a cell in a column run keeps out of the row block",
-         {"....", "AA", "A."},
-         "1",
-         "1",
-         kAll,
-         2,
-         1,
-         {2, 1, 2, 1}},
-        {"run cut by the window still keeps out of the row block",
-         {"....", ".B", "BB", "...."},
-         "2",
-         "2",
-         {1, 4, 2, 4},
-         1,
-         2,
-         {1, 2, 1, 2}},
-        {"a hidden column is compared like any other",
-         {"....", "AAA."},
-         "",
-         "1",
-         kAll,
-         1,
-         1,
-         {1, 1, 3, 1}},
+        {"merged row joins neighbours, hidden too", "/AAAB", "", "1", all, 3, 1, {1, 1, 3, 1}},
+        {"row block cut at the window", "/AAAB", "", "1", cols2to4, 3, 1, {2, 1, 3, 1}},
+        {"empty cell stands alone", "/A..A", "", "1", all, 2, 1, {2, 1, 2, 1}},
+        {"header row merges along the row", "HHx.", "", "0", all, 2, 0, {1, 0, 2, 0}},
+        {"merged column joins the run down", "/A/A/A/B", "1", "", all, 1, 2, {1, 1, 1, 3}},
+        {"column run cut at the window", "/A/A/A/B", "1", "", rows2to4, 1, 3, {1, 2, 1, 3}},
+        {"a column run keeps out of the row block", "/AA/A", "1", "1", all, 2, 1, {2, 1, 2, 1}},
+        {"so does a run the window cuts", "/.B/BB/", "2", "2", rows2to4, 1, 2, {1, 2, 1, 2}},
     };
     for (const auto &c : cases) {
         Sheet sheet;
+        const QStringList rows = QString::fromLatin1(c.rows).split(u'/');
         sheet.setMaxCols(4);
-        sheet.setMaxRows(int(c.rows.size()) - 1);
+        sheet.setMaxRows(int(rows.size()) - 1);
         sheet.setColWidth(2, 0);
-        for (int r = 0; r < int(c.rows.size()); ++r) {
-            for (int col = 1; c.rows[r][col - 1] != '\0'; ++col) {
-                if (c.rows[r][col - 1] != '.')
-                    sheet.setText(col, r, QString(QChar(c.rows[r][col - 1])));
-            }
+        for (int r = 0; r < rows.size(); ++r) {
+            for (int col = 1; col <= rows[r].size(); ++col)
+                sheet.setText(col, r, rows[r].mid(col - 1, 1).remove(u'.'));
         }
         for (const char *d = c.mergedCols; *d; ++d)
             sheet.setColMerge(*d - '0', MergeMode::Always);

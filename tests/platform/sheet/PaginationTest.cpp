@@ -237,30 +237,14 @@ const std::vector<Case> &cases() {
          5,
          1,
          {{1, 5, 81, 100, 1, 2}}},
-        {"all pages whatever the current page",
+        {"all pages whatever the page range",
          2,
          100,
-         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.type = PrintType::CurrentPage; }); },
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.type = PrintType::PageRange; }); },
          5,
          5,
          1,
-         {{1, 1, 1, 20, 1, 2}, {5, 5, 81, 100, 1, 2}},
-         PageChoice::AllPages},
-        {"all pages whatever the page range, within the print area",
-         3,
-         30,
-         [](Sheet &s) {
-             editPrint(s, [](PrintSettings &p) {
-                 p.type = PrintType::PageRange;
-                 p.pageStart = p.pageEnd = 2;
-                 p.onlyData = true;
-             });
-             s.setText(2, 25, QStringLiteral("x"));
-         },
-         2,
-         2,
-         1,
-         {{1, 1, 1, 20, 1, 2}, {2, 2, 21, 25, 1, 2}},
+         {{5, 5, 81, 100, 1, 2}},
          PageChoice::AllPages},
         {"page range",
          2,

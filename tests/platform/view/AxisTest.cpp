@@ -7,69 +7,52 @@
 
 using tessel::platform::Axis;
 
-namespace {
-
-struct Sizes {
-    int count, defaultPx;
-    std::vector<std::pair<int, int>> set;  // (index, px), added in this order
-};
-
-// Items of 10 px, item 2 hidden, item 4 30 px: starts 0, 10, 10, 20, 50; total 60.
-const Sizes kMixed{5, 10, {{2, 0}, {4, 30}}};
-const Sizes kHiddenByDefault{3, 0, {{2, 15}}};
-const Sizes kIgnored{3, 10, {{0, 5}, {2, 10}, {4, 5}}};  // none is taken
-const Sizes kHuge{2'000'000'000, 20, {{7, 40}}};         // total 40'000'000'020
-constexpr int kView = 25;                                // view length for scrolling
-
-enum Ask { Offset, Size, Hit, Scroll };
-
-}  // namespace
-
 TEST(Axis, OffsetsSizesHitsAndScrolling) {
     const struct {
+        int count, defaultPx;
+        std::vector<std::pair<int, int>> set;  // (index, px), added in this order
+    } axes[] = {
+        {5, 10, {{2, 0}, {4, 30}}},          // 0: starts 0, 10, 10, 20, 50; total 60
+        {3, 10, {{0, 5}, {2, 10}, {4, 5}}},  // 1: no size taken
+        {3, 0, {{2, 15}}},                   // 2: hidden by default, item 2 shown
+        {2'000'000'000, 20, {{7, 40}}},      // 3: total 40'000'000'020
+        {0, 10, {}},                         // 4: no items
+    };
+    enum Ask { Offset, Size, Hit, Scroll };  // Scroll: item `arg` into 25 px shown from `value`
+    const struct {
         const char *name;
-        Sizes sizes;
+        int axis;
         Ask ask;
-        std::int64_t arg;  // index, or position for Hit
-        std::int64_t expected;
-        std::int64_t scrollValue = 0;
+        std::int64_t arg, expected, value = 0;
     } cases[] = {
-        {"first item starts at 0", kMixed, Offset, 1, 0},
-        {"hidden item takes no space", kMixed, Offset, 3, 10},
-        {"set size moves what follows", kMixed, Offset, 5, 50},
-        {"offset past the end is the total", kMixed, Offset, 9, 60},
-        {"offset before the first is 0", kMixed, Offset, -2, 0},
-        {"size of a hidden item", kMixed, Size, 2, 0},
-        {"size of a set item", kMixed, Size, 4, 30},
-        {"size outside the items", kMixed, Size, 6, 0},
-        {"hit before the first item", kMixed, Hit, -1, 0},
-        {"hit on the last pixel of item 1", kMixed, Hit, 9, 1},
-        {"hidden item is never hit", kMixed, Hit, 10, 3},
-        {"hit inside a set item", kMixed, Hit, 49, 4},
-        {"hit after a set item", kMixed, Hit, 55, 5},
-        {"hit at the total is past the end", kMixed, Hit, 60, 6},
-        {"no items: nothing is hit", {0, 10, {}}, Hit, 0, 0},
-        {"sizes equal to the default or outside are ignored", kIgnored, Offset, 4, 30},
-        {"hidden by default: the shown item is hit", kHiddenByDefault, Hit, 0, 2},
-        {"hidden by default: past the shown item", kHiddenByDefault, Hit, 15, 4},
-        {"offsets beyond the int range", kHuge, Offset, 2'000'000'000, 40'000'000'000},
-        {"hits beyond the int range", kHuge, Hit, 40'000'000'019, 2'000'000'000},
-        {"item in view: no scroll", kMixed, Scroll, 5, 40, 40},
-        {"item above the view: scroll to its start", kMixed, Scroll, 1, 0, 30},
-        {"item below the view: scroll until its end shows", kMixed, Scroll, 5, 35, 0},
-        {"item longer than the view: its start shows", kMixed, Scroll, 4, 20, 0},
-        {"hidden item: scroll to where it stands", kMixed, Scroll, 2, 10, 30},
+        {"hidden item takes no space", 0, Offset, 3, 10},
+        {"set size moves what follows", 0, Offset, 5, 50},
+        {"sizes equal to the default or outside are ignored", 1, Offset, 4, 30},
+        {"offsets beyond the int range", 3, Offset, 2'000'000'000, 40'000'000'000},
+        {"size of a set item", 0, Size, 4, 30},
+        {"size outside the items", 0, Size, 6, 0},
+        {"hit before the first item", 0, Hit, -1, 0},
+        {"hidden item is never hit", 0, Hit, 10, 3},
+        {"hit inside a set item", 0, Hit, 49, 4},
+        {"hit at the total is past the end", 0, Hit, 60, 6},
+        {"hidden by default: the shown item is hit", 2, Hit, 0, 2},
+        {"hits beyond the int range", 3, Hit, 40'000'000'019, 2'000'000'000},
+        {"no items: nothing is hit", 4, Hit, 0, 0},
+        {"item in view: no scroll", 0, Scroll, 5, 40, 40},
+        {"item above the view: scroll to its start", 0, Scroll, 1, 0, 30},
+        {"item below the view: scroll until its end shows", 0, Scroll, 5, 35, 0},
+        {"item longer than the view: its start shows", 0, Scroll, 4, 20, 0},
     };
     for (const auto &c : cases) {
-        Axis axis;
-        axis.reset(c.sizes.count, c.sizes.defaultPx);
-        for (const auto &[index, px] : c.sizes.set)
-            axis.add(index, px);
-        const int index = int(c.arg);
-        const std::int64_t got = c.ask == Offset ? axis.offset(index)
-                                 : c.ask == Size ? axis.size(index)
-                                 : c.ask == Hit  ? axis.indexAt(c.arg)
-                                                 : axis.scrollToShow(index, c.scrollValue, kView);
+        Axis a;
+        a.reset(axes[c.axis].count, axes[c.axis].defaultPx);
+        for (const auto &[index, px] : axes[c.axis].set)
+            a.add(index, px);
+        const int i = int(c.arg);
+        const std::int64_t got = c.ask == Offset ? a.offset(i)
+                                 : c.ask == Size ? a.size(i)
+                                 : c.ask == Hit  ? a.indexAt(c.arg)
+                                                 : a.scrollToShow(i, c.value, 25);
         EXPECT_EQ(got, c.expected) << c.name;
     }
 }
