@@ -1,6 +1,5 @@
 // The three report runs: PrintPreSQL1, PrintPreGrid and getReport.
 #include <tessel/clsReport.h>
-#include <QPushButton>
 
 #include "component/HostGrid.h"
 #include "component/SharedState.h"
@@ -71,20 +70,6 @@ void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting) {
     }
 }
 
-void refreshDesigner(designer::PrintSpread &w) {
-    w.filllist();
-    w.SetListValues();
-    w.showReportName();
-    w.listini = false;
-}
-
-void disable(designer::PrintSpread &w, std::initializer_list<const char *> names) {
-    for (const char *n : names) {
-        if (QPushButton *b = w.button(n))
-            b->setEnabled(false);
-    }
-}
-
 void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj,
             const std::optional<QVariant> &HJcol) {
     auto &state = sharedState();
@@ -111,7 +96,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             sheet.setRowHeight(0, 11.5);
             w.show();
             data.close();
-            disable(w, {"cmdNew", "cmdPreview"});
+            w.disableForUnstoredReport();
         } else {
             sheet::ApplyDefinition(def, sheet, session.mergeList);
             const QString query = definitions::cutBeforeWhere(def.text(QStringLiteral("查询"))) +
@@ -129,7 +114,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
                 tellPrintFailed(&w, p);
             }
         }
-        refreshDesigner(w);
+        w.refreshForBuiltReport();
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
     } catch (const std::exception &) {
@@ -191,8 +176,8 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             tellPrintFailed(&w, p);
             busy.emplace();
         }
-        refreshDesigner(w);
-        disable(w, {"cmdData"});
+        w.refreshForBuiltReport();
+        w.disableForGridData();
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
         busy.reset();
@@ -239,7 +224,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
         sheet.setRowHeight(0, double(rowH));
         w.show();
         def.close();
-        disable(w, {"cmdNew", "cmdPreview"});
+        w.disableForUnstoredReport();
         return;
     }
     sheet::ApplyDefinition(def, sheet, session.mergeList);
@@ -251,7 +236,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     } catch (const PrintFailed &p) {
         throw p.error;  // getReport returns its errors to the host
     }
-    refreshDesigner(w);
+    w.refreshForBuiltReport();
     // Whatever the arguments, the row is labelled and holds no sums.
     sheet::AddTotalsRow(sheet, QVariant());
 }

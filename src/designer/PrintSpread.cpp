@@ -123,6 +123,25 @@ void PrintSpread::showReportName() {
     m_name->setText(m_session.reportName);
 }
 
+void PrintSpread::refreshForBuiltReport() {
+    filllist();
+    SetListValues();
+    showReportName();
+    listini = false;
+}
+
+void PrintSpread::disableForUnstoredReport() {
+    for (const char *name : {"cmdNew", "cmdPreview"}) {
+        if (QPushButton *b = button(name))
+            b->setEnabled(false);
+    }
+}
+
+void PrintSpread::disableForGridData() {
+    if (QPushButton *b = button("cmdData"))
+        b->setEnabled(false);
+}
+
 void PrintSpread::filllist() {
     const platform::Sheet &s = sheet();
     m_filling = true;

@@ -59,6 +59,17 @@ public:
     // Shows the current report name in txtName.
     void showReportName();
 
+    // After a report run built the sheet: rebuilds the check list from it, ticks the shown
+    // columns (their widths kept), shows the report name, and from then on a column the user
+    // ticks gets a width from its entry (listini false).
+    void refreshForBuiltReport();
+    // The report has no stored definition: New (cmdNew) and Preview (cmdPreview) are
+    // disabled; saving the new report enables Preview again.
+    void disableForUnstoredReport();
+    // The sheet holds a host grid's rows, not a query's: the data-set command (cmdData) is
+    // disabled.
+    void disableForGridData();
+
     // The commands, as their buttons run them.
     void cmdMerg_Click();
     // Saves the layout into the definition row. Row write and both updates run in one

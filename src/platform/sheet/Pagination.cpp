@@ -49,7 +49,7 @@ double Pagination::codeLineHeight(const PrintedLine &line) {
     return size * kCodeLineFactor;
 }
 
-Pagination::Pagination(const Sheet &sheet, const QPageSize &paper)
+Pagination::Pagination(const Sheet &sheet, const QPageSize &paper, PageChoice choice)
     : m_settings(sheet.print()), m_paper(paper.isValid() ? paper : QPageSize(QPageSize::A4)) {
     // Paper and margins.
     // Qt's paint devices (PDF writer, printers) take paper in whole points (A4 595 x 842), so
@@ -138,7 +138,7 @@ Pagination::Pagination(const Sheet &sheet, const QPageSize &paper)
 
     // The pages the print type picks out of the area's pages.
     const int areaPages = areaPageCount();
-    switch (m_settings.type) {
+    switch (choice == PageChoice::AllPages ? PrintType::All : m_settings.type) {
         case PrintType::All:
         case PrintType::CellRange:
             m_firstPage = 1;

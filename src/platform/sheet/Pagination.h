@@ -70,13 +70,22 @@ struct PageLayout {
     QRectF cells;      // the cells of the page's row band and column band
 };
 
+// Which of the print area's pages a pagination keeps.
+enum class PageChoice {
+    ByPrintType,  // those the print type picks: all, the current page or the page range
+    AllPages,     // every page of the print area, whatever the print type picks
+};
+
 class Pagination {
 public:
     // Breaks `sheet` into pages on `paper` (portrait dimensions; the sheet's orientation
-    // turns it), with the sheet's margins, header, footer and print settings.
-    explicit Pagination(const Sheet &sheet, const QPageSize &paper = QPageSize(QPageSize::A4));
+    // turns it), with the sheet's margins, header, footer and print settings, keeping the
+    // pages `choice` names. The sheet is only read.
+    explicit Pagination(const Sheet &sheet, const QPageSize &paper = QPageSize(QPageSize::A4),
+                        PageChoice choice = PageChoice::ByPrintType);
 
-    // Pages the print settings produce: all pages of the print area for print types 0 and 1,
+    // Pages kept: with PageChoice::AllPages every page of the print area; otherwise those the
+    // print settings produce: all pages of the print area for print types 0 and 1,
     // one for type 2 (the current page, clamped to the pages there are), the clamped range
     // pageStart..pageEnd for type 3 (0 when the range holds no page).
     int pageCount() const { return m_lastPage >= m_firstPage ? m_lastPage - m_firstPage + 1 : 0; }

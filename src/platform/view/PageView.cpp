@@ -79,21 +79,11 @@ void PageView::ensurePagination() const {
         m_paginationDirty = false;
         return;
     }
-    PrintSettings &settings = m_sheet->printSettings();
-    if (settings.type == PrintType::CurrentPage) {
-        // The page that prints is chosen here, among all pages: break them all. The type is
-        // put back at once and the sheet is not notified, as nothing it holds has changed.
-        settings.type = PrintType::All;
-        try {
-            m_pagination = std::make_unique<Pagination>(*m_sheet, m_paper);
-        } catch (...) {
-            settings.type = PrintType::CurrentPage;
-            throw;
-        }
-        settings.type = PrintType::CurrentPage;
-    } else {
-        m_pagination = std::make_unique<Pagination>(*m_sheet, m_paper);
-    }
+    // With "print the current page" the page that prints is chosen here, among all pages.
+    const PageChoice choice = m_sheet->print().type == PrintType::CurrentPage
+                                  ? PageChoice::AllPages
+                                  : PageChoice::ByPrintType;
+    m_pagination = std::make_unique<Pagination>(*m_sheet, m_paper, choice);
     m_paginationDirty = false;  // only once built: a failure is reported again next time
     const int clamped = std::clamp(m_current, 1, std::max(1, m_pagination->pageCount()));
     if (clamped != m_current) {
@@ -104,7 +94,9 @@ void PageView::ensurePagination() const {
             self, [self] { emit self->pageCurrentChanged(self->pageCurrent()); },
             Qt::QueuedConnection);
     }
-    settings.currentPage = m_current;
+    // The page "print the current page" prints follows the page in view, also when a change
+    // of the sheet moved it. Nothing the sheet shows changes, so the sheet is not notified.
+    m_sheet->printSettings().currentPage = m_current;
 }
 
 const Pagination *PageView::pagination() const {

@@ -20,11 +20,10 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
-#include <cstdint>
-#include <vector>
 
 #include "platform/sheet/MergeSpans.h"
 #include "platform/sheet/Sheet.h"
+#include "platform/view/Axis.h"
 
 class QLabel;
 class QLineEdit;
@@ -146,32 +145,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // Pixel offsets along one axis (columns or rows 1..count): every item has the default
-    // size except the few whose size was set.
-    class Axis {
-    public:
-        void reset(int count, int defaultPx);
-        void add(int index, int px);  // ascending index order, 1..count
-        int count() const { return m_count; }
-        std::int64_t offset(int index) const;  // start of item index; offset(count + 1) = total
-        int size(int index) const;
-        std::int64_t total() const { return offset(m_count + 1); }
-        // The item whose span holds pos: 0 before the first, count + 1 after the last.
-        int indexAt(std::int64_t pos) const;
-
-    private:
-        struct Override {
-            int index;
-            int px;
-            std::int64_t deltaBefore;  // sum of (px - default) of the overrides before this one
-        };
-        std::int64_t startOf(const Override &o) const;
-        std::vector<Override> m_overrides;
-        std::int64_t m_totalDelta = 0;
-        int m_count = 0;
-        int m_defaultPx = 1;
-    };
-
     using Span = CellSpan;
 
     void bindSheet(Sheet *sheet);

@@ -54,6 +54,7 @@ struct Case {
     int rowBands;  // bands of the print area
     int colBands;
     std::vector<PageExpect> expect;
+    PageChoice choice = PageChoice::ByPrintType;
 };
 
 const std::vector<Case> &cases() {
@@ -236,6 +237,15 @@ const std::vector<Case> &cases() {
          5,
          1,
          {{1, 5, 81, 100, 1, 2}}},
+        {"all pages whatever the page range",
+         2,
+         100,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.type = PrintType::PageRange; }); },
+         5,
+         5,
+         1,
+         {{5, 5, 81, 100, 1, 2}},
+         PageChoice::AllPages},
         {"page range",
          2,
          100,
@@ -350,7 +360,7 @@ TEST_P(PaginationCases, PagesAndBands) {
     Sheet sheet;
     baseSheet(sheet, c.cols, c.rows);
     c.setup(sheet);
-    const Pagination pg(sheet, kPaper);
+    const Pagination pg(sheet, kPaper, c.choice);
     EXPECT_EQ(pg.pageCount(), c.pages);
     EXPECT_EQ(pg.rowBandCount(), c.rowBands);
     EXPECT_EQ(pg.colBandCount(), c.colBands);
