@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "definitions/DefinitionRecord.h"
+#include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
@@ -305,8 +307,9 @@ void DataSetWizard::load() {
             definitions::open(definitions::selectReportForWizard(trimBlanks(reportName)),
                               session.connection, definitions::Access::WizardLoad);
         if (!definitions::notFound(def)) {
-            query = trimBlanks(def.text(QStringLiteral("查询")));
-            m_colStr->setText(trimBlanks(def.text(QStringLiteral("列标注"))));
+            const definitions::DefinitionRecord stored = definitions::readDefinition(def);
+            query = trimBlanks(stored.query.value());
+            m_colStr->setText(trimBlanks(stored.labels.value().value_or(QString())));
         } else {
             query = trimBlanks(session.querySQL);
         }
@@ -562,19 +565,8 @@ void DataSetWizard::cmdDesign_Click() {
     // The definition is stored before the sheet is touched: when the database refuses the
     // row, the designer keeps the report it had and the wizard stays open.
     try {
-        platform::Transaction tx(session.connection);
-        platform::Recordset row =
-            definitions::open(definitions::selectReportForSave(name), session.connection,
-                              definitions::Access::Editable);
-        if (definitions::notFound(row))
-            row.addNew();
-        row.setValue(QStringLiteral("报表名称"), name);
-        row.setValue(QStringLiteral("查询"), trimBlanks(m_sql->text()));
-        row.setValue(QStringLiteral("列标注"), trimBlanks(m_colStr->text()));
-        row.setValue(QStringLiteral("列数"), count);
-        row.update();
-        row.close();
-        tx.commit();
+        definitions::saveQuery(session.connection, name, trimBlanks(m_sql->text()),
+                               trimBlanks(m_colStr->text()), count);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
                               kWarningTitle);
@@ -584,7 +576,7 @@ void DataSetWizard::cmdDesign_Click() {
     platform::Sheet &sheet = m_designer.sheet();
     const QString labels = trimBlanks(m_colStr->text());
     if (!labels.isEmpty()) {
-        sheet::SetLabelsAndWidths(labels, QStringLiteral(""), count, sheet);
+        sheet::SetLabelsAndWidths(std::optional(labels), std::optional(QString()), count, sheet);
     } else {
         sheet::SetHeadersFromFields(data, sheet);
     }
