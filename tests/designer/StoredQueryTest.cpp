@@ -7,7 +7,7 @@ using tessel::designer::parseStoredQuery;
 
 namespace {
 
-TEST(StoredQuery, TakesQueriesApartByPosition) {
+TEST(ParseStoredQuery, TakesQueriesApartByPosition) {
     // selection: "head|fields|tables", fields and tables joined with "/"; "-" for none.
     const struct {
         const char *query, *condition, *selection;
@@ -29,13 +29,13 @@ TEST(StoredQuery, TakesQueriesApartByPosition) {
     };
     for (const auto &c : cases) {
         const auto parts = parseStoredQuery(QString::fromUtf8(c.query));
-        EXPECT_EQ(parts.condition.value_or(QStringLiteral("-")), QString::fromUtf8(c.condition))
+        EXPECT_EQ(parts.condition.value_or(QStringLiteral("-")).toStdString(), c.condition)
             << c.query;
         const QString selection = parts.selection ? parts.selection->head + u'|' +
                                                         parts.selection->fields.join(u'/') + u'|' +
                                                         parts.selection->tables.join(u'/')
                                                   : QStringLiteral("-");
-        EXPECT_EQ(selection, QString::fromUtf8(c.selection)) << c.query;
+        EXPECT_EQ(selection.toStdString(), c.selection) << c.query;
     }
 }
 
