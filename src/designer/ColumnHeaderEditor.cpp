@@ -55,7 +55,8 @@ ColumnHeaderEditor::~ColumnHeaderEditor() = default;
 
 void ColumnHeaderEditor::cmdOK_Click() {
     platform::Sheet &sheet = m_designer.sheet();
-    sheet::SetLabelsAndWidths(m_text->text(), QStringLiteral(""), sheet.maxCols(), sheet);
+    sheet::SetLabelsAndWidths(std::optional(m_text->text()), std::optional(QString()),
+                              sheet.maxCols(), sheet);
     accept();
 }
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "designer/StoredQuery.h"
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -50,7 +52,7 @@ private:
     void onTablePicked();
     void onChineseNameChanged();
     void onConditionChanged();
-    void LoadSelection(const QString &fieldsText, const QString &tablesText);
+    void LoadSelection(const StoredQuery::Selection &selection);
     void AddTableSel();
     void DelTableSel();
     void removeFieldsOf(const QString &table);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "platform/Interaction.h"
 #include "platform/view/SheetView.h"
@@ -233,33 +234,8 @@ void PrintSpread::cmdSave_Click() {
     const QString mergeBefore = m_session.mergeList;
     bool created = false;
     try {
-        const platform::Connection &conn = m_session.connection;
-        conn.requireOpen();
-        platform::Transaction tx(conn);
-        platform::Recordset rs = definitions::open(definitions::selectReportForSave(name), conn,
-                                                   definitions::Access::Editable);
-        if (definitions::notFound(rs)) {
-            rs.addNew();
-            rs.setValue(QStringLiteral("报表名称"), name);
-            rs.setValue(QStringLiteral("列数"), n);
-            for (const char *flag : {"列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印"}) {
-                rs.setValue(QString::fromUtf8(flag), qint16(1));
-            }
-            rs.setValue(QStringLiteral("阴影"), qint16(0));
-            for (const char *margin : {"上", "下", "左", "右"}) {
-                rs.setValue(QString::fromUtf8(margin), 0.5);
-            }
-            rs.setValue(QStringLiteral("查询"), definitions::cutBeforeWhere(m_session.querySQL));
-            m_session.mergeList = QStringLiteral("1");
-            created = true;
-        }
-        rs.update();
-        conn.execute(definitions::updateLayout(definitions::encodeWidths(s, n),
-                                               definitions::encodeHeaderHeight(s),
-                                               m_session.mergeList, name));
-        conn.execute(definitions::updateLabels(definitions::encodeLabels(s, n), name));
-        rs.close();
-        tx.commit();
+        created = definitions::saveLayout(m_session.connection, name, s, n, m_session.querySQL,
+                                          m_session.mergeList);
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
@@ -184,15 +185,16 @@ void ReportList::cmdOK_Click() {
         // The sample is run before anything changes: a query the database refuses leaves
         // the designer with the report it had, so a later save cannot write one report's
         // layout under another's name.
+        const definitions::DefinitionRecord stored = definitions::readDefinition(def);
         platform::Recordset sample;
-        sample.open(sampleQuery(def.text(QStringLiteral("查询"))), session.connection,
+        sample.open(sampleQuery(stored.query.value()), session.connection,
                     platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
                     platform::kCommandText);
 
-        sheet::ApplyDefinition(def, sheet, session.mergeList);
-        m_designer.setReportName(def.text(QStringLiteral("报表名称")));
-        sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                                  def.value(QStringLiteral("列宽")), sample.fieldCount(), sheet);
+        sheet::ApplyDefinition(stored, sheet, session.mergeList);
+        m_designer.setReportName(stored.name.value());
+        sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), sample.fieldCount(),
+                                  sheet);
         sheet::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),

@@ -16,11 +16,10 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "definitions/Definitions.h"
+#include "definitions/DefinitionWrites.h"
 #include "pagelayout/HeaderFooterEditor.h"
 #include "pagelayout/PrintDlg.h"
 #include "platform/Interaction.h"
-#include "platform/db/Recordset.h"
 #include "platform/view/PageView.h"
 #include "ui/ErrorMessage.h"
 #include "ui/ToolbarImages.h"
@@ -197,13 +196,6 @@ bool PageSetup::applyAndStore() {
         inches[i] = m_margin[i]->text().toDouble();
     }
 
-    platform::Recordset rs = definitions::open(definitions::selectReport(m_session.reportName),
-                                               m_session.connection, definitions::Access::Editable);
-    if (definitions::notFound(rs)) {
-        platform::showInformation(this, kNoReport, kNoticeTitle);
-        return false;
-    }
-
     const bool portrait = m_orientation[0]->isChecked();
     platform::PrintSettings next = m_session.sheet.print();
     next.marginTop = int(std::lround(inches[2] * platform::kTwipsPerInch));
@@ -212,19 +204,18 @@ bool PageSetup::applyAndStore() {
     next.marginRight = int(std::lround(inches[1] * platform::kTwipsPerInch));
     next.orientation =
         portrait ? platform::Orientation::Portrait : platform::Orientation::Landscape;
-
-    rs.setValue(QStringLiteral("打印方向"), portrait ? QStringLiteral("1") : QStringLiteral("2"));
-    rs.setValue(QStringLiteral("上"), inches[2]);
-    rs.setValue(QStringLiteral("下"), inches[3]);
-    rs.setValue(QStringLiteral("左"), inches[0]);
-    rs.setValue(QStringLiteral("右"), inches[1]);
+    const definitions::PageSetupValues values{portrait, inches[0], inches[1], inches[2], inches[3]};
 
     // Sheet and row change together: a row that cannot be written puts the sheet back, so
-    // what the report prints now is what it will print the next time it is run.
+    // what the report prints now is what it will print the next time it is run. A failure
+    // before the sheet changed leaves it equal to previous.
     const platform::PrintSettings previous = m_session.sheet.print();
-    m_session.sheet.setPrint(next);
     try {
-        rs.update();
+        if (!definitions::savePageSetup(m_session.connection, m_session.reportName, values,
+                                        [&] { m_session.sheet.setPrint(next); })) {
+            platform::showInformation(this, kNoReport, kNoticeTitle);
+            return false;
+        }
     } catch (...) {
         m_session.sheet.setPrint(previous);
         throw;

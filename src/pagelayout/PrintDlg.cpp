@@ -16,9 +16,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "definitions/Definitions.h"
+#include "definitions/DefinitionWrites.h"
 #include "platform/Interaction.h"
-#include "platform/db/Recordset.h"
 #include "ui/ErrorMessage.h"
 
 namespace tessel::pagelayout {
@@ -31,9 +30,6 @@ const QString kWarningTitle = QStringLiteral("系统警告");
 
 constexpr const char *kFlagCaptions[PrintDlg::kFlagCount] = {
     "列标", "行标", "网格线", "边框", "只打印数据单元格", "彩色打印", "阴影"};
-// The definition columns of Check1 0 to 6.
-constexpr const char *kFlagColumns[PrintDlg::kFlagCount] = {
-    "列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印", "阴影"};
 constexpr const char *kRangeCaptions[PrintDlg::kRangeCount] = {"全部", "所选单元格", "当前页",
                                                                "页码范围"};
 constexpr int kLargestPage = 32767;
@@ -168,51 +164,34 @@ bool PrintDlg::eventFilter(QObject *watched, QEvent *event) {
 
 bool PrintDlg::SaveSpread() {
     platform::Sheet &sheet = m_session.sheet;
-    platform::Recordset rs = definitions::open(definitions::selectReport(m_session.reportName),
-                                               m_session.connection, definitions::Access::Editable);
-    // The row is looked for before anything changes, so a report that was never saved keeps
-    // its sheet as it was, too.
-    if (definitions::notFound(rs)) {
-        platform::showInformation(this, kNoReport, kNoticeTitle);
-        return false;
-    }
-
     platform::PrintSettings next = sheet.print();
-    for (int i = 0; i < kFlagCount; ++i) {
-        const bool on = m_flags[i]->isChecked();
-        *flagOf(next, i) = on;
-        rs.setValue(QString::fromUtf8(kFlagColumns[i]), on ? 1 : 0);
-    }
-
-    const QString rangeType = QStringLiteral("范围类型");
+    for (int i = 0; i < kFlagCount; ++i)
+        *flagOf(next, i) = m_flags[i]->isChecked();
     if (m_ranges[0]->isChecked()) {
         next.type = platform::PrintType::All;
-        rs.setValue(rangeType, 0);
     } else if (m_ranges[1]->isChecked()) {
         next.block = sheet.selection();
         next.type = platform::PrintType::CellRange;
-        rs.setValue(rangeType, 1);
     } else if (m_ranges[2]->isChecked()) {
         next.type = platform::PrintType::CurrentPage;
-        rs.setValue(rangeType, 2);
     } else {
         // The page range, also when no option is chosen. A box the key check has not seen
         // (text put there otherwise) is read as that check would leave it.
-        const int first = pageNumberFromText(m_pages[0]->text()).value_or(1);
-        const int last = pageNumberFromText(m_pages[1]->text()).value_or(1);
-        next.pageStart = first;
-        next.pageEnd = last;
+        next.pageStart = pageNumberFromText(m_pages[0]->text()).value_or(1);
+        next.pageEnd = pageNumberFromText(m_pages[1]->text()).value_or(1);
         next.type = platform::PrintType::PageRange;
-        rs.setValue(rangeType, 3);
-        rs.setValue(QStringLiteral("开始页"), first);
-        rs.setValue(QStringLiteral("结束页"), last);
     }
 
-    // Sheet and row change together: a row that cannot be written puts the sheet back.
+    // The row is looked for before anything changes, so a report that was never saved keeps
+    // its sheet as it was, too. Sheet and row change together: a row that cannot be written
+    // puts the sheet back (a failure before the sheet changed leaves it equal to previous).
     const platform::PrintSettings previous = sheet.print();
-    sheet.setPrint(next);
     try {
-        rs.update();
+        if (!definitions::savePrintOptions(m_session.connection, m_session.reportName, next,
+                                           [&] { sheet.setPrint(next); })) {
+            platform::showInformation(this, kNoReport, kNoticeTitle);
+            return false;
+        }
     } catch (...) {
         sheet.setPrint(previous);
         throw;
