@@ -9,6 +9,7 @@
 #include "platform/sheet/Printing.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel {
 
@@ -19,7 +20,6 @@ namespace {
 
 const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
 const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
-const QString kInfoTitle = QStringLiteral("系统信息");
 
 // A print failure is not a query failure: the user is told what went wrong with printing.
 class PrintFailed : public std::runtime_error {
@@ -41,7 +41,7 @@ void printNow(const platform::Sheet &sheet, bool busy) {
 
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
     platform::showWarning(parent, ui::errorMessage(QStringLiteral("打印失败"), p.error),
-                          QStringLiteral("系统警告"));
+                          ui::kWarningTitle);
 }
 
 // The header row height of the definition; a definition without one (a report the data-set
@@ -58,7 +58,7 @@ void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting) {
             w.show();
             break;
         case 1:
-            w.cmdPreview_Click();
+            w.onPreview();
             break;
         case 2:
             printNow(w.sheet(), busyWhilePrinting);
@@ -85,7 +85,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                     session.connection, Access::ReadOnly);
         if (definitions::notFound(def)) {
-            platform::showInformation(&w, kNoDefinition, kInfoTitle);
+            platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
             platform::Recordset data;
             data.open(sql, session.connection, platform::CursorType::ForwardOnly,
                       platform::LockType::ReadOnly, platform::kCommandText);
@@ -117,7 +117,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
     } catch (const std::exception &) {
-        platform::showInformation(window, kQueryFailed, kInfoTitle);
+        platform::showInformation(window, kQueryFailed, ui::kInfoTitle);
     }
 }
 
@@ -175,7 +175,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         busy.reset();
     } catch (const std::exception &) {
         busy.reset();
-        platform::showInformation(window, kQueryFailed, kInfoTitle);
+        platform::showInformation(window, kQueryFailed, ui::kInfoTitle);
     }
 }
 
@@ -212,7 +212,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                 session.connection, Access::ReadOnly);
     if (definitions::notFound(def)) {
-        platform::showInformation(&w, kNoDefinition, kInfoTitle);
+        platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
         sheet.setRowHeight(0, double(rowH));
         w.show();
         def.close();

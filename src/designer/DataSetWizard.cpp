@@ -21,6 +21,7 @@
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::designer {
 
@@ -29,8 +30,6 @@ using definitions::trimBlanks;
 namespace {
 
 const QString kNoTables = QStringLiteral("没有可用的表，请查看连接是否正确。");
-const QString kNoTablesTitle = QStringLiteral("系统提示");
-const QString kWarningTitle = QStringLiteral("系统警告");
 
 // The catalogue statements, sent as written; the dialect layer of the connection rewrites
 // them for servers other than SQL Server.
@@ -169,15 +168,15 @@ DataSetWizard::DataSetWizard(PrintSpread &designer)
     all->addLayout(texts);
     all->addLayout(commands);
 
-    connect(cmdAdd, &QPushButton::clicked, this, &DataSetWizard::cmdAdd_Click);
-    connect(cmdAddAll, &QPushButton::clicked, this, &DataSetWizard::cmdAddAll_Click);
-    connect(cmdDel, &QPushButton::clicked, this, &DataSetWizard::cmdDel_Click);
-    connect(cmdDelAll, &QPushButton::clicked, this, &DataSetWizard::cmdDelAll_Click);
-    connect(cmdUp, &QPushButton::clicked, this, &DataSetWizard::cmdUp_Click);
-    connect(cmdDown, &QPushButton::clicked, this, &DataSetWizard::cmdDown_Click);
-    connect(m_cmdSQL, &QPushButton::clicked, this, &DataSetWizard::cmdSQL_Click);
-    connect(cmdDesign, &QPushButton::clicked, this, &DataSetWizard::cmdDesign_Click);
-    connect(cmdexit, &QPushButton::clicked, this, &DataSetWizard::cmdexit_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &DataSetWizard::onAddField);
+    connect(cmdAddAll, &QPushButton::clicked, this, &DataSetWizard::onAddAllFields);
+    connect(cmdDel, &QPushButton::clicked, this, &DataSetWizard::onRemoveField);
+    connect(cmdDelAll, &QPushButton::clicked, this, &DataSetWizard::onRemoveAllFields);
+    connect(cmdUp, &QPushButton::clicked, this, &DataSetWizard::onMoveFieldUp);
+    connect(cmdDown, &QPushButton::clicked, this, &DataSetWizard::onMoveFieldDown);
+    connect(m_cmdSQL, &QPushButton::clicked, this, &DataSetWizard::composeQuery);
+    connect(cmdDesign, &QPushButton::clicked, this, &DataSetWizard::onFinish);
+    connect(cmdexit, &QPushButton::clicked, this, &DataSetWizard::onExit);
     // A table is picked from the list (or its index set); filling the list while loading
     // is no pick. Enter on a typed name activates it too.
     connect(m_table, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -202,7 +201,7 @@ QString DataSetWizard::tableText() const {
 }
 
 void DataSetWizard::showNoTables() {
-    platform::showInformation(this, kNoTables, kNoTablesTitle);
+    platform::showInformation(this, kNoTables, ui::kPromptTitle);
 }
 
 void DataSetWizard::load() {
@@ -336,7 +335,7 @@ void DataSetWizard::onTablePicked() {
     m_columnsOf = table;
 }
 
-void DataSetWizard::cmdAdd_Click() {
+void DataSetWizard::onAddField() {
     AddTableSel();
     const int col = selectedRow(m_fields);
     if (col < 0)
@@ -349,7 +348,7 @@ void DataSetWizard::cmdAdd_Click() {
     m_selected->setCurrentRow(at);
 }
 
-void DataSetWizard::cmdAddAll_Click() {
+void DataSetWizard::onAddAllFields() {
     AddTableSel();
     const QString table = tableText();
     // The table's own fields make way for the full set; a field of another table whose
@@ -364,7 +363,7 @@ void DataSetWizard::cmdAddAll_Click() {
     }
 }
 
-void DataSetWizard::cmdDel_Click() {
+void DataSetWizard::onRemoveField() {
     const int sel = selectedRow(m_selected);
     if (sel < 0)
         return;
@@ -373,7 +372,7 @@ void DataSetWizard::cmdDel_Click() {
     clearSelection(m_selected);
 }
 
-void DataSetWizard::cmdDelAll_Click() {
+void DataSetWizard::onRemoveAllFields() {
     const QString table = tableText();
     for (int i = m_tablesSel->count() - 1; i >= 0; --i) {
         if (trimBlanks(m_tablesSel->itemText(i)) == table)
@@ -393,7 +392,7 @@ void DataSetWizard::removeFieldsOf(const QString &table) {
     }
 }
 
-void DataSetWizard::cmdUp_Click() {
+void DataSetWizard::onMoveFieldUp() {
     const int k = selectedRow(m_selected);
     if (k <= 0)
         return;
@@ -401,7 +400,7 @@ void DataSetWizard::cmdUp_Click() {
     m_selected->setCurrentRow(k - 1);
 }
 
-void DataSetWizard::cmdDown_Click() {
+void DataSetWizard::onMoveFieldDown() {
     const int k = selectedRow(m_selected);
     if (k < 0 || k >= m_selected->count() - 1)
         return;
@@ -435,7 +434,7 @@ void DataSetWizard::onConditionChanged() {
     m_sql->setText(head + QStringLiteral(" where ") + m_where->text());
 }
 
-void DataSetWizard::cmdSQL_Click() {
+void DataSetWizard::composeQuery() {
     sqlStart = QStringLiteral("select ");
     QString s = sqlStart + u' ';
     for (int i = 0; i < m_selected->count(); ++i) {
@@ -454,13 +453,13 @@ void DataSetWizard::cmdSQL_Click() {
     m_cmdSQL->setEnabled(false);
 }
 
-void DataSetWizard::cmdDesign_Click() {
+void DataSetWizard::onFinish() {
     if (m_cmdSQL->isEnabled())
-        cmdSQL_Click();
+        composeQuery();
     const QString name = trimBlanks(m_reportName->text());
     if (name.isEmpty()) {
         platform::showInformation(this, QStringLiteral("请在报表名称中输入信息，再点击完成按钮。"),
-                                  QStringLiteral("提示"));
+                                  ui::kNoticeTitle);
         return;
     }
     session::ReportSession &session = m_designer.session();
@@ -474,7 +473,7 @@ void DataSetWizard::cmdDesign_Click() {
                   platform::LockType::ReadOnly, platform::kCommandText);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
 
@@ -485,7 +484,7 @@ void DataSetWizard::cmdDesign_Click() {
                                trimBlanks(m_colStr->text()), count);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
 
@@ -513,7 +512,7 @@ void DataSetWizard::cmdDesign_Click() {
     close();
 }
 
-void DataSetWizard::cmdexit_Click() {
+void DataSetWizard::onExit() {
     close();
 }
 

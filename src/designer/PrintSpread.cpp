@@ -12,6 +12,7 @@
 #include "platform/Interaction.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::designer {
 
@@ -93,13 +94,13 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     }
     button("cmdPreview")->setToolTip(QStringLiteral("在预览界面中设置报表显示属性"));
 
-    connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::cmdNew_Click);
+    connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::onNewReport);
     connect(button("cmdOpen"), &QPushButton::clicked, this, [this] {
         if (m_openers.reportList)
             m_openers.reportList();
     });
-    connect(button("cmdSave"), &QPushButton::clicked, this, &PrintSpread::cmdSave_Click);
-    connect(button("cmdPreview"), &QPushButton::clicked, this, &PrintSpread::cmdPreview_Click);
+    connect(button("cmdSave"), &QPushButton::clicked, this, &PrintSpread::onSave);
+    connect(button("cmdPreview"), &QPushButton::clicked, this, &PrintSpread::onPreview);
     connect(button("cmdData"), &QPushButton::clicked, this, [this] {
         if (m_openers.dataWizard)
             m_openers.dataWizard();
@@ -108,8 +109,8 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
         if (m_openers.columnHeaders)
             m_openers.columnHeaders();
     });
-    connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::cmdMerg_Click);
-    connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::cmdClose_Click);
+    connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::onMergeColumns);
+    connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::onClose);
 
     resize(1000, 640);
 }
@@ -214,18 +215,18 @@ void PrintSpread::applyMergeList(bool merged) {
     }
 }
 
-void PrintSpread::cmdMerg_Click() {
+void PrintSpread::onMergeColumns() {
     if (!m_session.mergeList.isEmpty())
         applyMergeList(false);
     const auto answer = platform::interaction().input(
-        this, QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
-        QStringLiteral("系统提示"), QStringLiteral("1"), QPoint(px(1000), px(1000)));
+        this, QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"), ui::kPromptTitle,
+        QStringLiteral("1"), QPoint(px(1000), px(1000)));
     m_session.mergeList = answer.value_or(QString());
     if (!m_session.mergeList.isEmpty())
         applyMergeList(true);
 }
 
-void PrintSpread::cmdSave_Click() {
+void PrintSpread::onSave() {
     if (m_session.reportName.isEmpty())
         return;
     const platform::Sheet &s = sheet();
@@ -240,14 +241,14 @@ void PrintSpread::cmdSave_Click() {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
         return;
     }
     if (created)
         button("cmdPreview")->setEnabled(true);
 }
 
-void PrintSpread::cmdNew_Click() {
+void PrintSpread::onNewReport() {
     const QString remembered = m_session.reportName;
     m_session.reportName.clear();
     if (m_openers.dataWizard)
@@ -255,12 +256,12 @@ void PrintSpread::cmdNew_Click() {
     m_session.reportName = remembered;
 }
 
-void PrintSpread::cmdPreview_Click() {
+void PrintSpread::onPreview() {
     if (m_openers.preview)
         m_openers.preview();
 }
 
-void PrintSpread::cmdClose_Click() {
+void PrintSpread::onClose() {
     m_closed = true;
     hide();
     deleteLater();

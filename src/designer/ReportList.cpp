@@ -16,6 +16,7 @@
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::designer {
 
@@ -23,7 +24,6 @@ using definitions::trimBlanks;
 
 namespace {
 
-const QString kWarningTitle = QStringLiteral("系统警告");
 constexpr int kSampleRows = 50;
 
 bool isWordChar(QChar c) {
@@ -125,9 +125,9 @@ ReportList::ReportList(PrintSpread &designer)
     const struct {
         const char *name, *caption;
         void (ReportList::*run)();
-    } buttons[] = {{"cmdOK", "确定&O", &ReportList::cmdOK_Click},
-                   {"Command1", "删除&D", &ReportList::Command1_Click},
-                   {"cmdCanel", "取消", &ReportList::cmdCanel_Click}};
+    } buttons[] = {{"cmdOK", "确定&O", &ReportList::onOpenReport},
+                   {"Command1", "删除&D", &ReportList::onDeleteReport},
+                   {"cmdCanel", "取消", &ReportList::onCancel}};
     auto *commands = new QHBoxLayout;
     commands->addStretch();
     for (const auto &b : buttons) {
@@ -164,11 +164,11 @@ void ReportList::load() {
         }
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表列表读取失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
     }
 }
 
-void ReportList::cmdOK_Click() {
+void ReportList::onOpenReport() {
     QListWidgetItem *item = m_list->currentItem();
     if (!item || !item->isSelected())
         return;
@@ -198,14 +198,14 @@ void ReportList::cmdOK_Click() {
         sheet::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
     close();
 }
 
-void ReportList::Command1_Click() {
-    if (!platform::askYesNo(this, QStringLiteral("真的要删除当前报表吗？"), kWarningTitle))
+void ReportList::onDeleteReport() {
+    if (!platform::askYesNo(this, QStringLiteral("真的要删除当前报表吗？"), ui::kWarningTitle))
         return;
     try {
         QListWidgetItem *item = m_list->currentItem();
@@ -219,13 +219,13 @@ void ReportList::Command1_Click() {
         m_list->setCurrentRow(-1);
         m_list->clearSelection();
     } catch (const std::exception &) {
-        platform::showWarning(this, QStringLiteral("操作失败！"), kWarningTitle);
+        platform::showWarning(this, QStringLiteral("操作失败！"), ui::kWarningTitle);
         return;
     }
-    platform::showInformation(this, QStringLiteral("报表删除成功！"), QStringLiteral("提示"));
+    platform::showInformation(this, QStringLiteral("报表删除成功！"), ui::kNoticeTitle);
 }
 
-void ReportList::cmdCanel_Click() {
+void ReportList::onCancel() {
     close();
 }
 

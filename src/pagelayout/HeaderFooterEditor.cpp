@@ -26,6 +26,7 @@
 #include "platform/ValueText.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::pagelayout {
 
@@ -271,7 +272,7 @@ void HeaderFooterEditor::readSnapshot() {
         // The window still works on the sheet's own header and footer; saving will tell
         // again if the database stays out of reach.
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表读取失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
     }
 }
 
@@ -428,7 +429,7 @@ bool HeaderFooterEditor::SaveConfiguration() {
         return true;
     } catch (const Error &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("页标头/脚注保存失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
         return false;
     }
 }

@@ -19,6 +19,7 @@
 #include "definitions/DefinitionWrites.h"
 #include "platform/Interaction.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::pagelayout {
 
@@ -26,7 +27,6 @@ namespace {
 
 const QString kNoReport = QStringLiteral("系统错误，报表不存在");
 const QString kNoticeTitle = QStringLiteral("提示信息");
-const QString kWarningTitle = QStringLiteral("系统警告");
 
 constexpr const char *kFlagCaptions[PrintDlg::kFlagCount] = {
     "列标", "行标", "网格线", "边框", "只打印数据单元格", "彩色打印", "阴影"};
@@ -88,7 +88,7 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
         rangeLayout->addWidget(m_ranges[i], i, 0);
         connect(m_ranges[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked)
-                Option1_Click(i);
+                onRangeChosen(i);
         });
     }
     auto *pagesRow = new QHBoxLayout;
@@ -112,8 +112,8 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
     auto *command3 = new QPushButton(QStringLiteral("取消"), this);
     command3->setObjectName(QStringLiteral("Command3"));
     command3->setAutoDefault(false);
-    connect(cmdOK, &QPushButton::clicked, this, &PrintDlg::cmdOK_Click);
-    connect(command3, &QPushButton::clicked, this, &PrintDlg::Command3_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &PrintDlg::onSave);
+    connect(command3, &QPushButton::clicked, this, &PrintDlg::onCancel);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -137,11 +137,11 @@ void PrintDlg::LoadSpread() {
     if (type >= 0 && type < kRangeCount) {
         m_ranges[type]->setChecked(true);
         // Choosing an option that was chosen already sends no toggle; the rule runs anyway.
-        Option1_Click(type);
+        onRangeChosen(type);
     }
 }
 
-void PrintDlg::Option1_Click(int index) {
+void PrintDlg::onRangeChosen(int index) {
     const bool pageRange = index == 3;
     m_pages[0]->setEnabled(pageRange);
     m_pages[1]->setEnabled(pageRange);
@@ -199,19 +199,19 @@ bool PrintDlg::SaveSpread() {
     return true;
 }
 
-void PrintDlg::cmdOK_Click() {
+void PrintDlg::onSave() {
     try {
         if (!SaveSpread())
             return;
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("打印设置保存失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
     accept();
 }
 
-void PrintDlg::Command3_Click() {
+void PrintDlg::onCancel() {
     reject();
 }
 
