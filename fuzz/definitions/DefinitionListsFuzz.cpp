@@ -45,7 +45,8 @@ QStringList appliedLabels(const QString &text) {
 // Applies `labels` and `widths` to a fresh sheet and writes them back.
 std::pair<QString, QString> applyAndWrite(const QString &labels, const QString &widths, int count) {
     Sheet sheet;
-    tessel::sheet::SetLabelsAndWidths(labels, widths, count, sheet);
+    tessel::sheet::SetLabelsAndWidths(std::optional<QString>(labels),
+                                      std::optional<QString>(widths), count, sheet);
     return {encodeLabels(sheet, count), encodeWidths(sheet, count)};
 }
 

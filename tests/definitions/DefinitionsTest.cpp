@@ -1,6 +1,6 @@
 // The definition record's statements on a real tsl_report table, and its list codecs.
 #include <gtest/gtest.h>
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include "definitions/Definitions.h"
 #include "platform/sheet/Sheet.h"

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QImage>
 #include <QPaintDevice>

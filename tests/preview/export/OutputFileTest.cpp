@@ -3,7 +3,7 @@
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QDir>
 #include <QFile>

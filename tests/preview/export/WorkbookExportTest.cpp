@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <tessel/clsReport.h>
+#include <tessel/Error.h>
 
 #include <QDir>
 #include <QFile>
