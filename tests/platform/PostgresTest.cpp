@@ -84,7 +84,8 @@ TEST_F(Postgres, ValuesMatchQtsDriver) {
     const QString sql = QStringLiteral(
         "select 7::int4, -8000000000::int8, 1.25::float8, 2.50::numeric, 1e20::float8, "
         "'Ab 中文'::text, null::int4, true, date '2024-01-05', timestamp '2024-01-05 10:30:00', "
-        "'\\x00ff'::bytea, 'x'::varchar(3)");
+        "'\\x00ff'::bytea, 'x'::varchar(3), 0.1::float8 + 0.2, '-0'::float8, 1e-5::float8, "
+        "1e15::float8, 123456.79::float4, null::float8");
     QSqlQuery q(conn.database());
     ASSERT_TRUE(q.exec(sql));
     ASSERT_TRUE(q.next());

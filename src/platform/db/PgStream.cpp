@@ -380,8 +380,7 @@ struct PgStream final : Recordset::Cursor {
     }
     std::string_view utf8(int i) const override {
         requireRow();
-        if (PQgetisnull(current, index, i))
-            return {};
+        // A NULL is the empty text, as libpq gives it: no separate test is needed.
         const std::string_view raw(PQgetvalue(current, index, i),
                                    size_t(PQgetlength(current, index, i)));
         switch (qtType(types[size_t(i)])) {
@@ -390,6 +389,8 @@ struct PgStream final : Recordset::Cursor {
             case QMetaType::LongLong:
                 return raw;  // the server's text is already the shown one
             case QMetaType::Double:
+                if (types[size_t(i)] == kFloat8 && plainShortest(raw))
+                    return raw;
                 if (const auto d = parseReal(raw)) {
                     scratch.clear();
                     appendDouble(scratch, *d);
@@ -399,7 +400,21 @@ struct PgStream final : Recordset::Cursor {
             default:
                 break;
         }
-        return Cursor::utf8(i);
+        return PQgetisnull(current, index, i) ? std::string_view() : Cursor::utf8(i);
+    }
+
+    // The server writes a double in plain notation only between 1e-4 and 1e15, in the
+    // fewest digits that read back as the same double (or in fewer than 17 digits when the
+    // session lowered extra_float_digits; a value read back from them shows them alike):
+    // that is the shown text, but for "-0", which shows as 0.
+    static bool plainShortest(std::string_view raw) {
+        if (raw.empty() || raw == "-0")
+            return false;
+        for (const char c : raw) {
+            if (!((c >= '0' && c <= '9') || c == '.' || c == '-'))
+                return false;
+        }
+        return true;
     }
 };
 
