@@ -175,6 +175,11 @@ TEST_F(Postgres, LostWhileIdle) {
         host.setDatabaseName(spec.databaseName);
         ASSERT_TRUE(host.open());
         const Connection wrapped = Connection::wrap(host);
+        // The host closing its connection under a stream ends the stream with an error.
+        Recordset rs = read(wrapped, QStringLiteral("select generate_series(1, 100000000)"));
+        host.close();
+        EXPECT_THROW(for (; !rs.eof(); rs.moveNext()){}, Error);
+        ASSERT_TRUE(host.open());
         terminate(backendOf(wrapped));
         try {
             read(wrapped, QStringLiteral("select 3"));

@@ -260,6 +260,14 @@ struct PgStream final : Recordset::Cursor {
 
     // The next result of this statement from libpq; throws what the server reported.
     PGresult *nextResult() {
+        if (conn.postgresHandle() != pg) {
+            // Closed (and maybe opened again) behind the stream's back: its libpq handle is
+            // gone with the rows it still had to send.
+            pendingRows = false;
+            throw Error(Error::Category::Connection,
+                        QStringLiteral("The connection to the database was closed while the "
+                                       "result was being read"));
+        }
         PGresult *r = PQgetResult(pg);
         if (!r) {
             // A statement someone else ran on the connection read the rest away.
@@ -314,6 +322,9 @@ struct PgStream final : Recordset::Cursor {
         drainedRows.clear();
         if (!pendingRows)
             return;
+        pendingRows = false;
+        if (conn.postgresHandle() != pg)
+            return;  // closed already: nothing to free
         if (PGcancel *cancel = PQgetCancel(pg)) {
             char why[256];
             PQcancel(cancel, why, sizeof why);
@@ -357,6 +368,9 @@ struct PgStream final : Recordset::Cursor {
         names.clear();
         types.clear();
         conn.ensureLive();
+        pg = conn.postgresHandle();  // opened again meanwhile, maybe
+        if (!pg)
+            conn.requireOpen();
         start();
         onFirstRow = true;
     }
