@@ -208,3 +208,26 @@ TEST_F(Postgres, ConnectTimeoutIsBounded) {
 }
 
 }  // namespace
+
+namespace {
+
+// Through ODBC (cursor fetches) a row that fails while the stream is read into memory for
+// another statement is raised where it falls, not taken for the end of the rows.
+TEST_F(Postgres, OdbcStreamDrainedKeepsItsError) {
+    const platform::ConnectionSpec spec = platform::parseConnectionString(url(dbName()));
+    Connection odbc;
+    odbc.open(QStringLiteral("Driver=/usr/lib/x86_64-linux-gnu/odbc/"
+                             "psqlodbcw.so;Server=%1;Port=%2;Database=%3;UID=%4;"
+                             "UseDeclareFetch=1;Fetch=100")
+                  .arg(spec.host)
+                  .arg(spec.port)
+                  .arg(spec.databaseName, spec.user));
+    Recordset rs =
+        read(odbc, QStringLiteral("select 1 / (g - 3000) from generate_series(1, 5000) g"));
+    odbc.execute(QStringLiteral("select 1"));
+    int rows = 0;
+    EXPECT_THROW(for (; !rs.eof(); rs.moveNext())++ rows;, Error);
+    EXPECT_LT(rows, 3000);  // the driver fetches 100 rows at a time
+}
+
+}  // namespace

@@ -91,10 +91,11 @@ public:
     // Throws Error(Connection) "no database connection" unless set and open.
     void requireOpen() const;
 
-    // Result sets streaming through Qt SQL register here. Many servers (SQL Server without
-    // multiple active result sets, PostgreSQL in single-row mode) run one statement at a
-    // time per connection: before another statement starts, every registered stream reads
-    // the rest of its rows into memory and frees the connection.
+    // Streaming result sets (through Qt SQL or libpq) register here. Many servers (SQL
+    // Server without multiple active result sets, PostgreSQL in single-row mode) run one
+    // statement at a time per connection: before another statement, a transaction command
+    // or close(), every registered stream reads the rest of its rows into memory and frees
+    // the connection.
     void registerStream(const void *key, std::function<void()> drain) const;
     void unregisterStream(const void *key) const;
     void drainStreams() const;

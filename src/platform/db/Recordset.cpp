@@ -12,6 +12,7 @@
 #include <charconv>
 #include <deque>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/ValueText.h"
@@ -117,6 +118,7 @@ struct QtStream final : Recordset::Cursor {
     // connection; `current` is then the current row.
     bool drained = false;
     std::deque<QVariantList> rest;
+    QString drainError;  // the database's text for the row after `rest`, if it failed
     QVariantList current;
 
     QtStream(const Connection &c, const Statement &st, const QString &text)
@@ -149,18 +151,27 @@ struct QtStream final : Recordset::Cursor {
             current = rowOfQuery();
         while (!eof && q.next())
             rest.push_back(rowOfQuery());
+        // A row that could not be read is raised when the reader reaches it, not taken for
+        // the end of the rows.
+        if (!eof && q.lastError().isValid())
+            drainError = q.lastError().text();
         q.finish();
         drained = true;
     }
     void exec() {
         drained = false;
         rest.clear();
+        drainError.clear();
         if (!q.exec())
             throwStatementError(sql, q.lastError().text());
         fetch(true);
     }
     void fetch(bool first) {
         if (drained) {
+            if (rest.empty() && !drainError.isEmpty()) {
+                eof = true;
+                throwStatementError(sql, std::exchange(drainError, QString()));
+            }
             if (rest.empty()) {
                 eof = true;
                 bof = bof || first;
