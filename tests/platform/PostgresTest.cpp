@@ -124,6 +124,11 @@ TEST_F(Postgres, OtherStatementsDuringAStream) {
         last = rs.value(0).toInt();
     EXPECT_EQ(last, 20000);
     EXPECT_EQ(read(conn, QStringLiteral("select count(*) from t")).value(0).toInt(), 2);
+    {
+        // Closed part way, a stream has the server stop instead of reading on to the end.
+        Recordset endless = read(conn, QStringLiteral("select generate_series(1, 2000000000)"));
+    }
+    EXPECT_EQ(read(conn, QStringLiteral("select 5")).value(0).toInt(), 5);
 }
 
 // A failure in the middle of the rows is an error, never the end of the data; the owned

@@ -184,6 +184,7 @@ struct PgStream final : Recordset::Cursor {
     PGresult *current = nullptr;  // holds the current row
     int index = 0;                // the current row within `current`
     bool pendingRows = false;     // results of the statement still to be read from libpq
+    bool inBlock = false;         // the statement runs inside a transaction block
     std::deque<PGresult *> drainedRows;
     std::optional<Error> failure;  // met while draining: raised when the reader reaches it
 
@@ -206,6 +207,7 @@ struct PgStream final : Recordset::Cursor {
             conn.throwFailure(statement.text, serverText(nullptr, pg));
         }
         pendingRows = true;
+        inBlock = PQtransactionStatus(pg) == PQTRANS_INTRANS;
         // Without single-row mode the result comes whole; it is still read correctly.
         PQsetSingleRowMode(pg);
         PGresult *r = PQgetResult(pg);
@@ -313,7 +315,8 @@ struct PgStream final : Recordset::Cursor {
     }
 
     // Leaves the connection free without reading a large rest: the server is asked to stop
-    // sending, and whatever it sent meanwhile is dropped.
+    // sending, and whatever it sent meanwhile is dropped. Inside a transaction block the
+    // rest is read instead: a cancelled statement would fail the host's transaction.
     void abandon() {
         PQclear(current);
         current = nullptr;
@@ -325,7 +328,7 @@ struct PgStream final : Recordset::Cursor {
         pendingRows = false;
         if (conn.postgresHandle() != pg)
             return;  // closed already: nothing to free
-        if (PGcancel *cancel = PQgetCancel(pg)) {
+        if (PGcancel *cancel = inBlock ? nullptr : PQgetCancel(pg)) {
             char why[256];
             PQcancel(cancel, why, sizeof why);
             PQfreeCancel(cancel);
