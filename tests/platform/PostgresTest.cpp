@@ -170,6 +170,31 @@ TEST_F(Postgres, LostWhileIdle) {
     terminate(backendOf(conn));
     EXPECT_EQ(read(conn, QStringLiteral("select 2")).value(0).toInt(), 2);
 
+    // The database gone while the connection is lost stands for a server that is down: the
+    // statement fails, and the first one after the database is back opens it again.
+    const QString gone = dbName() + QStringLiteral("_gone");
+    Connection admin;
+    admin.open(url(QStringLiteral("postgres")));
+    admin.execute(QStringLiteral("create database %1").arg(gone));
+    Connection owned;
+    owned.open(url(gone));
+    terminate(backendOf(owned));
+    admin.execute(QStringLiteral("drop database %1").arg(gone));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        try {
+            read(owned, QStringLiteral("select 1"));
+            ADD_FAILURE() << "read without a database";
+        } catch (const Error &e) {
+            EXPECT_EQ(e.category(), Error::Category::Connection);
+            EXPECT_TRUE(e.databaseText().contains(gone)) << e.fullText().toStdString();
+        }
+    }
+    admin.execute(QStringLiteral("create database %1").arg(gone));
+    EXPECT_EQ(read(owned, QStringLiteral("select 4")).value(0).toInt(), 4);
+    owned.close();
+    admin.execute(QStringLiteral("drop database %1 with (force)").arg(gone));
+
     const platform::ConnectionSpec spec = platform::parseConnectionString(url(dbName()));
     {
         QSqlDatabase host =

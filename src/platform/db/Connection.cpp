@@ -245,6 +245,8 @@ struct Connection::State {
     QString ownedName;  // set when this component added the connection to Qt SQL
     Dialect dialect = Dialect::SqlServer;
     bool ownTransaction = false;  // beginTransaction() ran and no commit or rollback yet
+    bool reopenFailed = false;    // lost, and opening it again failed: try at the next statement
+    QString lostReason;           // what libpq said when the connection was found lost
     std::vector<std::pair<const void *, std::function<void()>>> streams;
 
     ~State() {
@@ -346,32 +348,39 @@ bool Connection::isLost() const {
 
 void Connection::ensureLive() const {
     PGconn *pg = postgresHandle();
-    if (!pg)
+    if (pg) {
+        // A server end that closed while the connection was idle shows only once its
+        // farewell is read: the first read takes the server's message, the second meets the
+        // closed socket.
+        for (int i = 0; i < 2 && PQstatus(pg) == CONNECTION_OK &&
+                        PQtransactionStatus(pg) != PQTRANS_ACTIVE && PQconsumeInput(pg);
+             ++i) {
+        }
+        if (PQstatus(pg) == CONNECTION_BAD) {
+            m_state->lostReason = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+        } else {
+            return;
+        }
+    } else if (!m_state->reopenFailed) {
         return;
-    // A server end that closed while the connection was idle shows only once its farewell
-    // is read: the first read takes the server's message, the second meets the closed socket.
-    for (int i = 0; i < 2 && PQstatus(pg) == CONNECTION_OK &&
-                    PQtransactionStatus(pg) != PQTRANS_ACTIVE && PQconsumeInput(pg);
-         ++i) {
     }
-    if (PQstatus(pg) != CONNECTION_BAD)
-        return;
-    const QString reason = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
     if (m_state->ownedName.isEmpty()) {
         throw Error(Error::Category::Connection,
                     QStringLiteral("The connection to the database was lost; the host "
                                    "application must open it again"),
-                    reason);
+                    m_state->lostReason);
     }
     if (m_state->ownTransaction) {
         // The work of the open transaction is gone with the connection: running the next
         // statement on a new connection would commit half of it.
         throw Error(Error::Category::Connection,
                     QStringLiteral("The connection to the database was lost during a transaction"),
-                    reason);
+                    m_state->lostReason);
     }
+    // Once for each statement: a server that is back serves the next run.
     m_state->db.close();
-    if (!m_state->db.open()) {
+    m_state->reopenFailed = !m_state->db.open();
+    if (m_state->reopenFailed) {
         throw Error(Error::Category::Connection,
                     QStringLiteral("The connection to the database was lost and cannot be "
                                    "opened again"),
@@ -380,7 +389,7 @@ void Connection::ensureLive() const {
 }
 
 void Connection::requireOpen() const {
-    if (isLost()) {
+    if (isLost() || m_state->reopenFailed) {
         ensureLive();  // opens it again or says it was lost
         return;
     }

@@ -62,9 +62,10 @@ public:
     pg_conn *postgresHandle() const;
 
     // Called before a statement. A PostgreSQL connection whose server end is gone (the
-    // backend terminated, the server restarted) is opened again, once, when this handle
-    // opened it and no transaction of its own was open; a host's connection is the host's to
-    // open again. Throws Error(Connection) saying the connection was lost, with the reason.
+    // backend terminated, the server restarted) is opened again, once for each statement
+    // until it succeeds, when this handle opened it and no transaction of its own was open; a
+    // host's connection is the host's to open again. Throws Error(Connection) saying the
+    // connection was lost, with the reason.
     void ensureLive() const;
 
     // True when the server end of a PostgreSQL connection is known to be gone.
