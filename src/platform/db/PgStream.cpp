@@ -5,6 +5,7 @@
 #include <tessel/Error.h>
 #include <QDate>
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QTime>
 #include <charconv>
 #include <deque>
@@ -176,6 +177,7 @@ struct Params {
 // memory (the results themselves, still UTF-8) before another statement runs.
 struct PgStream final : Recordset::Cursor {
     Connection conn;
+    QSqlDriver *driver;  // lives as long as `conn` holds its database
     PGconn *pg;
     Statement statement;
     QByteArray text;
@@ -189,7 +191,7 @@ struct PgStream final : Recordset::Cursor {
     std::optional<Error> failure;  // met while draining: raised when the reader reaches it
 
     PgStream(const Connection &c, PGconn *p, const Statement &st, const QString &translated)
-        : conn(c), pg(p), statement(st) {
+        : conn(c), driver(c.database().driver()), pg(p), statement(st) {
         text = (st.params.isEmpty() ? translated : numberedPlaceholders(translated)).toUtf8();
         start();
         conn.registerStream(this, [this] { drain(); });
@@ -253,6 +255,13 @@ struct PgStream final : Recordset::Cursor {
             bof = true;
     }
 
+    // False once the connection was closed (or opened again) behind the stream's back: its
+    // libpq handle is gone. Asked for every row, so the driver is asked directly.
+    bool stillOurs() const {
+        const QVariant h = driver->handle();
+        return h.isValid() && *static_cast<PGconn *const *>(h.constData()) == pg;
+    }
+
     // Reads the results left after the last row, leaving the connection free.
     void finish() {
         while (PGresult *r = PQgetResult(pg))
@@ -262,7 +271,7 @@ struct PgStream final : Recordset::Cursor {
 
     // The next result of this statement from libpq; throws what the server reported.
     PGresult *nextResult() {
-        if (conn.postgresHandle() != pg) {
+        if (!stillOurs()) {
             // Closed (and maybe opened again) behind the stream's back: its libpq handle is
             // gone with the rows it still had to send.
             pendingRows = false;
@@ -326,7 +335,7 @@ struct PgStream final : Recordset::Cursor {
         if (!pendingRows)
             return;
         pendingRows = false;
-        if (conn.postgresHandle() != pg)
+        if (!stillOurs())
             return;  // closed already: nothing to free
         if (PGcancel *cancel = inBlock ? nullptr : PQgetCancel(pg)) {
             char why[256];
