@@ -143,6 +143,17 @@ bool endsSession(const PGresult *r) {
     return severity && (qstrcmp(severity, "FATAL") == 0 || qstrcmp(severity, "PANIC") == 0);
 }
 
+// Throws for a statement the server failed: a lost connection when the error ended the
+// session (or libpq saw it close), else the statement's error; each with the server's text.
+[[noreturn]] void raise(const Connection &connection, const QString &sql, const QString &why,
+                        bool endedSession) {
+    if (endedSession) {
+        throw Error(Error::Category::Connection,
+                    QStringLiteral("The connection to the database was lost"), why);
+    }
+    connection.throwFailure(sql, why);
+}
+
 // Parameter values as the server reads them in text form; NULL stays NULL, bytes go as
 // bytes.
 struct Params {
@@ -224,11 +235,7 @@ struct PgStream final : Recordset::Cursor {
             const bool fatal = endsSession(r);
             PQclear(r);
             finish();
-            if (fatal) {
-                throw Error(Error::Category::Connection,
-                            QStringLiteral("The connection to the database was lost"), why);
-            }
-            conn.throwFailure(statement.text, why);
+            raise(conn, statement.text, why, fatal);
         }
         const int fields = PQnfields(r);
         for (int i = 0; i < fields; ++i) {
@@ -487,8 +494,9 @@ int executePostgres(const Connection &connection, const Statement &statement, co
     const ExecStatusType status = PQresultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const QString why = serverText(r, pg);
+        const bool fatal = endsSession(r);
         PQclear(r);
-        connection.throwFailure(statement.text, why);
+        raise(connection, statement.text, why, fatal);
     }
     const char *changed = PQcmdTuples(r);
     const int count = changed && *changed ? atoi(changed) : -1;
