@@ -215,12 +215,13 @@ struct PgStream final : Recordset::Cursor {
     void start() {
         const Params params(statement.params);
         const int n = int(params.values.size());
+        // Asked before sending: while the statement runs the session shows as busy.
+        inBlock = PQtransactionStatus(pg) == PQTRANS_INTRANS;
         if (!PQsendQueryParams(pg, text.constData(), n, nullptr, params.values.data(),
                                params.lengths.data(), params.formats.data(), 0)) {
             conn.throwFailure(statement.text, serverText(nullptr, pg));
         }
         pendingRows = true;
-        inBlock = PQtransactionStatus(pg) == PQTRANS_INTRANS;
         // Without single-row mode the result comes whole; it is still read correctly.
         PQsetSingleRowMode(pg);
         PGresult *r = PQgetResult(pg);
@@ -386,6 +387,7 @@ struct PgStream final : Recordset::Cursor {
         failure.reset();
         names.clear();
         types.clear();
+        bof = eof = true;  // no row until the statement has run again
         conn.ensureLive();
         pg = conn.postgresHandle();  // opened again meanwhile, maybe
         if (!pg)
