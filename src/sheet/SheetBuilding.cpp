@@ -131,17 +131,6 @@ bool atEnd(const Recordset &rs) noexcept {
     }
 }
 
-// Moves on; false when the recordset cannot move, which ends any walk over it (a walk that
-// went on would never reach the end).
-bool advance(Recordset &rs) noexcept {
-    try {
-        rs.moveNext();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
-}
-
 // The column list of a totals row as given: column numbers, entries that are no number
 // left out. Not a list: no columns.
 std::vector<int> givenColumns(const QVariant &columns) {
@@ -389,8 +378,10 @@ void FillFromRecordset(Recordset &rs, Sheet &sheet) {
                 // comes as the empty text and empties a cell left by an earlier fill.
                 attempt([&] { sheet.setTextUtf8(f + 1, rows, rs.utf8(f)); });
             }
-            if (!advance(rs))
-                break;
+            // A failure to read the next row (the connection lost, the statement cancelled)
+            // is no end of the data: the fill fails rather than show part of the result
+            // as the whole of it.
+            rs.moveNext();
         }
     }
     attempt([&] { sheet.setMaxCols(rs.fieldCount()); });

@@ -46,6 +46,7 @@ void ApplyDefinition(const platform::Recordset &row, platform::Sheet &sheet, QSt
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays
 // outside the sheet. Shows the busy cursor; the sheet sends one change when done.
+// A row that cannot be read throws the recordset's Error and leaves the counts unchanged.
 void FillFromRecordset(platform::Recordset &rs, platform::Sheet &sheet);
 
 // Labels columns 1..fieldCount with the field names of `rs` (row 0), gives each column the

@@ -1,6 +1,7 @@
 #include "platform/db/Connection.h"
 
 #include <dlfcn.h>
+#include <libpq-fe.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -13,6 +14,7 @@
 #include <QUrl>
 #include <atomic>
 
+#include "platform/db/PgStream.h"
 #include "platform/db/SqlBinding.h"
 
 namespace tessel::platform {
@@ -106,6 +108,8 @@ ConnectionSpec sqliteSpec(const QString &file) {
 }
 
 std::atomic<int> g_connectionSerial{0};
+
+constexpr int kConnectTimeout = 10;  // seconds a PostgreSQL connect may take
 
 QString newConnectionName() {
     return QStringLiteral("tessel-%1").arg(g_connectionSerial.fetch_add(1) + 1);
@@ -240,6 +244,9 @@ struct Connection::State {
     QSqlDatabase db;
     QString ownedName;  // set when this component added the connection to Qt SQL
     Dialect dialect = Dialect::SqlServer;
+    bool ownTransaction = false;  // beginTransaction() ran and no commit or rollback yet
+    bool reopenFailed = false;    // lost, and opening it again failed: try at the next statement
+    QString lostReason;           // what libpq said when the connection was found lost
     std::vector<std::pair<const void *, std::function<void()>>> streams;
 
     ~State() {
@@ -277,6 +284,9 @@ void Connection::open(const QString &connectionString) {
         m_state->db.setUserName(parsed.user);
     if (!parsed.password.isEmpty())
         m_state->db.setPassword(parsed.password);
+    // A server that does not answer must not hang the run: libpq waits forever otherwise.
+    if (parsed.driver == QLatin1String("QPSQL"))
+        m_state->db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kConnectTimeout));
     if (!m_state->db.open()) {
         const QSqlError err = m_state->db.lastError();
         throw Error(Error::Category::Connection, QStringLiteral("Cannot open the database"),
@@ -319,7 +329,70 @@ sqlite3 *Connection::sqliteHandle() const {
     return *static_cast<sqlite3 *const *>(h.data());
 }
 
+pg_conn *Connection::postgresHandle() const {
+    // Not isOpen(): Qt's driver calls a connection whose server end is gone closed, and
+    // the handle is what tells such a connection from one nobody opened.
+    if (!m_state->db.isValid() || m_state->db.driverName() != QLatin1String("QPSQL"))
+        return nullptr;
+    const QVariant h = m_state->db.driver()->handle();
+    // Qt 6.4 names the type by its struct ("pg_conn*"), later versions by the typedef.
+    if (qstrcmp(h.typeName(), "PGconn*") != 0 && qstrcmp(h.typeName(), "pg_conn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn *const *>(h.data());
+}
+
+bool Connection::isLost() const {
+    PGconn *pg = postgresHandle();
+    return pg && PQstatus(pg) == CONNECTION_BAD;
+}
+
+void Connection::ensureLive() const {
+    PGconn *pg = postgresHandle();
+    if (pg) {
+        // A server end that closed while the connection was idle shows only once its
+        // farewell is read: the first read takes the server's message, the second meets the
+        // closed socket.
+        for (int i = 0; i < 2 && PQstatus(pg) == CONNECTION_OK &&
+                        PQtransactionStatus(pg) != PQTRANS_ACTIVE && PQconsumeInput(pg);
+             ++i) {
+        }
+        if (PQstatus(pg) == CONNECTION_BAD) {
+            m_state->lostReason = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+        } else {
+            return;
+        }
+    } else if (!m_state->reopenFailed) {
+        return;
+    }
+    if (m_state->ownedName.isEmpty()) {
+        throw Error(Error::Category::Connection,
+                    QStringLiteral("The connection to the database was lost; the host "
+                                   "application must open it again"),
+                    m_state->lostReason);
+    }
+    if (m_state->ownTransaction) {
+        // The work of the open transaction is gone with the connection: running the next
+        // statement on a new connection would commit half of it.
+        throw Error(Error::Category::Connection,
+                    QStringLiteral("The connection to the database was lost during a transaction"),
+                    m_state->lostReason);
+    }
+    // Once for each statement: a server that is back serves the next run.
+    m_state->db.close();
+    m_state->reopenFailed = !m_state->db.open();
+    if (m_state->reopenFailed) {
+        throw Error(Error::Category::Connection,
+                    QStringLiteral("The connection to the database was lost and cannot be "
+                                   "opened again"),
+                    m_state->db.lastError().text());
+    }
+}
+
 void Connection::requireOpen() const {
+    if (isLost() || m_state->reopenFailed) {
+        ensureLive();  // opens it again or says it was lost
+        return;
+    }
     if (!isOpen()) {
         throw Error(Error::Category::Connection, QStringLiteral("No database connection is open"));
     }
@@ -335,13 +408,17 @@ int Connection::execute(const Statement &statement) const {
     if (sqlite3 *h = sqliteHandle())
         return executeSqlite(h, text, statement.params);
     drainStreams();
+    ensureLive();
+    // Qt's driver prepares every statement, which the server refuses for data definition.
+    if (PGconn *pg = postgresHandle(); pg && PQtransactionStatus(pg) != PQTRANS_ACTIVE)
+        return executePostgres(*this, statement, text);
     QSqlQuery q(m_state->db);
     if (!q.prepare(text))
-        throwStatementError(statement.text, q.lastError().text());
+        throwFailure(statement.text, q.lastError().text());
     for (const QVariant &v : statement.params)
         q.addBindValue(v);
     if (!q.exec())
-        throwStatementError(statement.text, q.lastError().text());
+        throwFailure(statement.text, q.lastError().text());
     return q.numRowsAffected();
 }
 
@@ -362,15 +439,29 @@ void Connection::drainStreams() const {
         drain();
 }
 
+void Connection::throwFailure(const QString &sql, const QString &databaseText) const {
+    if (isLost()) {
+        throw Error(Error::Category::Connection,
+                    QStringLiteral("The connection to the database was lost"), databaseText);
+    }
+    throwStatementError(sql, databaseText);
+}
+
 void Connection::beginTransaction() const {
     requireOpen();
+    drainStreams();
+    ensureLive();
+    m_state->ownTransaction = true;
     if (!m_state->db.transaction()) {
+        m_state->ownTransaction = false;
         throw Error(Error::Category::Statement, QStringLiteral("Cannot start a transaction"),
                     m_state->db.lastError().text());
     }
 }
 
 void Connection::commit() const {
+    drainStreams();
+    m_state->ownTransaction = false;
     if (!m_state->db.commit()) {
         throw Error(Error::Category::Statement, QStringLiteral("Cannot commit the transaction"),
                     m_state->db.lastError().text());
@@ -381,6 +472,7 @@ bool Connection::inTransaction() const {
     requireOpen();
     if (sqlite3 *h = sqliteHandle())
         return sqlite3_get_autocommit(h) == 0;
+    drainStreams();  // a streaming result would show the session as busy, not in a transaction
     const QVariant handle = m_state->db.driver()->handle();
     const QString driver = m_state->db.driverName();
     if (driver == QLatin1String("QODBC") &&
@@ -451,10 +543,13 @@ void Transaction::commit() {
 }
 
 void Connection::rollback() const {
+    drainStreams();
+    m_state->ownTransaction = false;
     m_state->db.rollback();
 }
 
 void Connection::close() const {
+    drainStreams();  // a stream keeps its rows; the connection it read from goes
     if (m_state->db.isValid())
         m_state->db.close();
 }

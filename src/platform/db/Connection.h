@@ -9,6 +9,7 @@
 #include "platform/db/SqlDialect.h"
 
 struct sqlite3;
+struct pg_conn;
 
 namespace tessel::platform {
 
@@ -56,6 +57,20 @@ public:
     // The SQLite library handle when the connection is Qt's SQLite driver, else nullptr.
     sqlite3 *sqliteHandle() const;
 
+    // The libpq connection when the connection is Qt's PostgreSQL driver and open, else
+    // nullptr. Qt keeps it; it changes when the connection is opened again.
+    pg_conn *postgresHandle() const;
+
+    // Called before a statement. A PostgreSQL connection whose server end is gone (the
+    // backend terminated, the server restarted) is opened again, once for each statement
+    // until it succeeds, when this handle opened it and no transaction of its own was open; a
+    // host's connection is the host's to open again. Throws Error(Connection) saying the
+    // connection was lost, with the reason.
+    void ensureLive() const;
+
+    // True when the server end of a PostgreSQL connection is known to be gone.
+    bool isLost() const;
+
     // Runs a statement that returns no rows; returns the number of rows it changed (-1 when
     // the driver cannot tell). Throws Error(Statement) with the database's text.
     int execute(const Statement &statement) const;
@@ -77,13 +92,18 @@ public:
     // Throws Error(Connection) "no database connection" unless set and open.
     void requireOpen() const;
 
-    // Result sets streaming through Qt SQL register here. Many servers (SQL Server without
-    // multiple active result sets, PostgreSQL in single-row mode) run one statement at a
-    // time per connection: before another statement starts, every registered stream reads
-    // the rest of its rows into memory and frees the connection.
+    // Streaming result sets (through Qt SQL or libpq) register here. Many servers (SQL
+    // Server without multiple active result sets, PostgreSQL in single-row mode) run one
+    // statement at a time per connection: before another statement, a transaction command
+    // or close(), every registered stream reads the rest of its rows into memory and frees
+    // the connection.
     void registerStream(const void *key, std::function<void()> drain) const;
     void unregisterStream(const void *key) const;
     void drainStreams() const;
+
+    // Throws for a statement that failed: Error(Connection) when the connection was lost
+    // meanwhile, else Error(Statement) naming `sql`, each with the database's text.
+    [[noreturn]] void throwFailure(const QString &sql, const QString &databaseText) const;
 
 private:
     struct State;

@@ -12,9 +12,12 @@
 #include <charconv>
 #include <deque>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/ValueText.h"
+#include "platform/db/PgStream.h"
+#include "platform/db/RecordsetCursor.h"
 #include "platform/db/SqlBinding.h"
 
 namespace tessel::platform {
@@ -35,40 +38,6 @@ QString cleanName(QString name) {
 }
 
 }  // namespace
-
-// One way of walking a result. `row` answers for the current row only.
-struct Recordset::Cursor {
-    virtual ~Cursor() = default;
-
-    QStringList names;
-    bool bof = true;
-    bool eof = true;
-    // Still on the row the set opened on: moving to the first row then needs no new query.
-    bool onFirstRow = true;
-    mutable std::string scratch;
-
-    virtual void first() = 0;
-    virtual void next() = 0;
-    virtual QVariant value(int i) const = 0;
-    virtual std::string_view utf8(int i) const {
-        scratch = valueToText(value(i)).toStdString();
-        return scratch;
-    }
-    virtual bool editable() const { return false; }
-    virtual void setValue(int, const QVariant &) {
-        fail(QStringLiteral("The recordset is read-only"));
-    }
-    virtual void addNew() { fail(QStringLiteral("The recordset is read-only")); }
-    virtual void update() {}
-    virtual void cancelUpdate() {}
-    virtual bool pending() const { return false; }
-
-    // The same test for every cursor: a field is read only on a current row.
-    void requireRow() const {
-        if (bof || eof)
-            fail(QStringLiteral("There is no current row (BOF or EOF is true)"));
-    }
-};
 
 namespace {
 
@@ -149,6 +118,7 @@ struct QtStream final : Recordset::Cursor {
     // connection; `current` is then the current row.
     bool drained = false;
     std::deque<QVariantList> rest;
+    QString drainError;  // the database's text for the row after `rest`, if it failed
     QVariantList current;
 
     QtStream(const Connection &c, const Statement &st, const QString &text)
@@ -181,18 +151,27 @@ struct QtStream final : Recordset::Cursor {
             current = rowOfQuery();
         while (!eof && q.next())
             rest.push_back(rowOfQuery());
+        // A row that could not be read is raised when the reader reaches it, not taken for
+        // the end of the rows.
+        if (!eof && q.lastError().isValid())
+            drainError = q.lastError().text();
         q.finish();
         drained = true;
     }
     void exec() {
         drained = false;
         rest.clear();
+        drainError.clear();
         if (!q.exec())
             throwStatementError(sql, q.lastError().text());
         fetch(true);
     }
     void fetch(bool first) {
         if (drained) {
+            if (rest.empty() && !drainError.isEmpty()) {
+                eof = true;
+                throwStatementError(sql, std::exchange(drainError, QString()));
+            }
             if (rest.empty()) {
                 eof = true;
                 bof = bof || first;
@@ -496,12 +475,16 @@ void Recordset::open(const Statement &statement, const Connection &connection, C
     // the next statement while they stay open (a server without multiple active result sets
     // refuses a second statement while one streams). Forward read-only sets stream.
     const bool snapshot = cursor == CursorType::Static || cursor == CursorType::Keyset;
-    if (!connection.sqliteHandle())
+    if (!connection.sqliteHandle()) {
         connection.drainStreams();
+        connection.ensureLive();
+    }
     if (editable || snapshot) {
         m_cursor = std::make_unique<Buffered>(connection, statement, text, editable);
     } else if (sqlite3 *db = connection.sqliteHandle()) {
         m_cursor = std::make_unique<SqliteStream>(db, statement, text);
+    } else if (auto pg = openPostgresStream(connection, statement, text)) {
+        m_cursor = std::move(pg);
     } else {
         m_cursor = std::make_unique<QtStream>(connection, statement, text);
     }

@@ -34,12 +34,13 @@ constexpr int kCommandDefault = -1;
 
 // One result set. After open() the first row, if any, is current. Forward read-only sets
 // stream their rows; static and keyset cursors (read-only) and editable sets hold them. BOF and EOF
-// are both true for an empty result. Read-only sets stream rows (the direct SQLite path keeps texts
-// as UTF-8 until asked); editable sets hold their rows and write back one row at a time with
-// optimistic locking: an update names the row by its primary key (or, without one, by every
-// original value) together with the original values of the columns it changes, and must touch
-// exactly one row, else Error(Conflict) and nothing is written. All values written are bound as
-// parameters.
+// are both true for an empty result. Read-only sets stream rows (the direct SQLite and libpq
+// paths keep texts as UTF-8 until asked); a row that cannot be read (the connection lost, the
+// statement cancelled) raises an Error from the move that meets it, never EOF; editable sets hold
+// their rows and write back one row at a time with optimistic locking: an update names the row by
+// its primary key (or, without one, by every original value) together with the original values of
+// the columns it changes, and must touch exactly one row, else Error(Conflict) and nothing is
+// written. All values written are bound as parameters.
 class Recordset {
 public:
     Recordset();
