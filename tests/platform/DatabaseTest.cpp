@@ -386,6 +386,57 @@ TEST_P(Database, AStreamKeepsReadingWhileOtherStatementsRun) {
     EXPECT_EQ(outer.text(0), QStringLiteral("1"));
 }
 
+TEST_P(Database, AResultIsReadToItsEndWhileTheDefinitionIsWritten) {
+    db.exec(QStringLiteral(
+        "create table 大表 (编号 integer, 名称 text);"
+        "with recursive g(n) as (select 1 union all select n + 1 from g where n < 100000) "
+        "insert into 大表 select n, 'r' || n from g"));
+    for (const auto &[sql, rows] : {std::pair{"select 编号 from 订单 order by 编号", 3},
+                                    std::pair{"select 编号, 名称 from 大表", 100000}}) {
+        Recordset data;
+        data.open(QString::fromUtf8(sql), conn, CursorType::ForwardOnly, LockType::ReadOnly,
+                  kCommandText);
+        // As the data-set wizard's finish: the definition row is written in a transaction
+        // while the data is open.
+        {
+            Transaction tx(conn);
+            Recordset row;
+            row.open(QStringLiteral("select * from tsl_report where 报表名称 = '报表'"), conn,
+                     CursorType::Dynamic, LockType::Optimistic, kCommandText);
+            if (row.isEmptyOrPast())
+                row.addNew();
+            row.setValue(QStringLiteral("报表名称"), QStringLiteral("报表"));
+            row.setValue(QStringLiteral("查询"), QString::fromUtf8(sql));
+            row.update();
+            tx.commit();
+        }
+        int read = 0;
+        for (; !data.eof(); data.moveNext())
+            ++read;
+        EXPECT_EQ(read, rows) << sql;
+    }
+}
+
+TEST_P(Database, ALostResultIsAnErrorNotTheEnd) {
+    Recordset data;
+    data.open(QStringLiteral("select 编号 from 订单 order by 编号"), conn, CursorType::ForwardOnly,
+              LockType::ReadOnly, kCommandText);
+    // The host runs a statement of its own on the connection, past the component.
+    QSqlQuery host(conn.database());
+    ASSERT_TRUE(host.exec(QStringLiteral("select 1")));
+    conn.execute(QStringLiteral("update 备注 set 次数 = 2 where 内容 = 'a'"));
+    // All three rows (a driver that keeps several results open on one connection), or an
+    // error: never fewer rows as if the result had ended.
+    int read = 0;
+    try {
+        for (; !data.eof(); data.moveNext())
+            ++read;
+        EXPECT_EQ(read, 3);
+    } catch (const Error &e) {
+        EXPECT_EQ(e.category(), Error::Category::Statement) << e.what();
+    }
+}
+
 TEST_P(Database, OwnTransactionCommitsOrRollsBack) {
     {
         Transaction t(conn);
@@ -405,8 +456,10 @@ TEST_P(Database, OwnTransactionCommitsOrRollsBack) {
 TEST(OdbcDataSource, OpensByName) {
     test::TempDb db;
     db.exec(QStringLiteral("create table 部门 (名称 text); insert into 部门 values ('销售部');"));
-    // A system data source of our own: the driver manager reads ODBCSYSINI's folder.
-    QTemporaryDir ini;
+    // A system data source of our own: the driver manager reads ODBCSYSINI's folder. It keeps
+    // the first folder it was given for the rest of the process, so the folder (a copy of the
+    // system's drivers) stays until the process ends.
+    static QTemporaryDir ini;
     ASSERT_TRUE(QFile::copy(QStringLiteral("/etc/odbcinst.ini"), ini.filePath("odbcinst.ini")));
     // The driver manager loads its ini reader for a data source and unloads it again; held
     // loaded, a leak checker can name the reader's own cached allocations (tests/lsan.supp).

@@ -371,6 +371,9 @@ void Connection::drainStreams() const {
 
 void Connection::beginTransaction() const {
     requireOpen();
+    // Qt's drivers send BEGIN, COMMIT and ROLLBACK past any open result: free the
+    // connection first, or a streaming result is cut short without an error.
+    drainStreams();
     if (!m_state->db.transaction()) {
         throw Error(Error::Category::Statement, QStringLiteral("Cannot start a transaction"),
                     m_state->db.lastError().text());
@@ -378,6 +381,7 @@ void Connection::beginTransaction() const {
 }
 
 void Connection::commit() const {
+    drainStreams();
     if (!m_state->db.commit()) {
         throw Error(Error::Category::Statement, QStringLiteral("Cannot commit the transaction"),
                     m_state->db.lastError().text());
@@ -461,6 +465,7 @@ void Transaction::commit() {
 }
 
 void Connection::rollback() const {
+    drainStreams();
     m_state->db.rollback();
 }
 

@@ -150,6 +150,9 @@ struct QtStream final : Recordset::Cursor {
     bool drained = false;
     std::deque<QVariantList> rest;
     QVariantList current;
+    // Why draining stopped before the end (the result was lost): the reader gets it as an
+    // error when it reaches the rows that could not be read.
+    QString drainError;
 
     QtStream(const Connection &c, const Statement &st, const QString &text)
         : conn(c), q(c.database()), sql(st.text) {
@@ -181,12 +184,15 @@ struct QtStream final : Recordset::Cursor {
             current = rowOfQuery();
         while (!eof && q.next())
             rest.push_back(rowOfQuery());
+        if (!eof && q.lastError().isValid())
+            drainError = q.lastError().text();
         q.finish();
         drained = true;
     }
     void exec() {
         drained = false;
         rest.clear();
+        drainError.clear();
         if (!q.exec())
             throwStatementError(sql, q.lastError().text());
         fetch(true);
@@ -194,6 +200,8 @@ struct QtStream final : Recordset::Cursor {
     void fetch(bool first) {
         if (drained) {
             if (rest.empty()) {
+                if (!drainError.isEmpty())
+                    throwStatementError(sql, drainError);
                 eof = true;
                 bof = bof || first;
                 return;
