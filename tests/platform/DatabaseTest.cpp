@@ -94,12 +94,27 @@ TEST_P(Database, MissingFileIsAnErrorAndCreatesNothing) {
 }
 
 TEST_P(Database, CatalogueStatementsListUserTablesAndColumns) {
+    // A name stored in mixed case, an index, and on PostgreSQL a table of a schema off the
+    // search path: only the tables of the current schema are listed, names as written.
+    db.exec(QStringLiteral("create table \"Dept\" (\"DeptName\" text, 编号 integer);"
+                           "insert into \"Dept\" values ('Sales', 1);"
+                           "create index 订单_客户 on 订单 (客户);"));
+    if (test::isPostgres(GetParam()))
+        db.exec(QStringLiteral("create schema 其他; create table 其他.外表 (x integer);"));
     // The data-set wizard's two statements, as it sends them.
     QStringList tables = column(QStringLiteral(
         "select name from dbo.sysobjects where OBJECTPROPERTY(id, N'IsUserTable') = 1"));
     tables.sort();
-    EXPECT_EQ(tables, (QStringList{QStringLiteral("tsl_report"), QStringLiteral("备注"),
-                                   QStringLiteral("订单")}));
+    EXPECT_EQ(tables, (QStringList{QStringLiteral("Dept"), QStringLiteral("tsl_report"),
+                                   QStringLiteral("备注"), QStringLiteral("订单")}));
+    EXPECT_EQ(column(QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = "
+                                    "object_id(N'Dept')")),
+              (QStringList{QStringLiteral("DeptName"), QStringLiteral("编号")}));
+    // A statement built with the names as listed reads the table.
+    const QString dept = identifierFor(QStringLiteral("Dept"), conn.dialect());
+    EXPECT_EQ(column(QStringLiteral("select %1.%2 from %1 where %1.编号 = 1")
+                         .arg(dept, identifierFor(QStringLiteral("DeptName"), conn.dialect()))),
+              QStringList{QStringLiteral("Sales")});
     EXPECT_EQ(column(QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = "
                                     "object_id(N'订单')")),
               (QStringList{QStringLiteral("编号"), QStringLiteral("客户"), QStringLiteral("金额"),
