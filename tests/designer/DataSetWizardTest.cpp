@@ -14,6 +14,7 @@ const QString kEmployees = QStringLiteral("员工");
 
 class Wizard : public DesignerWindows {
 protected:
+    using DesignerWindows::DesignerWindows;
     // Opens the wizard as the designer's Data structure command does.
     QWidget *open() {
         designer->button("cmdData")->click();
@@ -35,10 +36,10 @@ protected:
     }
 };
 
-// The whole life of a report, on the embedded database and through ODBC.
+// The whole life of a report, on every backend.
 class ReportLife : public Wizard, public ::testing::WithParamInterface<test::Backend> {
 protected:
-    test::Backend backend() const override { return GetParam(); }
+    ReportLife() : Wizard(GetParam()) {}
 };
 
 TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
@@ -172,9 +173,8 @@ TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
     EXPECT_TRUE(l->isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ReportLife,
-                         ::testing::Values(test::Backend::SQLite, test::Backend::Odbc),
-                         [](const auto &info) { return test::backendName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Backends, ReportLife, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 TEST_F(Wizard, ControlsCarryTheirNamesAndCaptions) {
     QWidget *w = open();
