@@ -44,7 +44,7 @@ void run(const QString &connName, const QString &sql) {
     }
 }
 
-// Splits a script at the ";" outside quotes, leaving out "--" comments.
+// Splits a script at the ";" outside quotes and $$ bodies, leaving out "--" comments.
 QStringList statements(const QString &sql) {
     QStringList out;
     QString cur;
@@ -61,6 +61,13 @@ QStringList statements(const QString &sql) {
                 quote = QChar();
         } else if (c == u'-' && i + 1 < sql.size() && sql[i + 1] == u'-') {
             comment = true;
+            continue;
+        } else if (c == u'$' && i + 1 < sql.size() && sql[i + 1] == u'$') {
+            // A function body in $$ … $$, taken whole.
+            const qsizetype end = sql.indexOf(QLatin1String("$$"), i + 2);
+            const qsizetype stop = end < 0 ? sql.size() : end + 2;
+            cur += sql.mid(i, stop - i);
+            i = stop - 1;
             continue;
         } else if (c == u'\'' || c == u'"') {
             quote = c;
