@@ -173,6 +173,24 @@ TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
     EXPECT_TRUE(l->isVisible());
 }
 
+TEST_P(ReportLife, AMixedCaseTableIsOfferedAsWrittenAndItsReportRuns) {
+    db.exec(
+        QStringLiteral("create table \"Dept\" (\"DeptName\" text, 人数 integer);"
+                       "insert into \"Dept\" values ('Sales', 5), ('Tech', 9), ('财务', 2);"));
+    QWidget *w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(entries(combo(w, "cmbTable")).contains(QStringLiteral("Dept")));
+    pick(combo(w, "cmbTable"), QStringLiteral("Dept"));
+    EXPECT_EQ(entries(list(w, "lstField")), (QStringList{"DeptName", "人数"}));
+    add(w, QStringLiteral("Dept"), {QStringLiteral("DeptName"), QStringLiteral("人数")});
+    text(w, "txtReportName")->setText(QStringLiteral("部门表"));
+    click(w, "cmdDesign");
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    // Every row of the three, none cut short by the definition row written meanwhile.
+    EXPECT_EQ(session.sheet.maxRows(), 3);
+    EXPECT_EQ(session.sheet.text(2, 2), QStringLiteral("9"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ReportLife, ::testing::ValuesIn(test::kAllBackends),
                          test::BackendTestName());
 
