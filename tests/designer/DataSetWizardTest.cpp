@@ -42,6 +42,12 @@ protected:
     ReportLife() : Wizard(GetParam()) {}
 };
 
+// The wizard's reads and writes of the database, on every backend.
+class WizardOn : public Wizard, public ::testing::WithParamInterface<test::Backend> {
+protected:
+    WizardOn() : Wizard(GetParam()) {}
+};
+
 TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
     // New report: the wizard starts empty even while the designer holds a report.
     session.reportName = QStringLiteral("旧报表");
@@ -240,7 +246,7 @@ TEST_F(Wizard, ControlsCarryTheirNamesAndCaptions) {
 
 // A stored report taken apart again: the condition after "where", the fields between
 // "select" and "from" and the tables (lower-cased) after "from".
-TEST_F(Wizard, AStoredReportIsRestoredByItsTextPositions) {
+TEST_P(WizardOn, AStoredReportIsRestoredByItsTextPositions) {
     const struct {
         const char *query;
         const char *where;
@@ -325,7 +331,7 @@ TEST_F(Wizard, WithoutAStoredRowTheLastRunsQueryIsRestored) {
 
 // A report restored with an aliased first field finishes into a query the database
 // accepts, and the finish overwrites only 查询, 列标注 and 列数 of the existing row.
-TEST_F(Wizard, ARestoredReportFinishesAgainKeepingItsOtherColumns) {
+TEST_P(WizardOn, ARestoredReportFinishesAgainKeepingItsOtherColumns) {
     storeReport(QStringLiteral("工资"),
                 QStringLiteral("select  员工.姓名 as 名字,员工.工资 from 员工 where 工资>3000"),
                 QStringLiteral("名，工，"), QStringLiteral("8 9"));
@@ -427,7 +433,7 @@ TEST_F(Wizard, NamesAndConditionsRewriteTheirTexts) {
     EXPECT_EQ(sql->text(), QStringLiteral("select  员工.姓名 from 员工 where 部门=2"));
 }
 
-TEST_F(Wizard, FinishUsesTheHeaderTextsTheRunConditionAndAHandEditedQuery) {
+TEST_P(WizardOn, FinishUsesTheHeaderTextsTheRunConditionAndAHandEditedQuery) {
     QWidget *w = open();
     ASSERT_NE(w, nullptr);
     add(w, kEmployees, {"编号", "姓名", "工资"});
@@ -471,14 +477,18 @@ TEST_F(Wizard, FinishWithoutANameAsksForOne) {
 
 // The database refuses the data query or the row: the user reads the database's reason,
 // nothing is stored, the designer keeps its report and sheet, and the wizard stays open.
-TEST_F(Wizard, ARefusedFinishStoresNothingAndSaysWhy) {
+TEST_P(WizardOn, ARefusedFinishStoresNothingAndSaysWhy) {
     session.sheet.setMaxCols(1);
     session.sheet.setMaxRows(1);
     session.sheet.setText(1, 1, QStringLiteral("原样"));
     session.reportName = QStringLiteral("旧报表");
-    db.exec(
-        QStringLiteral("create trigger no_reports before insert on tsl_report "
-                       "begin select raise(abort, '不许新建报表'); end;"));
+    db.exec(test::isPostgres(GetParam())
+                ? QStringLiteral("create function no_reports() returns trigger language plpgsql"
+                                 " as $$ begin raise exception '不许新建报表'; end $$;"
+                                 "create trigger no_reports before insert on tsl_report"
+                                 " for each row execute function no_reports();")
+                : QStringLiteral("create trigger no_reports before insert on tsl_report "
+                                 "begin select raise(abort, '不许新建报表'); end;"));
     const struct {
         const char *sql;
         const char *reason;
@@ -509,7 +519,7 @@ TEST_F(Wizard, ARefusedFinishStoresNothingAndSaysWhy) {
     }
 }
 
-TEST_F(Wizard, AnUnreadableCatalogueSendsTheUserToTheConnection) {
+TEST_P(WizardOn, AnUnreadableCatalogueSendsTheUserToTheConnection) {
     const QString noTables = QStringLiteral("没有可用的表，请查看连接是否正确。");
     QWidget *w = open();
     ASSERT_NE(w, nullptr);
@@ -536,5 +546,8 @@ TEST_F(Wizard, AnUnreadableCatalogueSendsTheUserToTheConnection) {
     click(w, "cmdSQL");
     EXPECT_EQ(text(w, "txtSQL")->text(), QStringLiteral("select   from "));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, WizardOn, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace
