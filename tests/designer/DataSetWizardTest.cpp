@@ -482,13 +482,7 @@ TEST_P(WizardOn, ARefusedFinishStoresNothingAndSaysWhy) {
     session.sheet.setMaxRows(1);
     session.sheet.setText(1, 1, QStringLiteral("原样"));
     session.reportName = QStringLiteral("旧报表");
-    db.exec(test::isPostgres(GetParam())
-                ? QStringLiteral("create function no_reports() returns trigger language plpgsql"
-                                 " as $$ begin raise exception '不许新建报表'; end $$;"
-                                 "create trigger no_reports before insert on tsl_report"
-                                 " for each row execute function no_reports();")
-                : QStringLiteral("create trigger no_reports before insert on tsl_report "
-                                 "begin select raise(abort, '不许新建报表'); end;"));
+    db.refuse(QStringLiteral("before insert on tsl_report"), QStringLiteral("不许新建报表"));
     const struct {
         const char *sql;
         const char *reason;

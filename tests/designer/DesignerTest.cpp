@@ -179,13 +179,8 @@ TEST_P(DesignerSave, SaveOfAnExistingRowRewritesOnlyTheLayout) {
 
 TEST_P(DesignerSave, AFailedSaveStoresNothingAndSaysWhy) {
     // The database refuses the second update: the new row must not stay half written.
-    db.exec(test::isPostgres(GetParam())
-                ? QStringLiteral("create function no_labels() returns trigger language plpgsql"
-                                 " as $$ begin raise exception '标注被拒绝'; end $$;"
-                                 "create trigger no_labels before update of 列标注 on tsl_report"
-                                 " for each row execute function no_labels();")
-                : QStringLiteral("create trigger no_labels before update of 列标注 on tsl_report"
-                                 " begin select raise(abort, '标注被拒绝'); end;"));
+    db.refuse(QStringLiteral("before update of 列标注 on tsl_report"),
+              QStringLiteral("标注被拒绝"));
     session.reportName = QStringLiteral("新表");
     click("cmdSave");
     ASSERT_EQ(user.messages.size(), 1u);

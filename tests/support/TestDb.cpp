@@ -233,6 +233,19 @@ void TempDb::exec(const QString &sql) const {
         throw std::runtime_error("test SQL failed: " + message);
 }
 
+void TempDb::refuse(const QString &when, const QString &message) const {
+    const QString name = QStringLiteral("refuse_%1").arg(g_serial.fetch_add(1) + 1);
+    if (!isPostgres(m_backend)) {
+        exec(QStringLiteral("create trigger %1 %2 begin select raise(abort, '%3'); end;")
+                 .arg(name, when, message));
+        return;
+    }
+    exec(QStringLiteral("create function %1() returns trigger language plpgsql as $$ begin "
+                        "raise exception '%3'; end $$; create trigger %1 %2 for each row "
+                        "execute function %1();")
+             .arg(name, when, message));
+}
+
 QString TempDb::tslReportDdl() const {
     QString ddl = test::tslReportDdl();
     if (!isPostgres(m_backend))

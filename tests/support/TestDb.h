@@ -64,6 +64,9 @@ public:
     // Runs SQL (several statements allowed, separated by ";") on the database, outside any
     // connection a test opened. Throws std::runtime_error with the database's text.
     void exec(const QString &sql) const;
+    // Makes the database refuse a change with `message`: `when` is a trigger's event, as
+    // "before insert on tsl_report" or "before update of 列标注 on tsl_report".
+    void refuse(const QString &when, const QString &message) const;
     // The tsl_report table in this database's column types.
     QString tslReportDdl() const;
 
