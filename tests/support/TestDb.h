@@ -3,6 +3,8 @@
 // PostgreSQL driver or through ODBC.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -27,6 +29,15 @@ struct BackendTestName {
 
 // True for the two ways to the PostgreSQL server.
 bool isPostgres(Backend b);
+
+// A fixture whose constructor takes the backend, run on every backend by TEST_P:
+//   using PageSetupOn = test::OnEveryBackend<PageSetupDialog>;  … INSTANTIATE_TEST_SUITE_P(
+//   Backends, PageSetupOn, ::testing::ValuesIn(test::kAllBackends), test::BackendTestName());
+template <class Fixture>
+class OnEveryBackend : public Fixture, public ::testing::WithParamInterface<Backend> {
+protected:
+    OnEveryBackend() : Fixture(::testing::WithParamInterface<Backend>::GetParam()) {}
+};
 
 // Why `b` cannot be tested here (the server's address TESSEL_TEST_PG is unset), or empty.
 QString unavailable(Backend b);
