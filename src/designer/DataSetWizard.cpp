@@ -598,7 +598,16 @@ void DataSetWizard::cmdDesign_Click() {
     } else {
         sheet::SetHeadersFromFields(data, sheet);
     }
-    sheet::FillFromRecordset(data, sheet);
+    try {
+        sheet::FillFromRecordset(data, sheet);
+    } catch (const std::exception &e) {
+        // Rows that could not all be read are no result: none stay on the sheet, and the
+        // wizard stays open with the reason.
+        sheet.setMaxRows(0);
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
+                              kWarningTitle);
+        return;
+    }
     data.close();
 
     m_designer.setReportName(name);

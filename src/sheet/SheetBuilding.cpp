@@ -165,17 +165,6 @@ bool atEnd(const Recordset &rs) noexcept {
     }
 }
 
-// Moves on; false when the recordset cannot move, which ends any walk over it (a walk that
-// went on would never reach the end).
-bool advance(Recordset &rs) noexcept {
-    try {
-        rs.moveNext();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
-}
-
 // The column list of a totals row as given: column numbers, entries that are no number
 // left out. Not a list: no columns.
 std::vector<int> givenColumns(const QVariant &columns) {
@@ -410,6 +399,7 @@ void FillFromRecordset(Recordset &rs, Sheet &sheet) {
     RedrawPause pause(sheet);
     int rows = 0;  // 32-bit: results run past 32,767 rows
     int fields = 0;
+    std::exception_ptr broken;
     attempt([&] { fields = rs.fieldCount(); });
     {
         platform::BusyCursor busy;
@@ -424,12 +414,20 @@ void FillFromRecordset(Recordset &rs, Sheet &sheet) {
                 // comes as the empty text and empties a cell left by an earlier fill.
                 attempt([&] { sheet.setTextUtf8(f + 1, rows, rs.utf8(f)); });
             }
-            if (!advance(rs))
+            try {
+                rs.moveNext();
+            } catch (const std::exception &) {
+                // The result broke off (a row the database could not produce, a result
+                // lost): the rows so far are not the result, and the caller must say so.
+                broken = std::current_exception();
                 break;
+            }
         }
     }
     attempt([&] { sheet.setMaxCols(rs.fieldCount()); });
     attempt([&] { sheet.setMaxRows(rows); });
+    if (broken)
+        std::rethrow_exception(broken);
 }
 
 void SetHeadersFromFields(Recordset &rs, Sheet &sheet) {

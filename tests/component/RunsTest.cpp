@@ -174,6 +174,13 @@ TEST_P(RunsOn, QueryErrorsAreShownAndTheCallReturns) {
     db.exec(QStringLiteral("update tsl_report set 查询 = 'select nothing from 订单'"));
     report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
     EXPECT_EQ(user.texts(), QStringList{kQueryFailed});
+    // So do rows that break off after the first two (the third overflows): no short report.
+    user.messages.clear();
+    db.exec(
+        QStringLiteral("update tsl_report set 查询 = 'select case when 编号 < 3 then 编号 "
+                       "else abs(-9223372036854775807 - 1) end from 订单'"));
+    report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
+    EXPECT_EQ(user.texts(), QStringList{kQueryFailed});
 }
 
 TEST_F(Runs, PrintingLeavesOutTheTotalsRowTheSheetGets) {

@@ -513,6 +513,25 @@ TEST_P(WizardOn, ARefusedFinishStoresNothingAndSaysWhy) {
     }
 }
 
+// Rows that cannot all be read (the third overflows) fail the finish with the wizard's
+// message and leave no partial sheet standing as the report's data.
+TEST_P(WizardOn, AQueryFailingAfterItsFirstRowsIsToldAndFillsNothing) {
+    QWidget *w = open();
+    ASSERT_NE(w, nullptr);
+    click(w, "cmdSQL");
+    text(w, "txtSQL")
+        ->setText(
+            QStringLiteral("select case when 编号 < 3 then 编号 else abs(-9223372036854775807 - 1) "
+                           "end from 员工"));
+    text(w, "txtReportName")->setText(QStringLiteral("溢出"));
+    click(w, "cmdDesign");
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_TRUE(user.messages[0].text.startsWith(QStringLiteral("报表数据查询失败")))
+        << user.messages[0].text.toStdString();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(session.sheet.maxRows(), 0);
+}
+
 TEST_P(WizardOn, AnUnreadableCatalogueSendsTheUserToTheConnection) {
     const QString noTables = QStringLiteral("没有可用的表，请查看连接是否正确。");
     QWidget *w = open();
