@@ -16,6 +16,10 @@ namespace tessel::test {
 enum class Backend { SQLite, Odbc, Postgres, PostgresOdbc };
 
 const char *backendName(Backend b);
+// Names the backend in test output.
+inline void PrintTo(Backend b, std::ostream *os) {
+    *os << backendName(b);
+}
 
 // Every backend, for INSTANTIATE_TEST_SUITE_P, and the test-name generator that names them.
 inline constexpr Backend kAllBackends[] = {Backend::SQLite, Backend::Odbc, Backend::Postgres,
