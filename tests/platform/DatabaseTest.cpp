@@ -96,9 +96,10 @@ TEST_P(Database, MissingFileIsAnErrorAndCreatesNothing) {
 TEST_P(Database, CatalogueStatementsListUserTablesAndColumns) {
     // A name stored in mixed case, an index, and on PostgreSQL a table of a schema off the
     // search path: only the tables of the current schema are listed, names as written.
-    db.exec(QStringLiteral("create table \"Dept\" (\"DeptName\" text, 编号 integer);"
-                           "insert into \"Dept\" values ('Sales', 1);"
-                           "create index 订单_客户 on 订单 (客户);"));
+    db.exec(
+        QStringLiteral("create table \"Dept\" (\"DeptName\" text, 编号 integer);"
+                       "insert into \"Dept\" values ('Sales', 1);"
+                       "create index 订单_客户 on 订单 (客户);"));
     if (test::isPostgres(GetParam()))
         db.exec(QStringLiteral("create schema 其他; create table 其他.外表 (x integer);"));
     // The data-set wizard's two statements, as it sends them.
