@@ -319,7 +319,8 @@ void DataSetWizard::load() {
 // Takes a stored query apart by text positions (counted from 1 as below): the condition
 // after "where", the fields between "select" and "from" and the tables between "from" and
 // "where" (or the end). Keywords are found in any case; the tables come from the lower-cased
-// query, so restored table names are lower case while the fields keep theirs.
+// query, so restored table names are lower case (but for quoted ones) while the fields keep
+// theirs.
 void DataSetWizard::restore(const QString &s) {
     const QString lower = lowerKeepingPositions(s);
     const qsizetype len = s.size();
@@ -340,7 +341,15 @@ void DataSetWizard::restore(const QString &s) {
     if (fieldsLength < 0 || tablesLength < 0)
         return;  // "from" before the fields or "where" before "from": no select to take apart
     const QString fields = s.mid(6, fieldsLength);
-    const QString tables = lower.mid(f + 4, tablesLength);
+    QString tables = lower.mid(f + 4, tablesLength);
+    // A quoted name ("Dept" on PostgreSQL) names its table only as written: it keeps its case.
+    bool quoted = false;
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        if (tables[i] == u'"')
+            quoted = !quoted;
+        else if (quoted)
+            tables[i] = s[f + 4 + i];
+    }
     LoadSelection(trimBlanks(fields), trimBlanks(tables));
 }
 

@@ -195,6 +195,14 @@ TEST_P(ReportLife, AMixedCaseTableIsOfferedAsWrittenAndItsReportRuns) {
     // Every row of the three, none cut short by the definition row written meanwhile.
     EXPECT_EQ(session.sheet.maxRows(), 3);
     EXPECT_EQ(session.sheet.text(2, 2), QStringLiteral("9"));
+
+    // Restored from the stored query and finished again: the same names, the same rows.
+    flushDeletes();
+    w = open();
+    ASSERT_NE(w, nullptr);
+    click(w, "cmdDesign");
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    EXPECT_EQ(session.sheet.maxRows(), 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ReportLife, ::testing::ValuesIn(test::kAllBackends),
