@@ -24,8 +24,11 @@ DemoWindow::DemoWindow(const QString &database) {
     setWindowTitle(QStringLiteral("Tessel 演示 — %1").arg(database));
 
     // 1. Hand the component a connection. Any connection string works; a host that
-    //    already has a QSqlDatabase open would call m_report.setTsDBc(db) instead.
-    m_report.ConDb(QStringLiteral("sqlite:") + database);
+    //    already has a QSqlDatabase open would call m_report.setTsDBc(db) instead. A bare
+    //    file name is the SQLite sample; a URL or a key=value string is taken as it is.
+    const bool connectionString =
+        database.contains(QLatin1String("://")) || database.contains(u'=');
+    m_report.ConDb(connectionString ? database : QStringLiteral("sqlite:") + database);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);

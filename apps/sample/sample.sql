@@ -1,6 +1,8 @@
 -- The sample database of a small trading company: departments, staff, products and about
 -- 20,000 orders, with the report definition table and three stored reports.
--- Build it with:  sqlite3 sample.db < sample.sql   (scripts/make-sample-db does this)
+-- Build it with:  sqlite3 sample.db < sample.sql   (scripts/make-sample-db does this; with
+-- --postgresql URL it loads the same script into a PostgreSQL database). The script keeps to
+-- what both accept, except the pragmas and date(), which the PostgreSQL load provides for.
 pragma journal_mode = off;
 pragma synchronous = off;
 begin;
@@ -31,7 +33,7 @@ create table 产品 (
     名称 text not null,
     类别 text not null,
     单位 text not null,
-    单价 real not null
+    单价 double precision not null
 );
 insert into 产品 values
     (1, '办公椅', '家具', '把', 399.0), (2, '升降桌', '家具', '张', 1299.0),
@@ -59,7 +61,7 @@ create table 订单 (
     员工编号 integer not null references 员工(编号),
     产品编号 integer not null references 产品(编号),
     数量 integer not null,
-    金额 real not null
+    金额 double precision not null
 );
 -- 20,000 orders spread over 2024, generated deterministically.
 with recursive n(i) as (select 1 union all select i + 1 from n where i < 20000)
@@ -72,16 +74,16 @@ select i,
        1 + (i * 17) % 20,
        0
 from n;
-update 订单 set 金额 = round(数量 * (select 单价 from 产品 where 产品.编号 = 订单.产品编号), 2);
+update 订单 set 金额 = round(cast(数量 * (select 单价 from 产品 where 产品.编号 = 订单.产品编号) as numeric), 2);
 
 -- The report definition table, as host databases hold it.
 create table tsl_report (
-    报表名称 nvarchar(100) not null primary key,
-    查询 ntext, 列标注 ntext, 列宽 ntext, 行高 float, 列数 int, 合并 nvarchar(400),
+    报表名称 varchar(100) not null primary key,
+    查询 text, 列标注 text, 列宽 text, 行高 float, 列数 int, 合并 varchar(400),
     列标 smallint, 行标 smallint, 网格线 smallint, 边框 smallint, 仅打数据格 smallint,
     彩色打印 smallint, 阴影 smallint, 范围类型 smallint, 开始页 int, 结束页 int,
-    左 float, 右 float, 上 float, 下 float, 打印方向 nvarchar(2), 页头页脚 smallint,
-    页头文本 ntext, 页脚文本 ntext
+    左 float, 右 float, 上 float, 下 float, 打印方向 varchar(2), 页头页脚 smallint,
+    页头文本 text, 页脚文本 text
 );
 
 -- Order details: labels and widths, a hidden column (员工编号), a header with the report
@@ -100,7 +102,7 @@ insert into tsl_report values (
 -- (for example: where 部门 = '华东销售部').
 create view 部门业务员销售 as
 select 部门.名称 as 部门, 员工.姓名 as 业务员, count(*) as 订单数, sum(订单.数量) as 数量,
-       round(sum(订单.金额), 2) as 销售额
+       cast(round(cast(sum(订单.金额) as numeric), 2) as double precision) as 销售额
 from 订单 join 员工 on 员工.编号 = 订单.员工编号 join 部门 on 部门.编号 = 员工.部门编号
 group by 部门.名称, 员工.姓名
 order by 部门.名称, 员工.姓名;
@@ -128,10 +130,10 @@ insert into tsl_report values (
 -- Quarterly profit (amounts in 10,000 yuan; cost taken as 72 % of sales). A host may also
 -- show its own figures with this layout through PrintPreGrid.
 create view 季度利润表 as
-select 'Q' || ((cast(strftime('%m', 日期) as integer) + 2) / 3) as 季度,
-       round(sum(金额) / 10000.0, 2) as 收入,
-       round(sum(金额) * 0.72 / 10000.0, 2) as 成本,
-       round(sum(金额) * 0.28 / 10000.0, 2) as 利润
+select 'Q' || ((cast(substr(日期, 6, 2) as integer) + 2) / 3) as 季度,
+       cast(round(cast(sum(金额) / 10000.0 as numeric), 2) as double precision) as 收入,
+       cast(round(cast(sum(金额) * 0.72 / 10000.0 as numeric), 2) as double precision) as 成本,
+       cast(round(cast(sum(金额) * 0.28 / 10000.0 as numeric), 2) as double precision) as 利润
 from 订单 group by 1 order by 1;
 
 insert into tsl_report values (

@@ -3,11 +3,13 @@
 
 #include "component/HostGrid.h"
 #include "component/SharedState.h"
+#include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel {
 
@@ -18,7 +20,6 @@ namespace {
 
 const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
 const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
-const QString kInfoTitle = QStringLiteral("系统信息");
 
 // A print failure is not a query failure: the user is told what went wrong with printing.
 class PrintFailed : public std::runtime_error {
@@ -40,17 +41,14 @@ void printNow(const platform::Sheet &sheet, bool busy) {
 
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
     platform::showWarning(parent, ui::errorMessage(QStringLiteral("打印失败"), p.error),
-                          QStringLiteral("系统警告"));
+                          ui::kWarningTitle);
 }
 
-// The header row height stored in 行高; a row without one (a report the data-set wizard
-// created and the designer never saved) keeps the sheet's height.
-void applyHeaderHeight(const platform::Recordset &def, platform::Sheet &sheet) {
-    const QVariant h = def.value(QStringLiteral("行高"));
-    bool ok = false;
-    const double height = h.toString().trimmed().toDouble(&ok);
-    if (!h.isNull() && ok)
-        sheet.setRowHeight(0, height);
+// The header row height of the definition; a definition without one (a report the data-set
+// wizard created and the designer never saved) keeps the sheet's height.
+void applyHeaderHeight(const definitions::DefinitionRecord &def, platform::Sheet &sheet) {
+    if (const std::optional<double> height = def.headerHeight.value())
+        sheet.setRowHeight(0, *height);
 }
 
 // Shows the built sheet as `isshow` asks: 0 the designer, 1 the preview, 2 the printer.
@@ -60,7 +58,7 @@ void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting) {
             w.show();
             break;
         case 1:
-            w.cmdPreview_Click();
+            w.onPreview();
             break;
         case 2:
             printNow(w.sheet(), busyWhilePrinting);
@@ -87,7 +85,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                     session.connection, Access::ReadOnly);
         if (definitions::notFound(def)) {
-            platform::showInformation(&w, kNoDefinition, kInfoTitle);
+            platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
             platform::Recordset data;
             data.open(sql, session.connection, platform::CursorType::ForwardOnly,
                       platform::LockType::ReadOnly, platform::kCommandText);
@@ -98,15 +96,16 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             data.close();
             w.disableForUnstoredReport();
         } else {
-            sheet::ApplyDefinition(def, sheet, session.mergeList);
-            const QString query = definitions::cutBeforeWhere(def.text(QStringLiteral("查询"))) +
-                                  u' ' + session.whereSQL;
+            const definitions::DefinitionRecord stored = definitions::readDefinition(def);
+            sheet::ApplyDefinition(stored, sheet, session.mergeList);
+            const QString query =
+                definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
             platform::Recordset data;
             data.open(query, session.connection, platform::CursorType::ForwardOnly,
                       platform::LockType::ReadOnly, platform::kCommandText);
-            applyHeaderHeight(def, sheet);
-            sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                                      def.value(QStringLiteral("列宽")), data.fieldCount(), sheet);
+            applyHeaderHeight(stored, sheet);
+            sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
+                                      data.fieldCount(), sheet);
             sheet::FillFromRecordset(data, sheet);
             try {
                 act(w, isshow, true);
@@ -118,7 +117,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
     } catch (const std::exception &) {
-        platform::showInformation(window, kQueryFailed, kInfoTitle);
+        platform::showInformation(window, kQueryFailed, ui::kInfoTitle);
     }
 }
 
@@ -149,17 +148,10 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         if (definitions::notFound(def)) {
             w.show();
         } else {
-            // Without a column count the grid cannot be laid out on the stored report: the
-            // run fails as any other of its steps does, rather than showing an empty sheet.
-            const std::optional<int> count =
-                definitions::decodeColumnCount(def.value(QStringLiteral("列数")));
-            if (!count) {
-                throw Error(Error::Category::Conversion,
-                            QStringLiteral("The report's column count (列数) is not a number"));
-            }
-            sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                                      def.value(QStringLiteral("列宽")), *count, sheet);
-            sheet::ApplyDefinition(def, sheet, session.mergeList);
+            const definitions::DefinitionRecord stored = definitions::readDefinition(def);
+            const int count = definitions::requireColumnCount(stored);
+            sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
+            sheet::ApplyDefinition(stored, sheet, session.mergeList);
             firstRow = 1;
         }
         const bool redraw = sheet.redraw();
@@ -183,7 +175,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         busy.reset();
     } catch (const std::exception &) {
         busy.reset();
-        platform::showInformation(window, kQueryFailed, kInfoTitle);
+        platform::showInformation(window, kQueryFailed, ui::kInfoTitle);
     }
 }
 
@@ -210,8 +202,8 @@ void clsReport::PrintPreGrid(QObject *gd, const QString &rpName, int isshow, boo
 void clsReport::getReport(const QString &name, int col, int isshow, float rowH) {
     auto &state = sharedState();
     auto &session = state.session;
-    // Names are trimmed of spaces alone, as every writer of 报表名称 trims them: a tab or a
-    // full-width space is part of the name.
+    // Names are trimmed of spaces alone, as every writer of a report name trims them: a tab
+    // or a full-width space is part of the name.
     if (const QString given = definitions::trimBlanks(name); !given.isEmpty())
         session.reportName = given;
     designer::PrintSpread &w = state.designer();
@@ -220,17 +212,17 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                 session.connection, Access::ReadOnly);
     if (definitions::notFound(def)) {
-        platform::showInformation(&w, kNoDefinition, kInfoTitle);
+        platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
         sheet.setRowHeight(0, double(rowH));
         w.show();
         def.close();
         w.disableForUnstoredReport();
         return;
     }
-    sheet::ApplyDefinition(def, sheet, session.mergeList);
-    applyHeaderHeight(def, sheet);
-    sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                              def.value(QStringLiteral("列宽")), col, sheet);
+    const definitions::DefinitionRecord stored = definitions::readDefinition(def);
+    sheet::ApplyDefinition(stored, sheet, session.mergeList);
+    applyHeaderHeight(stored, sheet);
+    sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     try {
         act(w, isshow, true);
     } catch (const PrintFailed &p) {

@@ -115,6 +115,16 @@ QStringList decodeMerges(const QString &text) {
     return splitList(text, u',');
 }
 
+std::optional<double> decodeNumber(const QString &text) {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double d = c.toDouble(trimBlanks(text), &ok);
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
 std::optional<int> decodeColumnCount(const QVariant &stored) {
     if (!stored.isValid() || stored.isNull())
         return std::nullopt;

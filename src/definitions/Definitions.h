@@ -82,6 +82,11 @@ QStringList decodeLabels(const QString &text);
 // An empty text gives no elements.
 QStringList decodeMerges(const QString &text);
 
+// A number stored as text: decimal notation with "." and an optional exponent, whitespace
+// around allowed, no group separators ("1,000" is no number). Infinities, NaN and every
+// other text give nullopt.
+std::optional<double> decodeNumber(const QString &text);
+
 // 列数 as read: a whole number, or a real or a decimal text (blanks around allowed) rounded
 // to the nearest whole number, halves to the even one ("2.5" gives 2). NULL, a text that is
 // no number and a number outside the int range give nullopt: the count cannot be read.

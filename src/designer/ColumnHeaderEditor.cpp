@@ -31,8 +31,8 @@ ColumnHeaderEditor::ColumnHeaderEditor(PrintSpread &designer)
     ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
     cancel->setObjectName(QStringLiteral("cmdCanel"));
-    connect(ok, &QPushButton::clicked, this, &ColumnHeaderEditor::cmdOK_Click);
-    connect(cancel, &QPushButton::clicked, this, &ColumnHeaderEditor::cmdCanel_Click);
+    connect(ok, &QPushButton::clicked, this, &ColumnHeaderEditor::onApplyHeaders);
+    connect(cancel, &QPushButton::clicked, this, &ColumnHeaderEditor::onCancel);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(caption, 0, 0);
@@ -53,13 +53,14 @@ ColumnHeaderEditor::ColumnHeaderEditor(PrintSpread &designer)
 
 ColumnHeaderEditor::~ColumnHeaderEditor() = default;
 
-void ColumnHeaderEditor::cmdOK_Click() {
+void ColumnHeaderEditor::onApplyHeaders() {
     platform::Sheet &sheet = m_designer.sheet();
-    sheet::SetLabelsAndWidths(m_text->text(), QStringLiteral(""), sheet.maxCols(), sheet);
+    sheet::SetLabelsAndWidths(std::optional(m_text->text()), std::optional(QString()),
+                              sheet.maxCols(), sheet);
     accept();
 }
 
-void ColumnHeaderEditor::cmdCanel_Click() {
+void ColumnHeaderEditor::onCancel() {
     reject();
 }
 

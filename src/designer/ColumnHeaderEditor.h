@@ -21,9 +21,9 @@ public:
     // OK: splits txtColSTR at "，" into columns 1..N (an empty item gives " ", columns
     // without an item keep their header, items past N are dropped; widths stay), then
     // closes with Accepted.
-    void cmdOK_Click();
+    void onApplyHeaders();
     // Cancel: closes with Rejected; the sheet is not touched.
-    void cmdCanel_Click();
+    void onCancel();
 
 private:
     PrintSpread &m_designer;

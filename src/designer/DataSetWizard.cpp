@@ -11,13 +11,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "definitions/DefinitionRecord.h"
+#include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
+#include "designer/StoredQuery.h"
 #include "platform/Interaction.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::designer {
 
@@ -26,8 +30,6 @@ using definitions::trimBlanks;
 namespace {
 
 const QString kNoTables = QStringLiteral("没有可用的表，请查看连接是否正确。");
-const QString kNoTablesTitle = QStringLiteral("系统提示");
-const QString kWarningTitle = QStringLiteral("系统警告");
 
 // The catalogue statements, sent as written; the dialect layer of the connection rewrites
 // them for servers other than SQL Server.
@@ -37,65 +39,6 @@ QString columnsOf(const QString &table) {
     // The name sits inside a Unicode literal; a quote in it is doubled, so it stays data.
     return QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = object_id(N'") +
            QString(table).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
-}
-
-// Lower case one UTF-16 unit at a time, so that positions found in the result are positions
-// in the original text.
-QString lowerKeepingPositions(const QString &text) {
-    QString out = text;
-    for (QChar &c : out) {
-        const QChar l = c.toLower();
-        if (!l.isSurrogate())
-            c = l;
-    }
-    return out;
-}
-
-// How many leading words of the first selected item belong to the head of the select
-// rather than to the first field: distinct or all, then top N (or top (N)) with an optional
-// percent and with ties. Empty words (from double blanks) between them belong to the head.
-qsizetype headWords(const QStringList &words) {
-    qsizetype i = 0;
-    const qsizetype n = words.size();
-    auto skipEmpty = [&] {
-        while (i < n && words[i].isEmpty())
-            ++i;
-    };
-    auto is = [&](const char *word) {
-        return i < n && words[i].compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
-    };
-    qsizetype head = 0;
-    skipEmpty();
-    if (is("distinct") || is("all")) {
-        ++i;
-        head = i;
-        skipEmpty();
-    }
-    if (i < n && words[i].startsWith(QLatin1String("top("), Qt::CaseInsensitive)) {
-        while (i < n && !words[i].contains(u')'))
-            ++i;
-        head = ++i;
-    } else if (is("top")) {
-        ++i;
-        skipEmpty();
-        if (i < n && words[i].startsWith(u'(')) {
-            while (i < n && !words[i].contains(u')'))
-                ++i;
-        }
-        head = ++i;
-    } else {
-        return head;
-    }
-    skipEmpty();
-    if (is("percent")) {
-        head = ++i;
-        skipEmpty();
-    }
-    if (is("with") && i + 1 < n &&
-        words[i + 1].compare(QLatin1String("ties"), Qt::CaseInsensitive) == 0) {
-        head = i + 2;
-    }
-    return std::min(head, n);
 }
 
 // The table of an entry: its text before the first "." (all but the last character when
@@ -225,15 +168,15 @@ DataSetWizard::DataSetWizard(PrintSpread &designer)
     all->addLayout(texts);
     all->addLayout(commands);
 
-    connect(cmdAdd, &QPushButton::clicked, this, &DataSetWizard::cmdAdd_Click);
-    connect(cmdAddAll, &QPushButton::clicked, this, &DataSetWizard::cmdAddAll_Click);
-    connect(cmdDel, &QPushButton::clicked, this, &DataSetWizard::cmdDel_Click);
-    connect(cmdDelAll, &QPushButton::clicked, this, &DataSetWizard::cmdDelAll_Click);
-    connect(cmdUp, &QPushButton::clicked, this, &DataSetWizard::cmdUp_Click);
-    connect(cmdDown, &QPushButton::clicked, this, &DataSetWizard::cmdDown_Click);
-    connect(m_cmdSQL, &QPushButton::clicked, this, &DataSetWizard::cmdSQL_Click);
-    connect(cmdDesign, &QPushButton::clicked, this, &DataSetWizard::cmdDesign_Click);
-    connect(cmdexit, &QPushButton::clicked, this, &DataSetWizard::cmdexit_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &DataSetWizard::onAddField);
+    connect(cmdAddAll, &QPushButton::clicked, this, &DataSetWizard::onAddAllFields);
+    connect(cmdDel, &QPushButton::clicked, this, &DataSetWizard::onRemoveField);
+    connect(cmdDelAll, &QPushButton::clicked, this, &DataSetWizard::onRemoveAllFields);
+    connect(cmdUp, &QPushButton::clicked, this, &DataSetWizard::onMoveFieldUp);
+    connect(cmdDown, &QPushButton::clicked, this, &DataSetWizard::onMoveFieldDown);
+    connect(m_cmdSQL, &QPushButton::clicked, this, &DataSetWizard::composeQuery);
+    connect(cmdDesign, &QPushButton::clicked, this, &DataSetWizard::onFinish);
+    connect(cmdexit, &QPushButton::clicked, this, &DataSetWizard::onExit);
     // A table is picked from the list (or its index set); filling the list while loading
     // is no pick. Enter on a typed name activates it too.
     connect(m_table, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -258,7 +201,7 @@ QString DataSetWizard::tableText() const {
 }
 
 void DataSetWizard::showNoTables() {
-    platform::showInformation(this, kNoTables, kNoTablesTitle);
+    platform::showInformation(this, kNoTables, ui::kPromptTitle);
 }
 
 void DataSetWizard::load() {
@@ -305,8 +248,9 @@ void DataSetWizard::load() {
             definitions::open(definitions::selectReportForWizard(trimBlanks(reportName)),
                               session.connection, definitions::Access::WizardLoad);
         if (!definitions::notFound(def)) {
-            query = trimBlanks(def.text(QStringLiteral("查询")));
-            m_colStr->setText(trimBlanks(def.text(QStringLiteral("列标注"))));
+            const definitions::DefinitionRecord stored = definitions::readDefinition(def);
+            query = trimBlanks(stored.query.value());
+            m_colStr->setText(trimBlanks(stored.labels.value().value_or(QString())));
         } else {
             query = trimBlanks(session.querySQL);
         }
@@ -316,63 +260,28 @@ void DataSetWizard::load() {
     restore(query);
 }
 
-// Takes a stored query apart by text positions (counted from 1 as below): the condition
-// after "where", the fields between "select" and "from" and the tables between "from" and
-// "where" (or the end). Keywords are found in any case; the tables come from the lower-cased
-// query, so restored table names are lower case (but for quoted ones) while the fields keep
-// theirs.
+// The stored query shows whole in txtSQL, its condition in txtWhere (set first: the
+// condition's change handler rewrites txtSQL) and its parts in the selection lists.
 void DataSetWizard::restore(const QString &s) {
-    const QString lower = lowerKeepingPositions(s);
-    const qsizetype len = s.size();
-    const qsizetype w = lower.indexOf(QLatin1String("where")) + 1;
-    if (w > 0) {
-        // The text after "where", with the blank that follows it.
-        m_where->setText(s.right(len - w - 4));
+    const StoredQuery parts = parseStoredQuery(s);
+    if (parts.condition) {
+        m_where->setText(*parts.condition);
     } else {
         m_where->clear();
     }
     m_sql->setText(s);
-
-    const qsizetype f = lower.indexOf(QLatin1String("from")) + 1;
-    if (f == 0)
-        return;  // no "from": nothing to take apart
-    const qsizetype fieldsLength = f - 7;
-    const qsizetype tablesLength = w > 0 ? w - 6 - f : len - 4 - f;
-    if (fieldsLength < 0 || tablesLength < 0)
-        return;  // "from" before the fields or "where" before "from": no select to take apart
-    const QString fields = s.mid(6, fieldsLength);
-    QString tables = lower.mid(f + 4, tablesLength);
-    // A quoted name ("Dept" on PostgreSQL) names its table only as written: it keeps its case.
-    bool quoted = false;
-    for (qsizetype i = 0; i < tables.size(); ++i) {
-        if (tables[i] == u'"')
-            quoted = !quoted;
-        else if (quoted)
-            tables[i] = s[f + 4 + i];
-    }
-    LoadSelection(trimBlanks(fields), trimBlanks(tables));
+    if (parts.selection)
+        LoadSelection(*parts.selection);
 }
 
-// Fills the selection lists from a query's fields text and tables text, each split at ",".
-// What heads the first field (distinct, top N) goes into sqlStart instead of the list.
-void DataSetWizard::LoadSelection(const QString &fieldsText, const QString &tablesText) {
-    const QStringList fieldItems = fieldsText.isEmpty() ? QStringList() : fieldsText.split(u',');
-    const QStringList tableItems = tablesText.isEmpty() ? QStringList() : tablesText.split(u',');
+// Fills the selection lists from a taken-apart query; its head goes into sqlStart.
+void DataSetWizard::LoadSelection(const StoredQuery::Selection &selection) {
     m_selected->clear();
     m_tablesSel->clear();
-    sqlStart = QStringLiteral("select");
-    if (!fieldItems.isEmpty()) {
-        const QStringList words = fieldItems.first().split(u' ');
-        qsizetype head = headWords(words);
-        if (head >= words.size())
-            head = words.size() - 1;  // nothing but a head: its last word stands as the field
-        for (qsizetype i = 0; i < head; ++i)
-            sqlStart += u' ' + words[i];
-        m_selected->addItem(words.mid(head).join(u' '));
-        for (qsizetype i = 1; i < fieldItems.size(); ++i)
-            m_selected->addItem(fieldItems[i]);
-    }
-    for (const QString &t : tableItems)
+    sqlStart = selection.head;
+    for (const QString &field : selection.fields)
+        m_selected->addItem(field);
+    for (const QString &t : selection.tables)
         m_tablesSel->addItem(t);
 }
 
@@ -426,7 +335,7 @@ void DataSetWizard::onTablePicked() {
     m_columnsOf = table;
 }
 
-void DataSetWizard::cmdAdd_Click() {
+void DataSetWizard::onAddField() {
     AddTableSel();
     const int col = selectedRow(m_fields);
     if (col < 0)
@@ -439,7 +348,7 @@ void DataSetWizard::cmdAdd_Click() {
     m_selected->setCurrentRow(at);
 }
 
-void DataSetWizard::cmdAddAll_Click() {
+void DataSetWizard::onAddAllFields() {
     AddTableSel();
     const QString table = tableText();
     // The table's own fields make way for the full set; a field of another table whose
@@ -454,7 +363,7 @@ void DataSetWizard::cmdAddAll_Click() {
     }
 }
 
-void DataSetWizard::cmdDel_Click() {
+void DataSetWizard::onRemoveField() {
     const int sel = selectedRow(m_selected);
     if (sel < 0)
         return;
@@ -463,7 +372,7 @@ void DataSetWizard::cmdDel_Click() {
     clearSelection(m_selected);
 }
 
-void DataSetWizard::cmdDelAll_Click() {
+void DataSetWizard::onRemoveAllFields() {
     const QString table = tableText();
     for (int i = m_tablesSel->count() - 1; i >= 0; --i) {
         if (trimBlanks(m_tablesSel->itemText(i)) == table)
@@ -483,7 +392,7 @@ void DataSetWizard::removeFieldsOf(const QString &table) {
     }
 }
 
-void DataSetWizard::cmdUp_Click() {
+void DataSetWizard::onMoveFieldUp() {
     const int k = selectedRow(m_selected);
     if (k <= 0)
         return;
@@ -491,7 +400,7 @@ void DataSetWizard::cmdUp_Click() {
     m_selected->setCurrentRow(k - 1);
 }
 
-void DataSetWizard::cmdDown_Click() {
+void DataSetWizard::onMoveFieldDown() {
     const int k = selectedRow(m_selected);
     if (k < 0 || k >= m_selected->count() - 1)
         return;
@@ -525,7 +434,7 @@ void DataSetWizard::onConditionChanged() {
     m_sql->setText(head + QStringLiteral(" where ") + m_where->text());
 }
 
-void DataSetWizard::cmdSQL_Click() {
+void DataSetWizard::composeQuery() {
     // The lists show names as the catalogue gives them; the statement writes each as the
     // server needs it (PostgreSQL: "Dept" quoted, or it would read dept).
     const platform::Dialect dialect = m_designer.session().connection.dialect();
@@ -554,13 +463,13 @@ void DataSetWizard::cmdSQL_Click() {
     m_cmdSQL->setEnabled(false);
 }
 
-void DataSetWizard::cmdDesign_Click() {
+void DataSetWizard::onFinish() {
     if (m_cmdSQL->isEnabled())
-        cmdSQL_Click();
+        composeQuery();
     const QString name = trimBlanks(m_reportName->text());
     if (name.isEmpty()) {
         platform::showInformation(this, QStringLiteral("请在报表名称中输入信息，再点击完成按钮。"),
-                                  QStringLiteral("提示"));
+                                  ui::kNoticeTitle);
         return;
     }
     session::ReportSession &session = m_designer.session();
@@ -574,36 +483,25 @@ void DataSetWizard::cmdDesign_Click() {
                   platform::LockType::ReadOnly, platform::kCommandText);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
 
     // The definition is stored before the sheet is touched: when the database refuses the
     // row, the designer keeps the report it had and the wizard stays open.
     try {
-        platform::Transaction tx(session.connection);
-        platform::Recordset row =
-            definitions::open(definitions::selectReportForSave(name), session.connection,
-                              definitions::Access::Editable);
-        if (definitions::notFound(row))
-            row.addNew();
-        row.setValue(QStringLiteral("报表名称"), name);
-        row.setValue(QStringLiteral("查询"), trimBlanks(m_sql->text()));
-        row.setValue(QStringLiteral("列标注"), trimBlanks(m_colStr->text()));
-        row.setValue(QStringLiteral("列数"), count);
-        row.update();
-        row.close();
-        tx.commit();
+        definitions::saveQuery(session.connection, name, trimBlanks(m_sql->text()),
+                               trimBlanks(m_colStr->text()), count);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
 
     platform::Sheet &sheet = m_designer.sheet();
     const QString labels = trimBlanks(m_colStr->text());
     if (!labels.isEmpty()) {
-        sheet::SetLabelsAndWidths(labels, QStringLiteral(""), count, sheet);
+        sheet::SetLabelsAndWidths(std::optional(labels), std::optional(QString()), count, sheet);
     } else {
         sheet::SetHeadersFromFields(data, sheet);
     }
@@ -614,7 +512,7 @@ void DataSetWizard::cmdDesign_Click() {
         // wizard stays open with the reason.
         sheet.setMaxRows(0);
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
     data.close();
@@ -633,7 +531,7 @@ void DataSetWizard::cmdDesign_Click() {
     close();
 }
 
-void DataSetWizard::cmdexit_Click() {
+void DataSetWizard::onExit() {
     close();
 }
 

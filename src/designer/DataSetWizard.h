@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "designer/StoredQuery.h"
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -31,18 +33,18 @@ public:
     QString sqlStart;
 
     // The commands, as their buttons run them.
-    void cmdAdd_Click();
-    void cmdAddAll_Click();
-    void cmdDel_Click();
-    void cmdDelAll_Click();
-    void cmdUp_Click();
-    void cmdDown_Click();
-    void cmdSQL_Click();
+    void onAddField();
+    void onAddAllFields();
+    void onRemoveField();
+    void onRemoveAllFields();
+    void onMoveFieldUp();
+    void onMoveFieldDown();
+    void composeQuery();
     // Finish: stores the definition row and fills the designer's sheet, then closes. When
     // the database refuses the data query or the row write, the user is told why, nothing
     // is stored, the sheet is left alone and the wizard stays open.
-    void cmdDesign_Click();
-    void cmdexit_Click();
+    void onFinish();
+    void onExit();
 
 private:
     void load();
@@ -50,7 +52,7 @@ private:
     void onTablePicked();
     void onChineseNameChanged();
     void onConditionChanged();
-    void LoadSelection(const QString &fieldsText, const QString &tablesText);
+    void LoadSelection(const StoredQuery::Selection &selection);
     void AddTableSel();
     void DelTableSel();
     void removeFieldsOf(const QString &table);

@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "platform/Interaction.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::designer {
 
@@ -92,13 +94,13 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     }
     button("cmdPreview")->setToolTip(QStringLiteral("在预览界面中设置报表显示属性"));
 
-    connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::cmdNew_Click);
+    connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::onNewReport);
     connect(button("cmdOpen"), &QPushButton::clicked, this, [this] {
         if (m_openers.reportList)
             m_openers.reportList();
     });
-    connect(button("cmdSave"), &QPushButton::clicked, this, &PrintSpread::cmdSave_Click);
-    connect(button("cmdPreview"), &QPushButton::clicked, this, &PrintSpread::cmdPreview_Click);
+    connect(button("cmdSave"), &QPushButton::clicked, this, &PrintSpread::onSave);
+    connect(button("cmdPreview"), &QPushButton::clicked, this, &PrintSpread::onPreview);
     connect(button("cmdData"), &QPushButton::clicked, this, [this] {
         if (m_openers.dataWizard)
             m_openers.dataWizard();
@@ -107,8 +109,8 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
         if (m_openers.columnHeaders)
             m_openers.columnHeaders();
     });
-    connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::cmdMerg_Click);
-    connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::cmdClose_Click);
+    connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::onMergeColumns);
+    connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::onClose);
 
     resize(1000, 640);
 }
@@ -213,18 +215,18 @@ void PrintSpread::applyMergeList(bool merged) {
     }
 }
 
-void PrintSpread::cmdMerg_Click() {
+void PrintSpread::onMergeColumns() {
     if (!m_session.mergeList.isEmpty())
         applyMergeList(false);
     const auto answer = platform::interaction().input(
-        this, QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
-        QStringLiteral("系统提示"), QStringLiteral("1"), QPoint(px(1000), px(1000)));
+        this, QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"), ui::kPromptTitle,
+        QStringLiteral("1"), QPoint(px(1000), px(1000)));
     m_session.mergeList = answer.value_or(QString());
     if (!m_session.mergeList.isEmpty())
         applyMergeList(true);
 }
 
-void PrintSpread::cmdSave_Click() {
+void PrintSpread::onSave() {
     if (m_session.reportName.isEmpty())
         return;
     const platform::Sheet &s = sheet();
@@ -233,45 +235,20 @@ void PrintSpread::cmdSave_Click() {
     const QString mergeBefore = m_session.mergeList;
     bool created = false;
     try {
-        const platform::Connection &conn = m_session.connection;
-        conn.requireOpen();
-        platform::Transaction tx(conn);
-        platform::Recordset rs = definitions::open(definitions::selectReportForSave(name), conn,
-                                                   definitions::Access::Editable);
-        if (definitions::notFound(rs)) {
-            rs.addNew();
-            rs.setValue(QStringLiteral("报表名称"), name);
-            rs.setValue(QStringLiteral("列数"), n);
-            for (const char *flag : {"列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印"}) {
-                rs.setValue(QString::fromUtf8(flag), qint16(1));
-            }
-            rs.setValue(QStringLiteral("阴影"), qint16(0));
-            for (const char *margin : {"上", "下", "左", "右"}) {
-                rs.setValue(QString::fromUtf8(margin), 0.5);
-            }
-            rs.setValue(QStringLiteral("查询"), definitions::cutBeforeWhere(m_session.querySQL));
-            m_session.mergeList = QStringLiteral("1");
-            created = true;
-        }
-        rs.update();
-        conn.execute(definitions::updateLayout(definitions::encodeWidths(s, n),
-                                               definitions::encodeHeaderHeight(s),
-                                               m_session.mergeList, name));
-        conn.execute(definitions::updateLabels(definitions::encodeLabels(s, n), name));
-        rs.close();
-        tx.commit();
+        created = definitions::saveLayout(m_session.connection, name, s, n, m_session.querySQL,
+                                          m_session.mergeList);
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
         return;
     }
     if (created)
         button("cmdPreview")->setEnabled(true);
 }
 
-void PrintSpread::cmdNew_Click() {
+void PrintSpread::onNewReport() {
     const QString remembered = m_session.reportName;
     m_session.reportName.clear();
     if (m_openers.dataWizard)
@@ -279,12 +256,12 @@ void PrintSpread::cmdNew_Click() {
     m_session.reportName = remembered;
 }
 
-void PrintSpread::cmdPreview_Click() {
+void PrintSpread::onPreview() {
     if (m_openers.preview)
         m_openers.preview();
 }
 
-void PrintSpread::cmdClose_Click() {
+void PrintSpread::onClose() {
     m_closed = true;
     hide();
     deleteLater();

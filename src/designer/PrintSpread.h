@@ -55,7 +55,7 @@ public:
     // header cells.
     void SetListValues();
     // The preview command: shows the working sheet in the preview window, modeless.
-    void cmdPreview_Click();
+    void onPreview();
     // Shows the current report name in txtName.
     void showReportName();
 
@@ -71,13 +71,13 @@ public:
     void disableForGridData();
 
     // The commands, as their buttons run them.
-    void cmdMerg_Click();
+    void onMergeColumns();
     // Saves the layout into the definition row. Row write and both updates run in one
     // transaction: on failure nothing is stored and the user is told why.
-    void cmdSave_Click();
-    void cmdNew_Click();
+    void onSave();
+    void onNewReport();
     // Closes the window: hidden at once, destroyed once control returns to the event loop.
-    void cmdClose_Click();
+    void onClose();
     // True once the window was closed: it is on its way out, and the next use of the
     // designer loads a new one.
     bool closed() const { return m_closed; }

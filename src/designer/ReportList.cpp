@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
@@ -15,6 +16,7 @@
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::designer {
 
@@ -22,7 +24,6 @@ using definitions::trimBlanks;
 
 namespace {
 
-const QString kWarningTitle = QStringLiteral("系统警告");
 constexpr int kSampleRows = 50;
 
 bool isWordChar(QChar c) {
@@ -124,9 +125,9 @@ ReportList::ReportList(PrintSpread &designer)
     const struct {
         const char *name, *caption;
         void (ReportList::*run)();
-    } buttons[] = {{"cmdOK", "确定&O", &ReportList::cmdOK_Click},
-                   {"Command1", "删除&D", &ReportList::Command1_Click},
-                   {"cmdCanel", "取消", &ReportList::cmdCanel_Click}};
+    } buttons[] = {{"cmdOK", "确定&O", &ReportList::onOpenReport},
+                   {"Command1", "删除&D", &ReportList::onDeleteReport},
+                   {"cmdCanel", "取消", &ReportList::onCancel}};
     auto *commands = new QHBoxLayout;
     commands->addStretch();
     for (const auto &b : buttons) {
@@ -163,11 +164,11 @@ void ReportList::load() {
         }
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表列表读取失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
     }
 }
 
-void ReportList::cmdOK_Click() {
+void ReportList::onOpenReport() {
     QListWidgetItem *item = m_list->currentItem();
     if (!item || !item->isSelected())
         return;
@@ -184,26 +185,27 @@ void ReportList::cmdOK_Click() {
         // The sample is run before anything changes: a query the database refuses leaves
         // the designer with the report it had, so a later save cannot write one report's
         // layout under another's name.
+        const definitions::DefinitionRecord stored = definitions::readDefinition(def);
         platform::Recordset sample;
-        sample.open(sampleQuery(def.text(QStringLiteral("查询"))), session.connection,
+        sample.open(sampleQuery(stored.query.value()), session.connection,
                     platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
                     platform::kCommandText);
 
-        sheet::ApplyDefinition(def, sheet, session.mergeList);
-        m_designer.setReportName(def.text(QStringLiteral("报表名称")));
-        sheet::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
-                                  def.value(QStringLiteral("列宽")), sample.fieldCount(), sheet);
+        sheet::ApplyDefinition(stored, sheet, session.mergeList);
+        m_designer.setReportName(stored.name.value());
+        sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), sample.fieldCount(),
+                                  sheet);
         sheet::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
     close();
 }
 
-void ReportList::Command1_Click() {
-    if (!platform::askYesNo(this, QStringLiteral("真的要删除当前报表吗？"), kWarningTitle))
+void ReportList::onDeleteReport() {
+    if (!platform::askYesNo(this, QStringLiteral("真的要删除当前报表吗？"), ui::kWarningTitle))
         return;
     try {
         QListWidgetItem *item = m_list->currentItem();
@@ -217,13 +219,13 @@ void ReportList::Command1_Click() {
         m_list->setCurrentRow(-1);
         m_list->clearSelection();
     } catch (const std::exception &) {
-        platform::showWarning(this, QStringLiteral("操作失败！"), kWarningTitle);
+        platform::showWarning(this, QStringLiteral("操作失败！"), ui::kWarningTitle);
         return;
     }
-    platform::showInformation(this, QStringLiteral("报表删除成功！"), QStringLiteral("提示"));
+    platform::showInformation(this, QStringLiteral("报表删除成功！"), ui::kNoticeTitle);
 }
 
-void ReportList::cmdCanel_Click() {
+void ReportList::onCancel() {
     close();
 }
 

@@ -24,10 +24,10 @@ public:
     // of at most 50 rows with its labels and widths, makes it the designer's report and
     // closes. When the row or the sample cannot be read, the user is told why and nothing
     // changes.
-    void cmdOK_Click();
+    void onOpenReport();
     // Delete: after the user confirms, deletes the selected report by its exact name.
-    void Command1_Click();
-    void cmdCanel_Click();
+    void onDeleteReport();
+    void onCancel();
 
 private:
     void load();

@@ -18,12 +18,15 @@
 #include <optional>
 #include <vector>
 
+#include "definitions/DefinitionRecord.h"
+#include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::pagelayout {
 
@@ -37,10 +40,6 @@ using platform::kPageNumberText;
 using platform::Sheet;
 
 namespace {
-
-const QString kHeaderField = QStringLiteral("页头文本");
-const QString kFooterField = QStringLiteral("页脚文本");
-const QString kSelectionField = QStringLiteral("页头页脚");
 
 const QColor kPageNumberColor{128, 128, 128};
 const QColor kButtonBorder{192, 192, 192};
@@ -264,15 +263,16 @@ void HeaderFooterEditor::readSnapshot() {
             definitions::open(definitions::selectReport(m_session.reportName), m_session.connection,
                               definitions::Access::AllDefaults);
         if (!definitions::notFound(rs)) {
+            const definitions::DefinitionRecord stored = definitions::readDefinition(rs);
             m_snapshot.found = true;
-            m_snapshot.header = rs.text(kHeaderField);
-            m_snapshot.footer = rs.text(kFooterField);
+            m_snapshot.header = stored.headerText.value().value_or(QString());
+            m_snapshot.footer = stored.footerText.value().value_or(QString());
         }
     } catch (const Error &e) {
         // The window still works on the sheet's own header and footer; saving will tell
         // again if the database stays out of reach.
         platform::showWarning(this, ui::errorMessage(QStringLiteral("报表读取失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
     }
 }
 
@@ -399,22 +399,22 @@ QString HeaderFooterEditor::composeGrid() const {
 bool HeaderFooterEditor::SaveConfiguration() {
     const bool header = m_mode == Mode::Header;
     try {
-        platform::Recordset rs =
-            definitions::open(definitions::selectReport(m_session.reportName), m_session.connection,
-                              definitions::Access::Editable);
-        if (definitions::notFound(rs)) {
+        const auto saved = definitions::saveHeaderFooter(
+            m_session.connection, m_session.reportName,
+            header ? definitions::PagePart::Header : definitions::PagePart::Footer, [this] {
+                m_grid->commitEdit();
+                QCoreApplication::processEvents();
+                const QString text = composeGrid();
+                return definitions::PartToStore{
+                    text, kClasses[std::max(0, m_class->currentIndex())].code};
+            });
+        if (!saved) {
             platform::showInformation(this, QStringLiteral("系统错误，报表不存在"),
                                       QStringLiteral("提示信息"));
             return false;
         }
-        m_grid->commitEdit();
-        QCoreApplication::processEvents();
-
-        const QString text = composeGrid();
-        const QString other = rs.text(header ? kFooterField : kHeaderField);
-        rs.setValue(header ? kHeaderField : kFooterField, text);
-        rs.setValue(kSelectionField, qint16(kClasses[std::max(0, m_class->currentIndex())].code));
-        rs.update();
+        const QString &text = saved->text;
+        const QString &other = saved->other;
 
         // The row is written first, so that a refused write leaves the sheet as it was.
         platform::PrintSettings &print = m_session.sheet.printSettings();
@@ -429,7 +429,7 @@ bool HeaderFooterEditor::SaveConfiguration() {
         return true;
     } catch (const Error &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("页标头/脚注保存失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
         return false;
     }
 }

@@ -72,10 +72,11 @@ public:
     // "/n"; empty when no cell has text.
     QString composeGrid() const;
 
-    // Saves the grid as the header (or footer) of the report: the definition row's 页头文本
-    // (or 页脚文本) and 页头页脚 from cmdClass, then the working sheet's print header (or
-    // footer). A missing row is reported ("系统错误，报表不存在") and nothing is saved; a
-    // database failure is shown as a warning and nothing is saved. True when saved.
+    // Saves the grid as the header (or footer) of the report: the definition row's header
+    // (or footer) text and which parts print, from cmdClass (saveHeaderFooter), then the
+    // working sheet's print header (or footer). A missing row is reported ("系统错误，报表不存在")
+    // and nothing is saved; a database failure is shown as a warning and nothing is saved. True
+    // when saved.
     bool SaveConfiguration();
 
     // The right-button page-number toggle on the grid's active cell.

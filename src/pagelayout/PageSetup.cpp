@@ -16,13 +16,13 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "definitions/Definitions.h"
+#include "definitions/DefinitionWrites.h"
 #include "pagelayout/HeaderFooterEditor.h"
 #include "pagelayout/PrintDlg.h"
 #include "platform/Interaction.h"
-#include "platform/db/Recordset.h"
 #include "platform/view/PageView.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 #include "ui/ToolbarImages.h"
 #include "ui/Zooms.h"
 
@@ -32,7 +32,6 @@ namespace {
 
 const QString kNoReport = QStringLiteral("系统错误，报表不存在");
 const QString kNoticeTitle = QStringLiteral("提示信息");
-const QString kWarningTitle = QStringLiteral("系统警告");
 // Written by the dialog itself: a margin box is complete only as one digit, a point and two
 // digits.
 const QString kIncompleteMargin = QStringLiteral("页边距请按 0.00 的格式填写（0.00 到 9.99 英寸）");
@@ -46,7 +45,7 @@ QString inchesText(int twips) {
 
 void showFailure(QWidget *parent, const std::exception &e) {
     platform::showWarning(parent, ui::errorMessage(QStringLiteral("页面设置保存失败"), e),
-                          kWarningTitle);
+                          ui::kWarningTitle);
 }
 
 }  // namespace
@@ -141,18 +140,18 @@ PageSetup::PageSetup(session::ReportSession &session, platform::PageView *previe
     top->addLayout(right, 0, 1);
     top->addLayout(buttons, 1, 0, 1, 2);
 
-    connect(ok, &QPushButton::clicked, this, [this] { Command2_Click(0); });
-    connect(cancel, &QPushButton::clicked, this, [this] { Command2_Click(1); });
-    connect(cmdPageset, &QPushButton::clicked, this, &PageSetup::cmdPageset_Click);
-    connect(command1, &QPushButton::clicked, this, &PageSetup::Command1_Click);
-    connect(command4, &QPushButton::clicked, this, &PageSetup::Command4_Click);
+    connect(ok, &QPushButton::clicked, this, [this] { onOkOrCancel(0); });
+    connect(cancel, &QPushButton::clicked, this, [this] { onOkOrCancel(1); });
+    connect(cmdPageset, &QPushButton::clicked, this, &PageSetup::onOpenPrintOptions);
+    connect(command1, &QPushButton::clicked, this, &PageSetup::onOpenHeaderFooter);
+    connect(command4, &QPushButton::clicked, this, &PageSetup::onOpenPrinterDialog);
 
-    Form_Load();
+    loadFromSheet();
 }
 
 PageSetup::~PageSetup() = default;
 
-void PageSetup::Form_Load() {
+void PageSetup::loadFromSheet() {
     const platform::PrintSettings &print = m_session.sheet.print();
     const int twips[4] = {print.marginLeft, print.marginRight, print.marginTop, print.marginBottom};
     for (int i = 0; i < 4; ++i)
@@ -166,7 +165,7 @@ void PageSetup::Form_Load() {
     m_zoom->setCurrentIndex(ui::kDefaultZoomPreset);
 }
 
-void PageSetup::Command2_Click(int index) {
+void PageSetup::onOkOrCancel(int index) {
     if (index == 1) {
         reject();
         returnToPreview();
@@ -197,13 +196,6 @@ bool PageSetup::applyAndStore() {
         inches[i] = m_margin[i]->text().toDouble();
     }
 
-    platform::Recordset rs = definitions::open(definitions::selectReport(m_session.reportName),
-                                               m_session.connection, definitions::Access::Editable);
-    if (definitions::notFound(rs)) {
-        platform::showInformation(this, kNoReport, kNoticeTitle);
-        return false;
-    }
-
     const bool portrait = m_orientation[0]->isChecked();
     platform::PrintSettings next = m_session.sheet.print();
     next.marginTop = int(std::lround(inches[2] * platform::kTwipsPerInch));
@@ -212,19 +204,18 @@ bool PageSetup::applyAndStore() {
     next.marginRight = int(std::lround(inches[1] * platform::kTwipsPerInch));
     next.orientation =
         portrait ? platform::Orientation::Portrait : platform::Orientation::Landscape;
-
-    rs.setValue(QStringLiteral("打印方向"), portrait ? QStringLiteral("1") : QStringLiteral("2"));
-    rs.setValue(QStringLiteral("上"), inches[2]);
-    rs.setValue(QStringLiteral("下"), inches[3]);
-    rs.setValue(QStringLiteral("左"), inches[0]);
-    rs.setValue(QStringLiteral("右"), inches[1]);
+    const definitions::PageSetupValues values{portrait, inches[0], inches[1], inches[2], inches[3]};
 
     // Sheet and row change together: a row that cannot be written puts the sheet back, so
-    // what the report prints now is what it will print the next time it is run.
+    // what the report prints now is what it will print the next time it is run. A failure
+    // before the sheet changed leaves it equal to previous.
     const platform::PrintSettings previous = m_session.sheet.print();
-    m_session.sheet.setPrint(next);
     try {
-        rs.update();
+        if (!definitions::savePageSetup(m_session.connection, m_session.reportName, values,
+                                        [&] { m_session.sheet.setPrint(next); })) {
+            platform::showInformation(this, kNoReport, kNoticeTitle);
+            return false;
+        }
     } catch (...) {
         m_session.sheet.setPrint(previous);
         throw;
@@ -241,16 +232,16 @@ void PageSetup::returnToPreview() {
     }
 }
 
-void PageSetup::cmdPageset_Click() {
+void PageSetup::onOpenPrintOptions() {
     PrintDlg dialog(m_session, this);
     platform::interaction().execDialog(&dialog);
 }
 
-void PageSetup::Command1_Click() {
+void PageSetup::onOpenHeaderFooter() {
     runHeaderFooterEditor(m_session, this);
 }
 
-void PageSetup::Command4_Click() {
+void PageSetup::onOpenPrinterDialog() {
     QPrinter printer;
     printer.setPageOrientation(m_session.sheet.print().orientation ==
                                        platform::Orientation::Landscape

@@ -32,15 +32,15 @@ public:
 
     // Fills the controls from the sheet: margins (twips) as inches "0.00", orientation, and
     // the zoom presets with "100%" selected.
-    void Form_Load();
+    void loadFromSheet();
     // Command2 index 0 (OK) and 1 (Cancel).
-    void Command2_Click(int index);
+    void onOkOrCancel(int index);
     // The print content options, modal.
-    void cmdPageset_Click();
+    void onOpenPrintOptions();
     // The header/footer editor, modal.
-    void Command1_Click();
+    void onOpenHeaderFooter();
     // The printer dialog; nothing is read back from it.
-    void Command4_Click();
+    void onOpenPrinterDialog();
 
     QLineEdit *pagemargin(int index) const { return m_margin[index]; }  // 0 左 1 右 2 上 3 底
     QRadioButton *porientation(int index) const { return m_orientation[index]; }  // 0 纵向 1 横向

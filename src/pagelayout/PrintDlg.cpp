@@ -16,10 +16,10 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "definitions/Definitions.h"
+#include "definitions/DefinitionWrites.h"
 #include "platform/Interaction.h"
-#include "platform/db/Recordset.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::pagelayout {
 
@@ -27,13 +27,9 @@ namespace {
 
 const QString kNoReport = QStringLiteral("系统错误，报表不存在");
 const QString kNoticeTitle = QStringLiteral("提示信息");
-const QString kWarningTitle = QStringLiteral("系统警告");
 
 constexpr const char *kFlagCaptions[PrintDlg::kFlagCount] = {
     "列标", "行标", "网格线", "边框", "只打印数据单元格", "彩色打印", "阴影"};
-// The definition columns of Check1 0 to 6.
-constexpr const char *kFlagColumns[PrintDlg::kFlagCount] = {
-    "列标", "行标", "网格线", "边框", "仅打数据格", "彩色打印", "阴影"};
 constexpr const char *kRangeCaptions[PrintDlg::kRangeCount] = {"全部", "所选单元格", "当前页",
                                                                "页码范围"};
 constexpr int kLargestPage = 32767;
@@ -92,7 +88,7 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
         rangeLayout->addWidget(m_ranges[i], i, 0);
         connect(m_ranges[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked)
-                Option1_Click(i);
+                onRangeChosen(i);
         });
     }
     auto *pagesRow = new QHBoxLayout;
@@ -116,8 +112,8 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
     auto *command3 = new QPushButton(QStringLiteral("取消"), this);
     command3->setObjectName(QStringLiteral("Command3"));
     command3->setAutoDefault(false);
-    connect(cmdOK, &QPushButton::clicked, this, &PrintDlg::cmdOK_Click);
-    connect(command3, &QPushButton::clicked, this, &PrintDlg::Command3_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &PrintDlg::onSave);
+    connect(command3, &QPushButton::clicked, this, &PrintDlg::onCancel);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -141,11 +137,11 @@ void PrintDlg::LoadSpread() {
     if (type >= 0 && type < kRangeCount) {
         m_ranges[type]->setChecked(true);
         // Choosing an option that was chosen already sends no toggle; the rule runs anyway.
-        Option1_Click(type);
+        onRangeChosen(type);
     }
 }
 
-void PrintDlg::Option1_Click(int index) {
+void PrintDlg::onRangeChosen(int index) {
     const bool pageRange = index == 3;
     m_pages[0]->setEnabled(pageRange);
     m_pages[1]->setEnabled(pageRange);
@@ -168,51 +164,34 @@ bool PrintDlg::eventFilter(QObject *watched, QEvent *event) {
 
 bool PrintDlg::SaveSpread() {
     platform::Sheet &sheet = m_session.sheet;
-    platform::Recordset rs = definitions::open(definitions::selectReport(m_session.reportName),
-                                               m_session.connection, definitions::Access::Editable);
-    // The row is looked for before anything changes, so a report that was never saved keeps
-    // its sheet as it was, too.
-    if (definitions::notFound(rs)) {
-        platform::showInformation(this, kNoReport, kNoticeTitle);
-        return false;
-    }
-
     platform::PrintSettings next = sheet.print();
-    for (int i = 0; i < kFlagCount; ++i) {
-        const bool on = m_flags[i]->isChecked();
-        *flagOf(next, i) = on;
-        rs.setValue(QString::fromUtf8(kFlagColumns[i]), on ? 1 : 0);
-    }
-
-    const QString rangeType = QStringLiteral("范围类型");
+    for (int i = 0; i < kFlagCount; ++i)
+        *flagOf(next, i) = m_flags[i]->isChecked();
     if (m_ranges[0]->isChecked()) {
         next.type = platform::PrintType::All;
-        rs.setValue(rangeType, 0);
     } else if (m_ranges[1]->isChecked()) {
         next.block = sheet.selection();
         next.type = platform::PrintType::CellRange;
-        rs.setValue(rangeType, 1);
     } else if (m_ranges[2]->isChecked()) {
         next.type = platform::PrintType::CurrentPage;
-        rs.setValue(rangeType, 2);
     } else {
         // The page range, also when no option is chosen. A box the key check has not seen
         // (text put there otherwise) is read as that check would leave it.
-        const int first = pageNumberFromText(m_pages[0]->text()).value_or(1);
-        const int last = pageNumberFromText(m_pages[1]->text()).value_or(1);
-        next.pageStart = first;
-        next.pageEnd = last;
+        next.pageStart = pageNumberFromText(m_pages[0]->text()).value_or(1);
+        next.pageEnd = pageNumberFromText(m_pages[1]->text()).value_or(1);
         next.type = platform::PrintType::PageRange;
-        rs.setValue(rangeType, 3);
-        rs.setValue(QStringLiteral("开始页"), first);
-        rs.setValue(QStringLiteral("结束页"), last);
     }
 
-    // Sheet and row change together: a row that cannot be written puts the sheet back.
+    // The row is looked for before anything changes, so a report that was never saved keeps
+    // its sheet as it was, too. Sheet and row change together: a row that cannot be written
+    // puts the sheet back (a failure before the sheet changed leaves it equal to previous).
     const platform::PrintSettings previous = sheet.print();
-    sheet.setPrint(next);
     try {
-        rs.update();
+        if (!definitions::savePrintOptions(m_session.connection, m_session.reportName, next,
+                                           [&] { sheet.setPrint(next); })) {
+            platform::showInformation(this, kNoReport, kNoticeTitle);
+            return false;
+        }
     } catch (...) {
         sheet.setPrint(previous);
         throw;
@@ -220,19 +199,19 @@ bool PrintDlg::SaveSpread() {
     return true;
 }
 
-void PrintDlg::cmdOK_Click() {
+void PrintDlg::onSave() {
     try {
         if (!SaveSpread())
             return;
     } catch (const std::exception &e) {
         platform::showWarning(this, ui::errorMessage(QStringLiteral("打印设置保存失败"), e),
-                              kWarningTitle);
+                              ui::kWarningTitle);
         return;
     }
     accept();
 }
 
-void PrintDlg::Command3_Click() {
+void PrintDlg::onCancel() {
     reject();
 }
 

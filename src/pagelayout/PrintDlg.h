@@ -43,10 +43,10 @@ public:
     // propagates). Returns whether anything was stored.
     bool SaveSpread();
 
-    void cmdOK_Click();     // 保存: SaveSpread, then close when it stored
-    void Command3_Click();  // 取消: close, nothing changed
+    void onSave();    // 保存: SaveSpread, then close when it stored
+    void onCancel();  // 取消: close, nothing changed
     // Choosing range option `index`: the page boxes take input only for 3 (页码范围).
-    void Option1_Click(int index);
+    void onRangeChosen(int index);
     // After a key is released in page box `index`: a text that is not a page number
     // becomes "1".
     void Text1_KeyUp(int index);

@@ -18,6 +18,7 @@
 #include "platform/view/SheetView.h"
 #include "preview/WorkbookExport.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 #include "ui/ToolbarImages.h"
 #include "ui/Zooms.h"
 
@@ -27,8 +28,6 @@ namespace {
 
 using platform::CellKind;
 using platform::PictureAlign;
-
-const QString kWarningTitle = QStringLiteral("系统警告");
 
 const QColor kStripBackground(185, 206, 247);
 const QColor kTipBackground(255, 255, 192);
@@ -67,7 +66,7 @@ const QString kLeft = QStringLiteral("left");
 const QString kRight = QStringLiteral("right");
 
 void showFailure(QWidget *parent, const QString &whatFailed, const std::exception &e) {
-    platform::showWarning(parent, ui::errorMessage(whatFailed, e), kWarningTitle);
+    platform::showWarning(parent, ui::errorMessage(whatFailed, e), ui::kWarningTitle);
 }
 
 }  // namespace
@@ -117,7 +116,7 @@ void SpreadPreview::showSheet(platform::Sheet *sheet) {
     show();
     raise();
     activateWindow();
-    Form_Activate();
+    onActivated();
 }
 
 // ---- Toolbar strip --------------------------------------------------------------------------
@@ -172,7 +171,7 @@ void SpreadPreview::SetupToolbar() {
     m_strip->setTextTipStyle(tipFont, kTipBackground, Qt::black);
 
     s.setRedraw(true);
-    Form_Resize();
+    layOutControls();
 }
 
 void SpreadPreview::setButtonState(int col, const QString &bitmapdirection, bool enabled) {
@@ -205,7 +204,7 @@ void SpreadPreview::UpdatePageCount() {
 
 // ---- Load, activation, layout ---------------------------------------------------------------
 
-void SpreadPreview::Form_Load() {
+void SpreadPreview::setUpOnFirstShow() {
     SetupToolbar();
     DisableButton(kColPrevious, kLeft);
     ui::SetZoom(*m_pageView, ui::kDefaultZoomPreset);
@@ -231,7 +230,7 @@ void SpreadPreview::updatePageButtons() {
     setButtonState(kColNext, kRight, current + m_pageView->pagesPerScreen() <= count);
 }
 
-void SpreadPreview::Form_Activate() {
+void SpreadPreview::onActivated() {
     bindPageView();
     updatePageButtons();
     UpdatePageCount();
@@ -253,7 +252,7 @@ void SpreadPreview::Form_Activate() {
     }
 }
 
-void SpreadPreview::Form_Resize() {
+void SpreadPreview::layOutControls() {
     const int stripHeight = m_strip->sizeHint().height();
     m_strip->setGeometry(0, 0, width(), stripHeight);
     m_pageView->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
@@ -261,7 +260,7 @@ void SpreadPreview::Form_Resize() {
 
 bool SpreadPreview::event(QEvent *event) {
     if (event->type() == QEvent::WindowActivate && m_loaded)
-        Form_Activate();
+        onActivated();
     return QWidget::event(event);
 }
 
@@ -269,16 +268,16 @@ void SpreadPreview::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     if (!m_loaded) {
         m_loaded = true;
-        Form_Load();
+        setUpOnFirstShow();
     }
     // The window system may not report activation (an offscreen or unfocused display), so
     // being shown counts as being activated.
-    Form_Activate();
+    onActivated();
 }
 
 void SpreadPreview::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    layOutControls();
 }
 
 // ---- Toolbar actions ------------------------------------------------------------------------
@@ -372,7 +371,7 @@ void SpreadPreview::openPageSetup() {
     // Back from a modal dialog: the window is active again, whether or not the window system
     // says so.
     activateWindow();
-    Form_Activate();
+    onActivated();
 }
 
 void SpreadPreview::exportSheet() {

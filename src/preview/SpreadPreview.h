@@ -67,11 +67,11 @@ public:
     void UpdatePageCount();
 
     // Once per load (the first showing): strip, button states, zoom preset "100%".
-    void Form_Load();
+    void setUpOnFirstShow();
     // On every activation: binds the page view, recounts pages, sets the page buttons for the
     // current page and count, and substitutes the report variables into the sheet's print
     // header and footer.
-    void Form_Activate();
+    void onActivated();
 
     // The strip's button-click and tip-request handlers.
     void onButtonClicked(int col, int row);
@@ -83,7 +83,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void Form_Resize();
+    void layOutControls();
     void bindPageView();
     void updatePageButtons();
     void setButtonState(int col, const QString &bitmapdirection, bool enabled);

@@ -24,6 +24,7 @@
 #include "platform/ValueText.h"
 #include "platform/sheet/Sheet.h"
 #include "ui/ErrorMessage.h"
+#include "ui/MessageTitles.h"
 
 namespace tessel::preview {
 
@@ -395,7 +396,7 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
         writeWorkbook(name, sheet, header, footer);
     } catch (const Error &e) {
         platform::showWarning(parent, ui::errorMessage(QStringLiteral("数据导出失败"), e),
-                              QStringLiteral("系统警告"));
+                              ui::kWarningTitle);
         return;
     }
     platform::showInformation(parent, QStringLiteral("表格数据导出到excel表成功！"),

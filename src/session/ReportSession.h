@@ -22,7 +22,7 @@ struct ReportSession {
     QString whereSQL;
     // Merged columns of the report on the sheet: column numbers separated by ",".
     QString mergeList;
-    // The current report: the key (报表名称) of its definition row. It belongs to the
+    // The current report: the name that keys its definition row. It belongs to the
     // designer window but outlives the window's unload and reload.
     QString reportName;
     // The working sheet the designer shows and every run builds on.

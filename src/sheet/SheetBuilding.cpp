@@ -2,7 +2,6 @@
 
 #include <tessel/Error.h>
 
-#include <QLocale>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -20,7 +19,6 @@
 
 namespace tessel::sheet {
 
-using definitions::trimBlanks;
 using platform::CellBlock;
 using platform::PrintSettings;
 using platform::Recordset;
@@ -62,33 +60,9 @@ private:
     bool m_was;
 };
 
-// The text of a definition column; nullopt when the column is missing or NULL, which no
-// text stands for.
-std::optional<QString> readText(const Recordset &row, const QString &column) {
-    try {
-        const QVariant v = row.value(column);
-        if (!v.isValid() || v.isNull())
-            return std::nullopt;
-        return platform::valueToText(v);
-    } catch (const std::exception &) {
-        return std::nullopt;
-    }
-}
-
-// A working value: the column's text, or empty when it cannot be read.
-QString textOf(const Recordset &row, const QString &column) {
-    return readText(row, column).value_or(QString());
-}
-
 // A stored number: plain decimal notation with "." and blanks around; no group separators.
 std::optional<double> toNumber(const QString &text) {
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double d = c.toDouble(trimBlanks(text), &ok);
-    if (!ok || !std::isfinite(d))
-        return std::nullopt;
-    return d;
+    return definitions::decodeNumber(text);
 }
 
 // A number as a whole number, rounded half to even; nullopt outside the int range.
@@ -131,14 +105,6 @@ std::optional<double> toNumber(const QVariant &v) {
         default:
             return std::nullopt;
     }
-}
-
-// A print flag text: "0" off, any other number on; empty or a word gives no answer.
-std::optional<bool> toFlag(const QString &text) {
-    const auto d = toNumber(text);
-    if (!d)
-        return std::nullopt;
-    return *d != 0.0;
 }
 
 // Changes one part of the print settings; the sheet may refuse the result.
@@ -273,18 +239,14 @@ std::optional<double> totalsValue(std::string_view text) {
 // ---- applying a definition
 
 void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
+    ApplyDefinition(definitions::readDefinition(row), sheet, mergeList);
+}
+
+void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QString &mergeList) {
     RedrawPause pause(sheet);
 
-    const QString colHeaders = textOf(row, QStringLiteral("列标"));
-    const QString rowHeaders = textOf(row, QStringLiteral("行标"));
-    const QString gridLines = textOf(row, QStringLiteral("网格线"));
-    const QString border = textOf(row, QStringLiteral("边框"));
-    const QString onlyData = textOf(row, QStringLiteral("仅打数据格"));
-    const QString color = textOf(row, QStringLiteral("彩色打印"));
-    const QString shadows = textOf(row, QStringLiteral("阴影"));
-
-    if (const auto merges = readText(row, QStringLiteral("合并")))
-        mergeList = *merges;
+    if (def.merges)
+        mergeList = *def.merges;
 
     // A bad element skips both of its operations: merging the previous column again
     // would be wrong.
@@ -296,100 +258,103 @@ void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
         });
     }
 
-    attempt([&] { sheet.setRowHeight(0, need(toNumber(textOf(row, QStringLiteral("行高"))))); });
+    attempt([&] {
+        const double height = need(def.headerHeight.valueOr(std::nullopt));
+        // An infinite or NaN height is no number here; the runs, applying the height again,
+        // are the ones that fail on it.
+        if (std::isfinite(height))
+            sheet.setRowHeight(0, height);
+    });
 
-    const auto setFlag = [&](const QString &text, bool PrintSettings::*flag) {
+    const auto setFlag = [&](const std::optional<bool> &value, bool PrintSettings::*flag) {
         attempt([&] {
-            const bool on = need(toFlag(text));
+            const bool on = need(value);
             editPrint(sheet, [&](PrintSettings &p) { p.*flag = on; });
         });
     };
-    setFlag(colHeaders, &PrintSettings::colHeaders);
-    setFlag(rowHeaders, &PrintSettings::rowHeaders);
-    setFlag(border, &PrintSettings::border);
-    setFlag(color, &PrintSettings::color);
-    setFlag(gridLines, &PrintSettings::gridLines);
-    setFlag(shadows, &PrintSettings::shadows);
-    setFlag(onlyData, &PrintSettings::onlyData);
+    setFlag(def.flags.colHeaders, &PrintSettings::colHeaders);
+    setFlag(def.flags.rowHeaders, &PrintSettings::rowHeaders);
+    setFlag(def.flags.border, &PrintSettings::border);
+    setFlag(def.flags.color, &PrintSettings::color);
+    setFlag(def.flags.gridLines, &PrintSettings::gridLines);
+    setFlag(def.flags.shadows, &PrintSettings::shadows);
+    setFlag(def.flags.onlyData, &PrintSettings::onlyData);
 
-    const std::optional<QString> rangeType = readText(row, QStringLiteral("范围类型"));
-    const QString firstPage = textOf(row, QStringLiteral("开始页"));
-    const QString lastPage = textOf(row, QStringLiteral("结束页"));
     const auto setType = [&](platform::PrintType type) {
         attempt([&] { editPrint(sheet, [&](PrintSettings &p) { p.type = type; }); });
     };
-    if (!rangeType || *rangeType == u"0") {
-        // No range stored (a report the data-set wizard created and no print options were
-        // saved for): the whole report prints. Read as a page range it would print the
-        // sheet's first page only, with nothing to tell the user why.
-        setType(platform::PrintType::All);
-    } else if (*rangeType == u"1") {
-        // The cell range printed is the current block, made the user's selection first.
-        attempt([&] { sheet.setCurrentBlock(sheet.selection()); });
-        attempt([&] {
-            const CellBlock block = sheet.currentBlock();
-            editPrint(sheet, [&](PrintSettings &p) {
-                p.block = block;
-                p.type = platform::PrintType::CellRange;
+    switch (def.range) {
+        case platform::PrintType::All:
+            // Also when no range is stored (a report the data-set wizard created and no
+            // print options were saved for): the whole report prints. Read as a page range
+            // it would print the sheet's first page only, with nothing to tell the user why.
+            setType(platform::PrintType::All);
+            break;
+        case platform::PrintType::CellRange:
+            // The cell range printed is the current block, made the user's selection first.
+            attempt([&] { sheet.setCurrentBlock(sheet.selection()); });
+            attempt([&] {
+                const CellBlock block = sheet.currentBlock();
+                editPrint(sheet, [&](PrintSettings &p) {
+                    p.block = block;
+                    p.type = platform::PrintType::CellRange;
+                });
             });
-        });
-    } else if (*rangeType == u"2") {
-        setType(platform::PrintType::CurrentPage);
-    } else {
-        attempt([&] {
-            const int page = need(toWhole(firstPage));
-            editPrint(sheet, [&](PrintSettings &p) { p.pageStart = page; });
-        });
-        attempt([&] {
-            const int page = need(toWhole(lastPage));
-            editPrint(sheet, [&](PrintSettings &p) { p.pageEnd = page; });
-        });
-        setType(platform::PrintType::PageRange);
+            break;
+        case platform::PrintType::CurrentPage:
+            setType(platform::PrintType::CurrentPage);
+            break;
+        case platform::PrintType::PageRange:
+            attempt([&] {
+                const int page = need(def.firstPage);
+                editPrint(sheet, [&](PrintSettings &p) { p.pageStart = page; });
+            });
+            attempt([&] {
+                const int page = need(def.lastPage);
+                editPrint(sheet, [&](PrintSettings &p) { p.pageEnd = page; });
+            });
+            setType(platform::PrintType::PageRange);
+            break;
     }
 
-    const QString left = textOf(row, QStringLiteral("左"));
-    const QString right = textOf(row, QStringLiteral("右"));
-    const QString top = textOf(row, QStringLiteral("上"));
-    const QString bottom = textOf(row, QStringLiteral("下"));
-    const auto setMargin = [&](const QString &text, int PrintSettings::*margin) {
+    const auto setMargin = [&](const std::optional<double> &inches, int PrintSettings::*margin) {
         attempt([&] {
-            const int twips = inchesToTwips(need(toNumber(text)));
+            const int twips = inchesToTwips(need(inches));
             editPrint(sheet, [&](PrintSettings &p) { p.*margin = twips; });
         });
     };
-    setMargin(top, &PrintSettings::marginTop);
-    setMargin(bottom, &PrintSettings::marginBottom);
-    setMargin(left, &PrintSettings::marginLeft);
-    setMargin(right, &PrintSettings::marginRight);
+    setMargin(def.marginTop, &PrintSettings::marginTop);
+    setMargin(def.marginBottom, &PrintSettings::marginBottom);
+    setMargin(def.marginLeft, &PrintSettings::marginLeft);
+    setMargin(def.marginRight, &PrintSettings::marginRight);
 
-    const bool portrait = trimBlanks(textOf(row, QStringLiteral("打印方向"))) == u"1";
-    attempt([&] {
-        editPrint(sheet, [&](PrintSettings &p) {
-            p.orientation =
-                portrait ? platform::Orientation::Portrait : platform::Orientation::Landscape;
-        });
-    });
+    attempt([&] { editPrint(sheet, [&](PrintSettings &p) { p.orientation = def.orientation; }); });
 
-    const QString headerFooter = trimBlanks(textOf(row, QStringLiteral("页头页脚")));
     const auto setHeader = [&] {
         attempt([&] {
-            const QString text = need(readText(row, QStringLiteral("页头文本")));
+            const QString text = need(def.headerText.valueOr(std::nullopt));
             editPrint(sheet, [&](PrintSettings &p) { p.header = text; });
         });
     };
     const auto setFooter = [&] {
         attempt([&] {
-            const QString text = need(readText(row, QStringLiteral("页脚文本")));
+            const QString text = need(def.footerText.valueOr(std::nullopt));
             editPrint(sheet, [&](PrintSettings &p) { p.footer = text; });
         });
     };
-    if (headerFooter == u"1") {
-        setHeader();
-    } else if (headerFooter == u"2") {
-        setFooter();
-    } else if (headerFooter == u"3") {
-        setHeader();
-        setFooter();
+    switch (def.headerFooter) {
+        case definitions::HeaderFooterParts::Header:
+            setHeader();
+            break;
+        case definitions::HeaderFooterParts::Footer:
+            setFooter();
+            break;
+        case definitions::HeaderFooterParts::Both:
+            setHeader();
+            setFooter();
+            break;
+        case definitions::HeaderFooterParts::None:
+            break;
     }
 }
 
@@ -449,15 +414,23 @@ void SetHeadersFromFields(Recordset &rs, Sheet &sheet) {
 // ---- stored labels and widths
 
 void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count, Sheet &sheet) {
+    const auto list = [](const QVariant &v) -> std::optional<QString> {
+        if (!v.isValid() || v.isNull())
+            return std::nullopt;
+        return platform::valueToText(v);
+    };
+    SetLabelsAndWidths(list(labels), list(widths), count, sheet);
+}
+
+void SetLabelsAndWidths(const std::optional<QString> &labels, const std::optional<QString> &widths,
+                        int count, Sheet &sheet) {
     RedrawPause pause(sheet);
-    const bool haveLabels = labels.isValid() && !labels.isNull();
-    const bool haveWidths = widths.isValid() && !widths.isNull();
     QStringList labelElements;
     QStringList widthElements;
-    if (haveLabels)
-        labelElements = definitions::decodeLabels(platform::valueToText(labels));
-    if (haveWidths)
-        widthElements = definitions::decodeWidths(platform::valueToText(widths));
+    if (labels)
+        labelElements = definitions::decodeLabels(*labels);
+    if (widths)
+        widthElements = definitions::decodeWidths(*widths);
 
     // Columns past both lists have nothing to apply.
     const qsizetype listed = std::max(labelElements.size(), widthElements.size());

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string_view>
 
+#include "definitions/DefinitionRecord.h"
 #include "platform/db/Recordset.h"
 #include "platform/sheet/Sheet.h"
 
@@ -24,18 +25,21 @@ inline const QColor kTotalsColor{0, 123, 28};
 inline const QString kTotalsLabel = QStringLiteral("合计");
 
 // Gives `sheet` the print settings, header row height and merged columns of the definition
-// row `row` (read by column name) and sets `mergeList` from its column 合并:
+// `def` (DefinitionRecord says how each field was read) and sets `mergeList` from its merges:
 //  - merged columns: each element of `mergeList` (split at ",") becomes the current column
 //    and is merged; a bad element is skipped;
-//  - row 0's height from 行高 (points);
-//  - the print flags from 列标, 行标, 边框, 彩色打印, 网格线, 阴影, 仅打数据格: "0" off,
-//    any other number on; empty or not a number leaves the flag as it was;
-//  - the print range from 范围类型: "0" or NULL all, "1" the selected block, "2" the
-//    current page, any other text (empty too) the page range 开始页..结束页;
-//  - margins from 上, 下, 左, 右 in inches, set in twips (1440 per inch);
-//  - orientation portrait when 打印方向 is "1" (blanks around allowed), else landscape;
-//  - header and/or footer from 页头文本 / 页脚文本 as 页头页脚 is "1", "2" or "3".
-// A NULL column leaves its setting as it was; when 合并 is NULL `mergeList` keeps its value.
+//  - row 0's height from headerHeight (points) when it is a finite number;
+//  - the print flags;
+//  - the print range; for a page range, its first and last page;
+//  - the margins, given in inches, set in twips (1440 per inch);
+//  - the orientation;
+//  - header and/or footer from headerText / footerText as headerFooter says.
+// A field without a value leaves its setting as it was; without merges `mergeList` keeps
+// its value.
+void ApplyDefinition(const definitions::DefinitionRecord &def, platform::Sheet &sheet,
+                     QString &mergeList);
+// The same for the current record of the definition row `row` (see readDefinition); a row
+// without a current record changes only what a row of NULLs changes.
 void ApplyDefinition(const platform::Recordset &row, platform::Sheet &sheet, QString &mergeList);
 
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
@@ -52,10 +56,14 @@ void FillFromRecordset(platform::Recordset &rs, platform::Sheet &sheet);
 // count to the field count. Moves `rs` to its first record.
 void SetHeadersFromFields(platform::Recordset &rs, platform::Sheet &sheet);
 
-// Applies a stored label list (列标注, split at "，") and width list (列宽, split at single
-// spaces) to columns 1..count, then sets the column count to count. An empty label element
-// gives the label " "; a missing element leaves that column's label or width as it was; an
-// invalid or NULL list is left out entirely.
+// Applies a stored label list (split at "，", see decodeLabels) and width list (split at
+// single spaces, see decodeWidths) to columns 1..count, then sets the column count to count.
+// An empty label element gives the label " "; a missing element leaves that column's label
+// or width as it was; a NULL (nullopt) list is left out entirely.
+void SetLabelsAndWidths(const std::optional<QString> &labels, const std::optional<QString> &widths,
+                        int count, platform::Sheet &sheet);
+// The same for lists given as values: an invalid or NULL value is a NULL list, any other
+// value stands for its text.
 void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count,
                         platform::Sheet &sheet);
 

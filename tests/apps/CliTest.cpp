@@ -1,6 +1,7 @@
 // The command-line renderer, run as a user would run it, on the sample database.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -142,6 +143,55 @@ TEST_F(Cli, FailsClearly) {
     const CliRun help = tessel({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("tessel render")));
+}
+
+// Runs a program to its end; true when it exited with 0. Its error output goes to `err`.
+bool runTool(const QString &program, const QStringList &args, QString *err) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(300000);
+    *err = QString::fromUtf8(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// The sample loaded into PostgreSQL renders every stored report as it does from SQLite.
+TEST_F(Cli, RendersTheSameReportsFromPostgreSQL) {
+    const QString server = qEnvironmentVariable("TESSEL_TEST_PG");
+    if (server.isEmpty())
+        GTEST_SKIP() << "TESSEL_TEST_PG is not set: no PostgreSQL server for this run";
+    const QString database =
+        QStringLiteral("tessel_cli_%1").arg(QCoreApplication::applicationPid());
+    const QString admin = server + QStringLiteral("postgres");
+    const QString url = server + database;
+    QString err;
+    runTool(QStringLiteral("psql"),
+            {admin, QStringLiteral("-qc"), "drop database if exists " + database}, &err);
+    ASSERT_TRUE(runTool(QStringLiteral("psql"),
+                        {admin, QStringLiteral("-qc"), "create database " + database}, &err))
+        << err.toStdString();
+    const bool loaded =
+        runTool(QStringLiteral(TESSEL_MAKE_SAMPLE_DB), {QStringLiteral("--postgresql"), url}, &err);
+    EXPECT_TRUE(loaded) << err.toStdString();
+    for (const char *name : {"订单明细", "部门销售汇总", "产品目录", "季度利润"}) {
+        if (!loaded)
+            break;
+        const QString report = QString::fromUtf8(name);
+        QString texts[2];
+        const QString sources[2] = {db.path(), url};
+        for (int i = 0; i < 2; ++i) {
+            const QString pdf = out(name) + QString::number(i) + QStringLiteral(".pdf");
+            const CliRun r =
+                tessel({QStringLiteral("render"), QStringLiteral("--db"), sources[i],
+                        QStringLiteral("--report"), report, QStringLiteral("--var"),
+                        QStringLiteral("公司=测试公司"), QStringLiteral("--pdf"), pdf});
+            ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err.toStdString();
+            texts[i] = tessel::test::pdfText(pdf);
+        }
+        EXPECT_FALSE(texts[0].isEmpty()) << name;
+        EXPECT_EQ(texts[1], texts[0]) << name;
+    }
+    runTool(QStringLiteral("psql"), {admin, QStringLiteral("-qc"), "drop database " + database},
+            &err);
 }
 
 }  // namespace

@@ -345,7 +345,7 @@ TEST_F(Runs, ReportNamesLoseOnlyTheirSpaces) {
     QStandardItemModel model(2, 2);
     report.PrintPreGrid(&model, QStringLiteral(" 订单报表\t"), 5, false);
     EXPECT_EQ(report.getText(1, 0).toString(), QStringLiteral("编号"));  // its row was found
-    component::sharedState().loadedDesigner()->cmdSave_Click();
+    component::sharedState().loadedDesigner()->onSave();
     EXPECT_TRUE(definitions::notFound(definitions::open(
         definitions::selectReport(QStringLiteral("订单报表")),
         component::sharedState().session.connection, definitions::Access::ReadOnly)));

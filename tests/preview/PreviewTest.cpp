@@ -180,7 +180,7 @@ TEST_F(Preview, PagingOnePagePerScreen) {
 TEST_F(Preview, PagingTwoPagesPerScreen) {
     open(5);
     SetZoom(*view(), 10);  // "Two Pages"
-    window->Form_Activate();
+    window->onActivated();
     const Step steps[] = {{0, 1, false, true},
                           {kColNext, 3, true, true},
                           {kColNext, 5, true, false},
@@ -267,7 +267,7 @@ TEST_F(Preview, PageSetupRoundTripRecountsAndKeepsThePageValid) {
     expectPaging(1, tall, false, true);
     for (int i = 1; i < tall; ++i)
         click(kColNext);
-    window->Form_Activate();  // activation does not rebind to page 1
+    window->onActivated();  // activation does not rebind to page 1
     expectPaging(tall, tall, true, false);
 
     user.onDialog = [](QDialog *d) {
