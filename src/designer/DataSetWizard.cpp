@@ -435,17 +435,27 @@ void DataSetWizard::onConditionChanged() {
 }
 
 void DataSetWizard::composeQuery() {
+    // The lists show names as the catalogue gives them; the statement writes each as the
+    // server needs it (PostgreSQL: "Dept" quoted, or it would read dept).
+    const platform::Dialect dialect = m_designer.session().connection.dialect();
+    auto names = [dialect](const QString &entry) {
+        const qsizetype as = entry.lastIndexOf(QLatin1String(" as "), -1, Qt::CaseInsensitive);
+        QStringList parts = (as >= 0 ? entry.left(as) : entry).split(u'.');
+        for (QString &part : parts)
+            part = platform::identifierFor(part, dialect);
+        return parts.join(u'.') + (as >= 0 ? entry.mid(as) : QString());
+    };
     sqlStart = QStringLiteral("select ");
     QString s = sqlStart + u' ';
     for (int i = 0; i < m_selected->count(); ++i) {
         if (i > 0)
             s += u',';
-        s += m_selected->item(i)->text();
+        s += names(m_selected->item(i)->text());
     }
     s += QStringLiteral(" from ") +
-         (m_tablesSel->count() > 0 ? m_tablesSel->itemText(0) : QString());
+         (m_tablesSel->count() > 0 ? names(m_tablesSel->itemText(0)) : QString());
     for (int i = 1; i < m_tablesSel->count(); ++i)
-        s += u',' + m_tablesSel->itemText(i);
+        s += u',' + names(m_tablesSel->itemText(i));
     if (!m_where->text().isEmpty())
         s += QStringLiteral(" where ") + m_where->text();
     m_sql->setText(s);
@@ -495,7 +505,16 @@ void DataSetWizard::onFinish() {
     } else {
         sheet::SetHeadersFromFields(data, sheet);
     }
-    sheet::FillFromRecordset(data, sheet);
+    try {
+        sheet::FillFromRecordset(data, sheet);
+    } catch (const std::exception &e) {
+        // Rows that could not all be read are no result: none stay on the sheet, and the
+        // wizard stays open with the reason.
+        sheet.setMaxRows(0);
+        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
+                              ui::kWarningTitle);
+        return;
+    }
     data.close();
 
     m_designer.setReportName(name);

@@ -104,7 +104,16 @@ StoredQuery parseStoredQuery(const QString &s) {
     if (fieldsLength < 0 || tablesLength < 0)
         return parts;  // "from" before the fields or "where" before "from": no select
     const QString fields = definitions::trimBlanks(s.mid(6, fieldsLength));
-    const QString tables = definitions::trimBlanks(lower.mid(f + 4, tablesLength));
+    QString tables = lower.mid(f + 4, tablesLength);
+    // A quoted name ("Dept" on PostgreSQL) names its table only as written: it keeps its case.
+    bool quoted = false;
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        if (tables[i] == u'"')
+            quoted = !quoted;
+        else if (quoted)
+            tables[i] = s[f + 4 + i];
+    }
+    tables = definitions::trimBlanks(tables);
     StoredQuery::Selection selection;
     splitFields(fields, selection);
     if (!tables.isEmpty())

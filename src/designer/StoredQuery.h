@@ -15,7 +15,7 @@ struct StoredQuery {
         QString head;
         // The fields, split at ","; the first without its head.
         QStringList fields;
-        // The tables, split at ",", in lower case.
+        // The tables, split at ",", in lower case but for quoted names ("Dept"), kept as written.
         QStringList tables;
     };
     // The text after the first "where", starting with the blank that follows it; nullopt

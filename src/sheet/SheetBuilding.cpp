@@ -379,8 +379,8 @@ void FillFromRecordset(Recordset &rs, Sheet &sheet) {
                 attempt([&] { sheet.setTextUtf8(f + 1, rows, rs.utf8(f)); });
             }
             // A failure to read the next row (the connection lost, the statement cancelled)
-            // is no end of the data: the fill fails rather than show part of the result
-            // as the whole of it.
+            // is no end of the data: the fill fails, the counts unchanged, rather than show
+            // part of the result as the whole of it.
             rs.moveNext();
         }
     }

@@ -45,8 +45,10 @@ void ApplyDefinition(const platform::Recordset &row, platform::Sheet &sheet, QSt
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays
-// outside the sheet. Shows the busy cursor; the sheet sends one change when done.
-// A row that cannot be read throws the recordset's Error and leaves the counts unchanged.
+// outside the sheet. Shows the busy cursor; the sheet sends one change when done. Other
+// failing steps are skipped, but a record that cannot be read (the result broke off) ends
+// the fill: the read's error is thrown and the counts are left unchanged, so the caller fails
+// instead of showing part of a result as all of it.
 void FillFromRecordset(platform::Recordset &rs, platform::Sheet &sheet);
 
 // Labels columns 1..fieldCount with the field names of `rs` (row 0), gives each column the

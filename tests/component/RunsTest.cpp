@@ -1,4 +1,5 @@
-// The three report runs end to end, through the public API, on a real SQLite database.
+// The three report runs end to end, through the public API, on a real database (SQLite, and
+// for the runs that read and write it, every backend).
 #include <gtest/gtest.h>
 #include <tessel/clsReport.h>
 
@@ -83,8 +84,11 @@ void press(QWidget *window, const char *button) {
 
 class Runs : public ::testing::Test {
 protected:
+    explicit Runs(test::Backend backend = test::Backend::SQLite) : db(backend) {}
+
     void SetUp() override {
-        db.exec(test::tslReportDdl());
+        TESSEL_SKIP_UNLESS_AVAILABLE(db.backend());
+        db.exec(db.tslReportDdl());
         db.exec(QStringLiteral(
             "create table 订单 (编号 integer primary key, 客户 text, 金额 real);"
             "insert into 订单 values (1, '张三', 80), (2, '李四', 120.5), (3, '王五', 300),"
@@ -95,7 +99,7 @@ protected:
             "1=1',"
             " '编号，金额，', '6 10', 15, 2, '', 1, 1, 1, 1, 0, 1, 0, 0, 0.5, 0.5, 0.5, 0.5, '1',"
             " 3, '/c订单报表/n', '/r/p/n');"));
-        report.ConDb(db.connectionString(test::Backend::SQLite));
+        report.ConDb(db.connectionString());
         report.setNameOfReport(QString());
     }
     void TearDown() override { component::sharedState().unloadDesigner(); }
@@ -113,7 +117,13 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(Runs, PrintPreSQL1TakesTheHostsWhereTail) {
+// The runs that read and write the database, on every backend.
+class RunsOn : public Runs, public ::testing::WithParamInterface<test::Backend> {
+protected:
+    RunsOn() : Runs(GetParam()) {}
+};
+
+TEST_P(RunsOn, PrintPreSQL1TakesTheHostsWhereTail) {
     report.PrintPreSQL1(QStringLiteral("select * from 订单 where 金额>100"),
                         QStringLiteral("订单报表"), 0, false);
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
@@ -154,7 +164,7 @@ TEST_F(Runs, WithoutADefinitionTheQueryIsShownForSaving) {
     EXPECT_EQ(component::sharedState().session.sheet.rowHeight(0), 11.5);
 }
 
-TEST_F(Runs, QueryErrorsAreShownAndTheCallReturns) {
+TEST_P(RunsOn, QueryErrorsAreShownAndTheCallReturns) {
     report.PrintPreSQL1(QStringLiteral("select * from 不存在 where x=1"), QStringLiteral("没有"), 0,
                         false);
     EXPECT_EQ(user.texts(), (QStringList{kNoDefinition, kQueryFailed}));
@@ -162,6 +172,13 @@ TEST_F(Runs, QueryErrorsAreShownAndTheCallReturns) {
     user.messages.clear();
     // A stored query the database refuses takes the same path.
     db.exec(QStringLiteral("update tsl_report set 查询 = 'select nothing from 订单'"));
+    report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
+    EXPECT_EQ(user.texts(), QStringList{kQueryFailed});
+    // So do rows that break off after the first two (the third overflows): no short report.
+    user.messages.clear();
+    db.exec(
+        QStringLiteral("update tsl_report set 查询 = 'select case when 编号 < 3 then 编号 "
+                       "else abs(-9223372036854775807 - 1) end from 订单'"));
     report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
     EXPECT_EQ(user.texts(), QStringList{kQueryFailed});
 }
@@ -227,7 +244,7 @@ TEST_F(Runs, APrinterProblemIsToldAsSuch) {
     EXPECT_EQ(user.busyDepth, 0);
 }
 
-TEST_F(Runs, TotalsOverChosenColumns) {
+TEST_P(RunsOn, TotalsOverChosenColumns) {
     report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 0, true,
                         QVariantList{2});
     EXPECT_EQ(report.getText(2, 5).toString(), QStringLiteral("600"));
@@ -237,7 +254,7 @@ TEST_F(Runs, TotalsOverChosenColumns) {
     EXPECT_EQ(report.getText(2, 5).toString(), QString());
 }
 
-TEST_F(Runs, PrintPreGridCopiesAModelBelowTheStoredLabels) {
+TEST_P(RunsOn, PrintPreGridCopiesAModelBelowTheStoredLabels) {
     QStandardItemModel model(4, 3);
     model.setHorizontalHeaderLabels(
         {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
@@ -275,7 +292,7 @@ TEST_F(Runs, PrintPreGridRefusesAnObjectThatIsNoGrid) {
     EXPECT_EQ(user.busyDepth, 0);
 }
 
-TEST_F(Runs, GetReportKeepsTheRowsAndAddsALabelledRowEachTime) {
+TEST_P(RunsOn, GetReportKeepsTheRowsAndAddsALabelledRowEachTime) {
     report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 5, false);
     report.getReport(QString(), 2, 5);
     EXPECT_EQ(report.tsRows(), 5);
@@ -300,7 +317,7 @@ TEST_F(Runs, GetReportReturnsErrorsToTheHost) {
     EXPECT_THROW(report.getReport(QStringLiteral("订单报表"), 2, 0), Error);
 }
 
-TEST_F(Runs, WizardMadeReportWithoutLayoutRuns) {
+TEST_P(RunsOn, WizardMadeReportWithoutLayoutRuns) {
     db.exec(
         QStringLiteral("insert into tsl_report (报表名称, 查询, 列标注, 列数) values"
                        " ('草稿', 'select 客户 from 订单', '客户名，', 1)"));
@@ -398,6 +415,9 @@ TEST_F(Runs, BadStoredRowsRunOrSayWhy) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, RunsOn, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace
 

@@ -15,18 +15,19 @@ namespace {
 class DefinitionTable : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        db.exec(test::tslReportDdl());
+        TESSEL_SKIP_UNLESS_AVAILABLE(GetParam());
+        db.exec(db.tslReportDdl());
         db.exec(QStringLiteral(
             "insert into tsl_report (报表名称, 查询) values ('O''Brien', 'select 1');"
             "insert into tsl_report (报表名称, 查询) values ('销售', 'select 2');"
             "insert into tsl_report (报表名称, 查询) values (' 销售', 'select 3');"));
-        conn = db.connect(GetParam());
+        conn = db.connect();
     }
     QString queryOf(const platform::Statement &st, Access access = Access::ReadOnly) {
         platform::Recordset rs = open(st, conn, access);
         return notFound(rs) ? QStringLiteral("<none>") : rs.text(QStringLiteral("查询"));
     }
-    test::TempDb db;
+    test::TempDb db{GetParam()};
     platform::Connection conn;
 };
 
@@ -65,9 +66,8 @@ TEST_P(DefinitionTable, UpdatesAndDeleteTouchOnlyTheNamedRow) {
     EXPECT_EQ(names, (QStringList{QStringLiteral(" 销售"), name}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DefinitionTable,
-                         ::testing::Values(Backend::SQLite, Backend::Odbc),
-                         [](const auto &info) { return test::backendName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Backends, DefinitionTable, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 TEST(ListCodecs, SplitAsStored) {
     const struct {

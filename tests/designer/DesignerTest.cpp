@@ -21,9 +21,12 @@ namespace {
 
 class Designer : public ::testing::Test {
 protected:
+    explicit Designer(test::Backend backend = test::Backend::SQLite) : db(backend) {}
+
     void SetUp() override {
-        db.exec(test::tslReportDdl());
-        session.connection = db.connect(test::Backend::SQLite);
+        TESSEL_SKIP_UNLESS_AVAILABLE(db.backend());
+        db.exec(db.tslReportDdl());
+        session.connection = db.connect();
         window = std::make_unique<PrintSpread>(
             session, designer::DesignerOpeners{[this] { ++previews; }, {}, {}, {}});
         // A sheet of three columns, two data rows and a totals row.
@@ -54,6 +57,12 @@ protected:
     session::ReportSession session;
     std::unique_ptr<PrintSpread> window;
     int previews = 0;
+};
+
+// The saves, on every backend.
+class DesignerSave : public Designer, public ::testing::WithParamInterface<test::Backend> {
+protected:
+    DesignerSave() : Designer(GetParam()) {}
 };
 
 TEST_F(Designer, ControlsCarryTheirNamesAndCaptions) {
@@ -127,7 +136,7 @@ TEST_F(Designer, MergeAsksForColumnsAndCancelRemovesThem) {
     EXPECT_EQ(session.sheet.colMerge(3), platform::MergeMode::None);
 }
 
-TEST_F(Designer, SaveCreatesARowWithThePrintDefaults) {
+TEST_P(DesignerSave, SaveCreatesARowWithThePrintDefaults) {
     session.reportName = QStringLiteral(" 产品表 ");
     session.querySQL = QStringLiteral("select a,b from t where x=1");
     session.sheet.setColWidth(2, 8.5);
@@ -153,7 +162,7 @@ TEST_F(Designer, SaveCreatesARowWithThePrintDefaults) {
     EXPECT_TRUE(window->button("cmdPreview")->isEnabled());
 }
 
-TEST_F(Designer, SaveOfAnExistingRowRewritesOnlyTheLayout) {
+TEST_P(DesignerSave, SaveOfAnExistingRowRewritesOnlyTheLayout) {
     db.exec(
         QStringLiteral("insert into tsl_report (报表名称, 查询, 列标, 左, 打印方向) values"
                        " ('产品表', 'select * from 产品', 0, 1.25, '2')"));
@@ -168,11 +177,10 @@ TEST_F(Designer, SaveOfAnExistingRowRewritesOnlyTheLayout) {
     EXPECT_EQ(r.text(QStringLiteral("列标注")), QStringLiteral("编号，名称，金额，"));
 }
 
-TEST_F(Designer, AFailedSaveStoresNothingAndSaysWhy) {
+TEST_P(DesignerSave, AFailedSaveStoresNothingAndSaysWhy) {
     // The database refuses the second update: the new row must not stay half written.
-    db.exec(
-        QStringLiteral("create trigger no_labels before update of 列标注 on tsl_report"
-                       " begin select raise(abort, '标注被拒绝'); end;"));
+    db.refuse(QStringLiteral("before update of 列标注 on tsl_report"),
+              QStringLiteral("标注被拒绝"));
     session.reportName = QStringLiteral("新表");
     click("cmdSave");
     ASSERT_EQ(user.messages.size(), 1u);
@@ -197,5 +205,8 @@ TEST_F(Designer, NewKeepsTheReportNameAndPreviewOpens) {
     click("cmdPreview");
     EXPECT_EQ(previews, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, DesignerSave, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace

@@ -1,6 +1,6 @@
-// A designer window on a real SQLite database with Chinese table and column names, its
-// commands wired to the data-set wizard, the report list and the column header editor as
-// the component wires them, and helpers to reach the windows' controls by name.
+// A designer window on a real database (SQLite unless a test names another) with Chinese table and
+// column names, its commands wired to the data-set wizard, the report list and the column header
+// editor as the component wires them, and helpers to reach the windows' controls by name.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,8 +39,12 @@ public:
 
 class DesignerWindows : public ::testing::Test {
 protected:
+    // The database is reached through `backend`.
+    explicit DesignerWindows(Backend backend = Backend::SQLite) : db(backend) {}
+
     void SetUp() override {
-        db.exec(tslReportDdl());
+        TESSEL_SKIP_UNLESS_AVAILABLE(db.backend());
+        db.exec(db.tslReportDdl());
         // 员工: 120 employees, wages 1000, 1100, ... in departments 1..3.
         QString sql = QStringLiteral(
             "begin;"
@@ -55,7 +59,7 @@ protected:
                        .arg(i % 3 + 1);
         }
         db.exec(sql + QStringLiteral("commit;"));
-        session.connection = db.connect(backend());
+        session.connection = db.connect();
         designer = std::make_unique<designer::PrintSpread>(
             session, designer::DesignerOpeners{
                          {},
@@ -64,9 +68,6 @@ protected:
                          [this] { designer::runColumnHeaderEditor(*designer); },
                      });
     }
-
-    // The way the tests reach the database file.
-    virtual Backend backend() const { return Backend::SQLite; }
 
     void TearDown() override {
         designer.reset();

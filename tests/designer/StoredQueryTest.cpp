@@ -14,6 +14,7 @@ TEST(ParseStoredQuery, TakesQueriesApartByPosition) {
     } cases[] = {
         {"select a,b from t1,t2 where x=1", " x=1", "select|a/b|t1/t2"},
         {"SELECT Name FROM Emp WHERE Id>1", " Id>1", "select|Name|emp"},
+        {"select \"Dept\".x from \"Dept\",Emp", "-", "select|\"Dept\".x|\"Dept\"/emp"},
         {"select distinct top 5 a, b from t", "-", "select distinct top 5|a/ b|t"},
         {"select top (5) percent with ties a from t", "-", "select top (5) percent with ties|a|t"},
         {"select top 5 from t", "-", "select top|5|t"},

@@ -36,12 +36,15 @@ const QColor kGrey{128, 128, 128};
 
 class Editor : public ::testing::Test {
 protected:
+    explicit Editor(test::Backend backend = test::Backend::SQLite) : db(backend) {}
+
     void SetUp() override {
-        db.exec(test::tslReportDdl());
+        TESSEL_SKIP_UNLESS_AVAILABLE(db.backend());
+        db.exec(db.tslReportDdl());
         db.exec(QStringLiteral("insert into tsl_report (报表名称, 页头页脚, 页头文本, 页脚文本) "
                                "values ('月报', 1, '%1', '%2')")
                     .arg(kWorkedExample, kFooter));
-        session.connection = db.connect(test::Backend::SQLite);
+        session.connection = db.connect();
         session.reportName = kName;
         session.tslVar = {QVariantList{QStringLiteral("V单位"), QStringLiteral("某某公司")},
                           QVariantList{QStringLiteral("V"), QString()},
@@ -102,6 +105,9 @@ protected:
     session::ReportSession session;
     std::unique_ptr<HeaderFooterEditor> editor;
 };
+
+// The editor's loads and saves, on every backend.
+using EditorOn = test::OnEveryBackend<Editor>;
 
 TEST_F(Editor, OpensWithItsControlsGridAndVariables) {
     open();
@@ -180,7 +186,7 @@ TEST_F(Editor, OpensWithItsControlsGridAndVariables) {
     EXPECT_EQ(editor->variableList()->rowCount(), 2);
 }
 
-TEST_F(Editor, LoadsTheStoredHeaderAndComposesItBack) {
+TEST_P(EditorOn, LoadsTheStoredHeaderAndComposesItBack) {
     open();
     platform::Sheet &g = grid();
     EXPECT_EQ(g.text(1, 1), QStringLiteral("日期:V日期"));
@@ -198,7 +204,7 @@ TEST_F(Editor, LoadsTheStoredHeaderAndComposesItBack) {
     EXPECT_TRUE(user.messages.empty());
 }
 
-TEST_F(Editor, SaveWritesTheRowAndTheSheet) {
+TEST_P(EditorOn, SaveWritesTheRowAndTheSheet) {
     open();
     type(3, 5, QStringLiteral("第五行"));  // an empty line 4 now lies between lines with text
     EXPECT_TRUE(button("Command3")->isEnabled());
@@ -214,7 +220,7 @@ TEST_F(Editor, SaveWritesTheRowAndTheSheet) {
     EXPECT_TRUE(user.messages.empty());
 }
 
-TEST_F(Editor, DisplayChoiceIsStoredAsItsCode) {
+TEST_P(EditorOn, DisplayChoiceIsStoredAsItsCode) {
     const struct {
         const char *item;
         const char *code;
@@ -421,7 +427,7 @@ TEST_F(Editor, MalformedStringIsReportedAndKeepsWhatWasRead) {
     EXPECT_EQ(grid().text(1, 2), QString());
 }
 
-TEST_F(Editor, PageNumbersInsideTextLoadAsTextAndSaveBack) {
+TEST_P(EditorOn, PageNumbersInsideTextLoadAsTextAndSaveBack) {
     const QString mixed = QStringLiteral("/fn\"宋体\"/fz\"9\"/fb0/fi0/fu0/fk0/c第/p页/n");
     db.exec(QStringLiteral("update tsl_report set 页脚文本 = '%1'").arg(mixed));
     open();
@@ -437,5 +443,8 @@ TEST_F(Editor, RunsModallyUnderItsName) {
     EXPECT_EQ(pagelayout::runHeaderFooterEditor(session, nullptr), QDialog::Accepted);
     EXPECT_EQ(user.dialogsRun, std::vector<QString>{QStringLiteral("headerfooter")});
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, EditorOn, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The database layer's behaviour, the same on SQLite reached directly and through ODBC.
+// The database layer's behaviour, the same on SQLite and PostgreSQL, each reached through
+// Qt's own driver and through ODBC.
 #include <gtest/gtest.h>
 #include <tessel/clsReport.h>
 
@@ -6,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -23,6 +25,7 @@ namespace {
 class Database : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
+        TESSEL_SKIP_UNLESS_AVAILABLE(GetParam());
         db.exec(QStringLiteral(
             "create table 订单 (编号 integer primary key, 客户 text, 金额 real, 日期 text);"
             "insert into 订单 values (1, '张三', 120.5, '2024-01-05');"
@@ -33,17 +36,22 @@ protected:
             "insert into 备注 values ('b', 1);"
             "insert into 备注 values ('b', 1);"
             "create view 大额订单 as select * from 订单 where 金额 > 100;"));
-        db.exec(test::tslReportDdl());
-        conn = db.connect(GetParam());
+        db.exec(db.tslReportDdl());
+        conn = db.connect();
+    }
+
+    Dialect dialect() const {
+        return test::isPostgres(GetParam()) ? Dialect::PostgreSQL : Dialect::SQLite;
     }
 
     // A connection the host opened itself, on the same file, through the same backend.
     QSqlDatabase openHostConnection(const QString &name) const {
-        const bool direct = GetParam() == Backend::SQLite;
-        QSqlDatabase host = QSqlDatabase::addDatabase(
-            direct ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), name);
-        host.setDatabaseName(direct ? db.path()
-                                    : QStringLiteral("Driver=SQLite3;Database=%1;").arg(db.path()));
+        const ConnectionSpec spec = parseConnectionString(db.connectionString());
+        QSqlDatabase host = QSqlDatabase::addDatabase(spec.driver, name);
+        host.setDatabaseName(spec.databaseName);
+        host.setHostName(spec.host);
+        host.setPort(spec.port);
+        host.setUserName(spec.user);
         host.open();
         return host;
     }
@@ -57,20 +65,24 @@ protected:
         return out;
     }
 
-    test::TempDb db;
+    test::TempDb db{GetParam()};
     Connection conn;
 };
 
 TEST_P(Database, ConnectsAndKnowsTheDialect) {
     EXPECT_TRUE(conn.isOpen());
-    EXPECT_EQ(conn.dialect(), Dialect::SQLite);
+    EXPECT_EQ(conn.dialect(), dialect());
 }
 
 TEST_P(Database, MissingFileIsAnErrorAndCreatesNothing) {
     const QString missing = db.path() + QStringLiteral(".missing");
     Connection c;
-    const QString cs = GetParam() == Backend::SQLite ? QStringLiteral("sqlite:") + missing
-                                                     : QStringLiteral("Data Source=") + missing;
+    QString cs = GetParam() == Backend::SQLite ? QStringLiteral("sqlite:") + missing
+                                               : QStringLiteral("Data Source=") + missing;
+    if (test::isPostgres(GetParam())) {  // a database the server does not hold
+        cs = db.connectionString().replace(QRegularExpression(QStringLiteral("(tessel_\\w+)")),
+                                           QStringLiteral("\\1_missing"));
+    }
     try {
         c.open(cs);
         FAIL() << "opened a missing file";
@@ -82,12 +94,28 @@ TEST_P(Database, MissingFileIsAnErrorAndCreatesNothing) {
 }
 
 TEST_P(Database, CatalogueStatementsListUserTablesAndColumns) {
+    // A name stored in mixed case, an index, and on PostgreSQL a table of a schema off the
+    // search path: only the tables of the current schema are listed, names as written.
+    db.exec(
+        QStringLiteral("create table \"Dept\" (\"DeptName\" text, 编号 integer);"
+                       "insert into \"Dept\" values ('Sales', 1);"
+                       "create index 订单_客户 on 订单 (客户);"));
+    if (test::isPostgres(GetParam()))
+        db.exec(QStringLiteral("create schema 其他; create table 其他.外表 (x integer);"));
     // The data-set wizard's two statements, as it sends them.
     QStringList tables = column(QStringLiteral(
         "select name from dbo.sysobjects where OBJECTPROPERTY(id, N'IsUserTable') = 1"));
     tables.sort();
-    EXPECT_EQ(tables, (QStringList{QStringLiteral("tsl_report"), QStringLiteral("备注"),
-                                   QStringLiteral("订单")}));
+    EXPECT_EQ(tables, (QStringList{QStringLiteral("Dept"), QStringLiteral("tsl_report"),
+                                   QStringLiteral("备注"), QStringLiteral("订单")}));
+    EXPECT_EQ(column(QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = "
+                                    "object_id(N'Dept')")),
+              (QStringList{QStringLiteral("DeptName"), QStringLiteral("编号")}));
+    // A statement built with the names as listed reads the table.
+    const QString dept = identifierFor(QStringLiteral("Dept"), conn.dialect());
+    EXPECT_EQ(column(QStringLiteral("select %1.%2 from %1 where %1.编号 = 1")
+                         .arg(dept, identifierFor(QStringLiteral("DeptName"), conn.dialect()))),
+              QStringList{QStringLiteral("Sales")});
     EXPECT_EQ(column(QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = "
                                     "object_id(N'订单')")),
               (QStringList{QStringLiteral("编号"), QStringLiteral("客户"), QStringLiteral("金额"),
@@ -232,18 +260,18 @@ TEST_P(Database, EditableUpdateWithoutKeyNeedsOneMatchingRow) {
 }
 
 TEST_P(Database, ChangedRowIsAConflictAndNothingIsWritten) {
-    for (const char *sql :
-         {"select * from 订单 where 编号 = 2", "select * from 备注 where 内容 = 'a'"}) {
+    const Connection other = db.connect();  // another session on the same database
+    for (const auto &[sql, field] : {std::pair{"select * from 订单 where 编号 = 2", "客户"},
+                                     std::pair{"select * from 备注 where 内容 = 'a'", "内容"}}) {
         Recordset rs;
         rs.open(QString::fromUtf8(sql), conn, CursorType::Dynamic, LockType::Optimistic,
                 kCommandText);
-        const QString field = rs.fieldName(1);
-        // Someone else changes the row after it was read.
-        conn.execute(QString::fromUtf8(sql)
-                         .replace(QLatin1String("select * from"), QLatin1String("update"))
-                         .replace(QLatin1String(" where"),
-                                  QStringLiteral(" set %1 = 'other' where").arg(field)));
-        rs.setValue(field, QStringLiteral("mine"));
+        // The other session changes the row after it was read.
+        other.execute(QString::fromUtf8(sql)
+                          .replace(QLatin1String("select * from"), QLatin1String("update"))
+                          .replace(QLatin1String(" where"),
+                                   QStringLiteral(" set %1 = 'other' where").arg(field)));
+        rs.setValue(QString::fromUtf8(field), QStringLiteral("mine"));
         try {
             rs.update();
             FAIL() << sql;
@@ -252,7 +280,7 @@ TEST_P(Database, ChangedRowIsAConflictAndNothingIsWritten) {
         }
         Recordset check;
         check.open(QStringLiteral("select count(*) from %1 where %2 = 'mine'")
-                       .arg(QString::fromUtf8(sql).section(u' ', 3, 3), field),
+                       .arg(QString::fromUtf8(sql).section(u' ', 3, 3), QString::fromUtf8(field)),
                    conn);
         EXPECT_EQ(check.value(0).toInt(), 0) << sql;
     }
@@ -313,7 +341,7 @@ TEST_P(Database, HostConnectionIsSharedNotCopied) {
         ASSERT_TRUE(host.isOpen());
         Connection c = Connection::wrap(host);
         EXPECT_EQ(c.database().connectionName(), name);
-        EXPECT_EQ(c.dialect(), Dialect::SQLite);
+        EXPECT_EQ(c.dialect(), dialect());
         // A transaction the host starts covers what the component writes.
         ASSERT_TRUE(host.transaction());
         c.execute(QStringLiteral("delete from 订单 where 编号 = 3"));
@@ -347,8 +375,10 @@ TEST_P(Database, WorkInsideAHostTransactionIsUndoneAloneAndLeftToTheHost) {
         EXPECT_TRUE(c.inTransaction());  // the host's transaction is still the host's
         ASSERT_TRUE(host.commit());
         Recordset rs;
-        rs.open(QStringLiteral("select group_concat(编号) from 订单"), c);
+        rs.open(QStringLiteral("select 编号 from 订单"), c);
         EXPECT_EQ(rs.text(0), QStringLiteral("2"));
+        rs.moveNext();
+        EXPECT_TRUE(rs.eof());
     }
     QSqlDatabase::removeDatabase(name);
 }
@@ -372,6 +402,57 @@ TEST_P(Database, AStreamKeepsReadingWhileOtherStatementsRun) {
     EXPECT_EQ(outer.text(0), QStringLiteral("1"));
 }
 
+TEST_P(Database, AResultIsReadToItsEndWhileTheDefinitionIsWritten) {
+    db.exec(QStringLiteral(
+        "create table 大表 (编号 integer, 名称 text);"
+        "with recursive g(n) as (select 1 union all select n + 1 from g where n < 100000) "
+        "insert into 大表 select n, 'r' || n from g"));
+    for (const auto &[sql, rows] : {std::pair{"select 编号 from 订单 order by 编号", 3},
+                                    std::pair{"select 编号, 名称 from 大表", 100000}}) {
+        Recordset data;
+        data.open(QString::fromUtf8(sql), conn, CursorType::ForwardOnly, LockType::ReadOnly,
+                  kCommandText);
+        // As the data-set wizard's finish: the definition row is written in a transaction
+        // while the data is open.
+        {
+            Transaction tx(conn);
+            Recordset row;
+            row.open(QStringLiteral("select * from tsl_report where 报表名称 = '报表'"), conn,
+                     CursorType::Dynamic, LockType::Optimistic, kCommandText);
+            if (row.isEmptyOrPast())
+                row.addNew();
+            row.setValue(QStringLiteral("报表名称"), QStringLiteral("报表"));
+            row.setValue(QStringLiteral("查询"), QString::fromUtf8(sql));
+            row.update();
+            tx.commit();
+        }
+        int read = 0;
+        for (; !data.eof(); data.moveNext())
+            ++read;
+        EXPECT_EQ(read, rows) << sql;
+    }
+}
+
+TEST_P(Database, ALostResultIsAnErrorNotTheEnd) {
+    Recordset data;
+    data.open(QStringLiteral("select 编号 from 订单 order by 编号"), conn, CursorType::ForwardOnly,
+              LockType::ReadOnly, kCommandText);
+    // The host runs a statement of its own on the connection, past the component.
+    QSqlQuery host(conn.database());
+    ASSERT_TRUE(host.exec(QStringLiteral("select 1")));
+    conn.execute(QStringLiteral("update 备注 set 次数 = 2 where 内容 = 'a'"));
+    // All three rows (a driver that keeps several results open on one connection), or an
+    // error: never fewer rows as if the result had ended.
+    int read = 0;
+    try {
+        for (; !data.eof(); data.moveNext())
+            ++read;
+        EXPECT_EQ(read, 3);
+    } catch (const Error &e) {
+        EXPECT_EQ(e.category(), Error::Category::Statement) << e.what();
+    }
+}
+
 TEST_P(Database, OwnTransactionCommitsOrRollsBack) {
     {
         Transaction t(conn);
@@ -391,8 +472,10 @@ TEST_P(Database, OwnTransactionCommitsOrRollsBack) {
 TEST(OdbcDataSource, OpensByName) {
     test::TempDb db;
     db.exec(QStringLiteral("create table 部门 (名称 text); insert into 部门 values ('销售部');"));
-    // A system data source of our own: the driver manager reads ODBCSYSINI's folder.
-    QTemporaryDir ini;
+    // A system data source of our own: the driver manager reads ODBCSYSINI's folder. It keeps
+    // the first folder it was given for the rest of the process, so the folder (a copy of the
+    // system's drivers) stays until the process ends.
+    static QTemporaryDir ini;
     ASSERT_TRUE(QFile::copy(QStringLiteral("/etc/odbcinst.ini"), ini.filePath("odbcinst.ini")));
     // The driver manager loads its ini reader for a data source and unloads it again; held
     // loaded, a leak checker can name the reader's own cached allocations (tests/lsan.supp).
@@ -418,9 +501,7 @@ TEST(OdbcDataSource, OpensByName) {
         qputenv("ODBCSYSINI", old);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Database, ::testing::Values(Backend::SQLite, Backend::Odbc),
-                         [](const auto &info) {
-                             return std::string(test::backendName(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(Backends, Database, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace

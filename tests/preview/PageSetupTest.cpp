@@ -19,6 +19,7 @@ namespace {
 
 class PageSetupDialog : public test::ReportFixture {
 protected:
+    using ReportFixture::ReportFixture;
     void reopen() { d = std::make_unique<PageSetup>(session, &pageView); }
     QLineEdit *margin(int i) { return d->findChild<QLineEdit *>(QString("pagemargin_%1").arg(i)); }
     QRadioButton *orientation(int i) {
@@ -30,6 +31,9 @@ protected:
     platform::PageView pageView;
     std::unique_ptr<PageSetup> d;
 };
+
+// The dialog's saves, on every backend.
+using PageSetupOn = test::OnEveryBackend<PageSetupDialog>;
 
 TEST_F(PageSetupDialog, LoadsInchesOrientationAndTheDefaultPreset) {
     platform::PrintSettings &p = session.sheet.printSettings();
@@ -48,7 +52,7 @@ TEST_F(PageSetupDialog, LoadsInchesOrientationAndTheDefaultPreset) {
     EXPECT_TRUE(orientation(1)->isChecked());
 }
 
-TEST_F(PageSetupDialog, OkPutsMarginsOrientationAndZoomOnSheetAndRow) {
+TEST_P(PageSetupOn, OkPutsMarginsOrientationAndZoomOnSheetAndRow) {
     session.sheet.printSettings().marginLeft = 1000;
     reopen();
     margin(1)->setText("1.25");
@@ -80,7 +84,7 @@ TEST_F(PageSetupDialog, OkPutsMarginsOrientationAndZoomOnSheetAndRow) {
     EXPECT_EQ(stored("打印方向").toString(), "1");
 }
 
-TEST_F(PageSetupDialog, MissingRowIncompleteMarginAndCancelChangeNothing) {
+TEST_P(PageSetupOn, MissingRowIncompleteMarginAndCancelChangeNothing) {
     const platform::PrintSettings before = session.sheet.print();
     auto change = [this] {
         reopen();
@@ -115,7 +119,7 @@ TEST_F(PageSetupDialog, MissingRowIncompleteMarginAndCancelChangeNothing) {
     EXPECT_EQ(stored("打印方向").toString(), "1");
 }
 
-TEST_F(PageSetupDialog, ButtonsOpenTheOtherDialogsAndCancelKeepsWhatTheyStored) {
+TEST_P(PageSetupOn, ButtonsOpenTheOtherDialogsAndCancelKeepsWhatTheyStored) {
     reopen();
     press("Command1");
     press("Command4");
@@ -131,5 +135,8 @@ TEST_F(PageSetupDialog, ButtonsOpenTheOtherDialogsAndCancelKeepsWhatTheyStored) 
     EXPECT_FALSE(session.sheet.print().gridLines);
     EXPECT_EQ(stored("网格线").toInt(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, PageSetupOn, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace

@@ -82,14 +82,17 @@ public:
 // (flags 1, shadows 0, margins 0.5 inch, portrait, range 0).
 class ReportFixture : public ::testing::Test {
 protected:
+    explicit ReportFixture(Backend backend = Backend::SQLite) : db(backend) {}
+
     void SetUp() override {
-        db.exec(tslReportDdl());
+        TESSEL_SKIP_UNLESS_AVAILABLE(db.backend());
+        db.exec(db.tslReportDdl());
         db.exec(QStringLiteral(
             "insert into tsl_report (报表名称, 查询, 列标, 行标, 网格线, 边框, 仅打数据格, "
             "彩色打印, 阴影, 范围类型, 开始页, 结束页, 左, 右, 上, 下, 打印方向) values "
             "('销售日报', 'select * from t', 1, 1, 1, 1, 1, 1, 0, 0, 7, 9, 0.5, 0.5, 0.5, "
             "0.5, '1')"));
-        session.connection = db.connect(Backend::SQLite);
+        session.connection = db.connect();
         session.reportName = kReportName;
     }
 

@@ -26,6 +26,7 @@ const char *kColumns[] = {"列标", "行标", "网格线", "边框", "仅打数�
 
 class PrintOptions : public test::ReportFixture {
 protected:
+    using ReportFixture::ReportFixture;
     void reopen() { d = std::make_unique<PrintDlg>(session); }
     QCheckBox *check(int i) { return d->findChild<QCheckBox *>(QString("Check1_%1").arg(i)); }
     QRadioButton *option(int i) {
@@ -41,6 +42,9 @@ protected:
 
     std::unique_ptr<PrintDlg> d;
 };
+
+// The dialog's saves, on every backend.
+using PrintOptionsOn = test::OnEveryBackend<PrintOptions>;
 
 TEST_F(PrintOptions, LoadsFlagsAndRangeTypeFromTheSheet) {
     for (int on = 0; on < 7; ++on) {
@@ -85,7 +89,7 @@ TEST(PageNumbers, ConversionRoundsHalvesToEven) {
         EXPECT_EQ(pagelayout::pageNumberFromText(text), expected) << text;
 }
 
-TEST_F(PrintOptions, SavesFlagsAndPageRangeToSheetAndRow) {
+TEST_P(PrintOptionsOn, SavesFlagsAndPageRangeToSheetAndRow) {
     reopen();
     const bool wanted[7] = {false, true, false, true, false, true, true};
     for (int i = 0; i < 7; ++i)
@@ -109,7 +113,7 @@ TEST_F(PrintOptions, SavesFlagsAndPageRangeToSheetAndRow) {
     EXPECT_EQ(rs.value("结束页").toInt(), 4);
 }
 
-TEST_F(PrintOptions, OtherRangesStoreOnlyTheirType) {
+TEST_P(PrintOptionsOn, OtherRangesStoreOnlyTheirType) {
     test::fillReport(session.sheet, 20);
     session.sheet.setSelection({2, 3, 3, 8});
     using T = platform::PrintType;
@@ -126,7 +130,7 @@ TEST_F(PrintOptions, OtherRangesStoreOnlyTheirType) {
     EXPECT_EQ(session.sheet.print().block, (platform::CellBlock{2, 3, 3, 8})) << "the selection";
 }
 
-TEST_F(PrintOptions, UntouchedPageRangeAndUnknownTypeSaveOneToOne) {
+TEST_P(PrintOptionsOn, UntouchedPageRangeAndUnknownTypeSaveOneToOne) {
     setSheet([](platform::PrintSettings &s) {
         s.type = platform::PrintType::PageRange;
         s.pageStart = 3;
@@ -192,5 +196,8 @@ TEST_F(PrintOptions, ADatabaseFailureSaysWhatFailedThenWhy) {
     EXPECT_TRUE(user.messages[0].text.startsWith("打印设置保存失败：no such table"))
         << user.messages[0].text.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, PrintOptionsOn, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 }  // namespace

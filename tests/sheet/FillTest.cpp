@@ -1,5 +1,5 @@
 // FillFromRecordset, SetHeadersFromFields and SetLabelsAndWidths on sheets filled from a real
-// database, directly through SQLite and through ODBC.
+// database, on every backend.
 #include <gtest/gtest.h>
 
 #include "definitions/Definitions.h"
@@ -14,6 +14,7 @@ namespace {
 class Fill : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
+        TESSEL_SKIP_UNLESS_AVAILABLE(GetParam());
         data = std::make_unique<test::SheetDb>(GetParam());
         data->db.exec(
             QStringLiteral("create table t (编号 integer, 名称 text, 金额 real);"
@@ -73,8 +74,8 @@ TEST_P(Fill, HeadersFromFieldNames) {
     EXPECT_EQ(sheet.colWidth(2), 7.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Fill, ::testing::Values(Backend::SQLite, Backend::Odbc),
-                         [](const auto &info) { return test::backendName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Backends, Fill, ::testing::ValuesIn(test::kAllBackends),
+                         test::BackendTestName());
 
 TEST(FillLarge, HundredThousandRowsAreAllFilled) {
     test::SheetDb data;

@@ -12,9 +12,9 @@
 namespace tessel::test {
 
 struct SheetDb {
-    SheetDb(Backend backend = Backend::SQLite) {
-        db.exec(tslReportDdl());
-        conn = db.connect(backend);
+    SheetDb(Backend backend = Backend::SQLite) : db(backend) {
+        db.exec(db.tslReportDdl());
+        conn = db.connect();
     }
 
     platform::Recordset query(const QString &sql) {

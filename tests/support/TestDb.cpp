@@ -1,17 +1,166 @@
 #include "support/TestDb.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <atomic>
 #include <stdexcept>
 
 namespace tessel::test {
 
-const char *backendName(Backend b) {
-    return b == Backend::SQLite ? "SQLite" : "Odbc";
+namespace {
+
+// The server's address from scripts/with-postgres, or empty.
+QUrl serverUrl() {
+    const QString env = qEnvironmentVariable("TESSEL_TEST_PG");
+    return env.isEmpty() ? QUrl() : QUrl(env);
 }
 
-TempDb::TempDb() : m_dir(std::make_unique<QTemporaryDir>()) {
+std::atomic<int> g_serial{0};
+
+// A database name of this executable and process, new for each call.
+QString newDatabaseName() {
+    QString exe = QCoreApplication::applicationName().toLower();
+    exe.replace(QRegularExpression(QStringLiteral("[^a-z0-9_]")), QStringLiteral("_"));
+    return QStringLiteral("tessel_%1_%2_%3")
+        .arg(exe)
+        .arg(qint64(getpid()))
+        .arg(g_serial.fetch_add(1) + 1);
+}
+
+// Runs one statement on a Qt SQL connection of the test support.
+void run(const QString &connName, const QString &sql) {
+    QSqlQuery q(QSqlDatabase::database(connName, false));
+    if (!q.exec(sql)) {
+        throw std::runtime_error("test SQL failed: " + q.lastError().text().toStdString() +
+                                 " in: " + sql.left(200).toStdString());
+    }
+}
+
+// Splits a script at the ";" outside quotes and $$ bodies, leaving out "--" comments.
+QStringList statements(const QString &sql) {
+    QStringList out;
+    QString cur;
+    QChar quote;
+    bool comment = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (comment) {
+            comment = c != u'\n';
+            continue;
+        }
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'-' && i + 1 < sql.size() && sql[i + 1] == u'-') {
+            comment = true;
+            continue;
+        } else if (c == u'$' && i + 1 < sql.size() && sql[i + 1] == u'$') {
+            // A function body in $$ … $$, taken whole.
+            const qsizetype end = sql.indexOf(QLatin1String("$$"), i + 2);
+            const qsizetype stop = end < 0 ? sql.size() : end + 2;
+            cur += sql.mid(i, stop - i);
+            i = stop - 1;
+            continue;
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u';') {
+            if (!cur.trimmed().isEmpty())
+                out << cur;
+            cur.clear();
+            continue;
+        }
+        cur += c;
+    }
+    if (!cur.trimmed().isEmpty())
+        out << cur;
+    return out;
+}
+
+// A Qt SQL connection to `database` on the server, under `connName`.
+void openServer(const QString &connName, const QString &database) {
+    const QUrl url = serverUrl();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connName);
+    db.setHostName(url.host());
+    db.setPort(url.port(5432));
+    db.setUserName(url.userName());
+    db.setPassword(url.password());
+    db.setDatabaseName(database);
+    if (!db.open()) {
+        const std::string why = db.lastError().text().toStdString();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connName);
+        throw std::runtime_error("cannot reach the test server: " + why);
+    }
+}
+
+void closeServer(const QString &connName) {
+    {
+        QSqlDatabase db = QSqlDatabase::database(connName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connName);
+}
+
+// Creates or drops a database through the server's maintenance database.
+void administer(const QString &sql) {
+    const QString admin = QStringLiteral("tessel-test-admin");
+    openServer(admin, QStringLiteral("postgres"));
+    try {
+        run(admin, sql);
+    } catch (...) {
+        closeServer(admin);
+        throw;
+    }
+    closeServer(admin);
+}
+
+}  // namespace
+
+const char *backendName(Backend b) {
+    switch (b) {
+        case Backend::SQLite:
+            return "SQLite";
+        case Backend::Odbc:
+            return "Odbc";
+        case Backend::Postgres:
+            return "Postgres";
+        case Backend::PostgresOdbc:
+            return "PostgresOdbc";
+    }
+    return "?";
+}
+
+bool isPostgres(Backend b) {
+    return b == Backend::Postgres || b == Backend::PostgresOdbc;
+}
+
+QString unavailable(Backend b) {
+    if (isPostgres(b) && serverUrl().isEmpty())
+        return QStringLiteral(
+            "no PostgreSQL server: TESSEL_TEST_PG is unset (scripts/with-postgres)");
+    return {};
+}
+
+TempDb::TempDb(Backend backend) : m_backend(backend) {
+    if (isPostgres(backend)) {
+        if (!unavailable(backend).isEmpty())
+            return;
+        m_pgName = newDatabaseName();
+        // A copy of the template's files: the quickest way to an empty database.
+        administer(QStringLiteral("create database %1 strategy file_copy").arg(m_pgName));
+        m_pgConnName = QStringLiteral("tessel-test-%1").arg(m_pgName);
+        openServer(m_pgConnName, m_pgName);
+        return;
+    }
+    m_dir = std::make_unique<QTemporaryDir>();
     m_path = m_dir->filePath(QStringLiteral("test.db"));
     sqlite3 *db = nullptr;
     if (sqlite3_open(QFile::encodeName(m_path).constData(), &db) != SQLITE_OK) {
@@ -20,7 +169,40 @@ TempDb::TempDb() : m_dir(std::make_unique<QTemporaryDir>()) {
     sqlite3_close(db);
 }
 
+TempDb::~TempDb() {
+    if (m_pgName.isEmpty())
+        return;
+    closeServer(m_pgConnName);
+    try {
+        // Connections a test left open are ended with the database.
+        administer(QStringLiteral("drop database if exists %1 with (force)").arg(m_pgName));
+    } catch (const std::exception &) {
+        // The server and all its databases go when scripts/with-postgres ends.
+    }
+}
+
 QString TempDb::connectionString(Backend backend) const {
+    if (isPostgres(backend) != isPostgres(m_backend))
+        throw std::logic_error("the test database is not reached through this backend");
+    if (isPostgres(backend)) {
+        if (m_pgName.isEmpty())
+            throw std::runtime_error(unavailable(backend).toStdString());
+        const QUrl url = serverUrl();
+        if (backend == Backend::Postgres) {
+            QUrl mine(url);
+            mine.setPath(u'/' + m_pgName);
+            return mine.toString();
+        }
+        QString cs = QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;")
+                         .arg(url.host())
+                         .arg(url.port(5432))
+                         .arg(m_pgName);
+        if (!url.userName().isEmpty())
+            cs += QStringLiteral("UID=%1;").arg(url.userName());
+        if (!url.password().isEmpty())
+            cs += QStringLiteral("PWD=%1;").arg(url.password());
+        return cs;
+    }
     if (backend == Backend::SQLite)
         return QStringLiteral("sqlite:") + m_path;
     return QStringLiteral("Driver=SQLite3;Database=%1;").arg(m_path);
@@ -33,6 +215,13 @@ platform::Connection TempDb::connect(Backend backend) const {
 }
 
 void TempDb::exec(const QString &sql) const {
+    if (isPostgres(m_backend)) {
+        if (m_pgName.isEmpty())
+            throw std::runtime_error(unavailable(m_backend).toStdString());
+        for (const QString &statement : statements(sql))
+            run(m_pgConnName, statement);
+        return;
+    }
     sqlite3 *db = nullptr;
     sqlite3_open(QFile::encodeName(m_path).constData(), &db);
     char *err = nullptr;
@@ -42,6 +231,35 @@ void TempDb::exec(const QString &sql) const {
     sqlite3_close(db);
     if (rc != SQLITE_OK)
         throw std::runtime_error("test SQL failed: " + message);
+}
+
+void TempDb::refuse(const QString &when, const QString &message) const {
+    const QString name = QStringLiteral("refuse_%1").arg(g_serial.fetch_add(1) + 1);
+    if (!isPostgres(m_backend)) {
+        exec(QStringLiteral("create trigger %1 %2 begin select raise(abort, '%3'); end;")
+                 .arg(name, when, message));
+        return;
+    }
+    exec(QStringLiteral("create function %1() returns trigger language plpgsql as $$ begin "
+                        "raise exception '%3'; end $$; create trigger %1 %2 for each row "
+                        "execute function %1();")
+             .arg(name, when, message));
+}
+
+QString TempDb::tslReportDdl() const {
+    QString ddl = test::tslReportDdl();
+    if (!isPostgres(m_backend))
+        return ddl;
+    // The same table in PostgreSQL's own types.
+    const std::pair<const char *, const char *> types[] = {
+        {"nvarchar", "varchar"}, {"ntext", "text"},  {"float", "real"},
+        {"smallint", "integer"}, {"int", "integer"},
+    };
+    for (const auto &[from, to] : types) {
+        ddl.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(from))),
+                    QLatin1String(to));
+    }
+    return ddl;
 }
 
 QString tslReportDdl() {

@@ -1,5 +1,9 @@
-// Temporary databases for tests: a SQLite file reached directly or through ODBC.
+// Temporary databases for tests: a SQLite file reached directly or through ODBC, or a fresh
+// database on the private PostgreSQL server (scripts/with-postgres) reached through Qt's
+// PostgreSQL driver or through ODBC.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QString>
 #include <QTemporaryDir>
@@ -9,28 +13,88 @@
 
 namespace tessel::test {
 
-enum class Backend { SQLite, Odbc };
+enum class Backend { SQLite, Odbc, Postgres, PostgresOdbc };
 
 const char *backendName(Backend b);
+// Names the backend in test output.
+inline void PrintTo(Backend b, std::ostream *os) {
+    *os << backendName(b);
+}
 
-// A fresh SQLite file in a temporary directory, removed with the object.
-class TempDb {
-public:
-    TempDb();
-    QString path() const { return m_path; }
-    // The connection string that reaches the file through `backend`.
-    QString connectionString(Backend backend) const;
-    // Opens a connection to the file through `backend`.
-    platform::Connection connect(Backend backend) const;
-    // Runs SQL (several statements allowed) directly on the file, outside any connection.
-    void exec(const QString &sql) const;
-
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
+// Every backend, for INSTANTIATE_TEST_SUITE_P, and the test-name generator that names them.
+inline constexpr Backend kAllBackends[] = {Backend::SQLite, Backend::Odbc, Backend::Postgres,
+                                           Backend::PostgresOdbc};
+struct BackendTestName {
+    template <class Info>
+    std::string operator()(const Info &info) const {
+        return backendName(info.param);
+    }
 };
 
-// The tsl_report table as a host database holds it (the component never creates it).
+// True for the two ways to the PostgreSQL server.
+bool isPostgres(Backend b);
+
+// A fixture whose constructor takes the backend, run on every backend by TEST_P:
+//   using PageSetupOn = test::OnEveryBackend<PageSetupDialog>;  … INSTANTIATE_TEST_SUITE_P(
+//   Backends, PageSetupOn, ::testing::ValuesIn(test::kAllBackends), test::BackendTestName());
+template <class Fixture>
+class OnEveryBackend : public Fixture, public ::testing::WithParamInterface<Backend> {
+protected:
+    OnEveryBackend() : Fixture(::testing::WithParamInterface<Backend>::GetParam()) {}
+};
+
+// Why `b` cannot be tested here (the server's address TESSEL_TEST_PG is unset), or empty.
+QString unavailable(Backend b);
+
+// Skips the running test when its backend cannot be tested here; call it first in SetUp or
+// in the test body.
+#define TESSEL_SKIP_UNLESS_AVAILABLE(backend)                                         \
+    do {                                                                              \
+        if (const QString why = ::tessel::test::unavailable(backend); !why.isEmpty()) \
+            GTEST_SKIP() << why.toStdString();                                        \
+    } while (0)
+
+// A fresh database, removed with the object: a SQLite file in a temporary directory, or on
+// PostgreSQL a database of its own on the server named by TESSEL_TEST_PG. A PostgreSQL
+// TempDb without the server holds nothing, and each of its calls throws; the test skips
+// before (TESSEL_SKIP_UNLESS_AVAILABLE).
+class TempDb {
+public:
+    explicit TempDb(Backend backend = Backend::SQLite);
+    ~TempDb();
+    TempDb(const TempDb &) = delete;
+    TempDb &operator=(const TempDb &) = delete;
+
+    Backend backend() const { return m_backend; }
+    // The SQLite file (empty on PostgreSQL).
+    QString path() const { return m_path; }
+    // The connection string that reaches the database through `backend`, which must be of
+    // the same server kind as the database (SQLite or Odbc for a file; Postgres or
+    // PostgresOdbc for a server database); without an argument, the one it was made for.
+    QString connectionString(Backend backend) const;
+    QString connectionString() const { return connectionString(m_backend); }
+    // Opens a connection to the database through `backend` (see connectionString).
+    platform::Connection connect(Backend backend) const;
+    platform::Connection connect() const { return connect(m_backend); }
+    // Runs SQL (several statements allowed, separated by ";") on the database, outside any
+    // connection a test opened. Throws std::runtime_error with the database's text.
+    void exec(const QString &sql) const;
+    // Makes the database refuse a change with `message`: `when` is a trigger's event, as
+    // "before insert on tsl_report" or "before update of 列标注 on tsl_report".
+    void refuse(const QString &when, const QString &message) const;
+    // The tsl_report table in this database's column types.
+    QString tslReportDdl() const;
+
+private:
+    Backend m_backend;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    QString m_pgName;      // the server database
+    QString m_pgConnName;  // the Qt SQL connection exec() uses on it
+};
+
+// The tsl_report table as a SQL Server or SQLite host database holds it (the component
+// never creates it).
 QString tslReportDdl();
 
 }  // namespace tessel::test

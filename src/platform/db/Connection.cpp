@@ -413,6 +413,13 @@ int Connection::execute(const Statement &statement) const {
     if (PGconn *pg = postgresHandle(); pg && PQtransactionStatus(pg) != PQTRANS_ACTIVE)
         return executePostgres(*this, statement, text);
     QSqlQuery q(m_state->db);
+    // A statement without parameters is sent as it stands: PostgreSQL prepares no savepoint
+    // or transaction statements.
+    if (statement.params.isEmpty()) {
+        if (!q.exec(text))
+            throwFailure(statement.text, q.lastError().text());
+        return q.numRowsAffected();
+    }
     if (!q.prepare(text))
         throwFailure(statement.text, q.lastError().text());
     for (const QVariant &v : statement.params)
@@ -449,6 +456,8 @@ void Connection::throwFailure(const QString &sql, const QString &databaseText) c
 
 void Connection::beginTransaction() const {
     requireOpen();
+    // Qt's drivers send BEGIN, COMMIT and ROLLBACK past any open result: free the
+    // connection first, or a streaming result is cut short without an error.
     drainStreams();
     ensureLive();
     m_state->ownTransaction = true;
@@ -489,10 +498,13 @@ bool Connection::inTransaction() const {
     }
     if (driver == QLatin1String("QPSQL") && handle.isValid()) {
         // libpq is loaded with Qt's PostgreSQL driver; ask it for the session's state
-        // (PQTRANS_INTRANS = 2, PQTRANS_INERROR = 3).
+        // (PQTRANS_INTRANS = 2, PQTRANS_INERROR = 3). The plugin loads it privately, out of
+        // the global namespace: look it up in the loaded library itself.
         using Status = int (*)(const void *);
-        static const auto status =
-            reinterpret_cast<Status>(dlsym(RTLD_DEFAULT, "PQtransactionStatus"));
+        static const auto status = [] {
+            void *lib = dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+            return reinterpret_cast<Status>(dlsym(lib ? lib : RTLD_DEFAULT, "PQtransactionStatus"));
+        }();
         void *conn = *static_cast<void *const *>(handle.data());
         if (status && conn) {
             const int st = status(conn);

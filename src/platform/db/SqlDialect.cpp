@@ -226,7 +226,13 @@ private:
 
     QString objectIdExpr(const QString &nameExpr) const {
         if (m_d == Dialect::PostgreSQL) {
-            return QStringLiteral("(to_regclass(%1)::oid::bigint)").arg(nameExpr);
+            // The name as written ("Dept" made with quotes), else as PostgreSQL folds an
+            // unquoted name (dept): SQL Server finds either way. Quoted, no name is a syntax
+            // error, and the lookup follows the search path.
+            return QStringLiteral(
+                       "(coalesce(to_regclass(quote_ident(%1)), "
+                       "to_regclass(quote_ident(lower(%1))))::oid::bigint)")
+                .arg(nameExpr);
         }
         return QStringLiteral(
                    "(select rowid from sqlite_master where type in ('table','view') "
@@ -263,9 +269,8 @@ private:
                 return QStringLiteral(
                     "(select c.relname as name, c.oid::bigint as id, case c.relkind when 'r' "
                     "then 'U' when 'v' then 'V' else c.relkind::text end as xtype from pg_class c "
-                    "join pg_namespace ns on ns.oid = c.relnamespace where ns.nspname not in "
-                    "('pg_catalog','information_schema') and c.relkind in ('r','v')) as "
-                    "sysobjects");
+                    "join pg_namespace ns on ns.oid = c.relnamespace where ns.nspname = "
+                    "any (current_schemas(false)) and c.relkind in ('r','v')) as sysobjects");
             }
             return QStringLiteral(
                 "(select a.attname as name, a.attrelid::bigint as id, a.attnum as colid "
@@ -404,6 +409,18 @@ QString translateSql(const QString &sql, Dialect dialect) {
     if (dialect == Dialect::SqlServer)
         return sql;
     return Translator(tokenize(sql), dialect).run();
+}
+
+QString identifierFor(const QString &name, Dialect dialect) {
+    if (dialect != Dialect::PostgreSQL || name.startsWith(u'"'))
+        return name;
+    bool upper = false;
+    for (QChar c : name) {
+        if (!isWordChar(c) || c == u'#' || c == u'@')
+            return name;  // not a plain name: left as the user wrote it
+        upper = upper || (c >= u'A' && c <= u'Z');
+    }
+    return upper ? u'"' + name + u'"' : name;
 }
 
 QString singleTableOf(const QString &sql) {

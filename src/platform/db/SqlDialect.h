@@ -26,6 +26,12 @@ enum class Dialect {
 // With Dialect::SqlServer the text is returned unchanged.
 QString translateSql(const QString &sql, Dialect dialect);
 
+// A table or column name as a statement for `dialect` writes it: on PostgreSQL, which folds
+// unquoted names to lower case, a plain name with upper-case letters ("Dept") in double
+// quotes; every other name (Chinese ones, lower-case ones, names already quoted or not
+// plain) unchanged.
+QString identifierFor(const QString &name, Dialect dialect);
+
 // The one table a `select … from TABLE [alias] [where …]` statement reads, without quoting
 // (`dbo.` prefixes dropped); empty when the statement reads from a join, several tables, a
 // subquery or is not a select. Editable recordsets write back to this table.
