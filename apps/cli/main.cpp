@@ -248,9 +248,17 @@ int render(const Options &o) {
         report.PrintPreSQL1(o.where, o.report, -1, o.totals);
     }
     if (!console.messages.isEmpty()) {
-        for (const QString &m : console.messages)
-            err() << "tessel: " << m << '\n';
-        explainQueryFailure(session, o);
+        // A run's message gives the database's reason on its second line; without one the
+        // query is run again to find it.
+        bool reasonGiven = false;
+        for (const QString &m : console.messages) {
+            const QStringList lines = m.split(u'\n', Qt::SkipEmptyParts);
+            reasonGiven = reasonGiven || lines.size() > 1;
+            for (const QString &line : lines)
+                err() << "tessel: " << line << '\n';
+        }
+        if (!reasonGiven)
+            explainQueryFailure(session, o);
         return kFailed;
     }
     platform::Sheet &sheet = session.sheet;

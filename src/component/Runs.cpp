@@ -21,6 +21,19 @@ namespace {
 const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
 const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
 
+// The run's message and, on a line of its own, why the database refused or broke off when it
+// said so (a server that went away, a statement cancelled, a refused query): a user facing a
+// server fault must see the server's reason, not only the advice to check the query.
+QString queryFailedText(const std::exception &e) {
+    const auto *error = dynamic_cast<const Error *>(&e);
+    if (!error)
+        return kQueryFailed;
+    QString reason = error->databaseText().trimmed();
+    if (error->category() == Error::Category::Connection)
+        reason = error->fullText().trimmed();  // "connection lost" and the server's text
+    return reason.isEmpty() ? kQueryFailed : kQueryFailed + u'\n' + reason;
+}
+
 // A print failure is not a query failure: the user is told what went wrong with printing.
 class PrintFailed : public std::runtime_error {
 public:
@@ -116,8 +129,8 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         w.refreshForBuiltReport();
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
-    } catch (const std::exception &) {
-        platform::showInformation(window, kQueryFailed, ui::kInfoTitle);
+    } catch (const std::exception &e) {
+        platform::showInformation(window, queryFailedText(e), ui::kInfoTitle);
     }
 }
 
@@ -173,9 +186,9 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
         busy.reset();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
         busy.reset();
-        platform::showInformation(window, kQueryFailed, ui::kInfoTitle);
+        platform::showInformation(window, queryFailedText(e), ui::kInfoTitle);
     }
 }
 

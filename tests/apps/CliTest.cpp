@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "SampleDb.h"
@@ -185,7 +186,9 @@ TEST_F(Cli, RendersTheSameReportsFromPostgreSQL) {
                         QStringLiteral("--report"), report, QStringLiteral("--var"),
                         QStringLiteral("公司=测试公司"), QStringLiteral("--pdf"), pdf});
             ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err.toStdString();
-            texts[i] = tessel::test::pdfText(pdf);
+            // The clock in a header (V时间) may turn between the two renders.
+            texts[i] = tessel::test::pdfText(pdf).remove(
+                QRegularExpression(QStringLiteral("\\d{1,2}:\\d{2}(:\\d{2})?")));
         }
         EXPECT_FALSE(texts[0].isEmpty()) << name;
         EXPECT_EQ(texts[1], texts[0]) << name;
