@@ -70,6 +70,20 @@ struct TableCase {
 
 class SingleTable : public ::testing::TestWithParam<TableCase> {};
 
+// Nested object_id() calls: each level's argument appears once in the translation, so the
+// statement grows with the depth, not with two to its power.
+TEST(Translation, NestedObjectIdStaysLinear) {
+    for (const Dialect d : {Dialect::SQLite, Dialect::PostgreSQL}) {
+        QString sql = QStringLiteral("name");
+        for (int depth = 0; depth < 24; ++depth)
+            sql = QStringLiteral("object_id(%1)").arg(sql);
+        EXPECT_LT(
+            translateSql(QStringLiteral("select ") + sql + QStringLiteral(" from t"), d).size(),
+            24 * 200)
+            << int(d);
+    }
+}
+
 TEST_P(SingleTable, Found) {
     EXPECT_EQ(singleTableOf(QString::fromUtf8(GetParam().sql)),
               QString::fromUtf8(GetParam().table));

@@ -228,10 +228,12 @@ private:
         if (m_d == Dialect::PostgreSQL) {
             // The name as written ("Dept" made with quotes), else as PostgreSQL folds an
             // unquoted name (dept): SQL Server finds either way. Quoted, no name is a syntax
-            // error, and the lookup follows the search path.
+            // error, and the lookup follows the search path. The argument is written once:
+            // repeating it would double the statement at every nested object_id().
             return QStringLiteral(
-                       "(coalesce(to_regclass(quote_ident(%1)), "
-                       "to_regclass(quote_ident(lower(%1))))::oid::bigint)")
+                       "(select coalesce(to_regclass(quote_ident(n)), "
+                       "to_regclass(quote_ident(lower(n))))::oid::bigint "
+                       "from (values (cast(%1 as text))) as object_name(n))")
                 .arg(nameExpr);
         }
         return QStringLiteral(
