@@ -75,8 +75,7 @@ Dataset &dataset(int rows) {
     platform::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(rows));
     platform::Recordset rs;
-    rs.open(QString::fromUtf8(bench::kBenchQuery), conn, platform::CursorType::ForwardOnly,
-            platform::LockType::ReadOnly, platform::kCommandText);
+    bench::openBenchQuery(rs, conn);
     sheet::FillFromRecordset(rs, *d.sheet);
     const char *labels[kCols] = {"编号", "客户", "产品", "数量", "单价", "金额", "日期", "备注"};
     for (int c = 1; c <= kCols; ++c) {

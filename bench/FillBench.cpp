@@ -44,8 +44,7 @@ void FillIntoNewSheet(benchmark::State &state) {
         state.ResumeTiming();
 
         platform::Recordset rs;
-        rs.open(QString::fromUtf8(bench::kBenchQuery), conn, platform::CursorType::ForwardOnly,
-                platform::LockType::ReadOnly, platform::kCommandText);
+        bench::openBenchQuery(rs, conn);
         sheet::FillFromRecordset(rs, *sheet);
 
         state.PauseTiming();
@@ -66,8 +65,7 @@ void RefillSameSheet(benchmark::State &state) {
     platform::Sheet sheet;
     for (auto _ : state) {
         platform::Recordset rs;
-        rs.open(QString::fromUtf8(bench::kBenchQuery), conn, platform::CursorType::ForwardOnly,
-                platform::LockType::ReadOnly, platform::kCommandText);
+        bench::openBenchQuery(rs, conn);
         sheet::FillFromRecordset(rs, sheet);
     }
     state.counters["bytes_per_cell_beyond_text"] =

@@ -123,8 +123,7 @@ void RecordsetUtf8Scan(benchmark::State &state) {
     conn.open(benchUrl());
     for (auto _ : state) {
         platform::Recordset rs;
-        rs.open(QString::fromUtf8(bench::kBenchQuery), conn, platform::CursorType::ForwardOnly,
-                platform::LockType::ReadOnly, platform::kCommandText);
+        bench::openBenchQuery(rs, conn);
         std::size_t seen = 0;
         for (; !rs.eof(); rs.moveNext()) {
             for (int i = 0; i < kCols; ++i)
@@ -170,8 +169,7 @@ void FillIntoNewSheet(benchmark::State &state) {
         state.ResumeTiming();
 
         platform::Recordset rs;
-        rs.open(QString::fromUtf8(bench::kBenchQuery), conn, platform::CursorType::ForwardOnly,
-                platform::LockType::ReadOnly, platform::kCommandText);
+        bench::openBenchQuery(rs, conn);
         sheet::FillFromRecordset(rs, *sheet);
 
         state.PauseTiming();

@@ -31,8 +31,7 @@ void recordsetScan(benchmark::State &state, ValueSize valueSize) {
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
     for (auto _ : state) {
         platform::Recordset rs;
-        rs.open(QString::fromUtf8(bench::kBenchQuery), conn, platform::CursorType::ForwardOnly,
-                platform::LockType::ReadOnly, platform::kCommandText);
+        bench::openBenchQuery(rs, conn);
         std::size_t seen = 0;
         const int n = rs.fieldCount();
         for (; !rs.eof(); rs.moveNext()) {

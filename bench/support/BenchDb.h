@@ -5,6 +5,9 @@
 #include <QString>
 #include <cstddef>
 
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+
 namespace tessel::bench {
 
 // Path of a database holding table 订单 with `rows` rows; generated on first use.
@@ -12,6 +15,12 @@ QString benchDatabase(int rows);
 
 // The query every benchmark reads.
 inline const char *kBenchQuery = "select 编号, 客户, 产品, 数量, 单价, 金额, 日期, 备注 from 订单";
+
+// Opens kBenchQuery on `conn` as every run reads a report's rows: forward-only, read-only.
+inline void openBenchQuery(platform::Recordset &rs, const platform::Connection &conn) {
+    rs.open(QString::fromUtf8(kBenchQuery), conn, platform::CursorType::ForwardOnly,
+            platform::LockType::ReadOnly, platform::kCommandText);
+}
 
 // The anchor every read benchmark is measured against: one pass of kBenchQuery over the
 // file through the raw SQLite C API, every value fetched as text. Returns the bytes seen.
