@@ -41,6 +41,8 @@ protected:
     }
 
     Dialect dialect() const {
+        if (GetParam() == Backend::SqlServer)
+            return Dialect::SqlServer;
         return test::isPostgres(GetParam()) ? Dialect::PostgreSQL : Dialect::SQLite;
     }
 
@@ -79,7 +81,7 @@ TEST_P(Database, MissingFileIsAnErrorAndCreatesNothing) {
     Connection c;
     QString cs = GetParam() == Backend::SQLite ? QStringLiteral("sqlite:") + missing
                                                : QStringLiteral("Data Source=") + missing;
-    if (test::isPostgres(GetParam())) {  // a database the server does not hold
+    if (test::isServer(GetParam())) {  // a database the server does not hold
         cs = db.connectionString().replace(QRegularExpression(QStringLiteral("(tessel_\\w+)")),
                                            QStringLiteral("\\1_missing"));
     }
@@ -229,9 +231,10 @@ TEST_P(Database, EditableUpdateWritesTheRow) {
     rs.setValue(QStringLiteral("日期"), QVariant());
     EXPECT_EQ(rs.value(QStringLiteral("金额")).toDouble(), 99.5);
     rs.update();
-    EXPECT_EQ(column(QStringLiteral(
-                  "select 金额 || '/' || coalesce(日期, 'null') from 订单 where 编号 = 1")),
-              QStringList{QStringLiteral("99.5/null")});
+    const QString written =
+        QStringLiteral("select 金额, coalesce(日期, 'null') from 订单 where 编号 = 1");
+    EXPECT_EQ(column(written, 0), QStringList{QStringLiteral("99.5")});
+    EXPECT_EQ(column(written, 1), QStringList{QStringLiteral("null")});
     rs.update();  // nothing pending: no error, nothing written
 }
 

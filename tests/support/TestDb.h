@@ -1,6 +1,8 @@
-// Temporary databases for tests: a SQLite file reached directly or through ODBC, or a fresh
+// Temporary databases for tests: a SQLite file reached directly or through ODBC, a fresh
 // database on the private PostgreSQL server (scripts/with-postgres) reached through Qt's
-// PostgreSQL driver or through ODBC.
+// PostgreSQL driver or through ODBC, or a fresh database on a SQL Server the developer names
+// in TESSEL_TEST_MSSQL (an ODBC connection string to the server, FreeTDS or the vendor's
+// driver, with a login that may create databases).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +15,7 @@
 
 namespace tessel::test {
 
-enum class Backend { SQLite, Odbc, Postgres, PostgresOdbc };
+enum class Backend { SQLite, Odbc, Postgres, PostgresOdbc, SqlServer };
 
 const char *backendName(Backend b);
 // Names the backend in test output.
@@ -23,7 +25,7 @@ inline void PrintTo(Backend b, std::ostream *os) {
 
 // Every backend, for INSTANTIATE_TEST_SUITE_P, and the test-name generator that names them.
 inline constexpr Backend kAllBackends[] = {Backend::SQLite, Backend::Odbc, Backend::Postgres,
-                                           Backend::PostgresOdbc};
+                                           Backend::PostgresOdbc, Backend::SqlServer};
 struct BackendTestName {
     template <class Info>
     std::string operator()(const Info &info) const {
@@ -33,6 +35,8 @@ struct BackendTestName {
 
 // True for the two ways to the PostgreSQL server.
 bool isPostgres(Backend b);
+// True for the backends whose database lives on a server (PostgreSQL, SQL Server).
+bool isServer(Backend b);
 
 // A fixture whose constructor takes the backend, run on every backend by TEST_P:
 //   using PageSetupOn = test::OnEveryBackend<PageSetupDialog>;  … INSTANTIATE_TEST_SUITE_P(
@@ -43,7 +47,8 @@ protected:
     OnEveryBackend() : Fixture(::testing::WithParamInterface<Backend>::GetParam()) {}
 };
 
-// Why `b` cannot be tested here (the server's address TESSEL_TEST_PG is unset), or empty.
+// Why `b` cannot be tested here (the server's address TESSEL_TEST_PG or TESSEL_TEST_MSSQL is
+// unset), or empty.
 QString unavailable(Backend b);
 
 // Skips the running test when its backend cannot be tested here; call it first in SetUp or
@@ -54,10 +59,11 @@ QString unavailable(Backend b);
             GTEST_SKIP() << why.toStdString();                                        \
     } while (0)
 
-// A fresh database, removed with the object: a SQLite file in a temporary directory, or on
-// PostgreSQL a database of its own on the server named by TESSEL_TEST_PG. A PostgreSQL
-// TempDb without the server holds nothing, and each of its calls throws; the test skips
-// before (TESSEL_SKIP_UNLESS_AVAILABLE).
+// A fresh database, removed with the object: a SQLite file in a temporary directory, or on a
+// server a database of its own (PostgreSQL: on TESSEL_TEST_PG; SQL Server: on
+// TESSEL_TEST_MSSQL, created with a UTF-8 collation so that plain literals keep Chinese
+// text). A server TempDb without its server holds nothing, and each of its calls throws;
+// the test skips before (TESSEL_SKIP_UNLESS_AVAILABLE).
 class TempDb {
 public:
     explicit TempDb(Backend backend = Backend::SQLite);
@@ -66,18 +72,20 @@ public:
     TempDb &operator=(const TempDb &) = delete;
 
     Backend backend() const { return m_backend; }
-    // The SQLite file (empty on PostgreSQL).
+    // The SQLite file (empty on a server).
     QString path() const { return m_path; }
     // The connection string that reaches the database through `backend`, which must be of
     // the same server kind as the database (SQLite or Odbc for a file; Postgres or
-    // PostgresOdbc for a server database); without an argument, the one it was made for.
+    // PostgresOdbc for a PostgreSQL database); without an argument, the one it was made for.
     QString connectionString(Backend backend) const;
     QString connectionString() const { return connectionString(m_backend); }
     // Opens a connection to the database through `backend` (see connectionString).
     platform::Connection connect(Backend backend) const;
     platform::Connection connect() const { return connect(m_backend); }
     // Runs SQL (several statements allowed, separated by ";") on the database, outside any
-    // connection a test opened. Throws std::runtime_error with the database's text.
+    // connection a test opened. Throws std::runtime_error with the database's text. On SQL
+    // Server the suite's SQLite/PostgreSQL forms are put in its terms (`text` columns,
+    // `with recursive`, `||`).
     void exec(const QString &sql) const;
     // Makes the database refuse a change with `message`: `when` is a trigger's event, as
     // "before insert on tsl_report" or "before update of 列标注 on tsl_report".
@@ -89,8 +97,8 @@ private:
     Backend m_backend;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
-    QString m_pgName;      // the server database
-    QString m_pgConnName;  // the Qt SQL connection exec() uses on it
+    QString m_serverDb;    // the server database (PostgreSQL or SQL Server)
+    QString m_serverConn;  // the Qt SQL connection exec() uses on it
 };
 
 // The tsl_report table as a SQL Server or SQLite host database holds it (the component
