@@ -29,6 +29,15 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         option->decorationPosition = QStyleOptionViewItem::Top;
         option->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+        // The selected page's picture is shown as it prints, not tinted: the row's highlight
+        // marks it.
+        const QVariant picture = index.data(Qt::DecorationRole);
+        if (picture.canConvert<QPixmap>()) {
+            const QPixmap pixmap = picture.value<QPixmap>();
+            QIcon icon(pixmap);
+            icon.addPixmap(pixmap, QIcon::Selected);
+            option->icon = icon;
+        }
     }
 };
 
