@@ -2,6 +2,9 @@
 // toolbar strip with the page buttons, zoom, print, page setup, export and close, and a page
 // counter. The window reads the sheet it is given, rewrites the sheet's print header and
 // footer with the report variables, and prints through it; it never builds the sheet.
+// Beside the strip's buttons: a thumbnail panel left of the pages (F4), the page view's keys
+// and wheel, and its context menu (thumbnails, page width, whole page). The page buttons and
+// the counter follow the page whatever moved it.
 #pragma once
 
 #include <QPointer>

@@ -24,7 +24,7 @@ public:
     // Width of a page picture in pixels; its height follows the paper's shape.
     static constexpr int kPictureWidth = 120;
     // Pictures kept at most.
-    static constexpr int kCachedPictures = 256;
+    static constexpr int kCachedPictures = 128;
 
     // A panel showing the pages of `view` (not owned; a view destroyed first leaves the panel
     // empty).
