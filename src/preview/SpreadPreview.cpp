@@ -1,5 +1,6 @@
 #include "preview/SpreadPreview.h"
 
+#include <QAction>
 #include <QApplication>
 
 #include <tessel/Error.h>
@@ -14,6 +15,7 @@
 #include "pagelayout/PageSetup.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
+#include "platform/view/PageThumbnails.h"
 #include "platform/view/PageView.h"
 #include "platform/view/SheetView.h"
 #include "preview/WorkbookExport.h"
@@ -91,6 +93,17 @@ SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
     m_pageView = new platform::PageView(this);
     m_pageView->setObjectName(QStringLiteral("fpSpreadPreview1"));
     m_pageView->setFocusPolicy(Qt::StrongFocus);
+    // Whatever moves the page (keys, wheel, the thumbnails, the page buttons), the page
+    // buttons and the counter follow.
+    connect(m_pageView, &platform::PageView::pageCurrentChanged, this,
+            &SpreadPreview::onPageCurrentChanged);
+    connect(m_pageView, &platform::PageView::zoomStepRequested, this,
+            [this](int steps) { ui::stepZoomPreset(*m_pageView, steps); });
+
+    m_thumbnails = new platform::PageThumbnails(m_pageView, this);
+    m_thumbnails->setObjectName(QStringLiteral("thumbnails"));
+    m_thumbnails->hide();
+    setUpContextMenu();
 
     QSize size(960, 720);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -209,6 +222,8 @@ void SpreadPreview::setUpOnFirstShow() {
     DisableButton(kColPrevious, kLeft);
     ui::SetZoom(*m_pageView, ui::kDefaultZoomPreset);
     bindPageView();
+    // The page keys work from the start.
+    m_pageView->setFocus();
     if (m_pageView->pageCount() == 1)
         DisableButton(kColNext, kRight);
 }
@@ -255,7 +270,51 @@ void SpreadPreview::onActivated() {
 void SpreadPreview::layOutControls() {
     const int stripHeight = m_strip->sizeHint().height();
     m_strip->setGeometry(0, 0, width(), stripHeight);
-    m_pageView->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+    const int paneHeight = std::max(0, height() - stripHeight);
+    int left = 0;
+    if (m_thumbnails->isVisibleTo(this)) {
+        left = std::min(width(), m_thumbnails->sizeHint().width());
+        m_thumbnails->setGeometry(0, stripHeight, left, paneHeight);
+    }
+    m_pageView->setGeometry(left, stripHeight, width() - left, paneHeight);
+}
+
+void SpreadPreview::setUpContextMenu() {
+    // The page view's context menu lists these actions; their keys work anywhere in the
+    // window.
+    m_pageView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto addEntry = [this](const QString &text, QKeySequence key) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(key);
+        addAction(action);
+        m_pageView->addAction(action);
+        return action;
+    };
+    m_thumbnailsAction = addEntry(QStringLiteral("缩略图"), Qt::Key_F4);
+    m_thumbnailsAction->setCheckable(true);
+    connect(m_thumbnailsAction, &QAction::toggled, this, &SpreadPreview::setThumbnailsVisible);
+    connect(addEntry(QStringLiteral("页宽"), {}), &QAction::triggered, this,
+            [this] { ui::SetZoom(*m_pageView, ui::kPageWidthPreset); });
+    connect(addEntry(QStringLiteral("整页"), {}), &QAction::triggered, this,
+            [this] { ui::SetZoom(*m_pageView, ui::kWholePagePreset); });
+}
+
+bool SpreadPreview::thumbnailsVisible() const {
+    return m_thumbnails->isVisibleTo(this);
+}
+
+void SpreadPreview::setThumbnailsVisible(bool visible) {
+    m_thumbnailsAction->setChecked(visible);
+    m_thumbnails->setVisible(visible);
+    layOutControls();
+}
+
+void SpreadPreview::onPageCurrentChanged() {
+    // Before the first showing there is no strip to update yet.
+    if (!m_loaded)
+        return;
+    updatePageButtons();
+    UpdatePageCount();
 }
 
 bool SpreadPreview::event(QEvent *event) {

@@ -2,6 +2,9 @@
 // toolbar strip with the page buttons, zoom, print, page setup, export and close, and a page
 // counter. The window reads the sheet it is given, rewrites the sheet's print header and
 // footer with the report variables, and prints through it; it never builds the sheet.
+// Beside the strip's buttons: a thumbnail panel left of the pages (F4), the page view's keys
+// and wheel, and its context menu (thumbnails, page width, whole page). The page buttons and
+// the counter follow the page whatever moved it.
 #pragma once
 
 #include <QPointer>
@@ -11,7 +14,10 @@
 #include "platform/sheet/Sheet.h"
 #include "session/ReportSession.h"
 
+class QAction;
+
 namespace tessel::platform {
+class PageThumbnails;
 class PageView;
 class SheetView;
 }  // namespace tessel::platform
@@ -50,6 +56,11 @@ public:
 
     platform::SheetView *toolbar() const { return m_strip; }     // fpSpread1
     platform::PageView *pageView() const { return m_pageView; }  // fpSpreadPreview1
+    // The panel of page pictures left of the page view (F4 or 缩略图 in the page view's
+    // context menu); hidden at first.
+    platform::PageThumbnails *thumbnails() const { return m_thumbnails; }
+    bool thumbnailsVisible() const;
+    void setThumbnailsVisible(bool visible);
 
     // The window's working copies of the sheet's print header and footer, as the last
     // activation substituted them.
@@ -84,6 +95,8 @@ protected:
 
 private:
     void layOutControls();
+    void setUpContextMenu();
+    void onPageCurrentChanged();
     void bindPageView();
     void updatePageButtons();
     void setButtonState(int col, const QString &bitmapdirection, bool enabled);
@@ -95,6 +108,8 @@ private:
     QPointer<platform::Sheet> m_sheet;
     platform::SheetView *m_strip = nullptr;
     platform::PageView *m_pageView = nullptr;
+    platform::PageThumbnails *m_thumbnails = nullptr;
+    QAction *m_thumbnailsAction = nullptr;
     QString m_headerText;
     QString m_footerText;
     bool m_loaded = false;

@@ -63,4 +63,33 @@ void SetZoom(platform::PageView &view, int index) {
     }
 }
 
+int stepZoomPreset(platform::PageView &view, int steps) {
+    // The percentage shown: the view's own in percentage mode, else what its fitted scale
+    // comes to (100 % is the paper's real size at 96 pixels per inch).
+    double shown = view.viewMode() == PageView::Percentage ? view.zoomPercent()
+                                                           : view.scale() * 72.0 / 96.0 * 100.0;
+    int chosen = -1;
+    for (; steps != 0; steps += steps > 0 ? -1 : 1) {
+        int next = -1;
+        for (int i = 0; i < kZoomPresetCount; ++i) {
+            if (kPresets[i].mode != PageView::Percentage)
+                continue;
+            const int percent = kPresets[i].percent;
+            // A fitted scale a hair off a preset counts as that preset.
+            const bool beyond = steps > 0 ? percent > shown + 0.5 : percent < shown - 0.5;
+            const bool closer = next < 0 || (steps > 0 ? percent < kPresets[next].percent
+                                                       : percent > kPresets[next].percent);
+            if (beyond && closer)
+                next = i;
+        }
+        if (next < 0)
+            break;
+        chosen = next;
+        shown = kPresets[next].percent;
+    }
+    if (chosen >= 0)
+        SetZoom(view, chosen);
+    return chosen;
+}
+
 }  // namespace tessel::ui

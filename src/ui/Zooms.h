@@ -15,6 +15,9 @@ namespace tessel::ui {
 inline constexpr int kZoomPresetCount = 14;
 // The preset the preview opens with and the page setup dialog starts on: "100%".
 inline constexpr int kDefaultZoomPreset = 2;
+// "Page Width" and "Whole Page".
+inline constexpr int kPageWidthPreset = 7;
+inline constexpr int kWholePagePreset = 9;
 
 // The text of preset `index` ("200%" ... "10%", "Page Width", "Page Height", "Whole Page",
 // "Two Pages", "Three Pages", "Four Pages", "Six Pages"); empty outside 0..13.
@@ -27,5 +30,12 @@ QStringList zoomPresetTexts();
 // 2 x 2, 3 x 2 across by down). Any other index changes nothing. Neither the current page
 // nor anything else of the view changes.
 void SetZoom(platform::PageView &view, int index);
+
+// Zooms the page view in (steps > 0) or out (steps < 0) through the percentage presets
+// (200% ... 10%), from the scale it shows now in whatever mode: each step in goes to the
+// next larger percentage than the one shown, each step out to the next smaller; steps beyond
+// 200% or 10% are dropped. Returns the preset applied, or -1 when none was (the view is then
+// unchanged).
+int stepZoomPreset(platform::PageView &view, int steps);
 
 }  // namespace tessel::ui

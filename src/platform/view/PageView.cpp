@@ -1,7 +1,9 @@
 #include "platform/view/PageView.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -69,6 +71,7 @@ void PageView::onSheetChanged() {
     m_cache.clear();
     updateScrollBars();
     viewport()->update();
+    emit pagesChanged();
 }
 
 void PageView::ensurePagination() const {
@@ -177,6 +180,74 @@ void PageView::setPagesDown(int n) {
 
 void PageView::zoomToggle() {
     setViewMode(isZoomedIn(m_viewMode) ? m_lastZoomedOut : m_lastZoomedIn);
+}
+
+// ---- Keys and wheel --------------------------------------------------------------------------
+
+void PageView::goToPage(int page, bool atEnd) {
+    // Beyond the first or last page nothing moves, not even the scroll position.
+    const int before = pageCurrent();
+    setPageCurrent(page);
+    if (pageCurrent() == before)
+        return;
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(atEnd ? bar->maximum() : bar->minimum());
+}
+
+void PageView::keyPressEvent(QKeyEvent *event) {
+    const int current = pageCurrent();
+    const int step = pagesPerScreen();
+    switch (event->key()) {
+        case Qt::Key_PageDown:
+            goToPage(current + step, false);
+            break;
+        case Qt::Key_PageUp:
+            goToPage(current - step, false);
+            break;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            // End shows the last screen full of pages, so that several pages per screen end
+            // on a full screen. Both show the page's top, also when the page stays.
+            setPageCurrent(event->key() == Qt::Key_Home ? 1 : pageCount() - step + 1);
+            verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+            break;
+        default:
+            // The arrow keys scroll, as in any scroll area.
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void PageView::wheelEvent(QWheelEvent *event) {
+    const int dy = event->angleDelta().y();
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_zoomWheel += dy;
+        const int steps = m_zoomWheel / 120;
+        m_zoomWheel -= steps * 120;
+        if (steps != 0)
+            emit zoomStepRequested(steps);
+        event->accept();
+        return;
+    }
+    QScrollBar *bar = verticalScrollBar();
+    const bool down = dy < 0;
+    const bool atEdge = down ? bar->value() >= bar->maximum() : bar->value() <= bar->minimum();
+    if (dy == 0 || !atEdge) {
+        // Within the page: scroll it. Turns towards the edge start counting afresh there.
+        m_pageWheel = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    m_pageWheel += dy;
+    const int notches = m_pageWheel / 120;
+    m_pageWheel -= notches * 120;
+    if (notches != 0) {
+        // Wheel down (negative turns) pages on and enters the next page at its top; wheel up
+        // enters the previous page at its bottom, so that reading back continues where it was.
+        goToPage(pageCurrent() - notches * pagesPerScreen(), !down);
+    }
+    event->accept();
 }
 
 // ---- Geometry --------------------------------------------------------------------------------

@@ -18,6 +18,14 @@
 // ones whole page and several pages. zoomToggle() switches from a zoomed-in mode to the
 // zoomed-out mode used last (whole page at first) and back to the zoomed-in mode used last
 // (percentage at first); the percentage and the pages across and down keep their values.
+//
+// Keys and wheel: Page Down / Page Up move one screen of pages on or back, Home and End
+// (with or without Ctrl) to the first page and to the last screen of pages, each showing the
+// top of the page; the arrow keys scroll. The wheel scrolls a page taller than the pane; at
+// the page's end (or in a mode that does not scroll) each further notch moves one screen of
+// pages on, at its start one back, and the page moved to shows the side it is entered from.
+// Ctrl+wheel does not zoom by itself: it asks, through zoomStepRequested, whoever owns the
+// view's zoom steps.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -107,8 +115,16 @@ public:
 signals:
     void pageCurrentChanged(int page);
     void viewChanged();
+    // The pages may be others now: the sheet, its contents or print settings, or the paper
+    // changed (pages are broken again when next asked for). Sent once per change, so many
+    // times while a sheet is being filled.
+    void pagesChanged();
+    // Ctrl+wheel: the user asks to zoom in (steps > 0) or out (steps < 0) by `steps` notches.
+    void zoomStepRequested(int steps);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -120,6 +136,9 @@ private:
     void updateScrollBars();
     QSizeF paperPoints() const;
     QImage pageImage(int page, const QSize &pixelSize);
+    // Makes `page` current (clamped) and scrolls to its top, or to its bottom with `atEnd`;
+    // nothing when that leaves the current page as it is.
+    void goToPage(int page, bool atEnd);
 
     QPointer<Sheet> m_sheet;
     QMetaObject::Connection m_conns[4];
@@ -137,6 +156,10 @@ private:
 
     QCache<quint64, QImage> m_cache;  // page pictures by page and pixel width; cost in KiB
     int m_renderCount = 0;
+    // Wheel turns not yet acted on (in eighths of a degree; a notch is 120): for paging and for
+    // zooming, so that the fine steps of a touchpad add up to notches.
+    int m_pageWheel = 0;
+    int m_zoomWheel = 0;
 };
 
 }  // namespace tessel::platform
