@@ -6,8 +6,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPalette>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 #include "pagelayout/HeaderFooterCodes.h"
@@ -16,6 +18,7 @@
 #include "platform/sheet/Printing.h"
 #include "platform/view/PageView.h"
 #include "platform/view/SheetView.h"
+#include "preview/FindBar.h"
 #include "preview/WorkbookExport.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MessageTitles.h"
@@ -91,6 +94,26 @@ SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
     m_pageView = new platform::PageView(this);
     m_pageView->setObjectName(QStringLiteral("fpSpreadPreview1"));
     m_pageView->setFocusPolicy(Qt::StrongFocus);
+
+    // Find, beside the specified controls: a bar under the strip, hidden until asked for.
+    m_findBar = new FindBar(
+        m_pageView, [this](int page) { showPage(page); }, this);
+    connect(m_findBar, &FindBar::visibilityChanged, this, &SpreadPreview::layOutControls);
+    new QShortcut(QKeySequence::Find, this, this, &SpreadPreview::openFind);
+    new QShortcut(QKeySequence(Qt::Key_F3), this, this, [this] {
+        openFind();
+        m_findBar->findNext();
+    });
+    new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, this, [this] {
+        openFind();
+        m_findBar->findPrevious();
+    });
+    m_pageView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pageView, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        QMenu menu(this);
+        fillPageViewMenu(menu);
+        menu.exec(m_pageView->mapToGlobal(pos));
+    });
 
     QSize size(960, 720);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -255,7 +278,13 @@ void SpreadPreview::onActivated() {
 void SpreadPreview::layOutControls() {
     const int stripHeight = m_strip->sizeHint().height();
     m_strip->setGeometry(0, 0, width(), stripHeight);
-    m_pageView->setGeometry(0, stripHeight, width(), std::max(0, height() - stripHeight));
+    int top = stripHeight;
+    if (m_findBar && !m_findBar->isHidden()) {
+        const int barHeight = m_findBar->sizeHint().height();
+        m_findBar->setGeometry(0, top, width(), barHeight);
+        top += barHeight;
+    }
+    m_pageView->setGeometry(0, top, width(), std::max(0, height() - top));
 }
 
 bool SpreadPreview::event(QEvent *event) {
@@ -380,6 +409,24 @@ void SpreadPreview::exportSheet() {
     // The texts as this window substituted them, which are the sheet's own since the last
     // activation.
     exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName);
+}
+
+// ---- Find ------------------------------------------------------------------------------------
+
+void SpreadPreview::openFind() {
+    m_findBar->open();
+}
+
+void SpreadPreview::fillPageViewMenu(QMenu &menu) {
+    menu.addAction(QStringLiteral("查找"), this, &SpreadPreview::openFind);
+}
+
+// A page change from find goes the way of every page change: the counter and the page
+// buttons follow the page shown.
+void SpreadPreview::showPage(int page) {
+    m_pageView->setPageCurrent(page);
+    updatePageButtons();
+    UpdatePageCount();
 }
 
 // ---- Opening --------------------------------------------------------------------------------

@@ -16,7 +16,11 @@ class PageView;
 class SheetView;
 }  // namespace tessel::platform
 
+class QMenu;
+
 namespace tessel::preview {
+
+class FindBar;
 
 // Columns of the toolbar strip (one row, 21 columns).
 inline constexpr int kToolbarCols = 21;
@@ -50,6 +54,12 @@ public:
 
     platform::SheetView *toolbar() const { return m_strip; }     // fpSpread1
     platform::PageView *pageView() const { return m_pageView; }  // fpSpreadPreview1
+    FindBar *findBar() const { return m_findBar; }               // findBar
+
+    // Opens the find bar under the toolbar strip (Ctrl+F, the page view's 查找).
+    void openFind();
+    // Adds the page view's context menu entries to `menu`.
+    void fillPageViewMenu(QMenu &menu);
 
     // The window's working copies of the sheet's print header and footer, as the last
     // activation substituted them.
@@ -90,11 +100,13 @@ private:
     void printNow();
     void openPageSetup();
     void exportSheet();
+    void showPage(int page);
 
     session::ReportSession &m_session;
     QPointer<platform::Sheet> m_sheet;
     platform::SheetView *m_strip = nullptr;
     platform::PageView *m_pageView = nullptr;
+    FindBar *m_findBar = nullptr;
     QString m_headerText;
     QString m_footerText;
     bool m_loaded = false;
