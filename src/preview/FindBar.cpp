@@ -131,7 +131,12 @@ void FindBar::restart() {
     m_wantFirst = false;
     disconnect(m_sheetChanged);
     m_sheet = m_view ? m_view->sheet() : nullptr;
-    const platform::Pagination *pages = m_view && m_sheet ? m_view->pagination() : nullptr;
+    const platform::Pagination *pages = nullptr;
+    try {
+        pages = m_view && m_sheet ? m_view->pagination() : nullptr;
+    } catch (const std::exception &) {
+        // A sheet that cannot be paged shows no pages, so there is nothing to find on them.
+    }
     if (m_view)
         m_view->clearHighlight();
     if (!pages) {

@@ -208,10 +208,7 @@ PageFinder::PageFinder(const platform::Sheet &sheet, const platform::Pagination 
     addParts(m_pagination.footerLines(), FindMatch::Part::Footer);
 }
 
-bool PageFinder::contains(std::string_view utf8) const {
-    if (m_needle.empty() || utf8.size() < m_minBytes) {
-        return false;
-    }
+bool PageFinder::containsText(std::string_view utf8) const {
     if (!m_plain.empty()) {
         // Cells are short: a plain loop on the first two bytes beats a library search, whose
         // setup costs more than the few bytes of a cell.

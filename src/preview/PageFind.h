@@ -69,10 +69,14 @@ public:
     // whole group as the page prints it; a header or footer part: its line).
     QRectF matchRect(const FindMatch &match) const;
 
-    // Whether `utf8` holds the searched text (folded as above).
-    bool contains(std::string_view utf8) const;
+    // Whether `utf8` holds the searched text (folded as above). Inline for the common
+    // answer: a cell too short to hold it.
+    bool contains(std::string_view utf8) const {
+        return !m_needle.empty() && utf8.size() >= m_minBytes && containsText(utf8);
+    }
 
 private:
+    bool containsText(std::string_view utf8) const;
     template <class Visit>
     void scanPage(int page, Visit &&visit) const;
     bool firstOfColumnRun(int col, int row, int firstRow, std::string_view text) const;
