@@ -100,13 +100,18 @@ SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
         m_pageView, [this](int page) { showPage(page); }, this);
     connect(m_findBar, &FindBar::visibilityChanged, this, &SpreadPreview::layOutControls);
     new QShortcut(QKeySequence::Find, this, this, &SpreadPreview::openFind);
+    // F3 on a closed bar opens it, which shows the first match from the current page again.
     new QShortcut(QKeySequence(Qt::Key_F3), this, this, [this] {
-        openFind();
-        m_findBar->findNext();
+        if (m_findBar->isHidden())
+            openFind();
+        else
+            m_findBar->findNext();
     });
     new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, this, [this] {
-        openFind();
-        m_findBar->findPrevious();
+        if (m_findBar->isHidden())
+            openFind();
+        else
+            m_findBar->findPrevious();
     });
     m_pageView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pageView, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {

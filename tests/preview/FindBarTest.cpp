@@ -92,7 +92,11 @@ TEST_F(FindBarWindow, TypeStepWrapAndClose) {
     QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
     expectPage(300);
     EXPECT_EQ(countText(), "3 / 3  已回到末尾");
+    QTest::keyClick(text, Qt::Key_F3);
+    expectPage(1);
 
+    QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+    expectPage(300);
     text->setText(QStringLiteral("销售日报"));  // the header, on every page
     expectPage(300);
     EXPECT_EQ(bar->currentMatch()->part, FindMatch::Part::Header);
