@@ -7,8 +7,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPalette>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 #include "pagelayout/HeaderFooterCodes.h"
@@ -18,6 +20,7 @@
 #include "platform/view/PageThumbnails.h"
 #include "platform/view/PageView.h"
 #include "platform/view/SheetView.h"
+#include "preview/FindBar.h"
 #include "preview/WorkbookExport.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MessageTitles.h"
@@ -104,6 +107,25 @@ SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
     m_thumbnails->setObjectName(QStringLiteral("thumbnails"));
     m_thumbnails->hide();
     setUpContextMenu();
+
+    // Find, beside the specified controls: a bar under the strip, hidden until asked for.
+    m_findBar = new FindBar(
+        m_pageView, [this](int page) { showPage(page); }, this);
+    connect(m_findBar, &FindBar::visibilityChanged, this, &SpreadPreview::layOutControls);
+    new QShortcut(QKeySequence::Find, this, this, &SpreadPreview::openFind);
+    // F3 on a closed bar opens it, which shows the first match from the current page again.
+    new QShortcut(QKeySequence(Qt::Key_F3), this, this, [this] {
+        if (m_findBar->isHidden())
+            openFind();
+        else
+            m_findBar->findNext();
+    });
+    new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, this, [this] {
+        if (m_findBar->isHidden())
+            openFind();
+        else
+            m_findBar->findPrevious();
+    });
 
     QSize size(960, 720);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -270,13 +292,19 @@ void SpreadPreview::onActivated() {
 void SpreadPreview::layOutControls() {
     const int stripHeight = m_strip->sizeHint().height();
     m_strip->setGeometry(0, 0, width(), stripHeight);
-    const int paneHeight = std::max(0, height() - stripHeight);
+    int top = stripHeight;
+    if (m_findBar && !m_findBar->isHidden()) {
+        const int barHeight = m_findBar->sizeHint().height();
+        m_findBar->setGeometry(0, top, width(), barHeight);
+        top += barHeight;
+    }
+    const int paneHeight = std::max(0, height() - top);
     int left = 0;
     if (m_thumbnails->isVisibleTo(this)) {
         left = std::min(width(), m_thumbnails->sizeHint().width());
-        m_thumbnails->setGeometry(0, stripHeight, left, paneHeight);
+        m_thumbnails->setGeometry(0, top, left, paneHeight);
     }
-    m_pageView->setGeometry(left, stripHeight, width() - left, paneHeight);
+    m_pageView->setGeometry(left, top, width() - left, paneHeight);
 }
 
 void SpreadPreview::setUpContextMenu() {
@@ -290,6 +318,8 @@ void SpreadPreview::setUpContextMenu() {
         m_pageView->addAction(action);
         return action;
     };
+    connect(addEntry(QStringLiteral("查找"), {}), &QAction::triggered, this,
+            &SpreadPreview::openFind);
     m_thumbnailsAction = addEntry(QStringLiteral("缩略图"), Qt::Key_F4);
     m_thumbnailsAction->setCheckable(true);
     connect(m_thumbnailsAction, &QAction::toggled, this, &SpreadPreview::setThumbnailsVisible);
@@ -439,6 +469,24 @@ void SpreadPreview::exportSheet() {
     // The texts as this window substituted them, which are the sheet's own since the last
     // activation.
     exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName);
+}
+
+// ---- Find ------------------------------------------------------------------------------------
+
+void SpreadPreview::openFind() {
+    m_findBar->open();
+}
+
+void SpreadPreview::fillPageViewMenu(QMenu &menu) {
+    menu.addActions(m_pageView->actions());
+}
+
+// A page change from find goes the way of every page change: the counter and the page
+// buttons follow the page shown.
+void SpreadPreview::showPage(int page) {
+    m_pageView->setPageCurrent(page);
+    updatePageButtons();
+    UpdatePageCount();
 }
 
 // ---- Opening --------------------------------------------------------------------------------

@@ -22,7 +22,11 @@ class PageView;
 class SheetView;
 }  // namespace tessel::platform
 
+class QMenu;
+
 namespace tessel::preview {
+
+class FindBar;
 
 // Columns of the toolbar strip (one row, 21 columns).
 inline constexpr int kToolbarCols = 21;
@@ -61,6 +65,12 @@ public:
     platform::PageThumbnails *thumbnails() const { return m_thumbnails; }
     bool thumbnailsVisible() const;
     void setThumbnailsVisible(bool visible);
+    FindBar *findBar() const { return m_findBar; }  // findBar
+
+    // Opens the find bar under the toolbar strip (Ctrl+F, the page view's 查找).
+    void openFind();
+    // Adds the page view's context menu entries to `menu`.
+    void fillPageViewMenu(QMenu &menu);
 
     // The window's working copies of the sheet's print header and footer, as the last
     // activation substituted them.
@@ -103,6 +113,7 @@ private:
     void printNow();
     void openPageSetup();
     void exportSheet();
+    void showPage(int page);
 
     session::ReportSession &m_session;
     QPointer<platform::Sheet> m_sheet;
@@ -110,6 +121,7 @@ private:
     platform::PageView *m_pageView = nullptr;
     platform::PageThumbnails *m_thumbnails = nullptr;
     QAction *m_thumbnailsAction = nullptr;
+    FindBar *m_findBar = nullptr;
     QString m_headerText;
     QString m_footerText;
     bool m_loaded = false;

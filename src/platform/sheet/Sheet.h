@@ -156,6 +156,18 @@ public:
     void setValue(int col, int row, const QVariant &value);
     QString text(int col, int row) const;
     std::string_view textUtf8(int col, int row) const;  // valid until the next write
+    // textUtf8 for loops over many cells of addresses already checked (from 0): no address
+    // check, and inline, so a search over a million rows pays no call per cell.
+    std::string_view cellUtf8(int col, int row) const {
+        if (std::size_t(col) >= m_cells.size())
+            return {};
+        const std::vector<CellRef> &column = m_cells[std::size_t(col)];
+        if (std::size_t(row) >= column.size())
+            return {};
+        const CellRef r = column[std::size_t(row)];
+        return r.length ? std::string_view(m_arena.data() + r.offset, r.length)
+                        : std::string_view();
+    }
     bool hasText(int col, int row) const;
     // Empties the texts of a block (styles stay). -1 as in the current block: a whole row
     // is columns 1..maxCols(), a whole column rows 1..maxRows().

@@ -21,6 +21,8 @@ constexpr int kCacheKiB = 96 * 1024;
 constexpr qint64 kMaxCachedPixels = 12 * 1000 * 1000;
 const QColor kPaneColor(128, 128, 128);
 const QColor kShadowColor(64, 64, 64);
+const QColor kHighlightColor(255, 120, 0);
+constexpr int kHighlightPen = 2;  // pixels
 
 bool isZoomedIn(int mode) {
     return mode == PageView::Percentage || mode == PageView::PageWidth ||
@@ -68,6 +70,8 @@ void PageView::onSheetChanged() {
     // Breaking pages is left until pages are asked for: a sheet being filled row by row
     // sends a change per cell.
     m_paginationDirty = true;
+    // The outline marked a place on the old pages.
+    m_highlightPage = 0;
     m_cache.clear();
     updateScrollBars();
     viewport()->update();
@@ -366,6 +370,29 @@ QRect PageView::pageRect(int page) const {
     return {x, y, pw, ph};
 }
 
+void PageView::setHighlight(int page, const QRectF &rect) {
+    m_highlightPage = page;
+    m_highlightRect = rect;
+    viewport()->update();
+    const QRect pr = page > 0 ? pageRect(page) : QRect();
+    const Pagination *pages = pagination();
+    if (pr.isEmpty() || !pages)
+        return;
+    // Scroll by the least that brings the outlined place into the pane.
+    const double s = pr.width() / pages->paperSizePoints().width();
+    const QRectF target(pr.left() + rect.left() * s, pr.top() + rect.top() * s, rect.width() * s,
+                        rect.height() * s);
+    const QSize pane = viewport()->size();
+    const auto reveal = [](QScrollBar *bar, double low, double high, int extent) {
+        if (high - low > extent - 2 * kGap || low < kGap)
+            bar->setValue(bar->value() + int(std::floor(low)) - kGap);
+        else if (high > extent - kGap)
+            bar->setValue(bar->value() + int(std::ceil(high)) - extent + kGap);
+    };
+    reveal(verticalScrollBar(), target.top(), target.bottom(), pane.height());
+    reveal(horizontalScrollBar(), target.left(), target.right(), pane.width());
+}
+
 // ---- Painting ----------------------------------------------------------------------------------
 
 QImage PageView::pageImage(int page, const QSize &pixelSize) {
@@ -419,6 +446,18 @@ void PageView::paintEvent(QPaintEvent *) {
             paintPage(*m_sheet, *m_pagination, page, p);
             p.restore();
             ++m_renderCount;
+        }
+        // The outline goes over the page's picture, never into it: pictures are shared with
+        // later showings, and printing paints pages afresh.
+        if (m_highlightPage > 0 && pagesInView().contains(m_highlightPage)) {
+            const QRect rect = pageRect(m_highlightPage);
+            const double s = rect.width() / paper.width();
+            const QRectF r = m_highlightRect;
+            p.setPen(QPen(kHighlightColor, kHighlightPen));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRectF(rect.left() + r.left() * s, rect.top() + r.top() * s, r.width() * s,
+                              r.height() * s)
+                           .adjusted(-1, -1, 1, 1));
         }
     } catch (const std::exception &) {
         // A sheet that cannot be paged shows an empty pane; the error reaches callers through

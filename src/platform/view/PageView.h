@@ -112,6 +112,15 @@ public:
     // How many page pictures the view has drawn since it was created (cache misses).
     int renderCount() const { return m_renderCount; }
 
+    // An outline the view draws around `rect` (points on the paper) of page `page`, over the
+    // page as painted: on screen only, the page itself (and so printing) is unchanged. When
+    // the page is in view and the view scrolls, it scrolls the outline into view. Page 0
+    // draws none; a change of the sheet removes it.
+    void setHighlight(int page, const QRectF &rect);
+    void clearHighlight() { setHighlight(0, QRectF()); }
+    int highlightPage() const { return m_highlightPage; }
+    QRectF highlightRect() const { return m_highlightRect; }
+
 signals:
     void pageCurrentChanged(int page);
     void viewChanged();
@@ -160,6 +169,8 @@ private:
     // zooming, so that the fine steps of a touchpad add up to notches.
     int m_pageWheel = 0;
     int m_zoomWheel = 0;
+    int m_highlightPage = 0;
+    QRectF m_highlightRect;
 };
 
 }  // namespace tessel::platform

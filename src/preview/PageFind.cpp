@@ -1,0 +1,437 @@
+#include "preview/PageFind.h"
+
+#include <QChar>
+#include <QStringView>
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+#include "platform/sheet/MergeSpans.h"
+#include "platform/sheet/PrintCodes.h"
+
+namespace tessel::preview {
+
+using platform::MergeMode;
+
+namespace {
+
+char32_t foldCodePoint(char32_t c) {
+    if (c >= 0xFF01 && c <= 0xFF5E) {
+        c -= 0xFEE0;  // full-width forms sit at a fixed distance from ASCII
+    } else if (c == 0x3000) {
+        c = 0x20;
+    }
+    if (c < 0x80) {
+        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    }
+    // Latin-1 and the Latin extensions: their letters have case too.
+    if (c < 0x250) {
+        return QChar::toLower(c);
+    }
+    return c;
+}
+
+// Decodes one code point at `p` (before `end`); a malformed byte reads as U+FFFD of one byte,
+// so a damaged text is still searched rather than refused.
+inline char32_t decode(const unsigned char *p, const unsigned char *end, int &len) {
+    const unsigned char b = *p;
+    if (b < 0x80) {
+        len = 1;
+        return b;
+    }
+    int n = 0;
+    char32_t c = 0;
+    if ((b & 0xE0) == 0xC0) {
+        n = 2;
+        c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        n = 3;
+        c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        n = 4;
+        c = b & 0x07;
+    } else {
+        len = 1;
+        return 0xFFFD;
+    }
+    if (end - p < n) {
+        len = 1;
+        return 0xFFFD;
+    }
+    for (int i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80) {
+            len = 1;
+            return 0xFFFD;
+        }
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    len = n;
+    return c;
+}
+
+int utf8Length(char32_t c) {
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
+
+unsigned char leadByte(char32_t c) {
+    switch (utf8Length(c)) {
+        case 1:
+            return static_cast<unsigned char>(c);
+        case 2:
+            return static_cast<unsigned char>(0xC0 | (c >> 6));
+        case 3:
+            return static_cast<unsigned char>(0xE0 | (c >> 12));
+        default:
+            return static_cast<unsigned char>(0xF0 | (c >> 18));
+    }
+}
+
+// Every code point that folds to `n`: `n` itself and, for ASCII and Latin letters, their
+// other cases and full-width forms.
+std::vector<char32_t> foldSources(char32_t n) {
+    std::vector<char32_t> out{n};
+    auto consider = [&](char32_t c) {
+        if (c != n && foldCodePoint(c) == n) {
+            out.push_back(c);
+        }
+    };
+    for (char32_t c = 0; c < 0x250; ++c) {
+        consider(c);
+    }
+    for (char32_t c = 0xFF01; c <= 0xFF5E; ++c) {
+        consider(c);
+    }
+    consider(0x3000);
+    return out;
+}
+
+bool isMerged(const platform::Sheet &sheet, int col) {
+    return sheet.colMerge(col) == MergeMode::Always;
+}
+
+// The printed rows of a page, top to bottom: rows of height 0 are hidden.
+std::vector<int> visibleRows(const platform::Sheet &sheet, int first, int last) {
+    std::vector<int> rows;
+    if (last < first) {
+        return rows;
+    }
+    rows.reserve(std::size_t(last - first + 1));
+    const std::map<int, double> &overrides = sheet.rowHeightOverrides();
+    auto it = overrides.lower_bound(first);
+    for (int r = first; r <= last; ++r) {
+        while (it != overrides.end() && it->first < r) {
+            ++it;
+        }
+        if (it != overrides.end() && it->first == r && it->second <= 0) {
+            continue;
+        }
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+// Index of the first printed column at or after sheet column `col`.
+std::size_t firstColumnFrom(const std::vector<platform::PageColumn> &cols, int col) {
+    std::size_t i = 0;
+    while (i < cols.size() && cols[i].col < col) {
+        ++i;
+    }
+    return i;
+}
+
+}  // namespace
+
+bool FindMatch::before(const FindMatch &o) const {
+    return std::tuple(page, int(part), row, col) < std::tuple(o.page, int(o.part), o.row, o.col);
+}
+
+std::u32string foldForFind(QStringView text) {
+    std::u32string out;
+    out.reserve(std::size_t(text.size()));
+    for (const char32_t c : text.toUcs4()) {
+        out.push_back(foldCodePoint(c));
+    }
+    return out;
+}
+
+PageFinder::PageFinder(const platform::Sheet &sheet, const platform::Pagination &pagination,
+                       const QString &text)
+    : m_sheet(sheet), m_pagination(pagination), m_needle(foldForFind(text)) {
+    if (m_needle.empty()) {
+        return;
+    }
+    // A needle none of whose characters has another form (Chinese text, say) is matched
+    // byte for byte, which is the common and the fastest case.
+    bool plain = true;
+    for (const char32_t n : m_needle) {
+        const std::vector<char32_t> sources = foldSources(n);
+        plain = plain && sources.size() == 1;
+        int fewest = 4;
+        for (const char32_t c : sources) {
+            fewest = std::min(fewest, utf8Length(c));
+        }
+        m_minBytes += std::size_t(fewest);
+    }
+    if (plain) {
+        m_plain = QString::fromUcs4(m_needle.data(), qsizetype(m_needle.size())).toStdString();
+    }
+    for (const char32_t c : foldSources(m_needle.front())) {
+        m_startByte[leadByte(c)] = true;
+    }
+
+    // Header and footer parts: one without a page number prints the same on every page.
+    const auto addParts = [&](const std::vector<platform::PrintedLine> &lines,
+                              FindMatch::Part part) {
+        for (std::size_t line = 0; line < lines.size(); ++line) {
+            for (int pos = 0; pos < 3; ++pos) {
+                const std::vector<platform::CodeRun> &runs = lines[line].parts[pos];
+                if (runs.empty()) {
+                    continue;
+                }
+                CodePart p{part, int(line), pos, false, false};
+                QString joined;
+                for (const platform::CodeRun &run : runs) {
+                    p.hasPageNumber = p.hasPageNumber || run.pageNumber;
+                    joined += run.text;
+                }
+                if (!p.hasPageNumber) {
+                    p.matches = contains(joined.toStdString());
+                    if (!p.matches) {
+                        continue;
+                    }
+                }
+                m_codeParts.push_back(p);
+            }
+        }
+    };
+    addParts(m_pagination.headerLines(), FindMatch::Part::Header);
+    addParts(m_pagination.footerLines(), FindMatch::Part::Footer);
+}
+
+bool PageFinder::containsText(std::string_view utf8) const {
+    if (!m_plain.empty()) {
+        // Cells are short: a plain loop on the first two bytes beats a library search, whose
+        // setup costs more than the few bytes of a cell.
+        const char *p = utf8.data();
+        const char *last = p + (utf8.size() - m_plain.size());
+        const char b0 = m_plain[0];
+        const char b1 = m_plain.size() > 1 ? m_plain[1] : 0;
+        const std::size_t rest = m_plain.size() > 1 ? m_plain.size() - 2 : 0;
+        for (; p <= last; ++p) {
+            if (*p == b0 && (m_plain.size() == 1 ||
+                             (p[1] == b1 && std::memcmp(p + 2, m_plain.data() + 2, rest) == 0))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    const auto *begin = reinterpret_cast<const unsigned char *>(utf8.data());
+    const auto *end = begin + utf8.size();
+    const auto *last = end - m_minBytes;
+    for (const unsigned char *p = begin; p <= last; ++p) {
+        // Only lead bytes and ASCII are start bytes, so p is always at a character's start
+        // when it is tried.
+        if (!m_startByte[*p]) {
+            continue;
+        }
+        const unsigned char *q = p;
+        bool match = true;
+        for (const char32_t n : m_needle) {
+            if (q >= end) {
+                match = false;
+                break;
+            }
+            int len = 1;
+            if (foldCodePoint(decode(q, end, len)) != n) {
+                match = false;
+                break;
+            }
+            q += len;
+        }
+        if (match) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PageFinder::rowHidden(int row) const {
+    return m_sheet.rowHeight(row) <= 0;
+}
+
+// In a merged column a run of equal cells prints once per page, from its first printed row:
+// a cell is that row unless an equal printed row above it on the page continues the run.
+bool PageFinder::firstOfColumnRun(int col, int row, int firstRow, std::string_view text) const {
+    for (int r = row - 1; r >= firstRow && m_sheet.textUtf8(col, r) == text; --r) {
+        if (!rowHidden(r)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <class Visit>
+void PageFinder::scanPage(int page, Visit &&visit) const {
+    if (m_needle.empty()) {
+        return;
+    }
+    const platform::PageLayout layout = m_pagination.layout(page);
+    const std::vector<platform::PageColumn> cols = m_pagination.columns(page);
+
+    const auto visitCodeParts = [&](FindMatch::Part part, int firstLine, int lineCount) {
+        for (const CodePart &p : m_codeParts) {
+            if (p.part != part || p.line < firstLine || p.line >= firstLine + lineCount) {
+                continue;
+            }
+            bool matches = p.matches;
+            if (p.hasPageNumber) {
+                const auto &lines = part == FindMatch::Part::Header ? m_pagination.headerLines()
+                                                                    : m_pagination.footerLines();
+                QString joined;
+                for (const platform::CodeRun &run : lines[std::size_t(p.line)].parts[p.pos]) {
+                    joined += run.pageNumber ? QString::number(layout.number) : run.text;
+                }
+                matches = contains(joined.toStdString());
+            }
+            if (matches) {
+                visit(FindMatch{page, part, p.pos, p.line});
+            }
+        }
+    };
+    visitCodeParts(FindMatch::Part::Header, 0, int(layout.headerLines.size()));
+
+    if (!cols.empty() && m_pagination.printsColHeader()) {
+        const bool rowMerged = m_sheet.rowMerge(0) == MergeMode::Always;
+        const platform::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
+        for (const platform::PageColumn &c : cols) {
+            if (!contains(m_sheet.textUtf8(c.col, 0))) {
+                continue;
+            }
+            // Equal labels of a merged header row print once, in their first printed column.
+            if (rowMerged &&
+                cols[firstColumnFrom(cols, platform::mergeSpan(m_sheet, c.col, 0, window).col)]
+                        .col != c.col) {
+                continue;
+            }
+            visit(FindMatch{page, FindMatch::Part::Label, c.col, 0});
+        }
+    }
+
+    const std::vector<int> rows = visibleRows(m_sheet, layout.firstRow, layout.lastRow);
+    if (!cols.empty() && !rows.empty()) {
+        const platform::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
+                                           rows.back()};
+        std::vector<char> colMergedFlags(cols.size());
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+            colMergedFlags[i] = isMerged(m_sheet, cols[i].col);
+        }
+        // Row by row: a fill stores a row's texts one after the other, so the texts are read
+        // in the order they lie in memory.
+        for (const int r : rows) {
+            for (std::size_t i = 0; i < cols.size(); ++i) {
+                const platform::PageColumn &c = cols[i];
+                const bool colMerged = colMergedFlags[i];
+                const std::string_view t = m_sheet.cellUtf8(c.col, r);
+                if (!contains(t)) {
+                    continue;
+                }
+                const bool rowMerged = m_sheet.rowMerge(r) == MergeMode::Always;
+                if (colMerged && platform::inColumnRun(m_sheet, c.col, r)) {
+                    if (!firstOfColumnRun(c.col, r, layout.firstRow, t)) {
+                        continue;
+                    }
+                } else if (rowMerged) {
+                    const platform::CellSpan span = platform::mergeSpan(m_sheet, c.col, r, window);
+                    if (cols[firstColumnFrom(cols, span.col)].col != c.col) {
+                        continue;
+                    }
+                }
+                visit(FindMatch{page, FindMatch::Part::Cell, c.col, r});
+            }
+        }
+    }
+
+    const int footerLines = int(m_pagination.footerLines().size());
+    const int footerShown = int(layout.footerLines.size());
+    visitCodeParts(FindMatch::Part::Footer, footerLines - footerShown, footerShown);
+}
+
+int PageFinder::countOnPage(int page) const {
+    int n = 0;
+    scanPage(page, [&n](const FindMatch &) { ++n; });
+    return n;
+}
+
+std::vector<FindMatch> PageFinder::matchesOnPage(int page) const {
+    std::vector<FindMatch> out;
+    scanPage(page, [&out](const FindMatch &m) { out.push_back(m); });
+    std::sort(out.begin(), out.end(),
+              [](const FindMatch &a, const FindMatch &b) { return a.before(b); });
+    return out;
+}
+
+QRectF PageFinder::matchRect(const FindMatch &match) const {
+    const platform::PageLayout layout = m_pagination.layout(match.page);
+    if (match.part == FindMatch::Part::Header) {
+        return match.row < int(layout.headerLines.size())
+                   ? layout.headerLines[std::size_t(match.row)]
+                   : QRectF();
+    }
+    if (match.part == FindMatch::Part::Footer) {
+        const int index =
+            match.row - (int(m_pagination.footerLines().size()) - int(layout.footerLines.size()));
+        return index >= 0 && index < int(layout.footerLines.size())
+                   ? layout.footerLines[std::size_t(index)]
+                   : QRectF();
+    }
+    const std::vector<platform::PageColumn> cols = m_pagination.columns(match.page);
+    if (cols.empty()) {
+        return {};
+    }
+    const bool label = match.part == FindMatch::Part::Label;
+    const std::vector<int> rows =
+        label ? std::vector<int>{0} : visibleRows(m_sheet, layout.firstRow, layout.lastRow);
+    if (rows.empty()) {
+        return {};
+    }
+    const platform::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
+                                       rows.back()};
+    const platform::CellSpan span = platform::mergeSpan(m_sheet, match.col, match.row, window);
+
+    // Columns: the printed ones the group covers.
+    const std::size_t ci = firstColumnFrom(cols, span.col);
+    std::size_t cj = ci;
+    while (cj + 1 < cols.size() && cols[cj + 1].col <= span.col2) {
+        ++cj;
+    }
+    if (ci >= cols.size()) {
+        return {};
+    }
+    const double left = cols[ci].x;
+    const double right = cols[cj].x + cols[cj].width;
+    if (label) {
+        return QRectF(left, layout.colHeader.top(), right - left, layout.colHeader.height());
+    }
+    // Rows: laid down from the top of the page's cells, as the page prints them.
+    double y = layout.cells.top();
+    double top = -1, bottom = -1;
+    for (const int r : rows) {
+        const double h = std::min(m_sheet.rowHeight(r), layout.cells.bottom() - y);
+        if (r >= span.row && r <= span.row2) {
+            if (top < 0) {
+                top = y;
+            }
+            bottom = y + h;
+        }
+        y += h;
+        if (r >= span.row2) {
+            break;
+        }
+    }
+    if (top < 0) {
+        return {};
+    }
+    return QRectF(left, top, right - left, bottom - top);
+}
+
+}  // namespace tessel::preview

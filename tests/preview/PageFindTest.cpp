@@ -1,0 +1,142 @@
+// Find across the printed pages of a report of several hundred pages: where the first match
+// at or after a page is, and how many matches the report holds, for cells on the first, a
+// middle and the last page, other case and full-width input, header, footer and label
+// texts, and texts that do not print (a hidden column, a hidden row, outside the print
+// block).
+#include <gtest/gtest.h>
+
+#include "platform/sheet/Pagination.h"
+#include "platform/sheet/Sheet.h"
+#include "preview/PageFind.h"
+
+using namespace tessel;
+using platform::Pagination;
+using platform::Sheet;
+using preview::FindMatch;
+using preview::PageFinder;
+using Part = FindMatch::Part;
+
+namespace {
+
+constexpr int kRows = 20'000;  // about 360 pages
+
+// 编号, 名称, 备注 (hidden), 部门 (merged, one value throughout); markers in 名称 on rows of
+// the first, a middle and the last page, and one on a hidden row.
+class PageFind : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char *labels[] = {"编号", "名称", "备注", "部门"};
+        for (int c = 1; c <= 4; ++c) {
+            sheet.setTextUtf8(c, 0, labels[c - 1]);
+            sheet.setColWidth(c, 12);
+        }
+        sheet.setColWidth(3, 0);
+        sheet.setColMerge(4, platform::MergeMode::Always);
+        for (int r = 1; r <= kRows; ++r) {
+            sheet.setText(1, r, QString::number(r));
+            sheet.setText(2, r, QStringLiteral("办公用品"));
+            sheet.setTextUtf8(3, r, "机密");
+            sheet.setTextUtf8(4, r, "华东");
+        }
+        sheet.setMaxCols(4);
+        sheet.setMaxRows(kRows);
+        sheet.setText(2, 3, QStringLiteral("Marker Alpha"));
+        sheet.setText(2, kRows / 2, QStringLiteral("Marker Beta"));
+        sheet.setText(2, kRows, QStringLiteral("Marker Gamma"));
+        sheet.setText(2, 40, QStringLiteral("Marker Hidden"));
+        sheet.setRowHeight(40, 0);
+        platform::PrintSettings p = sheet.print();
+        p.header = QStringLiteral("/c示例公司 销售日报/n");
+        p.footer = QStringLiteral("/r第/p页/n");
+        sheet.setPrint(p);
+    }
+
+    // The first match at or after `start`, wrapping; page 0 when there is none.
+    static FindMatch firstFrom(const PageFinder &f, int start) {
+        for (int i = 0; i < f.pageCount(); ++i) {
+            const int page = (start - 1 + i) % f.pageCount() + 1;
+            if (const auto on = f.matchesOnPage(page); !on.empty())
+                return on.front();
+        }
+        return {};
+    }
+    static int total(const PageFinder &f) {
+        int n = 0;
+        for (int page = 1; page <= f.pageCount(); ++page)
+            n += f.countOnPage(page);
+        return n;
+    }
+
+    Sheet sheet;
+};
+
+TEST_F(PageFind, FirstMatchAndCount) {
+    const Pagination pages(sheet);
+    const int last = pages.pageCount();
+    ASSERT_GT(last, 300);
+    const auto pageOf = [&](int row) {
+        int page = 1;
+        while (pages.layout(page).lastRow < row)
+            ++page;
+        return page;
+    };
+    const int middle = pageOf(kRows / 2);
+    const struct {
+        const char *name;
+        const char *text;
+        int start;
+        FindMatch first;
+        int total;
+    } cases[] = {
+        {"first page, other case", "marker alpha", 1, {1, Part::Cell, 2, 3}, 1},
+        {"middle page, full width",
+         "ＭＡＲＫＥＲ　ｂｅｔａ",
+         1,
+         {middle, Part::Cell, 2, kRows / 2},
+         1},
+        {"last page", "Marker Gamma", middle, {last, Part::Cell, 2, kRows}, 1},
+        {"wraps past the last page", "Marker Alpha", last, {1, Part::Cell, 2, 3}, 1},
+        {"header on every page", "示例公司", 7, {7, Part::Header, 1, 0}, last},
+        {"page number as printed", "第123页", 1, {123, Part::Footer, 2, 0}, 1},
+        {"label on every page", "名称", 1, {1, Part::Label, 2, 0}, last},
+        {"merged column once a page",
+         "华东",
+         2,
+         {2, Part::Cell, 4, pages.layout(2).firstRow},
+         last},
+        {"hidden column", "机密", 1, {}, 0},
+        {"hidden row", "Marker Hidden", 1, {}, 0},
+        {"full-width digits", "１２３４５", 1, {pageOf(12345), Part::Cell, 1, 12345}, 1},
+    };
+    for (const auto &c : cases) {
+        const PageFinder f(sheet, pages, QString::fromUtf8(c.text));
+        const FindMatch m = firstFrom(f, c.start);
+        EXPECT_EQ(m.page, c.first.page) << c.name;
+        EXPECT_EQ(m.part, c.first.part) << c.name;
+        EXPECT_EQ(m.col, c.first.col) << c.name;
+        EXPECT_EQ(m.row, c.first.row) << c.name;
+        EXPECT_EQ(total(f), c.total) << c.name;
+    }
+}
+
+TEST_F(PageFind, RowsOutsideThePrintBlockAreNotSearched) {
+    platform::PrintSettings p = sheet.print();
+    p.type = platform::PrintType::CellRange;
+    p.block = {1, 1, 4, 100};
+    sheet.setPrint(p);
+    const Pagination pages(sheet);
+    EXPECT_EQ(total(PageFinder(sheet, pages, "Marker Alpha")), 1);
+    EXPECT_EQ(total(PageFinder(sheet, pages, "Marker Gamma")), 0);
+}
+
+TEST_F(PageFind, MatchRectIsTheCellOnThePage) {
+    const Pagination pages(sheet);
+    const PageFinder f(sheet, pages, "Marker Alpha");
+    const platform::PageLayout page = pages.layout(1);
+    const platform::PageColumn name = pages.columns(1)[1];
+    const double rowHeight = sheet.rowHeight(1);
+    EXPECT_EQ(f.matchRect({1, Part::Cell, 2, 3}),
+              QRectF(name.x, page.cells.top() + 2 * rowHeight, name.width, rowHeight));
+}
+
+}  // namespace
