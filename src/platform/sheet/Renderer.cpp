@@ -304,8 +304,11 @@ public:
 
     void paint(const Pagination &pagination) {
         // The table is drawn in table points; fit to pages wide scales it onto the paper.
-        m_painter.save();
-        m_painter.setTransform(pagination.tableTransform(), true);
+        const bool scaled = pagination.scale() != 1;
+        if (scaled) {
+            m_painter.save();
+            m_painter.setTransform(pagination.tableTransform(), true);
+        }
         if (m_settings.shadows) {
             paintShadow();
         }
@@ -326,9 +329,11 @@ public:
             m_painter.setBrush(Qt::NoBrush);
             m_painter.drawRect(m_layout.table);
         }
-        m_painter.restore();
-        m_penColor = QColor();
-        m_currentFont = nullptr;
+        if (scaled) {
+            m_painter.restore();
+            m_penColor = QColor();
+            m_currentFont = nullptr;
+        }
         paintCodeLines(pagination.headerLines(), 0, m_layout.headerLines);
         // The page holds the last footer lines when not all of them fit.
         const std::size_t footerSkipped =
