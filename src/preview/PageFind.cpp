@@ -409,8 +409,12 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
     }
     const double left = cols[ci].x;
     const double right = cols[cj].x + cols[cj].width;
+    // The table's geometry is in table points; a report fitted to pages wide is drawn
+    // scaled, so its rectangles are mapped onto the paper.
+    const QTransform toPaper = m_pagination.tableTransform();
     if (label) {
-        return QRectF(left, layout.colHeader.top(), right - left, layout.colHeader.height());
+        return toPaper.mapRect(
+            QRectF(left, layout.colHeader.top(), right - left, layout.colHeader.height()));
     }
     // Rows: laid down from the top of the page's cells, as the page prints them.
     double y = layout.cells.top();
@@ -431,7 +435,7 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
     if (top < 0) {
         return {};
     }
-    return QRectF(left, top, right - left, bottom - top);
+    return toPaper.mapRect(QRectF(left, top, right - left, bottom - top));
 }
 
 }  // namespace tessel::preview

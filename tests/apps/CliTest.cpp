@@ -101,6 +101,21 @@ TEST_F(Cli, RendersAWorkbookWithTotals) {
                     .contains(QStringLiteral("<v>20000</v>")));
 }
 
+TEST_F(Cli, RendersCsvOfTheDataBlockWithTotals) {
+    const QString csv = out("汇总.csv");
+    const CliRun r = tessel({"render", "--db", db.path(), "--report", "部门销售汇总", "--totals",
+                             "3,4,5", "--csv", csv});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    // No header line: the labels first, the totals row (20,000 orders) last.
+    const QStringList records = QString::fromUtf8(bytes.mid(3)).split("\r\n");
+    EXPECT_EQ(records.first(), "部门,业务员,订单数,数量,销售额");
+    EXPECT_TRUE(records.at(records.size() - 2).startsWith("合计,,20000,"));
+}
+
 TEST_F(Cli, FailsClearly) {
     const struct {
         QStringList args;

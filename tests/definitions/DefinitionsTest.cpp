@@ -3,6 +3,7 @@
 #include <tessel/Error.h>
 
 #include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
 #include "platform/sheet/Sheet.h"
 #include "support/TestDb.h"
 
@@ -68,6 +69,23 @@ TEST_P(DefinitionTable, UpdatesAndDeleteTouchOnlyTheNamedRow) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, DefinitionTable, ::testing::ValuesIn(test::kAllBackends),
                          test::BackendTestName());
+
+// An optional column is looked up once per connection: a column added later is seen by a
+// new connection (or after forgetting), and read and written only where the table has it.
+TEST_P(DefinitionTable, OptionalColumnsAreFoundOncePerConnection) {
+    const QString fit = "页宽缩放";
+    EXPECT_FALSE(readOptionalColumn(conn, fit, "销售"));
+    EXPECT_FALSE(writeOptionalColumn(conn, fit, "销售", 2));
+    db.exec("alter table tsl_report add 页宽缩放 int");
+    EXPECT_FALSE(hasOptionalColumn(conn, fit)) << "known for the connection";
+    platform::Connection other = db.connect();
+    EXPECT_TRUE(hasOptionalColumn(other, fit));
+    forgetOptionalColumns(conn);
+    EXPECT_TRUE(writeOptionalColumn(conn, fit, "O'Brien", 3));
+    EXPECT_EQ(readOptionalColumn(other, fit, "O'Brien")->toInt(), 3);
+    EXPECT_TRUE(readOptionalColumn(other, fit, "销售")->isNull());
+    EXPECT_FALSE(readOptionalColumn(other, fit, "无此报表"));
+}
 
 TEST(ListCodecs, SplitAsStored) {
     const struct {

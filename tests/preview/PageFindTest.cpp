@@ -137,6 +137,20 @@ TEST_F(PageFind, MatchRectIsTheCellOnThePage) {
     const double rowHeight = sheet.rowHeight(1);
     EXPECT_EQ(f.matchRect({1, Part::Cell, 2, 3}),
               QRectF(name.x, page.cells.top() + 2 * rowHeight, name.width, rowHeight));
+
+    // Fitted to one page wide, the table is drawn scaled: so is the outline.
+    sheet.setColWidth(2, 400);
+    platform::PrintSettings fit = sheet.print();
+    fit.fitPagesWide = 1;
+    sheet.setPrint(fit);
+    const Pagination scaled(sheet);
+    ASSERT_LT(scaled.scale(), 1.0);
+    const PageFinder g(sheet, scaled, "Marker Alpha");
+    const platform::PageLayout p1 = scaled.layout(1);
+    const platform::PageColumn wide = scaled.columns(1)[1];
+    EXPECT_EQ(g.matchRect({1, Part::Cell, 2, 3}),
+              scaled.tableTransform().mapRect(
+                  QRectF(wide.x, p1.cells.top() + 2 * rowHeight, wide.width, rowHeight)));
 }
 
 }  // namespace

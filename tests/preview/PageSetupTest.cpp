@@ -7,10 +7,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
 
 #include "PreviewFixture.h"
 #include "pagelayout/PageSetup.h"
+#include "platform/sheet/Printing.h"
 #include "platform/view/PageView.h"
+#include "sheet/SheetBuilding.h"
+#include "support/Pdf.h"
 
 using namespace tessel;
 using pagelayout::PageSetup;
@@ -134,6 +139,44 @@ TEST_P(PageSetupOn, ButtonsOpenTheOtherDialogsAndCancelKeepsWhatTheyStored) {
     press("Command2_1");
     EXPECT_FALSE(session.sheet.print().gridLines);
     EXPECT_EQ(stored("网格线").toInt(), 0);
+}
+
+// 适合页宽 with and without the table's column 页宽缩放: a 20-column report prints one page
+// wide either way; the next run takes the setting from the row, or from the session.
+TEST_P(PageSetupOn, FitToPagesWideShrinksTheColumnsAndIsKeptWhereTheTableAllows) {
+    platform::Sheet &sheet = session.sheet;
+    for (const bool column : {false, true}) {
+        SCOPED_TRACE(column);
+        if (column)
+            db.exec("alter table tsl_report add 页宽缩放 int");
+        session.connection = db.connect();  // the table's columns are looked up afresh
+        session.reportName = test::kReportName;
+        sheet.printSettings().fitPagesWide = 0;
+        test::fillReport(sheet, 30);
+        sheet.setMaxCols(20);
+        for (int c = 1; c <= 20; ++c)
+            sheet.setColWidth(c, 12), sheet.setText(c, 0, QString("列%1").arg(c));
+        ASSERT_GT(platform::Pagination(sheet).colBandCount(), 1);
+        reopen();
+        d->findChild<QSpinBox *>("spnFitWide")->setValue(1);
+        press("Command2_0");
+        EXPECT_TRUE(user.messages.empty());
+        QTemporaryDir dir;
+        {
+            test::PrintToPdf to(dir.filePath("fit.pdf"));
+            EXPECT_EQ(platform::printSheet(sheet), 1);
+        }
+        const QString text = test::pdfText(dir.filePath("fit.pdf"));
+        EXPECT_TRUE(text.contains("列1") && text.contains("列20")) << text.toStdString();
+
+        sheet.printSettings().fitPagesWide = 0;  // the next run starts afresh
+        sheet::ApplyFitPagesWide(session);
+        EXPECT_EQ(sheet.print().fitPagesWide, 1);
+        session.fitPagesWide.clear();  // a new session
+    }
+    session.reportName = test::kReportName;
+    sheet::ApplyFitPagesWide(session);
+    EXPECT_EQ(sheet.print().fitPagesWide, 1) << "from the row";
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PageSetupOn, ::testing::ValuesIn(test::kAllBackends),

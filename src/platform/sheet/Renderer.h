@@ -19,7 +19,9 @@ namespace tessel::platform {
 // their fonts, colours (grey when colour printing is off), backgrounds and borders, merged
 // cells as one, grid lines, the table border and shadow, the repeated column and row
 // headers, and the header and footer lines with their page numbers, as the print settings
-// switch them on. Error(Argument) for a page outside 1..pageCount().
+// switch them on. The table (cells and repeated headers) is drawn at the pagination's
+// scale (see Pagination::tableTransform); header and footer lines at their own size.
+// Error(Argument) for a page outside 1..pageCount().
 void paintPage(const Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
 
 // The blocks of cells printed page `page` draws as one, in sheet coordinates: the column

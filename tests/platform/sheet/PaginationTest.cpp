@@ -441,6 +441,38 @@ TEST(PaginationTest, RectanglesOfHeaderBodyFooterAndTable) {
     EXPECT_EQ(pg.layout(8).firstRow, 1);
 }
 
+// Fit to pages wide: the largest scale up to 1 at which the columns take at most N bands,
+// never below kMinFitScale; rows flow down at that scale.
+TEST(PaginationTest, FitToPagesWideScalesTheTable) {
+    const struct {
+        const char *name;
+        int cols, rows, fit;
+        double scale;
+        int colBands, rowBands, firstPageLastCol, firstPageLastRow;
+    } cases[] = {
+        {"one page wide", 6, 40, 1, 160 / 315.0, 1, 1, 6, 40},
+        {"two pages wide, the first band as wide as needed", 9, 40, 2, 160 / 262.5, 2, 2, 5, 33},
+        {"already narrow enough", 6, 40, 5, 1, 2, 2, 3, 20},
+        {"never below the smallest scale", 100, 10, 1, kMinFitScale, 4, 1, 30, 10},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Sheet sheet;
+        baseSheet(sheet, c.cols, c.rows);
+        editPrint(sheet, [&](PrintSettings &p) { p.fitPagesWide = c.fit; });
+        const Pagination pg(sheet, kPaper);
+        EXPECT_NEAR(pg.scale(), c.scale, 1e-6);
+        EXPECT_EQ(pg.colBandCount(), c.colBands);
+        EXPECT_EQ(pg.rowBandCount(), c.rowBands);
+        EXPECT_EQ(pg.layout(1).lastCol, c.firstPageLastCol);
+        EXPECT_EQ(pg.layout(1).lastRow, c.firstPageLastRow);
+        // On the paper the table starts at the body's corner and stays inside it.
+        const QRectF onPaper = pg.tableTransform().mapRect(pg.layout(1).table);
+        EXPECT_EQ(onPaper.topLeft(), pg.layout(1).body.topLeft());
+        EXPECT_TRUE(pg.layout(1).body.adjusted(0, 0, 1e-9, 1e-9).contains(onPaper));
+    }
+}
+
 TEST(PaginationTest, HeadersOffLeaveNoHeaderRectangles) {
     Sheet sheet;
     baseSheet(sheet, 2, 10);

@@ -1,4 +1,5 @@
-// Workbook export: real reports written to .xlsx files and read back from the zip.
+// The preview's exports: real reports written to .xlsx files and read back from the zip, and the
+// PDF and CSV files the same dialog writes.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -14,9 +15,12 @@
 
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
+#include "platform/sheet/Printing.h"
 #include "platform/sheet/Sheet.h"
+#include "preview/CsvExport.h"
 #include "preview/WorkbookExport.h"
 #include "sheet/SheetBuilding.h"
+#include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 
@@ -455,6 +459,60 @@ TEST_F(Export, CommandTellsTheOutcome) {
         << user.messages[2].text.toStdString();
     EXPECT_EQ(user.busyDepth, 0);
     EXPECT_EQ(user.busyMaxDepth, 1);
+}
+
+// ---- PDF and CSV beside the workbook
+
+TEST(CsvField, QuotedOnlyWhereTheTextNeedsIt) {
+    const struct {
+        const char *text, *field;
+    } cases[] = {{"", ""},
+                 {"名 a;b 'x' ", "名 a;b 'x' "},
+                 {"a,b", "\"a,b\""},
+                 {"说\"好\"", "\"说\"\"好\"\"\""},
+                 {"一\n二", "\"一\n二\""},
+                 {"cr\r", "\"cr\r\""}};
+    for (const auto &c : cases) {
+        std::string out = "x,";
+        preview::appendCsvField(out, c.text);
+        EXPECT_EQ(out, std::string("x,") + c.field) << c.text;
+    }
+}
+
+TEST_F(Export, TheDialogsThreeFormatsAgreeOnEveryCell) {
+    auto sheet = smallSheet(3);
+    sheet->setText(2, 2, QStringLiteral("名\"2\",乙"));
+    sheet::AddTotalsRow(*sheet, QVariantList{3});
+    sheet->printSettings().header = QStringLiteral("/fn\"宋体\"/c库存报表");
+    // The chosen type decides the format and the suffix a bare name gets.
+    test::ScriptedInteraction user;
+    user.saveNames = {file("报表"), file("报表"), file("报表.csv")};
+    user.saveTypes = {0, 1, 2};
+    QString lastName;
+    for (int i = 0; i < 3; ++i)
+        exportWorkbook(nullptr, *sheet, sheet->print().header, {}, lastName, "库存");
+    ASSERT_EQ(folderEntries(), (QStringList{"报表.csv", "报表.pdf", "报表.xlsx"}));
+
+    // CSV: the data block alone, BOM, CR LF, quoted where needed.
+    QFile csv(file("报表.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBF编码,名称,数量\r\nC1,名1,1\r\n"
+                                        "C2,\"名\"\"2\"\",乙\",2\r\nC3,名3,3\r\n合计,,6\r\n"));
+    // The workbook and the PDF hold the same texts, the PDF exactly as printing prints it.
+    const XSheet x = readSheet(file("报表.xlsx"), 1);  // header line in row 1
+    const QString printed = dir.filePath("printed.pdf");
+    {
+        test::PrintToPdf to(printed);
+        platform::printSheet(*sheet, "库存");
+    }
+    const QString text = test::pdfText(file("报表.pdf"));
+    EXPECT_EQ(text, test::pdfText(printed));
+    for (int r = 0; r <= sheet->maxRows(); ++r) {
+        for (int c = 1; c <= 3; ++c) {
+            EXPECT_EQ(x.at(r + 2, c).mid(2), sheet->text(c, r)) << r << "," << c;
+            EXPECT_TRUE(text.contains(sheet->text(c, r))) << r << "," << c;
+        }
+    }
 }
 
 }  // namespace
