@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QThread>
 
+#include "platform/ProgressDialog.h"
+
 namespace tessel::platform {
 
 namespace {
@@ -17,6 +19,10 @@ thread_local Interaction *t_installed = nullptr;
 }  // namespace
 
 Interaction::~Interaction() = default;
+
+std::unique_ptr<Progress> Interaction::progress(QWidget *parent) {
+    return std::make_unique<DialogProgress>(parent);
+}
 
 Interaction &interaction() {
     if (t_installed)
