@@ -16,7 +16,7 @@ inline constexpr qint64 kRowsPerCheck = 1024;
 
 // Milliseconds between two check points while the work waits on something that reports
 // nothing (a file being compressed on another thread).
-inline constexpr int kProgressPollMs = 40;
+inline constexpr int kProgressPollMs = 100;
 
 // What the units of a stage count.
 enum class ProgressUnit { Rows, Pages };

@@ -58,8 +58,10 @@ void DialogProgress::update(qint64 done) {
                          [this] { m_cancelled = true; });
         refresh();
         m_dialog->show();
-    } else if (m_dialog) {
+        m_redraw.start();
+    } else if (m_dialog && m_redraw.elapsed() >= kProgressRedrawMs) {
         refresh();
+        m_redraw.restart();
     }
     // Before the dialog shows, nothing may reach the windows behind but paint and timers: a
     // click there would start other work in the middle of this one.

@@ -17,6 +17,9 @@ namespace tessel::platform {
 
 // Milliseconds of work before the dialog shows.
 inline constexpr int kProgressDialogDelayMs = 500;
+// Milliseconds between two redraws of the dialog's count and bar: a redraw costs more than
+// a turn of the event loop (the texts are laid out and the window painted again).
+inline constexpr int kProgressRedrawMs = 500;
 
 class DialogProgress : public Progress {
 public:
@@ -39,7 +42,8 @@ private:
     QPointer<QWidget> m_parent;
     QProgressDialog *m_dialog = nullptr;
     QElapsedTimer m_clock;  // since the work began
-    QElapsedTimer m_pump;   // since the event loop last turned
+    QElapsedTimer m_pump;    // since the event loop last turned
+    QElapsedTimer m_redraw;  // since the dialog last showed a new count
     QString m_what;
     ProgressUnit m_unit = ProgressUnit::Rows;
     qint64 m_total = -1;
