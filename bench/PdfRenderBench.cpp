@@ -6,9 +6,9 @@
 // Run: build/dev/bench/tessel_pdf_render_bench
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>

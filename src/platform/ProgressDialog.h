@@ -41,7 +41,7 @@ private:
 
     QPointer<QWidget> m_parent;
     QProgressDialog *m_dialog = nullptr;
-    QElapsedTimer m_clock;  // since the work began
+    QElapsedTimer m_clock;   // since the work began
     QElapsedTimer m_pump;    // since the event loop last turned
     QElapsedTimer m_redraw;  // since the dialog last showed a new count
     QString m_what;
