@@ -1,7 +1,8 @@
 // Filling a report sheet with 1,000,000 rows x 8 columns from SQLite through FillFromRecordset,
 // next to the raw SQLite C API scan of the same query (every value read as text).
 // Target: the fill takes at most 1.5 x the raw scan. Also reports the sheet's storage per
-// cell beyond the text bytes. Run: build/<dir>/bench/tessel_fill_bench
+// cell beyond the text bytes, and what reporting progress costs the fill (target: at most
+// 2 %, see FillProgressOverhead). Run: build/<dir>/bench/tessel_fill_bench
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -17,6 +18,7 @@
 #include "platform/sheet/Sheet.h"
 #include "sheet/SheetBuilding.h"
 #include "support/BenchDb.h"
+#include "support/ProgressOverhead.h"
 #include "support/RatioReporter.h"
 
 using namespace tessel;
@@ -73,8 +75,26 @@ void RefillSameSheet(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * kRows * kCols);
 }
 
+// The fill as a report run does it, with the progress of the desktop watching the statement
+// and the rows, against the same fill reporting nowhere: overhead_pct, target <= 2.
+void FillProgressOverhead(benchmark::State &state) {
+    platform::Connection conn;
+    conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
+    bench::measureProgressOverhead(state, 5, [&](platform::Progress &progress) {
+        auto sheet = std::make_unique<platform::Sheet>();
+        const platform::StatementProgress watched(conn, progress);
+        platform::Recordset rs;
+        bench::openBenchQuery(rs, conn);
+        sheet::FillFromRecordset(rs, *sheet, progress);
+        progress.finish();
+        if (sheet->maxRows() != kRows)
+            state.SkipWithError("the fill did not fill every row");
+    });
+}
+
 }  // namespace
 
+BENCHMARK(FillProgressOverhead)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(RawSqliteScan)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(FillIntoNewSheet)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(RefillSameSheet)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();

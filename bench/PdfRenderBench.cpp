@@ -1,13 +1,14 @@
 // Pages rendered per second to PDF: a 200-page report sheet (50 rows x 8 columns of Chinese
 // and Latin texts per A4 page, column header row, grid lines, footer with page number)
 // written through the sheet's one paint path, next to the bare-QPdfWriter anchor: the same
-// texts, one drawText per cell, nothing else.
+// texts, one drawText per cell, nothing else. BM_PdfProgressOverhead gives what reporting
+// progress costs the sheet's PDF (target: overhead_pct at most 2).
 // Run: build/dev/bench/tessel_pdf_render_bench
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -17,6 +18,7 @@
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/Printing.h"
 #include "platform/sheet/Sheet.h"
+#include "support/ProgressOverhead.h"
 
 using tessel::platform::Pagination;
 using tessel::platform::PrintSettings;
@@ -121,11 +123,24 @@ void BM_PdfSheet(benchmark::State &state) {
 }
 BENCHMARK(BM_PdfSheet)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same PDF with the desktop's progress (its dialog, the event loop turning) against none.
+void BM_PdfProgressOverhead(benchmark::State &state) {
+    static const auto sheet = makeSheet();
+    const QString path = outputPath("tessel_bench_progress.pdf");
+    tessel::bench::measureProgressOverhead(state, 7, [&](tessel::platform::Progress &progress) {
+        tessel::platform::writePdf(*sheet, path, QPageSize(QPageSize::A4), QString(), progress);
+        progress.finish();
+    });
+    QFile::remove(path);
+}
+BENCHMARK(BM_PdfProgressOverhead)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // A widget application, as a host is: the progress dialog can show.
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

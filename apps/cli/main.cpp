@@ -7,8 +7,12 @@
 // The report is built exactly as a host's PrintPreSQL1 call builds it, with the report
 // variables and the built-in date and time substituted into its header and footer as the
 // preview does. Exit status 0 only on success. Standard error carries the renderer's own
-// lines, never Qt's. An output file is replaced only by a complete one.
+// lines, never Qt's, and on a terminal a one-line progress bar. An output file is replaced only
+// by a complete one: Ctrl+C (or a termination signal) stops the work at its next check point,
+// leaves no output file behind and exits with 130.
 #include <unistd.h>
+
+#include <csignal>
 
 #include <tessel/clsReport.h>
 #include <QApplication>
@@ -16,12 +20,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
 #include "platform/Interaction.h"
+#include "platform/Progress.h"
 #include "platform/sheet/Printing.h"
 #include "preview/CsvExport.h"
 #include "preview/WorkbookExport.h"
@@ -45,11 +52,32 @@ const char *kUsage =
     "--var     a report variable, used in the header and footer as VNAME (repeatable)\n"
     "--totals  append a totals row over COLS (comma-separated sheet columns; all if none)\n"
     "--csv     the data rows with their labels and totals as CSV (UTF-8, CR LF)\n"
-    "--print   print to PRINTER, or to the system default printer\n";
+    "--print   print to PRINTER, or to the system default printer\n"
+    "\n"
+    "Exit status: 0 done, 1 failed, 2 bad arguments, 130 interrupted (no output written).\n";
 
-// Exit codes: 0 done, 1 the report could not be produced, 2 bad arguments.
+// Exit codes: 0 done, 1 the report could not be produced, 2 bad arguments, 130 interrupted
+// (the shell's code for a process ended by SIGINT).
 constexpr int kFailed = 1;
 constexpr int kBadArguments = 2;
+constexpr int kInterrupted = 130;
+
+// Set by SIGINT or SIGTERM; the work looks at it at its check points.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// Ctrl+C and a polite termination cancel the work instead of ending the process, so that the
+// writers can remove their temporary files.
+void catchInterrupts() {
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
 
 QTextStream &err() {
     static QTextStream s(stderr);
@@ -68,10 +96,92 @@ void dropQtChatter(QtMsgType type, const QMessageLogContext &, const QString &me
     }
 }
 
+// The progress of the render on one line of standard error, redrawn in place, when it is a
+// terminal: the stage, its rows or pages done (of their total, with a bar, when known) and
+// the time since the start. Nothing at all when standard error is not a terminal. Cancelled
+// once an interrupt came, terminal or not.
+class TerminalBar : public platform::Progress {
+public:
+    explicit TerminalBar(bool on) : m_on(on) { m_clock.start(); }
+    ~TerminalBar() override { finish(); }
+
+    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+        m_what = what;
+        m_unit = unit;
+        m_total = total;
+        m_done = 0;
+        draw();
+    }
+    void update(qint64 done) override {
+        if (done >= 0)
+            m_done = done;
+        // Redrawn ten times a second at most: the clock is all a check point costs.
+        if (m_on && m_lastDraw.isValid() && m_lastDraw.elapsed() < 100)
+            return;
+        draw();
+    }
+    bool cancelled() const override { return g_interrupted != 0; }
+    void finish() override {
+        if (m_on && m_shown) {
+            err() << "\r\x1b[K";
+            err().flush();
+            m_shown = false;
+        }
+    }
+
+private:
+    void draw() {
+        if (!m_on)
+            return;
+        m_lastDraw.start();
+        QString line = QStringLiteral("tessel ");
+        if (m_total > 0) {
+            constexpr qint64 kWidth = 20;
+            const qint64 filled = std::min(kWidth, m_done * kWidth / m_total);
+            line += u'[' + QString(int(filled), u'#') + QString(int(kWidth - filled), u'-') +
+                    QStringLiteral("] ");
+        }
+        line += m_what;
+        const QLatin1String unit(m_unit == platform::ProgressUnit::Rows ? "rows" : "pages");
+        if (m_total > 0)
+            line += QStringLiteral("  %1/%2 %3").arg(m_done).arg(m_total).arg(unit);
+        else if (m_done > 0)
+            line += QStringLiteral("  %1 %2").arg(m_done).arg(unit);
+        line += QStringLiteral("  %1 s").arg(m_clock.elapsed() / 1000.0, 0, 'f', 1);
+        err() << "\r\x1b[K" << line;
+        err().flush();
+        m_shown = true;
+    }
+
+    const bool m_on;
+    QElapsedTimer m_clock;
+    QElapsedTimer m_lastDraw;
+    QString m_what;
+    platform::ProgressUnit m_unit = platform::ProgressUnit::Rows;
+    qint64 m_total = -1;
+    qint64 m_done = 0;
+    bool m_shown = false;
+};
+
+// Hands the one bar of the render to each piece of work that asks for a progress.
+class BarHandle : public platform::Progress {
+public:
+    explicit BarHandle(TerminalBar &bar) : m_bar(bar) {}
+    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+        m_bar.begin(what, unit, total);
+    }
+    void update(qint64 done) override { m_bar.update(done); }
+    bool cancelled() const override { return m_bar.cancelled(); }
+
+private:
+    TerminalBar &m_bar;
+};
+
 // Without a display nobody can answer a message box: messages go to standard error, and
 // any message during a run means the run failed.
 class ConsoleInteraction : public platform::QtInteraction {
 public:
+    explicit ConsoleInteraction(TerminalBar &bar) : m_bar(bar) {}
     QStringList messages;
     platform::MessageAnswer message(QWidget *, const QString &text, const QString &title,
                                     platform::MessageIcon, platform::MessageButtons) override {
@@ -79,22 +189,12 @@ public:
         return platform::MessageAnswer::Ok;
     }
     void setBusy(bool) override {}
-};
-
-// Phases of a long run on standard error, when it is a terminal.
-class Progress {
-public:
-    explicit Progress(bool on) : m_on(on) { m_clock.start(); }
-    void step(const QString &what) {
-        if (!m_on)
-            return;
-        err() << QStringLiteral("[%1 s] %2\n").arg(m_clock.elapsed() / 1000.0, 0, 'f', 1).arg(what);
-        err().flush();
+    std::unique_ptr<platform::Progress> progress(QWidget *) override {
+        return std::make_unique<BarHandle>(m_bar);
     }
 
 private:
-    bool m_on;
-    QElapsedTimer m_clock;
+    TerminalBar &m_bar;
 };
 
 struct Options {
@@ -226,15 +326,15 @@ void explainQueryFailure(session::ReportSession &session, const Options &o) {
 }
 
 int render(const Options &o) {
-    Progress progress(isatty(STDERR_FILENO));
-    ConsoleInteraction console;
+    TerminalBar progress(isatty(STDERR_FILENO) != 0);
+    ConsoleInteraction console(progress);
     platform::setInteraction(&console);
     struct Restore {
         ~Restore() { platform::setInteraction(nullptr); }
     } restore;
 
     clsReport report;
-    progress.step(QStringLiteral("connecting"));
+    progress.begin(QStringLiteral("connecting"), platform::ProgressUnit::Rows, -1);
     report.ConDb(o.db);
     auto &session = component::sharedState().session;
     {
@@ -246,14 +346,18 @@ int render(const Options &o) {
         }
     }
     report.PutVar(o.vars);
-    progress.step(QStringLiteral("running the report query"));
+    progress.begin(QStringLiteral("running the report query"), platform::ProgressUnit::Rows, -1);
     // Only the where tail of the query matters when the report is stored.
     if (o.totals && o.totalsCols.isValid()) {
         report.PrintPreSQL1(o.where, o.report, -1, true, o.totalsCols);
     } else {
         report.PrintPreSQL1(o.where, o.report, -1, o.totals);
     }
+    // An interrupted run ends as cancelled, whatever it said about it.
+    if (progress.cancelled())
+        throw platform::Cancelled();
     if (!console.messages.isEmpty()) {
+        progress.finish();
         // A run's message gives the database's reason on its second line; without one the
         // query is run again to find it.
         bool reasonGiven = false;
@@ -268,7 +372,6 @@ int render(const Options &o) {
         return kFailed;
     }
     platform::Sheet &sheet = session.sheet;
-    progress.step(QStringLiteral("%1 rows").arg(sheet.maxRows()));
     // The header and footer as the preview shows them.
     platform::PrintSettings ps = sheet.print();
     ps.header = pagelayout::substituteVariables(ps.header, session.tslVar);
@@ -276,22 +379,24 @@ int render(const Options &o) {
     sheet.setPrint(ps);
 
     if (!o.pdf.isEmpty()) {
-        progress.step(QStringLiteral("writing %1").arg(o.pdf));
-        const int pages = platform::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report);
+        const int pages =
+            platform::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
+        progress.finish();
         err() << "tessel: " << pages << " pages written to " << o.pdf << '\n';
     } else if (!o.xlsx.isEmpty()) {
-        progress.step(QStringLiteral("writing %1").arg(o.xlsx));
-        preview::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer);
+        preview::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer, preview::kWorksheetRows,
+                               progress);
+        progress.finish();
         err() << "tessel: workbook written to " << o.xlsx << '\n';
     } else if (!o.csv.isEmpty()) {
-        progress.step(QStringLiteral("writing %1").arg(o.csv));
-        preview::writeCsv(o.csv, sheet);
+        preview::writeCsv(o.csv, sheet, progress);
+        progress.finish();
         err() << "tessel: " << sheet.maxRows() + 1 << " rows written to " << o.csv << '\n';
     } else {
         if (!o.printer.isEmpty())
             qputenv(platform::kPrinterEnvVar, o.printer.toUtf8());
-        progress.step(QStringLiteral("printing"));
-        const int pages = platform::printSheet(sheet, o.report);
+        const int pages = platform::printSheet(sheet, o.report, progress);
+        progress.finish();
         err() << "tessel: " << pages << " pages printed\n";
     }
     return 0;
@@ -314,10 +419,15 @@ int main(int argc, char **argv) {
     }
     QApplication app(argc, argv);
     const Options o = parse(app.arguments());
+    catchInterrupts();
     try {
         const int rc = o.command == QLatin1String("list") ? list(o) : render(o);
         err().flush();
         return rc;
+    } catch (const platform::Cancelled &) {
+        err() << "tessel: interrupted, nothing written\n";
+        err().flush();
+        return kInterrupted;
     } catch (const Error &e) {
         err() << "tessel: " << e.fullText() << '\n';
         err().flush();

@@ -6,6 +6,7 @@
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "platform/Interaction.h"
+#include "platform/Progress.h"
 #include "platform/sheet/Printing.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
@@ -20,6 +21,8 @@ namespace {
 
 const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
 const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
+const QString kRunCancelled = QStringLiteral("报表已取消");
+const QString kRunningQuery = QStringLiteral("执行查询");
 
 // The run's message and, on a line of its own, why the database refused or broke off when it
 // said so (a server that went away, a statement cancelled, a refused query): a user facing a
@@ -41,14 +44,17 @@ public:
     Error error;
 };
 
-void printNow(const platform::Sheet &sheet, bool busy) {
+// Prints at once. A print the user cancelled is ended with its job and the run goes on: the
+// user asked for it, there is nothing to tell.
+void printNow(const platform::Sheet &sheet, bool busy, platform::Progress &progress) {
     std::optional<platform::BusyCursor> cursor;
     if (busy)
         cursor.emplace();
     try {
-        platform::printSheet(sheet);
+        platform::printSheet(sheet, QString(), progress);
     } catch (const Error &e) {
         throw PrintFailed(e);
+    } catch (const platform::Cancelled &) {
     }
 }
 
@@ -65,7 +71,8 @@ void applyHeaderHeight(const definitions::DefinitionRecord &def, platform::Sheet
 }
 
 // Shows the built sheet as `isshow` asks: 0 the designer, 1 the preview, 2 the printer.
-void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting) {
+void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting,
+         platform::Progress &progress) {
     switch (isshow) {
         case 0:
             w.show();
@@ -74,18 +81,71 @@ void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting) {
             w.onPreview();
             break;
         case 2:
-            printNow(w.sheet(), busyWhilePrinting);
+            printNow(w.sheet(), busyWhilePrinting, progress);
             break;
         default:
             break;
     }
 }
 
+// What a run changes before its rows are in, kept so that a run the user cancels leaves
+// everything as it was: the designer shows the sheet it showed, under the report name it had,
+// and nothing of the abandoned run remains. The sheet's contents are moved aside, not copied.
+class KeptBeforeRun {
+public:
+    explicit KeptBeforeRun(component::SharedState &state)
+        : m_session(state.session),
+          m_querySQL(m_session.querySQL),
+          m_whereSQL(m_session.whereSQL),
+          m_mergeList(m_session.mergeList),
+          m_reportName(m_session.reportName) {
+        if (const designer::PrintSpread *w = state.loadedDesigner()) {
+            m_hadDesigner = true;
+            m_shown = w->isVisible();
+            m_listini = w->listini;
+        }
+        m_sheet.swapContents(m_session.sheet);
+    }
+
+    // Puts everything back, on the designer window `w` the run loaded in place of the old one.
+    void restore(designer::PrintSpread &w) {
+        m_session.sheet.swapContents(m_sheet);
+        m_session.querySQL = m_querySQL;
+        m_session.whereSQL = m_whereSQL;
+        m_session.mergeList = m_mergeList;
+        m_session.reportName = m_reportName;
+        if (m_hadDesigner) {
+            w.filllist();
+            w.SetListValues();
+            w.listini = m_listini;
+        }
+        w.showReportName();
+        if (m_shown)
+            w.show();
+    }
+
+private:
+    session::ReportSession &m_session;
+    platform::Sheet m_sheet;
+    QString m_querySQL, m_whereSQL, m_mergeList, m_reportName;
+    bool m_hadDesigner = false;
+    bool m_shown = false;
+    bool m_listini = true;
+};
+
 void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj,
             const std::optional<QVariant> &HJcol) {
     auto &state = sharedState();
     auto &session = state.session;
     designer::PrintSpread *window = nullptr;
+    const std::unique_ptr<platform::Progress> progress = platform::interaction().progress(nullptr);
+    KeptBeforeRun kept(state);
+    const auto cancelled = [&] {
+        progress->finish();
+        designer::PrintSpread &w = window ? *window : state.designer();
+        kept.restore(w);
+        platform::showInformation(&w, kRunCancelled, ui::kInfoTitle);
+    };
     try {
         session.querySQL = sql;
         designer::PrintSpread &w = state.reloadDesigner();
@@ -99,10 +159,13 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
                                                     session.connection, Access::ReadOnly);
         if (definitions::notFound(def)) {
             platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
+            progress->begin(kRunningQuery, platform::ProgressUnit::Rows, -1);
+            const platform::StatementProgress watched(session.connection, *progress);
             platform::Recordset data;
             data.open(sql, session.connection, platform::CursorType::ForwardOnly,
                       platform::LockType::ReadOnly, platform::kCommandText);
-            sheet::FillFromRecordset(data, sheet);
+            sheet::FillFromRecordset(data, sheet, *progress);
+            progress->finish();
             sheet::SetHeadersFromFields(data, sheet);
             sheet.setRowHeight(0, 11.5);
             w.show();
@@ -114,15 +177,19 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             sheet::ApplyFitPagesWide(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
+            progress->begin(kRunningQuery, platform::ProgressUnit::Rows, -1);
+            const platform::StatementProgress watched(session.connection, *progress);
             platform::Recordset data;
             data.open(query, session.connection, platform::CursorType::ForwardOnly,
                       platform::LockType::ReadOnly, platform::kCommandText);
             applyHeaderHeight(stored, sheet);
             sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                       data.fieldCount(), sheet);
-            sheet::FillFromRecordset(data, sheet);
+            sheet::FillFromRecordset(data, sheet, *progress);
+            progress->finish();
             try {
-                act(w, isshow, true);
+                // Printing has a progress of its own: its cancel ends the job, not the run.
+                act(w, isshow, true, *platform::interaction().progress(&w));
             } catch (const PrintFailed &p) {
                 tellPrintFailed(&w, p);
             }
@@ -130,7 +197,16 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         w.refreshForBuiltReport();
         if (ishj)
             sheet::AddTotalsRow(sheet, HJcol);
+    } catch (const platform::Cancelled &) {
+        cancelled();
     } catch (const std::exception &e) {
+        // A statement the user stopped while the database was still working on it fails
+        // with the database's interruption: that is the cancel, not a faulty query.
+        if (progress->cancelled()) {
+            cancelled();
+            return;
+        }
+        progress->finish();
         platform::showInformation(window, queryFailedText(e), ui::kInfoTitle);
     }
 }
@@ -177,7 +253,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         }
         sheet.setRedraw(redraw);
         try {
-            act(w, isshow, false);
+            act(w, isshow, false, *platform::interaction().progress(&w));
         } catch (const PrintFailed &p) {
             busy.reset();
             tellPrintFailed(&w, p);
@@ -240,7 +316,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     applyHeaderHeight(stored, sheet);
     sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     try {
-        act(w, isshow, true);
+        act(w, isshow, true, *platform::interaction().progress(&w));
     } catch (const PrintFailed &p) {
         throw p.error;  // getReport returns its errors to the host
     }

@@ -175,6 +175,7 @@ void ReportList::onOpenReport() {
     const QString name = trimBlanks(item->text());
     session::ReportSession &session = m_designer.session();
     platform::Sheet &sheet = m_designer.sheet();
+    const std::unique_ptr<platform::Progress> progress = platform::interaction().progress(this);
     try {
         platform::Recordset def = definitions::open(
             definitions::selectReport(name), session.connection, definitions::Access::ReadOnly);
@@ -186,10 +187,18 @@ void ReportList::onOpenReport() {
         // the designer with the report it had, so a later save cannot write one report's
         // layout under another's name.
         const definitions::DefinitionRecord stored = definitions::readDefinition(def);
+        // The sample query runs up to its first row before the sheet changes: a query that
+        // takes long (a sort, a join) can be cancelled while it runs, and the designer then
+        // keeps its report as after a refusal. Its rows are few: the fill is not cut short.
+        progress->begin(QStringLiteral("读取样本数据"), platform::ProgressUnit::Rows, -1);
         platform::Recordset sample;
-        sample.open(sampleQuery(stored.query.value()), session.connection,
-                    platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
-                    platform::kCommandText);
+        {
+            const platform::StatementProgress watched(session.connection, *progress);
+            sample.open(sampleQuery(stored.query.value()), session.connection,
+                        platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
+                        platform::kCommandText);
+        }
+        progress->finish();
 
         sheet::ApplyDefinition(stored, sheet, session.mergeList);
         m_designer.setReportName(stored.name.value());
@@ -198,8 +207,12 @@ void ReportList::onOpenReport() {
                                   sheet);
         sheet::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),
-                              ui::kWarningTitle);
+        progress->finish();
+        // Stopped by the user while the database worked: the dialog stays, nothing to tell.
+        if (!progress->cancelled()) {
+            platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),
+                                  ui::kWarningTitle);
+        }
         return;
     }
     close();

@@ -10,6 +10,8 @@
 #include <QPrinter>
 #include <QThread>
 
+#include "platform/ProgressDialog.h"
+
 namespace tessel::platform {
 
 namespace {
@@ -35,6 +37,10 @@ SaveChoice Interaction::saveFile(QWidget *parent, const QString &title,
     choice.name = saveFileName(parent, title, first.filter, first.suffix, initialName);
     choice.type = fileTypeOf(choice.name, types);
     return choice;
+}
+
+std::unique_ptr<Progress> Interaction::progress(QWidget *parent) {
+    return std::make_unique<DialogProgress>(parent);
 }
 
 Interaction &interaction() {

@@ -1,13 +1,17 @@
 // The one seam through which the component talks to the user: message boxes, the input
-// box, file, font and printer dialogs, modal execution and the busy cursor. Production uses
+// box, file, font and printer dialogs, modal execution, the busy cursor and the progress of
+// long work. Production uses
 // the real Qt dialogs; tests install a scripted implementation that records and answers.
 #pragma once
 
 #include <QFont>
 #include <QPoint>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
+
+#include "platform/Progress.h"
 
 class QDialog;
 class QPrinter;
@@ -65,6 +69,10 @@ public:
     virtual int execDialog(QDialog *dialog) = 0;
     // Shows or removes the busy (hourglass) cursor; calls nest.
     virtual void setBusy(bool busy) = 0;
+    // The progress of one piece of work the user waits on, shown over `parent`. Unless
+    // overridden: a DialogProgress, which shows a dialog with a 取消 button once the work has
+    // taken 0.5 s.
+    virtual std::unique_ptr<Progress> progress(QWidget *parent);
 };
 
 // The Qt implementation used outside tests.

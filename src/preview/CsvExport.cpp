@@ -35,7 +35,7 @@ void appendCsvField(std::string &out, std::string_view utf8) {
     out.push_back('"');
 }
 
-void writeCsv(const QString &path, const platform::Sheet &sheet) {
+void writeCsv(const QString &path, const platform::Sheet &sheet, platform::Progress &progress) {
     if (path.isEmpty())
         throw Error(Error::Category::Argument, QStringLiteral("未指定导出文件名"));
     const QString targetName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -55,8 +55,11 @@ void writeCsv(const QString &path, const platform::Sheet &sheet) {
     std::string chunk = "\xEF\xBB\xBF";
     chunk.reserve(kChunk + 4096);
     const int cols = sheet.maxCols();
+    progress.begin(QStringLiteral("写入 CSV 文件"), platform::ProgressUnit::Rows,
+                   sheet.maxRows() + 1);
     if (cols > 0) {
         for (int r = 0; r <= sheet.maxRows(); ++r) {
+            progress.checkRow(r);
             for (int c = 1; c <= cols; ++c) {
                 if (c > 1)
                     chunk.push_back(',');

@@ -12,7 +12,9 @@
 
 #include <QString>
 #include <string>
+
 #include <string_view>
+#include "platform/Progress.h"
 
 namespace tessel::platform {
 class Sheet;
@@ -27,7 +29,9 @@ void appendCsvField(std::string &out, std::string_view utf8);
 // in the same folder and renamed over `path` once complete and synced (a replaced file's
 // permissions carry over), so on failure `path` is untouched and no partial file remains.
 // Throws Error(Io) when the file cannot be written (the system's reason as the error's detail
-// text) and Error(Argument) for an empty path.
-void writeCsv(const QString &path, const platform::Sheet &sheet);
+// text) and Error(Argument) for an empty path. Reports its rows to `progress`; a cancel there
+// throws platform::Cancelled, leaving no file and `path` as it was.
+void writeCsv(const QString &path, const platform::Sheet &sheet,
+              platform::Progress &progress = platform::noProgress());
 
 }  // namespace tessel::preview

@@ -444,8 +444,12 @@ void SpreadPreview::printNow() {
     if (!m_sheet)
         return;
     try {
+        const std::unique_ptr<platform::Progress> progress = platform::interaction().progress(this);
+        platform::ProgressScope shown(*progress);
         platform::BusyCursor busy;
-        platform::printSheet(*m_sheet, m_session.reportName);
+        platform::printSheet(*m_sheet, m_session.reportName, *progress);
+    } catch (const platform::Cancelled &) {
+        // The user ended the job: nothing was printed, nothing to tell.
     } catch (const std::exception &e) {
         // A print that did not happen is told, never passed over.
         showFailure(this, QStringLiteral("打印失败"), e);

@@ -13,9 +13,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -306,7 +308,7 @@ std::optional<double> sheetNumber(std::string_view s) {
 }
 
 void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QString &header,
-                   const QString &footer, int rowsPerWorksheet) {
+                   const QString &footer, int rowsPerWorksheet, platform::Progress &progress) {
     if (path.isEmpty())
         throw Error(Error::Category::Argument, QStringLiteral("未指定导出文件名"));
     if (rowsPerWorksheet < 2 || rowsPerWorksheet > kWorksheetRows)
@@ -347,26 +349,55 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
         throw ioError(QStringLiteral("无法创建工作簿"), QString());
 
     {
+        const QStringList headerLines = exportLines(header);
+        const QStringList footerLines = exportLines(footer);
+        progress.begin(QStringLiteral("写入工作簿"), platform::ProgressUnit::Rows,
+                       qint64(headerLines.size()) + sheet.maxRows() + 1 + footerLines.size());
         RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet);
-        for (const QString &line : exportLines(header))
+        for (const QString &line : headerLines)
             rows.headerFooterLine(line);
-        for (int r = 0; r <= sheet.maxRows(); ++r)
+        for (int r = 0; r <= sheet.maxRows(); ++r) {
+            progress.checkRow(r);
             rows.sheetRow(r);
-        for (const QString &line : exportLines(footer))
+        }
+        for (const QString &line : footerLines)
             rows.headerFooterLine(line);
         errno = 0;
         rows.checkScratch();
     }
 
-    // workbook_close frees the workbook whatever it returns.
-    errno = 0;
-    const lxw_error err = workbook_close(wb.release());
-    if (err != LXW_NO_ERROR) {
-        QString reason = lxwReason(err);
-        if (errno != 0)
-            reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    // Most of the time of a large workbook goes into compressing it, inside workbook_close,
+    // which reports nothing and cannot be broken off: it runs on a thread of its own while
+    // this one waits at check points, so that the windows keep painting. A cancel seen
+    // meanwhile takes effect once it has returned. workbook_close frees the workbook whatever
+    // it returns.
+    progress.begin(QStringLiteral("压缩工作簿"), platform::ProgressUnit::Rows, -1);
+    struct Closed {
+        lxw_error err;
+        int error;  // the thread's errno
+    };
+    std::future<Closed> closing = std::async(std::launch::async, [book = wb.release()] {
+        errno = 0;
+        const lxw_error err = workbook_close(book);
+        return Closed{err, errno};
+    });
+    bool cancelled = false;
+    while (closing.wait_for(std::chrono::milliseconds(platform::kProgressPollMs)) !=
+           std::future_status::ready) {
+        progress.update(0);
+        cancelled = cancelled || progress.cancelled();
+    }
+    const Closed closed = closing.get();
+    if (cancelled)
+        throw platform::Cancelled();
+    if (closed.err != LXW_NO_ERROR) {
+        QString reason = lxwReason(closed.err);
+        if (closed.error != 0)
+            reason +=
+                QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(closed.error)));
         throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), reason);
     }
+    progress.check(0);
     syncFile(tempName, targetName);
 
     // The replaced file's permissions carry over; a new file gets the usual ones.
@@ -411,18 +442,23 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
     // corrects it rather than typing it again.
     lastName = name;
     try {
+        const std::unique_ptr<platform::Progress> progress =
+            platform::interaction().progress(parent);
+        platform::ProgressScope shown(*progress);
         platform::BusyCursor busy;
         switch (format) {
             case ExportFormat::Workbook:
-                writeWorkbook(name, sheet, header, footer);
+                writeWorkbook(name, sheet, header, footer, kWorksheetRows, *progress);
                 break;
             case ExportFormat::Pdf:
-                platform::writePdf(sheet, name, QPageSize(QPageSize::A4), title);
+                platform::writePdf(sheet, name, QPageSize(QPageSize::A4), title, *progress);
                 break;
             case ExportFormat::Csv:
-                writeCsv(name, sheet);
+                writeCsv(name, sheet, *progress);
                 break;
         }
+    } catch (const platform::Cancelled &) {
+        return;  // the user stopped it: no file, nothing to tell
     } catch (const Error &e) {
         platform::showWarning(parent, ui::errorMessage(QStringLiteral("数据导出失败"), e),
                               ui::kWarningTitle);

@@ -25,6 +25,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/Progress.h"
+
 class QWidget;
 
 namespace tessel::platform {
@@ -50,7 +52,9 @@ enum class ExportFormat { Workbook, Pdf, Csv };
 // titled `title`), CSV by writeCsv. Then it says "表格数据导出到excel表成功！" (for a PDF
 // "表格数据导出到PDF文件成功！", for CSV "表格数据导出到CSV文件成功！"), titled "导出数据成功".
 // A cancelled dialog does nothing; a failure is shown as a warning with its reason and leaves
-// no file behind (an existing file of that name stays as it was). `header` and `footer` are
+// no file behind (an existing file of that name stays as it was). A write that takes long
+// shows its progress with a 取消 button; a cancelled write, like a failed one, leaves no file
+// and keeps an existing one, and is not told as a failure. `header` and `footer` are
 // the code strings as the preview shows them (variables substituted), which are also the
 // sheet's. The dialog opens on `lastName`, and a chosen name (with the suffix it gets) is
 // stored back there, so the next export offers it.
@@ -62,9 +66,15 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
 // `path` is untouched and no partial file remains. `rowsPerWorksheet` (2 .. kWorksheetRows)
 // is the row capacity of each worksheet. Throws Error(Io) when the file cannot be written
 // (with the system's or the writer's reason as the error's detail text) and
-// Error(Argument) for a sheet with more columns than a worksheet has.
+// Error(Argument) for a sheet with more columns than a worksheet has. The rows written are
+// reported to `progress` (stage "写入工作簿", rows of the worksheets in total) every
+// kRowsPerCheck rows, then the compression of the file (stage "压缩工作簿", total unknown)
+// while the user-interface thread goes on; when it is cancelled the work stops at its next
+// check point (the compression, which cannot be broken off, is waited for), `path` stays as
+// it was, and platform::Cancelled is thrown.
 void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QString &header,
-                   const QString &footer, int rowsPerWorksheet = kWorksheetRows);
+                   const QString &footer, int rowsPerWorksheet = kWorksheetRows,
+                   platform::Progress &progress = platform::noProgress());
 
 // The lines of a header or footer code string, split at "/n" as described above.
 QStringList exportLines(const QString &codes);

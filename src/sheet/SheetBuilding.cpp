@@ -375,8 +375,9 @@ void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QSt
 
 // ---- filling from a query
 
-void FillFromRecordset(Recordset &rs, Sheet &sheet) {
+void FillFromRecordset(Recordset &rs, Sheet &sheet, platform::Progress &progress) {
     RedrawPause pause(sheet);
+    progress.begin(QStringLiteral("读取数据"), platform::ProgressUnit::Rows, -1);
     int rows = 0;  // 32-bit: results run past 32,767 rows
     int fields = 0;
     attempt([&] { fields = rs.fieldCount(); });
@@ -387,6 +388,7 @@ void FillFromRecordset(Recordset &rs, Sheet &sheet) {
         const int writable = std::min(fields, platform::kMaxColNumber);
         // Rows past the sheet's last one could not be written either: the fill ends there.
         while (rows < platform::kMaxRowNumber && !atEnd(rs)) {
+            progress.checkRow(rows);
             ++rows;
             for (int f = 0; f < writable; ++f) {
                 // UTF-8 straight from the database into the sheet's text storage; a NULL

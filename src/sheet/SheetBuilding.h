@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "definitions/DefinitionRecord.h"
+#include "platform/Progress.h"
 #include "platform/db/Recordset.h"
 #include "platform/sheet/Sheet.h"
 #include "session/ReportSession.h"
@@ -55,8 +56,11 @@ void ApplyFitPagesWide(session::ReportSession &session);
 // outside the sheet. Shows the busy cursor; the sheet sends one change when done. Other
 // failing steps are skipped, but a record that cannot be read (the result broke off) ends
 // the fill: the read's error is thrown and the counts are left unchanged, so the caller fails
-// instead of showing part of a result as all of it.
-void FillFromRecordset(platform::Recordset &rs, platform::Sheet &sheet);
+// instead of showing part of a result as all of it. The rows read are reported to `progress`
+// (stage "读取数据", total unknown) every kRowsPerCheck rows; when it is cancelled the fill
+// throws platform::Cancelled there, the counts likewise unchanged.
+void FillFromRecordset(platform::Recordset &rs, platform::Sheet &sheet,
+                       platform::Progress &progress = platform::noProgress());
 
 // Labels columns 1..fieldCount with the field names of `rs` (row 0), gives each column the
 // width 3.5 x the number of characters of its name (width units), and sets the column

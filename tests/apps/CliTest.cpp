@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 #include "SampleDb.h"
 #include "support/Pdf.h"
@@ -159,6 +161,31 @@ TEST_F(Cli, FailsClearly) {
     const CliRun help = tessel({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("tessel render")));
+}
+
+// Ctrl+C in the middle of a long render: the renderer stops, leaves no file (nor a temporary
+// one) and exits with 130; with standard error not a terminal it never drew a progress bar.
+TEST_F(Cli, AnInterruptedRenderLeavesNoFile) {
+    db.exec(QStringLiteral(
+        "create table 大表 (编号 integer, 名称 text);"
+        "insert into 大表 with recursive n(i) as (select 1 union all select i + 1 from n where "
+        "i < 300000) select i, '名称' || i from n;"
+        "insert into tsl_report (报表名称, 查询, 列标注, 列宽, 行高, 列数, 页头页脚) values "
+        "('大报表', 'select 编号, 名称 from 大表', '编号，名称，', '8 12', 15, 2, 0)"));
+    QProcess p;
+    p.start(
+        QStringLiteral(TESSEL_CLI),
+        {QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
+         QStringLiteral("大报表"), QStringLiteral("--pdf"), out("大.pdf")});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(1500);  // the rows are read and the pages are being written
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+    EXPECT_EQ(err, QStringLiteral("tessel: interrupted, nothing written\n"));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // Runs a program to its end; true when it exited with 0. Its error output goes to `err`.

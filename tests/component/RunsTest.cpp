@@ -427,6 +427,44 @@ TEST_F(Runs, BadStoredRowsRunOrSayWhy) {
     }
 }
 
+// The user cancels a run while its query runs or while its rows are read: the designer keeps
+// the report it showed, nothing opens as if complete, and the run returns normally.
+TEST_F(Runs, ACancelledRunKeepsThePreviousReport) {
+    const struct {
+        const char *stage;
+        qint64 atCount;
+        const char *where;
+    } cases[] = {
+        {"读取数据", 1024, ""},
+        {"执行查询", 0, "where 金额 > (select count(*) from 订单 a, 订单 b)"},
+    };
+    db.exec(
+        QStringLiteral("insert into 订单 (客户, 金额) with recursive n(i) as (select 1 union "
+                       "all select i + 1 from n where i < 5000) select 'x', i from n"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stage);
+        user.cancelWhen = nullptr;
+        report.PrintPreSQL1(QStringLiteral("select * from 订单 where 金额>100"),
+                            QStringLiteral("订单报表"), 0, false);
+        ASSERT_EQ(report.tsRows(), 4902);
+        user.messages.clear();
+        user.cancelWhen = [&](const test::ScriptedInteraction::ProgressStage &s) {
+            return s.what == QString::fromUtf8(c.stage) && s.done >= c.atCount;
+        };
+        report.PrintPreSQL1(QString::fromUtf8(c.where), QStringLiteral("订单报表"), 1, true);
+        ASSERT_EQ(user.texts(), QStringList{QStringLiteral("报表已取消")});
+        EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Information);
+        EXPECT_EQ(report.tsRows(), 4902);
+        EXPECT_EQ(report.getText(1, 1).toString(), QStringLiteral("2"));
+        EXPECT_EQ(component::sharedState().session.whereSQL, QStringLiteral("where 金额>100"));
+        EXPECT_TRUE(report.Visible());
+        EXPECT_EQ(designerWindow()->findChild<QListWidget *>(QStringLiteral("lsField"))->count(),
+                  2);
+        EXPECT_EQ(previewWindow(), nullptr);
+        EXPECT_EQ(user.busyDepth, 0);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RunsOn, ::testing::ValuesIn(test::kAllBackends),
                          test::BackendTestName());
 

@@ -87,6 +87,36 @@ void ScriptedInteraction::setBusy(bool busy) {
     busyMaxDepth = std::max(busyMaxDepth, busyDepth);
 }
 
+namespace {
+
+class ScriptedProgress : public platform::Progress {
+public:
+    explicit ScriptedProgress(ScriptedInteraction &i) : m_i(i) {}
+    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+        m_i.progressStages.push_back({what, unit, total, 0});
+    }
+    void update(qint64 done) override {
+        if (m_i.progressStages.empty())
+            return;
+        auto &stage = m_i.progressStages.back();
+        if (done >= 0)
+            stage.done = done;
+        if (m_i.cancelWhen && m_i.cancelWhen(stage))
+            m_cancelled = true;
+    }
+    bool cancelled() const override { return m_cancelled; }
+
+private:
+    ScriptedInteraction &m_i;
+    bool m_cancelled = false;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::Progress> ScriptedInteraction::progress(QWidget *) {
+    return std::make_unique<ScriptedProgress>(*this);
+}
+
 QStringList ScriptedInteraction::texts() const {
     QStringList out;
     for (const auto &m : messages)

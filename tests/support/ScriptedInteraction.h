@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QString>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -42,6 +44,16 @@ public:
     std::vector<QString> dialogsRun;  // objectName of each modal dialog
     int busyDepth = 0;
     int busyMaxDepth = 0;
+    // Every progress stage begun, with the last count reported in it.
+    struct ProgressStage {
+        QString what;
+        platform::ProgressUnit unit;
+        qint64 total;
+        qint64 done;
+    };
+    std::vector<ProgressStage> progressStages;
+    // The user presses 取消 once this says so for a stage and its count (default: never).
+    std::function<bool(const ProgressStage &)> cancelWhen;
 
     platform::MessageAnswer message(QWidget *parent, const QString &text, const QString &title,
                                     platform::MessageIcon icon,
@@ -58,6 +70,7 @@ public:
     bool choosePrinter(QWidget *parent, QPrinter *printer) override;
     int execDialog(QDialog *dialog) override;
     void setBusy(bool busy) override;
+    std::unique_ptr<platform::Progress> progress(QWidget *parent) override;
 
     // Texts of the messages shown so far.
     QStringList texts() const;

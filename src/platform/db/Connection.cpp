@@ -398,6 +398,30 @@ void Connection::requireOpen() const {
     }
 }
 
+namespace {
+
+// SQLite virtual machine steps between two looks at the progress: about a millisecond of work.
+constexpr int kStepsPerLook = 100'000;
+
+int lookAtProgress(void *progress) {
+    auto *p = static_cast<Progress *>(progress);
+    p->update(-1);
+    return p->cancelled() ? 1 : 0;
+}
+
+}  // namespace
+
+StatementProgress::StatementProgress(const Connection &connection, Progress &progress)
+    : m_sqlite(connection.sqliteHandle()) {
+    if (m_sqlite)
+        sqlite3_progress_handler(m_sqlite, kStepsPerLook, lookAtProgress, &progress);
+}
+
+StatementProgress::~StatementProgress() {
+    if (m_sqlite)
+        sqlite3_progress_handler(m_sqlite, 0, nullptr, nullptr);
+}
+
 int Connection::execute(const QString &sql) const {
     return execute(Statement{sql, {}});
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/Progress.h"
 #include "platform/db/SqlDialect.h"
 
 struct sqlite3;
@@ -108,6 +109,22 @@ public:
 private:
     struct State;
     std::shared_ptr<State> m_state;
+};
+
+// While alive, statements the embedded database runs on `connection` (SQLite through Qt's
+// driver) let `progress` see time pass every few thousand steps of their work (update(-1))
+// and stop when it is cancelled: the statement then fails with the database's interruption,
+// so a query that takes long before its first row can be cancelled too. Other databases are
+// not watched. Only one is active per connection at a time.
+class StatementProgress {
+public:
+    StatementProgress(const Connection &connection, Progress &progress);
+    ~StatementProgress();
+    StatementProgress(const StatementProgress &) = delete;
+    StatementProgress &operator=(const StatementProgress &) = delete;
+
+private:
+    sqlite3 *m_sqlite = nullptr;
 };
 
 // A scoped transaction: begun on construction when none is open yet, rolled back on

@@ -38,11 +38,22 @@ QString writeFailure(QSaveFile &file) {
 // Paints every printed page on a paged device whose painter origin is the paper's top-left
 // corner. `failure` is the category of a device that stops taking pages. `file`, when the
 // pages go to one, is checked after each page: a disk that filled up stops the work there.
+// A cancel seen before a page ends the painting (and aborts the job of `printer`, when the
+// pages go to one) and is passed on.
 void paintPages(const Sheet &sheet, const Pagination &pagination, QPagedPaintDevice &device,
                 QPainter &painter, int resolution, Error::Category failure,
-                const QString &failureText, QSaveFile *file = nullptr) {
+                const QString &failureText, Progress &progress, QSaveFile *file = nullptr,
+                QPrinter *printer = nullptr) {
     const double scale = resolution / 72.0;
     for (int page = 1; page <= pagination.pageCount(); ++page) {
+        try {
+            progress.check(page - 1);
+        } catch (const Cancelled &) {
+            if (printer)
+                printer->abort();
+            painter.end();
+            throw;
+        }
         if (file && file->error() != QFileDevice::NoError) {
             painter.end();
             throw Error(failure, failureText, writeFailure(*file));
@@ -59,7 +70,8 @@ void paintPages(const Sheet &sheet, const Pagination &pagination, QPagedPaintDev
 }
 
 int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper,
-                 const QString &title, Error::Category failure) {
+                 const QString &title, Error::Category failure, const QString &stage,
+                 Progress &progress) {
     const Pagination pagination(sheet, paper);
     if (pagination.pageCount() == 0) {
         throw Error(Error::Category::Printing, kNothingToPrint);
@@ -82,8 +94,9 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
         QPainter painter;
         if (!painter.begin(&writer))
             throw Error(failure, failureText);
+        progress.begin(stage, ProgressUnit::Pages, pagination.pageCount());
         paintPages(sheet, pagination, writer, painter, writer.resolution(), failure, failureText,
-                   &file);
+                   progress, &file);
         if (!painter.end())
             throw Error(failure, failureText);
     }
@@ -91,6 +104,8 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
     // witness of a write the disk refused, the last buffered bytes included.
     if (!file.flush() || file.error() != QFileDevice::NoError)
         throw Error(failure, failureText, writeFailure(file));
+    // The last page may take a while: a cancel meanwhile still leaves the old file.
+    progress.check(pagination.pageCount());
     // commit() syncs too but ignores a failed sync; a disk that takes the data only now must
     // not end in a renamed, incomplete file.
     if (::fsync(file.handle()) != 0)
@@ -100,7 +115,8 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
     return pagination.pageCount();
 }
 
-int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobName) {
+int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobName,
+                   Progress &progress) {
     const QPrinterInfo info =
         name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(name);
     if (info.isNull()) {
@@ -123,8 +139,9 @@ int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobNa
     if (!painter.begin(&printer)) {
         throw Error(Error::Category::Printing, failureText);
     }
+    progress.begin(QStringLiteral("打印"), ProgressUnit::Pages, pagination.pageCount());
     paintPages(sheet, pagination, printer, painter, printer.resolution(), Error::Category::Printing,
-               failureText);
+               failureText, progress, nullptr, &printer);
     if (!painter.end() || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted) {
         throw Error(Error::Category::Printing, failureText);
@@ -134,18 +151,19 @@ int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobNa
 
 }  // namespace
 
-int writePdf(const Sheet &sheet, const QString &path, const QPageSize &paper,
-             const QString &title) {
-    return writePdfFile(sheet, path, paper, title, Error::Category::Io);
+int writePdf(const Sheet &sheet, const QString &path, const QPageSize &paper, const QString &title,
+             Progress &progress) {
+    return writePdfFile(sheet, path, paper, title, Error::Category::Io,
+                        QStringLiteral("写入 PDF 文件"), progress);
 }
 
-int printSheet(const Sheet &sheet, const QString &jobName) {
+int printSheet(const Sheet &sheet, const QString &jobName, Progress &progress) {
     const QString destination = qEnvironmentVariable(kPrinterEnvVar).trimmed();
     if (destination.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         return writePdfFile(sheet, destination, QPageSize(QPageSize::A4), jobName,
-                            Error::Category::Printing);
+                            Error::Category::Printing, QStringLiteral("打印"), progress);
     }
-    return printToPrinter(sheet, destination, jobName);
+    return printToPrinter(sheet, destination, jobName, progress);
 }
 
 }  // namespace tessel::platform

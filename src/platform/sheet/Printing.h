@@ -1,6 +1,7 @@
 // Printing a sheet: to a printer or to a PDF file, through the one page paint path.
 #pragma once
 
+#include "platform/Progress.h"
 #include "platform/sheet/Sheet.h"
 
 #include <QPageSize>
@@ -16,8 +17,11 @@ inline constexpr char kPrinterEnvVar[] = "TESSEL_PRINTER";
 // names. A printer prints on its own paper size; a PDF file is A4, written as writePdf writes
 // it. Returns the number of pages printed. Throws Error(Printing) when no printer is
 // available, the named printer does not exist, there is nothing to print, or the printer or
-// file refuses the job.
-int printSheet(const Sheet &sheet, const QString &jobName = QString());
+// file refuses the job. The pages are reported to `progress` (stage "打印", one unit a page);
+// when it is cancelled the job is aborted before its next page (nothing is printed, a PDF
+// destination is not written) and Cancelled is thrown.
+int printSheet(const Sheet &sheet, const QString &jobName = QString(),
+               Progress &progress = noProgress());
 
 // Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`
 // (portrait size; the sheet's orientation turns it). Texts are real text in the PDF.
@@ -25,8 +29,11 @@ int printSheet(const Sheet &sheet, const QString &jobName = QString());
 // folder and renamed over `path` once complete and synced, keeping a replaced file's
 // permissions; on any failure `path` stays as it was and no temporary file remains.
 // Throws Error(Io) when the file cannot be written (the system's reason as the error's
-// detail text), Error(Printing) when there is nothing to print.
+// detail text), Error(Printing) when there is nothing to print. The pages are reported to
+// `progress` (stage "写入 PDF 文件", one unit a page); when it is cancelled the work stops
+// before its next page, `path` stays as it was, and Cancelled is thrown.
 int writePdf(const Sheet &sheet, const QString &path,
-             const QPageSize &paper = QPageSize(QPageSize::A4), const QString &title = QString());
+             const QPageSize &paper = QPageSize(QPageSize::A4), const QString &title = QString(),
+             Progress &progress = noProgress());
 
 }  // namespace tessel::platform

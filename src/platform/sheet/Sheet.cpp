@@ -122,6 +122,38 @@ void Sheet::setRedraw(bool on) {
     }
 }
 
+void Sheet::swapContents(Sheet &other) {
+    if (&other == this)
+        return;
+    using std::swap;
+    swap(m_maxCols, other.m_maxCols);
+    swap(m_maxRows, other.m_maxRows);
+    swap(m_cells, other.m_cells);
+    swap(m_arena, other.m_arena);
+    swap(m_garbage, other.m_garbage);
+    swap(m_styles, other.m_styles);
+    swap(m_cellStyles, other.m_cellStyles);
+    swap(m_colStyles, other.m_colStyles);
+    swap(m_colWidths, other.m_colWidths);
+    swap(m_rowHeights, other.m_rowHeights);
+    swap(m_colMerge, other.m_colMerge);
+    swap(m_rowMerge, other.m_rowMerge);
+    swap(m_pictures, other.m_pictures);
+    swap(m_current, other.m_current);
+    swap(m_selection, other.m_selection);
+    swap(m_colHeadersVisible, other.m_colHeadersVisible);
+    swap(m_rowHeadersVisible, other.m_rowHeadersVisible);
+    swap(m_print, other.m_print);
+    // Revisions must never repeat a value a cache saw for other contents: both move past
+    // either one's.
+    m_revision = other.m_revision = std::max(m_revision, other.m_revision);
+    for (Sheet *s : {this, &other}) {
+        emit s->countsChanged();
+        emit s->printSettingsChanged();
+        s->touch();
+    }
+}
+
 // ---- counts
 
 void Sheet::setMaxCols(int n) {

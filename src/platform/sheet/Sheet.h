@@ -247,6 +247,13 @@ public:
     PrintSettings &printSettings() { return m_print; }  // edit then call notifyPrintChanged()
     void notifyPrintChanged();
 
+    // Exchanges everything the two sheets hold (cells, counts, styles, sizes, merges,
+    // pictures, current block, selection, headers, print settings) in constant time; each
+    // keeps its own redraw state. Both send their change signals and count as changed, so
+    // derived data of either is rebuilt. Work that must not show half done builds on one
+    // sheet and swaps it in, or swaps the old contents back.
+    void swapContents(Sheet &other);
+
     // Redraw suspension: views repaint once when redraw resumes.
     bool redraw() const { return m_redraw; }
     void setRedraw(bool on);

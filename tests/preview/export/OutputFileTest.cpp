@@ -11,9 +11,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Progress.h"
 #include "platform/sheet/Printing.h"
+#include "preview/CsvExport.h"
 #include "preview/WorkbookExport.h"
 #include "support/Pdf.h"
+#include "support/ScriptedInteraction.h"
 
 using namespace tessel;
 using platform::Sheet;
@@ -99,6 +102,84 @@ TEST_F(SmallDisk, AFullOrReadOnlyDiskKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_GT(test::pdfPageCount(dir.filePath("out.pdf")), 50);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"out.pdf", "out.xlsx", "print.pdf"}));
+}
+
+// The user cancels once the stage `what` has reported `at` units.
+class CancelAt : public platform::Progress {
+public:
+    CancelAt(const char *what, qint64 at) : m_what(QString::fromUtf8(what)), m_at(at) {}
+    void begin(const QString &what, platform::ProgressUnit, qint64) override { m_stage = what; }
+    void update(qint64 done) override {
+        m_cancel = m_cancel || (m_stage == m_what && done >= m_at);
+    }
+    bool cancelled() const override { return m_cancel; }
+
+private:
+    QString m_what, m_stage;
+    qint64 m_at;
+    bool m_cancel = false;
+};
+
+TEST(CancelledWrite, LeavesNoFileAndKeepsTheOldOne) {
+    Sheet sheet;  // some sixty pages, a few thousand workbook rows
+    sheet.setMaxCols(2);
+    sheet.setMaxRows(3000);
+    for (int r = 0; r <= 3000; ++r)
+        sheet.setText(1, r, QStringLiteral("名称%1").arg(r));
+    using Write = void (*)(const Sheet &, const QString &, platform::Progress &);
+    const struct {
+        const char *file;
+        const char *stage;
+        qint64 at;
+        Write write;
+    } cases[] = {
+        {"out.pdf", "写入 PDF 文件", 10,
+         [](const Sheet &s, const QString &p, platform::Progress &g) {
+             platform::writePdf(s, p, QPageSize(QPageSize::A4), {}, g);
+         }},
+        {"print.pdf", "打印", 10,
+         [](const Sheet &s, const QString &p, platform::Progress &g) {
+             test::PrintToPdf to(p);
+             platform::printSheet(s, {}, g);
+         }},
+        {"out.xlsx", "写入工作簿", 2048,
+         [](const Sheet &s, const QString &p, platform::Progress &g) {
+             preview::writeWorkbook(p, s, {}, {}, preview::kWorksheetRows, g);
+         }},
+        {"out.xlsx", "压缩工作簿", 0,
+         [](const Sheet &s, const QString &p, platform::Progress &g) {
+             preview::writeWorkbook(p, s, {}, {}, preview::kWorksheetRows, g);
+         }},
+        {"out.csv", "写入 CSV 文件", 2048,
+         [](const Sheet &s, const QString &p, platform::Progress &g) {
+             preview::writeCsv(p, s, g);
+         }},
+    };
+    for (const bool old : {false, true}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(c.stage) + (old ? ", over an old file" : ""));
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QString::fromUtf8(c.file));
+            QFile file(path);
+            ASSERT_TRUE(!old || (file.open(QIODevice::WriteOnly) && file.write("old") == 3));
+            file.close();
+            CancelAt progress(c.stage, c.at);
+            EXPECT_THROW(c.write(sheet, path, progress), platform::Cancelled);
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                      old ? QStringList{QString::fromUtf8(c.file)} : QStringList{});
+            ASSERT_TRUE(!old || file.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(!old || file.readAll() == "old");
+        }
+    }
+    // The preview's export: the user's cancel is no failure to tell, and writes nothing.
+    test::ScriptedInteraction user;
+    user.cancelWhen = [](const test::ScriptedInteraction::ProgressStage &) { return true; };
+    QTemporaryDir dir;
+    user.saveNames.push_back(dir.filePath(QStringLiteral("out.xlsx")));
+    QString lastName;
+    preview::exportWorkbook(nullptr, sheet, {}, {}, lastName);
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 }  // namespace
