@@ -1,6 +1,7 @@
 #include "platform/sheet/Renderer.h"
 
 #include "platform/sheet/NumberFit.h"
+#include "platform/sheet/PrintFonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -17,7 +18,8 @@ namespace tessel::platform {
 
 namespace {
 
-// The installed family that carries Chinese glyphs; every printed font falls back to it.
+// The installed family that carries Chinese glyphs, substituted for Chinese families the
+// system does not have.
 const QString kChineseFallback = QStringLiteral("WenQuanYi Micro Hei");
 const QString kDefaultFamily = QStringLiteral("宋体");
 
@@ -49,6 +51,16 @@ QString columnLetters(int col) {
     return s;
 }
 
+// Characters whose glyphs depend on their neighbours or whose text runs right to left:
+// Hebrew, Arabic, Syriac, Thaana, the Indic and South-East Asian scripts, joiners, direction
+// marks and the Arabic and Hebrew presentation forms. Texts holding one are laid out by Qt.
+bool contextual(char16_t c) {
+    return (c >= 0x0590 && c <= 0x10FF) || (c >= 0x1700 && c <= 0x1CFF) ||
+           (c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || (c >= 0xA800 && c <= 0xABFF) ||
+           (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
+}
+
 bool looksNumeric(const QString &text) {
     bool ok = false;
     text.toDouble(&ok);
@@ -63,7 +75,7 @@ public:
     explicit FontWidths(const QFont &font) : m_metrics(reference(font)), m_advance(0x10000, -1.f) {}
 
     // Width of `text` at `points`, or -1 when the text holds characters measured only in
-    // context (surrogate pairs, combining marks, controls).
+    // context (surrogate pairs, combining marks, controls, shaped and right-to-left scripts).
     double width(const QString &text, double points) const {
         double sum = 0;
         for (const QChar ch : text) {
@@ -99,7 +111,8 @@ private:
     double advance(QChar ch) const {
         float &a = m_advance[ch.unicode()];
         if (a < 0) {
-            if (ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control) {
+            if (ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control ||
+                contextual(ch.unicode())) {
                 return -1;
             }
             a = float(m_metrics.horizontalAdvance(ch));
@@ -383,7 +396,8 @@ private:
             case HAlign::General:
                 if (header || style.kind == CellKind::Button) {
                     align = Qt::AlignHCenter;
-                } else if (numeric) {
+                } else if (numeric || text.isRightToLeft()) {
+                    // A text that starts right to left (Arabic, Hebrew) begins at the right.
                     align = Qt::AlignRight;
                 }
                 break;
@@ -408,11 +422,17 @@ private:
     void drawCellText(const QRectF &rect, const QString &text, Qt::Alignment align,
                       const PrintFontEntry &font, bool wrap, bool numeric) {
         const double size = std::max(kMinFontSize, font.key.size);
+        noteUndrawable(font.font, text);
         const double width = font.widths->width(text, size);
         if (width < 0 || (wrap && width > rect.width()) || text.contains(u'\n')) {
             m_painter.save();
             m_painter.setClipRect(rect);
-            m_painter.drawText(rect, int(align | Qt::AlignVCenter | Qt::TextWordWrap), text);
+            // The text's own direction orders its runs, so a right-to-left text reads from
+            // the right even where it holds left-to-right words or digits; the alignment is
+            // absolute, as the cell asked for it.
+            m_painter.setLayoutDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+            m_painter.drawText(
+                rect, int(align | Qt::AlignAbsolute | Qt::AlignVCenter | Qt::TextWordWrap), text);
             m_painter.restore();
             return;
         }
@@ -551,6 +571,7 @@ private:
                                           f.size > 0 ? f.size : kDefaultCodeFontSize, f.bold,
                                           f.italic, f.underline, f.strikeout, m_painter),
                                 0};
+                    noteUndrawable(piece.font, piece.text);
                     const QFontMetricsF metrics(piece.font, m_painter.device());
                     piece.width = metrics.horizontalAdvance(piece.text);
                     total += piece.width;
@@ -595,6 +616,7 @@ private:
 void setupPrintFonts() {
     static std::once_flag once;
     std::call_once(once, [] {
+        quietFontEngineNotes();
         // Families Chinese reports name that this system may not have.
         for (const char *family : {"宋体", "新宋体", "黑体", "楷体", "仿宋", "微软雅黑", "SimSun",
                                    "NSimSun", "SimHei", "KaiTi", "FangSong", "Microsoft YaHei"}) {
@@ -609,7 +631,7 @@ void setupPrintFonts() {
 QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
                 bool strikeout, const QPainter &painter) {
     QFont font;
-    font.setFamilies({family.isEmpty() ? kDefaultFamily : family, kChineseFallback});
+    font.setFamilies(printFamilies(family.isEmpty() ? kDefaultFamily : family));
     // Point sizes are resolved with the device's resolution, then the painter's transform
     // applies; dividing by the resolution's share makes `points` the size in painter units.
     const QPaintDevice *device = painter.device();
