@@ -1,6 +1,7 @@
 #include "platform/sheet/Renderer.h"
 
 #include "platform/sheet/NumberFit.h"
+#include "platform/sheet/PdfText.h"
 #include "platform/sheet/PrintFonts.h"
 
 #include <QFontDatabase>
@@ -59,6 +60,15 @@ bool contextual(char16_t c) {
            (c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
            (c >= 0x2066 && c <= 0x2069) || (c >= 0xA800 && c <= 0xABFF) ||
            (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
+}
+
+// Whether a text holds characters drawn in context (surrogate pairs, marks, controls,
+// contextual scripts), which are laid out by Qt rather than placed by cached widths.
+bool laidOutByQt(const QString &text) {
+    return std::any_of(text.begin(), text.end(), [](QChar ch) {
+        return ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control ||
+               contextual(ch.unicode());
+    });
 }
 
 bool looksNumeric(const QString &text) {
@@ -428,11 +438,8 @@ private:
             m_painter.save();
             m_painter.setClipRect(rect);
             // The text's own direction orders its runs, so a right-to-left text reads from
-            // the right even where it holds left-to-right words or digits; the alignment is
-            // absolute, as the cell asked for it.
-            m_painter.setLayoutDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
-            m_painter.drawText(
-                rect, int(align | Qt::AlignAbsolute | Qt::AlignVCenter | Qt::TextWordWrap), text);
+            // the right even where it holds left-to-right words or digits.
+            drawLaidOut(m_painter, font.font, rect, text, align, true);
             m_painter.restore();
             return;
         }
@@ -589,7 +596,11 @@ private:
                 m_painter.setPen(Qt::black);
                 for (const Piece &piece : pieces) {
                     m_painter.setFont(piece.font);
-                    m_painter.drawText(QPointF(x, baseline), piece.text);
+                    if (laidOutByQt(piece.text)) {
+                        drawLaidOutLine(m_painter, piece.font, QPointF(x, baseline), piece.text);
+                    } else {
+                        m_painter.drawText(QPointF(x, baseline), piece.text);
+                    }
                     x += piece.width;
                 }
                 m_penColor = Qt::black;
