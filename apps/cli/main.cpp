@@ -66,6 +66,15 @@ void dropQtChatter(QtMsgType type, const QMessageLogContext &, const QString &me
     }
 }
 
+// One line naming the texts of the print that hold characters no installed font can draw.
+void warnUndrawable() {
+    const QStringList texts = platform::undrawableTextsOfLastPrint();
+    if (!texts.isEmpty()) {
+        err() << "tessel: warning: no installed font can draw some characters of \""
+              << texts.join(QStringLiteral("\", \"")) << "\"\n";
+    }
+}
+
 // Without a display nobody can answer a message box: messages go to standard error, and
 // any message during a run means the run failed.
 class ConsoleInteraction : public platform::QtInteraction {
@@ -272,6 +281,7 @@ int render(const Options &o) {
     if (!o.pdf.isEmpty()) {
         progress.step(QStringLiteral("writing %1").arg(o.pdf));
         const int pages = platform::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report);
+        warnUndrawable();
         err() << "tessel: " << pages << " pages written to " << o.pdf << '\n';
     } else if (!o.xlsx.isEmpty()) {
         progress.step(QStringLiteral("writing %1").arg(o.xlsx));
@@ -282,6 +292,7 @@ int render(const Options &o) {
             qputenv(platform::kPrinterEnvVar, o.printer.toUtf8());
         progress.step(QStringLiteral("printing"));
         const int pages = platform::printSheet(sheet, o.report);
+        warnUndrawable();
         err() << "tessel: " << pages << " pages printed\n";
     }
     return 0;
