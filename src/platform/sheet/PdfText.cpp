@@ -69,6 +69,7 @@ struct GlyphTextRecorder::Data {
     };
     std::map<QByteArray, Face> faces;
     std::map<QString, QByteArray> names;  // family and style -> PostScript name key
+    std::unordered_set<QString> texts;    // texts (with their font) whose clusters are known
 
     Face &face(const QRawFont &font) {
         const QString id = font.familyName() + u'\n' + font.styleName();
@@ -128,6 +129,9 @@ void record(GlyphTextRecorder::Data &data, const QList<QGlyphRun> &runs, const Q
                 face.glyphs.push_back({g, QString()});
             }
         }
+    }
+    if (!data.texts.insert(layout.font().key() + u'\n' + text).second) {
+        return;  // the same text in the same font gives the same glyphs the same characters
     }
     // A cluster: characters whose glyphs overlap (a vowel sign reports its consonant's
     // glyphs too, a conjunct's characters share one glyph).
@@ -348,6 +352,12 @@ QByteArray utf16Hex(const QString &text) {
 
 // `cmap` with bfchar entries naming `glyphs` (the font's unmapped glyphs in CID order), or
 // empty when the CIDs the map leaves unnamed are not as many as the glyphs.
+// The writer numbers a font's glyphs (CIDs) in the order they are first drawn, and names in
+// the map every glyph a BMP character reaches. The others are drawn only through
+// drawLaidOut (simple texts go through the cached widths, which hold no such characters),
+// so the CIDs left unnamed, in rising order, are the recorded glyphs in their order. A count
+// that differs means some glyph came another way (a ligature in a simple text): the map then
+// stays as the writer made it rather than naming glyphs wrongly.
 QByteArray completeCmap(const QByteArray &cmap, int cids,
                         const std::vector<GlyphTextRecorder::Glyph> &glyphs) {
     const std::unordered_set<int> mapped = mappedCids(cmap);

@@ -44,6 +44,7 @@ private:
     std::unique_ptr<Data> m_data;
     GlyphTextRecorder *m_outer;
 };
+
 // Lays `text` out with `font` in `rect` (points of the painter) and draws it: wrapped at
 // word boundaries when `wrap`, line breaks kept, lines centred vertically, aligned by
 // `align` (absolute: left stays left), in the direction of the text's first strong
