@@ -63,7 +63,7 @@ QByteArray postscriptName(const QRawFont &font) {
 
 struct GlyphTextRecorder::Data {
     struct Face {
-        std::unordered_set<quint32> mapped;  // glyphs a character of the BMP maps to
+        const std::unordered_set<quint32> &mapped;  // glyphs a character of the BMP maps to
         std::unordered_map<quint32, std::size_t> position;
         std::vector<Glyph> glyphs;
     };
@@ -79,9 +79,22 @@ struct GlyphTextRecorder::Data {
         }
         auto it = faces.find(name->second);
         if (it == faces.end()) {
-            it = faces.emplace(name->second, Face()).first;
-            // The writer names a glyph's characters by looking up every character of the
-            // BMP in the font; these glyphs need nothing from us.
+            it = faces.emplace(name->second, Face{mappedGlyphs(name->second, font), {}, {}}).first;
+        }
+        return it->second;
+    }
+
+    // The glyphs of a font that the writer names by itself: it looks every character of the
+    // BMP up in the font. Worked out once per font and thread.
+    static const std::unordered_set<quint32> &mappedGlyphs(const QByteArray &name,
+                                                           const QRawFont &font) {
+        thread_local std::map<QByteArray, std::unordered_set<quint32>> known;
+        const auto found = known.find(name);
+        if (found != known.end()) {
+            return found->second;
+        }
+        std::unordered_set<quint32> &mapped = known[name];
+        {
             QList<QChar> chars;
             chars.reserve(0x10000 - 0x800);
             for (char32_t c = 1; c < 0x10000; ++c) {
@@ -93,10 +106,10 @@ struct GlyphTextRecorder::Data {
             int n = int(glyphs.size());
             if (font.glyphIndexesForChars(chars.constData(), int(chars.size()), glyphs.data(),
                                           &n)) {
-                it->second.mapped.insert(glyphs.begin(), glyphs.begin() + n);
+                mapped.insert(glyphs.begin(), glyphs.begin() + n);
             }
         }
-        return it->second;
+        return mapped;
     }
 };
 
