@@ -30,7 +30,7 @@ const std::vector<Row> &rows() {
         {"Traditional Chinese", QStringLiteral("銷售報表彙總")},
         {"Japanese", QStringLiteral("こんにちは、カタカナ")},
         {"Korean", QStringLiteral("안녕하세요 보고서")},
-        {"Arabic", QStringLiteral("مرحبا بالعالم")},
+        {"Arabic", QStringLiteral("مرحبا بالعالم لا 2024")},
         {"Hebrew", QStringLiteral("שלום עולם")},
         {"Devanagari", QStringLiteral("नमस्ते भारत दुकान")},
         {"Thai", QStringLiteral("สวัสดีชาวโลก")},
