@@ -2,13 +2,16 @@
 // and Latin texts per A4 page, column header row, grid lines, footer with page number)
 // written through the sheet's one paint path, next to the bare-QPdfWriter anchor: the same
 // texts, one drawText per cell, nothing else. BM_PdfProgressOverhead gives what reporting
-// progress costs the sheet's PDF (target: overhead_pct at most 2).
+// progress costs the sheet's PDF (target: overhead_pct at most 2). Beside them, a one-page
+// report in twelve scripts (shaped and right-to-left texts laid out by Qt, their glyphs named
+// in the PDF): its time and the file's size in KB, which should stay under 300.
 // Run: build/dev/bench/tessel_pdf_render_bench
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -134,6 +137,34 @@ void BM_PdfProgressOverhead(benchmark::State &state) {
     QFile::remove(path);
 }
 BENCHMARK(BM_PdfProgressOverhead)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_PdfMultilingual(benchmark::State &state) {
+    static const QString texts[] = {
+        QStringLiteral("销售报表汇总"),         QStringLiteral("銷售報表彙總"),
+        QStringLiteral("こんにちは、カタカナ"), QStringLiteral("안녕하세요 보고서"),
+        QStringLiteral("مرحبا بالعالم"),        QStringLiteral("שלום עולם"),
+        QStringLiteral("नमस्ते दुनिया"),           QStringLiteral("สวัสดีชาวโลก"),
+        QStringLiteral("Привет, мир"),          QStringLiteral("Καλημέρα κόσμε"),
+        QStringLiteral("Crème brûlée"),         QStringLiteral("👍 😀 ☃")};
+    constexpr int kScriptCols = 4, kScriptRows = 40;
+    Sheet sheet;
+    sheet.setMaxCols(kScriptCols);
+    sheet.setMaxRows(kScriptRows);
+    for (int r = 1; r <= kScriptRows; ++r) {
+        for (int c = 1; c <= kScriptCols; ++c) {
+            sheet.setText(c, r, texts[(r * kScriptCols + c) % 12]);
+        }
+    }
+    const QString path = outputPath("tessel_bench_scripts.pdf");
+    int pages = 0;
+    for (auto _ : state) {
+        pages = tessel::platform::writePdf(sheet, path);
+    }
+    state.counters["pages"] = pages;
+    state.counters["KB"] = double(QFileInfo(path).size()) / 1024;
+    QFile::remove(path);
+}
+BENCHMARK(BM_PdfMultilingual)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

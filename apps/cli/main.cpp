@@ -177,6 +177,15 @@ private:
     TerminalBar &m_bar;
 };
 
+// One line naming the texts of the print that hold characters no installed font can draw.
+void warnUndrawable() {
+    const QStringList texts = platform::undrawableTextsOfLastPrint();
+    if (!texts.isEmpty()) {
+        err() << "tessel: warning: no installed font can draw some characters of \""
+              << texts.join(QStringLiteral("\", \"")) << "\"\n";
+    }
+}
+
 // Without a display nobody can answer a message box: messages go to standard error, and
 // any message during a run means the run failed.
 class ConsoleInteraction : public platform::QtInteraction {
@@ -382,6 +391,7 @@ int render(const Options &o) {
         const int pages =
             platform::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
         progress.finish();
+        warnUndrawable();
         err() << "tessel: " << pages << " pages written to " << o.pdf << '\n';
     } else if (!o.xlsx.isEmpty()) {
         preview::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer, preview::kWorksheetRows,
@@ -397,6 +407,7 @@ int render(const Options &o) {
             qputenv(platform::kPrinterEnvVar, o.printer.toUtf8());
         const int pages = platform::printSheet(sheet, o.report, progress);
         progress.finish();
+        warnUndrawable();
         err() << "tessel: " << pages << " pages printed\n";
     }
     return 0;

@@ -239,4 +239,21 @@ TEST_F(Cli, RendersTheSameReportsFromPostgreSQL) {
             &err);
 }
 
+TEST_F(Cli, NamesTextsNoFontCanDrawOnceAndKeepsFontNotesOffStandardError) {
+    const QString odd = QStringLiteral("नमस्ते दुकान \U0010FFFD");
+    db.exec(QStringLiteral("insert into 产品 values (1001, '%1', 'भारत', '个', 1.0), "
+                           "(1002, '%1', 'ไทย', '个', 2.0)")
+                .arg(odd));
+    const QString pdf = out("p.pdf");
+    const CliRun r =
+        tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
+                QStringLiteral("--report"), QStringLiteral("产品目录"), QStringLiteral("--where"),
+                QStringLiteral("where 编号 > 1000"), QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("tessel: warning: no installed font can draw some characters "
+                                    "of \"%1\"\ntessel: 1 pages written to %2\n")
+                         .arg(odd, pdf));
+    EXPECT_TRUE(tessel::test::pdfText(pdf).contains(QStringLiteral("भारत")));
+}
+
 }  // namespace

@@ -1,12 +1,15 @@
 #include "platform/sheet/Printing.h"
 
 #include "platform/sheet/Pagination.h"
+#include "platform/sheet/PdfText.h"
+#include "platform/sheet/PrintFonts.h"
 #include "platform/sheet/Renderer.h"
 
 #include <tessel/Error.h>
 
 #include <unistd.h>
 
+#include <QLoggingCategory>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -21,6 +24,63 @@ namespace tessel::platform {
 namespace {
 
 const QString kNothingToPrint = QStringLiteral("没有可打印的页：打印设置选出的页数为 0");
+
+Q_LOGGING_CATEGORY(lcFonts, "tessel.fonts")
+
+thread_local QStringList t_lastUndrawable;
+
+// Starts a print run's record of texts no font can draw.
+void beginUndrawable() {
+    takeUndrawableTexts();
+    t_lastUndrawable.clear();
+}
+
+// Ends the run's record: one warning naming the texts, where a host's message handler sees
+// it.
+void endUndrawable() {
+    t_lastUndrawable = takeUndrawableTexts();
+    if (!t_lastUndrawable.isEmpty()) {
+        qCWarning(lcFonts).noquote()
+            << QStringLiteral("No installed font can draw some characters of: \"%1\"")
+                   .arg(t_lastUndrawable.join(QStringLiteral("\", \"")));
+    }
+}
+
+// Passes the PDF writer's bytes on to the file until hold() is called, and keeps the rest
+// (what the writer writes when the painter ends) for completePdfFonts.
+class TailHoldingDevice : public QIODevice {
+public:
+    explicit TailHoldingDevice(QIODevice &target) : m_target(target) { open(WriteOnly); }
+    void hold() {
+        m_holding = true;
+        m_heldFrom = m_written;
+    }
+    qint64 heldFrom() const { return m_heldFrom; }
+    const QByteArray &held() const { return m_held; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 len) override {
+        if (m_holding) {
+            m_held.append(data, len);
+            m_written += len;
+            return len;
+        }
+        const qint64 n = m_target.write(data, len);
+        if (n > 0) {
+            m_written += n;
+        }
+        return n;
+    }
+
+private:
+    QIODevice &m_target;
+    bool m_holding = false;
+    qint64 m_written = 0;
+    qint64 m_heldFrom = 0;
+    QByteArray m_held;
+};
 
 QPageLayout::Orientation pageOrientation(const Sheet &sheet) {
     return sheet.print().orientation == Orientation::Landscape ? QPageLayout::Landscape
@@ -85,8 +145,11 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(failure, failureText, file.errorString());
+    beginUndrawable();
+    GlyphTextRecorder glyphTexts;
+    TailHoldingDevice device(file);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&device);
         writer.setCreator(QStringLiteral("Tessel"));
         writer.setTitle(title);
         writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
@@ -97,9 +160,14 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
         progress.begin(stage, ProgressUnit::Pages, pagination.pageCount());
         paintPages(sheet, pagination, writer, painter, writer.resolution(), failure, failureText,
                    progress, &file);
+        // The fonts are written when the painter ends; their names and character maps are
+        // completed before they reach the file.
+        device.hold();
         if (!painter.end())
             throw Error(failure, failureText);
     }
+    file.write(completePdfFonts(device.held(), device.heldFrom(), glyphTexts));
+    endUndrawable();
     // The writer reports no write error of its own: the file's error state is the only
     // witness of a write the disk refused, the last buffered bytes included.
     if (!file.flush() || file.error() != QFileDevice::NoError)
@@ -135,6 +203,7 @@ int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobNa
         throw Error(Error::Category::Printing, kNothingToPrint);
     }
     const QString failureText = QStringLiteral("打印机“%1”打印失败").arg(printerName);
+    beginUndrawable();
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw Error(Error::Category::Printing, failureText);
@@ -146,10 +215,15 @@ int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobNa
         printer.printerState() == QPrinter::Aborted) {
         throw Error(Error::Category::Printing, failureText);
     }
+    endUndrawable();
     return pagination.pageCount();
 }
 
 }  // namespace
+
+QStringList undrawableTextsOfLastPrint() {
+    return t_lastUndrawable;
+}
 
 int writePdf(const Sheet &sheet, const QString &path, const QPageSize &paper, const QString &title,
              Progress &progress) {

@@ -6,6 +6,7 @@
 
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 
 namespace tessel::platform {
 
@@ -24,7 +25,10 @@ int printSheet(const Sheet &sheet, const QString &jobName = QString(),
                Progress &progress = noProgress());
 
 // Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`
-// (portrait size; the sheet's orientation turns it). Texts are real text in the PDF.
+// (portrait size; the sheet's orientation turns it). Texts are real text in the PDF, in every
+// script: each embedded font is a subset named as one, and glyphs made by shaping or drawn
+// for characters beyond the Basic Multilingual Plane carry their characters
+// (completePdfFonts).
 // Returns the number of pages written. The file is written under a temporary name in the same
 // folder and renamed over `path` once complete and synced, keeping a replaced file's
 // permissions; on any failure `path` stays as it was and no temporary file remains.
@@ -35,5 +39,10 @@ int printSheet(const Sheet &sheet, const QString &jobName = QString(),
 int writePdf(const Sheet &sheet, const QString &path,
              const QPageSize &paper = QPageSize(QPageSize::A4), const QString &title = QString(),
              Progress &progress = noProgress());
+
+// The texts of the last printSheet or writePdf on this thread that hold characters no
+// installed font can draw (at most 20, each once). Such a print also logs one warning in the
+// category "tessel.fonts" that names them.
+QStringList undrawableTextsOfLastPrint();
 
 }  // namespace tessel::platform

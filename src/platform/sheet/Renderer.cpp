@@ -1,6 +1,8 @@
 #include "platform/sheet/Renderer.h"
 
 #include "platform/sheet/NumberFit.h"
+#include "platform/sheet/PdfText.h"
+#include "platform/sheet/PrintFonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -17,7 +19,8 @@ namespace tessel::platform {
 
 namespace {
 
-// The installed family that carries Chinese glyphs; every printed font falls back to it.
+// The installed family that carries Chinese glyphs, substituted for Chinese families the
+// system does not have.
 const QString kChineseFallback = QStringLiteral("WenQuanYi Micro Hei");
 const QString kDefaultFamily = QStringLiteral("宋体");
 
@@ -49,6 +52,25 @@ QString columnLetters(int col) {
     return s;
 }
 
+// Characters whose glyphs depend on their neighbours or whose text runs right to left:
+// Hebrew, Arabic, Syriac, Thaana, the Indic and South-East Asian scripts, joiners, direction
+// marks and the Arabic and Hebrew presentation forms. Texts holding one are laid out by Qt.
+bool contextual(char16_t c) {
+    return (c >= 0x0590 && c <= 0x10FF) || (c >= 0x1700 && c <= 0x1CFF) ||
+           (c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || (c >= 0xA800 && c <= 0xABFF) ||
+           (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
+}
+
+// Whether a text holds characters drawn in context (surrogate pairs, marks, controls,
+// contextual scripts), which are laid out by Qt rather than placed by cached widths.
+bool laidOutByQt(const QString &text) {
+    return std::any_of(text.begin(), text.end(), [](QChar ch) {
+        return ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control ||
+               contextual(ch.unicode());
+    });
+}
+
 bool looksNumeric(const QString &text) {
     bool ok = false;
     text.toDouble(&ok);
@@ -63,7 +85,7 @@ public:
     explicit FontWidths(const QFont &font) : m_metrics(reference(font)), m_advance(0x10000, -1.f) {}
 
     // Width of `text` at `points`, or -1 when the text holds characters measured only in
-    // context (surrogate pairs, combining marks, controls).
+    // context (surrogate pairs, combining marks, controls, shaped and right-to-left scripts).
     double width(const QString &text, double points) const {
         double sum = 0;
         for (const QChar ch : text) {
@@ -99,7 +121,8 @@ private:
     double advance(QChar ch) const {
         float &a = m_advance[ch.unicode()];
         if (a < 0) {
-            if (ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control) {
+            if (ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control ||
+                contextual(ch.unicode())) {
                 return -1;
             }
             a = float(m_metrics.horizontalAdvance(ch));
@@ -394,7 +417,8 @@ private:
             case HAlign::General:
                 if (header || style.kind == CellKind::Button) {
                     align = Qt::AlignHCenter;
-                } else if (numeric) {
+                } else if (numeric || text.isRightToLeft()) {
+                    // A text that starts right to left (Arabic, Hebrew) begins at the right.
                     align = Qt::AlignRight;
                 }
                 break;
@@ -419,11 +443,14 @@ private:
     void drawCellText(const QRectF &rect, const QString &text, Qt::Alignment align,
                       const PrintFontEntry &font, bool wrap, bool numeric) {
         const double size = std::max(kMinFontSize, font.key.size);
+        noteUndrawable(font.font, text);
         const double width = font.widths->width(text, size);
         if (width < 0 || (wrap && width > rect.width()) || text.contains(u'\n')) {
             m_painter.save();
             m_painter.setClipRect(rect);
-            m_painter.drawText(rect, int(align | Qt::AlignVCenter | Qt::TextWordWrap), text);
+            // The text's own direction orders its runs, so a right-to-left text reads from
+            // the right even where it holds left-to-right words or digits.
+            drawLaidOut(m_painter, font.font, rect, text, align, true);
             m_painter.restore();
             return;
         }
@@ -562,6 +589,7 @@ private:
                                           f.size > 0 ? f.size : kDefaultCodeFontSize, f.bold,
                                           f.italic, f.underline, f.strikeout, m_painter),
                                 0};
+                    noteUndrawable(piece.font, piece.text);
                     const QFontMetricsF metrics(piece.font, m_painter.device());
                     piece.width = metrics.horizontalAdvance(piece.text);
                     total += piece.width;
@@ -579,7 +607,11 @@ private:
                 m_painter.setPen(Qt::black);
                 for (const Piece &piece : pieces) {
                     m_painter.setFont(piece.font);
-                    m_painter.drawText(QPointF(x, baseline), piece.text);
+                    if (laidOutByQt(piece.text)) {
+                        drawLaidOutLine(m_painter, piece.font, QPointF(x, baseline), piece.text);
+                    } else {
+                        m_painter.drawText(QPointF(x, baseline), piece.text);
+                    }
                     x += piece.width;
                 }
                 m_penColor = Qt::black;
@@ -606,6 +638,7 @@ private:
 void setupPrintFonts() {
     static std::once_flag once;
     std::call_once(once, [] {
+        quietFontEngineNotes();
         // Families Chinese reports name that this system may not have.
         for (const char *family : {"宋体", "新宋体", "黑体", "楷体", "仿宋", "微软雅黑", "SimSun",
                                    "NSimSun", "SimHei", "KaiTi", "FangSong", "Microsoft YaHei"}) {
@@ -620,7 +653,7 @@ void setupPrintFonts() {
 QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
                 bool strikeout, const QPainter &painter) {
     QFont font;
-    font.setFamilies({family.isEmpty() ? kDefaultFamily : family, kChineseFallback});
+    font.setFamilies(printFamilies(family.isEmpty() ? kDefaultFamily : family));
     // Point sizes are resolved with the device's resolution, then the painter's transform
     // applies; dividing by the resolution's share makes `points` the size in painter units.
     const QPaintDevice *device = painter.device();

@@ -20,7 +20,9 @@ namespace tessel::platform {
 // cells as one, grid lines, the table border and shadow, the repeated column and row
 // headers, and the header and footer lines with their page numbers, as the print settings
 // switch them on. The table (cells and repeated headers) is drawn at the pagination's
-// scale (see Pagination::tableTransform); header and footer lines at their own size.
+// scale (see Pagination::tableTransform); header and footer lines at their own size. A text
+// in a general-aligned data cell that starts right to left is aligned right and laid out
+// right to left. Texts holding characters no font can draw are recorded (noteUndrawable).
 // Error(Argument) for a page outside 1..pageCount().
 void paintPage(const Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
 
@@ -32,12 +34,14 @@ std::vector<CellSpan> printedBlocks(const Sheet &sheet, const Pagination &pagina
 
 // The font a part of the sheet is printed in, sized for `painter` so that `points` is the
 // height in the painter's coordinates. Families that are not installed (the sheet's default
-// 宋体 among them) fall back to a Chinese-capable installed family.
+// 宋体 among them) fall back to a Chinese-capable installed family; characters the family
+// lacks come from the families printFamilies lists.
 QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
                 bool strikeout, const QPainter &painter);
 
-// Registers the font substitutions for the Chinese families sheets name. Called by
-// paintPage; safe to call more than once.
+// Registers the font substitutions for the Chinese families sheets name and quiets the font
+// engine's notes on passed-over fonts (quietFontEngineNotes). Called by paintPage; safe to
+// call more than once.
 void setupPrintFonts();
 
 }  // namespace tessel::platform
