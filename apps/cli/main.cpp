@@ -1,7 +1,7 @@
 // tessel: renders stored reports without a display.
 //
 //   tessel render --db CONNECTION --report NAME [--where "where …"] [--var NAME=VALUE]…
-//                 [--totals [COLS]] (--pdf FILE | --xlsx FILE | --print [PRINTER])
+//                 [--totals [COLS]] (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])
 //   tessel list --db CONNECTION
 //
 // The report is built exactly as a host's PrintPreSQL1 call builds it, with the report
@@ -23,6 +23,7 @@
 #include "pagelayout/HeaderFooterCodes.h"
 #include "platform/Interaction.h"
 #include "platform/sheet/Printing.h"
+#include "preview/CsvExport.h"
 #include "preview/WorkbookExport.h"
 
 using namespace tessel;
@@ -33,7 +34,7 @@ const char *kUsage =
     "usage:\n"
     "  tessel render --db CONNECTION --report NAME [--where \"where ...\"]\n"
     "                [--var NAME=VALUE]... [--totals [COLS]]\n"
-    "                (--pdf FILE | --xlsx FILE | --print [PRINTER])\n"
+    "                (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])\n"
     "  tessel list --db CONNECTION\n"
     "  tessel --help\n"
     "\n"
@@ -43,6 +44,7 @@ const char *kUsage =
     "--where   the condition that selects the rows, starting with a lowercase \"where\"\n"
     "--var     a report variable, used in the header and footer as VNAME (repeatable)\n"
     "--totals  append a totals row over COLS (comma-separated sheet columns; all if none)\n"
+    "--csv     the data rows with their labels and totals as CSV (UTF-8, CR LF)\n"
     "--print   print to PRINTER, or to the system default printer\n";
 
 // Exit codes: 0 done, 1 the report could not be produced, 2 bad arguments.
@@ -105,6 +107,7 @@ struct Options {
     QVariant totalsCols;
     QString pdf;
     QString xlsx;
+    QString csv;
     bool print = false;
     QString printer;
 };
@@ -168,6 +171,8 @@ Options parse(const QStringList &args) {
             o.pdf = value(i);
         } else if (a == QLatin1String("--xlsx")) {
             o.xlsx = value(i);
+        } else if (a == QLatin1String("--csv")) {
+            o.csv = value(i);
         } else if (a == QLatin1String("--print")) {
             o.print = true;
             if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"))) {
@@ -182,9 +187,10 @@ Options parse(const QStringList &args) {
     if (o.command == QLatin1String("render")) {
         if (o.report.isEmpty())
             usageError(QStringLiteral("--report is required"));
-        const int outputs = int(!o.pdf.isEmpty()) + int(!o.xlsx.isEmpty()) + int(o.print);
+        const int outputs =
+            int(!o.pdf.isEmpty()) + int(!o.xlsx.isEmpty()) + int(!o.csv.isEmpty()) + int(o.print);
         if (outputs != 1)
-            usageError(QStringLiteral("give exactly one of --pdf, --xlsx, --print"));
+            usageError(QStringLiteral("give exactly one of --pdf, --xlsx, --csv, --print"));
         if (!o.where.isEmpty() && !o.where.trimmed().startsWith(QLatin1String("where"))) {
             usageError(QStringLiteral("--where must start with a lowercase \"where\""));
         }
@@ -277,6 +283,10 @@ int render(const Options &o) {
         progress.step(QStringLiteral("writing %1").arg(o.xlsx));
         preview::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer);
         err() << "tessel: workbook written to " << o.xlsx << '\n';
+    } else if (!o.csv.isEmpty()) {
+        progress.step(QStringLiteral("writing %1").arg(o.csv));
+        preview::writeCsv(o.csv, sheet);
+        err() << "tessel: " << sheet.maxRows() + 1 << " rows written to " << o.csv << '\n';
     } else {
         if (!o.printer.isEmpty())
             qputenv(platform::kPrinterEnvVar, o.printer.toUtf8());

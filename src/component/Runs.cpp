@@ -111,6 +111,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         } else {
             const definitions::DefinitionRecord stored = definitions::readDefinition(def);
             sheet::ApplyDefinition(stored, sheet, session.mergeList);
+            sheet::ApplyFitPagesWide(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
             platform::Recordset data;
@@ -165,6 +166,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             const int count = definitions::requireColumnCount(stored);
             sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
             sheet::ApplyDefinition(stored, sheet, session.mergeList);
+            sheet::ApplyFitPagesWide(session);
             firstRow = 1;
         }
         const bool redraw = sheet.redraw();
@@ -234,6 +236,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     }
     const definitions::DefinitionRecord stored = definitions::readDefinition(def);
     sheet::ApplyDefinition(stored, sheet, session.mergeList);
+    sheet::ApplyFitPagesWide(session);
     applyHeaderHeight(stored, sheet);
     sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     try {

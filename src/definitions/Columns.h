@@ -31,4 +31,8 @@ inline const QString kHeaderFooter = QStringLiteral("页头页脚");
 inline const QString kHeaderText = QStringLiteral("页头文本");
 inline const QString kFooterText = QStringLiteral("页脚文本");
 
+// Optional columns (see OptionalColumns.h).
+// Fit to pages wide: 0 off, N > 0 the pages across the report's columns are fitted to.
+inline const QString kFitPagesWide = QStringLiteral("页宽缩放");
+
 }  // namespace tessel::definitions::column

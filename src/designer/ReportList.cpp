@@ -193,6 +193,7 @@ void ReportList::onOpenReport() {
 
         sheet::ApplyDefinition(stored, sheet, session.mergeList);
         m_designer.setReportName(stored.name.value());
+        sheet::ApplyFitPagesWide(session);
         sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), sample.fieldCount(),
                                   sheet);
         sheet::FillFromRecordset(sample, sheet);

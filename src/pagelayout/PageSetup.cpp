@@ -13,10 +13,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
+#include "definitions/OptionalColumns.h"
 #include "pagelayout/HeaderFooterEditor.h"
 #include "pagelayout/PrintDlg.h"
 #include "platform/Interaction.h"
@@ -102,6 +105,19 @@ PageSetup::PageSetup(session::ReportSession &session, platform::PageView *previe
         marginLayout->addWidget(m_margin[i], i / 2, (i % 2) * 2 + 1);
     }
 
+    // Fit to pages wide, under the margins: the columns shrink to N pages across.
+    auto *fitLayout = new QHBoxLayout;
+    auto *fitLabel = new QLabel(QStringLiteral("适合页宽"), this);
+    fitLabel->setObjectName(QStringLiteral("lblFitWide"));
+    m_fitWide = new QSpinBox(this);
+    m_fitWide->setObjectName(QStringLiteral("spnFitWide"));
+    m_fitWide->setRange(0, definitions::kMaxFitPagesWide);
+    m_fitWide->setToolTip(QStringLiteral("把各列缩放到这么多页宽；0 不缩放"));
+    fitLabel->setBuddy(m_fitWide);
+    fitLayout->addWidget(fitLabel);
+    fitLayout->addWidget(m_fitWide);
+    fitLayout->addStretch(1);
+
     // The dialogs for what a page shows.
     auto *frame3 = new QGroupBox(QStringLiteral("显示设置"), this);
     frame3->setObjectName(QStringLiteral("Frame3"));
@@ -128,6 +144,7 @@ PageSetup::PageSetup(session::ReportSession &session, platform::PageView *previe
     left->addStretch(1);
     auto *right = new QVBoxLayout;
     right->addWidget(frameMargins);
+    right->addLayout(fitLayout);
     right->addWidget(frame3);
     right->addStretch(1);
     auto *buttons = new QHBoxLayout;
@@ -160,6 +177,7 @@ void PageSetup::loadFromSheet() {
         m_orientation[1]->setChecked(true);
     else
         m_orientation[0]->setChecked(true);
+    m_fitWide->setValue(print.fitPagesWide);
     m_zoom->clear();
     m_zoom->addItems(ui::zoomPresetTexts());
     m_zoom->setCurrentIndex(ui::kDefaultZoomPreset);
@@ -204,6 +222,7 @@ bool PageSetup::applyAndStore() {
     next.marginRight = int(std::lround(inches[1] * platform::kTwipsPerInch));
     next.orientation =
         portrait ? platform::Orientation::Portrait : platform::Orientation::Landscape;
+    next.fitPagesWide = m_fitWide->value();
     const definitions::PageSetupValues values{portrait, inches[0], inches[1], inches[2], inches[3]};
 
     // Sheet and row change together: a row that cannot be written puts the sheet back, so
@@ -211,15 +230,21 @@ bool PageSetup::applyAndStore() {
     // before the sheet changed leaves it equal to previous.
     const platform::PrintSettings previous = m_session.sheet.print();
     try {
+        // The fit is written by a statement of its own, in the same transaction as the row.
+        platform::Transaction tx(m_session.connection);
         if (!definitions::savePageSetup(m_session.connection, m_session.reportName, values,
                                         [&] { m_session.sheet.setPrint(next); })) {
             platform::showInformation(this, kNoReport, kNoticeTitle);
             return false;
         }
+        definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,
+                                         m_session.reportName, next.fitPagesWide);
+        tx.commit();
     } catch (...) {
         m_session.sheet.setPrint(previous);
         throw;
     }
+    m_session.fitPagesWide.insert(m_session.reportName, next.fitPagesWide);
     if (m_preview)
         ui::SetZoom(*m_preview, m_zoom->currentIndex());
     return true;

@@ -1,7 +1,9 @@
 // The page setup dialog: paper orientation, the four page margins (inches), the preview's
 // zoom preset, and the way on to the print content options, the header/footer editor and the
 // printer dialog. OK puts orientation and margins on the working sheet and stores them in the
-// report's definition row.
+// report's definition row. Beside them, "适合页宽" (spnFitWide) fits the report's columns to
+// N pages across (0 off); OK puts it on the sheet and stores it in the row's 页宽缩放 when the
+// table has that column, and in the session for the report in any case.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 namespace tessel::platform {
 class PageView;
@@ -30,8 +33,8 @@ public:
               QWidget *parent = nullptr);
     ~PageSetup() override;
 
-    // Fills the controls from the sheet: margins (twips) as inches "0.00", orientation, and
-    // the zoom presets with "100%" selected.
+    // Fills the controls from the sheet: margins (twips) as inches "0.00", orientation, fit
+    // to pages wide, and the zoom presets with "100%" selected.
     void loadFromSheet();
     // Command2 index 0 (OK) and 1 (Cancel).
     void onOkOrCancel(int index);
@@ -45,6 +48,7 @@ public:
     QLineEdit *pagemargin(int index) const { return m_margin[index]; }  // 0 左 1 右 2 上 3 底
     QRadioButton *porientation(int index) const { return m_orientation[index]; }  // 0 纵向 1 横向
     QComboBox *combo() const { return m_zoom; }
+    QSpinBox *fitWide() const { return m_fitWide; }  // 适合页宽: pages across, 0 off
 
 private:
     bool applyAndStore();
@@ -55,6 +59,7 @@ private:
     QLineEdit *m_margin[4] = {};
     QRadioButton *m_orientation[2] = {};
     QComboBox *m_zoom = nullptr;
+    QSpinBox *m_fitWide = nullptr;
 };
 
 }  // namespace tessel::pagelayout

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -17,6 +18,24 @@ thread_local Interaction *t_installed = nullptr;
 }  // namespace
 
 Interaction::~Interaction() = default;
+
+int fileTypeOf(const QString &name, const std::vector<FileType> &types) {
+    const QString suffix = QFileInfo(name).suffix();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        if (suffix.compare(types[i].suffix, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return 0;
+}
+
+SaveChoice Interaction::saveFile(QWidget *parent, const QString &title,
+                                 const std::vector<FileType> &types, const QString &initialName) {
+    const FileType first = types.empty() ? FileType{} : types.front();
+    SaveChoice choice;
+    choice.name = saveFileName(parent, title, first.filter, first.suffix, initialName);
+    choice.type = fileTypeOf(choice.name, types);
+    return choice;
+}
 
 Interaction &interaction() {
     if (t_installed)
@@ -121,6 +140,31 @@ QString QtInteraction::saveFileName(QWidget *parent, const QString &title, const
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
     return dlg.selectedFiles().constFirst();
+}
+
+SaveChoice QtInteraction::saveFile(QWidget *parent, const QString &title,
+                                   const std::vector<FileType> &types, const QString &initialName) {
+    QStringList filters;
+    for (const FileType &t : types)
+        filters << t.filter;
+    QFileDialog dlg(parent, title, QString(), filters.join(QStringLiteral(";;")));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    if (!types.empty())
+        dlg.setDefaultSuffix(types.front().suffix);
+    // A name typed without a suffix gets the one of the type chosen at that moment.
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg,
+                     [&dlg, &types, filters](const QString &f) {
+                         const qsizetype i = filters.indexOf(f);
+                         if (i >= 0)
+                             dlg.setDefaultSuffix(types[std::size_t(i)].suffix);
+                     });
+    if (!initialName.isEmpty())
+        dlg.selectFile(initialName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return {dlg.selectedFiles().constFirst(),
+            std::max(0, int(filters.indexOf(dlg.selectedNameFilter())))};
 }
 
 std::optional<QFont> QtInteraction::chooseFont(QWidget *parent, const QFont &initial) {

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QString>
 #include <optional>
+#include <vector>
 
 class QDialog;
 class QPrinter;
@@ -17,6 +18,24 @@ namespace tessel::platform {
 enum class MessageIcon { None, Information, Warning, Question, Critical };
 enum class MessageButtons { Ok, YesNo, OkCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+// A file type a save dialog offers: its filter text ("PDF file (*.pdf)") and the suffix,
+// without the dot, a name of that type ends in.
+struct FileType {
+    QString filter;
+    QString suffix;
+};
+
+// What a save dialog with several file types gave back: the name (empty when cancelled) and
+// the index of the chosen type.
+struct SaveChoice {
+    QString name;
+    int type = 0;
+};
+
+// The index of the type in `types` whose suffix `name` ends in (case-insensitive); 0 when
+// none does.
+int fileTypeOf(const QString &name, const std::vector<FileType> &types);
 
 class Interaction {
 public:
@@ -33,6 +52,11 @@ public:
     // A modal save-file dialog; empty when cancelled.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                                  const QString &defaultSuffix, const QString &initialName) = 0;
+    // A modal save-file dialog offering `types` (at least one), the first chosen at the
+    // start. The default asks saveFileName with the first type alone and takes the type
+    // whose suffix the chosen name ends in (case-insensitive), the first when none does.
+    virtual SaveChoice saveFile(QWidget *parent, const QString &title,
+                                const std::vector<FileType> &types, const QString &initialName);
     // A modal font dialog preset with `initial`; nullopt when cancelled.
     virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) = 0;
     // A modal printer dialog on `printer`; false when cancelled.
@@ -52,6 +76,8 @@ public:
                                  const QString &defaultText, std::optional<QPoint> pos) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix, const QString &initialName) override;
+    SaveChoice saveFile(QWidget *parent, const QString &title, const std::vector<FileType> &types,
+                        const QString &initialName) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool choosePrinter(QWidget *parent, QPrinter *printer) override;
     int execDialog(QDialog *dialog) override;

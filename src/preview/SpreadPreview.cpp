@@ -438,7 +438,8 @@ void SpreadPreview::exportSheet() {
         return;
     // The texts as this window substituted them, which are the sheet's own since the last
     // activation.
-    exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName);
+    exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName,
+                   m_session.reportName);
 }
 
 // ---- Opening --------------------------------------------------------------------------------

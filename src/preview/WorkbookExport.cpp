@@ -22,7 +22,9 @@
 
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
+#include "platform/sheet/Printing.h"
 #include "platform/sheet/Sheet.h"
+#include "preview/CsvExport.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MessageTitles.h"
 
@@ -379,27 +381,54 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
 }
 
 void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
-                    const QString &footer, QString &lastName) {
-    QString name = platform::interaction().saveFileName(parent, QStringLiteral("数据导出"),
-                                                        QStringLiteral("Excel file (*.xlsx)"),
-                                                        QStringLiteral("xlsx"), lastName);
-    if (name.isEmpty())
+                    const QString &footer, QString &lastName, const QString &title) {
+    struct Format {
+        platform::FileType type;
+        const char16_t *done;
+    };
+    static const Format formats[] = {
+        {{QStringLiteral("Excel file (*.xlsx)"), QStringLiteral("xlsx")},
+         u"表格数据导出到excel表成功！"},
+        {{QStringLiteral("PDF file (*.pdf)"), QStringLiteral("pdf")},
+         u"表格数据导出到PDF文件成功！"},
+        {{QStringLiteral("CSV file (*.csv)"), QStringLiteral("csv")},
+         u"表格数据导出到CSV文件成功！"},
+    };
+    std::vector<platform::FileType> types;
+    for (const Format &f : formats)
+        types.push_back(f.type);
+    const platform::SaveChoice choice =
+        platform::interaction().saveFile(parent, QStringLiteral("数据导出"), types, lastName);
+    if (choice.name.isEmpty())
         return;
-    // The file holds an .xlsx workbook; under another suffix it would not open as one.
-    if (QFileInfo(name).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) != 0)
-        name += QStringLiteral(".xlsx");
+    const auto format = ExportFormat(std::clamp(choice.type, 0, int(std::size(formats)) - 1));
+    const Format &chosen = formats[int(format)];
+    QString name = choice.name;
+    // The type chosen is what the file holds; under another suffix it would not open as one.
+    if (QFileInfo(name).suffix().compare(chosen.type.suffix, Qt::CaseInsensitive) != 0)
+        name += u'.' + chosen.type.suffix;
     // The name is remembered whether or not the write succeeds: after a failure the user
     // corrects it rather than typing it again.
     lastName = name;
     try {
         platform::BusyCursor busy;
-        writeWorkbook(name, sheet, header, footer);
+        switch (format) {
+            case ExportFormat::Workbook:
+                writeWorkbook(name, sheet, header, footer);
+                break;
+            case ExportFormat::Pdf:
+                platform::writePdf(sheet, name, QPageSize(QPageSize::A4), title);
+                break;
+            case ExportFormat::Csv:
+                writeCsv(name, sheet);
+                break;
+        }
     } catch (const Error &e) {
         platform::showWarning(parent, ui::errorMessage(QStringLiteral("数据导出失败"), e),
                               ui::kWarningTitle);
         return;
     }
-    platform::showInformation(parent, QStringLiteral("表格数据导出到excel表成功！"),
+    platform::showInformation(parent, QString::fromUtf16(chosen.done),
                               QStringLiteral("导出数据成功"));
 }
 

@@ -39,16 +39,23 @@ constexpr int kWorksheetCols = 16'384;
 // Characters a workbook cell holds; longer texts are cut to this many UTF-16 units.
 constexpr int kCellTextMax = 32'767;
 
-// The preview's "导出xls" command: asks for a file name (save dialog "数据导出", filter
-// "Excel file (*.xlsx)", suffix xlsx; a name chosen with another suffix gets ".xlsx"
-// appended), writes the workbook with the busy cursor up, then says "表格数据导出到excel表成功！"
-// ("导出数据成功"). A cancelled dialog does nothing; a failure is shown as a warning with its
-// reason and leaves no file behind (an existing file of that name stays as it was).
-// `header` and `footer` are the code strings as the preview shows them (variables
-// substituted). The dialog opens on `lastName`, and a chosen name (with the suffix it gets) is
+// The formats the preview's export writes, in the order its save dialog offers them.
+enum class ExportFormat { Workbook, Pdf, Csv };
+
+// The preview's "导出xls" command: asks for a file name (save dialog "数据导出" offering
+// "Excel file (*.xlsx)", "PDF file (*.pdf)" and "CSV file (*.csv)", the workbook first). The
+// chosen type decides the format; a name without that type's suffix gets it appended
+// ("报表" → "报表.pdf", "旧.xls" → "旧.xls.xlsx"). The file is written with the busy cursor up:
+// a workbook by writeWorkbook, a PDF by platform::writePdf (the pages printing makes, on A4,
+// titled `title`), CSV by writeCsv. Then it says "表格数据导出到excel表成功！" (for a PDF
+// "表格数据导出到PDF文件成功！", for CSV "表格数据导出到CSV文件成功！"), titled "导出数据成功".
+// A cancelled dialog does nothing; a failure is shown as a warning with its reason and leaves
+// no file behind (an existing file of that name stays as it was). `header` and `footer` are
+// the code strings as the preview shows them (variables substituted), which are also the
+// sheet's. The dialog opens on `lastName`, and a chosen name (with the suffix it gets) is
 // stored back there, so the next export offers it.
 void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString &header,
-                    const QString &footer, QString &lastName);
+                    const QString &footer, QString &lastName, const QString &title = QString());
 
 // Writes the workbook to `path` without asking anything. The file is built under a
 // temporary name in the same folder and renamed over `path` once complete, so on failure

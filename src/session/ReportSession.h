@@ -4,6 +4,7 @@
 // routines are handed a reference to it.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 
@@ -30,6 +31,9 @@ struct ReportSession {
     // The file the last workbook export of this session wrote (empty before the first): the
     // export dialog opens on it.
     QString lastExportName;
+    // Fit to pages wide as page setup last set it this session, by report name: what a
+    // report's runs use when tsl_report has no column to store it in.
+    QHash<QString, int> fitPagesWide;
 };
 
 }  // namespace tessel::session

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "definitions/Columns.h"
 #include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
 
@@ -240,6 +242,19 @@ std::optional<double> totalsValue(std::string_view text) {
 
 void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
     ApplyDefinition(definitions::readDefinition(row), sheet, mergeList);
+}
+
+void ApplyFitPagesWide(session::ReportSession &session) {
+    attempt([&] {
+        int pages = session.fitPagesWide.value(session.reportName, 0);
+        if (definitions::hasOptionalColumn(session.connection,
+                                           definitions::column::kFitPagesWide)) {
+            const std::optional<QVariant> stored = definitions::readOptionalColumn(
+                session.connection, definitions::column::kFitPagesWide, session.reportName);
+            pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0) : 0;
+        }
+        editPrint(session.sheet, [&](PrintSettings &p) { p.fitPagesWide = pages; });
+    });
 }
 
 void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QString &mergeList) {

@@ -16,6 +16,7 @@
 #include "definitions/DefinitionRecord.h"
 #include "platform/db/Recordset.h"
 #include "platform/sheet/Sheet.h"
+#include "session/ReportSession.h"
 
 namespace tessel::sheet {
 
@@ -41,6 +42,12 @@ void ApplyDefinition(const definitions::DefinitionRecord &def, platform::Sheet &
 // The same for the current record of the definition row `row` (see readDefinition); a row
 // without a current record changes only what a row of NULLs changes.
 void ApplyDefinition(const platform::Recordset &row, platform::Sheet &sheet, QString &mergeList);
+
+// Puts fit to pages wide of the session's current report on its sheet: the row's 页宽缩放
+// when tsl_report has that column (NULL or no usable number: off), else the value page
+// setup last set for the report in this session (off when none). A read the database
+// refuses leaves the sheet's setting as it was, as for every other step of a definition.
+void ApplyFitPagesWide(session::ReportSession &session);
 
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to

@@ -101,6 +101,28 @@ TEST_F(Cli, RendersAWorkbookWithTotals) {
                     .contains(QStringLiteral("<v>20000</v>")));
 }
 
+TEST_F(Cli, RendersCsvOfTheDataBlockWithTotals) {
+    const QString csv = out("汇总.csv");
+    const CliRun r =
+        tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
+                QStringLiteral("--report"), QStringLiteral("部门销售汇总"),
+                QStringLiteral("--totals"), QStringLiteral("3,4,5"), QStringLiteral("--csv"), csv});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList records = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    // No header line: the labels come first; the totals row (20,000 orders) last.
+    EXPECT_FALSE(records.first().contains(QStringLiteral("部门销售汇总")));
+    EXPECT_TRUE(records.first().contains(QStringLiteral("部门"))) << records.first().toStdString();
+    EXPECT_TRUE(records.at(records.size() - 2).startsWith(QStringLiteral("合计")));
+    EXPECT_TRUE(records.at(records.size() - 2).contains(QStringLiteral(",20000")));
+    EXPECT_TRUE(records.last().isEmpty());
+    EXPECT_EQ(r.err,
+              QStringLiteral("tessel: %1 rows written to %2\n").arg(records.size() - 1).arg(csv));
+}
+
 TEST_F(Cli, FailsClearly) {
     const struct {
         QStringList args;

@@ -3,6 +3,7 @@
 #include <tessel/Error.h>
 
 #include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
 #include "platform/sheet/Sheet.h"
 #include "support/TestDb.h"
 
@@ -68,6 +69,45 @@ TEST_P(DefinitionTable, UpdatesAndDeleteTouchOnlyTheNamedRow) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, DefinitionTable, ::testing::ValuesIn(test::kAllBackends),
                          test::BackendTestName());
+
+// An optional column is looked up once per connection: a column added later is seen by a
+// new connection (or after forgetting), and read and written only where the table has it.
+TEST_P(DefinitionTable, OptionalColumnsAreFoundOncePerConnection) {
+    const QString fit = QStringLiteral("页宽缩放");
+    EXPECT_FALSE(hasOptionalColumn(conn, fit));
+    EXPECT_FALSE(readOptionalColumn(conn, fit, QStringLiteral("销售")));
+    EXPECT_FALSE(writeOptionalColumn(conn, fit, QStringLiteral("销售"), 2));
+
+    db.exec(QStringLiteral("alter table tsl_report add 页宽缩放 int"));
+    EXPECT_FALSE(hasOptionalColumn(conn, fit)) << "cached for the connection";
+    platform::Connection other = db.connect();
+    EXPECT_TRUE(hasOptionalColumn(other, fit));
+    forgetOptionalColumns(conn);
+    EXPECT_TRUE(hasOptionalColumn(conn, fit));
+
+    // Only the named row changes; a missing row reads as nothing.
+    EXPECT_TRUE(writeOptionalColumn(conn, fit, QStringLiteral("O'Brien"), 3));
+    EXPECT_EQ(readOptionalColumn(other, fit, QStringLiteral("O'Brien"))->toInt(), 3);
+    EXPECT_TRUE(readOptionalColumn(other, fit, QStringLiteral("销售"))->isNull());
+    EXPECT_FALSE(readOptionalColumn(other, fit, QStringLiteral("无此报表")));
+}
+
+TEST(OptionalColumns, FitPagesWideAsStored) {
+    const struct {
+        QVariant stored;
+        std::optional<int> pages;
+    } cases[] = {{QVariant(), std::nullopt},
+                 {0, 0},
+                 {2, 2},
+                 {QStringLiteral(" 3 "), 3},
+                 {2.5, 2},
+                 {QStringLiteral("99"), 99},
+                 {100, std::nullopt},
+                 {-1, std::nullopt},
+                 {QStringLiteral("两"), std::nullopt}};
+    for (const auto &c : cases)
+        EXPECT_EQ(decodeFitPagesWide(c.stored), c.pages) << c.stored.toString().toStdString();
+}
 
 TEST(ListCodecs, SplitAsStored) {
     const struct {

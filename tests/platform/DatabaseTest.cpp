@@ -168,6 +168,32 @@ TEST_P(Database, ForwardReadingFieldsAndNulls) {
     EXPECT_THROW(rs.setValue(QStringLiteral("客户"), QStringLiteral("x")), Error);
 }
 
+// A table another connection has altered since this one last read it is read with the
+// columns it has now, rows or none, by every kind of cursor.
+TEST_P(Database, ColumnsAnotherConnectionAddedAreRead) {
+    if (GetParam() == Backend::Odbc)
+        GTEST_SKIP() << "the SQLite ODBC driver describes a statement as its connection last "
+                        "read the schema";
+    EXPECT_EQ(column(QStringLiteral("select count(*) from 备注")), QStringList{"3"});
+    db.exec(QStringLiteral("alter table 备注 add 标记 text; update 备注 set 标记 = 'x'"));
+    const std::pair<CursorType, LockType> cursors[] = {
+        {CursorType::ForwardOnly, LockType::ReadOnly},
+        {CursorType::Static, LockType::ReadOnly},
+        {CursorType::Dynamic, LockType::Optimistic}};
+    for (const auto &[cursor, lock] : cursors) {
+        for (const char *where : {"", " where 1=0"}) {
+            SCOPED_TRACE(int(cursor));
+            Recordset rs;
+            rs.open(QStringLiteral("select * from 备注") + QString::fromUtf8(where), conn, cursor,
+                    lock, kCommandText);
+            EXPECT_EQ(rs.fieldNames(), (QStringList{"内容", "次数", "标记"})) << where;
+            if (!rs.eof()) {
+                EXPECT_EQ(rs.text(QStringLiteral("标记")), QStringLiteral("x"));
+            }
+        }
+    }
+}
+
 TEST_P(Database, EmptyResultIsBofAndEof) {
     for (LockType lock : {LockType::ReadOnly, LockType::Optimistic}) {
         Recordset rs;

@@ -7,10 +7,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
 
 #include "PreviewFixture.h"
 #include "pagelayout/PageSetup.h"
+#include "platform/sheet/Printing.h"
 #include "platform/view/PageView.h"
+#include "sheet/SheetBuilding.h"
+#include "support/Pdf.h"
 
 using namespace tessel;
 using pagelayout::PageSetup;
@@ -134,6 +139,64 @@ TEST_P(PageSetupOn, ButtonsOpenTheOtherDialogsAndCancelKeepsWhatTheyStored) {
     press("Command2_1");
     EXPECT_FALSE(session.sheet.print().gridLines);
     EXPECT_EQ(stored("网格线").toInt(), 0);
+}
+
+// 适合页宽 with and without the table's column 页宽缩放: a 20-column report prints one page
+// wide either way; the setting comes back from the row, or from the session without one.
+TEST_P(PageSetupOn, FitToPagesWideShrinksTheColumnsAndIsKeptWhereTheTableAllows) {
+    for (const bool column : {false, true}) {
+        SCOPED_TRACE(column ? "with 页宽缩放" : "without 页宽缩放");
+        if (column)
+            db.exec("alter table tsl_report add 页宽缩放 int");
+        session.connection.close();
+        session.connection = db.connect();  // the table's columns are looked up afresh
+        session.reportName = test::kReportName;
+        session.fitPagesWide.clear();
+        platform::Sheet &sheet = session.sheet;
+        test::fillReport(sheet, 30);
+        sheet.setMaxCols(20);
+        for (int c = 1; c <= 20; ++c) {
+            sheet.setColWidth(c, 12);
+            sheet.setText(c, 0, QString("列%1").arg(c));
+        }
+        ASSERT_GT(platform::Pagination(sheet).colBandCount(), 1);
+
+        reopen();
+        EXPECT_EQ(d->findChild<QSpinBox *>("spnFitWide")->value(), 0);
+        d->findChild<QSpinBox *>("spnFitWide")->setValue(1);
+        press("Command2_0");
+        EXPECT_TRUE(user.messages.empty());
+        EXPECT_EQ(sheet.print().fitPagesWide, 1);
+        const platform::Pagination pages(sheet);
+        EXPECT_EQ(pages.colBandCount(), 1);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("fit.pdf");
+        {
+            test::PrintToPdf to(pdf);
+            EXPECT_EQ(platform::printSheet(sheet), 1);
+        }
+        const QString text = test::pdfText(pdf);
+        EXPECT_TRUE(text.contains("列1") && text.contains("列20")) << text.toStdString();
+        EXPECT_EQ(row().fieldIndex("页宽缩放") >= 0, column);
+
+        // The next run of the report, on a sheet that knows nothing of it; another report
+        // prints unscaled.
+        sheet.printSettings().fitPagesWide = 0;
+        sheet::ApplyFitPagesWide(session);
+        EXPECT_EQ(sheet.print().fitPagesWide, 1);
+        session.reportName = "另一个报表";
+        sheet::ApplyFitPagesWide(session);
+        EXPECT_EQ(sheet.print().fitPagesWide, 0);
+    }
+    // A new session on the table with the column reads it from the row.
+    session.connection.close();
+    session.connection = db.connect();
+    session.reportName = test::kReportName;
+    session.fitPagesWide.clear();
+    session.sheet.printSettings().fitPagesWide = 0;
+    sheet::ApplyFitPagesWide(session);
+    EXPECT_EQ(session.sheet.print().fitPagesWide, 1);
+    EXPECT_EQ(stored("页宽缩放").toInt(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PageSetupOn, ::testing::ValuesIn(test::kAllBackends),

@@ -49,6 +49,18 @@ QString ScriptedInteraction::saveFileName(QWidget *, const QString &, const QStr
     return v;
 }
 
+platform::SaveChoice ScriptedInteraction::saveFile(QWidget *parent, const QString &title,
+                                                   const std::vector<platform::FileType> &types,
+                                                   const QString &initialName) {
+    saveTypesOffered.push_back(types);
+    platform::SaveChoice choice = Interaction::saveFile(parent, title, types, initialName);
+    if (!saveTypes.empty()) {
+        choice.type = saveTypes.front();
+        saveTypes.pop_front();
+    }
+    return choice;
+}
+
 std::optional<QFont> ScriptedInteraction::chooseFont(QWidget *, const QFont &initial) {
     fontsOffered.push_back(initial);
     if (fonts.empty())

@@ -31,8 +31,12 @@ public:
         QString prompt, title, defaultText;
     };
     std::vector<InputAsked> inputsAsked;
-    std::deque<QString> saveNames;           // default: cancelled
-    std::vector<QString> saveNamesOffered;   // the name each save dialog opened on
+    std::deque<QString> saveNames;          // default: cancelled
+    std::vector<QString> saveNamesOffered;  // the name each save dialog opened on
+    // The file type chosen in each save dialog with several types; none left: the type the
+    // chosen name's suffix names.
+    std::deque<int> saveTypes;
+    std::vector<std::vector<platform::FileType>> saveTypesOffered;
     std::deque<std::optional<QFont>> fonts;  // default: cancelled
     std::vector<QFont> fontsOffered;
     std::deque<int> dialogResults;    // default: run the dialog's own exec()? no: 0
@@ -47,6 +51,10 @@ public:
                                  const QString &defaultText, std::optional<QPoint> pos) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix, const QString &initialName) override;
+    // Asks saveFileName for the name, then takes the type from saveTypes.
+    platform::SaveChoice saveFile(QWidget *parent, const QString &title,
+                                  const std::vector<platform::FileType> &types,
+                                  const QString &initialName) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool choosePrinter(QWidget *parent, QPrinter *printer) override;
     int execDialog(QDialog *dialog) override;

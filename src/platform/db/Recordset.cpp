@@ -49,10 +49,13 @@ struct SqliteStream final : Recordset::Cursor {
 
     SqliteStream(sqlite3 *d, const Statement &st, const QString &text) : db(d), sql(st.text) {
         stmt = prepareSqlite(db, text, st.params);
+        // The columns are read after the first step: a statement prepared on a schema that
+        // another connection has changed since is prepared again by that step, and only then
+        // names the columns it returns.
+        step(true);
         const int n = sqlite3_column_count(stmt);
         for (int i = 0; i < n; ++i)
             names << QString::fromUtf8(sqlite3_column_name(stmt, i));
-        step(true);
     }
     ~SqliteStream() override { sqlite3_finalize(stmt); }
 
@@ -227,11 +230,12 @@ struct Buffered final : Recordset::Cursor {
         : conn(c), writable(canWrite) {
         if (sqlite3 *db = conn.sqliteHandle()) {
             sqlite3_stmt *stmt = prepareSqlite(db, text, st.params);
+            // Columns after the first step, as for the forward stream.
+            int rc = sqlite3_step(stmt);
             const int n = sqlite3_column_count(stmt);
             for (int i = 0; i < n; ++i)
                 names << QString::fromUtf8(sqlite3_column_name(stmt, i));
-            int rc;
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
                 QVariantList row;
                 row.reserve(n);
                 for (int i = 0; i < n; ++i)

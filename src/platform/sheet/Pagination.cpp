@@ -28,6 +28,23 @@ std::vector<PrintedLine> codeLines(const QString &codes) {
     return lines;
 }
 
+// The first column (index into `cols`) of each column band when the columns of widths
+// `cols` are broken into bands of `available` points, each band taking as many as fit.
+std::vector<int> bandStarts(const std::vector<std::pair<int, double>> &cols, double available) {
+    std::vector<int> starts;
+    double used = 0;
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        const double w = cols[i].second;
+        if (starts.empty() || used + w > available + kEpsilon) {
+            // A column wider than the body starts a band of its own and is clipped.
+            starts.push_back(int(i));
+            used = 0;
+        }
+        used += w;
+    }
+    return starts;
+}
+
 double twipsToPoints(int twips) {
     return std::max(0, twips) / kTwipsPerPoint;
 }
@@ -128,12 +145,15 @@ Pagination::Pagination(const Sheet &sheet, const QPageSize &paper, PageChoice ch
             m_visibleCols.emplace_back(c, w * kPointsPerWidthUnit);
         }
     }
+    if (!m_visibleCols.empty() && m_settings.fitPagesWide > 0)
+        m_scale = fitScale(m_settings.fitPagesWide);
+    m_frame = QRectF(m_body.topLeft(), m_body.size() / m_scale);
     if (m_visibleCols.empty()) {
         m_colFirst = 1;
         m_colLast = 0;
     } else {
-        breakCols(m_body.width() - m_rowHeaderWidth);
-        breakRows(sheet, m_body.height() - m_colHeaderHeight);
+        breakCols(m_frame.width() - m_rowHeaderWidth);
+        breakRows(sheet, m_frame.height() - m_colHeaderHeight);
     }
 
     // The pages the print type picks out of the area's pages.
@@ -161,16 +181,41 @@ Pagination::Pagination(const Sheet &sheet, const QPageSize &paper, PageChoice ch
 }
 
 void Pagination::breakCols(double available) {
-    double used = 0;
-    for (std::size_t i = 0; i < m_visibleCols.size(); ++i) {
-        const double w = m_visibleCols[i].second;
-        if (m_colBandFirstVisible.empty() || used + w > available + kEpsilon) {
-            // A column wider than the body starts a band of its own and is clipped.
-            m_colBandFirstVisible.push_back(int(i));
-            used = 0;
-        }
-        used += w;
+    m_colBandFirstVisible = bandStarts(m_visibleCols, available);
+}
+
+// The band width the columns need is found by bisection between the widest column (every
+// band holds at least one column, unclipped) and all of them: the band count falls as the
+// width grows, and the smallest width with at most `pagesWide` bands gives the largest scale.
+double Pagination::fitScale(int pagesWide) const {
+    double widest = 0, total = 0;
+    for (const auto &[col, w] : m_visibleCols) {
+        widest = std::max(widest, w);
+        total += w;
     }
+    double lo = std::max(widest, total / pagesWide), hi = total;
+    const auto bandCount = [this](double available) {
+        return int(bandStarts(m_visibleCols, available).size());
+    };
+    if (bandCount(lo) > pagesWide) {
+        for (int i = 0; i < 60 && hi - lo > 1e-9 * hi; ++i) {
+            const double mid = (lo + hi) / 2;
+            (bandCount(mid) > pagesWide ? lo : hi) = mid;
+        }
+        lo = hi;
+    }
+    const double needed = lo + m_rowHeaderWidth;
+    if (needed <= 0 || m_body.width() <= 0)
+        return 1;
+    return std::clamp(m_body.width() / needed, kMinFitScale, 1.0);
+}
+
+QTransform Pagination::tableTransform() const {
+    QTransform t;
+    t.translate(m_body.left(), m_body.top());
+    t.scale(m_scale, m_scale);
+    t.translate(-m_body.left(), -m_body.top());
+    return t;
 }
 
 // Runs of rows without a height of their own are measured by arithmetic, so the work is
@@ -279,25 +324,25 @@ PageLayout Pagination::layout(int page) const {
     l.body = m_body;
 
     // Headers and cells, clipped to the body where a single column or row is larger.
-    const double rowHeaderWidth = std::min(m_rowHeaderWidth, m_body.width());
-    const double colHeaderHeight = std::min(m_colHeaderHeight, m_body.height());
+    const double rowHeaderWidth = std::min(m_rowHeaderWidth, m_frame.width());
+    const double colHeaderHeight = std::min(m_colHeaderHeight, m_frame.height());
     double cellsWidth = 0;
     for (std::size_t i = firstVisible; i < endVisible; ++i) {
         cellsWidth += m_visibleCols[i].second;
     }
-    cellsWidth = std::min(cellsWidth, m_body.width() - rowHeaderWidth);
+    cellsWidth = std::min(cellsWidth, m_frame.width() - rowHeaderWidth);
     const double cellsHeight =
-        std::min(m_rowBandHeight[std::size_t(l.rowBand)], m_body.height() - colHeaderHeight);
-    const double cellsLeft = m_body.left() + rowHeaderWidth;
-    const double cellsTop = m_body.top() + colHeaderHeight;
+        std::min(m_rowBandHeight[std::size_t(l.rowBand)], m_frame.height() - colHeaderHeight);
+    const double cellsLeft = m_frame.left() + rowHeaderWidth;
+    const double cellsTop = m_frame.top() + colHeaderHeight;
     l.cells = QRectF(cellsLeft, cellsTop, cellsWidth, cellsHeight);
     if (m_colHeaderHeight > 0) {
-        l.colHeader = QRectF(cellsLeft, m_body.top(), cellsWidth, colHeaderHeight);
+        l.colHeader = QRectF(cellsLeft, m_frame.top(), cellsWidth, colHeaderHeight);
     }
     if (m_rowHeaderWidth > 0) {
-        l.rowHeader = QRectF(m_body.left(), cellsTop, rowHeaderWidth, cellsHeight);
+        l.rowHeader = QRectF(m_frame.left(), cellsTop, rowHeaderWidth, cellsHeight);
     }
-    l.table = QRectF(m_body.left(), m_body.top(), rowHeaderWidth + cellsWidth,
+    l.table = QRectF(m_frame.left(), m_frame.top(), rowHeaderWidth + cellsWidth,
                      colHeaderHeight + cellsHeight);
     return l;
 }
@@ -309,9 +354,9 @@ std::vector<PageColumn> Pagination::columns(int page) const {
     const std::size_t end = colBand + 1 < colBandCount()
                                 ? std::size_t(m_colBandFirstVisible[std::size_t(colBand) + 1])
                                 : m_visibleCols.size();
-    const double rowHeaderWidth = std::min(m_rowHeaderWidth, m_body.width());
-    const double right = m_body.right();
-    double x = m_body.left() + rowHeaderWidth;
+    const double rowHeaderWidth = std::min(m_rowHeaderWidth, m_frame.width());
+    const double right = m_frame.right();
+    double x = m_frame.left() + rowHeaderWidth;
     std::vector<PageColumn> out;
     out.reserve(end - first);
     for (std::size_t i = first; i < end && x < right; ++i) {

@@ -6,7 +6,17 @@
 // high as the largest font size in its codes times kCodeLineFactor.
 //
 // Units: everything returned is in points (1/72 inch) on the paper, origin at the paper's
-// top-left corner, after orientation. Pages are numbered from 1.
+// top-left corner, after orientation, except the table's geometry (PageLayout's table,
+// colHeader, rowHeader and cells, and the columns), which is in table points: paper points
+// scaled by scale() about the body's top-left corner, so the same as paper points unless
+// the print settings fit the table to pages wide. tableTransform() maps table points onto
+// the paper. Pages are numbered from 1.
+//
+// Fit to pages wide (PrintSettings::fitPagesWide N > 0): the table (row header column and
+// printed columns, and with them the row heights) is scaled by the largest factor up to 1
+// at which its columns break into at most N column bands, never below kMinFitScale; the
+// rows are broken on the body's height at that scale. Header and footer lines keep their
+// size.
 //
 // Order: the print area is cut into row bands (pages down) and column bands (pages across);
 // pages run down the first column band, then down the next. The column header row (row 0)
@@ -25,6 +35,7 @@
 #include <QPageSize>
 #include <QRectF>
 #include <QSizeF>
+#include <QTransform>
 #include <vector>
 
 namespace tessel::platform {
@@ -36,6 +47,9 @@ constexpr double kDefaultCodeFontSize = 9.0;
 // Space between the header lines and the table, and between the table and the footer
 // lines, in points (only where there are such lines).
 constexpr double kCodeBlockGap = 6.0;
+// The smallest scale fit to pages wide prints at: below it texts are too small to read, and
+// the columns take more pages across instead.
+constexpr double kMinFitScale = 0.1;
 // Points per column-width unit (105 twips).
 constexpr double kPointsPerWidthUnit = kTwipsPerWidthUnit / kTwipsPerPoint;
 
@@ -62,7 +76,8 @@ struct PageLayout {
     // One per footer line, top to bottom: the last lines, those that end inside the printable
     // part of the paper.
     std::vector<QRectF> footerLines;
-    QRectF body;       // space between header and footer lines, inside the margins
+    QRectF body;  // space between header and footer lines, inside the margins (paper)
+    // The rest in table points (see above).
     QRectF table;      // what the page prints of the sheet: headers plus cells, from body's
                        // top-left corner
     QRectF colHeader;  // the repeated column header row; empty when not printed
@@ -102,6 +117,11 @@ public:
     QSizeF paperSizePoints() const { return m_paperPoints; }
     // The paper inside the margins, in points.
     QRectF printableRect() const { return m_printable; }
+    // The factor the table prints at: 1, or less when fit to pages wide shrinks it.
+    double scale() const { return m_scale; }
+    // Maps table points onto paper points: a scaling by scale() about the body's top-left
+    // corner (the identity at scale 1).
+    QTransform tableTransform() const;
 
     // The print area: sheet rows and columns the pages show (after print block and data-only
     // limits; an empty print block limits nothing). Empty (last < first) when nothing prints.
@@ -131,6 +151,7 @@ public:
 private:
     void breakRows(const Sheet &sheet, double available);
     void breakCols(double available);
+    double fitScale(int pagesWide) const;
     int areaPageIndex(int page) const;  // 0-based page of the print area
 
     PrintSettings m_settings;
@@ -138,6 +159,8 @@ private:
     QSizeF m_paperPoints;
     QRectF m_printable;
     QRectF m_body;
+    QRectF m_frame;  // the body in table points: m_body's top-left, its size over m_scale
+    double m_scale = 1;
     std::vector<PrintedLine> m_header;
     std::vector<PrintedLine> m_footer;
     std::vector<double> m_headerHeights;

@@ -303,6 +303,9 @@ public:
           m_fonts(painter) {}
 
     void paint(const Pagination &pagination) {
+        // The table is drawn in table points; fit to pages wide scales it onto the paper.
+        m_painter.save();
+        m_painter.setTransform(pagination.tableTransform(), true);
         if (m_settings.shadows) {
             paintShadow();
         }
@@ -323,6 +326,9 @@ public:
             m_painter.setBrush(Qt::NoBrush);
             m_painter.drawRect(m_layout.table);
         }
+        m_painter.restore();
+        m_penColor = QColor();
+        m_currentFont = nullptr;
         paintCodeLines(pagination.headerLines(), 0, m_layout.headerLines);
         // The page holds the last footer lines when not all of them fit.
         const std::size_t footerSkipped =

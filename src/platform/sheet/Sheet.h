@@ -128,6 +128,9 @@ struct PrintSettings {
     bool color = true;
     bool shadows = false;
     bool onlyData = false;
+    // Fit to pages wide: 0 off; N > 0 shrinks the table (never enlarges it) so that its
+    // columns fit N pages across, rows flowing down as usual (see Pagination::scale).
+    int fitPagesWide = 0;
     bool operator==(const PrintSettings &) const = default;
 };
 

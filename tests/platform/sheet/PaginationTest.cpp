@@ -441,6 +441,42 @@ TEST(PaginationTest, RectanglesOfHeaderBodyFooterAndTable) {
     EXPECT_EQ(pg.layout(8).firstRow, 1);
 }
 
+// Fit to pages wide: the largest scale up to 1 at which the columns take at most N bands,
+// never below kMinFitScale; rows flow down at that scale.
+TEST(PaginationTest, FitToPagesWideScalesTheTable) {
+    const struct {
+        const char *name;
+        int cols, rows, fit;
+        double scale;
+        int colBands, rowBands, firstPageLastCol, firstPageLastRow;
+    } cases[] = {
+        {"off", 6, 40, 0, 1, 2, 2, 3, 20},
+        {"one page wide", 6, 40, 1, 160 / 315.0, 1, 1, 6, 40},
+        {"two pages wide, the first band as wide as needed", 9, 40, 2, 160 / 262.5, 2, 2, 5, 33},
+        {"already narrow enough", 6, 40, 5, 1, 2, 2, 3, 20},
+        {"never below the smallest scale", 100, 10, 1, kMinFitScale, 4, 1, 30, 10},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Sheet sheet;
+        baseSheet(sheet, c.cols, c.rows);
+        editPrint(sheet, [&](PrintSettings &p) { p.fitPagesWide = c.fit; });
+        const Pagination pg(sheet, kPaper);
+        EXPECT_NEAR(pg.scale(), c.scale, 1e-6);
+        EXPECT_EQ(pg.colBandCount(), c.colBands);
+        EXPECT_EQ(pg.rowBandCount(), c.rowBands);
+        EXPECT_EQ(pg.layout(1).lastCol, c.firstPageLastCol);
+        EXPECT_EQ(pg.layout(1).lastRow, c.firstPageLastRow);
+        for (int page = 1; page <= pg.pageCount(); ++page) {
+            const PageLayout l = pg.layout(page);
+            const QRectF onPaper = pg.tableTransform().mapRect(l.table);
+            EXPECT_EQ(onPaper.topLeft(), l.body.topLeft()) << page;
+            EXPECT_LE(onPaper.right(), l.body.right() + 1e-9) << page;
+            EXPECT_LE(onPaper.bottom(), l.body.bottom() + 1e-9) << page;
+        }
+    }
+}
+
 TEST(PaginationTest, HeadersOffLeaveNoHeaderRectangles) {
     Sheet sheet;
     baseSheet(sheet, 2, 10);

@@ -1,4 +1,5 @@
-// Workbook export: real reports written to .xlsx files and read back from the zip.
+// The preview's exports: real reports written to .xlsx files and read back from the zip, and the
+// PDF and CSV files the same dialog writes.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -14,9 +15,13 @@
 
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
+#include "platform/sheet/Pagination.h"
+#include "platform/sheet/Printing.h"
 #include "platform/sheet/Sheet.h"
+#include "preview/CsvExport.h"
 #include "preview/WorkbookExport.h"
 #include "sheet/SheetBuilding.h"
+#include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 
@@ -455,6 +460,142 @@ TEST_F(Export, CommandTellsTheOutcome) {
         << user.messages[2].text.toStdString();
     EXPECT_EQ(user.busyDepth, 0);
     EXPECT_EQ(user.busyMaxDepth, 1);
+}
+
+// ---- PDF and CSV beside the workbook
+
+TEST(CsvField, QuotedOnlyWhereTheTextNeedsIt) {
+    const struct {
+        const char *text, *field;
+    } cases[] = {
+        {"", ""},
+        {"名称 a;b 'x'", "名称 a;b 'x'"},
+        {" 12.50 ", " 12.50 "},
+        {"a,b", "\"a,b\""},
+        {"他说\"好\"", "\"他说\"\"好\"\"\""},
+        {"\"", "\"\"\"\""},
+        {"一\n二", "\"一\n二\""},
+        {"a\r\nb", "\"a\r\nb\""},
+        {"cr\r", "\"cr\r\""},
+    };
+    for (const auto &c : cases) {
+        std::string out = "x,";
+        preview::appendCsvField(out, c.text);
+        EXPECT_EQ(out, std::string("x,") + c.field) << c.text;
+    }
+}
+
+TEST_F(Export, CsvFileIsBomUtf8WithCrLfRecordsOfEqualLength) {
+    const auto sheet = smallSheet(1);
+    sheet->setMaxCols(4);  // an empty last column still takes its field
+    sheet->setText(2, 1, QStringLiteral("名,1"));
+    preview::writeCsv(file(QStringLiteral("out.csv")), *sheet);
+    QFile f(file(QStringLiteral("out.csv")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray written("\xEF\xBB\xBF编码,名称,数量,\r\nC1,\"名,1\",1,\r\n");
+    EXPECT_EQ(f.readAll(), written);
+
+    // A write the disk refuses leaves the previous file as it was.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(preview::writeCsv(file(QStringLiteral("out.csv")), *smallSheet(2000)), Error);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, SIG_DFL);
+    f.seek(0);
+    EXPECT_EQ(f.readAll(), written);
+    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("out.csv")});
+}
+
+// The records of a CSV text (RFC 4180), its byte-order mark dropped.
+std::vector<QStringList> parseCsv(const QByteArray &bytes) {
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    std::vector<QStringList> records(1);
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (quoted && ch == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+            field += ch;
+            ++i;
+        } else if (ch == u'"') {
+            quoted = !quoted;
+        } else if (!quoted && (ch == u',' || ch == u'\r')) {
+            records.back() << field;
+            field.clear();
+            if (ch == u'\r' && ++i < text.size() - 1)
+                records.emplace_back();
+        } else {
+            field += ch;
+        }
+    }
+    return records;
+}
+
+TEST_F(Export, TheDialogsThreeFormatsAgreeOnEveryCell) {
+    auto sheet = smallSheet(3);
+    sheet->setText(2, 2, QStringLiteral("名\"2\",乙"));
+    sheet::AddTotalsRow(*sheet, QVariantList{3});
+    platform::PrintSettings ps = sheet->print();
+    ps.header = QStringLiteral("/fn\"宋体\"/c库存报表");
+    sheet->setPrint(ps);
+    std::vector<QStringList> cells;  // the sheet's texts, labels to totals
+    for (int r = 0; r <= sheet->maxRows(); ++r) {
+        cells.emplace_back();
+        for (int c = 1; c <= sheet->maxCols(); ++c)
+            cells.back() << sheet->text(c, r);
+    }
+
+    // The chosen type decides the format and the suffix a bare name gets.
+    test::ScriptedInteraction user;
+    user.saveNames = {file(QStringLiteral("报表")), file(QStringLiteral("报表")),
+                      file(QStringLiteral("报表.csv"))};
+    user.saveTypes = {0, 1, 2};
+    QString lastName;
+    for (int i = 0; i < 3; ++i)
+        exportWorkbook(nullptr, *sheet, ps.header, ps.footer, lastName, QStringLiteral("库存"));
+    ASSERT_EQ(folderEntries(), (QStringList{QStringLiteral("报表.csv"), QStringLiteral("报表.pdf"),
+                                            QStringLiteral("报表.xlsx")}));
+    EXPECT_EQ(user.texts(), (QStringList{QStringLiteral("表格数据导出到excel表成功！"),
+                                         QStringLiteral("表格数据导出到PDF文件成功！"),
+                                         QStringLiteral("表格数据导出到CSV文件成功！")}));
+
+    QFile csv(file(QStringLiteral("报表.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(parseCsv(csv.readAll()), cells);
+
+    const XSheet x = readSheet(file(QStringLiteral("报表.xlsx")), 1);  // header line in row 1
+    for (std::size_t r = 0; r < cells.size(); ++r)
+        for (int c = 0; c < cells[r].size(); ++c)
+            EXPECT_EQ(x.at(int(r) + 2, c + 1).mid(2), cells[r][c]) << r << "," << c;
+
+    // The PDF is the printout, and each row's texts stand in order on a line of their own.
+    const QString pdf = file(QStringLiteral("报表.pdf"));
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    {
+        test::PrintToPdf to(printed);
+        platform::printSheet(*sheet, QStringLiteral("库存"));
+    }
+    const QString text = test::pdfText(pdf);
+    EXPECT_EQ(text, test::pdfText(printed));
+    EXPECT_EQ(test::pdfPageCount(pdf), platform::Pagination(*sheet).pageCount());
+    const QStringList lines = text.split(u'\n');
+    qsizetype line = 0;
+    for (const QStringList &row : cells) {
+        auto inOrder = [&row](const QString &l) {
+            qsizetype at = 0;
+            for (const QString &cell : row)
+                if ((at = l.indexOf(cell, at)) < 0)
+                    return false;
+            return true;
+        };
+        while (line < lines.size() && !inOrder(lines[line]))
+            ++line;
+        EXPECT_LT(line++, lines.size()) << row.join(u'|').toStdString();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+#include "definitions/OptionalColumns.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <cmath>
+
+#include "definitions/Columns.h"
+#include "definitions/Definitions.h"
+#include "platform/db/Recordset.h"
+
+namespace tessel::definitions {
+
+namespace {
+
+// A connection is known by its Qt name together with where it leads: a host may close its
+// named connection and open it again on another database.
+QString connectionKey(const platform::Connection &connection) {
+    const QSqlDatabase db = connection.database();
+    return db.connectionName() + u'\n' + db.driverName() + u'\n' + db.hostName() + u'\n' +
+           QString::number(db.port()) + u'\n' + db.databaseName();
+}
+
+// A name as the driver gave it, without the NUL characters ODBC pads Chinese names with.
+QString stripped(QString name) {
+    name.remove(QChar(0));
+    return name;
+}
+
+// Column names in upper case, per connection.
+QHash<QString, QSet<QString>> &knownColumns() {
+    thread_local QHash<QString, QSet<QString>> known;
+    return known;
+}
+
+}  // namespace
+
+bool hasOptionalColumn(const platform::Connection &connection, const QString &name) {
+    if (!connection.isSet())
+        return false;
+    const QString key = connectionKey(connection);
+    auto it = knownColumns().constFind(key);
+    if (it == knownColumns().constEnd()) {
+        // The driver's catalogue reads the table as it is now; a statement prepared on a
+        // connection may describe it as that connection last read it (the SQLite ODBC driver
+        // does). A table the catalogue does not show (a synonym) is asked through a query
+        // that returns its columns and no row.
+        QSet<QString> columns;
+        try {
+            connection.drainStreams();  // the catalogue query needs the connection free
+            const QSqlRecord record = connection.database().record(QStringLiteral("tsl_report"));
+            for (int i = 0; i < record.count(); ++i)
+                columns.insert(stripped(record.fieldName(i)).toUpper());
+            if (columns.isEmpty()) {
+                platform::Recordset rs;
+                rs.open(
+                    platform::Statement{QStringLiteral("select * from tsl_report where 1=0"), {}},
+                    connection, platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
+                    platform::kCommandText);
+                for (const QString &field : rs.fieldNames())
+                    columns.insert(field.toUpper());
+            }
+        } catch (const std::exception &) {
+            return false;  // unknown, not absent: asked again next time
+        }
+        it = knownColumns().insert(key, columns);
+    }
+    return it->contains(name.toUpper());
+}
+
+void forgetOptionalColumns(const platform::Connection &connection) {
+    if (connection.isSet())
+        knownColumns().remove(connectionKey(connection));
+}
+
+std::optional<QVariant> readOptionalColumn(const platform::Connection &connection,
+                                           const QString &name, const QString &report) {
+    if (!hasOptionalColumn(connection, name))
+        return std::nullopt;
+    platform::Recordset rs =
+        open(platform::bindQuoted(QStringLiteral("select ") + name +
+                                      QStringLiteral(" from tsl_report where 报表名称='%1'"),
+                                  {report}),
+             connection, Access::ReadOnly);
+    if (notFound(rs))
+        return std::nullopt;
+    return rs.value(0);
+}
+
+bool writeOptionalColumn(const platform::Connection &connection, const QString &name,
+                         const QString &report, const QVariant &value) {
+    if (!hasOptionalColumn(connection, name))
+        return false;
+    connection.execute(platform::bindQuoted(QStringLiteral("update tsl_report set ") + name +
+                                                QStringLiteral(" = %1 where 报表名称 = '%2'"),
+                                            {value, report}));
+    return true;
+}
+
+std::optional<int> decodeFitPagesWide(const QVariant &stored) {
+    if (stored.isNull())
+        return std::nullopt;
+    const std::optional<double> number = decodeNumber(stored.toString());
+    if (!number || !std::isfinite(*number))
+        return std::nullopt;
+    const double rounded = std::nearbyint(*number);
+    if (rounded < 0 || rounded > kMaxFitPagesWide)
+        return std::nullopt;
+    return int(rounded);
+}
+
+}  // namespace tessel::definitions

@@ -1,0 +1,81 @@
+#include "preview/CsvExport.h"
+
+#include <unistd.h>
+
+#include <tessel/Error.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/sheet/Sheet.h"
+
+namespace tessel::preview {
+
+namespace {
+
+// Bytes gathered before they go to the file: few write calls, little memory.
+constexpr std::size_t kChunk = std::size_t(1) << 20;
+
+}  // namespace
+
+void appendCsvField(std::string &out, std::string_view utf8) {
+    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out.append(utf8);
+        return;
+    }
+    out.push_back('"');
+    for (const char ch : utf8) {
+        if (ch == '"')
+            out.push_back('"');
+        out.push_back(ch);
+    }
+    out.push_back('"');
+}
+
+void writeCsv(const QString &path, const platform::Sheet &sheet) {
+    if (path.isEmpty())
+        throw Error(Error::Category::Argument, QStringLiteral("未指定导出文件名"));
+    const QString targetName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString failureText = QStringLiteral("无法写入文件 %1").arg(targetName);
+
+    // QSaveFile writes a temporary file beside the target and renames it over the target only
+    // on commit(); every other way out removes it.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(Error::Category::Io, failureText, file.errorString());
+    auto flushChunk = [&](std::string &chunk) {
+        if (file.write(chunk.data(), qint64(chunk.size())) != qint64(chunk.size()))
+            throw Error(Error::Category::Io, failureText, file.errorString());
+        chunk.clear();
+    };
+
+    std::string chunk = "\xEF\xBB\xBF";
+    chunk.reserve(kChunk + 4096);
+    const int cols = sheet.maxCols();
+    if (cols > 0) {
+        for (int r = 0; r <= sheet.maxRows(); ++r) {
+            for (int c = 1; c <= cols; ++c) {
+                if (c > 1)
+                    chunk.push_back(',');
+                appendCsvField(chunk, sheet.textUtf8(c, r));
+            }
+            chunk.append("\r\n");
+            if (chunk.size() >= kChunk)
+                flushChunk(chunk);
+        }
+    }
+    flushChunk(chunk);
+    if (!file.flush())
+        throw Error(Error::Category::Io, failureText, file.errorString());
+    // commit() ignores a failed sync; a disk that refuses the data only now must not end in
+    // a renamed, incomplete file.
+    if (::fsync(file.handle()) != 0)
+        throw Error(Error::Category::Io, failureText, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.commit())
+        throw Error(Error::Category::Io, failureText, file.errorString());
+}
+
+}  // namespace tessel::preview
