@@ -112,6 +112,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             const definitions::DefinitionRecord stored = definitions::readDefinition(def);
             sheet::ApplyDefinition(stored, sheet, session.mergeList);
             sheet::ApplyFitPagesWide(session);
+            sheet::ApplyColumnFormats(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
             platform::Recordset data;
@@ -167,6 +168,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
             sheet::ApplyDefinition(stored, sheet, session.mergeList);
             sheet::ApplyFitPagesWide(session);
+            sheet::ApplyColumnFormats(session);
             firstRow = 1;
         }
         const bool redraw = sheet.redraw();
@@ -237,6 +239,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     const definitions::DefinitionRecord stored = definitions::readDefinition(def);
     sheet::ApplyDefinition(stored, sheet, session.mergeList);
     sheet::ApplyFitPagesWide(session);
+    sheet::ApplyColumnFormats(session);
     applyHeaderHeight(stored, sheet);
     sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     try {
