@@ -98,6 +98,14 @@ public:
     // header row height (points) used when no definition exists. Errors are thrown.
     Q_INVOKABLE void getReport(const QString &name, int col, int isshow, float rowH = 10.5f);
 
+    // The decimal point and thousands separator of every formatted number the component
+    // shows, prints and writes as text (CSV), for the whole process: "." and "," until a host
+    // chooses its locale's, e.g. setNumberSeparators(QLocale().decimalPoint().at(0),
+    // QLocale().groupSeparator().at(0)). Workbook cells keep their own number formats, which
+    // the workbook shows with the reader's separators. Two equal characters, a digit, "-",
+    // "+" or "%" are refused (Error, nothing changed).
+    static void setNumberSeparators(QChar decimalPoint, QChar groupSeparator);
+
 private:
     QString m_sqlAfter1;
     QString m_sqlReport1;

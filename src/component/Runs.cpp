@@ -175,6 +175,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             const definitions::DefinitionRecord stored = definitions::readDefinition(def);
             sheet::ApplyDefinition(stored, sheet, session.mergeList);
             sheet::ApplyFitPagesWide(session);
+            sheet::ApplyColumnFormats(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
             progress->begin(kRunningQuery, platform::ProgressUnit::Rows, -1);
@@ -243,6 +244,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
             sheet::ApplyDefinition(stored, sheet, session.mergeList);
             sheet::ApplyFitPagesWide(session);
+            sheet::ApplyColumnFormats(session);
             firstRow = 1;
         }
         const bool redraw = sheet.redraw();
@@ -313,6 +315,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     const definitions::DefinitionRecord stored = definitions::readDefinition(def);
     sheet::ApplyDefinition(stored, sheet, session.mergeList);
     sheet::ApplyFitPagesWide(session);
+    sheet::ApplyColumnFormats(session);
     applyHeaderHeight(stored, sheet);
     sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     try {

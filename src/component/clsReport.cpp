@@ -2,6 +2,7 @@
 
 #include "component/ReportVariables.h"
 #include "component/SharedState.h"
+#include "platform/sheet/ColumnFormat.h"
 
 namespace tessel {
 
@@ -119,6 +120,18 @@ void clsReport::setText(int col, int Row, const QVariant &strText) {
 QVariant clsReport::getText(int col, int Row) const {
     requireAddress(col, Row);
     return designerSheet().text(col, Row);
+}
+
+void clsReport::setNumberSeparators(QChar decimalPoint, QChar groupSeparator) {
+    // A separator that could be read as part of a number would make formatted texts
+    // ambiguous.
+    for (const QChar c : {decimalPoint, groupSeparator}) {
+        if (c.isDigit() || c == u'-' || c == u'+' || c == u'%')
+            refuse(QStringLiteral("\"%1\" cannot separate the parts of a number").arg(c));
+    }
+    if (decimalPoint == groupSeparator)
+        refuse(QStringLiteral("The decimal point and the thousands separator must differ"));
+    platform::setNumberSeparators(platform::Separators{decimalPoint, groupSeparator});
 }
 
 }  // namespace tessel

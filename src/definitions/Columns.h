@@ -34,5 +34,7 @@ inline const QString kFooterText = QStringLiteral("页脚文本");
 // Optional columns (see OptionalColumns.h).
 // Fit to pages wide: 0 off, N > 0 the pages across the report's columns are fitted to.
 inline const QString kFitPagesWide = QStringLiteral("页宽缩放");
+// Column formats: one format code per column (see encodeColumnFormats).
+inline const QString kColumnFormats = QStringLiteral("列格式");
 
 }  // namespace tessel::definitions::column

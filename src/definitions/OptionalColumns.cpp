@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlRecord>
+#include <QStringList>
 #include <cmath>
 
 #include "definitions/Columns.h"
@@ -108,6 +109,24 @@ std::optional<int> decodeFitPagesWide(const QVariant &stored) {
     if (rounded < 0 || rounded > kMaxFitPagesWide)
         return std::nullopt;
     return int(rounded);
+}
+
+QString encodeColumnFormats(const platform::Sheet &sheet, int count) {
+    QStringList codes;
+    for (int c = 1; c <= count; ++c)
+        codes << platform::formatCode(sheet.colFormat(c));
+    while (!codes.isEmpty() && codes.last().isEmpty())
+        codes.removeLast();
+    return codes.join(u'|');
+}
+
+std::vector<platform::ColumnFormat> decodeColumnFormats(const QString &text) {
+    std::vector<platform::ColumnFormat> formats;
+    if (text.trimmed().isEmpty())
+        return formats;
+    for (const QString &code : text.split(u'|'))
+        formats.push_back(platform::parseFormatCode(code).value_or(platform::ColumnFormat{}));
+    return formats;
 }
 
 }  // namespace tessel::definitions

@@ -10,8 +10,10 @@
 #include <QString>
 #include <QVariant>
 #include <optional>
+#include <vector>
 
 #include "platform/db/Connection.h"
+#include "platform/sheet/Sheet.h"
 
 namespace tessel::definitions {
 
@@ -39,5 +41,15 @@ bool writeOptionalColumn(const platform::Connection &connection, const QString &
 // (blanks around allowed, a decimal rounded); nullopt for NULL or anything else.
 constexpr int kMaxFitPagesWide = 99;
 std::optional<int> decodeFitPagesWide(const QVariant &stored);
+
+// 列格式 as written: the format codes (platform::formatCode: "" general, "#,##0",
+// "#,##0.00", "0.0%", "yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss", "@") of columns 1..count of
+// `sheet`, each followed by nothing but the separator "|" before the next, in the manner
+// of 列宽 (element i is column i + 1). General columns at the end are left out, so a report
+// without formats stores the empty text: "|#,##0.00||yyyy-MM-dd" formats columns 2 and 4.
+QString encodeColumnFormats(const platform::Sheet &sheet, int count);
+// 列格式 as read: element i is column i + 1's format; an empty or unknown code (and NULL,
+// as the empty text) is the general format.
+std::vector<platform::ColumnFormat> decodeColumnFormats(const QString &text);
 
 }  // namespace tessel::definitions

@@ -518,6 +518,9 @@ void DataSetWizard::onFinish() {
     data.close();
 
     m_designer.setReportName(name);
+    // The formats are the named report's (none for a new one), not those of the report the
+    // sheet held before.
+    sheet::ApplyColumnFormats(m_designer.session());
     for (const char *b : {"cmdSave", "cmdPreview"}) {
         if (QPushButton *btn = m_designer.button(b))
             btn->setEnabled(true);

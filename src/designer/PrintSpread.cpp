@@ -4,11 +4,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
+#include "designer/ColumnFormatDialog.h"
 #include "platform/Interaction.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
@@ -111,6 +115,11 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     });
     connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::onMergeColumns);
     connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::onClose);
+    connect(m_grid, &platform::SheetView::RightClick, this,
+            [this](int clickType, int col, int row, int x, int y) {
+                if (clickType == 1 && row == 0 && col >= 1 && col <= sheet().maxCols())
+                    showColumnMenu(col, QPoint(x, y));
+            });
 
     resize(1000, 640);
 }
@@ -234,9 +243,16 @@ void PrintSpread::onSave() {
     const QString name = definitions::trimBlanks(m_session.reportName);
     const QString mergeBefore = m_session.mergeList;
     bool created = false;
+    const QString formats = definitions::encodeColumnFormats(s, n);
     try {
+        m_session.connection.requireOpen();
+        // The formats are written by a statement of their own, in the layout's transaction.
+        platform::Transaction tx(m_session.connection);
         created = definitions::saveLayout(m_session.connection, name, s, n, m_session.querySQL,
                                           m_session.mergeList);
+        definitions::writeOptionalColumn(m_session.connection, definitions::column::kColumnFormats,
+                                         name, formats);
+        tx.commit();
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
@@ -244,8 +260,35 @@ void PrintSpread::onSave() {
                               ui::kWarningTitle);
         return;
     }
+    m_session.columnFormats.insert(name, formats);
     if (created)
         button("cmdPreview")->setEnabled(true);
+}
+
+QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuColumn"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *format = menu->addAction(QStringLiteral("格式…"));
+    format->setObjectName(QStringLiteral("actFormat"));
+    connect(format, &QAction::triggered, this, [this, col] { onColumnFormat(col); });
+    menu->popup(m_grid->viewport()->mapToGlobal(pos));
+    return menu;
+}
+
+void PrintSpread::onColumnFormat(int col) {
+    platform::Sheet &s = sheet();
+    if (col < 1 || col > s.maxCols())
+        return;
+    // The sample is the column's first value, so the user sees the format on real data.
+    QString sample;
+    for (int r = 1; r <= s.maxRows() && sample.isEmpty(); ++r)
+        sample = s.text(col, r);
+    if (sample.isEmpty())
+        sample = QStringLiteral("24318246.5");
+    ColumnFormatDialog dialog(s.colFormat(col), sample, this);
+    if (platform::interaction().execDialog(&dialog) == QDialog::Accepted)
+        s.setColFormat(col, dialog.format());
 }
 
 void PrintSpread::onNewReport() {

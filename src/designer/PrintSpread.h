@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QMenu;
 class QPushButton;
 
 namespace tessel::platform {
@@ -73,7 +74,9 @@ public:
     // The commands, as their buttons run them.
     void onMergeColumns();
     // Saves the layout into the definition row. Row write and both updates run in one
-    // transaction: on failure nothing is stored and the user is told why.
+    // transaction: on failure nothing is stored and the user is told why. The column formats
+    // go, in the same transaction, into the row's 列格式 when tsl_report has that column, and
+    // into the session for the report in any case.
     void onSave();
     void onNewReport();
     // Closes the window: hidden at once, destroyed once control returns to the event loop.
@@ -83,6 +86,15 @@ public:
     bool closed() const { return m_closed; }
 
     QPushButton *button(const char *name) const;
+
+    // The context menu of a column header (a right click on the header of column `col`):
+    // "格式…" (actFormat) opens the column format dialog on that column. The menu
+    // (mnuColumn) pops up at `pos` (VaGrid's viewport pixels) and is returned; it deletes
+    // itself once closed.
+    QMenu *showColumnMenu(int col, const QPoint &pos);
+    // The column format dialog on column `col`: OK puts the chosen format on the sheet; the
+    // designer's save stores it.
+    void onColumnFormat(int col);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -203,6 +203,7 @@ void ReportList::onOpenReport() {
         sheet::ApplyDefinition(stored, sheet, session.mergeList);
         m_designer.setReportName(stored.name.value());
         sheet::ApplyFitPagesWide(session);
+        sheet::ApplyColumnFormats(session);
         sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), sample.fieldCount(),
                                   sheet);
         sheet::FillFromRecordset(sample, sheet);

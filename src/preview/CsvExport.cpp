@@ -9,7 +9,10 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
 
+#include "platform/sheet/ColumnFormat.h"
 #include "platform/sheet/Sheet.h"
 
 namespace tessel::preview {
@@ -57,13 +60,30 @@ void writeCsv(const QString &path, const platform::Sheet &sheet, platform::Progr
     const int cols = sheet.maxCols();
     progress.begin(QStringLiteral("写入 CSV 文件"), platform::ProgressUnit::Rows,
                    sheet.maxRows() + 1);
+    // Formats are looked up once per column; most columns have none and copy their bytes.
+    std::vector<const platform::ColumnFormat *> formats(std::size_t(cols) + 1, nullptr);
+    for (const auto &[col, format] : sheet.colFormats()) {
+        if (col >= 1 && col <= cols && format.kind != platform::FormatKind::Text)
+            formats[std::size_t(col)] = &format;
+    }
+    const platform::Separators separators = platform::numberSeparators();
     if (cols > 0) {
         for (int r = 0; r <= sheet.maxRows(); ++r) {
             progress.checkRow(r);
             for (int c = 1; c <= cols; ++c) {
                 if (c > 1)
                     chunk.push_back(',');
-                appendCsvField(chunk, sheet.textUtf8(c, r));
+                const std::string_view text = sheet.textUtf8(c, r);
+                const platform::ColumnFormat *format = formats[std::size_t(c)];
+                std::optional<QString> shown;
+                if (format && r >= 1 && !text.empty())
+                    shown = platform::applyFormat(
+                        QString::fromUtf8(text.data(), qsizetype(text.size())), *format,
+                        separators);
+                if (shown)
+                    appendCsvField(chunk, shown->toStdString());
+                else
+                    appendCsvField(chunk, text);
             }
             chunk.append("\r\n");
             if (chunk.size() >= kChunk)

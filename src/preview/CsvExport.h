@@ -6,7 +6,9 @@
 // to the last row (the totals row, when the report has one), and one field per sheet column
 // 1..maxCols() (hidden columns too, the row-header column never), every record with the same
 // number of fields. Records end in CR LF. A field is the cell's text as the sheet holds it
-// (a number as its cell text); a text holding a comma, a double quote, a CR or an LF is
+// (a number as its cell text), or in a data row of a column with a format the text that
+// format shows ("24,318,246.50", with the separators platform::numberSeparators gives); a
+// text holding a comma, a double quote, a CR or an LF is
 // enclosed in double quotes with each of its double quotes doubled (RFC 4180).
 #pragma once
 

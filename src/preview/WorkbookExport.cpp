@@ -18,12 +18,14 @@
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Interaction.h"
 #include "platform/ValueText.h"
+#include "platform/sheet/ColumnFormat.h"
 #include "platform/sheet/Printing.h"
 #include "platform/sheet/Sheet.h"
 #include "preview/CsvExport.h"
@@ -110,6 +112,12 @@ private:
     std::vector<File> m_files;
 };
 
+// How the data cells of one sheet column go into the workbook.
+struct ColumnCells {
+    platform::FormatKind kind = platform::FormatKind::General;
+    lxw_format *format = nullptr;  // owned by the workbook
+};
+
 // Writes rows in order over as many worksheets as they need. Every worksheet after the first
 // starts with the sheet's label row.
 class RowWriter {
@@ -121,6 +129,7 @@ public:
           m_sheet(sheet),
           m_cols(sheet.maxCols()),
           m_capacity(rowsPerWorksheet) {
+        addColumnFormats();
         addWorksheet();
     }
 
@@ -175,10 +184,67 @@ private:
         }
     }
 
+    // One workbook format per distinct column format, shared by every cell of the columns
+    // that carry it.
+    void addColumnFormats() {
+        m_formats.assign(std::size_t(m_cols) + 1, ColumnCells{});
+        std::map<QString, lxw_format *> made;
+        for (const auto &[col, format] : m_sheet.colFormats()) {
+            if (col < 1 || col > m_cols)
+                continue;
+            const QString code = platform::workbookNumberFormat(format);
+            lxw_format *&f = made[code];
+            if (!f) {
+                f = workbook_add_format(m_wb);
+                if (!f)
+                    throw ioError(QStringLiteral("工作表写入失败"), QString());
+                format_set_num_format(f, code.toUtf8().constData());
+            }
+            m_formats[std::size_t(col)] = ColumnCells{format.kind, f};
+        }
+    }
+
+    // A data cell of a column with a format: a number or date it can read goes in as a
+    // number carrying the format, so that the workbook computes with it; the text format
+    // keeps every text a text. Returns false for a cell to write as usual.
+    bool writeFormatted(lxw_row_t row, lxw_col_t col, const ColumnCells &cells,
+                        std::string_view text) {
+        using platform::FormatKind;
+        const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        switch (cells.kind) {
+            case FormatKind::General:
+                return false;
+            case FormatKind::Number:
+            case FormatKind::Percent:
+                if (const std::optional<double> number = platform::formatNumber(value)) {
+                    check(worksheet_write_number(m_ws, row, col, *number, cells.format));
+                    return true;
+                }
+                return false;
+            case FormatKind::Date:
+            case FormatKind::DateTime:
+                // The workbook's dates start in 1900; an earlier one stays text.
+                if (const std::optional<platform::DateValue> d = platform::formatDate(value);
+                    d && d->year >= 1900) {
+                    lxw_datetime when{d->year, d->month,  d->day,
+                                      d->hour, d->minute, double(d->second)};
+                    check(worksheet_write_datetime(m_ws, row, col, &when, cells.format));
+                    return true;
+                }
+                return false;
+            case FormatKind::Text:
+                writeText(row, col, text, cells.format);
+                return true;
+        }
+        return false;
+    }
+
     void writeSheetRow(lxw_row_t row, int r) {
         for (int c = 1; c <= m_cols; ++c) {
             const std::string_view text = m_sheet.textUtf8(c, r);
             if (text.empty())
+                continue;
+            if (r >= 1 && writeFormatted(row, lxw_col_t(c - 1), m_formats[std::size_t(c)], text))
                 continue;
             if (const std::optional<double> number = sheetNumber(text))
                 check(worksheet_write_number(m_ws, row, lxw_col_t(c - 1), *number, nullptr));
@@ -187,7 +253,8 @@ private:
         }
     }
 
-    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text) {
+    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text,
+                   lxw_format *format = nullptr) {
         // Up to kCellTextMax bytes the text is surely within the cell limit; a longer one is
         // measured and cut, never split inside a character.
         if (text.size() > size_t(kCellTextMax)) {
@@ -202,7 +269,7 @@ private:
         } else {
             m_buffer.assign(text);
         }
-        check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), nullptr));
+        check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), format));
     }
 
     static void check(lxw_error err) {
@@ -212,6 +279,7 @@ private:
 
     lxw_workbook *m_wb;
     ScratchFiles &m_scratch;
+    std::vector<ColumnCells> m_formats;  // by sheet column
     lxw_worksheet *m_ws = nullptr;
     std::vector<lxw_worksheet *> m_worksheets;
     const platform::Sheet &m_sheet;

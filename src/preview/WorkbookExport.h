@@ -16,7 +16,13 @@
 // unit, which is the workbook's; a column the sheet hides (width 1 or less) is written with
 // its data at the workbook's default width. A cell whose text is exactly the sheet's own text
 // of a number (the shortest round-trip decimal form, at most 15 significant digits) is
-// written as a number; every other cell, "007" included, as text.
+// written as a number; every other cell, "007" included, as text. In the data rows of a
+// column with a format (Sheet::colFormat) the format decides instead: under a number or
+// percent format every text that format reads as a number is written as that number
+// carrying the format's number format ("#,##0.00", "0.0%"), so the workbook sums it; under a
+// date format a date from 1900 on is written as the workbook's date number carrying
+// "yyyy-mm-dd" (or "yyyy-mm-dd hh:mm:ss"); under the text format every cell is text with the
+// format "@". Columns with equal formats share one workbook format.
 #pragma once
 
 #include <QString>

@@ -34,6 +34,9 @@ struct ReportSession {
     // Fit to pages wide as page setup last set it this session, by report name: what a
     // report's runs use when tsl_report has no column to store it in.
     QHash<QString, int> fitPagesWide;
+    // Column formats as the designer last saved them this session, by report name, in the
+    // stored form of 列格式: what a report's runs use when tsl_report has no such column.
+    QHash<QString, QString> columnFormats;
 };
 
 }  // namespace tessel::session

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,26 @@ void ApplyFitPagesWide(session::ReportSession &session) {
             pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0) : 0;
         }
         editPrint(session.sheet, [&](PrintSettings &p) { p.fitPagesWide = pages; });
+    });
+}
+
+void ApplyColumnFormats(session::ReportSession &session) {
+    attempt([&] {
+        QString codes = session.columnFormats.value(session.reportName);
+        if (definitions::hasOptionalColumn(session.connection,
+                                           definitions::column::kColumnFormats)) {
+            const std::optional<QVariant> stored = definitions::readOptionalColumn(
+                session.connection, definitions::column::kColumnFormats, session.reportName);
+            codes = stored ? stored->toString() : QString();
+        }
+        const std::vector<platform::ColumnFormat> formats = definitions::decodeColumnFormats(codes);
+        Sheet &sheet = session.sheet;
+        RedrawPause pause(sheet);
+        const std::map<int, platform::ColumnFormat> before = sheet.colFormats();
+        for (const auto &entry : before)
+            sheet.setColFormat(entry.first, platform::ColumnFormat{});
+        for (std::size_t i = 0; i < formats.size(); ++i)
+            sheet.setColFormat(int(i) + 1, formats[i]);
     });
 }
 

@@ -50,6 +50,12 @@ void ApplyDefinition(const platform::Recordset &row, platform::Sheet &sheet, QSt
 // refuses leaves the sheet's setting as it was, as for every other step of a definition.
 void ApplyFitPagesWide(session::ReportSession &session);
 
+// Puts the column formats of the session's current report on its sheet, every other column
+// back to general: the row's 列格式 when tsl_report has that column (NULL: none), else the
+// formats the designer last saved for the report in this session (none when it did not). A
+// read the database refuses leaves the sheet's formats as they were.
+void ApplyColumnFormats(session::ReportSession &session);
+
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays

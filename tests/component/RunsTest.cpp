@@ -4,11 +4,17 @@
 #include <tessel/clsReport.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,7 +22,9 @@
 
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
 #include "platform/view/SheetView.h"
+#include "preview/SpreadPreview.h"
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
@@ -467,6 +475,114 @@ TEST_F(Runs, ACancelledRunKeepsThePreviousReport) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, RunsOn, ::testing::ValuesIn(test::kAllBackends),
                          test::BackendTestName());
+
+// Column formats, set through the designer's controls: with 列格式 in tsl_report (param
+// true) the format is stored in the row; without it the session keeps it.
+class ColumnFormats : public Runs, public ::testing::WithParamInterface<bool> {};
+
+QByteArray unzipPart(const QString &file, const QString &part) {
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, part});
+    p.waitForFinished(30000);
+    return p.readAllStandardOutput();
+}
+
+// The number format code of the cell whose value is `value` in a worksheet part, through
+// the cell's style index and styles.xml (built-in code 4 is "#,##0.00").
+QString numberFormatOf(const QString &xlsx, const QString &value) {
+    const QString sheet = QString::fromUtf8(unzipPart(xlsx, "xl/worksheets/sheet1.xml"));
+    const QString styles = QString::fromUtf8(unzipPart(xlsx, "xl/styles.xml"));
+    const QRegularExpressionMatch cell =
+        QRegularExpression(R"re(<c r="[A-Z]+\d+" s="(\d+)"><v>)re" +
+                           QRegularExpression::escape(value) + "</v>")
+            .match(sheet);
+    if (!cell.hasMatch())
+        return QStringLiteral("no number cell ") + value;
+    const QString xfs = styles.section(QStringLiteral("<cellXfs"), 1).section("</cellXfs>", 0, 0);
+    const QString xf = xfs.split(QStringLiteral("<xf ")).value(cell.captured(1).toInt() + 1);
+    const QString id = QRegularExpression(R"re(numFmtId="(\d+)")re").match(xf).captured(1);
+    if (id == QLatin1String("4"))
+        return QStringLiteral("#,##0.00");
+    return QRegularExpression(QString(R"re(numFmtId="%1" formatCode="([^"]*)")re").arg(id))
+        .match(styles)
+        .captured(1);
+}
+
+TEST_P(ColumnFormats, SetInTheDesignerSavedAndUsedEverywhere) {
+    const bool stored = GetParam();
+    if (stored)
+        db.exec(QStringLiteral("alter table tsl_report add 列格式 varchar(200)"));
+    db.exec(
+        QStringLiteral("insert into 订单 values (5, '孙七', 24318246.5);"
+                       "update tsl_report set 列宽 = '6 20'"));
+    const QString sql = QStringLiteral("select * from 订单");
+    const QString name = QStringLiteral("订单报表");
+    report.PrintPreSQL1(sql, name, 0, false);
+    QWidget *designer = designerWindow();
+    auto *grid = designer->findChild<platform::SheetView *>(QStringLiteral("VaGrid"));
+    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, 2), Q_ARG(int, 0),
+                              Q_ARG(int, 60), Q_ARG(int, 5));
+    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
+    ASSERT_NE(menu, nullptr);
+    QString sample;
+    user.onDialog = [&](QDialog *d) {
+        auto *choice = d->findChild<QComboBox *>(QStringLiteral("cmbFormat"));
+        choice->setCurrentIndex(choice->findText(QStringLiteral("数值 #,##0.00")));
+        sample = d->findChild<QLabel *>(QStringLiteral("lblSample"))->text();
+        d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+    };
+    menu->findChild<QAction *>(QStringLiteral("actFormat"))->trigger();
+    EXPECT_EQ(user.dialogsRun, std::vector<QString>{QStringLiteral("frmColumnFormat")});
+    EXPECT_EQ(sample, QStringLiteral("80.00"));
+    press(designer, "cmdSave");
+    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    const std::optional<QVariant> row = definitions::readOptionalColumn(
+        component::sharedState().session.connection, QStringLiteral("列格式"), name);
+    EXPECT_EQ(row.has_value(), stored);
+    EXPECT_EQ(row.value_or(QVariant()).toString(),
+              stored ? QStringLiteral("|#,##0.00") : QString());
+
+    // Printed: the format survives the run that builds the sheet afresh (from the row, or
+    // from the session when the table has no column for it).
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    {
+        test::PrintToPdf printer(pdf);
+        report.PrintPreSQL1(sql, name, 2, false);
+    }
+    const QString text = test::pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("24,318,246.50"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("120.50"))) << text.toStdString();
+
+    // Previewed with totals and exported: numbers carrying the format, the total too.
+    report.PrintPreSQL1(sql, name, 1, true);
+    QWidget *preview = previewWindow();
+    ASSERT_NE(preview, nullptr);
+    const QString xlsx = dir.filePath(QStringLiteral("out.xlsx"));
+    user.saveNames.push_back(xlsx);
+    QMetaObject::invokeMethod(preview->findChild<platform::SheetView *>("fpSpread1"),
+                              "ButtonClicked", Q_ARG(int, preview::kColExport), Q_ARG(int, 1));
+    EXPECT_EQ(numberFormatOf(xlsx, "24318246.5"), QStringLiteral("#,##0.00"));
+    EXPECT_EQ(numberFormatOf(xlsx, "24318846.5"), QStringLiteral("#,##0.00"));
+    const QString csv = dir.filePath(QStringLiteral("out.csv"));
+    user.saveNames.push_back(csv);
+    QMetaObject::invokeMethod(preview->findChild<platform::SheetView *>("fpSpread1"),
+                              "ButtonClicked", Q_ARG(int, preview::kColExport), Q_ARG(int, 1));
+    QFile csvFile(csv);
+    ASSERT_TRUE(csvFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csvFile.readAll().contains("\r\n5,\"24,318,246.50\"\r\n"));
+    preview->close();
+
+    // A report opened afresh, the session's memory of it gone: only the row keeps it.
+    component::sharedState().session.columnFormats.clear();
+    report.PrintPreSQL1(sql, name, 0, false);
+    const platform::ColumnFormat expected =
+        stored ? platform::ColumnFormat{platform::FormatKind::Number, 2} : platform::ColumnFormat{};
+    EXPECT_EQ(component::sharedState().session.sheet.colFormat(2), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ColumnFormats, ::testing::Bool(), [](const auto &info) {
+    return info.param ? "WithColumn" : "WithoutColumn";
+});
 
 }  // namespace
 

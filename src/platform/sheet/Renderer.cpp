@@ -1,5 +1,6 @@
 #include "platform/sheet/Renderer.h"
 
+#include "platform/sheet/ColumnFormat.h"
 #include "platform/sheet/NumberFit.h"
 #include "platform/sheet/PdfText.h"
 #include "platform/sheet/PrintFonts.h"
@@ -13,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <tuple>
 
 namespace tessel::platform {
@@ -380,7 +382,10 @@ private:
     // One cell, or a merged group of equal cells, drawn in `rect` with the style of its
     // first cell. The right and bottom grid lines are drawn here, so no grid line runs
     // through a merged group.
-    void paintCell(const QRectF &rect, const QString &text, const CellStyle &style, bool header) {
+    // `number` says whether a data cell's text reads as a number (its column's format decides);
+    // unset, the text itself does.
+    void paintCell(const QRectF &rect, const QString &text, const CellStyle &style, bool header,
+                   std::optional<bool> number = std::nullopt) {
         if (style.background.isValid()) {
             m_painter.fillRect(rect, printColor(style.background, m_settings.color));
         }
@@ -404,7 +409,7 @@ private:
             return;
         }
         Qt::Alignment align = Qt::AlignLeft;
-        const bool numeric = !header && looksNumeric(text);
+        const bool numeric = !header && number.value_or(looksNumeric(text));
         switch (style.align) {
             case HAlign::Left:
                 break;
@@ -510,13 +515,20 @@ private:
     // Data cells, a merged group as one cell drawn with the text and style of its first
     // printed cell. A group split by a page break shows its text on each page.
     void paintCells() {
+        const Separators separators = numberSeparators();
         for (const PageBlock &b : cellBlocks(m_sheet, m_cols, m_rows)) {
             const PageColumn &first = m_cols[b.ci];
             const PageRow &top = m_rows[b.ri];
             const double width = m_cols[b.cj].x + m_cols[b.cj].width - first.x;
             const double height = m_rows[b.rj].y + m_rows[b.rj].h - top.y;
-            paintCell(QRectF(first.x, top.y, width, height), m_sheet.text(first.col, top.row),
-                      m_sheet.style(first.col, top.row), false);
+            // A data cell prints as its column's format shows it.
+            const CellDisplay shown = top.row >= 1
+                                          ? cellDisplay(m_sheet.text(first.col, top.row),
+                                                        m_sheet.colFormat(first.col), separators)
+                                          : CellDisplay{m_sheet.text(first.col, top.row), false};
+            paintCell(QRectF(first.x, top.y, width, height), shown.text,
+                      m_sheet.style(first.col, top.row), false,
+                      top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt);
         }
     }
 

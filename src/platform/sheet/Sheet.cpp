@@ -379,6 +379,7 @@ void Sheet::clear() {
     m_rowHeights.clear();
     m_colMerge.clear();
     m_rowMerge.clear();
+    m_colFormats.clear();
     touch();
 }
 
@@ -633,6 +634,25 @@ void Sheet::setRowHeight(int row, double height) {
         m_rowHeights.erase(row);
     else
         m_rowHeights[row] = height;
+    touch();
+}
+
+const ColumnFormat &Sheet::colFormat(int col) const {
+    static const ColumnFormat general;
+    checkCol(col);
+    const auto it = m_colFormats.find(col);
+    return it != m_colFormats.end() ? it->second : general;
+}
+
+void Sheet::setColFormat(int col, const ColumnFormat &format) {
+    checkCol(col);
+    const bool counted = format.kind == FormatKind::Number || format.kind == FormatKind::Percent;
+    if (format.decimals < 0 || format.decimals > (counted ? kMaxFormatDecimals : 0))
+        refuse(QStringLiteral("A column format with %1 decimals").arg(format.decimals));
+    if (format == ColumnFormat{})
+        m_colFormats.erase(col);
+    else
+        m_colFormats[col] = format;
     touch();
 }
 

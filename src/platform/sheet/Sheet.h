@@ -33,6 +33,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/sheet/ColumnFormat.h"
+
 namespace tessel::platform {
 
 // Width of a column that was never set, in character units.
@@ -175,8 +177,8 @@ public:
     // Empties the texts of a block (styles stay). -1 as in the current block: a whole row
     // is columns 1..maxCols(), a whole column rows 1..maxRows().
     void clearText(const CellBlock &block);
-    // Removes every cell text, cell and column style, width, height and merge. The counts,
-    // the default style, pictures, headers, selection and print settings stay.
+    // Removes every cell text, cell and column style, width, height, column format and merge. The
+    // counts, the default style, pictures, headers, selection and print settings stay.
     void clear();
 
     // The current cell and the current block (the target of style setters). Setting the
@@ -224,6 +226,14 @@ public:
     void setRowHeight(int row, double height);
     // Rows whose height was set, for pagination: (row, height) in row order.
     const std::map<int, double> &rowHeightOverrides() const { return m_rowHeights; }
+
+    // The number format of a column's data rows (row 1 and on; labels show as they are).
+    // Held per column, never per cell: cells take their column's. A decimals count out of
+    // 0..kMaxFormatDecimals (or not 0 outside Number and Percent) is refused.
+    const ColumnFormat &colFormat(int col) const;
+    void setColFormat(int col, const ColumnFormat &format);
+    // Columns whose format is not general, in column order.
+    const std::map<int, ColumnFormat> &colFormats() const { return m_colFormats; }
 
     MergeMode colMerge(int col) const;
     void setColMerge(int col, MergeMode mode);
@@ -304,6 +314,7 @@ private:
     std::map<int, std::uint16_t> m_colStyles;  // whole-column styles, for rows >= 1
     std::map<int, double> m_colWidths;
     std::map<int, double> m_rowHeights;
+    std::map<int, ColumnFormat> m_colFormats;
     std::map<int, MergeMode> m_colMerge;
     std::map<int, MergeMode> m_rowMerge;
     std::map<QString, QPixmap> m_pictures;

@@ -15,6 +15,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "platform/sheet/ColumnFormat.h"
 #include "platform/sheet/NumberFit.h"
 #include "platform/sheet/Renderer.h"
 
@@ -48,12 +49,6 @@ QString columnLetters(int col) {
         col /= 26;
     }
     return s;
-}
-
-bool looksNumeric(const QString &text) {
-    bool ok = false;
-    text.trimmed().toDouble(&ok);
-    return ok;
 }
 
 std::uint64_t spanKey(int col, int row) {
@@ -865,7 +860,11 @@ void SheetView::paintFrame(QPainter &p) {
 
 void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
     const CellStyle &st = m_sheet->style(span.col, span.row);
-    const QString caption = m_sheet->text(span.col, span.row);
+    // A data cell shows as its column's format shows it.
+    const CellDisplay shown = cellDisplay(
+        m_sheet->text(span.col, span.row),
+        span.row >= 1 ? m_sheet->colFormat(span.col) : ColumnFormat{}, numberSeparators());
+    const QString &caption = shown.text;
     p.fillRect(rect, st.background.isValid() ? st.background : palette().color(QPalette::Base));
 
     if (st.kind == CellKind::Button) {
@@ -881,11 +880,12 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
         QRect inner = rect.adjusted(2, 1, -2, -1);
         if (down)
             inner.translate(1, 1);
-        paintContent(p, inner, st, caption);
+        paintContent(p, inner, st, caption, shown.number);
     } else {
         if (isSelected(span))
             p.fillRect(rect, kSelectionTint);
-        paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption);
+        paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption,
+                     shown.number);
     }
 
     if (m_gridLines) {
@@ -910,7 +910,7 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
 // Text, or a picture with its caption, laid out in `rect` as the cell's kind and
 // placement ask.
 void SheetView::paintContent(QPainter &p, const QRect &rect, const CellStyle &st,
-                             const QString &caption) {
+                             const QString &caption, bool number) {
     if (rect.width() <= 0 || rect.height() <= 0)
         return;
     p.save();
@@ -926,8 +926,7 @@ void SheetView::paintContent(QPainter &p, const QRect &rect, const CellStyle &st
         Qt::Alignment h = Qt::AlignLeft;
         switch (st.align) {
             case HAlign::General:
-                h = withPicture ? Qt::AlignHCenter
-                                : (looksNumeric(caption) ? Qt::AlignRight : Qt::AlignLeft);
+                h = withPicture ? Qt::AlignHCenter : (number ? Qt::AlignRight : Qt::AlignLeft);
                 break;
             case HAlign::Left:
                 h = Qt::AlignLeft;
@@ -943,7 +942,7 @@ void SheetView::paintContent(QPainter &p, const QRect &rect, const CellStyle &st
             // A number too wide for its cell is rounded or shown as "#" marks, as on paper,
             // rather than cut to digits that read as another number.
             QString shown = caption;
-            if (looksNumeric(caption)) {
+            if (number) {
                 const QFontMetricsF metrics(font, p.device());
                 if (metrics.horizontalAdvance(caption) > rect.width()) {
                     shown = fitNumberText(caption, rect.width(), [&](const QString &t) {

@@ -168,8 +168,10 @@ private:
     void paintFrame(QPainter &p);
     void paintCell(QPainter &p, const Span &span, const QRect &rect);
     void paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRow, int lastRow);
+    // `number`: the caption reads as a number (aligned right under general alignment, rounded
+    // or shown as "#" marks rather than cut when too wide).
     void paintContent(QPainter &p, const QRect &rect, const CellStyle &style,
-                      const QString &caption);
+                      const QString &caption, bool number);
 
     Sheet *m_ownSheet = nullptr;
     QPointer<Sheet> m_sheet;
