@@ -20,6 +20,7 @@
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/Sheet.h"
 #include "preview/PageFind.h"
+#include "support/BenchMain.h"
 
 using tessel::platform::Pagination;
 using tessel::platform::PrintSettings;
@@ -124,10 +125,5 @@ BENCHMARK_CAPTURE(BM_FullCount, longer_than_any_cell, "不存在不存在不存�
 }  // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tessel::bench::runBenchmarks<QGuiApplication>(argc, argv);
 }

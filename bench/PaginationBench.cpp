@@ -11,6 +11,7 @@
 
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/Sheet.h"
+#include "support/BenchMain.h"
 
 using tessel::platform::Pagination;
 using tessel::platform::PrintSettings;
@@ -76,10 +77,5 @@ BENCHMARK(BM_PageCount1MOnlyDataFilled)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tessel::bench::runBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -21,6 +21,7 @@
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/Printing.h"
 #include "platform/sheet/Sheet.h"
+#include "support/BenchMain.h"
 #include "support/ProgressOverhead.h"
 
 using tessel::platform::Pagination;
@@ -169,11 +170,6 @@ BENCHMARK(BM_PdfMultilingual)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     // A widget application, as a host is: the progress dialog can show.
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tessel::bench::runBenchmarks<QApplication>(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include "platform/view/PageView.h"
 #include "preview/SpreadPreview.h"
 #include "session/ReportSession.h"
+#include "support/BenchMain.h"
 
 using namespace tessel;
 
@@ -83,10 +84,5 @@ BENCHMARK(BM_OpenThumbnailPanel)->Unit(benchmark::kMillisecond)->Iterations(10);
 }  // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tessel::bench::runBenchmarks<QApplication>(argc, argv);
 }
