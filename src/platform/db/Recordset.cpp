@@ -51,8 +51,15 @@ struct SqliteStream final : Recordset::Cursor {
         stmt = prepareSqlite(db, text, st.params);
         // The columns are read after the first step: a statement prepared on a schema that
         // another connection has changed since is prepared again by that step, and only then
-        // names the columns it returns.
-        step(true);
+        // names the columns it returns. A first step that fails (an error, an interrupt)
+        // leaves no destructor to finalize the statement, and an unfinalized statement keeps
+        // its connection from ever closing: finalize it here.
+        try {
+            step(true);
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
         const int n = sqlite3_column_count(stmt);
         for (int i = 0; i < n; ++i)
             names << QString::fromUtf8(sqlite3_column_name(stmt, i));
