@@ -325,7 +325,7 @@
     </message>
     <message>
         <source>打印</source>
-        <translation>Printing</translation>
+        <translation>Print</translation>
     </message>
     <message>
         <source>写入 PDF 文件</source>
@@ -693,7 +693,7 @@
     </message>
     <message>
         <source>前一页</source>
-        <translation>Previous page</translation>
+        <translation>Back</translation>
     </message>
     <message>
         <source>缩放</source>
