@@ -28,6 +28,7 @@
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/Progress.h"
 #include "platform/sheet/Printing.h"
 #include "preview/CsvExport.h"
@@ -429,6 +430,7 @@ int main(int argc, char **argv) {
         qputenv("XDG_RUNTIME_DIR", dir);
     }
     QApplication app(argc, argv);
+    platform::applyLanguageFromEnvironment();
     const Options o = parse(app.arguments());
     catchInterrupts();
     try {

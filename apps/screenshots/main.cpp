@@ -5,7 +5,9 @@
 //   QT_QPA_PLATFORM=offscreen build/dev/apps/tessel-screenshots build/demo/sample.db docs
 //
 // writes docs/find-bar.png: the find bar open on "前海物流", the second match shown and
-// outlined. scripts/screenshots builds the sample database and runs it.
+// outlined; and docs/preview-english.png: the same report previewed with the interface in
+// English (clsReport::setLanguage), the report's own texts as stored. scripts/screenshots
+// builds the sample database and runs it.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -62,26 +64,32 @@ int main(int argc, char **argv) {
     }
     const QString database = QString::fromLocal8Bit(argv[1]);
     const QDir out(QString::fromLocal8Bit(argv[2]));
-    try {
-        tessel::clsReport report;
-        report.ConDb(QStringLiteral("sqlite:") + database);
-        report.PutVar(
-            QVariantList{QVariantList{QStringLiteral("公司"), QStringLiteral("示例贸易有限公司")},
-                         QVariantList{QStringLiteral("制表人"), QStringLiteral("张伟")}});
-        report.PrintPreSQL1(QStringLiteral("select * from x where 订单.金额 > 5000"),
-                            QStringLiteral("订单明细"), 1, false);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "%s\n", e.what());
+    const auto runReport = [&database]() -> QWidget * {
+        try {
+            tessel::clsReport report;
+            report.ConDb(QStringLiteral("sqlite:") + database);
+            report.PutVar(QVariantList{
+                QVariantList{QStringLiteral("公司"), QStringLiteral("示例贸易有限公司")},
+                QVariantList{QStringLiteral("制表人"), QStringLiteral("张伟")}});
+            report.PrintPreSQL1(QStringLiteral("select * from x where 订单.金额 > 5000"),
+                                QStringLiteral("订单明细"), 1, false);
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return nullptr;
+        }
+        QWidget *preview = topLevel(QStringLiteral("spreadpreview"));
+        if (!preview) {
+            std::fprintf(stderr, "the preview did not open\n");
+            return nullptr;
+        }
+        preview->resize(900, 640);
+        preview->activateWindow();
+        settle(200);
+        return preview;
+    };
+    QWidget *preview = runReport();
+    if (!preview)
         return 1;
-    }
-    QWidget *preview = topLevel(QStringLiteral("spreadpreview"));
-    if (!preview) {
-        std::fprintf(stderr, "the preview did not open\n");
-        return 1;
-    }
-    preview->resize(900, 640);
-    preview->activateWindow();
-    settle(200);
 
     press(preview, Qt::Key_F, Qt::ControlModifier);
     auto *text = preview->findChild<QLineEdit *>(QStringLiteral("txtFind"));
@@ -93,5 +101,12 @@ int main(int argc, char **argv) {
     settle(300);
     press(text, Qt::Key_Return);
     settle(300);
-    return save(preview, out.filePath(QStringLiteral("find-bar.png"))) ? 0 : 1;
+    if (!save(preview, out.filePath(QStringLiteral("find-bar.png"))))
+        return 1;
+    preview->close();
+    settle(100);
+
+    tessel::clsReport::setLanguage(QLocale(QLocale::English));
+    preview = runReport();
+    return preview && save(preview, out.filePath(QStringLiteral("preview-english.png"))) ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <tessel/Error.h>
+#include <QLocale>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -105,6 +106,13 @@ public:
     // the workbook shows with the reader's separators. Two equal characters, a digit, "-",
     // "+" or "%" are refused (Error, nothing changed).
     static void setNumberSeparators(QChar decimalPoint, QChar groupSeparator);
+
+    // The language of every window and message of the component, for the whole process:
+    // Chinese (the default) or English (QLocale(QLocale::English)); a language without a
+    // translation shows the Chinese texts. Overrides the environment variable TESSEL_LANG
+    // ("en"), which applies when a host never calls this. Needs the application object.
+    // Returns whether a translation is in use.
+    static bool setLanguage(const QLocale &locale);
 
 private:
     QString m_sqlAfter1;

@@ -6,6 +6,7 @@
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/Progress.h"
 #include "platform/sheet/Printing.h"
 #include "sheet/SheetBuilding.h"
@@ -19,10 +20,18 @@ using definitions::Access;
 
 namespace {
 
-const QString kNoDefinition = QStringLiteral("不存在这个报表数据，请新建报表。");
-const QString kQueryFailed = QStringLiteral("查询有误，不能生成报表，请确认是否点击查询按钮。");
-const QString kRunCancelled = QStringLiteral("报表已取消");
-const QString kRunningQuery = QStringLiteral("执行查询");
+QString kNoDefinition() {
+    return tessel::platform::tr("不存在这个报表数据，请新建报表。");
+}
+QString kQueryFailed() {
+    return tessel::platform::tr("查询有误，不能生成报表，请确认是否点击查询按钮。");
+}
+QString kRunCancelled() {
+    return tessel::platform::tr("报表已取消");
+}
+QString kRunningQuery() {
+    return tessel::platform::tr("执行查询");
+}
 
 // The run's message and, on a line of its own, why the database refused or broke off when it
 // said so (a server that went away, a statement cancelled, a refused query): a user facing a
@@ -30,11 +39,11 @@ const QString kRunningQuery = QStringLiteral("执行查询");
 QString queryFailedText(const std::exception &e) {
     const auto *error = dynamic_cast<const Error *>(&e);
     if (!error)
-        return kQueryFailed;
+        return kQueryFailed();
     QString reason = error->databaseText().trimmed();
     if (error->category() == Error::Category::Connection)
         reason = error->fullText().trimmed();  // "connection lost" and the server's text
-    return reason.isEmpty() ? kQueryFailed : kQueryFailed + u'\n' + reason;
+    return reason.isEmpty() ? kQueryFailed() : kQueryFailed() + u'\n' + reason;
 }
 
 // A print failure is not a query failure: the user is told what went wrong with printing.
@@ -59,8 +68,8 @@ void printNow(const platform::Sheet &sheet, bool busy, platform::Progress &progr
 }
 
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
-    platform::showWarning(parent, ui::errorMessage(QStringLiteral("打印失败"), p.error),
-                          ui::kWarningTitle);
+    platform::showWarning(parent, ui::errorMessage(tessel::platform::tr("打印失败"), p.error),
+                          ui::warningTitle());
 }
 
 // The header row height of the definition; a definition without one (a report the data-set
@@ -144,7 +153,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         progress->finish();
         designer::PrintSpread &w = window ? *window : state.designer();
         kept.restore(w);
-        platform::showInformation(&w, kRunCancelled, ui::kInfoTitle);
+        platform::showInformation(&w, kRunCancelled(), ui::infoTitle());
     };
     try {
         session.querySQL = sql;
@@ -158,8 +167,8 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                     session.connection, Access::ReadOnly);
         if (definitions::notFound(def)) {
-            platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
-            progress->begin(kRunningQuery, platform::ProgressUnit::Rows, -1);
+            platform::showInformation(&w, kNoDefinition(), ui::infoTitle());
+            progress->begin(kRunningQuery(), platform::ProgressUnit::Rows, -1);
             const platform::StatementProgress watched(session.connection, *progress);
             platform::Recordset data;
             data.open(sql, session.connection, platform::CursorType::ForwardOnly,
@@ -178,7 +187,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             sheet::ApplyColumnFormats(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
-            progress->begin(kRunningQuery, platform::ProgressUnit::Rows, -1);
+            progress->begin(kRunningQuery(), platform::ProgressUnit::Rows, -1);
             const platform::StatementProgress watched(session.connection, *progress);
             platform::Recordset data;
             data.open(query, session.connection, platform::CursorType::ForwardOnly,
@@ -208,7 +217,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             return;
         }
         progress->finish();
-        platform::showInformation(window, queryFailedText(e), ui::kInfoTitle);
+        platform::showInformation(window, queryFailedText(e), ui::infoTitle());
     }
 }
 
@@ -268,7 +277,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         busy.reset();
     } catch (const std::exception &e) {
         busy.reset();
-        platform::showInformation(window, queryFailedText(e), ui::kInfoTitle);
+        platform::showInformation(window, queryFailedText(e), ui::infoTitle());
     }
 }
 
@@ -305,7 +314,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                                 session.connection, Access::ReadOnly);
     if (definitions::notFound(def)) {
-        platform::showInformation(&w, kNoDefinition, ui::kInfoTitle);
+        platform::showInformation(&w, kNoDefinition(), ui::infoTitle());
         sheet.setRowHeight(0, double(rowH));
         w.show();
         def.close();

@@ -2,6 +2,7 @@
 
 #include "component/ReportVariables.h"
 #include "component/SharedState.h"
+#include "platform/Language.h"
 #include "platform/sheet/ColumnFormat.h"
 
 namespace tessel {
@@ -40,6 +41,7 @@ platform::Sheet &designerSheet() {
 }  // namespace
 
 clsReport::clsReport(QObject *parent) : QObject(parent) {
+    platform::applyLanguageFromEnvironment();
     loadDesignerIfPossible();
     sharedState().session.mergeList.clear();
 }
@@ -132,6 +134,10 @@ void clsReport::setNumberSeparators(QChar decimalPoint, QChar groupSeparator) {
     if (decimalPoint == groupSeparator)
         refuse(QStringLiteral("The decimal point and the thousands separator must differ"));
     platform::setNumberSeparators(platform::Separators{decimalPoint, groupSeparator});
+}
+
+bool clsReport::setLanguage(const QLocale &locale) {
+    return platform::setLanguage(locale);
 }
 
 }  // namespace tessel

@@ -1,5 +1,7 @@
 #include "designer/ColumnFormatDialog.h"
 
+#include "platform/Language.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -23,13 +25,14 @@ struct Choice {
     int decimals;  // the decimals the choice starts with
 };
 constexpr Choice kChoices[] = {
-    {"常规", FormatKind::General, 0},
-    {"整数 #,##0", FormatKind::Number, 0},
-    {"数值 #,##0.00", FormatKind::Number, 2},
-    {"百分比 0.0%", FormatKind::Percent, 1},
-    {"日期 yyyy-MM-dd", FormatKind::Date, 0},
-    {"日期时间 yyyy-MM-dd HH:mm:ss", FormatKind::DateTime, 0},
-    {"文本 @", FormatKind::Text, 0},
+    {QT_TRANSLATE_NOOP("tessel::platform", "常规"), FormatKind::General, 0},
+    {QT_TRANSLATE_NOOP("tessel::platform", "整数 #,##0"), FormatKind::Number, 0},
+    {QT_TRANSLATE_NOOP("tessel::platform", "数值 #,##0.00"), FormatKind::Number, 2},
+    {QT_TRANSLATE_NOOP("tessel::platform", "百分比 0.0%"), FormatKind::Percent, 1},
+    {QT_TRANSLATE_NOOP("tessel::platform", "日期 yyyy-MM-dd"), FormatKind::Date, 0},
+    {QT_TRANSLATE_NOOP("tessel::platform", "日期时间 yyyy-MM-dd HH:mm:ss"), FormatKind::DateTime,
+     0},
+    {QT_TRANSLATE_NOOP("tessel::platform", "文本 @"), FormatKind::Text, 0},
 };
 constexpr int kInteger = 1;
 constexpr int kFixed = 2;
@@ -51,13 +54,13 @@ ColumnFormatDialog::ColumnFormatDialog(const ColumnFormat &initial, const QStrin
                                        QWidget *parent)
     : QDialog(parent), m_sample(sample) {
     setObjectName(QStringLiteral("frmColumnFormat"));
-    setWindowTitle(QStringLiteral("列格式"));
+    setWindowTitle(tessel::platform::tr("列格式"));
     setModal(true);
 
     m_choice = new QComboBox(this);
     m_choice->setObjectName(QStringLiteral("cmbFormat"));
     for (const Choice &c : kChoices)
-        m_choice->addItem(QString::fromUtf8(c.caption));
+        m_choice->addItem(tessel::platform::tr(c.caption));
     m_decimals = new QSpinBox(this);
     m_decimals->setObjectName(QStringLiteral("spnDecimals"));
     m_decimals->setRange(0, platform::kMaxFormatDecimals);
@@ -66,13 +69,13 @@ ColumnFormatDialog::ColumnFormatDialog(const ColumnFormat &initial, const QStrin
     m_shown->setMinimumWidth(220);
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("格式："), m_choice);
-    form->addRow(QStringLiteral("小数位数："), m_decimals);
-    form->addRow(QStringLiteral("示例："), m_shown);
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    form->addRow(tessel::platform::tr("格式："), m_choice);
+    form->addRow(tessel::platform::tr("小数位数："), m_decimals);
+    form->addRow(tessel::platform::tr("示例："), m_shown);
+    auto *ok = new QPushButton(tessel::platform::tr("确定"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto *cancel = new QPushButton(tessel::platform::tr("取消"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -9,6 +9,7 @@
 
 #include "designer/PrintSpread.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "sheet/SheetBuilding.h"
 
 namespace tessel::designer {
@@ -16,20 +17,20 @@ namespace tessel::designer {
 ColumnHeaderEditor::ColumnHeaderEditor(PrintSpread &designer)
     : QDialog(&designer), m_designer(designer) {
     setObjectName(QStringLiteral("frmLBT"));
-    setWindowTitle(QStringLiteral("设置列标题文本"));
+    setWindowTitle(tessel::platform::tr("设置列标题文本"));
 
-    auto *caption = new QLabel(QStringLiteral("列标头："), this);
+    auto *caption = new QLabel(tessel::platform::tr("列标头："), this);
     caption->setObjectName(QStringLiteral("Label11"));
-    auto *hint = new QLabel(QStringLiteral("(用全角逗号分隔)"), this);
+    auto *hint = new QLabel(tessel::platform::tr("(用全角逗号分隔)"), this);
     hint->setObjectName(QStringLiteral("Label12"));
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("txtColSTR"));
     m_text->setMinimumWidth(420);
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    auto *ok = new QPushButton(tessel::platform::tr("确定"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto *cancel = new QPushButton(tessel::platform::tr("取消"), this);
     cancel->setObjectName(QStringLiteral("cmdCanel"));
     connect(ok, &QPushButton::clicked, this, &ColumnHeaderEditor::onApplyHeaders);
     connect(cancel, &QPushButton::clicked, this, &ColumnHeaderEditor::onCancel);

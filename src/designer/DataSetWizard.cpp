@@ -18,6 +18,7 @@
 #include "designer/PrintSpread.h"
 #include "designer/StoredQuery.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
@@ -29,7 +30,9 @@ using definitions::trimBlanks;
 
 namespace {
 
-const QString kNoTables = QStringLiteral("没有可用的表，请查看连接是否正确。");
+QString kNoTables() {
+    return tessel::platform::tr("没有可用的表，请查看连接是否正确。");
+}
 
 // The catalogue statements, sent as written; the dialect layer of the connection rewrites
 // them for servers other than SQL Server.
@@ -60,7 +63,7 @@ void clearSelection(QListWidget *list) {
 }
 
 QLabel *label(QWidget *parent, const char *name, const char *text) {
-    auto *l = new QLabel(QString::fromUtf8(text), parent);
+    auto *l = new QLabel(tessel::platform::tr(text), parent);
     l->setObjectName(QString::fromLatin1(name));
     return l;
 }
@@ -73,7 +76,7 @@ W *named(QWidget *parent, const char *name) {
 }
 
 QPushButton *button(QWidget *parent, const char *name, const char *caption) {
-    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
+    auto *b = new QPushButton(tessel::platform::tr(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
 }
@@ -83,10 +86,11 @@ QPushButton *button(QWidget *parent, const char *name, const char *caption) {
 DataSetWizard::DataSetWizard(PrintSpread &designer)
     : QWidget(&designer, Qt::Window), m_designer(designer) {
     setObjectName(QStringLiteral("frmReportDataSet"));
-    setWindowTitle(QStringLiteral("报表数据结构"));
+    setWindowTitle(tessel::platform::tr("报表数据结构"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *heading = label(this, "Label7", "设计报表数据结构");
+    auto *heading =
+        label(this, "Label7", QT_TRANSLATE_NOOP("tessel::platform", "设计报表数据结构"));
     QFont hf = heading->font();
     hf.setPointSize(14);
     hf.setBold(true);
@@ -110,20 +114,22 @@ DataSetWizard::DataSetWizard(PrintSpread &designer)
     auto *cmdAddAll = button(this, "cmdAddAll", ">>");
     auto *cmdDel = button(this, "cmdDel", "<");
     auto *cmdDelAll = button(this, "cmdDelAll", "<<");
-    auto *cmdUp = button(this, "cmdUp", "上");
-    auto *cmdDown = button(this, "cmdDown", "下");
-    m_cmdSQL = button(this, "cmdSQL", "生成SQL");
-    auto *cmdDesign = button(this, "cmdDesign", "完成");
-    auto *cmdexit = button(this, "cmdexit", "关闭");
+    auto *cmdUp = button(this, "cmdUp", QT_TRANSLATE_NOOP("tessel::platform", "上"));
+    auto *cmdDown = button(this, "cmdDown", QT_TRANSLATE_NOOP("tessel::platform", "下"));
+    m_cmdSQL = button(this, "cmdSQL", QT_TRANSLATE_NOOP("tessel::platform", "生成SQL"));
+    auto *cmdDesign = button(this, "cmdDesign", QT_TRANSLATE_NOOP("tessel::platform", "完成"));
+    auto *cmdexit = button(this, "cmdexit", QT_TRANSLATE_NOOP("tessel::platform", "关闭"));
 
     auto *top = new QGridLayout;
-    top->addWidget(label(this, "Label10", "报表名称"), 0, 0);
+    top->addWidget(label(this, "Label10", QT_TRANSLATE_NOOP("tessel::platform", "报表名称")), 0, 0);
     top->addWidget(m_reportName, 0, 1);
-    top->addWidget(label(this, "Label2", "报表路径："), 0, 2);
+    top->addWidget(label(this, "Label2", QT_TRANSLATE_NOOP("tessel::platform", "报表路径：")), 0,
+                   2);
     top->addWidget(m_path, 0, 3);
-    top->addWidget(label(this, "Label3", "数据表"), 1, 0);
+    top->addWidget(label(this, "Label3", QT_TRANSLATE_NOOP("tessel::platform", "数据表")), 1, 0);
     top->addWidget(m_table, 1, 1);
-    top->addWidget(label(this, "Label9", "数据表(已选)"), 1, 2);
+    top->addWidget(label(this, "Label9", QT_TRANSLATE_NOOP("tessel::platform", "数据表(已选)")), 1,
+                   2);
     top->addWidget(m_tablesSel, 1, 3);
 
     auto *moves = new QVBoxLayout;
@@ -138,23 +144,30 @@ DataSetWizard::DataSetWizard(PrintSpread &designer)
     order->addStretch();
 
     auto *lists = new QGridLayout;
-    lists->addWidget(label(this, "Label4", "全部字段"), 0, 0);
-    lists->addWidget(label(this, "Label5", "已选字段"), 0, 2);
+    lists->addWidget(label(this, "Label4", QT_TRANSLATE_NOOP("tessel::platform", "全部字段")), 0,
+                     0);
+    lists->addWidget(label(this, "Label5", QT_TRANSLATE_NOOP("tessel::platform", "已选字段")), 0,
+                     2);
     lists->addWidget(m_fields, 1, 0);
     lists->addLayout(moves, 1, 1);
     lists->addWidget(m_selected, 1, 2);
     lists->addLayout(order, 1, 3);
 
     auto *texts = new QGridLayout;
-    texts->addWidget(label(this, "Label6", "字段中文："), 0, 0);
+    texts->addWidget(label(this, "Label6", QT_TRANSLATE_NOOP("tessel::platform", "字段中文：")), 0,
+                     0);
     texts->addWidget(m_cnField, 0, 1);
-    texts->addWidget(label(this, "Label8", "附加条件："), 1, 0);
+    texts->addWidget(label(this, "Label8", QT_TRANSLATE_NOOP("tessel::platform", "附加条件：")), 1,
+                     0);
     texts->addWidget(m_where, 1, 1);
-    texts->addWidget(label(this, "Label1", "SQL语句："), 2, 0);
+    texts->addWidget(label(this, "Label1", QT_TRANSLATE_NOOP("tessel::platform", "SQL语句：")), 2,
+                     0);
     texts->addWidget(m_sql, 2, 1);
-    texts->addWidget(label(this, "Label11", "列标头："), 3, 0);
+    texts->addWidget(label(this, "Label11", QT_TRANSLATE_NOOP("tessel::platform", "列标头：")), 3,
+                     0);
     texts->addWidget(m_colStr, 3, 1);
-    texts->addWidget(label(this, "Label12", "(用全角逗号分隔)"), 3, 2);
+    texts->addWidget(
+        label(this, "Label12", QT_TRANSLATE_NOOP("tessel::platform", "(用全角逗号分隔)")), 3, 2);
 
     auto *commands = new QHBoxLayout;
     commands->addStretch();
@@ -201,7 +214,7 @@ QString DataSetWizard::tableText() const {
 }
 
 void DataSetWizard::showNoTables() {
-    platform::showInformation(this, kNoTables, ui::kPromptTitle);
+    platform::showInformation(this, kNoTables(), ui::promptTitle());
 }
 
 void DataSetWizard::load() {
@@ -468,8 +481,9 @@ void DataSetWizard::onFinish() {
         composeQuery();
     const QString name = trimBlanks(m_reportName->text());
     if (name.isEmpty()) {
-        platform::showInformation(this, QStringLiteral("请在报表名称中输入信息，再点击完成按钮。"),
-                                  ui::kNoticeTitle);
+        platform::showInformation(this,
+                                  tessel::platform::tr("请在报表名称中输入信息，再点击完成按钮。"),
+                                  ui::noticeTitle());
         return;
     }
     session::ReportSession &session = m_designer.session();
@@ -482,8 +496,8 @@ void DataSetWizard::onFinish() {
                   session.connection, platform::CursorType::ForwardOnly,
                   platform::LockType::ReadOnly, platform::kCommandText);
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表数据查询失败"), e),
+                              ui::warningTitle());
         return;
     }
 
@@ -493,8 +507,8 @@ void DataSetWizard::onFinish() {
         definitions::saveQuery(session.connection, name, trimBlanks(m_sql->text()),
                                trimBlanks(m_colStr->text()), count);
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表保存失败"), e),
+                              ui::warningTitle());
         return;
     }
 
@@ -511,8 +525,8 @@ void DataSetWizard::onFinish() {
         // Rows that could not all be read are no result: none stay on the sheet, and the
         // wizard stays open with the reason.
         sheet.setMaxRows(0);
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表数据查询失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表数据查询失败"), e),
+                              ui::warningTitle());
         return;
     }
     data.close();

@@ -14,6 +14,7 @@
 #include "definitions/OptionalColumns.h"
 #include "designer/ColumnFormatDialog.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MessageTitles.h"
@@ -42,7 +43,7 @@ bool shown(const platform::Sheet &s, int col) {
 PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners openers, QWidget *parent)
     : QWidget(parent), m_session(session), m_openers(std::move(openers)) {
     setObjectName(QStringLiteral("printSpread"));
-    setWindowTitle(QStringLiteral("报表设计主界面"));
+    setWindowTitle(tessel::platform::tr("报表设计主界面"));
 
     // A loaded window starts from its design state; so does its sheet.
     platform::Sheet &s = m_session.sheet;
@@ -55,7 +56,7 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     s.setColHeadersVisible(true);
     s.setRowHeadersVisible(true);
 
-    m_heading = new QLabel(QStringLiteral("报表环境设计器"), this);
+    m_heading = new QLabel(tessel::platform::tr("报表环境设计器"), this);
     m_heading->setObjectName(QStringLiteral("Label1"));
     QFont hf = m_heading->font();
     hf.setPointSize(14);
@@ -63,7 +64,7 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     m_heading->setFont(hf);
     m_heading->adjustSize();
 
-    auto *nameLabel = new QLabel(QStringLiteral("报表名称："), this);
+    auto *nameLabel = new QLabel(tessel::platform::tr("报表名称："), this);
     nameLabel->setObjectName(QStringLiteral("Label2"));
     nameLabel->move(px(200), px(600));
     m_name = new QLineEdit(this);
@@ -71,7 +72,7 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     m_name->setGeometry(px(200) + 70, px(560), 220, 22);
     m_name->setText(m_session.reportName);
 
-    m_listCaption = new QLabel(QStringLiteral("在要显示列前打勾："), this);
+    m_listCaption = new QLabel(tessel::platform::tr("在要显示列前打勾："), this);
     m_listCaption->setObjectName(QStringLiteral("Label3"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lsField"));
@@ -85,18 +86,23 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
         const char *name;
         const char *caption;
     } buttons[] = {
-        {"cmdNew", "新建报表&N"}, {"cmdOpen", "报表列表&L"}, {"cmdSave", "保存&S"},
-        {"cmdPreview", "预览&R"}, {"cmdData", "数据结构&D"}, {"Command1", "列标头&W"},
-        {"cmdMerg", "合并列&H"},  {"cmdClose", "关闭&X"},
+        {"cmdNew", QT_TRANSLATE_NOOP("tessel::platform", "新建报表&N")},
+        {"cmdOpen", QT_TRANSLATE_NOOP("tessel::platform", "报表列表&L")},
+        {"cmdSave", QT_TRANSLATE_NOOP("tessel::platform", "保存&S")},
+        {"cmdPreview", QT_TRANSLATE_NOOP("tessel::platform", "预览&R")},
+        {"cmdData", QT_TRANSLATE_NOOP("tessel::platform", "数据结构&D")},
+        {"Command1", QT_TRANSLATE_NOOP("tessel::platform", "列标头&W")},
+        {"cmdMerg", QT_TRANSLATE_NOOP("tessel::platform", "合并列&H")},
+        {"cmdClose", QT_TRANSLATE_NOOP("tessel::platform", "关闭&X")},
     };
     int x = px(200);
     for (const auto &b : buttons) {
-        auto *btn = new QPushButton(QString::fromUtf8(b.caption), this);
+        auto *btn = new QPushButton(tessel::platform::tr(b.caption), this);
         btn->setObjectName(QString::fromLatin1(b.name));
         btn->setGeometry(x, px(930), 96, 24);
         x += 104;
     }
-    button("cmdPreview")->setToolTip(QStringLiteral("在预览界面中设置报表显示属性"));
+    button("cmdPreview")->setToolTip(tessel::platform::tr("在预览界面中设置报表显示属性"));
 
     connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::onNewReport);
     connect(button("cmdOpen"), &QPushButton::clicked, this, [this] {
@@ -228,8 +234,8 @@ void PrintSpread::onMergeColumns() {
     if (!m_session.mergeList.isEmpty())
         applyMergeList(false);
     const auto answer = platform::interaction().input(
-        this, QStringLiteral("请输入要合并的列号，第一列是1，多列时用逗号分开。"), ui::kPromptTitle,
-        QStringLiteral("1"), QPoint(px(1000), px(1000)));
+        this, tessel::platform::tr("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
+        ui::promptTitle(), QStringLiteral("1"), QPoint(px(1000), px(1000)));
     m_session.mergeList = answer.value_or(QString());
     if (!m_session.mergeList.isEmpty())
         applyMergeList(true);
@@ -256,8 +262,8 @@ void PrintSpread::onSave() {
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表保存失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表保存失败"), e),
+                              ui::warningTitle());
         return;
     }
     m_session.columnFormats.insert(name, formats);
@@ -269,7 +275,7 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("mnuColumn"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *format = menu->addAction(QStringLiteral("格式…"));
+    QAction *format = menu->addAction(tessel::platform::tr("格式…"));
     format->setObjectName(QStringLiteral("actFormat"));
     connect(format, &QAction::triggered, this, [this, col] { onColumnFormat(col); });
     menu->popup(m_grid->viewport()->mapToGlobal(pos));

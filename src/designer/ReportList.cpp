@@ -13,6 +13,7 @@
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/db/Recordset.h"
 #include "sheet/SheetBuilding.h"
 #include "ui/ErrorMessage.h"
@@ -110,14 +111,14 @@ ReportList::ReportList(PrintSpread &designer)
     setWindowTitle(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *heading = new QLabel(QStringLiteral("数据报表列表"), this);
+    auto *heading = new QLabel(tessel::platform::tr("数据报表列表"), this);
     heading->setObjectName(QStringLiteral("Label2"));
     QFont hf = heading->font();
     hf.setPointSize(14);
     hf.setBold(true);
     heading->setFont(hf);
     heading->setAlignment(Qt::AlignCenter);
-    auto *listLabel = new QLabel(QStringLiteral("已经存在的报表："), this);
+    auto *listLabel = new QLabel(tessel::platform::tr("已经存在的报表："), this);
     listLabel->setObjectName(QStringLiteral("Label1"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lsTable"));
@@ -125,13 +126,14 @@ ReportList::ReportList(PrintSpread &designer)
     const struct {
         const char *name, *caption;
         void (ReportList::*run)();
-    } buttons[] = {{"cmdOK", "确定&O", &ReportList::onOpenReport},
-                   {"Command1", "删除&D", &ReportList::onDeleteReport},
-                   {"cmdCanel", "取消", &ReportList::onCancel}};
+    } buttons[] = {
+        {"cmdOK", QT_TRANSLATE_NOOP("tessel::platform", "确定&O"), &ReportList::onOpenReport},
+        {"Command1", QT_TRANSLATE_NOOP("tessel::platform", "删除&D"), &ReportList::onDeleteReport},
+        {"cmdCanel", QT_TRANSLATE_NOOP("tessel::platform", "取消"), &ReportList::onCancel}};
     auto *commands = new QHBoxLayout;
     commands->addStretch();
     for (const auto &b : buttons) {
-        auto *btn = new QPushButton(QString::fromUtf8(b.caption), this);
+        auto *btn = new QPushButton(tessel::platform::tr(b.caption), this);
         btn->setObjectName(QString::fromLatin1(b.name));
         connect(btn, &QPushButton::clicked, this, b.run);
         commands->addWidget(btn);
@@ -154,8 +156,8 @@ void ReportList::load() {
             definitions::open(definitions::selectReportNames(), m_designer.session().connection,
                               definitions::Access::ReadOnly);
         if (definitions::notFound(rs)) {
-            platform::showInformation(this, QStringLiteral("没有报表数据"),
-                                      QStringLiteral("提示信息"));
+            platform::showInformation(this, tessel::platform::tr("没有报表数据"),
+                                      tessel::platform::tr("提示信息"));
             return;
         }
         while (!rs.eof()) {
@@ -163,8 +165,8 @@ void ReportList::load() {
             rs.moveNext();
         }
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表列表读取失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表列表读取失败"), e),
+                              ui::warningTitle());
     }
 }
 
@@ -181,7 +183,7 @@ void ReportList::onOpenReport() {
             definitions::selectReport(name), session.connection, definitions::Access::ReadOnly);
         if (definitions::notFound(def)) {
             throw Error(Error::Category::Statement,
-                        QStringLiteral("不存在这个报表数据：%1").arg(name));
+                        tessel::platform::tr("不存在这个报表数据：%1").arg(name));
         }
         // The sample is run before anything changes: a query the database refuses leaves
         // the designer with the report it had, so a later save cannot write one report's
@@ -190,7 +192,7 @@ void ReportList::onOpenReport() {
         // The sample query runs up to its first row before the sheet changes: a query that
         // takes long (a sort, a join) can be cancelled while it runs, and the designer then
         // keeps its report as after a refusal. Its rows are few: the fill is not cut short.
-        progress->begin(QStringLiteral("读取样本数据"), platform::ProgressUnit::Rows, -1);
+        progress->begin(tessel::platform::tr("读取样本数据"), platform::ProgressUnit::Rows, -1);
         platform::Recordset sample;
         {
             const platform::StatementProgress watched(session.connection, *progress);
@@ -211,8 +213,8 @@ void ReportList::onOpenReport() {
         progress->finish();
         // Stopped by the user while the database worked: the dialog stays, nothing to tell.
         if (!progress->cancelled()) {
-            platform::showWarning(this, ui::errorMessage(QStringLiteral("报表打开失败"), e),
-                                  ui::kWarningTitle);
+            platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表打开失败"), e),
+                                  ui::warningTitle());
         }
         return;
     }
@@ -220,7 +222,8 @@ void ReportList::onOpenReport() {
 }
 
 void ReportList::onDeleteReport() {
-    if (!platform::askYesNo(this, QStringLiteral("真的要删除当前报表吗？"), ui::kWarningTitle))
+    if (!platform::askYesNo(this, tessel::platform::tr("真的要删除当前报表吗？"),
+                            ui::warningTitle()))
         return;
     try {
         QListWidgetItem *item = m_list->currentItem();
@@ -234,10 +237,10 @@ void ReportList::onDeleteReport() {
         m_list->setCurrentRow(-1);
         m_list->clearSelection();
     } catch (const std::exception &) {
-        platform::showWarning(this, QStringLiteral("操作失败！"), ui::kWarningTitle);
+        platform::showWarning(this, tessel::platform::tr("操作失败！"), ui::warningTitle());
         return;
     }
-    platform::showInformation(this, QStringLiteral("报表删除成功！"), ui::kNoticeTitle);
+    platform::showInformation(this, tessel::platform::tr("报表删除成功！"), ui::noticeTitle());
 }
 
 void ReportList::onCancel() {

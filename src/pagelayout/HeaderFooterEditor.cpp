@@ -23,6 +23,7 @@
 #include "definitions/Definitions.h"
 #include "pagelayout/HeaderFooterCodes.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/ValueText.h"
 #include "platform/view/SheetView.h"
 #include "ui/ErrorMessage.h"
@@ -48,7 +49,10 @@ const QColor kButtonBorder{192, 192, 192};
 const struct {
     const char *caption;
     int code;
-} kClasses[] = {{"都显示", 3}, {"仅表头", 1}, {"仅脚注", 2}, {"都不显示", 0}};
+} kClasses[] = {{QT_TRANSLATE_NOOP("tessel::platform", "都显示"), 3},
+                {QT_TRANSLATE_NOOP("tessel::platform", "仅表头"), 1},
+                {QT_TRANSLATE_NOOP("tessel::platform", "仅脚注"), 2},
+                {QT_TRANSLATE_NOOP("tessel::platform", "都不显示"), 0}};
 
 // 1800 twips, 15 twips to the pixel.
 constexpr int kVarColumnPx = 120;
@@ -73,9 +77,9 @@ int runHeaderFooterEditor(session::ReportSession &session, QWidget *parent) {
 HeaderFooterEditor::HeaderFooterEditor(session::ReportSession &session, QWidget *parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("headerfooter"));
-    setWindowTitle(QStringLiteral("修改页标头/脚注属性"));
+    setWindowTitle(tessel::platform::tr("修改页标头/脚注属性"));
 
-    auto *title = new QLabel(QStringLiteral("报表页标头页脚设置"), this);
+    auto *title = new QLabel(tessel::platform::tr("报表页标头页脚设置"), this);
     title->setObjectName(QStringLiteral("Label1"));
     setBold(title, true);
 
@@ -84,7 +88,8 @@ HeaderFooterEditor::HeaderFooterEditor(session::ReportSession &session, QWidget 
 
     m_vars = new QTableWidget(0, 2, this);
     m_vars->setObjectName(QStringLiteral("msgd"));
-    m_vars->setHorizontalHeaderLabels({QStringLiteral("变量名称"), QStringLiteral("变量值")});
+    m_vars->setHorizontalHeaderLabels(
+        {tessel::platform::tr("变量名称"), tessel::platform::tr("变量值")});
     m_vars->verticalHeader()->hide();
     m_vars->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_vars->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -92,11 +97,11 @@ HeaderFooterEditor::HeaderFooterEditor(session::ReportSession &session, QWidget 
     m_vars->setColumnWidth(0, kVarColumnPx);
     m_vars->setColumnWidth(1, kVarColumnPx);
 
-    auto *frame = new QGroupBox(QStringLiteral("应用于"), this);
+    auto *frame = new QGroupBox(tessel::platform::tr("应用于"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    m_optHeader = new QRadioButton(QStringLiteral("表头文本"), frame);
+    m_optHeader = new QRadioButton(tessel::platform::tr("表头文本"), frame);
     m_optHeader->setObjectName(QStringLiteral("Option3_0"));
-    m_optFooter = new QRadioButton(QStringLiteral("脚注文本"), frame);
+    m_optFooter = new QRadioButton(tessel::platform::tr("脚注文本"), frame);
     m_optFooter->setObjectName(QStringLiteral("Option3_1"));
     m_optHeader->setChecked(true);
     setBold(m_optHeader, true);
@@ -104,29 +109,29 @@ HeaderFooterEditor::HeaderFooterEditor(session::ReportSession &session, QWidget 
     frameLayout->addWidget(m_optHeader);
     frameLayout->addWidget(m_optFooter);
 
-    auto *classLabel = new QLabel(QStringLiteral("显示类型"), this);
+    auto *classLabel = new QLabel(tessel::platform::tr("显示类型"), this);
     classLabel->setObjectName(QStringLiteral("Label5"));
     m_class = new QComboBox(this);
     m_class->setObjectName(QStringLiteral("cmdClass"));
     for (const auto &c : kClasses)
-        m_class->addItem(QString::fromUtf8(c.caption));
+        m_class->addItem(tessel::platform::tr(c.caption));
 
     auto makeButton = [this](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), this);
+        auto *b = new QPushButton(tessel::platform::tr(caption), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton *save = makeButton("Command3", "保存文本");
+    QPushButton *save = makeButton("Command3", QT_TRANSLATE_NOOP("tessel::platform", "保存文本"));
     save->setEnabled(false);
-    auto *hint = new QLabel(QStringLiteral("按保存按钮避免设置信息丢失"), this);
+    auto *hint = new QLabel(tessel::platform::tr("按保存按钮避免设置信息丢失"), this);
     hint->setObjectName(QStringLiteral("Label3"));
-    QPushButton *reset = makeButton("Command4", "复位");
-    QPushButton *ok = makeButton("Command1", "确定");
+    QPushButton *reset = makeButton("Command4", QT_TRANSLATE_NOOP("tessel::platform", "复位"));
+    QPushButton *ok = makeButton("Command1", QT_TRANSLATE_NOOP("tessel::platform", "确定"));
     ok->setDefault(true);
-    QPushButton *cancel = makeButton("Command2", "取消");
+    QPushButton *cancel = makeButton("Command2", QT_TRANSLATE_NOOP("tessel::platform", "取消"));
 
-    auto *fileLabel = new QLabel(QStringLiteral("配置文件名"), this);
+    auto *fileLabel = new QLabel(tessel::platform::tr("配置文件名"), this);
     fileLabel->setObjectName(QStringLiteral("Label4"));
     m_file = new QLineEdit(QStringLiteral("report1.ini"), this);
     m_file->setObjectName(QStringLiteral("file1"));
@@ -215,12 +220,14 @@ void HeaderFooterEditor::InitSpread() {
     for (int row = 1; row <= kLines; ++row)
         s.setText(0, row, QStringLiteral("Line %1").arg(row));
 
-    const char *const headers[] = {"报表左边", "报表中间", "报表右边"};
+    const char *const headers[] = {QT_TRANSLATE_NOOP("tessel::platform", "报表左边"),
+                                   QT_TRANSLATE_NOOP("tessel::platform", "报表中间"),
+                                   QT_TRANSLATE_NOOP("tessel::platform", "报表右边")};
     for (int i = 0; i < 3; ++i) {
         const int textCol = kTextCols[i];
         const int buttonCol = textCol + 1;
         s.setColWidth(textCol, 20);
-        s.setText(textCol, 0, QString::fromUtf8(headers[i]));
+        s.setText(textCol, 0, tessel::platform::tr(headers[i]));
         s.setColWidth(buttonCol, 3);
         s.setCurrentBlock(CellBlock{buttonCol, 1, buttonCol, kLines});
         s.setCellKind(platform::CellKind::Button);
@@ -271,8 +278,8 @@ void HeaderFooterEditor::readSnapshot() {
     } catch (const Error &e) {
         // The window still works on the sheet's own header and footer; saving will tell
         // again if the database stays out of reach.
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("报表读取失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表读取失败"), e),
+                              ui::warningTitle());
     }
 }
 
@@ -281,8 +288,8 @@ void HeaderFooterEditor::setMode(Mode mode) {
     setBold(m_optHeader, mode == Mode::Header);
     setBold(m_optFooter, mode == Mode::Footer);
     button("Command3")
-        ->setText(mode == Mode::Header ? QStringLiteral("保存表头文本")
-                                       : QStringLiteral("保存脚注文本"));
+        ->setText(mode == Mode::Header ? tessel::platform::tr("保存表头文本")
+                                       : tessel::platform::tr("保存脚注文本"));
     loadMode();
 }
 
@@ -409,8 +416,8 @@ bool HeaderFooterEditor::SaveConfiguration() {
                     text, kClasses[std::max(0, m_class->currentIndex())].code};
             });
         if (!saved) {
-            platform::showInformation(this, QStringLiteral("系统错误，报表不存在"),
-                                      QStringLiteral("提示信息"));
+            platform::showInformation(this, tessel::platform::tr("系统错误，报表不存在"),
+                                      tessel::platform::tr("提示信息"));
             return false;
         }
         const QString &text = saved->text;
@@ -428,8 +435,9 @@ bool HeaderFooterEditor::SaveConfiguration() {
         (header ? m_snapshot.footer : m_snapshot.header) = other;
         return true;
     } catch (const Error &e) {
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("页标头/脚注保存失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this,
+                              ui::errorMessage(tessel::platform::tr("页标头/脚注保存失败"), e),
+                              ui::warningTitle());
         return false;
     }
 }

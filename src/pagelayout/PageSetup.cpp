@@ -23,6 +23,7 @@
 #include "pagelayout/HeaderFooterEditor.h"
 #include "pagelayout/PrintDlg.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/view/PageView.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MessageTitles.h"
@@ -33,22 +34,30 @@ namespace tessel::pagelayout {
 
 namespace {
 
-const QString kNoReport = QStringLiteral("系统错误，报表不存在");
-const QString kNoticeTitle = QStringLiteral("提示信息");
+QString kNoReport() {
+    return tessel::platform::tr("系统错误，报表不存在");
+}
+QString kNoticeTitle() {
+    return tessel::platform::tr("提示信息");
+}
 // Written by the dialog itself: a margin box is complete only as one digit, a point and two
 // digits.
-const QString kIncompleteMargin = QStringLiteral("页边距请按 0.00 的格式填写（0.00 到 9.99 英寸）");
+QString kIncompleteMargin() {
+    return tessel::platform::tr("页边距请按 0.00 的格式填写（0.00 到 9.99 英寸）");
+}
 
 // Captions of the margin boxes pagemargin 0 to 3: left, right, top, bottom.
-constexpr const char *kMarginCaptions[4] = {"左:", "右:", "上:", "底:"};
+constexpr const char *kMarginCaptions[4] = {
+    QT_TRANSLATE_NOOP("tessel::platform", "左:"), QT_TRANSLATE_NOOP("tessel::platform", "右:"),
+    QT_TRANSLATE_NOOP("tessel::platform", "上:"), QT_TRANSLATE_NOOP("tessel::platform", "底:")};
 
 QString inchesText(int twips) {
     return QString::number(double(twips) / platform::kTwipsPerInch, 'f', 2);
 }
 
 void showFailure(QWidget *parent, const std::exception &e) {
-    platform::showWarning(parent, ui::errorMessage(QStringLiteral("页面设置保存失败"), e),
-                          ui::kWarningTitle);
+    platform::showWarning(parent, ui::errorMessage(tessel::platform::tr("页面设置保存失败"), e),
+                          ui::warningTitle());
 }
 
 }  // namespace
@@ -56,20 +65,21 @@ void showFailure(QWidget *parent, const std::exception &e) {
 PageSetup::PageSetup(session::ReportSession &session, platform::PageView *preview, QWidget *parent)
     : QDialog(parent), m_session(session), m_preview(preview) {
     setObjectName(QStringLiteral("pagesetup"));
-    setWindowTitle(QStringLiteral("页面设置"));
+    setWindowTitle(tessel::platform::tr("页面设置"));
 
     // Orientation, with a picture of each paper position.
-    auto *frame1 = new QGroupBox(QStringLiteral("打印方向"), this);
+    auto *frame1 = new QGroupBox(tessel::platform::tr("打印方向"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto *orientationGroup = new QButtonGroup(this);
     auto *frame1Layout = new QGridLayout(frame1);
-    const char *orientationCaptions[2] = {"纵向", "横向"};
+    const char *orientationCaptions[2] = {QT_TRANSLATE_NOOP("tessel::platform", "纵向"),
+                                          QT_TRANSLATE_NOOP("tessel::platform", "横向")};
     const char *orientationImages[2] = {"portrait", "landscape"};
     for (int i = 0; i < 2; ++i) {
         auto *image = new QLabel(frame1);
         image->setObjectName(QStringLiteral("Image1_%1").arg(i));
         image->setPixmap(ui::toolbarImage(QString::fromLatin1(orientationImages[i])));
-        m_orientation[i] = new QRadioButton(QString::fromUtf8(orientationCaptions[i]), frame1);
+        m_orientation[i] = new QRadioButton(tessel::platform::tr(orientationCaptions[i]), frame1);
         m_orientation[i]->setObjectName(QStringLiteral("porientation_%1").arg(i));
         orientationGroup->addButton(m_orientation[i], i);
         frame1Layout->addWidget(image, i, 0);
@@ -77,10 +87,10 @@ PageSetup::PageSetup(session::ReportSession &session, platform::PageView *previe
     }
 
     // Preview type.
-    auto *framePreview = new QGroupBox(QStringLiteral("预览方式"), this);
+    auto *framePreview = new QGroupBox(tessel::platform::tr("预览方式"), this);
     framePreview->setObjectName(QStringLiteral("Frame2"));
     auto *previewLayout = new QHBoxLayout(framePreview);
-    auto *label1 = new QLabel(QStringLiteral("类型:"), framePreview);
+    auto *label1 = new QLabel(tessel::platform::tr("类型:"), framePreview);
     label1->setObjectName(QStringLiteral("Label1"));
     m_zoom = new QComboBox(framePreview);
     m_zoom->setObjectName(QStringLiteral("Combo1"));
@@ -89,12 +99,12 @@ PageSetup::PageSetup(session::ReportSession &session, platform::PageView *previe
     previewLayout->addWidget(m_zoom, 1);
 
     // Margins in inches.
-    auto *frameMargins = new QGroupBox(QStringLiteral("纸张边界设置(英寸)"), this);
+    auto *frameMargins = new QGroupBox(tessel::platform::tr("纸张边界设置(英寸)"), this);
     frameMargins->setObjectName(QStringLiteral("Frame2"));
     auto *marginLayout = new QGridLayout(frameMargins);
     const QRegularExpression marginPattern(QStringLiteral("[0-9]\\.[0-9]{2}"));
     for (int i = 0; i < 4; ++i) {
-        auto *label = new QLabel(QString::fromUtf8(kMarginCaptions[i]), frameMargins);
+        auto *label = new QLabel(tessel::platform::tr(kMarginCaptions[i]), frameMargins);
         label->setObjectName(QStringLiteral("Label2_%1").arg(i));
         m_margin[i] = new QLineEdit(frameMargins);
         m_margin[i]->setObjectName(QStringLiteral("pagemargin_%1").arg(i));
@@ -107,34 +117,34 @@ PageSetup::PageSetup(session::ReportSession &session, platform::PageView *previe
 
     // Fit to pages wide, under the margins: the columns shrink to N pages across.
     auto *fitLayout = new QHBoxLayout;
-    auto *fitLabel = new QLabel(QStringLiteral("适合页宽"), this);
+    auto *fitLabel = new QLabel(tessel::platform::tr("适合页宽"), this);
     fitLabel->setObjectName(QStringLiteral("lblFitWide"));
     m_fitWide = new QSpinBox(this);
     m_fitWide->setObjectName(QStringLiteral("spnFitWide"));
     m_fitWide->setRange(0, definitions::kMaxFitPagesWide);
-    m_fitWide->setToolTip(QStringLiteral("把各列缩放到这么多页宽；0 不缩放"));
+    m_fitWide->setToolTip(tessel::platform::tr("把各列缩放到这么多页宽；0 不缩放"));
     fitLabel->setBuddy(m_fitWide);
     fitLayout->addWidget(fitLabel);
     fitLayout->addWidget(m_fitWide);
     fitLayout->addStretch(1);
 
     // The dialogs for what a page shows.
-    auto *frame3 = new QGroupBox(QStringLiteral("显示设置"), this);
+    auto *frame3 = new QGroupBox(tessel::platform::tr("显示设置"), this);
     frame3->setObjectName(QStringLiteral("Frame3"));
     auto *frame3Layout = new QVBoxLayout(frame3);
-    auto *cmdPageset = new QPushButton(QStringLiteral("显示内容设置"), frame3);
+    auto *cmdPageset = new QPushButton(tessel::platform::tr("显示内容设置"), frame3);
     cmdPageset->setObjectName(QStringLiteral("cmdPageset"));
-    auto *command1 = new QPushButton(QStringLiteral("设置页头/页脚信息"), frame3);
+    auto *command1 = new QPushButton(tessel::platform::tr("设置页头/页脚信息"), frame3);
     command1->setObjectName(QStringLiteral("Command1"));
     frame3Layout->addWidget(cmdPageset);
     frame3Layout->addWidget(command1);
 
-    auto *command4 = new QPushButton(QStringLiteral("打印&P"), this);
+    auto *command4 = new QPushButton(tessel::platform::tr("打印&P"), this);
     command4->setObjectName(QStringLiteral("Command4"));
-    auto *ok = new QPushButton(QStringLiteral("确定&O"), this);
+    auto *ok = new QPushButton(tessel::platform::tr("确定&O"), this);
     ok->setObjectName(QStringLiteral("Command2_0"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("取消&C"), this);
+    auto *cancel = new QPushButton(tessel::platform::tr("取消&C"), this);
     cancel->setObjectName(QStringLiteral("Command2_1"));
     cancel->setAutoDefault(false);
 
@@ -206,7 +216,7 @@ bool PageSetup::applyAndStore() {
     double inches[4] = {};
     for (int i = 0; i < 4; ++i) {
         if (!m_margin[i]->hasAcceptableInput()) {
-            platform::showInformation(this, kIncompleteMargin, kNoticeTitle);
+            platform::showInformation(this, kIncompleteMargin(), kNoticeTitle());
             m_margin[i]->setFocus();
             m_margin[i]->selectAll();
             return false;
@@ -234,7 +244,7 @@ bool PageSetup::applyAndStore() {
         platform::Transaction tx(m_session.connection);
         if (!definitions::savePageSetup(m_session.connection, m_session.reportName, values,
                                         [&] { m_session.sheet.setPrint(next); })) {
-            platform::showInformation(this, kNoReport, kNoticeTitle);
+            platform::showInformation(this, kNoReport(), kNoticeTitle());
             return false;
         }
         definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,

@@ -18,6 +18,7 @@
 
 #include "definitions/DefinitionWrites.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MessageTitles.h"
 
@@ -25,13 +26,26 @@ namespace tessel::pagelayout {
 
 namespace {
 
-const QString kNoReport = QStringLiteral("系统错误，报表不存在");
-const QString kNoticeTitle = QStringLiteral("提示信息");
+QString kNoReport() {
+    return tessel::platform::tr("系统错误，报表不存在");
+}
+QString kNoticeTitle() {
+    return tessel::platform::tr("提示信息");
+}
 
 constexpr const char *kFlagCaptions[PrintDlg::kFlagCount] = {
-    "列标", "行标", "网格线", "边框", "只打印数据单元格", "彩色打印", "阴影"};
-constexpr const char *kRangeCaptions[PrintDlg::kRangeCount] = {"全部", "所选单元格", "当前页",
-                                                               "页码范围"};
+    QT_TRANSLATE_NOOP("tessel::platform", "列标"),
+    QT_TRANSLATE_NOOP("tessel::platform", "行标"),
+    QT_TRANSLATE_NOOP("tessel::platform", "网格线"),
+    QT_TRANSLATE_NOOP("tessel::platform", "边框"),
+    QT_TRANSLATE_NOOP("tessel::platform", "只打印数据单元格"),
+    QT_TRANSLATE_NOOP("tessel::platform", "彩色打印"),
+    QT_TRANSLATE_NOOP("tessel::platform", "阴影")};
+constexpr const char *kRangeCaptions[PrintDlg::kRangeCount] = {
+    QT_TRANSLATE_NOOP("tessel::platform", "全部"),
+    QT_TRANSLATE_NOOP("tessel::platform", "所选单元格"),
+    QT_TRANSLATE_NOOP("tessel::platform", "当前页"),
+    QT_TRANSLATE_NOOP("tessel::platform", "页码范围")};
 constexpr int kLargestPage = 32767;
 
 // The sheet's flags in Check1 order.
@@ -62,13 +76,13 @@ std::optional<int> pageNumberFromText(const QString &text) {
 PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("PrintDlg"));
-    setWindowTitle(QStringLiteral("内容显示选项"));
+    setWindowTitle(tessel::platform::tr("内容显示选项"));
 
-    auto *frame2 = new QGroupBox(QStringLiteral("打印内容选项"), this);
+    auto *frame2 = new QGroupBox(tessel::platform::tr("打印内容选项"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto *flagsLayout = new QGridLayout(frame2);
     for (int i = 0; i < kFlagCount; ++i) {
-        m_flags[i] = new QCheckBox(QString::fromUtf8(kFlagCaptions[i]), frame2);
+        m_flags[i] = new QCheckBox(tessel::platform::tr(kFlagCaptions[i]), frame2);
         m_flags[i]->setObjectName(QStringLiteral("Check1_%1").arg(i));
         // Indexes 0 to 2 in the left column, 3 to 6 in the right.
         if (i < 3)
@@ -77,12 +91,12 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
             flagsLayout->addWidget(m_flags[i], i - 3, 1);
     }
 
-    auto *frame1 = new QGroupBox(QStringLiteral("打印范围"), this);
+    auto *frame1 = new QGroupBox(tessel::platform::tr("打印范围"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto *rangeLayout = new QGridLayout(frame1);
     auto *rangeGroup = new QButtonGroup(this);
     for (int i = 0; i < kRangeCount; ++i) {
-        m_ranges[i] = new QRadioButton(QString::fromUtf8(kRangeCaptions[i]), frame1);
+        m_ranges[i] = new QRadioButton(tessel::platform::tr(kRangeCaptions[i]), frame1);
         m_ranges[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
         rangeGroup->addButton(m_ranges[i], i);
         rangeLayout->addWidget(m_ranges[i], i, 0);
@@ -98,7 +112,7 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
         m_pages[i]->setMaximumWidth(60);
         m_pages[i]->installEventFilter(this);
     }
-    auto *label1 = new QLabel(QStringLiteral("到"), frame1);
+    auto *label1 = new QLabel(tessel::platform::tr("到"), frame1);
     label1->setObjectName(QStringLiteral("Label1"));
     pagesRow->addWidget(m_pages[0]);
     pagesRow->addWidget(label1);
@@ -106,10 +120,10 @@ PrintDlg::PrintDlg(session::ReportSession &session, QWidget *parent)
     pagesRow->addStretch(1);
     rangeLayout->addLayout(pagesRow, 3, 1);
 
-    auto *cmdOK = new QPushButton(QStringLiteral("保存"), this);
+    auto *cmdOK = new QPushButton(tessel::platform::tr("保存"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    auto *command3 = new QPushButton(QStringLiteral("取消"), this);
+    auto *command3 = new QPushButton(tessel::platform::tr("取消"), this);
     command3->setObjectName(QStringLiteral("Command3"));
     command3->setAutoDefault(false);
     connect(cmdOK, &QPushButton::clicked, this, &PrintDlg::onSave);
@@ -189,7 +203,7 @@ bool PrintDlg::SaveSpread() {
     try {
         if (!definitions::savePrintOptions(m_session.connection, m_session.reportName, next,
                                            [&] { sheet.setPrint(next); })) {
-            platform::showInformation(this, kNoReport, kNoticeTitle);
+            platform::showInformation(this, kNoReport(), kNoticeTitle());
             return false;
         }
     } catch (...) {
@@ -204,8 +218,8 @@ void PrintDlg::onSave() {
         if (!SaveSpread())
             return;
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(QStringLiteral("打印设置保存失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("打印设置保存失败"), e),
+                              ui::warningTitle());
         return;
     }
     accept();

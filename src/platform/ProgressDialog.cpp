@@ -1,5 +1,7 @@
 #include "platform/ProgressDialog.h"
 
+#include "platform/Language.h"
+
 #include <QApplication>
 #include <QProgressDialog>
 #include <QThread>
@@ -30,7 +32,8 @@ void DialogProgress::begin(const QString &what, ProgressUnit unit, qint64 total)
 }
 
 QString DialogProgress::labelText() const {
-    const QString unit = m_unit == ProgressUnit::Rows ? QStringLiteral("行") : QStringLiteral("页");
+    const QString unit =
+        m_unit == ProgressUnit::Rows ? tessel::platform::tr("行") : tessel::platform::tr("页");
     if (m_total >= 0)
         return QStringLiteral("%1\n%2 / %3 %4").arg(m_what).arg(m_done).arg(m_total).arg(unit);
     return QStringLiteral("%1\n%2 %3").arg(m_what).arg(m_done).arg(unit);
@@ -47,7 +50,7 @@ void DialogProgress::update(qint64 done) {
         m_dialog = new QProgressDialog(m_parent);
         m_dialog->setObjectName(QStringLiteral("progressDialog"));
         m_dialog->setWindowTitle(m_what);
-        m_dialog->setCancelButtonText(QStringLiteral("取消"));
+        m_dialog->setCancelButtonText(tessel::platform::tr("取消"));
         // Shown and hidden here, not by the dialog's own timing.
         m_dialog->setMinimumDuration(std::numeric_limits<int>::max());
         m_dialog->setAutoClose(false);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Language.h"
 #include "platform/sheet/ColumnFormat.h"
 #include "platform/sheet/Sheet.h"
 
@@ -40,9 +41,9 @@ void appendCsvField(std::string &out, std::string_view utf8) {
 
 void writeCsv(const QString &path, const platform::Sheet &sheet, platform::Progress &progress) {
     if (path.isEmpty())
-        throw Error(Error::Category::Argument, QStringLiteral("未指定导出文件名"));
+        throw Error(Error::Category::Argument, tessel::platform::tr("未指定导出文件名"));
     const QString targetName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    const QString failureText = QStringLiteral("无法写入文件 %1").arg(targetName);
+    const QString failureText = tessel::platform::tr("无法写入文件 %1").arg(targetName);
 
     // QSaveFile writes a temporary file beside the target and renames it over the target only
     // on commit(); every other way out removes it.
@@ -58,7 +59,7 @@ void writeCsv(const QString &path, const platform::Sheet &sheet, platform::Progr
     std::string chunk = "\xEF\xBB\xBF";
     chunk.reserve(kChunk + 4096);
     const int cols = sheet.maxCols();
-    progress.begin(QStringLiteral("写入 CSV 文件"), platform::ProgressUnit::Rows,
+    progress.begin(tessel::platform::tr("写入 CSV 文件"), platform::ProgressUnit::Rows,
                    sheet.maxRows() + 1);
     // Formats are looked up once per column; most columns have none and copy their bytes.
     std::vector<const platform::ColumnFormat *> formats(std::size_t(cols) + 1, nullptr);

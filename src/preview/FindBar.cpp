@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <numeric>
 
+#include "platform/Language.h"
 #include "platform/view/PageView.h"
 
 namespace tessel::preview {
@@ -17,8 +18,12 @@ namespace {
 // One slice of the count: short enough that typing and painting go on between slices.
 constexpr int kSliceMs = 8;
 
-const QString kWrappedToFirst = QStringLiteral("已回到开头");
-const QString kWrappedToLast = QStringLiteral("已回到末尾");
+QString kWrappedToFirst() {
+    return tessel::platform::tr("已回到开头");
+}
+QString kWrappedToLast() {
+    return tessel::platform::tr("已回到末尾");
+}
 
 QToolButton *barButton(QWidget *parent, const char *name, const QString &text, const QString &tip) {
     auto *b = new QToolButton(parent);
@@ -39,19 +44,20 @@ FindBar::FindBar(platform::PageView *view, std::function<void(int)> showPage, QW
 
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("txtFind"));
-    m_text->setPlaceholderText(QStringLiteral("查找"));
+    m_text->setPlaceholderText(tessel::platform::tr("查找"));
     m_text->setClearButtonEnabled(true);
     m_text->installEventFilter(this);
-    m_previous = barButton(this, "cmdFindPrev", QStringLiteral("▲"), QStringLiteral("上一个"));
-    m_next = barButton(this, "cmdFindNext", QStringLiteral("▼"), QStringLiteral("下一个"));
+    m_previous =
+        barButton(this, "cmdFindPrev", QStringLiteral("▲"), tessel::platform::tr("上一个"));
+    m_next = barButton(this, "cmdFindNext", QStringLiteral("▼"), tessel::platform::tr("下一个"));
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblFindCount"));
-    m_close = barButton(this, "cmdFindClose", QStringLiteral("✕"), QStringLiteral("关闭"));
+    m_close = barButton(this, "cmdFindClose", QStringLiteral("✕"), tessel::platform::tr("关闭"));
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(6, 3, 6, 3);
     row->setSpacing(4);
-    row->addWidget(new QLabel(QStringLiteral("查找:"), this));
+    row->addWidget(new QLabel(tessel::platform::tr("查找:"), this));
     row->addWidget(m_text, 1);
     row->addWidget(m_previous);
     row->addWidget(m_next);
@@ -60,7 +66,7 @@ FindBar::FindBar(platform::PageView *view, std::function<void(int)> showPage, QW
     row->addWidget(m_close);
     m_text->setMaximumWidth(320);
     m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(
-        QStringLiteral("88888 / 88888  ") + kWrappedToFirst));
+        QStringLiteral("88888 / 88888  ") + kWrappedToFirst()));
 
     connect(m_text, &QLineEdit::textChanged, this, &FindBar::restart);
     connect(m_next, &QToolButton::clicked, this, &FindBar::findNext);
@@ -245,7 +251,7 @@ void FindBar::step(bool forward) {
 void FindBar::showMatch(const FindMatch &match, int indexOnPage, bool wrapped, bool forward) {
     m_current = match;
     m_currentIndex = indexOnPage;
-    m_note = wrapped ? (forward ? kWrappedToFirst : kWrappedToLast) : QString();
+    m_note = wrapped ? (forward ? kWrappedToFirst() : kWrappedToLast()) : QString();
     if (m_showPage)
         m_showPage(match.page);
     if (m_view)
@@ -257,7 +263,7 @@ void FindBar::updateLabel() {
     QString text;
     if (m_finder && !m_finder->isEmpty()) {
         if (!m_done)
-            text = QStringLiteral("… / …");
+            text = tessel::platform::tr("… / …");
         else if (!m_current)
             text = QStringLiteral("0 / 0");
         else

@@ -16,6 +16,7 @@
 #include "pagelayout/HeaderFooterCodes.h"
 #include "pagelayout/PageSetup.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/sheet/Printing.h"
 #include "platform/view/PageThumbnails.h"
 #include "platform/view/PageView.h"
@@ -57,21 +58,28 @@ struct ToolbarButton {
 
 // In the order the strip is built.
 constexpr ToolbarButton kButtons[] = {
-    {kColNext, "下一页", "right", PictureAlign::CaptionLeftPictureRight},
-    {kColPrevious, "前一页", "left", PictureAlign::PictureLeftCaptionRight},
-    {kColZoom, "缩放", "zoom", PictureAlign::PictureLeftCaptionRight},
-    {kColPrint, "打印", "print", PictureAlign::PictureLeftCaptionRight},
-    {kColSetup, "设置", "setup", PictureAlign::PictureLeftCaptionRight},
+    {kColNext, QT_TRANSLATE_NOOP("tessel::platform", "下一页"), "right",
+     PictureAlign::CaptionLeftPictureRight},
+    {kColPrevious, QT_TRANSLATE_NOOP("tessel::platform", "前一页"), "left",
+     PictureAlign::PictureLeftCaptionRight},
+    {kColZoom, QT_TRANSLATE_NOOP("tessel::platform", "缩放"), "zoom",
+     PictureAlign::PictureLeftCaptionRight},
+    {kColPrint, QT_TRANSLATE_NOOP("tessel::platform", "打印"), "print",
+     PictureAlign::PictureLeftCaptionRight},
+    {kColSetup, QT_TRANSLATE_NOOP("tessel::platform", "设置"), "setup",
+     PictureAlign::PictureLeftCaptionRight},
     // The list holds no picture of the export's own.
-    {kColExport, "导出xls", "setup", PictureAlign::PictureLeftCaptionRight},
-    {kColClose, "关闭", "close", PictureAlign::PictureLeftCaptionRight},
+    {kColExport, QT_TRANSLATE_NOOP("tessel::platform", "导出xls"), "setup",
+     PictureAlign::PictureLeftCaptionRight},
+    {kColClose, QT_TRANSLATE_NOOP("tessel::platform", "关闭"), "close",
+     PictureAlign::PictureLeftCaptionRight},
 };
 
 const QString kLeft = QStringLiteral("left");
 const QString kRight = QStringLiteral("right");
 
 void showFailure(QWidget *parent, const QString &whatFailed, const std::exception &e) {
-    platform::showWarning(parent, ui::errorMessage(whatFailed, e), ui::kWarningTitle);
+    platform::showWarning(parent, ui::errorMessage(whatFailed, e), ui::warningTitle());
 }
 
 }  // namespace
@@ -79,7 +87,7 @@ void showFailure(QWidget *parent, const QString &whatFailed, const std::exceptio
 SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
     : QWidget(parent, Qt::Window), m_session(session) {
     setObjectName(QStringLiteral("spreadpreview"));
-    setWindowTitle(QStringLiteral("打印预览"));
+    setWindowTitle(tessel::platform::tr("打印预览"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     m_strip = new platform::SheetView(this);
@@ -193,7 +201,7 @@ void SpreadPreview::SetupToolbar() {
         s.setCurrent(b.col, 1);
         s.setCellKind(CellKind::Button);
         s.setLocked(false);
-        s.setText(b.col, 1, QString::fromUtf8(b.caption));
+        s.setText(b.col, 1, tessel::platform::tr(b.caption));
         s.setPicture(QString::fromLatin1(b.imageKey), b.align);
     }
 
@@ -318,14 +326,14 @@ void SpreadPreview::setUpContextMenu() {
         m_pageView->addAction(action);
         return action;
     };
-    connect(addEntry(QStringLiteral("查找"), {}), &QAction::triggered, this,
+    connect(addEntry(tessel::platform::tr("查找"), {}), &QAction::triggered, this,
             &SpreadPreview::openFind);
-    m_thumbnailsAction = addEntry(QStringLiteral("缩略图"), Qt::Key_F4);
+    m_thumbnailsAction = addEntry(tessel::platform::tr("缩略图"), Qt::Key_F4);
     m_thumbnailsAction->setCheckable(true);
     connect(m_thumbnailsAction, &QAction::toggled, this, &SpreadPreview::setThumbnailsVisible);
-    connect(addEntry(QStringLiteral("页宽"), {}), &QAction::triggered, this,
+    connect(addEntry(tessel::platform::tr("页宽"), {}), &QAction::triggered, this,
             [this] { ui::SetZoom(*m_pageView, ui::kPageWidthPreset); });
-    connect(addEntry(QStringLiteral("整页"), {}), &QAction::triggered, this,
+    connect(addEntry(tessel::platform::tr("整页"), {}), &QAction::triggered, this,
             [this] { ui::SetZoom(*m_pageView, ui::kWholePagePreset); });
 }
 
@@ -452,7 +460,7 @@ void SpreadPreview::printNow() {
         // The user ended the job: nothing was printed, nothing to tell.
     } catch (const std::exception &e) {
         // A print that did not happen is told, never passed over.
-        showFailure(this, QStringLiteral("打印失败"), e);
+        showFailure(this, tessel::platform::tr("打印失败"), e);
     }
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/ValueText.h"
 #include "platform/sheet/ColumnFormat.h"
 #include "platform/sheet/Printing.h"
@@ -152,7 +153,7 @@ public:
         for (lxw_worksheet *ws : m_worksheets) {
             FILE *scratch = ws->optimize_tmpfile;
             if (scratch && (std::fflush(scratch) != 0 || std::ferror(scratch))) {
-                throw ioError(QStringLiteral("工作表写入失败"),
+                throw ioError(tessel::platform::tr("工作表写入失败"),
                               QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
             }
         }
@@ -170,7 +171,7 @@ private:
     void addWorksheet() {
         m_ws = workbook_add_worksheet(m_wb, nullptr);
         if (!m_ws)
-            throw ioError(QStringLiteral("无法在工作簿中添加工作表"), QString());
+            throw ioError(tessel::platform::tr("无法在工作簿中添加工作表"), QString());
         m_worksheets.push_back(m_ws);
         m_scratch.add(m_ws);
         m_row = 0;
@@ -197,7 +198,7 @@ private:
             if (!f) {
                 f = workbook_add_format(m_wb);
                 if (!f)
-                    throw ioError(QStringLiteral("工作表写入失败"), QString());
+                    throw ioError(tessel::platform::tr("工作表写入失败"), QString());
                 format_set_num_format(f, code.toUtf8().constData());
             }
             m_formats[std::size_t(col)] = ColumnCells{format.kind, f};
@@ -274,7 +275,7 @@ private:
 
     static void check(lxw_error err) {
         if (err != LXW_NO_ERROR)
-            throw ioError(QStringLiteral("工作表写入失败"), lxwReason(err));
+            throw ioError(tessel::platform::tr("工作表写入失败"), lxwReason(err));
     }
 
     lxw_workbook *m_wb;
@@ -295,9 +296,9 @@ private:
 void syncFile(const QString &name, const QString &targetName) {
     QFile f(name);
     if (!f.open(QIODevice::ReadOnly))
-        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), f.errorString());
+        throw ioError(tessel::platform::tr("无法写入文件 %1").arg(targetName), f.errorString());
     if (::fsync(f.handle()) != 0) {
-        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName),
+        throw ioError(tessel::platform::tr("无法写入文件 %1").arg(targetName),
                       QString::fromLocal8Bit(std::strerror(errno)));
     }
 }
@@ -378,13 +379,14 @@ std::optional<double> sheetNumber(std::string_view s) {
 void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QString &header,
                    const QString &footer, int rowsPerWorksheet, platform::Progress &progress) {
     if (path.isEmpty())
-        throw Error(Error::Category::Argument, QStringLiteral("未指定导出文件名"));
+        throw Error(Error::Category::Argument, tessel::platform::tr("未指定导出文件名"));
     if (rowsPerWorksheet < 2 || rowsPerWorksheet > kWorksheetRows)
-        throw Error(Error::Category::Argument, QStringLiteral("工作表行数无效"));
+        throw Error(Error::Category::Argument, tessel::platform::tr("工作表行数无效"));
     if (sheet.maxCols() > kWorksheetCols) {
-        throw Error(Error::Category::Argument, QStringLiteral("报表有%1列，工作表最多只能容纳%2列")
-                                                   .arg(sheet.maxCols())
-                                                   .arg(kWorksheetCols));
+        throw Error(Error::Category::Argument,
+                    tessel::platform::tr("报表有%1列，工作表最多只能容纳%2列")
+                        .arg(sheet.maxCols())
+                        .arg(kWorksheetCols));
     }
     const QFileInfo target(path);
     const QString targetName = QDir::toNativeSeparators(target.absoluteFilePath());
@@ -395,7 +397,7 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
     QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
                         QStringLiteral(".XXXXXX"));
     if (!temp.open())
-        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), temp.errorString());
+        throw ioError(tessel::platform::tr("无法写入文件 %1").arg(targetName), temp.errorString());
     const QString tempName = temp.fileName();
     temp.close();
 
@@ -414,12 +416,12 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
     ScratchFiles scratchFiles;  // outlives the workbook: closes what a failure leaves open
     WorkbookPtr wb(workbook_new_opt(tempPath.constData(), &options));
     if (!wb)
-        throw ioError(QStringLiteral("无法创建工作簿"), QString());
+        throw ioError(tessel::platform::tr("无法创建工作簿"), QString());
 
     {
         const QStringList headerLines = exportLines(header);
         const QStringList footerLines = exportLines(footer);
-        progress.begin(QStringLiteral("写入工作簿"), platform::ProgressUnit::Rows,
+        progress.begin(tessel::platform::tr("写入工作簿"), platform::ProgressUnit::Rows,
                        qint64(headerLines.size()) + sheet.maxRows() + 1 + footerLines.size());
         RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet);
         for (const QString &line : headerLines)
@@ -439,7 +441,7 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
     // this one waits at check points, so that the windows keep painting. A cancel seen
     // meanwhile takes effect once it has returned. workbook_close frees the workbook whatever
     // it returns.
-    progress.begin(QStringLiteral("压缩工作簿"), platform::ProgressUnit::Rows, -1);
+    progress.begin(tessel::platform::tr("压缩工作簿"), platform::ProgressUnit::Rows, -1);
     struct Closed {
         lxw_error err;
         int error;  // the thread's errno
@@ -463,7 +465,7 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
         if (closed.error != 0)
             reason +=
                 QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(closed.error)));
-        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), reason);
+        throw ioError(tessel::platform::tr("无法写入文件 %1").arg(targetName), reason);
     }
     progress.check(0);
     syncFile(tempName, targetName);
@@ -474,7 +476,7 @@ void writeWorkbook(const QString &path, const platform::Sheet &sheet, const QStr
     QFile::setPermissions(tempName, perms);
     if (std::rename(tempPath.constData(), QFile::encodeName(target.absoluteFilePath())) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        throw ioError(QStringLiteral("无法写入文件 %1").arg(targetName), reason);
+        throw ioError(tessel::platform::tr("无法写入文件 %1").arg(targetName), reason);
     }
     temp.setAutoRemove(false);
 }
@@ -483,21 +485,22 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
                     const QString &footer, QString &lastName, const QString &title) {
     struct Format {
         platform::FileType type;
-        const char16_t *done;
+        const char *done;
     };
-    static const Format formats[] = {
-        {{QStringLiteral("Excel file (*.xlsx)"), QStringLiteral("xlsx")},
-         u"表格数据导出到excel表成功！"},
-        {{QStringLiteral("PDF file (*.pdf)"), QStringLiteral("pdf")},
-         u"表格数据导出到PDF文件成功！"},
-        {{QStringLiteral("CSV file (*.csv)"), QStringLiteral("csv")},
-         u"表格数据导出到CSV文件成功！"},
+    // Built on each call: the filters and messages are in the current interface language.
+    const Format formats[] = {
+        {{tessel::platform::tr("Excel file (*.xlsx)"), QStringLiteral("xlsx")},
+         QT_TRANSLATE_NOOP("tessel::platform", "表格数据导出到excel表成功！")},
+        {{tessel::platform::tr("PDF file (*.pdf)"), QStringLiteral("pdf")},
+         QT_TRANSLATE_NOOP("tessel::platform", "表格数据导出到PDF文件成功！")},
+        {{tessel::platform::tr("CSV file (*.csv)"), QStringLiteral("csv")},
+         QT_TRANSLATE_NOOP("tessel::platform", "表格数据导出到CSV文件成功！")},
     };
     std::vector<platform::FileType> types;
     for (const Format &f : formats)
         types.push_back(f.type);
     const platform::SaveChoice choice =
-        platform::interaction().saveFile(parent, QStringLiteral("数据导出"), types, lastName);
+        platform::interaction().saveFile(parent, tessel::platform::tr("数据导出"), types, lastName);
     if (choice.name.isEmpty())
         return;
     const auto format = ExportFormat(std::clamp(choice.type, 0, int(std::size(formats)) - 1));
@@ -528,12 +531,12 @@ void exportWorkbook(QWidget *parent, const platform::Sheet &sheet, const QString
     } catch (const platform::Cancelled &) {
         return;  // the user stopped it: no file, nothing to tell
     } catch (const Error &e) {
-        platform::showWarning(parent, ui::errorMessage(QStringLiteral("数据导出失败"), e),
-                              ui::kWarningTitle);
+        platform::showWarning(parent, ui::errorMessage(tessel::platform::tr("数据导出失败"), e),
+                              ui::warningTitle());
         return;
     }
-    platform::showInformation(parent, QString::fromUtf16(chosen.done),
-                              QStringLiteral("导出数据成功"));
+    platform::showInformation(parent, tessel::platform::tr(chosen.done),
+                              tessel::platform::tr("导出数据成功"));
 }
 
 }  // namespace tessel::preview

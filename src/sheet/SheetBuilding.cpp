@@ -18,6 +18,7 @@
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "platform/Interaction.h"
+#include "platform/Language.h"
 #include "platform/ValueText.h"
 
 namespace tessel::sheet {
@@ -398,7 +399,7 @@ void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QSt
 
 void FillFromRecordset(Recordset &rs, Sheet &sheet, platform::Progress &progress) {
     RedrawPause pause(sheet);
-    progress.begin(QStringLiteral("读取数据"), platform::ProgressUnit::Rows, -1);
+    progress.begin(tessel::platform::tr("读取数据"), platform::ProgressUnit::Rows, -1);
     int rows = 0;  // 32-bit: results run past 32,767 rows
     int fields = 0;
     attempt([&] { fields = rs.fieldCount(); });

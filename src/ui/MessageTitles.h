@@ -1,17 +1,27 @@
 // The titles of the component's message boxes, the same in every window.
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QString>
 
 namespace tessel::ui {
 
 // A failure the user must know of: a save, a query or an output file that did not work.
-inline const QString kWarningTitle = QStringLiteral("系统警告");
+inline QString warningTitle() {
+    return tessel::platform::tr("系统警告");
+}
 // A question or a prompt (the merge prompt, "no tables").
-inline const QString kPromptTitle = QStringLiteral("系统提示");
+inline QString promptTitle() {
+    return tessel::platform::tr("系统提示");
+}
 // What a run tells the user (no definition, a query error).
-inline const QString kInfoTitle = QStringLiteral("系统信息");
+inline QString infoTitle() {
+    return tessel::platform::tr("系统信息");
+}
 // A short confirmation ("报表删除成功！").
-inline const QString kNoticeTitle = QStringLiteral("提示");
+inline QString noticeTitle() {
+    return tessel::platform::tr("提示");
+}
 
 }  // namespace tessel::ui

@@ -23,9 +23,13 @@ struct CliRun {
     QString err;
 };
 
-CliRun tessel(const QStringList &args, const QString &runtimeDir = QString()) {
+CliRun tessel(const QStringList &args, const QString &runtimeDir = QString(),
+              const QString &language = QString()) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("TESSEL_LANG"));
+    if (!language.isEmpty())
+        env.insert(QStringLiteral("TESSEL_LANG"), language);
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // it must need no display by itself
     env.remove(QStringLiteral("DISPLAY"));
     if (!runtimeDir.isEmpty())
@@ -161,6 +165,27 @@ TEST_F(Cli, FailsClearly) {
     const CliRun help = tessel({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("tessel render")));
+}
+
+TEST_F(Cli, SpeaksEnglishWhenTesselLangAsksForIt) {
+    const struct {
+        QStringList args;
+        const char *says;
+    } cases[] = {
+        {{QStringLiteral("--where"), QStringLiteral("where 没有列 > 1"), QStringLiteral("--pdf"),
+          out("y.pdf")},
+         "System information: The query is wrong"},
+        {{QStringLiteral("--pdf"), out("no/z.pdf")}, "Cannot write the PDF file"},
+    };
+    for (const auto &c : cases) {
+        const QStringList args =
+            QStringList{QStringLiteral("render"), QStringLiteral("--db"), db.path(),
+                        QStringLiteral("--report"), QStringLiteral("订单明细")} +
+            c.args;
+        const CliRun r = tessel(args, QString(), QStringLiteral("en"));
+        EXPECT_EQ(r.exitCode, 1) << c.says;
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    }
 }
 
 // Ctrl+C in the middle of a long render: the renderer stops, leaves no file (nor a temporary

@@ -1,5 +1,6 @@
 #include "platform/sheet/Printing.h"
 
+#include "platform/Language.h"
 #include "platform/sheet/Pagination.h"
 #include "platform/sheet/PdfText.h"
 #include "platform/sheet/PrintFonts.h"
@@ -23,7 +24,9 @@ namespace tessel::platform {
 
 namespace {
 
-const QString kNothingToPrint = QStringLiteral("没有可打印的页：打印设置选出的页数为 0");
+QString kNothingToPrint() {
+    return tessel::platform::tr("没有可打印的页：打印设置选出的页数为 0");
+}
 
 Q_LOGGING_CATEGORY(lcFonts, "tessel.fonts")
 
@@ -134,9 +137,9 @@ int writePdfFile(const Sheet &sheet, const QString &path, const QPageSize &paper
                  Progress &progress) {
     const Pagination pagination(sheet, paper);
     if (pagination.pageCount() == 0) {
-        throw Error(Error::Category::Printing, kNothingToPrint);
+        throw Error(Error::Category::Printing, kNothingToPrint());
     }
-    const QString failureText = QStringLiteral("无法写入 PDF 文件“%1”").arg(path);
+    const QString failureText = tessel::platform::tr("无法写入 PDF 文件“%1”").arg(path);
 
     // The pages go to a temporary file in the target's folder, which takes the target's name
     // (and its permissions) only once it is complete and on the disk: a full disk or a
@@ -189,8 +192,8 @@ int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobNa
         name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(name);
     if (info.isNull()) {
         throw Error(Error::Category::Printing,
-                    name.isEmpty() ? QStringLiteral("没有可用的打印机：系统未设置默认打印机")
-                                   : QStringLiteral("找不到打印机“%1”").arg(name));
+                    name.isEmpty() ? tessel::platform::tr("没有可用的打印机：系统未设置默认打印机")
+                                   : tessel::platform::tr("找不到打印机“%1”").arg(name));
     }
     const QString printerName = info.printerName();
     QPrinter printer(info, QPrinter::HighResolution);
@@ -200,15 +203,15 @@ int printToPrinter(const Sheet &sheet, const QString &name, const QString &jobNa
     printer.setPageOrientation(pageOrientation(sheet));
     const Pagination pagination(sheet, printer.pageLayout().pageSize());
     if (pagination.pageCount() == 0) {
-        throw Error(Error::Category::Printing, kNothingToPrint);
+        throw Error(Error::Category::Printing, kNothingToPrint());
     }
-    const QString failureText = QStringLiteral("打印机“%1”打印失败").arg(printerName);
+    const QString failureText = tessel::platform::tr("打印机“%1”打印失败").arg(printerName);
     beginUndrawable();
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw Error(Error::Category::Printing, failureText);
     }
-    progress.begin(QStringLiteral("打印"), ProgressUnit::Pages, pagination.pageCount());
+    progress.begin(tessel::platform::tr("打印"), ProgressUnit::Pages, pagination.pageCount());
     paintPages(sheet, pagination, printer, painter, printer.resolution(), Error::Category::Printing,
                failureText, progress, nullptr, &printer);
     if (!painter.end() || printer.printerState() == QPrinter::Error ||
@@ -228,14 +231,14 @@ QStringList undrawableTextsOfLastPrint() {
 int writePdf(const Sheet &sheet, const QString &path, const QPageSize &paper, const QString &title,
              Progress &progress) {
     return writePdfFile(sheet, path, paper, title, Error::Category::Io,
-                        QStringLiteral("写入 PDF 文件"), progress);
+                        tessel::platform::tr("写入 PDF 文件"), progress);
 }
 
 int printSheet(const Sheet &sheet, const QString &jobName, Progress &progress) {
     const QString destination = qEnvironmentVariable(kPrinterEnvVar).trimmed();
     if (destination.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         return writePdfFile(sheet, destination, QPageSize(QPageSize::A4), jobName,
-                            Error::Category::Printing, QStringLiteral("打印"), progress);
+                            Error::Category::Printing, tessel::platform::tr("打印"), progress);
     }
     return printToPrinter(sheet, destination, jobName, progress);
 }

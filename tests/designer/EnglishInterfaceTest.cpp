@@ -1,0 +1,140 @@
+// Every window of the component under English shows no Chinese interface text, and under the
+// default language keeps its Chinese captions.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <functional>
+#include <memory>
+
+#include "designer/ColumnFormatDialog.h"
+#include "designer/ColumnHeaderEditor.h"
+#include "designer/DataSetWizard.h"
+#include "designer/PrintSpread.h"
+#include "designer/ReportList.h"
+#include "pagelayout/HeaderFooterEditor.h"
+#include "pagelayout/PageSetup.h"
+#include "pagelayout/PrintDlg.h"
+#include "platform/Language.h"
+#include "platform/view/SheetView.h"
+#include "preview/SpreadPreview.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestDb.h"
+
+namespace tessel {
+namespace {
+
+// What a user reads in `w` and its children: titles, captions, menu entries, tooltips,
+// placeholders, list headers, combo entries and the cells of sheet controls (which hold
+// captions only here: the report's data and names are Latin).
+QStringList visibleTexts(QWidget *w) {
+    QStringList out{w->windowTitle()};
+    QList<QWidget *> all = w->findChildren<QWidget *>();
+    all.prepend(w);
+    for (QWidget *c : all) {
+        out << c->toolTip();
+        for (QAction *a : c->actions())
+            out << a->text() << a->toolTip();
+        if (auto *l = qobject_cast<QLabel *>(c))
+            out << l->text();
+        if (auto *b = qobject_cast<QAbstractButton *>(c))
+            out << b->text();
+        if (auto *g = qobject_cast<QGroupBox *>(c))
+            out << g->title();
+        if (auto *e = qobject_cast<QLineEdit *>(c))
+            out << e->placeholderText();
+        if (auto *box = qobject_cast<QComboBox *>(c))
+            for (int i = 0; i < box->count(); ++i)
+                out << box->itemText(i);
+        if (auto *t = qobject_cast<QTableWidget *>(c))
+            for (int i = 0; i < t->columnCount(); ++i)
+                out << t->horizontalHeaderItem(i)->text();
+        if (auto *v = qobject_cast<platform::SheetView *>(c); v && v->sheet())
+            for (int col = 0; col <= v->sheet()->maxCols(); ++col)
+                for (int row = 0; row <= std::min(v->sheet()->maxRows(), 3); ++row)
+                    out << v->sheet()->text(col, row);
+    }
+    return out;
+}
+
+struct Windows {
+    test::TempDb db;
+    session::ReportSession session;
+    test::ScriptedInteraction user;
+    std::unique_ptr<designer::PrintSpread> designer;
+
+    Windows() {
+        db.exec(db.tslReportDdl());
+        db.exec(QStringLiteral("create table sales (id integer, item text);"));
+        session.connection = db.connect();
+        session.reportName = QStringLiteral("Sales");
+        session.sheet.setMaxCols(2);
+        session.sheet.setText(1, 0, QStringLiteral("Item"));
+        session.sheet.setText(2, 0, QStringLiteral("Amount"));
+        designer = std::make_unique<designer::PrintSpread>(session);
+    }
+};
+
+TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions) {
+    const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    struct Case {
+        const char *window;
+        QString defaultCaption;  // a caption the window shows by default
+        std::function<QWidget *(Windows &)> open;
+    };
+    const Case cases[] = {
+        {"preview", QStringLiteral("打印预览"),
+         [](Windows &w) { return new preview::SpreadPreview(w.session); }},
+        {"print options", QStringLiteral("内容显示选项"),
+         [](Windows &w) { return new pagelayout::PrintDlg(w.session); }},
+        {"header/footer editor", QStringLiteral("修改页标头/脚注属性"),
+         [](Windows &w) { return new pagelayout::HeaderFooterEditor(w.session); }},
+        {"page setup", QStringLiteral("页面设置"),
+         [](Windows &w) { return new pagelayout::PageSetup(w.session, nullptr); }},
+        {"designer", QStringLiteral("报表设计主界面"),
+         [](Windows &w) {
+             QWidget *menu = w.designer->showColumnMenu(1, QPoint(0, 0));
+             menu->setParent(w.designer.get(), Qt::Popup);
+             return w.designer.get();
+         }},
+        {"wizard", QStringLiteral("报表数据结构"),
+         [](Windows &w) { return new designer::DataSetWizard(*w.designer); }},
+        {"report list", QStringLiteral("数据报表列表"),
+         [](Windows &w) { return new designer::ReportList(*w.designer); }},
+        {"column header editor", QStringLiteral("设置列标题文本"),
+         [](Windows &w) { return new designer::ColumnHeaderEditor(*w.designer); }},
+        {"column format", QStringLiteral("列格式"),
+         [](Windows &) { return new designer::ColumnFormatDialog({}, QStringLiteral("1234.5")); }},
+    };
+    for (const bool english : {true, false}) {
+        ASSERT_EQ(
+            platform::setLanguage(english ? QLocale(QLocale::English) : QLocale(QLocale::Chinese)),
+            english);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.window) + (english ? " in English" : " by default"));
+            Windows w;
+            QWidget *window = c.open(w);
+            const QStringList texts = visibleTexts(window);
+            if (english) {
+                EXPECT_FALSE(window->windowTitle().isEmpty());
+                for (const QString &t : texts)
+                    EXPECT_FALSE(t.contains(chinese)) << t.toStdString();
+            } else {
+                EXPECT_TRUE(texts.contains(c.defaultCaption)) << texts.join(u'|').toStdString();
+            }
+            if (window != w.designer.get())
+                delete window;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,723 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>tessel::platform</name>
+    <message>
+        <source>不存在这个报表数据，请新建报表。</source>
+        <translation>This report does not exist; please create a new report.</translation>
+    </message>
+    <message>
+        <source>查询有误，不能生成报表，请确认是否点击查询按钮。</source>
+        <translation>The query is wrong and the report cannot be made; please check that the query button was clicked.</translation>
+    </message>
+    <message>
+        <source>报表已取消</source>
+        <translation>Report cancelled</translation>
+    </message>
+    <message>
+        <source>执行查询</source>
+        <translation>Running the query</translation>
+    </message>
+    <message>
+        <source>打印失败</source>
+        <translation>Printing failed</translation>
+    </message>
+    <message>
+        <source>列格式</source>
+        <translation>Column format</translation>
+    </message>
+    <message>
+        <source>格式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>小数位数：</source>
+        <translation>Decimal places:</translation>
+    </message>
+    <message>
+        <source>示例：</source>
+        <translation>Sample:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>设置列标题文本</source>
+        <translation>Column heading text</translation>
+    </message>
+    <message>
+        <source>列标头：</source>
+        <translation>Column headings:</translation>
+    </message>
+    <message>
+        <source>(用全角逗号分隔)</source>
+        <translation>(separated by full-width commas)</translation>
+    </message>
+    <message>
+        <source>没有可用的表，请查看连接是否正确。</source>
+        <translation>No tables are available; please check that the connection is right.</translation>
+    </message>
+    <message>
+        <source>报表数据结构</source>
+        <translation>Report data structure</translation>
+    </message>
+    <message>
+        <source>请在报表名称中输入信息，再点击完成按钮。</source>
+        <translation>Please enter the report name, then click Finish.</translation>
+    </message>
+    <message>
+        <source>报表数据查询失败</source>
+        <translation>Querying the report data failed</translation>
+    </message>
+    <message>
+        <source>报表保存失败</source>
+        <translation>Saving the report failed</translation>
+    </message>
+    <message>
+        <source>报表设计主界面</source>
+        <translation>Report designer</translation>
+    </message>
+    <message>
+        <source>报表环境设计器</source>
+        <translation>Report environment designer</translation>
+    </message>
+    <message>
+        <source>报表名称：</source>
+        <translation>Report name:</translation>
+    </message>
+    <message>
+        <source>在要显示列前打勾：</source>
+        <translation>Tick the columns to show:</translation>
+    </message>
+    <message>
+        <source>在预览界面中设置报表显示属性</source>
+        <translation>Set the report&apos;s display properties in the preview</translation>
+    </message>
+    <message>
+        <source>请输入要合并的列号，第一列是1，多列时用逗号分开。</source>
+        <translation>Enter the numbers of the columns to merge, the first column being 1, several separated by commas.</translation>
+    </message>
+    <message>
+        <source>格式…</source>
+        <translation>Format…</translation>
+    </message>
+    <message>
+        <source>数据报表列表</source>
+        <translation>Data report list</translation>
+    </message>
+    <message>
+        <source>已经存在的报表：</source>
+        <translation>Existing reports:</translation>
+    </message>
+    <message>
+        <source>没有报表数据</source>
+        <translation>No report data</translation>
+    </message>
+    <message>
+        <source>提示信息</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>报表列表读取失败</source>
+        <translation>Reading the report list failed</translation>
+    </message>
+    <message>
+        <source>不存在这个报表数据：%1</source>
+        <translation>This report does not exist: %1</translation>
+    </message>
+    <message>
+        <source>读取样本数据</source>
+        <translation>Reading sample data</translation>
+    </message>
+    <message>
+        <source>报表打开失败</source>
+        <translation>Opening the report failed</translation>
+    </message>
+    <message>
+        <source>真的要删除当前报表吗？</source>
+        <translation>Really delete the current report?</translation>
+    </message>
+    <message>
+        <source>操作失败！</source>
+        <translation>The operation failed!</translation>
+    </message>
+    <message>
+        <source>报表删除成功！</source>
+        <translation>The report was deleted!</translation>
+    </message>
+    <message>
+        <source>修改页标头/脚注属性</source>
+        <translation>Edit page header/footer</translation>
+    </message>
+    <message>
+        <source>报表页标头页脚设置</source>
+        <translation>Report page header and footer</translation>
+    </message>
+    <message>
+        <source>变量名称</source>
+        <translation>Variable</translation>
+    </message>
+    <message>
+        <source>变量值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>应用于</source>
+        <translation>Apply to</translation>
+    </message>
+    <message>
+        <source>表头文本</source>
+        <translation>Header text</translation>
+    </message>
+    <message>
+        <source>脚注文本</source>
+        <translation>Footer text</translation>
+    </message>
+    <message>
+        <source>显示类型</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>按保存按钮避免设置信息丢失</source>
+        <translation>Click Save to keep these settings</translation>
+    </message>
+    <message>
+        <source>配置文件名</source>
+        <translation>Settings file</translation>
+    </message>
+    <message>
+        <source>报表读取失败</source>
+        <translation>Reading the report failed</translation>
+    </message>
+    <message>
+        <source>保存表头文本</source>
+        <translation>Save header text</translation>
+    </message>
+    <message>
+        <source>保存脚注文本</source>
+        <translation>Save footer text</translation>
+    </message>
+    <message>
+        <source>系统错误，报表不存在</source>
+        <translation>System error: the report does not exist</translation>
+    </message>
+    <message>
+        <source>页标头/脚注保存失败</source>
+        <translation>Saving the page header/footer failed</translation>
+    </message>
+    <message>
+        <source>页边距请按 0.00 的格式填写（0.00 到 9.99 英寸）</source>
+        <translation>Please write margins as 0.00 (0.00 to 9.99 inches)</translation>
+    </message>
+    <message>
+        <source>页面设置保存失败</source>
+        <translation>Saving the page setup failed</translation>
+    </message>
+    <message>
+        <source>页面设置</source>
+        <translation>Page setup</translation>
+    </message>
+    <message>
+        <source>打印方向</source>
+        <translation>Orientation</translation>
+    </message>
+    <message>
+        <source>预览方式</source>
+        <translation>Preview mode</translation>
+    </message>
+    <message>
+        <source>类型:</source>
+        <translation>Type:</translation>
+    </message>
+    <message>
+        <source>纸张边界设置(英寸)</source>
+        <translation>Margins (inches)</translation>
+    </message>
+    <message>
+        <source>适合页宽</source>
+        <translation>Fit to pages wide</translation>
+    </message>
+    <message>
+        <source>把各列缩放到这么多页宽；0 不缩放</source>
+        <translation>Scale the columns to this many pages wide; 0 does not scale</translation>
+    </message>
+    <message>
+        <source>显示设置</source>
+        <translation>Display</translation>
+    </message>
+    <message>
+        <source>显示内容设置</source>
+        <translation>Content options</translation>
+    </message>
+    <message>
+        <source>设置页头/页脚信息</source>
+        <translation>Page header/footer</translation>
+    </message>
+    <message>
+        <source>打印&amp;P</source>
+        <translation>&amp;Print</translation>
+    </message>
+    <message>
+        <source>确定&amp;O</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消&amp;C</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>内容显示选项</source>
+        <translation>Content options</translation>
+    </message>
+    <message>
+        <source>打印内容选项</source>
+        <translation>Print content</translation>
+    </message>
+    <message>
+        <source>打印范围</source>
+        <translation>Print range</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>打印设置保存失败</source>
+        <translation>Saving the print settings failed</translation>
+    </message>
+    <message>
+        <source>行</source>
+        <translation>rows</translation>
+    </message>
+    <message>
+        <source>页</source>
+        <translation>pages</translation>
+    </message>
+    <message>
+        <source>没有可打印的页：打印设置选出的页数为 0</source>
+        <translation>No pages to print: the print settings select 0 pages</translation>
+    </message>
+    <message>
+        <source>无法写入 PDF 文件“%1”</source>
+        <translation>Cannot write the PDF file “%1”</translation>
+    </message>
+    <message>
+        <source>没有可用的打印机：系统未设置默认打印机</source>
+        <translation>No printer is available: no default printer is set</translation>
+    </message>
+    <message>
+        <source>找不到打印机“%1”</source>
+        <translation>Printer “%1” not found</translation>
+    </message>
+    <message>
+        <source>打印机“%1”打印失败</source>
+        <translation>Printing on “%1” failed</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>写入 PDF 文件</source>
+        <translation>Writing the PDF file</translation>
+    </message>
+    <message>
+        <source>未指定导出文件名</source>
+        <translation>No export file name given</translation>
+    </message>
+    <message>
+        <source>无法写入文件 %1</source>
+        <translation>Cannot write the file %1</translation>
+    </message>
+    <message>
+        <source>写入 CSV 文件</source>
+        <translation>Writing the CSV file</translation>
+    </message>
+    <message>
+        <source>已回到开头</source>
+        <translation>Wrapped to the start</translation>
+    </message>
+    <message>
+        <source>已回到末尾</source>
+        <translation>Wrapped to the end</translation>
+    </message>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>上一个</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>下一个</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>查找:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>… / …</source>
+        <translation>… / …</translation>
+    </message>
+    <message>
+        <source>打印预览</source>
+        <translation>Print preview</translation>
+    </message>
+    <message>
+        <source>缩略图</source>
+        <translation>Thumbnails</translation>
+    </message>
+    <message>
+        <source>页宽</source>
+        <translation>Page width</translation>
+    </message>
+    <message>
+        <source>整页</source>
+        <translation>Whole page</translation>
+    </message>
+    <message>
+        <source>工作表写入失败</source>
+        <translation>Writing the worksheet failed</translation>
+    </message>
+    <message>
+        <source>无法在工作簿中添加工作表</source>
+        <translation>Cannot add a worksheet to the workbook</translation>
+    </message>
+    <message>
+        <source>工作表行数无效</source>
+        <translation>Invalid worksheet row count</translation>
+    </message>
+    <message>
+        <source>报表有%1列，工作表最多只能容纳%2列</source>
+        <translation>The report has %1 columns; a worksheet holds at most %2 columns</translation>
+    </message>
+    <message>
+        <source>无法创建工作簿</source>
+        <translation>Cannot create the workbook</translation>
+    </message>
+    <message>
+        <source>写入工作簿</source>
+        <translation>Writing the workbook</translation>
+    </message>
+    <message>
+        <source>压缩工作簿</source>
+        <translation>Compressing the workbook</translation>
+    </message>
+    <message>
+        <source>Excel file (*.xlsx)</source>
+        <translation>Excel file (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>PDF file (*.pdf)</source>
+        <translation>PDF file (*.pdf)</translation>
+    </message>
+    <message>
+        <source>CSV file (*.csv)</source>
+        <translation>CSV file (*.csv)</translation>
+    </message>
+    <message>
+        <source>数据导出</source>
+        <translation>Export data</translation>
+    </message>
+    <message>
+        <source>数据导出失败</source>
+        <translation>Exporting the data failed</translation>
+    </message>
+    <message>
+        <source>导出数据成功</source>
+        <translation>Data exported</translation>
+    </message>
+    <message>
+        <source>读取数据</source>
+        <translation>Reading data</translation>
+    </message>
+    <message>
+        <source>系统警告</source>
+        <translation>System warning</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>System prompt</translation>
+    </message>
+    <message>
+        <source>系统信息</source>
+        <translation>System information</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>常规</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>整数 #,##0</source>
+        <translation>Integer #,##0</translation>
+    </message>
+    <message>
+        <source>数值 #,##0.00</source>
+        <translation>Number #,##0.00</translation>
+    </message>
+    <message>
+        <source>百分比 0.0%</source>
+        <translation>Percent 0.0%</translation>
+    </message>
+    <message>
+        <source>日期 yyyy-MM-dd</source>
+        <translation>Date yyyy-MM-dd</translation>
+    </message>
+    <message>
+        <source>日期时间 yyyy-MM-dd HH:mm:ss</source>
+        <translation>Date and time yyyy-MM-dd HH:mm:ss</translation>
+    </message>
+    <message>
+        <source>文本 @</source>
+        <translation>Text @</translation>
+    </message>
+    <message>
+        <source>设计报表数据结构</source>
+        <translation>Design the report data structure</translation>
+    </message>
+    <message>
+        <source>上</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>生成SQL</source>
+        <translation>Make SQL</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>报表名称</source>
+        <translation>Report name</translation>
+    </message>
+    <message>
+        <source>报表路径：</source>
+        <translation>Report path:</translation>
+    </message>
+    <message>
+        <source>数据表</source>
+        <translation>Tables</translation>
+    </message>
+    <message>
+        <source>数据表(已选)</source>
+        <translation>Tables (chosen)</translation>
+    </message>
+    <message>
+        <source>全部字段</source>
+        <translation>All fields</translation>
+    </message>
+    <message>
+        <source>已选字段</source>
+        <translation>Chosen fields</translation>
+    </message>
+    <message>
+        <source>字段中文：</source>
+        <translation>Field captions:</translation>
+    </message>
+    <message>
+        <source>附加条件：</source>
+        <translation>Extra condition:</translation>
+    </message>
+    <message>
+        <source>SQL语句：</source>
+        <translation>SQL statement:</translation>
+    </message>
+    <message>
+        <source>新建报表&amp;N</source>
+        <translation>&amp;New report</translation>
+    </message>
+    <message>
+        <source>报表列表&amp;L</source>
+        <translation>Report &amp;list</translation>
+    </message>
+    <message>
+        <source>保存&amp;S</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>预览&amp;R</source>
+        <translation>P&amp;review</translation>
+    </message>
+    <message>
+        <source>数据结构&amp;D</source>
+        <translation>&amp;Data structure</translation>
+    </message>
+    <message>
+        <source>列标头&amp;W</source>
+        <translation>Column headings (&amp;W)</translation>
+    </message>
+    <message>
+        <source>合并列&amp;H</source>
+        <translation>Merge columns (&amp;H)</translation>
+    </message>
+    <message>
+        <source>关闭&amp;X</source>
+        <translation>Close (&amp;X)</translation>
+    </message>
+    <message>
+        <source>删除&amp;D</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>都显示</source>
+        <translation>Both</translation>
+    </message>
+    <message>
+        <source>仅表头</source>
+        <translation>Header only</translation>
+    </message>
+    <message>
+        <source>仅脚注</source>
+        <translation>Footer only</translation>
+    </message>
+    <message>
+        <source>都不显示</source>
+        <translation>Neither</translation>
+    </message>
+    <message>
+        <source>保存文本</source>
+        <translation>Save text</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>报表左边</source>
+        <translation>Report left</translation>
+    </message>
+    <message>
+        <source>报表中间</source>
+        <translation>Report centre</translation>
+    </message>
+    <message>
+        <source>报表右边</source>
+        <translation>Report right</translation>
+    </message>
+    <message>
+        <source>左:</source>
+        <translation>Left:</translation>
+    </message>
+    <message>
+        <source>右:</source>
+        <translation>Right:</translation>
+    </message>
+    <message>
+        <source>上:</source>
+        <translation>Top:</translation>
+    </message>
+    <message>
+        <source>底:</source>
+        <translation>Bottom:</translation>
+    </message>
+    <message>
+        <source>纵向</source>
+        <translation>Portrait</translation>
+    </message>
+    <message>
+        <source>横向</source>
+        <translation>Landscape</translation>
+    </message>
+    <message>
+        <source>列标</source>
+        <translation>Column letters</translation>
+    </message>
+    <message>
+        <source>行标</source>
+        <translation>Row numbers</translation>
+    </message>
+    <message>
+        <source>网格线</source>
+        <translation>Grid lines</translation>
+    </message>
+    <message>
+        <source>边框</source>
+        <translation>Borders</translation>
+    </message>
+    <message>
+        <source>只打印数据单元格</source>
+        <translation>Data cells only</translation>
+    </message>
+    <message>
+        <source>彩色打印</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>阴影</source>
+        <translation>Shading</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>所选单元格</source>
+        <translation>Selected cells</translation>
+    </message>
+    <message>
+        <source>当前页</source>
+        <translation>Current page</translation>
+    </message>
+    <message>
+        <source>页码范围</source>
+        <translation>Pages</translation>
+    </message>
+    <message>
+        <source>下一页</source>
+        <translation>Next page</translation>
+    </message>
+    <message>
+        <source>前一页</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>缩放</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Setup</translation>
+    </message>
+    <message>
+        <source>导出xls</source>
+        <translation>Export xls</translation>
+    </message>
+    <message>
+        <source>表格数据导出到excel表成功！</source>
+        <translation>The table data was exported to the Excel workbook!</translation>
+    </message>
+    <message>
+        <source>表格数据导出到PDF文件成功！</source>
+        <translation>The table data was exported to the PDF file!</translation>
+    </message>
+    <message>
+        <source>表格数据导出到CSV文件成功！</source>
+        <translation>The table data was exported to the CSV file!</translation>
+    </message>
+</context>
+</TS>
