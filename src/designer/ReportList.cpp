@@ -157,7 +157,7 @@ void ReportList::load() {
                               definitions::Access::ReadOnly);
         if (definitions::notFound(rs)) {
             platform::showInformation(this, tessel::platform::tr("没有报表数据"),
-                                      tessel::platform::tr("提示信息"));
+                                      ui::informationTitle());
             return;
         }
         while (!rs.eof()) {

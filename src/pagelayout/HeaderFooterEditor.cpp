@@ -417,7 +417,7 @@ bool HeaderFooterEditor::SaveConfiguration() {
             });
         if (!saved) {
             platform::showInformation(this, tessel::platform::tr("系统错误，报表不存在"),
-                                      tessel::platform::tr("提示信息"));
+                                      ui::informationTitle());
             return false;
         }
         const QString &text = saved->text;

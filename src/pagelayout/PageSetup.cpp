@@ -37,9 +37,6 @@ namespace {
 QString kNoReport() {
     return tessel::platform::tr("系统错误，报表不存在");
 }
-QString kNoticeTitle() {
-    return tessel::platform::tr("提示信息");
-}
 // Written by the dialog itself: a margin box is complete only as one digit, a point and two
 // digits.
 QString kIncompleteMargin() {
@@ -216,7 +213,7 @@ bool PageSetup::applyAndStore() {
     double inches[4] = {};
     for (int i = 0; i < 4; ++i) {
         if (!m_margin[i]->hasAcceptableInput()) {
-            platform::showInformation(this, kIncompleteMargin(), kNoticeTitle());
+            platform::showInformation(this, kIncompleteMargin(), ui::informationTitle());
             m_margin[i]->setFocus();
             m_margin[i]->selectAll();
             return false;
@@ -244,7 +241,7 @@ bool PageSetup::applyAndStore() {
         platform::Transaction tx(m_session.connection);
         if (!definitions::savePageSetup(m_session.connection, m_session.reportName, values,
                                         [&] { m_session.sheet.setPrint(next); })) {
-            platform::showInformation(this, kNoReport(), kNoticeTitle());
+            platform::showInformation(this, kNoReport(), ui::informationTitle());
             return false;
         }
         definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,

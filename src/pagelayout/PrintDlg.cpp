@@ -29,9 +29,6 @@ namespace {
 QString kNoReport() {
     return tessel::platform::tr("系统错误，报表不存在");
 }
-QString kNoticeTitle() {
-    return tessel::platform::tr("提示信息");
-}
 
 constexpr const char *kFlagCaptions[PrintDlg::kFlagCount] = {
     QT_TRANSLATE_NOOP("tessel::platform", "列标"),
@@ -203,7 +200,7 @@ bool PrintDlg::SaveSpread() {
     try {
         if (!definitions::savePrintOptions(m_session.connection, m_session.reportName, next,
                                            [&] { sheet.setPrint(next); })) {
-            platform::showInformation(this, kNoReport(), kNoticeTitle());
+            platform::showInformation(this, kNoReport(), ui::informationTitle());
             return false;
         }
     } catch (...) {

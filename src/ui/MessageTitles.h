@@ -24,4 +24,10 @@ inline QString noticeTitle() {
     return tessel::platform::tr("提示");
 }
 
+// What a dialog tells about its own input or state (a margin typed incompletely, a report
+// that no longer exists, nothing chosen).
+inline QString informationTitle() {
+    return tessel::platform::tr("提示信息");
+}
+
 }  // namespace tessel::ui
