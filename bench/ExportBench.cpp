@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
-#include "platform/sheet/Sheet.h"
-#include "preview/WorkbookExport.h"
-#include "sheet/SheetBuilding.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
+#include "export/WorkbookExport.h"
+#include "grid/Sheet.h"
+#include "report/SheetBuilding.h"
 #include "support/BenchDb.h"
 #include "support/RatioReporter.h"
 
@@ -54,7 +54,7 @@ void resetPeak() {
 // prepared for the raw writer (NUL-terminated texts, or numbers).
 struct Dataset {
     int rows = 0;
-    std::unique_ptr<platform::Sheet> sheet;
+    std::unique_ptr<grid::Sheet> sheet;
     struct Cell {
         bool number = false;
         double value = 0;
@@ -71,12 +71,12 @@ Dataset &dataset(int rows) {
         return d;
     d = Dataset{};
     d.rows = rows;
-    d.sheet = std::make_unique<platform::Sheet>();
-    platform::Connection conn;
+    d.sheet = std::make_unique<grid::Sheet>();
+    db::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(rows));
-    platform::Recordset rs;
+    db::Recordset rs;
     bench::openBenchQuery(rs, conn);
-    sheet::FillFromRecordset(rs, *d.sheet);
+    report::FillFromRecordset(rs, *d.sheet);
     const char *labels[kCols] = {"编号", "客户", "产品", "数量", "单价", "金额", "日期", "备注"};
     for (int c = 1; c <= kCols; ++c) {
         d.sheet->setText(c, 0, QString::fromUtf8(labels[c - 1]));
@@ -89,7 +89,7 @@ Dataset &dataset(int rows) {
             const std::size_t i = std::size_t(r) * kCols + std::size_t(c - 1);
             const std::string_view t = d.sheet->textUtf8(c, r);
             d.present[i] = !t.empty();
-            if (const auto n = preview::sheetNumber(t)) {
+            if (const auto n = exports::sheetNumber(t)) {
                 d.cells[i] = {true, *n, 0};
             } else {
                 d.cells[i] = {false, 0, d.texts.size()};
@@ -144,7 +144,7 @@ void exportSheet(benchmark::State &state, int rows) {
     for (auto _ : state) {
         const long before = statusKb("VmRSS");
         resetPeak();
-        preview::writeWorkbook(path, *d.sheet, QString(), QString());
+        exports::writeWorkbook(path, *d.sheet, QString(), QString());
         growthMb = double(statusKb("VmHWM") - before) / 1024.0;
     }
     state.counters["peak_rss_growth_MB"] = growthMb;

@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
-#include "platform/sheet/Sheet.h"
-#include "sheet/SheetBuilding.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
+#include "grid/Sheet.h"
+#include "report/SheetBuilding.h"
 #include "support/BenchDb.h"
 #include "support/ProgressOverhead.h"
 #include "support/RatioReporter.h"
@@ -37,17 +37,17 @@ void RawSqliteScan(benchmark::State &state) {
 
 // A fresh sheet each time: the fill pays for every allocation of its storage.
 void FillIntoNewSheet(benchmark::State &state) {
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
     double bytesBeyondText = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto sheet = std::make_unique<platform::Sheet>();
+        auto sheet = std::make_unique<grid::Sheet>();
         state.ResumeTiming();
 
-        platform::Recordset rs;
+        db::Recordset rs;
         bench::openBenchQuery(rs, conn);
-        sheet::FillFromRecordset(rs, *sheet);
+        report::FillFromRecordset(rs, *sheet);
 
         state.PauseTiming();
         if (sheet->maxRows() != kRows || sheet->maxCols() != kCols)
@@ -62,13 +62,13 @@ void FillIntoNewSheet(benchmark::State &state) {
 
 // The same sheet filled again, as a report run again in the designer is.
 void RefillSameSheet(benchmark::State &state) {
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
-    platform::Sheet sheet;
+    grid::Sheet sheet;
     for (auto _ : state) {
-        platform::Recordset rs;
+        db::Recordset rs;
         bench::openBenchQuery(rs, conn);
-        sheet::FillFromRecordset(rs, sheet);
+        report::FillFromRecordset(rs, sheet);
     }
     state.counters["bytes_per_cell_beyond_text"] =
         double(sheet.storageBytes() - sheet.arenaBytes()) / (kRows * kCols);
@@ -78,14 +78,14 @@ void RefillSameSheet(benchmark::State &state) {
 // The fill as a report run does it, with the progress of the desktop watching the statement
 // and the rows, against the same fill reporting nowhere: overhead_pct, target <= 2.
 void FillProgressOverhead(benchmark::State &state) {
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
-    bench::measureProgressOverhead(state, 5, [&](platform::Progress &progress) {
-        auto sheet = std::make_unique<platform::Sheet>();
-        const platform::StatementProgress watched(conn, progress);
-        platform::Recordset rs;
+    bench::measureProgressOverhead(state, 5, [&](base::Progress &progress) {
+        auto sheet = std::make_unique<grid::Sheet>();
+        const db::StatementProgress watched(conn, progress);
+        db::Recordset rs;
         bench::openBenchQuery(rs, conn);
-        sheet::FillFromRecordset(rs, *sheet, progress);
+        report::FillFromRecordset(rs, *sheet, progress);
         progress.finish();
         if (sheet->maxRows() != kRows)
             state.SkipWithError("the fill did not fill every row");

@@ -17,15 +17,15 @@
 #include <memory>
 #include <string>
 
-#include "platform/sheet/Pagination.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
 #include "preview/PageFind.h"
+#include "print/Pagination.h"
 #include "support/BenchMain.h"
 
-using tessel::platform::Pagination;
-using tessel::platform::PrintSettings;
-using tessel::platform::Sheet;
+using tessel::grid::PrintSettings;
+using tessel::grid::Sheet;
 using tessel::preview::PageFinder;
+using tessel::print::Pagination;
 
 namespace {
 

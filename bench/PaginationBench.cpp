@@ -9,13 +9,13 @@
 #include <memory>
 #include <string>
 
-#include "platform/sheet/Pagination.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
+#include "print/Pagination.h"
 #include "support/BenchMain.h"
 
-using tessel::platform::Pagination;
-using tessel::platform::PrintSettings;
-using tessel::platform::Sheet;
+using tessel::grid::PrintSettings;
+using tessel::grid::Sheet;
+using tessel::print::Pagination;
 
 namespace {
 

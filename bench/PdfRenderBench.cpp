@@ -18,15 +18,15 @@
 #include <memory>
 #include <vector>
 
-#include "platform/sheet/Pagination.h"
-#include "platform/sheet/Printing.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
+#include "print/Pagination.h"
+#include "print/Printing.h"
 #include "support/BenchMain.h"
 #include "support/ProgressOverhead.h"
 
-using tessel::platform::Pagination;
-using tessel::platform::PrintSettings;
-using tessel::platform::Sheet;
+using tessel::grid::PrintSettings;
+using tessel::grid::Sheet;
+using tessel::print::Pagination;
 
 namespace {
 
@@ -69,8 +69,8 @@ std::unique_ptr<Sheet> makeSheet() {
     PrintSettings p = sheet->print();
     p.rowHeaders = false;
     p.footer = QStringLiteral("/fn\"宋体\"/fz\"9\"/fb0/fi0/fu0/fk0/r/p/n");
-    const double footer = 9 * tessel::platform::kCodeLineFactor + tessel::platform::kCodeBlockGap;
-    const double body = (kRowsPerPage + 1) * tessel::platform::kDefaultRowHeight;
+    const double footer = 9 * tessel::print::kCodeLineFactor + tessel::print::kCodeBlockGap;
+    const double body = (kRowsPerPage + 1) * tessel::grid::kDefaultRowHeight;
     const int vertical = int((842.0 - body - footer) * 20 / 2) - 2;  // twips, a little slack
     p.marginTop = p.marginBottom = vertical;
     sheet->setPrint(p);
@@ -118,7 +118,7 @@ void BM_PdfSheet(benchmark::State &state) {
     const QString path = outputPath("tessel_bench_sheet.pdf");
     int pages = 0;
     for (auto _ : state) {
-        pages = tessel::platform::writePdf(*sheet, path);
+        pages = tessel::print::writePdf(*sheet, path);
     }
     QFile::remove(path);
     state.counters["pages"] = pages;
@@ -131,8 +131,8 @@ BENCHMARK(BM_PdfSheet)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_PdfProgressOverhead(benchmark::State &state) {
     static const auto sheet = makeSheet();
     const QString path = outputPath("tessel_bench_progress.pdf");
-    tessel::bench::measureProgressOverhead(state, 7, [&](tessel::platform::Progress &progress) {
-        tessel::platform::writePdf(*sheet, path, QPageSize(QPageSize::A4), QString(), progress);
+    tessel::bench::measureProgressOverhead(state, 7, [&](tessel::base::Progress &progress) {
+        tessel::print::writePdf(*sheet, path, QPageSize(QPageSize::A4), QString(), progress);
         progress.finish();
     });
     QFile::remove(path);
@@ -159,7 +159,7 @@ void BM_PdfMultilingual(benchmark::State &state) {
     const QString path = outputPath("tessel_bench_scripts.pdf");
     int pages = 0;
     for (auto _ : state) {
-        pages = tessel::platform::writePdf(sheet, path);
+        pages = tessel::print::writePdf(sheet, path);
     }
     state.counters["pages"] = pages;
     state.counters["KB"] = double(QFileInfo(path).size()) / 1024;

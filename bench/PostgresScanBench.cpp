@@ -15,10 +15,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
-#include "platform/sheet/Sheet.h"
-#include "sheet/SheetBuilding.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
+#include "grid/Sheet.h"
+#include "report/SheetBuilding.h"
 #include "support/BenchDb.h"
 #include "support/RatioReporter.h"
 
@@ -40,16 +40,16 @@ QString benchUrl() {
 // The database tessel_bench with table 订单 as the SQLite benchmark file holds it, made
 // on the server once (kept between runs of the same server).
 void makeBenchDatabase() {
-    platform::Connection admin;
+    db::Connection admin;
     admin.open(server() + QStringLiteral("postgres"));
-    platform::Recordset exists;
+    db::Recordset exists;
     exists.open(QStringLiteral("select count(*) from pg_database where datname = 'tessel_bench'"),
                 admin);
     if (exists.value(0).toInt() == 0)
         admin.execute(QStringLiteral("create database tessel_bench encoding 'UTF8'"));
-    platform::Connection db;
+    db::Connection db;
     db.open(benchUrl());
-    platform::Recordset count;
+    db::Recordset count;
     count.open(QStringLiteral("select count(*) from pg_tables where tablename = '订单'"), db);
     if (count.value(0).toInt() == 1)
         return;
@@ -99,7 +99,7 @@ void RawLibpqScan(benchmark::State &state) {
 void QtForwardOnlyScan(benchmark::State &state) {
     if (server().isEmpty())
         return state.SkipWithError(kSkip);
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(benchUrl());
     for (auto _ : state) {
         QSqlQuery q(conn.database());
@@ -119,10 +119,10 @@ void QtForwardOnlyScan(benchmark::State &state) {
 void RecordsetUtf8Scan(benchmark::State &state) {
     if (server().isEmpty())
         return state.SkipWithError(kSkip);
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(benchUrl());
     for (auto _ : state) {
-        platform::Recordset rs;
+        db::Recordset rs;
         bench::openBenchQuery(rs, conn);
         std::size_t seen = 0;
         for (; !rs.eof(); rs.moveNext()) {
@@ -158,19 +158,19 @@ void resetPeak() {
 void FillIntoNewSheet(benchmark::State &state) {
     if (server().isEmpty())
         return state.SkipWithError(kSkip);
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(benchUrl());
     double beyondSheetMb = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto sheet = std::make_unique<platform::Sheet>();
+        auto sheet = std::make_unique<grid::Sheet>();
         resetPeak();
         const std::size_t before = statusBytes("VmRSS:");
         state.ResumeTiming();
 
-        platform::Recordset rs;
+        db::Recordset rs;
         bench::openBenchQuery(rs, conn);
-        sheet::FillFromRecordset(rs, *sheet);
+        report::FillFromRecordset(rs, *sheet);
 
         state.PauseTiming();
         if (sheet->maxRows() != kRows || sheet->maxCols() != kCols)

@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
 #include "support/BenchDb.h"
 
 using namespace tessel;
@@ -27,10 +27,10 @@ void RawSqliteScan(benchmark::State &state) {
 // row the way the benchmark measures and returns its size.
 template <class ValueSize>
 void recordsetScan(benchmark::State &state, ValueSize valueSize) {
-    platform::Connection conn;
+    db::Connection conn;
     conn.open(QStringLiteral("sqlite:") + bench::benchDatabase(kRows));
     for (auto _ : state) {
-        platform::Recordset rs;
+        db::Recordset rs;
         bench::openBenchQuery(rs, conn);
         std::size_t seen = 0;
         const int n = rs.fieldCount();
@@ -45,13 +45,13 @@ void recordsetScan(benchmark::State &state, ValueSize valueSize) {
 
 // Every value as UTF-8 text, the fill's fast path.
 void RecordsetUtf8Scan(benchmark::State &state) {
-    recordsetScan(state, [](const platform::Recordset &rs, int i) { return rs.utf8(i).size(); });
+    recordsetScan(state, [](const db::Recordset &rs, int i) { return rs.utf8(i).size(); });
 }
 
 // Every value as a QString.
 void RecordsetQStringScan(benchmark::State &state) {
-    recordsetScan(
-        state, [](const platform::Recordset &rs, int i) { return std::size_t(rs.text(i).size()); });
+    recordsetScan(state,
+                  [](const db::Recordset &rs, int i) { return std::size_t(rs.text(i).size()); });
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
 
-using tessel::platform::CellBlock;
-using tessel::platform::Sheet;
+using tessel::grid::CellBlock;
+using tessel::grid::Sheet;
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/view/PageThumbnails.h"
-#include "platform/view/PageView.h"
 #include "preview/SpreadPreview.h"
-#include "session/ReportSession.h"
+#include "report/ReportSession.h"
 #include "support/BenchMain.h"
+#include "widgets/PageThumbnails.h"
+#include "widgets/PageView.h"
 
 using namespace tessel;
 
@@ -23,9 +23,9 @@ namespace {
 constexpr int kRows = 1'000'000;
 constexpr int kCols = 8;
 
-std::unique_ptr<session::ReportSession> makeSession() {
-    auto session = std::make_unique<session::ReportSession>();
-    platform::Sheet &sheet = session->sheet;
+std::unique_ptr<report::ReportSession> makeSession() {
+    auto session = std::make_unique<report::ReportSession>();
+    grid::Sheet &sheet = session->sheet;
     sheet.setRedraw(false);
     sheet.setMaxCols(kCols);
     sheet.setMaxRows(kRows);
@@ -43,7 +43,7 @@ std::unique_ptr<session::ReportSession> makeSession() {
         sheet.setTextUtf8(7, r, std::to_string((r % 50 + 1) * 12.5));
         sheet.setTextUtf8(8, r, "");
     }
-    platform::PrintSettings p = sheet.print();
+    grid::PrintSettings p = sheet.print();
     p.header = QStringLiteral("/fn\"宋体\"/fz\"14\"/fb1/fi0/fu0/fk0/c月度销售报表/n");
     p.footer = QStringLiteral("/fn\"宋体\"/fz\"9\"/fb0/fi0/fu0/fk0/r/p/n");
     sheet.setPrint(p);

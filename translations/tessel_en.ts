@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
-    <name>tessel::platform</name>
+    <name>tessel::base</name>
     <message>
         <source>不存在这个报表数据，请新建报表。</source>
         <translation>This report does not exist; please create a new report.</translation>

@@ -24,15 +24,15 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/Progress.h"
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
-#include "pagelayout/HeaderFooterCodes.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "platform/Progress.h"
-#include "platform/sheet/Printing.h"
-#include "preview/CsvExport.h"
-#include "preview/WorkbookExport.h"
+#include "export/CsvExport.h"
+#include "export/WorkbookExport.h"
+#include "print/Printing.h"
+#include "print/codes/HeaderFooterCodes.h"
 
 using namespace tessel;
 
@@ -101,12 +101,12 @@ void dropQtChatter(QtMsgType type, const QMessageLogContext &, const QString &me
 // terminal: the stage, its rows or pages done (of their total, with a bar, when known) and
 // the time since the start. Nothing at all when standard error is not a terminal. Cancelled
 // once an interrupt came, terminal or not.
-class TerminalBar : public platform::Progress {
+class TerminalBar : public base::Progress {
 public:
     explicit TerminalBar(bool on) : m_on(on) { m_clock.start(); }
     ~TerminalBar() override { finish(); }
 
-    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+    void begin(const QString &what, base::ProgressUnit unit, qint64 total) override {
         m_what = what;
         m_unit = unit;
         m_total = total;
@@ -143,7 +143,7 @@ private:
                     QStringLiteral("] ");
         }
         line += m_what;
-        const QLatin1String unit(m_unit == platform::ProgressUnit::Rows ? "rows" : "pages");
+        const QLatin1String unit(m_unit == base::ProgressUnit::Rows ? "rows" : "pages");
         if (m_total > 0)
             line += QStringLiteral("  %1/%2 %3").arg(m_done).arg(m_total).arg(unit);
         else if (m_done > 0)
@@ -158,17 +158,17 @@ private:
     QElapsedTimer m_clock;
     QElapsedTimer m_lastDraw;
     QString m_what;
-    platform::ProgressUnit m_unit = platform::ProgressUnit::Rows;
+    base::ProgressUnit m_unit = base::ProgressUnit::Rows;
     qint64 m_total = -1;
     qint64 m_done = 0;
     bool m_shown = false;
 };
 
 // Hands the one bar of the render to each piece of work that asks for a progress.
-class BarHandle : public platform::Progress {
+class BarHandle : public base::Progress {
 public:
     explicit BarHandle(TerminalBar &bar) : m_bar(bar) {}
-    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+    void begin(const QString &what, base::ProgressUnit unit, qint64 total) override {
         m_bar.begin(what, unit, total);
     }
     void update(qint64 done) override { m_bar.update(done); }
@@ -180,7 +180,7 @@ private:
 
 // One line naming the texts of the print that hold characters no installed font can draw.
 void warnUndrawable() {
-    const QStringList texts = platform::undrawableTextsOfLastPrint();
+    const QStringList texts = print::undrawableTextsOfLastPrint();
     if (!texts.isEmpty()) {
         err() << "tessel: warning: no installed font can draw some characters of \""
               << texts.join(QStringLiteral("\", \"")) << "\"\n";
@@ -189,17 +189,17 @@ void warnUndrawable() {
 
 // Without a display nobody can answer a message box: messages go to standard error, and
 // any message during a run means the run failed.
-class ConsoleInteraction : public platform::QtInteraction {
+class ConsoleInteraction : public base::QtInteraction {
 public:
     explicit ConsoleInteraction(TerminalBar &bar) : m_bar(bar) {}
     QStringList messages;
-    platform::MessageAnswer message(QWidget *, const QString &text, const QString &title,
-                                    platform::MessageIcon, platform::MessageButtons) override {
+    base::MessageAnswer message(QWidget *, const QString &text, const QString &title,
+                                base::MessageIcon, base::MessageButtons) override {
         messages << QStringLiteral("%1: %2").arg(title, text);
-        return platform::MessageAnswer::Ok;
+        return base::MessageAnswer::Ok;
     }
     void setBusy(bool) override {}
-    std::unique_ptr<platform::Progress> progress(QWidget *) override {
+    std::unique_ptr<base::Progress> progress(QWidget *) override {
         return std::make_unique<BarHandle>(m_bar);
     }
 
@@ -311,9 +311,9 @@ Options parse(const QStringList &args) {
 int list(const Options &o) {
     clsReport report;
     report.ConDb(o.db);
-    platform::Recordset rs = definitions::open(definitions::selectReportNames(),
-                                               component::sharedState().session.connection,
-                                               definitions::Access::ReadOnly);
+    db::Recordset rs = definitions::open(definitions::selectReportNames(),
+                                         component::sharedState().session.connection,
+                                         definitions::Access::ReadOnly);
     QTextStream out(stdout);
     for (; !rs.eof(); rs.moveNext())
         out << rs.text(0) << '\n';
@@ -322,13 +322,13 @@ int list(const Options &o) {
 
 // The run tells the user only that the query failed; on a console the database's reason
 // is worth having, so the query the run sent is tried once more for it.
-void explainQueryFailure(session::ReportSession &session, const Options &o) {
+void explainQueryFailure(report::ReportSession &session, const Options &o) {
     try {
-        platform::Recordset def = definitions::open(
-            definitions::selectReport(o.report), session.connection, definitions::Access::ReadOnly);
+        db::Recordset def = definitions::open(definitions::selectReport(o.report),
+                                              session.connection, definitions::Access::ReadOnly);
         const QString query = definitions::cutBeforeWhere(def.text(QStringLiteral("查询"))) + u' ' +
                               definitions::tailFromWhere(o.where);
-        platform::Recordset data;
+        db::Recordset data;
         data.open(query, session.connection);
     } catch (const Error &e) {
         err() << "tessel: " << e.fullText() << '\n';
@@ -338,25 +338,25 @@ void explainQueryFailure(session::ReportSession &session, const Options &o) {
 int render(const Options &o) {
     TerminalBar progress(isatty(STDERR_FILENO) != 0);
     ConsoleInteraction console(progress);
-    platform::setInteraction(&console);
+    base::setInteraction(&console);
     struct Restore {
-        ~Restore() { platform::setInteraction(nullptr); }
+        ~Restore() { base::setInteraction(nullptr); }
     } restore;
 
     clsReport report;
-    progress.begin(QStringLiteral("connecting"), platform::ProgressUnit::Rows, -1);
+    progress.begin(QStringLiteral("connecting"), base::ProgressUnit::Rows, -1);
     report.ConDb(o.db);
     auto &session = component::sharedState().session;
     {
-        platform::Recordset def = definitions::open(
-            definitions::selectReport(o.report), session.connection, definitions::Access::ReadOnly);
+        db::Recordset def = definitions::open(definitions::selectReport(o.report),
+                                              session.connection, definitions::Access::ReadOnly);
         if (definitions::notFound(def)) {
             err() << "tessel: there is no report named \"" << o.report << "\"\n";
             return kFailed;
         }
     }
     report.PutVar(o.vars);
-    progress.begin(QStringLiteral("running the report query"), platform::ProgressUnit::Rows, -1);
+    progress.begin(QStringLiteral("running the report query"), base::ProgressUnit::Rows, -1);
     // Only the where tail of the query matters when the report is stored.
     if (o.totals && o.totalsCols.isValid()) {
         report.PrintPreSQL1(o.where, o.report, -1, true, o.totalsCols);
@@ -365,7 +365,7 @@ int render(const Options &o) {
     }
     // An interrupted run ends as cancelled, whatever it said about it.
     if (progress.cancelled())
-        throw platform::Cancelled();
+        throw base::Cancelled();
     if (!console.messages.isEmpty()) {
         progress.finish();
         // A run's message gives the database's reason on its second line; without one the
@@ -381,32 +381,32 @@ int render(const Options &o) {
             explainQueryFailure(session, o);
         return kFailed;
     }
-    platform::Sheet &sheet = session.sheet;
+    grid::Sheet &sheet = session.sheet;
     // The header and footer as the preview shows them.
-    platform::PrintSettings ps = sheet.print();
-    ps.header = pagelayout::substituteVariables(ps.header, session.tslVar);
-    ps.footer = pagelayout::substituteVariables(ps.footer, session.tslVar);
+    grid::PrintSettings ps = sheet.print();
+    ps.header = print::substituteVariables(ps.header, session.tslVar);
+    ps.footer = print::substituteVariables(ps.footer, session.tslVar);
     sheet.setPrint(ps);
 
     if (!o.pdf.isEmpty()) {
         const int pages =
-            platform::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
+            print::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
         progress.finish();
         warnUndrawable();
         err() << "tessel: " << pages << " pages written to " << o.pdf << '\n';
     } else if (!o.xlsx.isEmpty()) {
-        preview::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer, preview::kWorksheetRows,
+        exports::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer, exports::kWorksheetRows,
                                progress);
         progress.finish();
         err() << "tessel: workbook written to " << o.xlsx << '\n';
     } else if (!o.csv.isEmpty()) {
-        preview::writeCsv(o.csv, sheet, progress);
+        exports::writeCsv(o.csv, sheet, progress);
         progress.finish();
         err() << "tessel: " << sheet.maxRows() + 1 << " rows written to " << o.csv << '\n';
     } else {
         if (!o.printer.isEmpty())
-            qputenv(platform::kPrinterEnvVar, o.printer.toUtf8());
-        const int pages = platform::printSheet(sheet, o.report, progress);
+            qputenv(print::kPrinterEnvVar, o.printer.toUtf8());
+        const int pages = print::printSheet(sheet, o.report, progress);
         progress.finish();
         warnUndrawable();
         err() << "tessel: " << pages << " pages printed\n";
@@ -430,14 +430,14 @@ int main(int argc, char **argv) {
         qputenv("XDG_RUNTIME_DIR", dir);
     }
     QApplication app(argc, argv);
-    platform::applyLanguageFromEnvironment();
+    base::applyLanguageFromEnvironment();
     const Options o = parse(app.arguments());
     catchInterrupts();
     try {
         const int rc = o.command == QLatin1String("list") ? list(o) : render(o);
         err().flush();
         return rc;
-    } catch (const platform::Cancelled &) {
+    } catch (const base::Cancelled &) {
         err() << "tessel: interrupted, nothing written\n";
         err().flush();
         return kInterrupted;

@@ -5,8 +5,8 @@
 #include <QString>
 #include <cstddef>
 
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
 
 namespace tessel::bench {
 
@@ -17,9 +17,9 @@ QString benchDatabase(int rows);
 inline const char *kBenchQuery = "select 编号, 客户, 产品, 数量, 单价, 金额, 日期, 备注 from 订单";
 
 // Opens kBenchQuery on `conn` as every run reads a report's rows: forward-only, read-only.
-inline void openBenchQuery(platform::Recordset &rs, const platform::Connection &conn) {
-    rs.open(QString::fromUtf8(kBenchQuery), conn, platform::CursorType::ForwardOnly,
-            platform::LockType::ReadOnly, platform::kCommandText);
+inline void openBenchQuery(db::Recordset &rs, const db::Connection &conn) {
+    rs.open(QString::fromUtf8(kBenchQuery), conn, db::CursorType::ForwardOnly,
+            db::LockType::ReadOnly, db::kCommandText);
 }
 
 // The anchor every read benchmark is measured against: one pass of kBenchQuery over the

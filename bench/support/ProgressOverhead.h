@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Progress.h"
-#include "platform/ProgressDialog.h"
+#include "base/Progress.h"
+#include "base/ProgressDialog.h"
 
 namespace tessel::bench {
 
@@ -25,10 +25,10 @@ inline double clockMs(clockid_t clock) {
 }
 
 // A progress that adds up the thread's processor time spent inside another's calls.
-class TimedProgress : public platform::Progress {
+class TimedProgress : public base::Progress {
 public:
-    explicit TimedProgress(platform::Progress &inner) : m_inner(inner) {}
-    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+    explicit TimedProgress(base::Progress &inner) : m_inner(inner) {}
+    void begin(const QString &what, base::ProgressUnit unit, qint64 total) override {
         const double start = clockMs(CLOCK_THREAD_CPUTIME_ID);
         m_inner.begin(what, unit, total);
         m_spent += clockMs(CLOCK_THREAD_CPUTIME_ID) - start;
@@ -47,7 +47,7 @@ public:
     double spentMs() const { return m_spent; }
 
 private:
-    platform::Progress &m_inner;
+    base::Progress &m_inner;
     double m_spent = 0;
 };
 
@@ -62,7 +62,7 @@ void measureProgressOverhead(benchmark::State &state, int rounds, Work &&work) {
         double cpu, wall, inside;
     };
     std::vector<Times> without, with;
-    const auto timed = [&](platform::Progress &progress, const TimedProgress *timing) {
+    const auto timed = [&](base::Progress &progress, const TimedProgress *timing) {
         const double cpu = clockMs(CLOCK_THREAD_CPUTIME_ID), wall = clockMs(CLOCK_MONOTONIC);
         work(progress);
         return Times{clockMs(CLOCK_THREAD_CPUTIME_ID) - cpu, clockMs(CLOCK_MONOTONIC) - wall,
@@ -70,8 +70,8 @@ void measureProgressOverhead(benchmark::State &state, int rounds, Work &&work) {
     };
     for (auto _ : state) {
         for (int i = 0; i < rounds; ++i) {
-            without.push_back(timed(platform::noProgress(), nullptr));
-            platform::DialogProgress shown(nullptr);
+            without.push_back(timed(base::noProgress(), nullptr));
+            base::DialogProgress shown(nullptr);
             TimedProgress timing(shown);
             with.push_back(timed(timing, &timing));
         }

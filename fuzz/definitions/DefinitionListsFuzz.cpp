@@ -15,15 +15,15 @@
 
 #include "FuzzSupport.h"
 #include "definitions/Definitions.h"
-#include "platform/sheet/Sheet.h"
-#include "sheet/SheetBuilding.h"
+#include "grid/Sheet.h"
+#include "report/SheetBuilding.h"
 
 using tessel::definitions::decodeLabels;
 using tessel::definitions::decodeMerges;
 using tessel::definitions::decodeWidths;
 using tessel::definitions::encodeLabels;
 using tessel::definitions::encodeWidths;
-using tessel::platform::Sheet;
+using tessel::grid::Sheet;
 
 namespace {
 
@@ -45,8 +45,8 @@ QStringList appliedLabels(const QString &text) {
 // Applies `labels` and `widths` to a fresh sheet and writes them back.
 std::pair<QString, QString> applyAndWrite(const QString &labels, const QString &widths, int count) {
     Sheet sheet;
-    tessel::sheet::SetLabelsAndWidths(std::optional<QString>(labels),
-                                      std::optional<QString>(widths), count, sheet);
+    tessel::report::SetLabelsAndWidths(std::optional<QString>(labels),
+                                       std::optional<QString>(widths), count, sheet);
     return {encodeLabels(sheet, count), encodeWidths(sheet, count)};
 }
 

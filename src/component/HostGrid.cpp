@@ -5,7 +5,7 @@
 #include <QMetaMethod>
 #include <QPointer>
 
-#include "platform/ValueText.h"
+#include "base/ValueText.h"
 
 namespace tessel::component {
 
@@ -23,7 +23,7 @@ std::optional<HostGrid> readHostGrid(QObject *gd) {
                             const QVariant v =
                                 row == 0 ? m->headerData(col, Qt::Horizontal, Qt::DisplayRole)
                                          : m->data(m->index(row - 1, col), Qt::DisplayRole);
-                            return platform::valueToText(v);
+                            return base::valueToText(v);
                         }};
     }
     const QVariant cols = gd->property("cols");
@@ -52,7 +52,7 @@ std::optional<HostGrid> readHostGrid(QObject *gd) {
                         }
                         m.invoke(obj.data(), Qt::DirectConnection, Q_RETURN_ARG(QVariant, out),
                                  Q_ARG(int, row), Q_ARG(int, col));
-                        return platform::valueToText(out);
+                        return base::valueToText(out);
                     }};
 }
 

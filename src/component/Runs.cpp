@@ -1,17 +1,17 @@
 // The three report runs: PrintPreSQL1, PrintPreGrid and getReport.
 #include <tessel/clsReport.h>
 
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
+#include "base/Progress.h"
 #include "component/HostGrid.h"
 #include "component/SharedState.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "platform/Progress.h"
-#include "platform/sheet/Printing.h"
-#include "sheet/SheetBuilding.h"
-#include "ui/ErrorMessage.h"
-#include "ui/MessageTitles.h"
+#include "print/Printing.h"
+#include "report/SheetBuilding.h"
 
 namespace tessel {
 
@@ -21,16 +21,16 @@ using definitions::Access;
 namespace {
 
 QString kNoDefinition() {
-    return tessel::platform::tr("不存在这个报表数据，请新建报表。");
+    return tessel::base::tr("不存在这个报表数据，请新建报表。");
 }
 QString kQueryFailed() {
-    return tessel::platform::tr("查询有误，不能生成报表，请确认是否点击查询按钮。");
+    return tessel::base::tr("查询有误，不能生成报表，请确认是否点击查询按钮。");
 }
 QString kRunCancelled() {
-    return tessel::platform::tr("报表已取消");
+    return tessel::base::tr("报表已取消");
 }
 QString kRunningQuery() {
-    return tessel::platform::tr("执行查询");
+    return tessel::base::tr("执行查询");
 }
 
 // The run's message and, on a line of its own, why the database refused or broke off when it
@@ -55,33 +55,32 @@ public:
 
 // Prints at once. A print the user cancelled is ended with its job and the run goes on: the
 // user asked for it, there is nothing to tell.
-void printNow(const platform::Sheet &sheet, bool busy, platform::Progress &progress) {
-    std::optional<platform::BusyCursor> cursor;
+void printNow(const grid::Sheet &sheet, bool busy, base::Progress &progress) {
+    std::optional<base::BusyCursor> cursor;
     if (busy)
         cursor.emplace();
     try {
-        platform::printSheet(sheet, QString(), progress);
+        print::printSheet(sheet, QString(), progress);
     } catch (const Error &e) {
         throw PrintFailed(e);
-    } catch (const platform::Cancelled &) {
+    } catch (const base::Cancelled &) {
     }
 }
 
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
-    platform::showWarning(parent, ui::errorMessage(tessel::platform::tr("打印失败"), p.error),
-                          ui::warningTitle());
+    base::showWarning(parent, base::errorMessage(tessel::base::tr("打印失败"), p.error),
+                      base::warningTitle());
 }
 
 // The header row height of the definition; a definition without one (a report the data-set
 // wizard created and the designer never saved) keeps the sheet's height.
-void applyHeaderHeight(const definitions::DefinitionRecord &def, platform::Sheet &sheet) {
+void applyHeaderHeight(const definitions::DefinitionRecord &def, grid::Sheet &sheet) {
     if (const std::optional<double> height = def.headerHeight.value())
         sheet.setRowHeight(0, *height);
 }
 
 // Shows the built sheet as `isshow` asks: 0 the designer, 1 the preview, 2 the printer.
-void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting,
-         platform::Progress &progress) {
+void act(designer::PrintSpread &w, int isshow, bool busyWhilePrinting, base::Progress &progress) {
     switch (isshow) {
         case 0:
             w.show();
@@ -134,8 +133,8 @@ public:
     }
 
 private:
-    session::ReportSession &m_session;
-    platform::Sheet m_sheet;
+    report::ReportSession &m_session;
+    grid::Sheet m_sheet;
     QString m_querySQL, m_whereSQL, m_mergeList, m_reportName;
     bool m_hadDesigner = false;
     bool m_shown = false;
@@ -147,13 +146,13 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
     auto &state = sharedState();
     auto &session = state.session;
     designer::PrintSpread *window = nullptr;
-    const std::unique_ptr<platform::Progress> progress = platform::interaction().progress(nullptr);
+    const std::unique_ptr<base::Progress> progress = base::interaction().progress(nullptr);
     KeptBeforeRun kept(state);
     const auto cancelled = [&] {
         progress->finish();
         designer::PrintSpread &w = window ? *window : state.designer();
         kept.restore(w);
-        platform::showInformation(&w, kRunCancelled(), ui::infoTitle());
+        base::showInformation(&w, kRunCancelled(), base::infoTitle());
     };
     try {
         session.querySQL = sql;
@@ -162,52 +161,52 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         if (!reportName.isEmpty())
             session.reportName = reportName;
         session.whereSQL = definitions::tailFromWhere(sql);
-        platform::Sheet &sheet = session.sheet;
+        grid::Sheet &sheet = session.sheet;
 
-        platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
-                                                    session.connection, Access::ReadOnly);
+        db::Recordset def = definitions::open(definitions::selectReport(session.reportName),
+                                              session.connection, Access::ReadOnly);
         if (definitions::notFound(def)) {
-            platform::showInformation(&w, kNoDefinition(), ui::infoTitle());
-            progress->begin(kRunningQuery(), platform::ProgressUnit::Rows, -1);
-            const platform::StatementProgress watched(session.connection, *progress);
-            platform::Recordset data;
-            data.open(sql, session.connection, platform::CursorType::ForwardOnly,
-                      platform::LockType::ReadOnly, platform::kCommandText);
-            sheet::FillFromRecordset(data, sheet, *progress);
+            base::showInformation(&w, kNoDefinition(), base::infoTitle());
+            progress->begin(kRunningQuery(), base::ProgressUnit::Rows, -1);
+            const db::StatementProgress watched(session.connection, *progress);
+            db::Recordset data;
+            data.open(sql, session.connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                      db::kCommandText);
+            report::FillFromRecordset(data, sheet, *progress);
             progress->finish();
-            sheet::SetHeadersFromFields(data, sheet);
+            report::SetHeadersFromFields(data, sheet);
             sheet.setRowHeight(0, 11.5);
             w.show();
             data.close();
             w.disableForUnstoredReport();
         } else {
             const definitions::DefinitionRecord stored = definitions::readDefinition(def);
-            sheet::ApplyDefinition(stored, sheet, session.mergeList);
-            sheet::ApplyFitPagesWide(session);
-            sheet::ApplyColumnFormats(session);
+            report::ApplyDefinition(stored, sheet, session.mergeList);
+            report::ApplyFitPagesWide(session);
+            report::ApplyColumnFormats(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
-            progress->begin(kRunningQuery(), platform::ProgressUnit::Rows, -1);
-            const platform::StatementProgress watched(session.connection, *progress);
-            platform::Recordset data;
-            data.open(query, session.connection, platform::CursorType::ForwardOnly,
-                      platform::LockType::ReadOnly, platform::kCommandText);
+            progress->begin(kRunningQuery(), base::ProgressUnit::Rows, -1);
+            const db::StatementProgress watched(session.connection, *progress);
+            db::Recordset data;
+            data.open(query, session.connection, db::CursorType::ForwardOnly,
+                      db::LockType::ReadOnly, db::kCommandText);
             applyHeaderHeight(stored, sheet);
-            sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
-                                      data.fieldCount(), sheet);
-            sheet::FillFromRecordset(data, sheet, *progress);
+            report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
+                                       data.fieldCount(), sheet);
+            report::FillFromRecordset(data, sheet, *progress);
             progress->finish();
             try {
                 // Printing has a progress of its own: its cancel ends the job, not the run.
-                act(w, isshow, true, *platform::interaction().progress(&w));
+                act(w, isshow, true, *base::interaction().progress(&w));
             } catch (const PrintFailed &p) {
                 tellPrintFailed(&w, p);
             }
         }
         w.refreshForBuiltReport();
         if (ishj)
-            sheet::AddTotalsRow(sheet, HJcol);
-    } catch (const platform::Cancelled &) {
+            report::AddTotalsRow(sheet, HJcol);
+    } catch (const base::Cancelled &) {
         cancelled();
     } catch (const std::exception &e) {
         // A statement the user stopped while the database was still working on it fails
@@ -217,7 +216,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             return;
         }
         progress->finish();
-        platform::showInformation(window, queryFailedText(e), ui::infoTitle());
+        base::showInformation(window, queryFailedText(e), base::infoTitle());
     }
 }
 
@@ -226,7 +225,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
     auto &state = sharedState();
     auto &session = state.session;
     designer::PrintSpread *window = nullptr;
-    std::optional<platform::BusyCursor> busy;
+    std::optional<base::BusyCursor> busy;
     try {
         designer::PrintSpread &w = state.reloadDesigner();
         window = &w;
@@ -236,24 +235,24 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             throw Error(Error::Category::Argument,
                         QStringLiteral("The grid offers no cols, Rows and TextMatrix"));
         }
-        platform::Sheet &sheet = session.sheet;
+        grid::Sheet &sheet = session.sheet;
         sheet.setMaxCols(grid->cols);
         sheet.setMaxRows(std::max(0, grid->rows - 1));
         if (!rpName.isEmpty())
             session.reportName = definitions::trimBlanks(rpName);
 
-        platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
-                                                    session.connection, Access::ReadOnly);
+        db::Recordset def = definitions::open(definitions::selectReport(session.reportName),
+                                              session.connection, Access::ReadOnly);
         int firstRow = 0;
         if (definitions::notFound(def)) {
             w.show();
         } else {
             const definitions::DefinitionRecord stored = definitions::readDefinition(def);
             const int count = definitions::requireColumnCount(stored);
-            sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
-            sheet::ApplyDefinition(stored, sheet, session.mergeList);
-            sheet::ApplyFitPagesWide(session);
-            sheet::ApplyColumnFormats(session);
+            report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
+            report::ApplyDefinition(stored, sheet, session.mergeList);
+            report::ApplyFitPagesWide(session);
+            report::ApplyColumnFormats(session);
             firstRow = 1;
         }
         const bool redraw = sheet.redraw();
@@ -264,7 +263,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         }
         sheet.setRedraw(redraw);
         try {
-            act(w, isshow, false, *platform::interaction().progress(&w));
+            act(w, isshow, false, *base::interaction().progress(&w));
         } catch (const PrintFailed &p) {
             busy.reset();
             tellPrintFailed(&w, p);
@@ -273,11 +272,11 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         w.refreshForBuiltReport();
         w.disableForGridData();
         if (ishj)
-            sheet::AddTotalsRow(sheet, HJcol);
+            report::AddTotalsRow(sheet, HJcol);
         busy.reset();
     } catch (const std::exception &e) {
         busy.reset();
-        platform::showInformation(window, queryFailedText(e), ui::infoTitle());
+        base::showInformation(window, queryFailedText(e), base::infoTitle());
     }
 }
 
@@ -309,12 +308,12 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     if (const QString given = definitions::trimBlanks(name); !given.isEmpty())
         session.reportName = given;
     designer::PrintSpread &w = state.designer();
-    platform::Sheet &sheet = session.sheet;
+    grid::Sheet &sheet = session.sheet;
 
-    platform::Recordset def = definitions::open(definitions::selectReport(session.reportName),
-                                                session.connection, Access::ReadOnly);
+    db::Recordset def = definitions::open(definitions::selectReport(session.reportName),
+                                          session.connection, Access::ReadOnly);
     if (definitions::notFound(def)) {
-        platform::showInformation(&w, kNoDefinition(), ui::infoTitle());
+        base::showInformation(&w, kNoDefinition(), base::infoTitle());
         sheet.setRowHeight(0, double(rowH));
         w.show();
         def.close();
@@ -322,19 +321,19 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
         return;
     }
     const definitions::DefinitionRecord stored = definitions::readDefinition(def);
-    sheet::ApplyDefinition(stored, sheet, session.mergeList);
-    sheet::ApplyFitPagesWide(session);
-    sheet::ApplyColumnFormats(session);
+    report::ApplyDefinition(stored, sheet, session.mergeList);
+    report::ApplyFitPagesWide(session);
+    report::ApplyColumnFormats(session);
     applyHeaderHeight(stored, sheet);
-    sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
+    report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     try {
-        act(w, isshow, true, *platform::interaction().progress(&w));
+        act(w, isshow, true, *base::interaction().progress(&w));
     } catch (const PrintFailed &p) {
         throw p.error;  // getReport returns its errors to the host
     }
     w.refreshForBuiltReport();
     // Whatever the arguments, the row is labelled and holds no sums.
-    sheet::AddTotalsRow(sheet, QVariant());
+    report::AddTotalsRow(sheet, QVariant());
 }
 
 }  // namespace tessel

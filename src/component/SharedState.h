@@ -4,13 +4,13 @@
 #include <QPointer>
 
 #include "designer/PrintSpread.h"
-#include "session/ReportSession.h"
+#include "report/ReportSession.h"
 
 namespace tessel::component {
 
 class SharedState {
 public:
-    session::ReportSession session;
+    report::ReportSession session;
 
     // The designer window, loaded hidden when missing. Throws Error(Argument) off the
     // application's user-interface thread, where no window can exist.

@@ -1,9 +1,9 @@
 #include <tessel/clsReport.h>
 
-#include "component/ReportVariables.h"
+#include "base/Language.h"
 #include "component/SharedState.h"
-#include "platform/Language.h"
-#include "platform/sheet/ColumnFormat.h"
+#include "grid/ColumnFormat.h"
+#include "report/ReportVariables.h"
 
 namespace tessel {
 
@@ -33,7 +33,7 @@ void loadDesignerIfPossible() {
 // The working sheet, as the designer window holds it: a window closed by the user is
 // loaded again first, and loading gives the sheet its design state. Writing to the sheet
 // without that would put cells on a sheet the next load throws away.
-platform::Sheet &designerSheet() {
+grid::Sheet &designerSheet() {
     loadDesignerIfPossible();
     return sharedState().session.sheet;
 }
@@ -41,7 +41,7 @@ platform::Sheet &designerSheet() {
 }  // namespace
 
 clsReport::clsReport(QObject *parent) : QObject(parent) {
-    platform::applyLanguageFromEnvironment();
+    base::applyLanguageFromEnvironment();
     loadDesignerIfPossible();
     sharedState().session.mergeList.clear();
 }
@@ -63,7 +63,7 @@ void clsReport::setSqlReport1(const QString &v) {
 
 void clsReport::ConDb(const QString &DbStr) {
     auto &session = sharedState().session;
-    session.connection = platform::Connection();
+    session.connection = db::Connection();
     session.connection.open(DbStr);
 }
 
@@ -72,7 +72,7 @@ QSqlDatabase clsReport::tsDBc() const {
 }
 
 void clsReport::setTsDBc(const QSqlDatabase &db) {
-    sharedState().session.connection = platform::Connection::wrap(db);
+    sharedState().session.connection = db::Connection::wrap(db);
 }
 
 int clsReport::tsCols() const {
@@ -111,7 +111,7 @@ void clsReport::setNameOfReport(const QString &name) {
 void clsReport::PutVar(const QVariant &tslVar) {
     // The list is built (and the whole array checked) before the old one is replaced, so a
     // wrong shape leaves the old list in place.
-    sharedState().session.tslVar = component::reportVariableList(tslVar);
+    sharedState().session.tslVar = report::reportVariableList(tslVar);
 }
 
 void clsReport::setText(int col, int Row, const QVariant &strText) {
@@ -133,11 +133,11 @@ void clsReport::setNumberSeparators(QChar decimalPoint, QChar groupSeparator) {
     }
     if (decimalPoint == groupSeparator)
         refuse(QStringLiteral("The decimal point and the thousands separator must differ"));
-    platform::setNumberSeparators(platform::Separators{decimalPoint, groupSeparator});
+    grid::setNumberSeparators(grid::Separators{decimalPoint, groupSeparator});
 }
 
 bool clsReport::setLanguage(const QLocale &locale) {
-    return platform::setLanguage(locale);
+    return base::setLanguage(locale);
 }
 
 }  // namespace tessel

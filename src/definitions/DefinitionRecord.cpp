@@ -5,16 +5,16 @@
 #include <cmath>
 #include <limits>
 
+#include "base/ValueText.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
-#include "platform/ValueText.h"
 
 namespace tessel::definitions {
 
 namespace {
 
 // The value of one column; a row that cannot give it keeps the reason.
-Stored<QVariant> cell(const platform::Recordset &row, const QString &column) {
+Stored<QVariant> cell(const db::Recordset &row, const QString &column) {
     try {
         return row.value(column);
     } catch (const std::exception &) {
@@ -37,21 +37,21 @@ bool isNull(const QVariant &v) {
 std::optional<QString> textOrNull(const QVariant &v) {
     if (isNull(v))
         return std::nullopt;
-    return platform::valueToText(v);
+    return base::valueToText(v);
 }
 
 // The text of a print setting's column: nullopt when NULL or unreadable, both of which
 // leave the setting as it was.
-std::optional<QString> settingText(const platform::Recordset &row, const QString &column) {
+std::optional<QString> settingText(const db::Recordset &row, const QString &column) {
     const Stored<QVariant> v = cell(row, column);
     return v.readable() ? textOrNull(v.value()) : std::nullopt;
 }
 
-std::optional<double> settingNumber(const platform::Recordset &row, const QString &column) {
+std::optional<double> settingNumber(const db::Recordset &row, const QString &column) {
     return decodeNumber(settingText(row, column).value_or(QString()));
 }
 
-std::optional<bool> settingFlag(const platform::Recordset &row, const QString &column) {
+std::optional<bool> settingFlag(const db::Recordset &row, const QString &column) {
     const auto d = settingNumber(row, column);
     if (!d)
         return std::nullopt;
@@ -59,7 +59,7 @@ std::optional<bool> settingFlag(const platform::Recordset &row, const QString &c
 }
 
 // A number as a whole number, rounded half to even; nullopt outside the int range.
-std::optional<int> settingWhole(const platform::Recordset &row, const QString &column) {
+std::optional<int> settingWhole(const db::Recordset &row, const QString &column) {
     const auto d = settingNumber(row, column);
     if (!d)
         return std::nullopt;
@@ -70,14 +70,14 @@ std::optional<int> settingWhole(const platform::Recordset &row, const QString &c
     return int(r);
 }
 
-platform::PrintType rangeOf(const std::optional<QString> &text) {
+grid::PrintType rangeOf(const std::optional<QString> &text) {
     if (!text || *text == u"0")
-        return platform::PrintType::All;
+        return grid::PrintType::All;
     if (*text == u"1")
-        return platform::PrintType::CellRange;
+        return grid::PrintType::CellRange;
     if (*text == u"2")
-        return platform::PrintType::CurrentPage;
-    return platform::PrintType::PageRange;
+        return grid::PrintType::CurrentPage;
+    return grid::PrintType::PageRange;
 }
 
 HeaderFooterParts partsOf(const QString &code) {
@@ -103,10 +103,10 @@ std::optional<double> heightOf(const QVariant &v) {
 
 }  // namespace
 
-DefinitionRecord readDefinition(const platform::Recordset &row) {
+DefinitionRecord readDefinition(const db::Recordset &row) {
     namespace col = column;
     DefinitionRecord d;
-    const auto text = [](const QVariant &v) { return platform::valueToText(v); };
+    const auto text = [](const QVariant &v) { return base::valueToText(v); };
     const Stored<QVariant> name = cell(row, col::kName);
     const Stored<QVariant> query = cell(row, col::kQuery);
     const Stored<QVariant> labels = cell(row, col::kLabels);
@@ -141,7 +141,7 @@ DefinitionRecord readDefinition(const platform::Recordset &row) {
     d.marginBottom = settingNumber(row, col::kBottom);
     const QString orientation = trimBlanks(settingText(row, col::kOrientation).value_or(QString()));
     d.orientation =
-        orientation == u"1" ? platform::Orientation::Portrait : platform::Orientation::Landscape;
+        orientation == u"1" ? grid::Orientation::Portrait : grid::Orientation::Landscape;
     d.headerFooter = partsOf(trimBlanks(settingText(row, col::kHeaderFooter).value_or(QString())));
     return d;
 }

@@ -12,8 +12,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/db/Recordset.h"
-#include "platform/sheet/Sheet.h"
+#include "db/Recordset.h"
+#include "grid/Sheet.h"
 
 namespace tessel::definitions {
 
@@ -82,7 +82,7 @@ struct DefinitionRecord {
     StoredFlags flags;
     // 范围类型: "0" and NULL print all pages, "1" the selected block, "2" the current page;
     // any other text, the empty one too, the page range 开始页..结束页.
-    platform::PrintType range = platform::PrintType::All;
+    grid::PrintType range = grid::PrintType::All;
     // 开始页 and 结束页: decimal numbers rounded half to even; nullopt when NULL, no number
     // or outside the int range (the page stays as it was).
     std::optional<int> firstPage;
@@ -93,7 +93,7 @@ struct DefinitionRecord {
     std::optional<double> marginTop;
     std::optional<double> marginBottom;
     // 打印方向: portrait when "1" (blanks around allowed), else landscape, NULL too.
-    platform::Orientation orientation = platform::Orientation::Landscape;
+    grid::Orientation orientation = grid::Orientation::Landscape;
     // 页头页脚: "1", "2" or "3" (blanks around allowed); anything else prints neither.
     HeaderFooterParts headerFooter = HeaderFooterParts::None;
     // 页头文本 and 页脚文本: header and footer code strings; nullopt when NULL.
@@ -104,7 +104,7 @@ struct DefinitionRecord {
 // Reads the current record of `row` (opened on a definition statement) by column name.
 // Never throws: a column the row lacks, or a row without a current record, is read as the
 // comments above say for each field.
-DefinitionRecord readDefinition(const platform::Recordset &row);
+DefinitionRecord readDefinition(const db::Recordset &row);
 
 // The column count a run lays a host grid out with: rethrows the failure to read 列数 and
 // throws Error(Conversion) when it holds no whole number.

@@ -1,18 +1,18 @@
 #include "definitions/DefinitionWrites.h"
 
+#include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
-#include "platform/db/Recordset.h"
 
 namespace tessel::definitions {
 
 namespace col = column;
 
-bool saveLayout(const platform::Connection &connection, const QString &name,
-                const platform::Sheet &sheet, int count, const QString &query, QString &mergeList) {
+bool saveLayout(const db::Connection &connection, const QString &name, const grid::Sheet &sheet,
+                int count, const QString &query, QString &mergeList) {
     connection.requireOpen();
-    platform::Transaction tx(connection);
-    platform::Recordset rs = open(selectReportForSave(name), connection, Access::Editable);
+    db::Transaction tx(connection);
+    db::Recordset rs = open(selectReportForSave(name), connection, Access::Editable);
     bool created = false;
     if (notFound(rs)) {
         rs.addNew();
@@ -38,10 +38,10 @@ bool saveLayout(const platform::Connection &connection, const QString &name,
     return created;
 }
 
-void saveQuery(const platform::Connection &connection, const QString &name, const QString &query,
+void saveQuery(const db::Connection &connection, const QString &name, const QString &query,
                const QString &labels, int count) {
-    platform::Transaction tx(connection);
-    platform::Recordset row = open(selectReportForSave(name), connection, Access::Editable);
+    db::Transaction tx(connection);
+    db::Recordset row = open(selectReportForSave(name), connection, Access::Editable);
     if (notFound(row))
         row.addNew();
     row.setValue(col::kName, name);
@@ -53,10 +53,10 @@ void saveQuery(const platform::Connection &connection, const QString &name, cons
     tx.commit();
 }
 
-bool savePrintOptions(const platform::Connection &connection, const QString &name,
-                      const platform::PrintSettings &options,
+bool savePrintOptions(const db::Connection &connection, const QString &name,
+                      const grid::PrintSettings &options,
                       const std::function<void()> &beforeWrite) {
-    platform::Recordset rs = open(selectReport(name), connection, Access::Editable);
+    db::Recordset rs = open(selectReport(name), connection, Access::Editable);
     if (notFound(rs))
         return false;
     const struct {
@@ -69,7 +69,7 @@ bool savePrintOptions(const platform::Connection &connection, const QString &nam
     for (const auto &flag : flags)
         rs.setValue(flag.column, flag.on ? 1 : 0);
     rs.setValue(col::kRange, int(options.type));
-    if (options.type == platform::PrintType::PageRange) {
+    if (options.type == grid::PrintType::PageRange) {
         rs.setValue(col::kFirstPage, options.pageStart);
         rs.setValue(col::kLastPage, options.pageEnd);
     }
@@ -79,9 +79,9 @@ bool savePrintOptions(const platform::Connection &connection, const QString &nam
     return true;
 }
 
-bool savePageSetup(const platform::Connection &connection, const QString &name,
+bool savePageSetup(const db::Connection &connection, const QString &name,
                    const PageSetupValues &values, const std::function<void()> &beforeWrite) {
-    platform::Recordset rs = open(selectReport(name), connection, Access::Editable);
+    db::Recordset rs = open(selectReport(name), connection, Access::Editable);
     if (notFound(rs))
         return false;
     rs.setValue(col::kOrientation, values.portrait ? QStringLiteral("1") : QStringLiteral("2"));
@@ -95,10 +95,10 @@ bool savePageSetup(const platform::Connection &connection, const QString &name,
     return true;
 }
 
-std::optional<SavedParts> saveHeaderFooter(const platform::Connection &connection,
-                                           const QString &name, PagePart part,
+std::optional<SavedParts> saveHeaderFooter(const db::Connection &connection, const QString &name,
+                                           PagePart part,
                                            const std::function<PartToStore()> &compose) {
-    platform::Recordset rs = open(selectReport(name), connection, Access::Editable);
+    db::Recordset rs = open(selectReport(name), connection, Access::Editable);
     if (notFound(rs))
         return std::nullopt;
     const bool header = part == PagePart::Header;

@@ -9,8 +9,8 @@
 #include <functional>
 #include <optional>
 
-#include "platform/db/Connection.h"
-#include "platform/sheet/Sheet.h"
+#include "db/Connection.h"
+#include "grid/Sheet.h"
 
 namespace tessel::definitions {
 
@@ -21,12 +21,12 @@ namespace tessel::definitions {
 // `mergeList` are stored. Returns true when the row was added. Throws Error(Connection)
 // without an open connection; on any failure nothing is stored (the caller puts mergeList
 // back).
-bool saveLayout(const platform::Connection &connection, const QString &name,
-                const platform::Sheet &sheet, int count, const QString &query, QString &mergeList);
+bool saveLayout(const db::Connection &connection, const QString &name, const grid::Sheet &sheet,
+                int count, const QString &query, QString &mergeList);
 
 // The data-set wizard's save, in one transaction: the row named `name` (added when there is
 // none) gets the name, the query, the label list `labels` and the column count `count`.
-void saveQuery(const platform::Connection &connection, const QString &name, const QString &query,
+void saveQuery(const db::Connection &connection, const QString &name, const QString &query,
                const QString &labels, int count);
 
 // The print content options' save: the seven print flags of `options` (1 on, 0 off) and
@@ -35,9 +35,8 @@ void saveQuery(const platform::Connection &connection, const QString &name, cons
 // fields are set, right before the row is written, so the caller can change its sheet
 // alongside. Returns false, storing nothing and running nothing, when no row is named
 // `name`.
-bool savePrintOptions(const platform::Connection &connection, const QString &name,
-                      const platform::PrintSettings &options,
-                      const std::function<void()> &beforeWrite);
+bool savePrintOptions(const db::Connection &connection, const QString &name,
+                      const grid::PrintSettings &options, const std::function<void()> &beforeWrite);
 
 // What the page setup stores: orientation and the four margins in inches.
 struct PageSetupValues {
@@ -50,7 +49,7 @@ struct PageSetupValues {
 
 // The page setup's save: orientation ("1" portrait, "2" landscape) and margins, with
 // `beforeWrite` and the result as for savePrintOptions.
-bool savePageSetup(const platform::Connection &connection, const QString &name,
+bool savePageSetup(const db::Connection &connection, const QString &name,
                    const PageSetupValues &values, const std::function<void()> &beforeWrite);
 
 // Which part of the page the header/footer editor saves.
@@ -73,8 +72,8 @@ struct SavedParts {
 // The header/footer editor's save. `compose` runs once the row is found and gives what to
 // store; the row then gets the part's text and the shown code. Returns nullopt, composing
 // and storing nothing, when no row is named `name`.
-std::optional<SavedParts> saveHeaderFooter(const platform::Connection &connection,
-                                           const QString &name, PagePart part,
+std::optional<SavedParts> saveHeaderFooter(const db::Connection &connection, const QString &name,
+                                           PagePart part,
                                            const std::function<PartToStore()> &compose);
 
 }  // namespace tessel::definitions

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/ValueText.h"
-#include "platform/sheet/Sheet.h"
+#include "base/ValueText.h"
+#include "grid/Sheet.h"
 
 namespace tessel::definitions {
 
-using platform::bindQuoted;
-using platform::Statement;
+using db::bindQuoted;
+using db::Statement;
 
 namespace {
 
@@ -54,25 +54,24 @@ Statement updateLabels(const QString &labels, const QString &name) {
                       {labels, name});
 }
 
-platform::Recordset open(const Statement &statement, const platform::Connection &connection,
-                         Access access) {
-    using platform::CursorType;
-    using platform::LockType;
-    platform::Recordset rs;
+db::Recordset open(const Statement &statement, const db::Connection &connection, Access access) {
+    using db::CursorType;
+    using db::LockType;
+    db::Recordset rs;
     switch (access) {
         case Access::ReadOnly:
             // A definition row is read while the report's query runs on the same connection:
             // a static (held) read keeps the connection free for it.
             rs.open(statement, connection, CursorType::Static, LockType::ReadOnly,
-                    platform::kCommandText);
+                    db::kCommandText);
             break;
         case Access::Editable:
             rs.open(statement, connection, CursorType::Dynamic, LockType::Optimistic,
-                    platform::kCommandText);
+                    db::kCommandText);
             break;
         case Access::WizardLoad:
             rs.open(statement, connection, CursorType::ForwardOnly, LockType::ReadOnly,
-                    platform::kCommandDefault);
+                    db::kCommandDefault);
             break;
         case Access::AllDefaults:
             rs.open(statement, connection);
@@ -81,14 +80,14 @@ platform::Recordset open(const Statement &statement, const platform::Connection 
     return rs;
 }
 
-bool notFound(const platform::Recordset &rs) {
+bool notFound(const db::Recordset &rs) {
     return rs.bof() || rs.eof();
 }
 
-QString encodeWidths(const platform::Sheet &sheet, int count) {
+QString encodeWidths(const grid::Sheet &sheet, int count) {
     QString out;
     for (int c = 1; c <= count; ++c) {
-        out += platform::doubleToText(sheet.colWidth(c));
+        out += base::doubleToText(sheet.colWidth(c));
         out += u' ';
     }
     return trimBlanks(out);
@@ -98,7 +97,7 @@ QStringList decodeWidths(const QString &text) {
     return splitList(text, u' ');
 }
 
-QString encodeLabels(const platform::Sheet &sheet, int count) {
+QString encodeLabels(const grid::Sheet &sheet, int count) {
     QString out;
     for (int c = 1; c <= count; ++c) {
         out += sheet.text(c, 0);
@@ -133,7 +132,7 @@ std::optional<int> decodeColumnCount(const QVariant &stored) {
     if (stored.typeId() == QMetaType::QString || stored.typeId() == QMetaType::QByteArray) {
         QLocale c = QLocale::c();
         c.setNumberOptions(QLocale::RejectGroupSeparator);
-        value = c.toDouble(trimBlanks(platform::valueToText(stored)), &ok);
+        value = c.toDouble(trimBlanks(base::valueToText(stored)), &ok);
     } else {
         value = stored.toDouble(&ok);
     }
@@ -146,8 +145,8 @@ std::optional<int> decodeColumnCount(const QVariant &stored) {
     return int(whole);
 }
 
-QString encodeHeaderHeight(const platform::Sheet &sheet) {
-    return platform::doubleToText(sheet.rowHeight(0));
+QString encodeHeaderHeight(const grid::Sheet &sheet) {
+    return base::doubleToText(sheet.rowHeight(0));
 }
 
 QString trimBlanks(const QString &text) {

@@ -10,11 +10,11 @@
 #include <QVariant>
 #include <optional>
 
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
-#include "platform/db/SqlDialect.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
 
-namespace tessel::platform {
+namespace tessel::grid {
 class Sheet;
 }
 
@@ -24,22 +24,22 @@ namespace tessel::definitions {
 
 // "select * from tsl_report where 报表名称='<name>'": the lookup of runs, the report list,
 // the print options, the header/footer editor and page setup.
-platform::Statement selectReport(const QString &name);
+db::Statement selectReport(const QString &name);
 // "select * from tsl_report where 报表名称= '<name>'": the saves of the designer and of the
 // data-set wizard.
-platform::Statement selectReportForSave(const QString &name);
+db::Statement selectReportForSave(const QString &name);
 // "select * from tsl_report where 报表名称 = '<name>'": the data-set wizard's load.
-platform::Statement selectReportForWizard(const QString &name);
+db::Statement selectReportForWizard(const QString &name);
 // "select 报表名称 from tsl_report": the report list.
-platform::Statement selectReportNames();
+db::Statement selectReportNames();
 // "delete from tsl_report where 报表名称='<name>'".
-platform::Statement deleteReport(const QString &name);
+db::Statement deleteReport(const QString &name);
 // "update tsl_report set 列宽='<widths>',行高='<height>',合并='<merges>' where 报表名称 =
 // '<name>'".
-platform::Statement updateLayout(const QString &widths, const QString &height,
-                                 const QString &merges, const QString &name);
+db::Statement updateLayout(const QString &widths, const QString &height, const QString &merges,
+                           const QString &name);
 // "update tsl_report set 列标注 = '<labels>' where 报表名称 = '<name>'".
-platform::Statement updateLabels(const QString &labels, const QString &name);
+db::Statement updateLabels(const QString &labels, const QString &name);
 
 // ---- opening rows
 
@@ -54,18 +54,17 @@ enum class Access {
 
 // Opens `statement` on `connection` as `access` says. Throws Error(Connection) without an
 // open connection and Error(Statement) with the database's text when the query fails.
-platform::Recordset open(const platform::Statement &statement,
-                         const platform::Connection &connection, Access access);
+db::Recordset open(const db::Statement &statement, const db::Connection &connection, Access access);
 
 // True when a lookup found no definition: the result is at its beginning or at its end.
 // Throws Error(Statement) when `rs` is not open.
-bool notFound(const platform::Recordset &rs);
+bool notFound(const db::Recordset &rs);
 
 // ---- list columns
 
 // 列宽 as written: the widths of columns 1..count in the sheet's width unit, each in its
 // shortest decimal form followed by one space, the whole trimmed.
-QString encodeWidths(const platform::Sheet &sheet, int count);
+QString encodeWidths(const grid::Sheet &sheet, int count);
 // 列宽 as read: the text split at every single space; element i is column i + 1's width.
 // Two spaces in a row give an empty element, which shifts every later width by one column.
 // An empty text gives no elements.
@@ -73,7 +72,7 @@ QStringList decodeWidths(const QString &text);
 
 // 列标注 as written: the header texts (row 0) of columns 1..count, each followed by "，",
 // the whole trimmed.
-QString encodeLabels(const platform::Sheet &sheet, int count);
+QString encodeLabels(const grid::Sheet &sheet, int count);
 // 列标注 as read: the text split at every "，" (a saved list ends with an empty element).
 // An empty text gives no elements.
 QStringList decodeLabels(const QString &text);
@@ -93,7 +92,7 @@ std::optional<double> decodeNumber(const QString &text);
 std::optional<int> decodeColumnCount(const QVariant &stored);
 
 // 行高 as written: the header row's height in points, in its shortest decimal form.
-QString encodeHeaderHeight(const platform::Sheet &sheet);
+QString encodeHeaderHeight(const grid::Sheet &sheet);
 
 // ---- texts
 

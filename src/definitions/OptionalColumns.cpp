@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <cmath>
 
+#include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
-#include "platform/db/Recordset.h"
 
 namespace tessel::definitions {
 
@@ -17,7 +17,7 @@ namespace {
 
 // A connection is known by its Qt name together with where it leads: a host may close its
 // named connection and open it again on another database.
-QString connectionKey(const platform::Connection &connection) {
+QString connectionKey(const db::Connection &connection) {
     const QSqlDatabase db = connection.database();
     return db.connectionName() + u'\n' + db.driverName() + u'\n' + db.hostName() + u'\n' +
            QString::number(db.port()) + u'\n' + db.databaseName();
@@ -37,7 +37,7 @@ QHash<QString, QSet<QString>> &knownColumns() {
 
 }  // namespace
 
-bool hasOptionalColumn(const platform::Connection &connection, const QString &name) {
+bool hasOptionalColumn(const db::Connection &connection, const QString &name) {
     if (!connection.isSet())
         return false;
     const QString key = connectionKey(connection);
@@ -54,11 +54,10 @@ bool hasOptionalColumn(const platform::Connection &connection, const QString &na
             for (int i = 0; i < record.count(); ++i)
                 columns.insert(stripped(record.fieldName(i)).toUpper());
             if (columns.isEmpty()) {
-                platform::Recordset rs;
-                rs.open(
-                    platform::Statement{QStringLiteral("select * from tsl_report where 1=0"), {}},
-                    connection, platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
-                    platform::kCommandText);
+                db::Recordset rs;
+                rs.open(db::Statement{QStringLiteral("select * from tsl_report where 1=0"), {}},
+                        connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                        db::kCommandText);
                 for (const QString &field : rs.fieldNames())
                     columns.insert(field.toUpper());
             }
@@ -70,32 +69,32 @@ bool hasOptionalColumn(const platform::Connection &connection, const QString &na
     return it->contains(name.toUpper());
 }
 
-void forgetOptionalColumns(const platform::Connection &connection) {
+void forgetOptionalColumns(const db::Connection &connection) {
     if (connection.isSet())
         knownColumns().remove(connectionKey(connection));
 }
 
-std::optional<QVariant> readOptionalColumn(const platform::Connection &connection,
-                                           const QString &name, const QString &report) {
+std::optional<QVariant> readOptionalColumn(const db::Connection &connection, const QString &name,
+                                           const QString &report) {
     if (!hasOptionalColumn(connection, name))
         return std::nullopt;
-    platform::Recordset rs =
-        open(platform::bindQuoted(QStringLiteral("select ") + name +
-                                      QStringLiteral(" from tsl_report where 报表名称='%1'"),
-                                  {report}),
+    db::Recordset rs =
+        open(db::bindQuoted(QStringLiteral("select ") + name +
+                                QStringLiteral(" from tsl_report where 报表名称='%1'"),
+                            {report}),
              connection, Access::ReadOnly);
     if (notFound(rs))
         return std::nullopt;
     return rs.value(0);
 }
 
-bool writeOptionalColumn(const platform::Connection &connection, const QString &name,
+bool writeOptionalColumn(const db::Connection &connection, const QString &name,
                          const QString &report, const QVariant &value) {
     if (!hasOptionalColumn(connection, name))
         return false;
-    connection.execute(platform::bindQuoted(QStringLiteral("update tsl_report set ") + name +
-                                                QStringLiteral(" = %1 where 报表名称 = '%2'"),
-                                            {value, report}));
+    connection.execute(db::bindQuoted(QStringLiteral("update tsl_report set ") + name +
+                                          QStringLiteral(" = %1 where 报表名称 = '%2'"),
+                                      {value, report}));
     return true;
 }
 
@@ -111,21 +110,21 @@ std::optional<int> decodeFitPagesWide(const QVariant &stored) {
     return int(rounded);
 }
 
-QString encodeColumnFormats(const platform::Sheet &sheet, int count) {
+QString encodeColumnFormats(const grid::Sheet &sheet, int count) {
     QStringList codes;
     for (int c = 1; c <= count; ++c)
-        codes << platform::formatCode(sheet.colFormat(c));
+        codes << grid::formatCode(sheet.colFormat(c));
     while (!codes.isEmpty() && codes.last().isEmpty())
         codes.removeLast();
     return codes.join(u'|');
 }
 
-std::vector<platform::ColumnFormat> decodeColumnFormats(const QString &text) {
-    std::vector<platform::ColumnFormat> formats;
+std::vector<grid::ColumnFormat> decodeColumnFormats(const QString &text) {
+    std::vector<grid::ColumnFormat> formats;
     if (text.trimmed().isEmpty())
         return formats;
     for (const QString &code : text.split(u'|'))
-        formats.push_back(platform::parseFormatCode(code).value_or(platform::ColumnFormat{}));
+        formats.push_back(grid::parseFormatCode(code).value_or(grid::ColumnFormat{}));
     return formats;
 }
 

@@ -12,29 +12,29 @@
 #include <optional>
 #include <vector>
 
-#include "platform/db/Connection.h"
-#include "platform/sheet/Sheet.h"
+#include "db/Connection.h"
+#include "grid/Sheet.h"
 
 namespace tessel::definitions {
 
 // Whether tsl_report on `connection` has the column `name` (compared case-insensitively).
 // A table that cannot be read counts as having none, and is looked up again next time.
-bool hasOptionalColumn(const platform::Connection &connection, const QString &name);
+bool hasOptionalColumn(const db::Connection &connection, const QString &name);
 
 // Forgets what is known of the columns of tsl_report on `connection`: the next question
 // looks them up again (after the host has altered the table).
-void forgetOptionalColumns(const platform::Connection &connection);
+void forgetOptionalColumns(const db::Connection &connection);
 
 // The value of optional column `name` in the row of report `report`: nullopt when the table
 // has no such column or no row has that name; a null QVariant for NULL. Throws Error when
 // the database refuses the read.
-std::optional<QVariant> readOptionalColumn(const platform::Connection &connection,
-                                           const QString &name, const QString &report);
+std::optional<QVariant> readOptionalColumn(const db::Connection &connection, const QString &name,
+                                           const QString &report);
 
 // Stores `value` in optional column `name` of the row of report `report`. Returns false,
 // storing nothing, when the table has no such column; true otherwise (also when no row has
 // that name). Throws Error when the database refuses the write.
-bool writeOptionalColumn(const platform::Connection &connection, const QString &name,
+bool writeOptionalColumn(const db::Connection &connection, const QString &name,
                          const QString &report, const QVariant &value);
 
 // The pages wide a stored 页宽缩放 value asks for: a whole number 0..kMaxFitPagesWide
@@ -42,14 +42,14 @@ bool writeOptionalColumn(const platform::Connection &connection, const QString &
 constexpr int kMaxFitPagesWide = 99;
 std::optional<int> decodeFitPagesWide(const QVariant &stored);
 
-// 列格式 as written: the format codes (platform::formatCode: "" general, "#,##0",
+// 列格式 as written: the format codes (grid::formatCode: "" general, "#,##0",
 // "#,##0.00", "0.0%", "yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss", "@") of columns 1..count of
 // `sheet`, each followed by nothing but the separator "|" before the next, in the manner
 // of 列宽 (element i is column i + 1). General columns at the end are left out, so a report
 // without formats stores the empty text: "|#,##0.00||yyyy-MM-dd" formats columns 2 and 4.
-QString encodeColumnFormats(const platform::Sheet &sheet, int count);
+QString encodeColumnFormats(const grid::Sheet &sheet, int count);
 // 列格式 as read: element i is column i + 1's format; an empty or unknown code (and NULL,
 // as the empty text) is the general format.
-std::vector<platform::ColumnFormat> decodeColumnFormats(const QString &text);
+std::vector<grid::ColumnFormat> decodeColumnFormats(const QString &text);
 
 }  // namespace tessel::definitions

@@ -1,6 +1,6 @@
 #include "designer/ColumnFormatDialog.h"
 
-#include "platform/Language.h"
+#include "base/Language.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -14,8 +14,8 @@ namespace tessel::designer {
 
 namespace {
 
-using platform::ColumnFormat;
-using platform::FormatKind;
+using grid::ColumnFormat;
+using grid::FormatKind;
 
 // The choices, in the order offered. Integer is the number format without decimals, offered
 // on its own because it is the one most columns of counts want.
@@ -25,14 +25,13 @@ struct Choice {
     int decimals;  // the decimals the choice starts with
 };
 constexpr Choice kChoices[] = {
-    {QT_TRANSLATE_NOOP("tessel::platform", "常规"), FormatKind::General, 0},
-    {QT_TRANSLATE_NOOP("tessel::platform", "整数 #,##0"), FormatKind::Number, 0},
-    {QT_TRANSLATE_NOOP("tessel::platform", "数值 #,##0.00"), FormatKind::Number, 2},
-    {QT_TRANSLATE_NOOP("tessel::platform", "百分比 0.0%"), FormatKind::Percent, 1},
-    {QT_TRANSLATE_NOOP("tessel::platform", "日期 yyyy-MM-dd"), FormatKind::Date, 0},
-    {QT_TRANSLATE_NOOP("tessel::platform", "日期时间 yyyy-MM-dd HH:mm:ss"), FormatKind::DateTime,
-     0},
-    {QT_TRANSLATE_NOOP("tessel::platform", "文本 @"), FormatKind::Text, 0},
+    {QT_TRANSLATE_NOOP("tessel::base", "常规"), FormatKind::General, 0},
+    {QT_TRANSLATE_NOOP("tessel::base", "整数 #,##0"), FormatKind::Number, 0},
+    {QT_TRANSLATE_NOOP("tessel::base", "数值 #,##0.00"), FormatKind::Number, 2},
+    {QT_TRANSLATE_NOOP("tessel::base", "百分比 0.0%"), FormatKind::Percent, 1},
+    {QT_TRANSLATE_NOOP("tessel::base", "日期 yyyy-MM-dd"), FormatKind::Date, 0},
+    {QT_TRANSLATE_NOOP("tessel::base", "日期时间 yyyy-MM-dd HH:mm:ss"), FormatKind::DateTime, 0},
+    {QT_TRANSLATE_NOOP("tessel::base", "文本 @"), FormatKind::Text, 0},
 };
 constexpr int kInteger = 1;
 constexpr int kFixed = 2;
@@ -54,28 +53,28 @@ ColumnFormatDialog::ColumnFormatDialog(const ColumnFormat &initial, const QStrin
                                        QWidget *parent)
     : QDialog(parent), m_sample(sample) {
     setObjectName(QStringLiteral("frmColumnFormat"));
-    setWindowTitle(tessel::platform::tr("列格式"));
+    setWindowTitle(tessel::base::tr("列格式"));
     setModal(true);
 
     m_choice = new QComboBox(this);
     m_choice->setObjectName(QStringLiteral("cmbFormat"));
     for (const Choice &c : kChoices)
-        m_choice->addItem(tessel::platform::tr(c.caption));
+        m_choice->addItem(tessel::base::tr(c.caption));
     m_decimals = new QSpinBox(this);
     m_decimals->setObjectName(QStringLiteral("spnDecimals"));
-    m_decimals->setRange(0, platform::kMaxFormatDecimals);
+    m_decimals->setRange(0, grid::kMaxFormatDecimals);
     m_shown = new QLabel(this);
     m_shown->setObjectName(QStringLiteral("lblSample"));
     m_shown->setMinimumWidth(220);
 
     auto *form = new QFormLayout;
-    form->addRow(tessel::platform::tr("格式："), m_choice);
-    form->addRow(tessel::platform::tr("小数位数："), m_decimals);
-    form->addRow(tessel::platform::tr("示例："), m_shown);
-    auto *ok = new QPushButton(tessel::platform::tr("确定"), this);
+    form->addRow(tessel::base::tr("格式："), m_choice);
+    form->addRow(tessel::base::tr("小数位数："), m_decimals);
+    form->addRow(tessel::base::tr("示例："), m_shown);
+    auto *ok = new QPushButton(tessel::base::tr("确定"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(tessel::platform::tr("取消"), this);
+    auto *cancel = new QPushButton(tessel::base::tr("取消"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -116,7 +115,7 @@ QString ColumnFormatDialog::sampleText() const {
 void ColumnFormatDialog::refresh() {
     const int index = m_choice->currentIndex();
     m_decimals->setEnabled(index == kFixed || index == kPercent);
-    m_shown->setText(platform::formatted(m_sample, format(), platform::numberSeparators()));
+    m_shown->setText(grid::formatted(m_sample, format(), grid::numberSeparators()));
 }
 
 }  // namespace tessel::designer

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "platform/sheet/ColumnFormat.h"
+#include "grid/ColumnFormat.h"
 
 class QComboBox;
 class QLabel;
@@ -19,11 +19,11 @@ class ColumnFormatDialog : public QDialog {
 public:
     // Starts on `initial`; `sample` is the text the sample shows formatted (a value of the
     // column; a number of its own when the column has none).
-    ColumnFormatDialog(const platform::ColumnFormat &initial, const QString &sample,
+    ColumnFormatDialog(const grid::ColumnFormat &initial, const QString &sample,
                        QWidget *parent = nullptr);
 
     // The format the controls describe.
-    platform::ColumnFormat format() const;
+    grid::ColumnFormat format() const;
     // The sample as shown.
     QString sampleText() const;
 

@@ -7,30 +7,30 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "base/Interaction.h"
+#include "base/Language.h"
 #include "designer/PrintSpread.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "sheet/SheetBuilding.h"
+#include "report/SheetBuilding.h"
 
 namespace tessel::designer {
 
 ColumnHeaderEditor::ColumnHeaderEditor(PrintSpread &designer)
     : QDialog(&designer), m_designer(designer) {
     setObjectName(QStringLiteral("frmLBT"));
-    setWindowTitle(tessel::platform::tr("设置列标题文本"));
+    setWindowTitle(tessel::base::tr("设置列标题文本"));
 
-    auto *caption = new QLabel(tessel::platform::tr("列标头："), this);
+    auto *caption = new QLabel(tessel::base::tr("列标头："), this);
     caption->setObjectName(QStringLiteral("Label11"));
-    auto *hint = new QLabel(tessel::platform::tr("(用全角逗号分隔)"), this);
+    auto *hint = new QLabel(tessel::base::tr("(用全角逗号分隔)"), this);
     hint->setObjectName(QStringLiteral("Label12"));
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("txtColSTR"));
     m_text->setMinimumWidth(420);
 
-    auto *ok = new QPushButton(tessel::platform::tr("确定"), this);
+    auto *ok = new QPushButton(tessel::base::tr("确定"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(tessel::platform::tr("取消"), this);
+    auto *cancel = new QPushButton(tessel::base::tr("取消"), this);
     cancel->setObjectName(QStringLiteral("cmdCanel"));
     connect(ok, &QPushButton::clicked, this, &ColumnHeaderEditor::onApplyHeaders);
     connect(cancel, &QPushButton::clicked, this, &ColumnHeaderEditor::onCancel);
@@ -45,7 +45,7 @@ ColumnHeaderEditor::ColumnHeaderEditor(PrintSpread &designer)
     buttons->addWidget(cancel);
     grid->addLayout(buttons, 2, 0, 1, 2);
 
-    const platform::Sheet &sheet = m_designer.sheet();
+    const grid::Sheet &sheet = m_designer.sheet();
     QStringList headers;
     for (int c = 1; c <= sheet.maxCols(); ++c)
         headers << sheet.text(c, 0);
@@ -55,9 +55,9 @@ ColumnHeaderEditor::ColumnHeaderEditor(PrintSpread &designer)
 ColumnHeaderEditor::~ColumnHeaderEditor() = default;
 
 void ColumnHeaderEditor::onApplyHeaders() {
-    platform::Sheet &sheet = m_designer.sheet();
-    sheet::SetLabelsAndWidths(std::optional(m_text->text()), std::optional(QString()),
-                              sheet.maxCols(), sheet);
+    grid::Sheet &sheet = m_designer.sheet();
+    report::SetLabelsAndWidths(std::optional(m_text->text()), std::optional(QString()),
+                               sheet.maxCols(), sheet);
     accept();
 }
 
@@ -67,7 +67,7 @@ void ColumnHeaderEditor::onCancel() {
 
 int runColumnHeaderEditor(PrintSpread &designer) {
     QPointer<ColumnHeaderEditor> editor = new ColumnHeaderEditor(designer);
-    const int result = platform::interaction().execDialog(editor);
+    const int result = base::interaction().execDialog(editor);
     delete editor.data();
     return result;
 }

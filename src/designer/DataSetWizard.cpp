@@ -11,18 +11,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
+#include "db/Recordset.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
 #include "designer/StoredQuery.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "platform/db/Recordset.h"
-#include "sheet/SheetBuilding.h"
-#include "ui/ErrorMessage.h"
-#include "ui/MessageTitles.h"
+#include "report/SheetBuilding.h"
 
 namespace tessel::designer {
 
@@ -31,7 +31,7 @@ using definitions::trimBlanks;
 namespace {
 
 QString kNoTables() {
-    return tessel::platform::tr("没有可用的表，请查看连接是否正确。");
+    return tessel::base::tr("没有可用的表，请查看连接是否正确。");
 }
 
 // The catalogue statements, sent as written; the dialect layer of the connection rewrites
@@ -63,7 +63,7 @@ void clearSelection(QListWidget *list) {
 }
 
 QLabel *label(QWidget *parent, const char *name, const char *text) {
-    auto *l = new QLabel(tessel::platform::tr(text), parent);
+    auto *l = new QLabel(tessel::base::tr(text), parent);
     l->setObjectName(QString::fromLatin1(name));
     return l;
 }
@@ -76,7 +76,7 @@ W *named(QWidget *parent, const char *name) {
 }
 
 QPushButton *button(QWidget *parent, const char *name, const char *caption) {
-    auto *b = new QPushButton(tessel::platform::tr(caption), parent);
+    auto *b = new QPushButton(tessel::base::tr(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
 }
@@ -86,11 +86,10 @@ QPushButton *button(QWidget *parent, const char *name, const char *caption) {
 DataSetWizard::DataSetWizard(PrintSpread &designer)
     : QWidget(&designer, Qt::Window), m_designer(designer) {
     setObjectName(QStringLiteral("frmReportDataSet"));
-    setWindowTitle(tessel::platform::tr("报表数据结构"));
+    setWindowTitle(tessel::base::tr("报表数据结构"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *heading =
-        label(this, "Label7", QT_TRANSLATE_NOOP("tessel::platform", "设计报表数据结构"));
+    auto *heading = label(this, "Label7", QT_TRANSLATE_NOOP("tessel::base", "设计报表数据结构"));
     QFont hf = heading->font();
     hf.setPointSize(14);
     hf.setBold(true);
@@ -114,22 +113,20 @@ DataSetWizard::DataSetWizard(PrintSpread &designer)
     auto *cmdAddAll = button(this, "cmdAddAll", ">>");
     auto *cmdDel = button(this, "cmdDel", "<");
     auto *cmdDelAll = button(this, "cmdDelAll", "<<");
-    auto *cmdUp = button(this, "cmdUp", QT_TRANSLATE_NOOP("tessel::platform", "上"));
-    auto *cmdDown = button(this, "cmdDown", QT_TRANSLATE_NOOP("tessel::platform", "下"));
-    m_cmdSQL = button(this, "cmdSQL", QT_TRANSLATE_NOOP("tessel::platform", "生成SQL"));
-    auto *cmdDesign = button(this, "cmdDesign", QT_TRANSLATE_NOOP("tessel::platform", "完成"));
-    auto *cmdexit = button(this, "cmdexit", QT_TRANSLATE_NOOP("tessel::platform", "关闭"));
+    auto *cmdUp = button(this, "cmdUp", QT_TRANSLATE_NOOP("tessel::base", "上"));
+    auto *cmdDown = button(this, "cmdDown", QT_TRANSLATE_NOOP("tessel::base", "下"));
+    m_cmdSQL = button(this, "cmdSQL", QT_TRANSLATE_NOOP("tessel::base", "生成SQL"));
+    auto *cmdDesign = button(this, "cmdDesign", QT_TRANSLATE_NOOP("tessel::base", "完成"));
+    auto *cmdexit = button(this, "cmdexit", QT_TRANSLATE_NOOP("tessel::base", "关闭"));
 
     auto *top = new QGridLayout;
-    top->addWidget(label(this, "Label10", QT_TRANSLATE_NOOP("tessel::platform", "报表名称")), 0, 0);
+    top->addWidget(label(this, "Label10", QT_TRANSLATE_NOOP("tessel::base", "报表名称")), 0, 0);
     top->addWidget(m_reportName, 0, 1);
-    top->addWidget(label(this, "Label2", QT_TRANSLATE_NOOP("tessel::platform", "报表路径：")), 0,
-                   2);
+    top->addWidget(label(this, "Label2", QT_TRANSLATE_NOOP("tessel::base", "报表路径：")), 0, 2);
     top->addWidget(m_path, 0, 3);
-    top->addWidget(label(this, "Label3", QT_TRANSLATE_NOOP("tessel::platform", "数据表")), 1, 0);
+    top->addWidget(label(this, "Label3", QT_TRANSLATE_NOOP("tessel::base", "数据表")), 1, 0);
     top->addWidget(m_table, 1, 1);
-    top->addWidget(label(this, "Label9", QT_TRANSLATE_NOOP("tessel::platform", "数据表(已选)")), 1,
-                   2);
+    top->addWidget(label(this, "Label9", QT_TRANSLATE_NOOP("tessel::base", "数据表(已选)")), 1, 2);
     top->addWidget(m_tablesSel, 1, 3);
 
     auto *moves = new QVBoxLayout;
@@ -144,30 +141,24 @@ DataSetWizard::DataSetWizard(PrintSpread &designer)
     order->addStretch();
 
     auto *lists = new QGridLayout;
-    lists->addWidget(label(this, "Label4", QT_TRANSLATE_NOOP("tessel::platform", "全部字段")), 0,
-                     0);
-    lists->addWidget(label(this, "Label5", QT_TRANSLATE_NOOP("tessel::platform", "已选字段")), 0,
-                     2);
+    lists->addWidget(label(this, "Label4", QT_TRANSLATE_NOOP("tessel::base", "全部字段")), 0, 0);
+    lists->addWidget(label(this, "Label5", QT_TRANSLATE_NOOP("tessel::base", "已选字段")), 0, 2);
     lists->addWidget(m_fields, 1, 0);
     lists->addLayout(moves, 1, 1);
     lists->addWidget(m_selected, 1, 2);
     lists->addLayout(order, 1, 3);
 
     auto *texts = new QGridLayout;
-    texts->addWidget(label(this, "Label6", QT_TRANSLATE_NOOP("tessel::platform", "字段中文：")), 0,
-                     0);
+    texts->addWidget(label(this, "Label6", QT_TRANSLATE_NOOP("tessel::base", "字段中文：")), 0, 0);
     texts->addWidget(m_cnField, 0, 1);
-    texts->addWidget(label(this, "Label8", QT_TRANSLATE_NOOP("tessel::platform", "附加条件：")), 1,
-                     0);
+    texts->addWidget(label(this, "Label8", QT_TRANSLATE_NOOP("tessel::base", "附加条件：")), 1, 0);
     texts->addWidget(m_where, 1, 1);
-    texts->addWidget(label(this, "Label1", QT_TRANSLATE_NOOP("tessel::platform", "SQL语句：")), 2,
-                     0);
+    texts->addWidget(label(this, "Label1", QT_TRANSLATE_NOOP("tessel::base", "SQL语句：")), 2, 0);
     texts->addWidget(m_sql, 2, 1);
-    texts->addWidget(label(this, "Label11", QT_TRANSLATE_NOOP("tessel::platform", "列标头：")), 3,
-                     0);
+    texts->addWidget(label(this, "Label11", QT_TRANSLATE_NOOP("tessel::base", "列标头：")), 3, 0);
     texts->addWidget(m_colStr, 3, 1);
-    texts->addWidget(
-        label(this, "Label12", QT_TRANSLATE_NOOP("tessel::platform", "(用全角逗号分隔)")), 3, 2);
+    texts->addWidget(label(this, "Label12", QT_TRANSLATE_NOOP("tessel::base", "(用全角逗号分隔)")),
+                     3, 2);
 
     auto *commands = new QHBoxLayout;
     commands->addStretch();
@@ -214,7 +205,7 @@ QString DataSetWizard::tableText() const {
 }
 
 void DataSetWizard::showNoTables() {
-    platform::showInformation(this, kNoTables(), ui::promptTitle());
+    base::showInformation(this, kNoTables(), base::promptTitle());
 }
 
 void DataSetWizard::load() {
@@ -227,11 +218,11 @@ void DataSetWizard::load() {
     m_sql->clear();
     m_table->setEditText(QString());
 
-    const session::ReportSession &session = m_designer.session();
-    platform::Recordset rs;
+    const report::ReportSession &session = m_designer.session();
+    db::Recordset rs;
     try {
-        rs.open(kUserTables, session.connection, platform::CursorType::ForwardOnly,
-                platform::LockType::ReadOnly, platform::kCommandDefault);
+        rs.open(kUserTables, session.connection, db::CursorType::ForwardOnly,
+                db::LockType::ReadOnly, db::kCommandDefault);
         if (rs.isEmptyOrPast()) {
             showNoTables();
             return;
@@ -257,7 +248,7 @@ void DataSetWizard::load() {
     m_reportName->setText(reportName);
     QString query;
     try {
-        platform::Recordset def =
+        db::Recordset def =
             definitions::open(definitions::selectReportForWizard(trimBlanks(reportName)),
                               session.connection, definitions::Access::WizardLoad);
         if (!definitions::notFound(def)) {
@@ -328,11 +319,10 @@ void DataSetWizard::onTablePicked() {
     m_fields->clear();
     m_columnsOf.clear();
     const QString table = tableText();
-    platform::Recordset rs;
+    db::Recordset rs;
     try {
-        rs.open(columnsOf(table), m_designer.session().connection,
-                platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
-                platform::kCommandDefault);
+        rs.open(columnsOf(table), m_designer.session().connection, db::CursorType::ForwardOnly,
+                db::LockType::ReadOnly, db::kCommandDefault);
         if (rs.isEmptyOrPast()) {
             showNoTables();
             return;
@@ -450,12 +440,12 @@ void DataSetWizard::onConditionChanged() {
 void DataSetWizard::composeQuery() {
     // The lists show names as the catalogue gives them; the statement writes each as the
     // server needs it (PostgreSQL: "Dept" quoted, or it would read dept).
-    const platform::Dialect dialect = m_designer.session().connection.dialect();
+    const db::Dialect dialect = m_designer.session().connection.dialect();
     auto names = [dialect](const QString &entry) {
         const qsizetype as = entry.lastIndexOf(QLatin1String(" as "), -1, Qt::CaseInsensitive);
         QStringList parts = (as >= 0 ? entry.left(as) : entry).split(u'.');
         for (QString &part : parts)
-            part = platform::identifierFor(part, dialect);
+            part = db::identifierFor(part, dialect);
         return parts.join(u'.') + (as >= 0 ? entry.mid(as) : QString());
     };
     sqlStart = QStringLiteral("select ");
@@ -481,23 +471,22 @@ void DataSetWizard::onFinish() {
         composeQuery();
     const QString name = trimBlanks(m_reportName->text());
     if (name.isEmpty()) {
-        platform::showInformation(this,
-                                  tessel::platform::tr("请在报表名称中输入信息，再点击完成按钮。"),
-                                  ui::noticeTitle());
+        base::showInformation(this, tessel::base::tr("请在报表名称中输入信息，再点击完成按钮。"),
+                              base::noticeTitle());
         return;
     }
-    session::ReportSession &session = m_designer.session();
+    report::ReportSession &session = m_designer.session();
     const int count = m_selected->count();
 
     // The sheet shows the query without its own condition, under the last run's condition.
-    platform::Recordset data;
+    db::Recordset data;
     try {
         data.open(definitions::cutBeforeWhere(m_sql->text()) + u' ' + session.whereSQL,
-                  session.connection, platform::CursorType::ForwardOnly,
-                  platform::LockType::ReadOnly, platform::kCommandText);
+                  session.connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                  db::kCommandText);
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表数据查询失败"), e),
-                              ui::warningTitle());
+        base::showWarning(this, base::errorMessage(tessel::base::tr("报表数据查询失败"), e),
+                          base::warningTitle());
         return;
     }
 
@@ -507,26 +496,26 @@ void DataSetWizard::onFinish() {
         definitions::saveQuery(session.connection, name, trimBlanks(m_sql->text()),
                                trimBlanks(m_colStr->text()), count);
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表保存失败"), e),
-                              ui::warningTitle());
+        base::showWarning(this, base::errorMessage(tessel::base::tr("报表保存失败"), e),
+                          base::warningTitle());
         return;
     }
 
-    platform::Sheet &sheet = m_designer.sheet();
+    grid::Sheet &sheet = m_designer.sheet();
     const QString labels = trimBlanks(m_colStr->text());
     if (!labels.isEmpty()) {
-        sheet::SetLabelsAndWidths(std::optional(labels), std::optional(QString()), count, sheet);
+        report::SetLabelsAndWidths(std::optional(labels), std::optional(QString()), count, sheet);
     } else {
-        sheet::SetHeadersFromFields(data, sheet);
+        report::SetHeadersFromFields(data, sheet);
     }
     try {
-        sheet::FillFromRecordset(data, sheet);
+        report::FillFromRecordset(data, sheet);
     } catch (const std::exception &e) {
         // Rows that could not all be read are no result: none stay on the sheet, and the
         // wizard stays open with the reason.
         sheet.setMaxRows(0);
-        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表数据查询失败"), e),
-                              ui::warningTitle());
+        base::showWarning(this, base::errorMessage(tessel::base::tr("报表数据查询失败"), e),
+                          base::warningTitle());
         return;
     }
     data.close();
@@ -534,7 +523,7 @@ void DataSetWizard::onFinish() {
     m_designer.setReportName(name);
     // The formats are the named report's (none for a new one), not those of the report the
     // sheet held before.
-    sheet::ApplyColumnFormats(m_designer.session());
+    report::ApplyColumnFormats(m_designer.session());
     for (const char *b : {"cmdSave", "cmdPreview"}) {
         if (QPushButton *btn = m_designer.button(b))
             btn->setEnabled(true);

@@ -8,16 +8,16 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
 #include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "designer/ColumnFormatDialog.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "platform/view/SheetView.h"
-#include "ui/ErrorMessage.h"
-#include "ui/MessageTitles.h"
+#include "widgets/SheetView.h"
 
 namespace tessel::designer {
 
@@ -34,29 +34,29 @@ constexpr int kListWidthPx = 200;
 const QString kTotals = QStringLiteral("合计");
 
 // A column counts as shown when wider than one character unit.
-bool shown(const platform::Sheet &s, int col) {
+bool shown(const grid::Sheet &s, int col) {
     return s.colWidth(col) > 1;
 }
 
 }  // namespace
 
-PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners openers, QWidget *parent)
+PrintSpread::PrintSpread(report::ReportSession &session, DesignerOpeners openers, QWidget *parent)
     : QWidget(parent), m_session(session), m_openers(std::move(openers)) {
     setObjectName(QStringLiteral("printSpread"));
-    setWindowTitle(tessel::platform::tr("报表设计主界面"));
+    setWindowTitle(tessel::base::tr("报表设计主界面"));
 
     // A loaded window starts from its design state; so does its sheet.
-    platform::Sheet &s = m_session.sheet;
+    grid::Sheet &s = m_session.sheet;
     s.clear();
     s.setMaxCols(0);
     s.setMaxRows(0);
-    s.setPrint(platform::PrintSettings{});
-    s.setSelection(platform::CellBlock{});
-    s.setCurrentBlock(platform::CellBlock{1, 1, 1, 1});
+    s.setPrint(grid::PrintSettings{});
+    s.setSelection(grid::CellBlock{});
+    s.setCurrentBlock(grid::CellBlock{1, 1, 1, 1});
     s.setColHeadersVisible(true);
     s.setRowHeadersVisible(true);
 
-    m_heading = new QLabel(tessel::platform::tr("报表环境设计器"), this);
+    m_heading = new QLabel(tessel::base::tr("报表环境设计器"), this);
     m_heading->setObjectName(QStringLiteral("Label1"));
     QFont hf = m_heading->font();
     hf.setPointSize(14);
@@ -64,7 +64,7 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     m_heading->setFont(hf);
     m_heading->adjustSize();
 
-    auto *nameLabel = new QLabel(tessel::platform::tr("报表名称："), this);
+    auto *nameLabel = new QLabel(tessel::base::tr("报表名称："), this);
     nameLabel->setObjectName(QStringLiteral("Label2"));
     nameLabel->move(px(200), px(600));
     m_name = new QLineEdit(this);
@@ -72,13 +72,13 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     m_name->setGeometry(px(200) + 70, px(560), 220, 22);
     m_name->setText(m_session.reportName);
 
-    m_listCaption = new QLabel(tessel::platform::tr("在要显示列前打勾："), this);
+    m_listCaption = new QLabel(tessel::base::tr("在要显示列前打勾："), this);
     m_listCaption->setObjectName(QStringLiteral("Label3"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lsField"));
     connect(m_list, &QListWidget::itemChanged, this, &PrintSpread::onEntryChanged);
 
-    m_grid = new platform::SheetView(this);
+    m_grid = new widgets::SheetView(this);
     m_grid->setObjectName(QStringLiteral("VaGrid"));
     m_grid->setSheet(&s);
 
@@ -86,23 +86,23 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
         const char *name;
         const char *caption;
     } buttons[] = {
-        {"cmdNew", QT_TRANSLATE_NOOP("tessel::platform", "新建报表&N")},
-        {"cmdOpen", QT_TRANSLATE_NOOP("tessel::platform", "报表列表&L")},
-        {"cmdSave", QT_TRANSLATE_NOOP("tessel::platform", "保存&S")},
-        {"cmdPreview", QT_TRANSLATE_NOOP("tessel::platform", "预览&R")},
-        {"cmdData", QT_TRANSLATE_NOOP("tessel::platform", "数据结构&D")},
-        {"Command1", QT_TRANSLATE_NOOP("tessel::platform", "列标头&W")},
-        {"cmdMerg", QT_TRANSLATE_NOOP("tessel::platform", "合并列&H")},
-        {"cmdClose", QT_TRANSLATE_NOOP("tessel::platform", "关闭&X")},
+        {"cmdNew", QT_TRANSLATE_NOOP("tessel::base", "新建报表&N")},
+        {"cmdOpen", QT_TRANSLATE_NOOP("tessel::base", "报表列表&L")},
+        {"cmdSave", QT_TRANSLATE_NOOP("tessel::base", "保存&S")},
+        {"cmdPreview", QT_TRANSLATE_NOOP("tessel::base", "预览&R")},
+        {"cmdData", QT_TRANSLATE_NOOP("tessel::base", "数据结构&D")},
+        {"Command1", QT_TRANSLATE_NOOP("tessel::base", "列标头&W")},
+        {"cmdMerg", QT_TRANSLATE_NOOP("tessel::base", "合并列&H")},
+        {"cmdClose", QT_TRANSLATE_NOOP("tessel::base", "关闭&X")},
     };
     int x = px(200);
     for (const auto &b : buttons) {
-        auto *btn = new QPushButton(tessel::platform::tr(b.caption), this);
+        auto *btn = new QPushButton(tessel::base::tr(b.caption), this);
         btn->setObjectName(QString::fromLatin1(b.name));
         btn->setGeometry(x, px(930), 96, 24);
         x += 104;
     }
-    button("cmdPreview")->setToolTip(tessel::platform::tr("在预览界面中设置报表显示属性"));
+    button("cmdPreview")->setToolTip(tessel::base::tr("在预览界面中设置报表显示属性"));
 
     connect(button("cmdNew"), &QPushButton::clicked, this, &PrintSpread::onNewReport);
     connect(button("cmdOpen"), &QPushButton::clicked, this, [this] {
@@ -121,7 +121,7 @@ PrintSpread::PrintSpread(session::ReportSession &session, DesignerOpeners opener
     });
     connect(button("cmdMerg"), &QPushButton::clicked, this, &PrintSpread::onMergeColumns);
     connect(button("cmdClose"), &QPushButton::clicked, this, &PrintSpread::onClose);
-    connect(m_grid, &platform::SheetView::RightClick, this,
+    connect(m_grid, &widgets::SheetView::RightClick, this,
             [this](int clickType, int col, int row, int x, int y) {
                 if (clickType == 1 && row == 0 && col >= 1 && col <= sheet().maxCols())
                     showColumnMenu(col, QPoint(x, y));
@@ -160,7 +160,7 @@ void PrintSpread::disableForGridData() {
 }
 
 void PrintSpread::filllist() {
-    const platform::Sheet &s = sheet();
+    const grid::Sheet &s = sheet();
     m_filling = true;
     m_list->clear();
     for (int c = 1; c <= s.maxCols(); ++c) {
@@ -174,19 +174,19 @@ void PrintSpread::filllist() {
 }
 
 void PrintSpread::SetListValues() {
-    platform::Sheet &s = sheet();
+    grid::Sheet &s = sheet();
     for (int c = 1; c <= s.maxCols() && c <= m_list->count(); ++c) {
         // Ticking runs the entry's change routine, as a user's tick would.
         if (shown(s, c))
             m_list->item(c - 1)->setCheckState(Qt::Checked);
     }
-    s.setRowMerge(0, platform::MergeMode::Always);
+    s.setRowMerge(0, grid::MergeMode::Always);
 }
 
 void PrintSpread::onEntryChanged(QListWidgetItem *item) {
     if (m_filling)
         return;
-    platform::Sheet &s = sheet();
+    grid::Sheet &s = sheet();
     const int col = m_list->row(item) + 1;
     const int last = s.maxRows();
 
@@ -219,23 +219,23 @@ void PrintSpread::onEntryChanged(QListWidgetItem *item) {
 }
 
 void PrintSpread::applyMergeList(bool merged) {
-    platform::Sheet &s = sheet();
+    grid::Sheet &s = sheet();
     for (const QString &entry : definitions::decodeMerges(m_session.mergeList)) {
         bool ok = false;
         const int col = entry.trimmed().toInt(&ok);
         if (!ok || col < 1 || col > s.maxCols())
             continue;  // not a column of this sheet
         s.setCurrent(col, s.currentRow());
-        s.setColMerge(col, merged ? platform::MergeMode::Always : platform::MergeMode::None);
+        s.setColMerge(col, merged ? grid::MergeMode::Always : grid::MergeMode::None);
     }
 }
 
 void PrintSpread::onMergeColumns() {
     if (!m_session.mergeList.isEmpty())
         applyMergeList(false);
-    const auto answer = platform::interaction().input(
-        this, tessel::platform::tr("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
-        ui::promptTitle(), QStringLiteral("1"), QPoint(px(1000), px(1000)));
+    const auto answer = base::interaction().input(
+        this, tessel::base::tr("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
+        base::promptTitle(), QStringLiteral("1"), QPoint(px(1000), px(1000)));
     m_session.mergeList = answer.value_or(QString());
     if (!m_session.mergeList.isEmpty())
         applyMergeList(true);
@@ -244,7 +244,7 @@ void PrintSpread::onMergeColumns() {
 void PrintSpread::onSave() {
     if (m_session.reportName.isEmpty())
         return;
-    const platform::Sheet &s = sheet();
+    const grid::Sheet &s = sheet();
     const int n = s.maxCols();
     const QString name = definitions::trimBlanks(m_session.reportName);
     const QString mergeBefore = m_session.mergeList;
@@ -253,7 +253,7 @@ void PrintSpread::onSave() {
     try {
         m_session.connection.requireOpen();
         // The formats are written by a statement of their own, in the layout's transaction.
-        platform::Transaction tx(m_session.connection);
+        db::Transaction tx(m_session.connection);
         created = definitions::saveLayout(m_session.connection, name, s, n, m_session.querySQL,
                                           m_session.mergeList);
         definitions::writeOptionalColumn(m_session.connection, definitions::column::kColumnFormats,
@@ -262,8 +262,8 @@ void PrintSpread::onSave() {
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
-        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表保存失败"), e),
-                              ui::warningTitle());
+        base::showWarning(this, base::errorMessage(tessel::base::tr("报表保存失败"), e),
+                          base::warningTitle());
         return;
     }
     m_session.columnFormats.insert(name, formats);
@@ -275,7 +275,7 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("mnuColumn"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *format = menu->addAction(tessel::platform::tr("格式…"));
+    QAction *format = menu->addAction(tessel::base::tr("格式…"));
     format->setObjectName(QStringLiteral("actFormat"));
     connect(format, &QAction::triggered, this, [this, col] { onColumnFormat(col); });
     menu->popup(m_grid->viewport()->mapToGlobal(pos));
@@ -283,7 +283,7 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
 }
 
 void PrintSpread::onColumnFormat(int col) {
-    platform::Sheet &s = sheet();
+    grid::Sheet &s = sheet();
     if (col < 1 || col > s.maxCols())
         return;
     // The sample is the column's first value, so the user sees the format on real data.
@@ -293,7 +293,7 @@ void PrintSpread::onColumnFormat(int col) {
     if (sample.isEmpty())
         sample = QStringLiteral("24318246.5");
     ColumnFormatDialog dialog(s.colFormat(col), sample, this);
-    if (platform::interaction().execDialog(&dialog) == QDialog::Accepted)
+    if (base::interaction().execDialog(&dialog) == QDialog::Accepted)
         s.setColFormat(col, dialog.format());
 }
 

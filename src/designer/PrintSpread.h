@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "session/ReportSession.h"
+#include "report/ReportSession.h"
 
 class QLabel;
 class QLineEdit;
@@ -14,7 +14,7 @@ class QListWidgetItem;
 class QMenu;
 class QPushButton;
 
-namespace tessel::platform {
+namespace tessel::widgets {
 class SheetView;
 }
 
@@ -34,13 +34,13 @@ class PrintSpread : public QWidget {
 public:
     // Builds the window in its design state, hidden, showing session.sheet. Loading
     // resets the working sheet to its design state: no columns, no rows, default layout.
-    explicit PrintSpread(session::ReportSession &session, DesignerOpeners openers = {},
+    explicit PrintSpread(report::ReportSession &session, DesignerOpeners openers = {},
                          QWidget *parent = nullptr);
     ~PrintSpread() override;
 
-    session::ReportSession &session() const { return m_session; }
-    platform::Sheet &sheet() const { return m_session.sheet; }
-    platform::SheetView *grid() const { return m_grid; }
+    report::ReportSession &session() const { return m_session; }
+    grid::Sheet &sheet() const { return m_session.sheet; }
+    widgets::SheetView *grid() const { return m_grid; }
 
     // The current report name: kept in the session so that it survives unload and reload.
     QString reportName() const { return m_session.reportName; }
@@ -103,9 +103,9 @@ private:
     void onEntryChanged(QListWidgetItem *item);
     void applyMergeList(bool merged);
 
-    session::ReportSession &m_session;
+    report::ReportSession &m_session;
     DesignerOpeners m_openers;
-    platform::SheetView *m_grid = nullptr;
+    widgets::SheetView *m_grid = nullptr;
     QListWidget *m_list = nullptr;
     QLineEdit *m_name = nullptr;
     QLabel *m_heading = nullptr;

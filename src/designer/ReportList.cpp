@@ -8,16 +8,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
+#include "db/Recordset.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "platform/db/Recordset.h"
-#include "sheet/SheetBuilding.h"
-#include "ui/ErrorMessage.h"
-#include "ui/MessageTitles.h"
+#include "report/SheetBuilding.h"
 
 namespace tessel::designer {
 
@@ -111,14 +111,14 @@ ReportList::ReportList(PrintSpread &designer)
     setWindowTitle(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *heading = new QLabel(tessel::platform::tr("数据报表列表"), this);
+    auto *heading = new QLabel(tessel::base::tr("数据报表列表"), this);
     heading->setObjectName(QStringLiteral("Label2"));
     QFont hf = heading->font();
     hf.setPointSize(14);
     hf.setBold(true);
     heading->setFont(hf);
     heading->setAlignment(Qt::AlignCenter);
-    auto *listLabel = new QLabel(tessel::platform::tr("已经存在的报表："), this);
+    auto *listLabel = new QLabel(tessel::base::tr("已经存在的报表："), this);
     listLabel->setObjectName(QStringLiteral("Label1"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lsTable"));
@@ -127,13 +127,13 @@ ReportList::ReportList(PrintSpread &designer)
         const char *name, *caption;
         void (ReportList::*run)();
     } buttons[] = {
-        {"cmdOK", QT_TRANSLATE_NOOP("tessel::platform", "确定&O"), &ReportList::onOpenReport},
-        {"Command1", QT_TRANSLATE_NOOP("tessel::platform", "删除&D"), &ReportList::onDeleteReport},
-        {"cmdCanel", QT_TRANSLATE_NOOP("tessel::platform", "取消"), &ReportList::onCancel}};
+        {"cmdOK", QT_TRANSLATE_NOOP("tessel::base", "确定&O"), &ReportList::onOpenReport},
+        {"Command1", QT_TRANSLATE_NOOP("tessel::base", "删除&D"), &ReportList::onDeleteReport},
+        {"cmdCanel", QT_TRANSLATE_NOOP("tessel::base", "取消"), &ReportList::onCancel}};
     auto *commands = new QHBoxLayout;
     commands->addStretch();
     for (const auto &b : buttons) {
-        auto *btn = new QPushButton(tessel::platform::tr(b.caption), this);
+        auto *btn = new QPushButton(tessel::base::tr(b.caption), this);
         btn->setObjectName(QString::fromLatin1(b.name));
         connect(btn, &QPushButton::clicked, this, b.run);
         commands->addWidget(btn);
@@ -152,12 +152,11 @@ ReportList::~ReportList() = default;
 
 void ReportList::load() {
     try {
-        platform::Recordset rs =
+        db::Recordset rs =
             definitions::open(definitions::selectReportNames(), m_designer.session().connection,
                               definitions::Access::ReadOnly);
         if (definitions::notFound(rs)) {
-            platform::showInformation(this, tessel::platform::tr("没有报表数据"),
-                                      ui::informationTitle());
+            base::showInformation(this, tessel::base::tr("没有报表数据"), base::informationTitle());
             return;
         }
         while (!rs.eof()) {
@@ -165,8 +164,8 @@ void ReportList::load() {
             rs.moveNext();
         }
     } catch (const std::exception &e) {
-        platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表列表读取失败"), e),
-                              ui::warningTitle());
+        base::showWarning(this, base::errorMessage(tessel::base::tr("报表列表读取失败"), e),
+                          base::warningTitle());
     }
 }
 
@@ -175,15 +174,15 @@ void ReportList::onOpenReport() {
     if (!item || !item->isSelected())
         return;
     const QString name = trimBlanks(item->text());
-    session::ReportSession &session = m_designer.session();
-    platform::Sheet &sheet = m_designer.sheet();
-    const std::unique_ptr<platform::Progress> progress = platform::interaction().progress(this);
+    report::ReportSession &session = m_designer.session();
+    grid::Sheet &sheet = m_designer.sheet();
+    const std::unique_ptr<base::Progress> progress = base::interaction().progress(this);
     try {
-        platform::Recordset def = definitions::open(
-            definitions::selectReport(name), session.connection, definitions::Access::ReadOnly);
+        db::Recordset def = definitions::open(definitions::selectReport(name), session.connection,
+                                              definitions::Access::ReadOnly);
         if (definitions::notFound(def)) {
             throw Error(Error::Category::Statement,
-                        tessel::platform::tr("不存在这个报表数据：%1").arg(name));
+                        tessel::base::tr("不存在这个报表数据：%1").arg(name));
         }
         // The sample is run before anything changes: a query the database refuses leaves
         // the designer with the report it had, so a later save cannot write one report's
@@ -192,29 +191,28 @@ void ReportList::onOpenReport() {
         // The sample query runs up to its first row before the sheet changes: a query that
         // takes long (a sort, a join) can be cancelled while it runs, and the designer then
         // keeps its report as after a refusal. Its rows are few: the fill is not cut short.
-        progress->begin(tessel::platform::tr("读取样本数据"), platform::ProgressUnit::Rows, -1);
-        platform::Recordset sample;
+        progress->begin(tessel::base::tr("读取样本数据"), base::ProgressUnit::Rows, -1);
+        db::Recordset sample;
         {
-            const platform::StatementProgress watched(session.connection, *progress);
+            const db::StatementProgress watched(session.connection, *progress);
             sample.open(sampleQuery(stored.query.value()), session.connection,
-                        platform::CursorType::ForwardOnly, platform::LockType::ReadOnly,
-                        platform::kCommandText);
+                        db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::kCommandText);
         }
         progress->finish();
 
-        sheet::ApplyDefinition(stored, sheet, session.mergeList);
+        report::ApplyDefinition(stored, sheet, session.mergeList);
         m_designer.setReportName(stored.name.value());
-        sheet::ApplyFitPagesWide(session);
-        sheet::ApplyColumnFormats(session);
-        sheet::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), sample.fieldCount(),
-                                  sheet);
-        sheet::FillFromRecordset(sample, sheet);
+        report::ApplyFitPagesWide(session);
+        report::ApplyColumnFormats(session);
+        report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
+                                   sample.fieldCount(), sheet);
+        report::FillFromRecordset(sample, sheet);
     } catch (const std::exception &e) {
         progress->finish();
         // Stopped by the user while the database worked: the dialog stays, nothing to tell.
         if (!progress->cancelled()) {
-            platform::showWarning(this, ui::errorMessage(tessel::platform::tr("报表打开失败"), e),
-                                  ui::warningTitle());
+            base::showWarning(this, base::errorMessage(tessel::base::tr("报表打开失败"), e),
+                              base::warningTitle());
         }
         return;
     }
@@ -222,8 +220,7 @@ void ReportList::onOpenReport() {
 }
 
 void ReportList::onDeleteReport() {
-    if (!platform::askYesNo(this, tessel::platform::tr("真的要删除当前报表吗？"),
-                            ui::warningTitle()))
+    if (!base::askYesNo(this, tessel::base::tr("真的要删除当前报表吗？"), base::warningTitle()))
         return;
     try {
         QListWidgetItem *item = m_list->currentItem();
@@ -237,10 +234,10 @@ void ReportList::onDeleteReport() {
         m_list->setCurrentRow(-1);
         m_list->clearSelection();
     } catch (const std::exception &) {
-        platform::showWarning(this, tessel::platform::tr("操作失败！"), ui::warningTitle());
+        base::showWarning(this, tessel::base::tr("操作失败！"), base::warningTitle());
         return;
     }
-    platform::showInformation(this, tessel::platform::tr("报表删除成功！"), ui::noticeTitle());
+    base::showInformation(this, tessel::base::tr("报表删除成功！"), base::noticeTitle());
 }
 
 void ReportList::onCancel() {

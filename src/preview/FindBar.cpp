@@ -8,8 +8,8 @@
 #include <QToolButton>
 #include <numeric>
 
-#include "platform/Language.h"
-#include "platform/view/PageView.h"
+#include "base/Language.h"
+#include "widgets/PageView.h"
 
 namespace tessel::preview {
 
@@ -19,10 +19,10 @@ namespace {
 constexpr int kSliceMs = 8;
 
 QString kWrappedToFirst() {
-    return tessel::platform::tr("已回到开头");
+    return tessel::base::tr("已回到开头");
 }
 QString kWrappedToLast() {
-    return tessel::platform::tr("已回到末尾");
+    return tessel::base::tr("已回到末尾");
 }
 
 QToolButton *barButton(QWidget *parent, const char *name, const QString &text, const QString &tip) {
@@ -37,27 +37,26 @@ QToolButton *barButton(QWidget *parent, const char *name, const QString &text, c
 
 }  // namespace
 
-FindBar::FindBar(platform::PageView *view, std::function<void(int)> showPage, QWidget *parent)
+FindBar::FindBar(widgets::PageView *view, std::function<void(int)> showPage, QWidget *parent)
     : QWidget(parent), m_view(view), m_showPage(std::move(showPage)) {
     setObjectName(QStringLiteral("findBar"));
     setAutoFillBackground(true);
 
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("txtFind"));
-    m_text->setPlaceholderText(tessel::platform::tr("查找"));
+    m_text->setPlaceholderText(tessel::base::tr("查找"));
     m_text->setClearButtonEnabled(true);
     m_text->installEventFilter(this);
-    m_previous =
-        barButton(this, "cmdFindPrev", QStringLiteral("▲"), tessel::platform::tr("上一个"));
-    m_next = barButton(this, "cmdFindNext", QStringLiteral("▼"), tessel::platform::tr("下一个"));
+    m_previous = barButton(this, "cmdFindPrev", QStringLiteral("▲"), tessel::base::tr("上一个"));
+    m_next = barButton(this, "cmdFindNext", QStringLiteral("▼"), tessel::base::tr("下一个"));
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblFindCount"));
-    m_close = barButton(this, "cmdFindClose", QStringLiteral("✕"), tessel::platform::tr("关闭"));
+    m_close = barButton(this, "cmdFindClose", QStringLiteral("✕"), tessel::base::tr("关闭"));
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(6, 3, 6, 3);
     row->setSpacing(4);
-    row->addWidget(new QLabel(tessel::platform::tr("查找:"), this));
+    row->addWidget(new QLabel(tessel::base::tr("查找:"), this));
     row->addWidget(m_text, 1);
     row->addWidget(m_previous);
     row->addWidget(m_next);
@@ -137,7 +136,7 @@ void FindBar::restart() {
     m_wantFirst = false;
     disconnect(m_sheetChanged);
     m_sheet = m_view ? m_view->sheet() : nullptr;
-    const platform::Pagination *pages = nullptr;
+    const print::Pagination *pages = nullptr;
     try {
         pages = m_view && m_sheet ? m_view->pagination() : nullptr;
     } catch (const std::exception &) {
@@ -151,10 +150,10 @@ void FindBar::restart() {
     }
     m_revision = m_sheet->revision();
     m_paper = m_view->paper();
-    m_pages = std::make_unique<platform::Pagination>(*pages);
+    m_pages = std::make_unique<print::Pagination>(*pages);
     m_finder = std::make_unique<PageFinder>(*m_sheet, *m_pages, m_text->text());
     m_sheetChanged =
-        connect(m_sheet, &platform::Sheet::changed, &m_restart, qOverload<>(&QTimer::start));
+        connect(m_sheet, &grid::Sheet::changed, &m_restart, qOverload<>(&QTimer::start));
     if (m_finder->isEmpty() || m_pages->pageCount() == 0) {
         m_done = true;
         updateLabel();
@@ -263,7 +262,7 @@ void FindBar::updateLabel() {
     QString text;
     if (m_finder && !m_finder->isEmpty()) {
         if (!m_done)
-            text = tessel::platform::tr("… / …");
+            text = tessel::base::tr("… / …");
         else if (!m_current)
             text = QStringLiteral("0 / 0");
         else

@@ -22,15 +22,15 @@
 #include <optional>
 #include <vector>
 
-#include "platform/sheet/Pagination.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
 #include "preview/PageFind.h"
+#include "print/Pagination.h"
 
 class QLabel;
 class QLineEdit;
 class QToolButton;
 
-namespace tessel::platform {
+namespace tessel::widgets {
 class PageView;
 }
 
@@ -41,7 +41,7 @@ class FindBar : public QWidget {
 public:
     // Searches what `view` shows. `showPage` turns the preview to a page the way any page
     // change of the preview does (page counter and page buttons follow). Built hidden.
-    FindBar(platform::PageView *view, std::function<void(int page)> showPage,
+    FindBar(widgets::PageView *view, std::function<void(int page)> showPage,
             QWidget *parent = nullptr);
     ~FindBar() override;
 
@@ -74,7 +74,7 @@ private:
     void showMatch(const FindMatch &match, int indexOnPage, bool wrapped, bool forward);
     void updateLabel();
 
-    QPointer<platform::PageView> m_view;
+    QPointer<widgets::PageView> m_view;
     std::function<void(int)> m_showPage;
     QLineEdit *m_text = nullptr;
     QToolButton *m_previous = nullptr;
@@ -84,10 +84,10 @@ private:
 
     // The search: a copy of the view's pages (the view may break its pages anew at any
     // time) and what they were broken from.
-    QPointer<platform::Sheet> m_sheet;
+    QPointer<grid::Sheet> m_sheet;
     std::uint64_t m_revision = 0;
     QPageSize m_paper;
-    std::unique_ptr<platform::Pagination> m_pages;
+    std::unique_ptr<print::Pagination> m_pages;
     std::unique_ptr<PageFinder> m_finder;
     QMetaObject::Connection m_sheetChanged;
 

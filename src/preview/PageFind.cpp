@@ -6,12 +6,12 @@
 #include <cstring>
 #include <tuple>
 
-#include "platform/sheet/MergeSpans.h"
-#include "platform/sheet/PrintCodes.h"
+#include "grid/MergeSpans.h"
+#include "print/codes/PrintCodes.h"
 
 namespace tessel::preview {
 
-using platform::MergeMode;
+using grid::MergeMode;
 
 namespace {
 
@@ -105,12 +105,12 @@ std::vector<char32_t> foldSources(char32_t n) {
     return out;
 }
 
-bool isMerged(const platform::Sheet &sheet, int col) {
+bool isMerged(const grid::Sheet &sheet, int col) {
     return sheet.colMerge(col) == MergeMode::Always;
 }
 
 // The printed rows of a page, top to bottom: rows of height 0 are hidden.
-std::vector<int> visibleRows(const platform::Sheet &sheet, int first, int last) {
+std::vector<int> visibleRows(const grid::Sheet &sheet, int first, int last) {
     std::vector<int> rows;
     if (last < first) {
         return rows;
@@ -131,7 +131,7 @@ std::vector<int> visibleRows(const platform::Sheet &sheet, int first, int last) 
 }
 
 // Index of the first printed column at or after sheet column `col`.
-std::size_t firstColumnFrom(const std::vector<platform::PageColumn> &cols, int col) {
+std::size_t firstColumnFrom(const std::vector<print::PageColumn> &cols, int col) {
     std::size_t i = 0;
     while (i < cols.size() && cols[i].col < col) {
         ++i;
@@ -154,7 +154,7 @@ std::u32string foldForFind(QStringView text) {
     return out;
 }
 
-PageFinder::PageFinder(const platform::Sheet &sheet, const platform::Pagination &pagination,
+PageFinder::PageFinder(const grid::Sheet &sheet, const print::Pagination &pagination,
                        const QString &text)
     : m_sheet(sheet), m_pagination(pagination), m_needle(foldForFind(text)) {
     if (m_needle.empty()) {
@@ -180,17 +180,16 @@ PageFinder::PageFinder(const platform::Sheet &sheet, const platform::Pagination 
     }
 
     // Header and footer parts: one without a page number prints the same on every page.
-    const auto addParts = [&](const std::vector<platform::PrintedLine> &lines,
-                              FindMatch::Part part) {
+    const auto addParts = [&](const std::vector<print::PrintedLine> &lines, FindMatch::Part part) {
         for (std::size_t line = 0; line < lines.size(); ++line) {
             for (int pos = 0; pos < 3; ++pos) {
-                const std::vector<platform::CodeRun> &runs = lines[line].parts[pos];
+                const std::vector<print::CodeRun> &runs = lines[line].parts[pos];
                 if (runs.empty()) {
                     continue;
                 }
                 CodePart p{part, int(line), pos, false, false};
                 QString joined;
-                for (const platform::CodeRun &run : runs) {
+                for (const print::CodeRun &run : runs) {
                     p.hasPageNumber = p.hasPageNumber || run.pageNumber;
                     joined += run.text;
                 }
@@ -275,8 +274,8 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
     if (m_needle.empty()) {
         return;
     }
-    const platform::PageLayout layout = m_pagination.layout(page);
-    const std::vector<platform::PageColumn> cols = m_pagination.columns(page);
+    const print::PageLayout layout = m_pagination.layout(page);
+    const std::vector<print::PageColumn> cols = m_pagination.columns(page);
 
     const auto visitCodeParts = [&](FindMatch::Part part, int firstLine, int lineCount) {
         for (const CodePart &p : m_codeParts) {
@@ -288,7 +287,7 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
                 const auto &lines = part == FindMatch::Part::Header ? m_pagination.headerLines()
                                                                     : m_pagination.footerLines();
                 QString joined;
-                for (const platform::CodeRun &run : lines[std::size_t(p.line)].parts[p.pos]) {
+                for (const print::CodeRun &run : lines[std::size_t(p.line)].parts[p.pos]) {
                     joined += run.pageNumber ? QString::number(layout.number) : run.text;
                 }
                 matches = contains(joined.toStdString());
@@ -302,15 +301,15 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
 
     if (!cols.empty() && m_pagination.printsColHeader()) {
         const bool rowMerged = m_sheet.rowMerge(0) == MergeMode::Always;
-        const platform::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
-        for (const platform::PageColumn &c : cols) {
+        const grid::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
+        for (const print::PageColumn &c : cols) {
             if (!contains(m_sheet.textUtf8(c.col, 0))) {
                 continue;
             }
             // Equal labels of a merged header row print once, in their first printed column.
             if (rowMerged &&
-                cols[firstColumnFrom(cols, platform::mergeSpan(m_sheet, c.col, 0, window).col)]
-                        .col != c.col) {
+                cols[firstColumnFrom(cols, grid::mergeSpan(m_sheet, c.col, 0, window).col)].col !=
+                    c.col) {
                 continue;
             }
             visit(FindMatch{page, FindMatch::Part::Label, c.col, 0});
@@ -319,8 +318,8 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
 
     const std::vector<int> rows = visibleRows(m_sheet, layout.firstRow, layout.lastRow);
     if (!cols.empty() && !rows.empty()) {
-        const platform::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
-                                           rows.back()};
+        const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
+                                       rows.back()};
         std::vector<char> colMergedFlags(cols.size());
         for (std::size_t i = 0; i < cols.size(); ++i) {
             colMergedFlags[i] = isMerged(m_sheet, cols[i].col);
@@ -329,19 +328,19 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
         // in the order they lie in memory.
         for (const int r : rows) {
             for (std::size_t i = 0; i < cols.size(); ++i) {
-                const platform::PageColumn &c = cols[i];
+                const print::PageColumn &c = cols[i];
                 const bool colMerged = colMergedFlags[i];
                 const std::string_view t = m_sheet.cellUtf8(c.col, r);
                 if (!contains(t)) {
                     continue;
                 }
                 const bool rowMerged = m_sheet.rowMerge(r) == MergeMode::Always;
-                if (colMerged && platform::inColumnRun(m_sheet, c.col, r)) {
+                if (colMerged && grid::inColumnRun(m_sheet, c.col, r)) {
                     if (!firstOfColumnRun(c.col, r, layout.firstRow, t)) {
                         continue;
                     }
                 } else if (rowMerged) {
-                    const platform::CellSpan span = platform::mergeSpan(m_sheet, c.col, r, window);
+                    const grid::CellSpan span = grid::mergeSpan(m_sheet, c.col, r, window);
                     if (cols[firstColumnFrom(cols, span.col)].col != c.col) {
                         continue;
                     }
@@ -371,7 +370,7 @@ std::vector<FindMatch> PageFinder::matchesOnPage(int page) const {
 }
 
 QRectF PageFinder::matchRect(const FindMatch &match) const {
-    const platform::PageLayout layout = m_pagination.layout(match.page);
+    const print::PageLayout layout = m_pagination.layout(match.page);
     if (match.part == FindMatch::Part::Header) {
         return match.row < int(layout.headerLines.size())
                    ? layout.headerLines[std::size_t(match.row)]
@@ -384,7 +383,7 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
                    ? layout.footerLines[std::size_t(index)]
                    : QRectF();
     }
-    const std::vector<platform::PageColumn> cols = m_pagination.columns(match.page);
+    const std::vector<print::PageColumn> cols = m_pagination.columns(match.page);
     if (cols.empty()) {
         return {};
     }
@@ -394,9 +393,8 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
     if (rows.empty()) {
         return {};
     }
-    const platform::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
-                                       rows.back()};
-    const platform::CellSpan span = platform::mergeSpan(m_sheet, match.col, match.row, window);
+    const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front(), rows.back()};
+    const grid::CellSpan span = grid::mergeSpan(m_sheet, match.col, match.row, window);
 
     // Columns: the printed ones the group covers.
     const std::size_t ci = firstColumnFrom(cols, span.col);

@@ -25,8 +25,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sheet/Pagination.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
+#include "print/Pagination.h"
 
 namespace tessel::preview {
 
@@ -54,8 +54,7 @@ std::u32string foldForFind(QStringView text);
 // new pagination and a new finder).
 class PageFinder {
 public:
-    PageFinder(const platform::Sheet &sheet, const platform::Pagination &pagination,
-               const QString &text);
+    PageFinder(const grid::Sheet &sheet, const print::Pagination &pagination, const QString &text);
 
     // Whether there is nothing to search for (an empty text).
     bool isEmpty() const { return m_needle.empty(); }
@@ -82,8 +81,8 @@ private:
     bool firstOfColumnRun(int col, int row, int firstRow, std::string_view text) const;
     bool rowHidden(int row) const;
 
-    const platform::Sheet &m_sheet;
-    const platform::Pagination &m_pagination;
+    const grid::Sheet &m_sheet;
+    const print::Pagination &m_pagination;
     std::u32string m_needle;
     std::string m_plain;         // the needle in UTF-8 when no character of it folds
     bool m_startByte[256] = {};  // bytes a match may begin with

@@ -13,27 +13,27 @@
 #include <QShortcut>
 #include <algorithm>
 
-#include "pagelayout/HeaderFooterCodes.h"
-#include "pagelayout/PageSetup.h"
-#include "platform/Interaction.h"
-#include "platform/Language.h"
-#include "platform/sheet/Printing.h"
-#include "platform/view/PageThumbnails.h"
-#include "platform/view/PageView.h"
-#include "platform/view/SheetView.h"
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
+#include "export/WorkbookExport.h"
+#include "pagesetup/PageSetup.h"
 #include "preview/FindBar.h"
-#include "preview/WorkbookExport.h"
-#include "ui/ErrorMessage.h"
-#include "ui/MessageTitles.h"
-#include "ui/ToolbarImages.h"
-#include "ui/Zooms.h"
+#include "print/Printing.h"
+#include "print/codes/HeaderFooterCodes.h"
+#include "widgets/PageThumbnails.h"
+#include "widgets/PageView.h"
+#include "widgets/SheetView.h"
+#include "widgets/ToolbarImages.h"
+#include "widgets/Zooms.h"
 
 namespace tessel::preview {
 
 namespace {
 
-using platform::CellKind;
-using platform::PictureAlign;
+using grid::CellKind;
+using grid::PictureAlign;
 
 const QColor kStripBackground(185, 206, 247);
 const QColor kTipBackground(255, 255, 192);
@@ -42,8 +42,8 @@ constexpr double kStripRowHeight = 18;  // points
 constexpr double kSpacerWidth = 0.3;    // character units
 constexpr double kCounterWidth = 15;
 
-platform::CellFont stripFont() {
-    platform::CellFont font;
+grid::CellFont stripFont() {
+    grid::CellFont font;
     font.name = QStringLiteral("MS Sans Serif");
     font.size = 8;
     return font;
@@ -58,20 +58,20 @@ struct ToolbarButton {
 
 // In the order the strip is built.
 constexpr ToolbarButton kButtons[] = {
-    {kColNext, QT_TRANSLATE_NOOP("tessel::platform", "下一页"), "right",
+    {kColNext, QT_TRANSLATE_NOOP("tessel::base", "下一页"), "right",
      PictureAlign::CaptionLeftPictureRight},
-    {kColPrevious, QT_TRANSLATE_NOOP("tessel::platform", "前一页"), "left",
+    {kColPrevious, QT_TRANSLATE_NOOP("tessel::base", "前一页"), "left",
      PictureAlign::PictureLeftCaptionRight},
-    {kColZoom, QT_TRANSLATE_NOOP("tessel::platform", "缩放"), "zoom",
+    {kColZoom, QT_TRANSLATE_NOOP("tessel::base", "缩放"), "zoom",
      PictureAlign::PictureLeftCaptionRight},
-    {kColPrint, QT_TRANSLATE_NOOP("tessel::platform", "打印"), "print",
+    {kColPrint, QT_TRANSLATE_NOOP("tessel::base", "打印"), "print",
      PictureAlign::PictureLeftCaptionRight},
-    {kColSetup, QT_TRANSLATE_NOOP("tessel::platform", "设置"), "setup",
+    {kColSetup, QT_TRANSLATE_NOOP("tessel::base", "设置"), "setup",
      PictureAlign::PictureLeftCaptionRight},
     // The list holds no picture of the export's own.
-    {kColExport, QT_TRANSLATE_NOOP("tessel::platform", "导出xls"), "setup",
+    {kColExport, QT_TRANSLATE_NOOP("tessel::base", "导出xls"), "setup",
      PictureAlign::PictureLeftCaptionRight},
-    {kColClose, QT_TRANSLATE_NOOP("tessel::platform", "关闭"), "close",
+    {kColClose, QT_TRANSLATE_NOOP("tessel::base", "关闭"), "close",
      PictureAlign::PictureLeftCaptionRight},
 };
 
@@ -79,39 +79,39 @@ const QString kLeft = QStringLiteral("left");
 const QString kRight = QStringLiteral("right");
 
 void showFailure(QWidget *parent, const QString &whatFailed, const std::exception &e) {
-    platform::showWarning(parent, ui::errorMessage(whatFailed, e), ui::warningTitle());
+    base::showWarning(parent, base::errorMessage(whatFailed, e), base::warningTitle());
 }
 
 }  // namespace
 
-SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
+SpreadPreview::SpreadPreview(report::ReportSession &session, QWidget *parent)
     : QWidget(parent, Qt::Window), m_session(session) {
     setObjectName(QStringLiteral("spreadpreview"));
-    setWindowTitle(tessel::platform::tr("打印预览"));
+    setWindowTitle(tessel::base::tr("打印预览"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_strip = new platform::SheetView(this);
+    m_strip = new widgets::SheetView(this);
     m_strip->setObjectName(QStringLiteral("fpSpread1"));
     // The strip is a row of buttons: it takes no keyboard focus, so a click on it leaves the
     // page view with the focus and never starts a cell edit.
     m_strip->setFocusPolicy(Qt::NoFocus);
     // Direct connections: the tip handler answers through the pointers it is given.
-    connect(m_strip, &platform::SheetView::ButtonClicked, this, &SpreadPreview::onButtonClicked,
+    connect(m_strip, &widgets::SheetView::ButtonClicked, this, &SpreadPreview::onButtonClicked,
             Qt::DirectConnection);
-    connect(m_strip, &platform::SheetView::TextTipFetch, this, &SpreadPreview::onTextTipFetch,
+    connect(m_strip, &widgets::SheetView::TextTipFetch, this, &SpreadPreview::onTextTipFetch,
             Qt::DirectConnection);
 
-    m_pageView = new platform::PageView(this);
+    m_pageView = new widgets::PageView(this);
     m_pageView->setObjectName(QStringLiteral("fpSpreadPreview1"));
     m_pageView->setFocusPolicy(Qt::StrongFocus);
     // Whatever moves the page (keys, wheel, the thumbnails, the page buttons), the page
     // buttons and the counter follow.
-    connect(m_pageView, &platform::PageView::pageCurrentChanged, this,
+    connect(m_pageView, &widgets::PageView::pageCurrentChanged, this,
             &SpreadPreview::onPageCurrentChanged);
-    connect(m_pageView, &platform::PageView::zoomStepRequested, this,
-            [this](int steps) { ui::stepZoomPreset(*m_pageView, steps); });
+    connect(m_pageView, &widgets::PageView::zoomStepRequested, this,
+            [this](int steps) { widgets::stepZoomPreset(*m_pageView, steps); });
 
-    m_thumbnails = new platform::PageThumbnails(m_pageView, this);
+    m_thumbnails = new widgets::PageThumbnails(m_pageView, this);
     m_thumbnails->setObjectName(QStringLiteral("thumbnails"));
     m_thumbnails->hide();
     setUpContextMenu();
@@ -145,11 +145,11 @@ SpreadPreview::SpreadPreview(session::ReportSession &session, QWidget *parent)
 
 SpreadPreview::~SpreadPreview() = default;
 
-void SpreadPreview::setVaGridtemp(platform::Sheet *sheet) {
+void SpreadPreview::setVaGridtemp(grid::Sheet *sheet) {
     m_sheet = sheet;
 }
 
-void SpreadPreview::showSheet(platform::Sheet *sheet) {
+void SpreadPreview::showSheet(grid::Sheet *sheet) {
     m_sheet = sheet;
     if (m_loaded) {
         // The sheet holds another run's report now: its pages are shown from the first, and
@@ -165,11 +165,11 @@ void SpreadPreview::showSheet(platform::Sheet *sheet) {
 // ---- Toolbar strip --------------------------------------------------------------------------
 
 void SpreadPreview::SetupToolbar() {
-    platform::Sheet &s = *m_strip->sheet();
+    grid::Sheet &s = *m_strip->sheet();
     s.setRedraw(false);
 
     // Every cell locked: nothing on the strip takes typing.
-    platform::CellStyle base = s.defaultStyle();
+    grid::CellStyle base = s.defaultStyle();
     base.locked = true;
     s.setDefaultStyle(base);
 
@@ -196,16 +196,16 @@ void SpreadPreview::SetupToolbar() {
     s.setBackground(kStripBackground);
     s.setFont(stripFont());
 
-    s.setPictureList(ui::toolbarPictureMap());
+    s.setPictureList(widgets::toolbarPictureMap());
     for (const ToolbarButton &b : kButtons) {
         s.setCurrent(b.col, 1);
         s.setCellKind(CellKind::Button);
         s.setLocked(false);
-        s.setText(b.col, 1, tessel::platform::tr(b.caption));
+        s.setText(b.col, 1, tessel::base::tr(b.caption));
         s.setPicture(QString::fromLatin1(b.imageKey), b.align);
     }
 
-    const platform::CellFont f = stripFont();
+    const grid::CellFont f = stripFont();
     QFont tipFont(f.name);
     tipFont.setPointSizeF(f.size);
     tipFont.setBold(false);
@@ -218,7 +218,7 @@ void SpreadPreview::SetupToolbar() {
 }
 
 void SpreadPreview::setButtonState(int col, const QString &bitmapdirection, bool enabled) {
-    platform::Sheet &s = *m_strip->sheet();
+    grid::Sheet &s = *m_strip->sheet();
     s.setRedraw(false);
     s.setCurrent(col, 1);
     s.setLocked(!enabled);
@@ -237,7 +237,7 @@ void SpreadPreview::EnableButton(int col, const QString &bitmapdirection) {
 }
 
 void SpreadPreview::UpdatePageCount() {
-    platform::Sheet &s = *m_strip->sheet();
+    grid::Sheet &s = *m_strip->sheet();
     s.setCurrent(kColCounter, 1);
     s.setText(kColCounter, 1,
               QStringLiteral("Page %1 of %2")
@@ -250,7 +250,7 @@ void SpreadPreview::UpdatePageCount() {
 void SpreadPreview::setUpOnFirstShow() {
     SetupToolbar();
     DisableButton(kColPrevious, kLeft);
-    ui::SetZoom(*m_pageView, ui::kDefaultZoomPreset);
+    widgets::SetZoom(*m_pageView, widgets::kDefaultZoomPreset);
     bindPageView();
     // The page keys work from the start.
     m_pageView->setFocus();
@@ -282,9 +282,9 @@ void SpreadPreview::onActivated() {
     if (!m_sheet)
         return;
 
-    platform::PrintSettings &print = m_sheet->printSettings();
-    m_headerText = pagelayout::substituteVariables(print.header, m_session.tslVar);
-    m_footerText = pagelayout::substituteVariables(print.footer, m_session.tslVar);
+    grid::PrintSettings &print = m_sheet->printSettings();
+    m_headerText = print::substituteVariables(print.header, m_session.tslVar);
+    m_footerText = print::substituteVariables(print.footer, m_session.tslVar);
     // Only a real change is announced: every announcement breaks the pages anew and redraws
     // the pane, and activations come with every return to the window.
     if (print.header != m_headerText || print.footer != m_footerText) {
@@ -326,15 +326,15 @@ void SpreadPreview::setUpContextMenu() {
         m_pageView->addAction(action);
         return action;
     };
-    connect(addEntry(tessel::platform::tr("查找"), {}), &QAction::triggered, this,
+    connect(addEntry(tessel::base::tr("查找"), {}), &QAction::triggered, this,
             &SpreadPreview::openFind);
-    m_thumbnailsAction = addEntry(tessel::platform::tr("缩略图"), Qt::Key_F4);
+    m_thumbnailsAction = addEntry(tessel::base::tr("缩略图"), Qt::Key_F4);
     m_thumbnailsAction->setCheckable(true);
     connect(m_thumbnailsAction, &QAction::toggled, this, &SpreadPreview::setThumbnailsVisible);
-    connect(addEntry(tessel::platform::tr("页宽"), {}), &QAction::triggered, this,
-            [this] { ui::SetZoom(*m_pageView, ui::kPageWidthPreset); });
-    connect(addEntry(tessel::platform::tr("整页"), {}), &QAction::triggered, this,
-            [this] { ui::SetZoom(*m_pageView, ui::kWholePagePreset); });
+    connect(addEntry(tessel::base::tr("页宽"), {}), &QAction::triggered, this,
+            [this] { widgets::SetZoom(*m_pageView, widgets::kPageWidthPreset); });
+    connect(addEntry(tessel::base::tr("整页"), {}), &QAction::triggered, this,
+            [this] { widgets::SetZoom(*m_pageView, widgets::kWholePagePreset); });
 }
 
 bool SpreadPreview::thumbnailsVisible() const {
@@ -380,9 +380,9 @@ void SpreadPreview::resizeEvent(QResizeEvent *event) {
 // ---- Toolbar actions ------------------------------------------------------------------------
 
 void SpreadPreview::onButtonClicked(int col, int row) {
-    platform::Sheet &s = *m_strip->sheet();
+    grid::Sheet &s = *m_strip->sheet();
     s.setCurrent(col, row);
-    const platform::CellStyle &style = s.style(col, row);
+    const grid::CellStyle &style = s.style(col, row);
     // A disabled (locked) button does nothing, whoever reports the click.
     if (row != 1 || style.kind != CellKind::Button || style.locked)
         return;
@@ -433,9 +433,9 @@ void SpreadPreview::onButtonClicked(int col, int row) {
 }
 
 void SpreadPreview::onTextTipFetch(int col, int row, QString *tipText, bool *showTip) {
-    platform::Sheet &s = *m_strip->sheet();
+    grid::Sheet &s = *m_strip->sheet();
     s.setCurrent(col, row);
-    const platform::CellStyle &style = s.style(col, row);
+    const grid::CellStyle &style = s.style(col, row);
     const QString text = s.text(col, row);
     if (style.kind == CellKind::Button) {
         if (!style.locked) {
@@ -452,22 +452,22 @@ void SpreadPreview::printNow() {
     if (!m_sheet)
         return;
     try {
-        const std::unique_ptr<platform::Progress> progress = platform::interaction().progress(this);
-        platform::ProgressScope shown(*progress);
-        platform::BusyCursor busy;
-        platform::printSheet(*m_sheet, m_session.reportName, *progress);
-    } catch (const platform::Cancelled &) {
+        const std::unique_ptr<base::Progress> progress = base::interaction().progress(this);
+        base::ProgressScope shown(*progress);
+        base::BusyCursor busy;
+        print::printSheet(*m_sheet, m_session.reportName, *progress);
+    } catch (const base::Cancelled &) {
         // The user ended the job: nothing was printed, nothing to tell.
     } catch (const std::exception &e) {
         // A print that did not happen is told, never passed over.
-        showFailure(this, tessel::platform::tr("打印失败"), e);
+        showFailure(this, tessel::base::tr("打印失败"), e);
     }
 }
 
 void SpreadPreview::openPageSetup() {
     {
-        pagelayout::PageSetup dialog(m_session, m_pageView, this);
-        platform::interaction().execDialog(&dialog);
+        pagesetup::PageSetup dialog(m_session, m_pageView, this);
+        base::interaction().execDialog(&dialog);
     }
     // Back from a modal dialog: the window is active again, whether or not the window system
     // says so.
@@ -480,8 +480,8 @@ void SpreadPreview::exportSheet() {
         return;
     // The texts as this window substituted them, which are the sheet's own since the last
     // activation.
-    exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName,
-                   m_session.reportName);
+    exports::exportWorkbook(this, *m_sheet, m_headerText, m_footerText, m_session.lastExportName,
+                            m_session.reportName);
 }
 
 // ---- Find ------------------------------------------------------------------------------------
@@ -504,7 +504,7 @@ void SpreadPreview::showPage(int page) {
 
 // ---- Opening --------------------------------------------------------------------------------
 
-QWidget *openPreview(session::ReportSession &session) {
+QWidget *openPreview(report::ReportSession &session) {
     // One preview per thread, as the session is.
     thread_local QPointer<SpreadPreview> current;
     if (current && current->isVisible()) {

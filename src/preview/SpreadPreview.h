@@ -11,16 +11,16 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/sheet/Sheet.h"
-#include "session/ReportSession.h"
+#include "grid/Sheet.h"
+#include "report/ReportSession.h"
 
 class QAction;
 
-namespace tessel::platform {
+namespace tessel::widgets {
 class PageThumbnails;
 class PageView;
 class SheetView;
-}  // namespace tessel::platform
+}  // namespace tessel::widgets
 
 class QMenu;
 
@@ -41,28 +41,28 @@ inline constexpr int kColClose = 18;
 
 class SpreadPreview : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(tessel::platform::Sheet *vaGridtemp READ vaGridtemp WRITE setVaGridtemp)
+    Q_PROPERTY(tessel::grid::Sheet *vaGridtemp READ vaGridtemp WRITE setVaGridtemp)
 public:
     // Builds the window hidden; it deletes itself when closed. `session` gives the report
     // variables, the connection and the report name to the dialogs opened from here, and
     // must outlive the window.
-    explicit SpreadPreview(session::ReportSession &session, QWidget *parent = nullptr);
+    explicit SpreadPreview(report::ReportSession &session, QWidget *parent = nullptr);
     ~SpreadPreview() override;
 
     // The sheet to preview; set before the window is first shown. Not owned: a sheet
     // destroyed while shown leaves the window empty.
-    platform::Sheet *vaGridtemp() const { return m_sheet; }
-    void setVaGridtemp(platform::Sheet *sheet);
+    grid::Sheet *vaGridtemp() const { return m_sheet; }
+    void setVaGridtemp(grid::Sheet *sheet);
     // Shows the window on `sheet` again (a report built anew): the page view starts at page
     // 1 of the new pages and the page buttons and counter follow them; the view mode and zoom
     // stay as they are. Shows the window for the first time when it never was.
-    void showSheet(platform::Sheet *sheet);
+    void showSheet(grid::Sheet *sheet);
 
-    platform::SheetView *toolbar() const { return m_strip; }     // fpSpread1
-    platform::PageView *pageView() const { return m_pageView; }  // fpSpreadPreview1
+    widgets::SheetView *toolbar() const { return m_strip; }     // fpSpread1
+    widgets::PageView *pageView() const { return m_pageView; }  // fpSpreadPreview1
     // The panel of page pictures left of the page view (F4 or 缩略图 in the page view's
     // context menu); hidden at first.
-    platform::PageThumbnails *thumbnails() const { return m_thumbnails; }
+    widgets::PageThumbnails *thumbnails() const { return m_thumbnails; }
     bool thumbnailsVisible() const;
     void setThumbnailsVisible(bool visible);
     FindBar *findBar() const { return m_findBar; }  // findBar
@@ -115,11 +115,11 @@ private:
     void exportSheet();
     void showPage(int page);
 
-    session::ReportSession &m_session;
-    QPointer<platform::Sheet> m_sheet;
-    platform::SheetView *m_strip = nullptr;
-    platform::PageView *m_pageView = nullptr;
-    platform::PageThumbnails *m_thumbnails = nullptr;
+    report::ReportSession &m_session;
+    QPointer<grid::Sheet> m_sheet;
+    widgets::SheetView *m_strip = nullptr;
+    widgets::PageView *m_pageView = nullptr;
+    widgets::PageThumbnails *m_thumbnails = nullptr;
     QAction *m_thumbnailsAction = nullptr;
     FindBar *m_findBar = nullptr;
     QString m_headerText;
@@ -130,6 +130,6 @@ private:
 // The designer's preview command: shows session.sheet in the preview window, modeless, and
 // returns the window. There is one preview window at a time: one already open is shown again
 // on the sheet (SpreadPreview::showSheet), else a new one is made.
-QWidget *openPreview(session::ReportSession &session);
+QWidget *openPreview(report::ReportSession &session);
 
 }  // namespace tessel::preview

@@ -13,10 +13,10 @@
 
 #include "SampleDb.h"
 #include "component/SharedState.h"
-#include "platform/view/SheetView.h"
 #include "preview/SpreadPreview.h"
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
+#include "widgets/SheetView.h"
 
 using namespace tessel;
 
@@ -66,7 +66,7 @@ protected:
         report.PrintPreSQL1(kWhere, kReport, isshow, false);
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (w->objectName() == QLatin1String("spreadpreview") && w->isVisible()) {
-                QMetaObject::invokeMethod(w->findChild<platform::SheetView *>("fpSpread1"),
+                QMetaObject::invokeMethod(w->findChild<widgets::SheetView *>("fpSpread1"),
                                           "ButtonClicked", Q_ARG(int, preview::kColPrint),
                                           Q_ARG(int, 1));
                 w->close();

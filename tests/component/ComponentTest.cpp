@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "component/SharedState.h"
-#include "platform/sheet/ColumnFormat.h"
+#include "grid/ColumnFormat.h"
 #include "support/TestDb.h"
 
 using tessel::clsReport;
@@ -186,12 +186,12 @@ TEST(Component, LateBoundByName) {
 }  // namespace
 
 TEST(Component, HostChoosesNumberSeparators) {
-    namespace platform = tessel::platform;
-    const platform::ColumnFormat fixed2{platform::FormatKind::Number, 2};
+    namespace grid = tessel::grid;
+    const grid::ColumnFormat fixed2{grid::FormatKind::Number, 2};
     clsReport::setNumberSeparators(u',', u'.');
-    EXPECT_EQ(platform::formatted("1234.5", fixed2, platform::numberSeparators()), "1.234,50");
+    EXPECT_EQ(grid::formatted("1234.5", fixed2, grid::numberSeparators()), "1.234,50");
     for (const auto &[point, group] : {std::pair(u'.', u'.'), std::pair(u'.', u'0')})
         EXPECT_THROW(clsReport::setNumberSeparators(point, group), Error);
-    EXPECT_EQ(platform::numberSeparators(), (platform::Separators{u',', u'.'}));
+    EXPECT_EQ(grid::numberSeparators(), (grid::Separators{u',', u'.'}));
     clsReport::setNumberSeparators(u'.', u',');
 }

@@ -23,11 +23,11 @@
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
-#include "platform/view/SheetView.h"
 #include "preview/SpreadPreview.h"
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
+#include "widgets/SheetView.h"
 
 using namespace tessel;
 
@@ -224,7 +224,7 @@ TEST_F(Runs, PreviewOpensBeforeTheTotalsRowArrives) {
     QWidget *preview = previewWindow();
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->windowTitle(), QStringLiteral("打印预览"));
-    auto *strip = preview->findChild<platform::SheetView *>(QStringLiteral("fpSpread1"));
+    auto *strip = preview->findChild<widgets::SheetView *>(QStringLiteral("fpSpread1"));
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->text(14, 1), QStringLiteral("Page 1 of 1"));
     // The preview shows the designer's own sheet, which received the totals row afterwards.
@@ -259,7 +259,7 @@ TEST_F(Runs, APrinterProblemIsToldAsSuch) {
     EXPECT_NE(user.messages[0].text, kQueryFailed);
     EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("打印失败")))
         << user.messages[0].text.toStdString();
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Warning);
     EXPECT_EQ(user.busyDepth, 0);
 }
 
@@ -332,7 +332,7 @@ TEST_F(Runs, GetReportWithoutDefinitionShowsAnEmptyDesigner) {
 }
 
 TEST_F(Runs, GetReportReturnsErrorsToTheHost) {
-    component::sharedState().session.connection = platform::Connection();
+    component::sharedState().session.connection = db::Connection();
     EXPECT_THROW(report.getReport(QStringLiteral("订单报表"), 2, 0), Error);
 }
 
@@ -461,7 +461,7 @@ TEST_F(Runs, ACancelledRunKeepsThePreviousReport) {
         };
         report.PrintPreSQL1(QString::fromUtf8(c.where), QStringLiteral("订单报表"), 1, true);
         ASSERT_EQ(user.texts(), QStringList{QStringLiteral("报表已取消")});
-        EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Information);
+        EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Information);
         EXPECT_EQ(report.tsRows(), 4902);
         EXPECT_EQ(report.getText(1, 1).toString(), QStringLiteral("2"));
         EXPECT_EQ(component::sharedState().session.whereSQL, QStringLiteral("where 金额>100"));
@@ -519,7 +519,7 @@ TEST_P(ColumnFormats, SetInTheDesignerSavedAndUsedEverywhere) {
     const QString name = QStringLiteral("订单报表");
     report.PrintPreSQL1(sql, name, 0, false);
     QWidget *designer = designerWindow();
-    auto *grid = designer->findChild<platform::SheetView *>(QStringLiteral("VaGrid"));
+    auto *grid = designer->findChild<widgets::SheetView *>(QStringLiteral("VaGrid"));
     QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, 2), Q_ARG(int, 0),
                               Q_ARG(int, 60), Q_ARG(int, 5));
     auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
@@ -559,13 +559,13 @@ TEST_P(ColumnFormats, SetInTheDesignerSavedAndUsedEverywhere) {
     ASSERT_NE(preview, nullptr);
     const QString xlsx = dir.filePath(QStringLiteral("out.xlsx"));
     user.saveNames.push_back(xlsx);
-    QMetaObject::invokeMethod(preview->findChild<platform::SheetView *>("fpSpread1"),
+    QMetaObject::invokeMethod(preview->findChild<widgets::SheetView *>("fpSpread1"),
                               "ButtonClicked", Q_ARG(int, preview::kColExport), Q_ARG(int, 1));
     EXPECT_EQ(numberFormatOf(xlsx, "24318246.5"), QStringLiteral("#,##0.00"));
     EXPECT_EQ(numberFormatOf(xlsx, "24318846.5"), QStringLiteral("#,##0.00"));
     const QString csv = dir.filePath(QStringLiteral("out.csv"));
     user.saveNames.push_back(csv);
-    QMetaObject::invokeMethod(preview->findChild<platform::SheetView *>("fpSpread1"),
+    QMetaObject::invokeMethod(preview->findChild<widgets::SheetView *>("fpSpread1"),
                               "ButtonClicked", Q_ARG(int, preview::kColExport), Q_ARG(int, 1));
     QFile csvFile(csv);
     ASSERT_TRUE(csvFile.open(QIODevice::ReadOnly));
@@ -575,8 +575,8 @@ TEST_P(ColumnFormats, SetInTheDesignerSavedAndUsedEverywhere) {
     // A report opened afresh, the session's memory of it gone: only the row keeps it.
     component::sharedState().session.columnFormats.clear();
     report.PrintPreSQL1(sql, name, 0, false);
-    const platform::ColumnFormat expected =
-        stored ? platform::ColumnFormat{platform::FormatKind::Number, 2} : platform::ColumnFormat{};
+    const grid::ColumnFormat expected =
+        stored ? grid::ColumnFormat{grid::FormatKind::Number, 2} : grid::ColumnFormat{};
     EXPECT_EQ(component::sharedState().session.sheet.colFormat(2), expected);
 }
 

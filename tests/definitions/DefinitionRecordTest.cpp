@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <tessel/Error.h>
 
+#include "base/ValueText.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
-#include "platform/ValueText.h"
 #include "support/TestDb.h"
 
 using namespace tessel;
@@ -43,11 +43,11 @@ protected:
         conn = db.connect(test::Backend::SQLite);
     }
     DefinitionRecord read(const QString &name) {
-        platform::Recordset rs = open(selectReport(name), conn, Access::ReadOnly);
+        db::Recordset rs = open(selectReport(name), conn, Access::ReadOnly);
         return readDefinition(rs);
     }
     test::TempDb db;
-    platform::Connection conn;
+    db::Connection conn;
 };
 
 TEST_F(DefinitionRecordTest, ReadsEachColumnByItsRule) {
@@ -103,14 +103,14 @@ TEST_F(DefinitionRecordTest, ReadsEachColumnByItsRule) {
         {"footer missing", "1 as x", [](R d) { return show(d.footerText); }, "missing"},
     };
     for (const auto &c : cases) {
-        platform::Recordset rs;
+        db::Recordset rs;
         rs.open(QStringLiteral("select ") + QString::fromUtf8(c.column), conn);
         EXPECT_EQ(c.field(readDefinition(rs)).toStdString(), c.expected) << c.name;
     }
 }
 
 TEST_F(DefinitionRecordTest, DesignerSaveAddsTheRowWithDefaultsThenUpdatesIt) {
-    platform::Sheet sheet;
+    grid::Sheet sheet;
     sheet.setMaxCols(2);
     sheet.setText(1, 0, QStringLiteral("编号"));
     sheet.setText(2, 0, QStringLiteral("名称"));
@@ -126,7 +126,7 @@ TEST_F(DefinitionRecordTest, DesignerSaveAddsTheRowWithDefaultsThenUpdatesIt) {
     EXPECT_EQ(d.columnCount.value(), 2);
     EXPECT_EQ(show(d.flags.border) + show(d.flags.shadows), QStringLiteral("onoff"));
     EXPECT_EQ(d.marginLeft, 0.5);
-    EXPECT_EQ(d.widths.value(), QStringLiteral("8.5 ") + platform::doubleToText(sheet.colWidth(2)));
+    EXPECT_EQ(d.widths.value(), QStringLiteral("8.5 ") + base::doubleToText(sheet.colWidth(2)));
     EXPECT_EQ(d.labels.value(), QStringLiteral("编号，名称，"));
     EXPECT_EQ(d.headerHeight.value(), 20.25);
     EXPECT_EQ(d.merges, QStringLiteral("1"));
@@ -156,9 +156,9 @@ TEST_F(DefinitionRecordTest, WindowSavesReadBack) {
               QStringLiteral("select 2乙，"));
     EXPECT_EQ(d.columnCount.value(), 4);
 
-    platform::PrintSettings options;
+    grid::PrintSettings options;
     options.rowHeaders = options.shadows = false;
-    options.type = platform::PrintType::PageRange;
+    options.type = grid::PrintType::PageRange;
     options.pageStart = 2;
     options.pageEnd = 5;
     int calls = 0;
@@ -171,9 +171,9 @@ TEST_F(DefinitionRecordTest, WindowSavesReadBack) {
     d = read(name);
     EXPECT_EQ(show(d.flags.colHeaders) + show(d.flags.rowHeaders) + show(d.flags.shadows),
               QStringLiteral("onoffoff"));
-    EXPECT_EQ(d.range, platform::PrintType::PageRange);
+    EXPECT_EQ(d.range, grid::PrintType::PageRange);
     EXPECT_EQ(show(d.firstPage) + show(d.lastPage), QStringLiteral("25"));
-    EXPECT_EQ(d.orientation, platform::Orientation::Portrait);
+    EXPECT_EQ(d.orientation, grid::Orientation::Portrait);
     EXPECT_EQ(show(d.marginLeft) + show(d.marginRight) + show(d.marginTop) + show(d.marginBottom),
               QStringLiteral("0.250.50.751.25"));
 

@@ -4,7 +4,7 @@
 
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
 #include "support/TestDb.h"
 
 using namespace tessel;
@@ -24,12 +24,12 @@ protected:
             "insert into tsl_report (报表名称, 查询) values (' 销售', 'select 3');"));
         conn = db.connect();
     }
-    QString queryOf(const platform::Statement &st, Access access = Access::ReadOnly) {
-        platform::Recordset rs = open(st, conn, access);
+    QString queryOf(const db::Statement &st, Access access = Access::ReadOnly) {
+        db::Recordset rs = open(st, conn, access);
         return notFound(rs) ? QStringLiteral("<none>") : rs.text(QStringLiteral("查询"));
     }
     test::TempDb db{GetParam()};
-    platform::Connection conn;
+    db::Connection conn;
 };
 
 TEST_P(DefinitionTable, LookupsFindExactlyTheNamedRow) {
@@ -50,7 +50,7 @@ TEST_P(DefinitionTable, UpdatesAndDeleteTouchOnlyTheNamedRow) {
                                         QStringLiteral("1,3"), name)),
               1);
     EXPECT_EQ(conn.execute(updateLabels(QStringLiteral("编号，名'称，"), name)), 1);
-    platform::Recordset rs = open(selectReport(name), conn, Access::ReadOnly);
+    db::Recordset rs = open(selectReport(name), conn, Access::ReadOnly);
     EXPECT_EQ(rs.text(QStringLiteral("列宽")), QStringLiteral("8.5 12"));
     EXPECT_EQ(rs.value(QStringLiteral("行高")).toDouble(), 20.25);
     EXPECT_EQ(rs.text(QStringLiteral("合并")), QStringLiteral("1,3"));
@@ -60,7 +60,7 @@ TEST_P(DefinitionTable, UpdatesAndDeleteTouchOnlyTheNamedRow) {
 
     EXPECT_EQ(conn.execute(deleteReport(QStringLiteral("销售"))), 1);
     QStringList names;
-    platform::Recordset list = open(selectReportNames(), conn, Access::ReadOnly);
+    db::Recordset list = open(selectReportNames(), conn, Access::ReadOnly);
     for (; !list.eof(); list.moveNext())
         names << list.text(0);
     names.sort();
@@ -78,7 +78,7 @@ TEST_P(DefinitionTable, OptionalColumnsAreFoundOncePerConnection) {
     EXPECT_FALSE(writeOptionalColumn(conn, fit, "销售", 2));
     db.exec("alter table tsl_report add 页宽缩放 int");
     EXPECT_FALSE(hasOptionalColumn(conn, fit)) << "known for the connection";
-    platform::Connection other = db.connect();
+    db::Connection other = db.connect();
     EXPECT_TRUE(hasOptionalColumn(other, fit));
     forgetOptionalColumns(conn);
     EXPECT_TRUE(writeOptionalColumn(conn, fit, "O'Brien", 3));
@@ -107,7 +107,7 @@ TEST(ListCodecs, SplitAsStored) {
 }
 
 TEST(ListCodecs, EncodeFromTheSheet) {
-    platform::Sheet sheet;
+    grid::Sheet sheet;
     sheet.setColWidth(1, 8.5);
     sheet.setColWidth(3, 0.1 + 0.2);
     sheet.setText(1, 0, QStringLiteral("  编 号"));

@@ -18,7 +18,7 @@ protected:
 
     // Four columns, the second without a header, widths 6 to 9.
     void resetSheet() {
-        platform::Sheet &s = session.sheet;
+        grid::Sheet &s = session.sheet;
         s.setMaxCols(4);
         s.setMaxRows(1);
         const char *labels[] = {"编号", "", "名称", "金额"};

@@ -98,7 +98,7 @@ TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
 
     const QString name = QStringLiteral("员工工资表");
     {
-        platform::Recordset r = row(name);
+        db::Recordset r = row(name);
         ASSERT_FALSE(definitions::notFound(r));
         EXPECT_EQ(r.text(QStringLiteral("查询")), query);
         EXPECT_EQ(r.text(QStringLiteral("列标注")), QString());
@@ -107,7 +107,7 @@ TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
              {"列宽", "行高", "合并", "列标", "网格线", "左", "打印方向", "页头文本"})
             EXPECT_TRUE(r.value(QString::fromUtf8(c)).isNull()) << c;
     }
-    platform::Sheet &sheet = session.sheet;
+    grid::Sheet &sheet = session.sheet;
     EXPECT_EQ(session.reportName, name);
     EXPECT_EQ(designer->findChild<QLineEdit *>(QStringLiteral("txtName"))->text(), name);
     EXPECT_EQ(sheet.maxCols(), 2);
@@ -129,7 +129,7 @@ TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
     designer->button("cmdSave")->click();
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
     {
-        platform::Recordset r = row(name);
+        db::Recordset r = row(name);
         EXPECT_EQ(r.text(QStringLiteral("列宽")), QStringLiteral("%1 12.5").arg(sheet.colWidth(1)));
         EXPECT_EQ(r.text(QStringLiteral("行高")), QStringLiteral("20"));
         EXPECT_EQ(r.text(QStringLiteral("合并")), QString());
@@ -170,8 +170,8 @@ TEST_P(ReportLife, AReportIsBuiltSavedListedOpenedAndDeleted) {
     ASSERT_EQ(user.messages.size(), 2u);
     EXPECT_EQ(user.messages[0].text, QStringLiteral("真的要删除当前报表吗？"));
     EXPECT_EQ(user.messages[0].title, QStringLiteral("系统警告"));
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Question);
-    EXPECT_EQ(user.messages[0].buttons, platform::MessageButtons::YesNo);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Question);
+    EXPECT_EQ(user.messages[0].buttons, base::MessageButtons::YesNo);
     EXPECT_EQ(user.messages[1].text, QStringLiteral("报表删除成功！"));
     EXPECT_EQ(user.messages[1].title, QStringLiteral("提示"));
     EXPECT_FALSE(rowExists(name));
@@ -350,7 +350,7 @@ TEST_P(WizardOn, ARestoredReportFinishesAgainKeepingItsOtherColumns) {
     text(w, "txtColSTR")->clear();
     click(w, "cmdDesign");
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
-    platform::Recordset r = row(QStringLiteral("工资"));
+    db::Recordset r = row(QStringLiteral("工资"));
     EXPECT_EQ(r.text(QStringLiteral("查询")),
               QStringLiteral("select  员工.姓名 as 名字,员工.工资 from 员工 where  工资>3000"));
     EXPECT_EQ(r.text(QStringLiteral("列标注")), QString());
@@ -453,14 +453,14 @@ TEST_P(WizardOn, FinishUsesTheHeaderTextsTheRunConditionAndAHandEditedQuery) {
     session.whereSQL = QStringLiteral("where 工资 > 11000");
     click(w, "cmdDesign");
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
-    platform::Recordset r = row(QStringLiteral("手改"));
+    db::Recordset r = row(QStringLiteral("手改"));
     EXPECT_EQ(r.text(QStringLiteral("查询")),
               QStringLiteral("select 编号,姓名 from 员工 where 部门=1"));
     EXPECT_EQ(r.text(QStringLiteral("列标注")), QStringLiteral("号，名，"));
     EXPECT_EQ(r.value(QStringLiteral("列数")).toInt(), 3);
     // The sheet: the stored query before "where" under the run's condition (wages above
     // 11000: employees 102..120), labelled from the header texts.
-    const platform::Sheet &sheet = session.sheet;
+    const grid::Sheet &sheet = session.sheet;
     EXPECT_EQ(sheet.maxRows(), 19);
     EXPECT_EQ(sheet.maxCols(), 2);
     EXPECT_EQ(sheet.text(1, 0), QStringLiteral("号"));
@@ -477,7 +477,7 @@ TEST_F(Wizard, FinishWithoutANameAsksForOne) {
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, QStringLiteral("请在报表名称中输入信息，再点击完成按钮。"));
     EXPECT_EQ(user.messages[0].title, QStringLiteral("提示"));
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Information);
     EXPECT_TRUE(w->isVisible());
     // The statement was generated on the way.
     EXPECT_FALSE(control<QPushButton>(w, "cmdSQL")->isEnabled());
@@ -508,7 +508,7 @@ TEST_P(WizardOn, ARefusedFinishStoresNothingAndSaysWhy) {
         text(w, "txtReportName")->setText(QStringLiteral("新报表"));
         click(w, "cmdDesign");
         ASSERT_EQ(user.messages.size(), 1u);
-        EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+        EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Warning);
         EXPECT_EQ(user.messages[0].title, QStringLiteral("系统警告"));
         EXPECT_TRUE(user.messages[0].text.contains(QString::fromUtf8(c.reason)))
             << user.messages[0].text.toStdString();
@@ -555,7 +555,7 @@ TEST_P(WizardOn, AnUnreadableCatalogueSendsTheUserToTheConnection) {
     click(w, "cmdexit");
 
     // No connection at all: the table list stays empty, the commands still work.
-    session.connection = platform::Connection();
+    session.connection = db::Connection();
     session.reportName = QStringLiteral("任意");
     user.messages.clear();
     w = open();

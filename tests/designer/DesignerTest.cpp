@@ -7,12 +7,12 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "db/Recordset.h"
 #include "definitions/Definitions.h"
 #include "designer/PrintSpread.h"
-#include "platform/db/Recordset.h"
-#include "platform/view/SheetView.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
+#include "widgets/SheetView.h"
 
 using namespace tessel;
 using designer::PrintSpread;
@@ -30,7 +30,7 @@ protected:
         window = std::make_unique<PrintSpread>(
             session, designer::DesignerOpeners{[this] { ++previews; }, {}, {}, {}});
         // A sheet of three columns, two data rows and a totals row.
-        platform::Sheet &s = session.sheet;
+        grid::Sheet &s = session.sheet;
         s.setMaxCols(3);
         s.setMaxRows(3);
         const char *labels[] = {"编号", "名称", "金额"};
@@ -47,14 +47,14 @@ protected:
     QListWidget *list() { return window->findChild<QListWidget *>(QStringLiteral("lsField")); }
     void click(const char *name) { window->button(name)->click(); }
 
-    platform::Recordset row(const QString &name) {
+    db::Recordset row(const QString &name) {
         return definitions::open(definitions::selectReport(name), session.connection,
                                  definitions::Access::ReadOnly);
     }
 
     test::TempDb db;
     test::ScriptedInteraction user;
-    session::ReportSession session;
+    report::ReportSession session;
     std::unique_ptr<PrintSpread> window;
     int previews = 0;
 };
@@ -85,7 +85,7 @@ TEST_F(Designer, ControlsCarryTheirNamesAndCaptions) {
               QStringLiteral("报表环境设计器"));
     EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("Label3"))->text(),
               QStringLiteral("在要显示列前打勾："));
-    EXPECT_NE(window->findChild<platform::SheetView *>(QStringLiteral("VaGrid")), nullptr);
+    EXPECT_NE(window->findChild<widgets::SheetView *>(QStringLiteral("VaGrid")), nullptr);
     EXPECT_NE(window->findChild<QLineEdit *>(QStringLiteral("txtName")), nullptr);
 }
 
@@ -98,7 +98,7 @@ TEST_F(Designer, CheckListFollowsTheSheet) {
     EXPECT_EQ(list()->item(0)->checkState(), Qt::Checked);
     EXPECT_EQ(list()->item(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(session.sheet.colWidth(1), 8);
-    EXPECT_EQ(session.sheet.rowMerge(0), platform::MergeMode::Always);
+    EXPECT_EQ(session.sheet.rowMerge(0), grid::MergeMode::Always);
 
     window->listini = false;
     list()->item(1)->setCheckState(Qt::Checked);
@@ -127,13 +127,13 @@ TEST_F(Designer, MergeAsksForColumnsAndCancelRemovesThem) {
     EXPECT_EQ(user.inputsAsked[0].title, QStringLiteral("系统提示"));
     EXPECT_EQ(user.inputsAsked[0].defaultText, QStringLiteral("1"));
     EXPECT_EQ(session.mergeList, QStringLiteral("1,3,x,9"));
-    EXPECT_EQ(session.sheet.colMerge(1), platform::MergeMode::Always);
-    EXPECT_EQ(session.sheet.colMerge(2), platform::MergeMode::None);
-    EXPECT_EQ(session.sheet.colMerge(3), platform::MergeMode::Always);
+    EXPECT_EQ(session.sheet.colMerge(1), grid::MergeMode::Always);
+    EXPECT_EQ(session.sheet.colMerge(2), grid::MergeMode::None);
+    EXPECT_EQ(session.sheet.colMerge(3), grid::MergeMode::Always);
     click("cmdMerg");  // cancelled
     EXPECT_TRUE(session.mergeList.isEmpty());
-    EXPECT_EQ(session.sheet.colMerge(1), platform::MergeMode::None);
-    EXPECT_EQ(session.sheet.colMerge(3), platform::MergeMode::None);
+    EXPECT_EQ(session.sheet.colMerge(1), grid::MergeMode::None);
+    EXPECT_EQ(session.sheet.colMerge(3), grid::MergeMode::None);
 }
 
 TEST_P(DesignerSave, SaveCreatesARowWithThePrintDefaults) {
@@ -145,7 +145,7 @@ TEST_P(DesignerSave, SaveCreatesARowWithThePrintDefaults) {
     window->button("cmdPreview")->setEnabled(false);
     click("cmdSave");
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
-    platform::Recordset r = row(QStringLiteral("产品表"));
+    db::Recordset r = row(QStringLiteral("产品表"));
     ASSERT_FALSE(definitions::notFound(r));
     EXPECT_EQ(r.text(QStringLiteral("查询")), QStringLiteral("select a,b from t "));
     EXPECT_EQ(r.text(QStringLiteral("列宽")), QStringLiteral("8 8.5 0"));
@@ -169,7 +169,7 @@ TEST_P(DesignerSave, SaveOfAnExistingRowRewritesOnlyTheLayout) {
     session.reportName = QStringLiteral("产品表");
     session.mergeList = QStringLiteral("2");
     click("cmdSave");
-    platform::Recordset r = row(QStringLiteral("产品表"));
+    db::Recordset r = row(QStringLiteral("产品表"));
     EXPECT_EQ(r.text(QStringLiteral("查询")), QStringLiteral("select * from 产品"));
     EXPECT_EQ(r.value(QStringLiteral("列标")).toInt(), 0);
     EXPECT_EQ(r.value(QStringLiteral("左")).toDouble(), 1.25);
@@ -184,7 +184,7 @@ TEST_P(DesignerSave, AFailedSaveStoresNothingAndSaysWhy) {
     session.reportName = QStringLiteral("新表");
     click("cmdSave");
     ASSERT_EQ(user.messages.size(), 1u);
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Warning);
     EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("标注被拒绝")));
     EXPECT_TRUE(definitions::notFound(row(QStringLiteral("新表"))));
     EXPECT_TRUE(session.mergeList.isEmpty());
@@ -193,8 +193,8 @@ TEST_P(DesignerSave, AFailedSaveStoresNothingAndSaysWhy) {
 TEST_F(Designer, SaveWithoutNameDoesNothing) {
     click("cmdSave");
     EXPECT_TRUE(user.messages.empty());
-    platform::Recordset all = definitions::open(definitions::selectReportNames(),
-                                                session.connection, definitions::Access::ReadOnly);
+    db::Recordset all = definitions::open(definitions::selectReportNames(), session.connection,
+                                          definitions::Access::ReadOnly);
     EXPECT_TRUE(definitions::notFound(all));
 }
 

@@ -15,12 +15,12 @@
 #include <functional>
 #include <memory>
 
+#include "db/Recordset.h"
 #include "definitions/Definitions.h"
 #include "designer/ColumnHeaderEditor.h"
 #include "designer/DataSetWizard.h"
 #include "designer/PrintSpread.h"
 #include "designer/ReportList.h"
-#include "platform/db/Recordset.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 
@@ -123,7 +123,7 @@ protected:
     }
 
     // The definition row of `name`, read as a run reads it.
-    platform::Recordset row(const QString &name) {
+    db::Recordset row(const QString &name) {
         return definitions::open(definitions::selectReport(name), session.connection,
                                  definitions::Access::ReadOnly);
     }
@@ -132,9 +132,8 @@ protected:
     // Stores a definition row with a query and labels, as a wizard finish would.
     void storeReport(const QString &name, const QString &query, const QString &labels = {},
                      const QString &widths = {}) {
-        platform::Recordset rs =
-            definitions::open(definitions::selectReportForSave(name), session.connection,
-                              definitions::Access::Editable);
+        db::Recordset rs = definitions::open(definitions::selectReportForSave(name),
+                                             session.connection, definitions::Access::Editable);
         rs.addNew();
         rs.setValue(QStringLiteral("报表名称"), name);
         rs.setValue(QStringLiteral("查询"), query);
@@ -147,7 +146,7 @@ protected:
 
     TempDb db;
     DialogUser user;
-    session::ReportSession session;
+    report::ReportSession session;
     std::unique_ptr<designer::PrintSpread> designer;
 };
 

@@ -15,19 +15,19 @@
 #include <functional>
 #include <memory>
 
+#include "base/Language.h"
 #include "designer/ColumnFormatDialog.h"
 #include "designer/ColumnHeaderEditor.h"
 #include "designer/DataSetWizard.h"
 #include "designer/PrintSpread.h"
 #include "designer/ReportList.h"
-#include "pagelayout/HeaderFooterEditor.h"
-#include "pagelayout/PageSetup.h"
-#include "pagelayout/PrintDlg.h"
-#include "platform/Language.h"
-#include "platform/view/SheetView.h"
+#include "pagesetup/HeaderFooterEditor.h"
+#include "pagesetup/PageSetup.h"
+#include "pagesetup/PrintOptions.h"
 #include "preview/SpreadPreview.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
+#include "widgets/SheetView.h"
 
 namespace tessel {
 namespace {
@@ -57,7 +57,7 @@ QStringList visibleTexts(QWidget *w) {
         if (auto *t = qobject_cast<QTableWidget *>(c))
             for (int i = 0; i < t->columnCount(); ++i)
                 out << t->horizontalHeaderItem(i)->text();
-        if (auto *v = qobject_cast<platform::SheetView *>(c); v && v->sheet())
+        if (auto *v = qobject_cast<widgets::SheetView *>(c); v && v->sheet())
             for (int col = 0; col <= v->sheet()->maxCols(); ++col)
                 for (int row = 0; row <= std::min(v->sheet()->maxRows(), 3); ++row)
                     out << v->sheet()->text(col, row);
@@ -67,7 +67,7 @@ QStringList visibleTexts(QWidget *w) {
 
 struct Windows {
     test::TempDb db;
-    session::ReportSession session;
+    report::ReportSession session;
     test::ScriptedInteraction user;
     std::unique_ptr<designer::PrintSpread> designer;
 
@@ -94,11 +94,11 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
         {"preview", QStringLiteral("打印预览"),
          [](Windows &w) { return new preview::SpreadPreview(w.session); }},
         {"print options", QStringLiteral("内容显示选项"),
-         [](Windows &w) { return new pagelayout::PrintDlg(w.session); }},
+         [](Windows &w) { return new pagesetup::PrintOptionsDialog(w.session); }},
         {"header/footer editor", QStringLiteral("修改页标头/脚注属性"),
-         [](Windows &w) { return new pagelayout::HeaderFooterEditor(w.session); }},
+         [](Windows &w) { return new pagesetup::HeaderFooterEditor(w.session); }},
         {"page setup", QStringLiteral("页面设置"),
-         [](Windows &w) { return new pagelayout::PageSetup(w.session, nullptr); }},
+         [](Windows &w) { return new pagesetup::PageSetup(w.session, nullptr); }},
         {"designer", QStringLiteral("报表设计主界面"),
          [](Windows &w) {
              QWidget *menu = w.designer->showColumnMenu(1, QPoint(0, 0));
@@ -116,7 +116,7 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
     };
     for (const bool english : {true, false}) {
         ASSERT_EQ(
-            platform::setLanguage(english ? QLocale(QLocale::English) : QLocale(QLocale::Chinese)),
+            base::setLanguage(english ? QLocale(QLocale::English) : QLocale(QLocale::Chinese)),
             english);
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(c.window) + (english ? " in English" : " by default"));

@@ -62,7 +62,7 @@ TEST_P(ListOn, NamesComeInDatabaseOrderAndAnEmptyTableIsReported) {
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, QStringLiteral("没有报表数据"));
     EXPECT_EQ(user.messages[0].title, QStringLiteral("提示信息"));
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Information);
     EXPECT_EQ(names(w)->count(), 0);
     click(w, "cmdCanel");
     flushDeletes();
@@ -71,8 +71,8 @@ TEST_P(ListOn, NamesComeInDatabaseOrderAndAnEmptyTableIsReported) {
     for (const char *n : {"乙报表", "甲报表", "丙报表 "})
         storeReport(QString::fromUtf8(n), QStringLiteral("select 编号 from 员工"));
     QStringList expected;
-    platform::Recordset all = definitions::open(definitions::selectReportNames(),
-                                                session.connection, definitions::Access::ReadOnly);
+    db::Recordset all = definitions::open(definitions::selectReportNames(), session.connection,
+                                          definitions::Access::ReadOnly);
     for (; !all.eof(); all.moveNext())
         expected << all.text(0);
     user.messages.clear();
@@ -87,7 +87,7 @@ TEST_P(ListOn, OpenAppliesTheDefinitionAndShowsFiftyRows) {
     storeReport(QStringLiteral("员工表"), QStringLiteral("select  编号,姓名,工资 from 员工"),
                 QStringLiteral("号，，钱，"), QString());
     db.exec(QStringLiteral("update tsl_report set 合并 = '2', 行高 = 18, 左 = 1"));
-    platform::Sheet &sheet = session.sheet;
+    grid::Sheet &sheet = session.sheet;
     sheet.setMaxCols(3);
     for (int c = 1; c <= 3; ++c)
         sheet.setColWidth(c, 6 + c);
@@ -110,7 +110,7 @@ TEST_P(ListOn, OpenAppliesTheDefinitionAndShowsFiftyRows) {
         EXPECT_EQ(sheet.colWidth(c), 6 + c) << c;
     // The definition itself: merges, header height, margins.
     EXPECT_EQ(session.mergeList, QStringLiteral("2"));
-    EXPECT_EQ(sheet.colMerge(2), platform::MergeMode::Always);
+    EXPECT_EQ(sheet.colMerge(2), grid::MergeMode::Always);
     EXPECT_EQ(sheet.rowHeight(0), 18);
     EXPECT_EQ(sheet.print().marginLeft, 1440);
     // The designer's name box and check list are not refreshed by an open.
@@ -143,7 +143,7 @@ TEST_P(ListOn, AFailedOpenChangesNothing) {
     names(w)->setCurrentRow(0);
     click(w, "cmdOK");
     ASSERT_EQ(user.messages.size(), 1u);
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Warning);
     EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("没有的列")));
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(session.reportName, QStringLiteral("当前"));
@@ -175,7 +175,7 @@ TEST_P(ListOn, DeleteUsesTheExactNameAndReportsFailures) {
 
     // Answered No: nothing happens.
     select(names(w), QStringLiteral(" 带空格 "));
-    user.answers = {platform::MessageAnswer::No};
+    user.answers = {base::MessageAnswer::No};
     click(w, "Command1");
     EXPECT_EQ(user.messages.size(), 1u);
     EXPECT_TRUE(rowExists(QStringLiteral(" 带空格 ")));
@@ -192,7 +192,7 @@ TEST_P(ListOn, DeleteUsesTheExactNameAndReportsFailures) {
     user.messages.clear();
     click(w, "Command1");
     EXPECT_EQ(user.texts(), (QStringList{"真的要删除当前报表吗？", "操作失败！"}));
-    EXPECT_EQ(user.messages[1].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(user.messages[1].icon, base::MessageIcon::Warning);
     EXPECT_EQ(user.messages[1].title, QStringLiteral("系统警告"));
     db.refuse(QStringLiteral("before delete on tsl_report"), QStringLiteral("不许删除"));
     names(w)->setCurrentRow(0);

@@ -11,11 +11,11 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "PreviewFixture.h"
-#include "platform/view/PageView.h"
-#include "platform/view/SheetView.h"
 #include "preview/FindBar.h"
 #include "preview/SpreadPreview.h"
+#include "support/PreviewFixture.h"
+#include "widgets/PageView.h"
+#include "widgets/SheetView.h"
 
 using namespace tessel;
 using namespace preview;
@@ -37,7 +37,7 @@ protected:
     // The page shown, the page counter and the page buttons (locked = disabled).
     void expectPage(int page) const {
         EXPECT_EQ(window->pageView()->pageCurrent(), page);
-        const platform::Sheet &strip = *window->toolbar()->sheet();
+        const grid::Sheet &strip = *window->toolbar()->sheet();
         EXPECT_EQ(strip.text(kColCounter, 1), QString("Page %1 of 300").arg(page));
         EXPECT_EQ(strip.style(kColPrevious, 1).locked, page == 1);
         EXPECT_EQ(strip.style(kColNext, 1).locked, page == 300);
@@ -53,10 +53,10 @@ protected:
 };
 
 TEST_F(FindBarWindow, TypeStepWrapAndClose) {
-    platform::Sheet &sheet = session.sheet;
+    grid::Sheet &sheet = session.sheet;
     sheet.printSettings().header = QStringLiteral("/c销售日报/n");
     test::fillPages(sheet, 300);
-    const platform::Pagination pages(sheet);
+    const print::Pagination pages(sheet);
     const int middleRow = pages.layout(150).firstRow + 5;
     sheet.setText(2, 3, QStringLiteral("Marker One"));
     sheet.setText(2, middleRow, QStringLiteral("Marker Two"));

@@ -10,16 +10,16 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "PreviewFixture.h"
-#include "platform/view/PageThumbnails.h"
-#include "platform/view/PageView.h"
-#include "platform/view/SheetView.h"
 #include "preview/SpreadPreview.h"
-#include "ui/Zooms.h"
+#include "support/PreviewFixture.h"
+#include "widgets/PageThumbnails.h"
+#include "widgets/PageView.h"
+#include "widgets/SheetView.h"
+#include "widgets/Zooms.h"
 
 using namespace tessel;
-using platform::PageView;
 using preview::kColCounter;
+using widgets::PageView;
 
 namespace {
 
@@ -35,10 +35,10 @@ protected:
         QApplication::setActiveWindow(window);  // for the window's shortcut keys
     }
     PageView *view() const { return window->pageView(); }
-    platform::PageThumbnails *thumbs() const { return window->thumbnails(); }
+    widgets::PageThumbnails *thumbs() const { return window->thumbnails(); }
     // The page in view, the counter and the page buttons' states (locked = disabled).
     void expectPage(int page) const {
-        const platform::Sheet &strip = *window->toolbar()->sheet();
+        const grid::Sheet &strip = *window->toolbar()->sheet();
         EXPECT_EQ(view()->pageCurrent(), page);
         EXPECT_EQ(strip.text(kColCounter, 1),
                   QString("Page %1 of %2").arg(page).arg(view()->pageCount()));
@@ -114,7 +114,7 @@ TEST_F(Navigation, PageKeysFromAStartPage) {
         {10, 1, Qt::Key_PageDown, {}, 3}, {10, 1, Qt::Key_End, {}, 4},  // two pages a screen
     };
     for (const auto &c : cases) {
-        ui::SetZoom(*view(), c.preset);
+        widgets::SetZoom(*view(), c.preset);
         view()->setPageCurrent(c.start);
         view()->verticalScrollBar()->setValue(0);
         QTest::keyClick(view(), Qt::Key(c.key), c.mods);
@@ -143,7 +143,7 @@ TEST_F(Navigation, WheelScrollsThenPagesAndCtrlWheelStepsZoomPresets) {
     const int cases[][3] = {{2, 1, 150}, {2, 2, 200}, {0, 1, 200}, {2, -1, 75},
                             {6, -1, 10}, {9, 1, 75},  {9, -1, 50}};  // whole page: about 60 %
     for (const auto &[preset, notches, percent] : cases) {
-        ui::SetZoom(*view(), preset);
+        widgets::SetZoom(*view(), preset);
         wheel(notches, Qt::ControlModifier);
         EXPECT_EQ(view()->viewMode(), PageView::Percentage) << preset;
         EXPECT_EQ(view()->zoomPercent(), percent) << preset << " " << notches;

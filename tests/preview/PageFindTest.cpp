@@ -5,15 +5,15 @@
 // block).
 #include <gtest/gtest.h>
 
-#include "platform/sheet/Pagination.h"
-#include "platform/sheet/Sheet.h"
+#include "grid/Sheet.h"
 #include "preview/PageFind.h"
+#include "print/Pagination.h"
 
 using namespace tessel;
-using platform::Pagination;
-using platform::Sheet;
+using grid::Sheet;
 using preview::FindMatch;
 using preview::PageFinder;
+using print::Pagination;
 using Part = FindMatch::Part;
 
 namespace {
@@ -31,7 +31,7 @@ protected:
             sheet.setColWidth(c, 12);
         }
         sheet.setColWidth(3, 0);
-        sheet.setColMerge(4, platform::MergeMode::Always);
+        sheet.setColMerge(4, grid::MergeMode::Always);
         for (int r = 1; r <= kRows; ++r) {
             sheet.setText(1, r, QString::number(r));
             sheet.setText(2, r, QStringLiteral("办公用品"));
@@ -45,7 +45,7 @@ protected:
         sheet.setText(2, kRows, QStringLiteral("Marker Gamma"));
         sheet.setText(2, 40, QStringLiteral("Marker Hidden"));
         sheet.setRowHeight(40, 0);
-        platform::PrintSettings p = sheet.print();
+        grid::PrintSettings p = sheet.print();
         p.header = QStringLiteral("/c示例公司 销售日报/n");
         p.footer = QStringLiteral("/r第/p页/n");
         sheet.setPrint(p);
@@ -120,8 +120,8 @@ TEST_F(PageFind, FirstMatchAndCount) {
 }
 
 TEST_F(PageFind, RowsOutsideThePrintBlockAreNotSearched) {
-    platform::PrintSettings p = sheet.print();
-    p.type = platform::PrintType::CellRange;
+    grid::PrintSettings p = sheet.print();
+    p.type = grid::PrintType::CellRange;
     p.block = {1, 1, 4, 100};
     sheet.setPrint(p);
     const Pagination pages(sheet);
@@ -132,22 +132,22 @@ TEST_F(PageFind, RowsOutsideThePrintBlockAreNotSearched) {
 TEST_F(PageFind, MatchRectIsTheCellOnThePage) {
     const Pagination pages(sheet);
     const PageFinder f(sheet, pages, "Marker Alpha");
-    const platform::PageLayout page = pages.layout(1);
-    const platform::PageColumn name = pages.columns(1)[1];
+    const print::PageLayout page = pages.layout(1);
+    const print::PageColumn name = pages.columns(1)[1];
     const double rowHeight = sheet.rowHeight(1);
     EXPECT_EQ(f.matchRect({1, Part::Cell, 2, 3}),
               QRectF(name.x, page.cells.top() + 2 * rowHeight, name.width, rowHeight));
 
     // Fitted to one page wide, the table is drawn scaled: so is the outline.
     sheet.setColWidth(2, 400);
-    platform::PrintSettings fit = sheet.print();
+    grid::PrintSettings fit = sheet.print();
     fit.fitPagesWide = 1;
     sheet.setPrint(fit);
     const Pagination scaled(sheet);
     ASSERT_LT(scaled.scale(), 1.0);
     const PageFinder g(sheet, scaled, "Marker Alpha");
-    const platform::PageLayout p1 = scaled.layout(1);
-    const platform::PageColumn wide = scaled.columns(1)[1];
+    const print::PageLayout p1 = scaled.layout(1);
+    const print::PageColumn wide = scaled.columns(1)[1];
     EXPECT_EQ(g.matchRect({1, Part::Cell, 2, 3}),
               scaled.tableTransform().mapRect(
                   QRectF(wide.x, p1.cells.top() + 2 * rowHeight, wide.width, rowHeight)));

@@ -13,18 +13,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "PreviewFixture.h"
-#include "platform/view/PageView.h"
-#include "platform/view/SheetView.h"
 #include "preview/SpreadPreview.h"
-#include "ui/ToolbarImages.h"
-#include "ui/Zooms.h"
+#include "support/PreviewFixture.h"
+#include "widgets/PageView.h"
+#include "widgets/SheetView.h"
+#include "widgets/ToolbarImages.h"
+#include "widgets/Zooms.h"
 
 using namespace tessel;
-using platform::PageView;
-using platform::SheetView;
+using widgets::PageView;
+using widgets::SheetView;
 using namespace preview;
-using namespace ui;
+using namespace widgets;
 
 namespace {
 
@@ -43,7 +43,7 @@ protected:
     }
     SheetView *strip() const { return window->findChild<SheetView *>("fpSpread1"); }
     PageView *view() const { return window->findChild<PageView *>("fpSpreadPreview1"); }
-    const platform::CellStyle &style(int col) const { return strip()->sheet()->style(col, 1); }
+    const grid::CellStyle &style(int col) const { return strip()->sheet()->style(col, 1); }
     // A click on strip cell (col, row), reported the way the strip reports it.
     void click(int col, int row = 1) {
         ASSERT_TRUE(
@@ -80,18 +80,18 @@ TEST_F(Preview, WindowAndToolbarStrip) {
     EXPECT_EQ(view()->zoomPercent(), 100);
     EXPECT_EQ(strip()->focusPolicy(), Qt::NoFocus);
     EXPECT_FALSE(strip()->scrollBarsVisible() || strip()->borderVisible());
-    const platform::Sheet &s = *strip()->sheet();
+    const grid::Sheet &s = *strip()->sheet();
     EXPECT_EQ(s.maxCols(), 21);
     EXPECT_EQ(s.maxRows(), 1);
     EXPECT_DOUBLE_EQ(s.rowHeight(1), 18);
     EXPECT_FALSE(s.colHeadersVisible() || s.rowHeadersVisible());
     for (int c = 1; c <= 21; ++c) {
-        EXPECT_DOUBLE_EQ(s.colWidth(c), c % 2 ? 0.3 : c == 14 ? 15 : platform::kDefaultColWidth);
+        EXPECT_DOUBLE_EQ(s.colWidth(c), c % 2 ? 0.3 : c == 14 ? 15 : grid::kDefaultColWidth);
         EXPECT_EQ(style(c).background, QColor(185, 206, 247)) << c;
         EXPECT_EQ(style(c).font.name, "MS Sans Serif");
         EXPECT_DOUBLE_EQ(style(c).font.size, 8);
     }
-    using A = platform::PictureAlign;
+    using A = grid::PictureAlign;
     const struct {
         int col;
         const char *caption, *picture;
@@ -104,14 +104,14 @@ TEST_F(Preview, WindowAndToolbarStrip) {
                    {16, "导出xls", "setup", A::PictureLeftCaptionRight},
                    {18, "关闭", "close", A::PictureLeftCaptionRight}};
     for (const auto &b : buttons) {
-        EXPECT_EQ(style(b.col).kind, platform::CellKind::Button) << b.col;
+        EXPECT_EQ(style(b.col).kind, grid::CellKind::Button) << b.col;
         EXPECT_EQ(s.text(b.col, 1), QString::fromUtf8(b.caption));
         EXPECT_EQ(style(b.col).pictureKey, b.picture);
         EXPECT_EQ(style(b.col).pictureAlign, b.align) << b.col;
         EXPECT_FALSE(s.picture(b.picture).isNull()) << b.picture;
     }
     for (int c : {1, 12, 14, 20})
-        EXPECT_TRUE(style(c).kind != platform::CellKind::Button && style(c).locked) << c;
+        EXPECT_TRUE(style(c).kind != grid::CellKind::Button && style(c).locked) << c;
     // The strip on top at its own height, the page view below it.
     window->resize(700, 500);
     QCoreApplication::processEvents();
@@ -227,7 +227,7 @@ TEST_F(Preview, ZoomAndCloseButtons) {
 TEST_F(Preview, SubstitutesVariablesIntoHeaderAndFooter) {
     session.tslVar = {QVariantList{"V部门", "销售"}, QVariantList{"V", "无名"},
                       QVariantList{"V甲", "<V乙>"}, QVariantList{"V乙", 42}};
-    platform::PrintSettings &p = session.sheet.printSettings();
+    grid::PrintSettings &p = session.sheet.printSettings();
     p.header = "/c部门：V部门 V甲 V日期";
     p.footer = "/lV部门/rV";
     const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
@@ -255,7 +255,7 @@ TEST_F(Preview, SubstitutesVariablesIntoHeaderAndFooter) {
 TEST_F(Preview, PageSetupRoundTripRecountsAndKeepsThePageValid) {
     // Three pages at half-inch margins, more at three-inch top and bottom margins.
     test::fillPages(session.sheet, 3);
-    platform::PrintSettings &p = session.sheet.printSettings();
+    grid::PrintSettings &p = session.sheet.printSettings();
     p.marginTop = p.marginBottom = 3 * 1440;
     window = new SpreadPreview(session);
     window->setVaGridtemp(&session.sheet);

@@ -12,13 +12,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "PreviewFixture.h"
-#include "pagelayout/PageSetup.h"
-#include "pagelayout/PrintDlg.h"
-#include "platform/view/PageView.h"
-#include "platform/view/SheetView.h"
+#include "pagesetup/PageSetup.h"
+#include "pagesetup/PrintOptions.h"
 #include "preview/SpreadPreview.h"
 #include "support/Pdf.h"
+#include "support/PreviewFixture.h"
+#include "widgets/PageView.h"
+#include "widgets/SheetView.h"
 
 using namespace tessel;
 
@@ -91,7 +91,7 @@ protected:
     }
     // The print content options, worked by `work` before 保存.
     void printOptions(const std::function<void(QDialog *)> &work) {
-        pagelayout::PrintDlg d(session);
+        pagesetup::PrintOptionsDialog d(session);
         work(&d);
         d.findChild<QPushButton *>("cmdOK")->click();
         ASSERT_EQ(d.result(), QDialog::Accepted);
@@ -128,7 +128,7 @@ TEST_F(PrintedOutput, MarginsMoveTheTable) {
 
 TEST_F(PrintedOutput, PageRangePrintsOnlyThosePages) {
     test::fillPages(session.sheet, 5);
-    const int perPage = platform::Pagination(session.sheet).layout(1).lastRow;
+    const int perPage = print::Pagination(session.sheet).layout(1).lastRow;
     printOptions([](QDialog *d) {
         choose(d, "Option1_3");
         d->findChild<QLineEdit *>("Text1_0")->setText("2");
@@ -190,7 +190,7 @@ TEST_F(PrintedOutput, PrinterFailureIsToldAndTheCursorRestored) {
     clickStrip(preview::kColPrint);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].title, "系统警告");
-    EXPECT_EQ(user.messages[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(user.messages[0].icon, base::MessageIcon::Warning);
     EXPECT_EQ(user.busyMaxDepth, 1);
     EXPECT_EQ(user.busyDepth, 0);
 }

@@ -5,18 +5,18 @@
 
 namespace tessel::test {
 
-using platform::MessageAnswer;
-using platform::MessageButtons;
+using base::MessageAnswer;
+using base::MessageButtons;
 
 ScriptedInteraction::ScriptedInteraction() {
-    platform::setInteraction(this);
+    base::setInteraction(this);
 }
 ScriptedInteraction::~ScriptedInteraction() {
-    platform::setInteraction(nullptr);
+    base::setInteraction(nullptr);
 }
 
 MessageAnswer ScriptedInteraction::message(QWidget *, const QString &text, const QString &title,
-                                           platform::MessageIcon icon, MessageButtons buttons) {
+                                           base::MessageIcon icon, MessageButtons buttons) {
     messages.push_back({text, title, icon, buttons});
     if (!answers.empty()) {
         const MessageAnswer a = answers.front();
@@ -49,10 +49,10 @@ QString ScriptedInteraction::saveFileName(QWidget *, const QString &, const QStr
     return v;
 }
 
-platform::SaveChoice ScriptedInteraction::saveFile(QWidget *parent, const QString &title,
-                                                   const std::vector<platform::FileType> &types,
-                                                   const QString &initialName) {
-    platform::SaveChoice choice = Interaction::saveFile(parent, title, types, initialName);
+base::SaveChoice ScriptedInteraction::saveFile(QWidget *parent, const QString &title,
+                                               const std::vector<base::FileType> &types,
+                                               const QString &initialName) {
+    base::SaveChoice choice = Interaction::saveFile(parent, title, types, initialName);
     if (!saveTypes.empty()) {
         choice.type = saveTypes.front();
         saveTypes.pop_front();
@@ -89,10 +89,10 @@ void ScriptedInteraction::setBusy(bool busy) {
 
 namespace {
 
-class ScriptedProgress : public platform::Progress {
+class ScriptedProgress : public base::Progress {
 public:
     explicit ScriptedProgress(ScriptedInteraction &i) : m_i(i) {}
-    void begin(const QString &what, platform::ProgressUnit unit, qint64 total) override {
+    void begin(const QString &what, base::ProgressUnit unit, qint64 total) override {
         m_i.progressStages.push_back({what, unit, total, 0});
     }
     void update(qint64 done) override {
@@ -113,7 +113,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<platform::Progress> ScriptedInteraction::progress(QWidget *) {
+std::unique_ptr<base::Progress> ScriptedInteraction::progress(QWidget *) {
     return std::make_unique<ScriptedProgress>(*this);
 }
 

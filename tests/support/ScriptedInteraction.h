@@ -10,25 +10,25 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Interaction.h"
+#include "base/Interaction.h"
 
 namespace tessel::test {
 
 struct ShownMessage {
     QString text;
     QString title;
-    platform::MessageIcon icon;
-    platform::MessageButtons buttons;
+    base::MessageIcon icon;
+    base::MessageButtons buttons;
 };
 
-class ScriptedInteraction : public platform::Interaction {
+class ScriptedInteraction : public base::Interaction {
 public:
     ScriptedInteraction();
     ~ScriptedInteraction() override;
 
     std::vector<ShownMessage> messages;
-    std::deque<platform::MessageAnswer> answers;  // default: Ok / Yes
-    std::deque<QString> inputs;                   // a null QString (or none left): cancelled
+    std::deque<base::MessageAnswer> answers;  // default: Ok / Yes
+    std::deque<QString> inputs;               // a null QString (or none left): cancelled
     struct InputAsked {
         QString prompt, title, defaultText;
     };
@@ -47,7 +47,7 @@ public:
     // Every progress stage begun, with the last count reported in it.
     struct ProgressStage {
         QString what;
-        platform::ProgressUnit unit;
+        base::ProgressUnit unit;
         qint64 total;
         qint64 done;
     };
@@ -55,22 +55,21 @@ public:
     // The user presses 取消 once this says so for a stage and its count (default: never).
     std::function<bool(const ProgressStage &)> cancelWhen;
 
-    platform::MessageAnswer message(QWidget *parent, const QString &text, const QString &title,
-                                    platform::MessageIcon icon,
-                                    platform::MessageButtons buttons) override;
+    base::MessageAnswer message(QWidget *parent, const QString &text, const QString &title,
+                                base::MessageIcon icon, base::MessageButtons buttons) override;
     std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
                                  const QString &defaultText, std::optional<QPoint> pos) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
                          const QString &defaultSuffix, const QString &initialName) override;
     // Asks saveFileName for the name, then takes the type from saveTypes.
-    platform::SaveChoice saveFile(QWidget *parent, const QString &title,
-                                  const std::vector<platform::FileType> &types,
-                                  const QString &initialName) override;
+    base::SaveChoice saveFile(QWidget *parent, const QString &title,
+                              const std::vector<base::FileType> &types,
+                              const QString &initialName) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool choosePrinter(QWidget *parent, QPrinter *printer) override;
     int execDialog(QDialog *dialog) override;
     void setBusy(bool busy) override;
-    std::unique_ptr<platform::Progress> progress(QWidget *parent) override;
+    std::unique_ptr<base::Progress> progress(QWidget *parent) override;
 
     // Texts of the messages shown so far.
     QStringList texts() const;

@@ -292,8 +292,8 @@ QString TempDb::connectionString(Backend backend) const {
     return QStringLiteral("Driver=SQLite3;Database=%1;").arg(m_path);
 }
 
-platform::Connection TempDb::connect(Backend backend) const {
-    platform::Connection c;
+db::Connection TempDb::connect(Backend backend) const {
+    db::Connection c;
     c.open(connectionString(backend));
     return c;
 }

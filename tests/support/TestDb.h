@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/db/Connection.h"
+#include "db/Connection.h"
 
 namespace tessel::test {
 
@@ -80,8 +80,8 @@ public:
     QString connectionString(Backend backend) const;
     QString connectionString() const { return connectionString(m_backend); }
     // Opens a connection to the database through `backend` (see connectionString).
-    platform::Connection connect(Backend backend) const;
-    platform::Connection connect() const { return connect(m_backend); }
+    db::Connection connect(Backend backend) const;
+    db::Connection connect() const { return connect(m_backend); }
     // Runs SQL (several statements allowed, separated by ";") on the database, outside any
     // connection a test opened. Throws std::runtime_error with the database's text. On SQL
     // Server the suite's SQLite/PostgreSQL forms are put in its terms (`text` columns,

@@ -1,0 +1,32 @@
+// The language of the component's interface: the Chinese texts in the sources by default,
+// or a translation embedded in the library (":/tessel/i18n/tessel_<language>.qm").
+#pragma once
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QString>
+
+namespace tessel::base {
+
+// The translation context of every interface text: window captions, control captions,
+// menu entries, message titles and texts, progress stage names. Constants are marked with
+// QT_TRANSLATE_NOOP("tessel::base", …) and translated where they are shown. Callers write
+// tessel::base::tr in full: lupdate names the context after the qualifier as written.
+inline constexpr const char *kTrContext = "tessel::base";
+
+// `source` (one of the marked Chinese texts) in the interface language.
+inline QString tr(const char *source) {
+    return QCoreApplication::translate(kTrContext, source);
+}
+
+// Shows the interface in `locale`'s language from now on: installs the embedded translation
+// for it in the application, or removes ours when the language is Chinese or has no
+// translation (the Chinese texts are shown then). Returns whether a translation is in use.
+// Needs the application object.
+bool setLanguage(const QLocale &locale);
+
+// Applies the environment variable TESSEL_LANG (a locale name such as "en" or "zh_CN") once,
+// unless setLanguage was called before; does nothing when it is unset or empty.
+void applyLanguageFromEnvironment();
+
+}  // namespace tessel::base

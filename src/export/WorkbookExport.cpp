@@ -1,0 +1,540 @@
+#include "export/WorkbookExport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+#include <tessel/Error.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <future>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
+#include "base/ValueText.h"
+#include "export/CsvExport.h"
+#include "grid/ColumnFormat.h"
+#include "grid/Sheet.h"
+#include "print/Printing.h"
+
+namespace tessel::exports {
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("/n");
+const QString kFontName = QStringLiteral("/fn");
+
+// Worksheet columns (from 0) of the left, centre and right parts of a header/footer line.
+constexpr lxw_col_t kPartCols[3] = {0, 4, 8};
+
+// Digits Excel keeps of a number: a longer one would come back altered, so it stays text.
+constexpr int kMaxSignificantDigits = 15;
+
+Error ioError(const QString &message, const QString &reason) {
+    return Error(Error::Category::Io, message, reason);
+}
+
+QString lxwReason(lxw_error err) {
+    return QString::fromUtf8(lxw_strerror(err));
+}
+
+struct WorkbookDeleter {
+    void operator()(lxw_workbook *wb) const { lxw_workbook_free(wb); }
+};
+using WorkbookPtr = std::unique_ptr<lxw_workbook, WorkbookDeleter>;
+
+// Permissions a newly created file gets in this process: what the umask leaves of rw-rw-rw-.
+QFileDevice::Permissions newFilePermissions() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = 0666 & ~mask;
+    QFileDevice::Permissions p;
+    if (mode & S_IRUSR)
+        p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
+    if (mode & S_IWUSR)
+        p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    if (mode & S_IRGRP)
+        p |= QFileDevice::ReadGroup;
+    if (mode & S_IWGRP)
+        p |= QFileDevice::WriteGroup;
+    if (mode & S_IROTH)
+        p |= QFileDevice::ReadOther;
+    if (mode & S_IWOTH)
+        p |= QFileDevice::WriteOther;
+    return p;
+}
+
+// The writer's scratch files (one per worksheet, unlinked as soon as made) are closed only by
+// a workbook_close that succeeds. After a failure they would hold their space, on a disk that
+// may just have filled up, until the process ends: whatever is still open of them is closed
+// when this object goes. Each is known by descriptor and file identity, so a descriptor the
+// writer closed and the system handed out again is never touched.
+class ScratchFiles {
+public:
+    ScratchFiles() = default;
+    ScratchFiles(const ScratchFiles &) = delete;
+    ScratchFiles &operator=(const ScratchFiles &) = delete;
+    ~ScratchFiles() {
+        for (const File &f : m_files) {
+            struct stat st {};
+            if (::fstat(f.fd, &st) == 0 && st.st_dev == f.dev && st.st_ino == f.ino &&
+                st.st_nlink == 0)
+                ::close(f.fd);
+        }
+    }
+    void add(lxw_worksheet *ws) {
+        struct stat st {};
+        if (ws->optimize_tmpfile && ::fstat(fileno(ws->optimize_tmpfile), &st) == 0)
+            m_files.push_back({fileno(ws->optimize_tmpfile), st.st_dev, st.st_ino});
+    }
+
+private:
+    struct File {
+        int fd;
+        dev_t dev;
+        ino_t ino;
+    };
+    std::vector<File> m_files;
+};
+
+// How the data cells of one sheet column go into the workbook.
+struct ColumnCells {
+    grid::FormatKind kind = grid::FormatKind::General;
+    lxw_format *format = nullptr;  // owned by the workbook
+};
+
+// Writes rows in order over as many worksheets as they need. Every worksheet after the first
+// starts with the sheet's label row.
+class RowWriter {
+public:
+    RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
+              int rowsPerWorksheet)
+        : m_wb(wb),
+          m_scratch(scratch),
+          m_sheet(sheet),
+          m_cols(sheet.maxCols()),
+          m_capacity(rowsPerWorksheet) {
+        addColumnFormats();
+        addWorksheet();
+    }
+
+    void headerFooterLine(const QString &line) {
+        const lxw_row_t row = nextRow();
+        const std::array<QString, 3> parts = exportLineParts(line);
+        for (int i = 0; i < 3; ++i) {
+            if (!parts[i].isEmpty()) {
+                const QByteArray utf8 = parts[i].toUtf8();
+                writeText(row, kPartCols[i], std::string_view(utf8.constData(), utf8.size()));
+            }
+        }
+    }
+
+    void sheetRow(int r) { writeSheetRow(nextRow(), r); }
+
+    // The writer keeps each worksheet's rows in a scratch file and does not check those
+    // writes; a failed one (a full disk) leaves the file's error flag set.
+    void checkScratch() const {
+        for (lxw_worksheet *ws : m_worksheets) {
+            FILE *scratch = ws->optimize_tmpfile;
+            if (scratch && (std::fflush(scratch) != 0 || std::ferror(scratch))) {
+                throw ioError(tessel::base::tr("工作表写入失败"),
+                              QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
+            }
+        }
+    }
+
+private:
+    lxw_row_t nextRow() {
+        if (m_row == lxw_row_t(m_capacity)) {
+            addWorksheet();
+            writeSheetRow(m_row++, 0);
+        }
+        return m_row++;
+    }
+
+    void addWorksheet() {
+        m_ws = workbook_add_worksheet(m_wb, nullptr);
+        if (!m_ws)
+            throw ioError(tessel::base::tr("无法在工作簿中添加工作表"), QString());
+        m_worksheets.push_back(m_ws);
+        m_scratch.add(m_ws);
+        m_row = 0;
+        for (int c = 1; c <= m_cols; ++c) {
+            const double w = m_sheet.colWidth(c);
+            // A hidden column is exported like a shown one, so it gets a width its data shows in.
+            if (w <= 1.0 || w == grid::kDefaultColWidth)
+                continue;
+            check(worksheet_set_column(m_ws, lxw_col_t(c - 1), lxw_col_t(c - 1), std::min(w, 255.0),
+                                       nullptr));
+        }
+    }
+
+    // One workbook format per distinct column format, shared by every cell of the columns
+    // that carry it.
+    void addColumnFormats() {
+        m_formats.assign(std::size_t(m_cols) + 1, ColumnCells{});
+        std::map<QString, lxw_format *> made;
+        for (const auto &[col, format] : m_sheet.colFormats()) {
+            if (col < 1 || col > m_cols)
+                continue;
+            const QString code = grid::workbookNumberFormat(format);
+            lxw_format *&f = made[code];
+            if (!f) {
+                f = workbook_add_format(m_wb);
+                if (!f)
+                    throw ioError(tessel::base::tr("工作表写入失败"), QString());
+                format_set_num_format(f, code.toUtf8().constData());
+            }
+            m_formats[std::size_t(col)] = ColumnCells{format.kind, f};
+        }
+    }
+
+    // A data cell of a column with a format: a number or date it can read goes in as a
+    // number carrying the format, so that the workbook computes with it; the text format
+    // keeps every text a text. Returns false for a cell to write as usual.
+    bool writeFormatted(lxw_row_t row, lxw_col_t col, const ColumnCells &cells,
+                        std::string_view text) {
+        using grid::FormatKind;
+        const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        switch (cells.kind) {
+            case FormatKind::General:
+                return false;
+            case FormatKind::Number:
+            case FormatKind::Percent:
+                if (const std::optional<double> number = grid::formatNumber(value)) {
+                    check(worksheet_write_number(m_ws, row, col, *number, cells.format));
+                    return true;
+                }
+                return false;
+            case FormatKind::Date:
+            case FormatKind::DateTime:
+                // The workbook's dates start in 1900; an earlier one stays text.
+                if (const std::optional<grid::DateValue> d = grid::formatDate(value);
+                    d && d->year >= 1900) {
+                    lxw_datetime when{d->year, d->month,  d->day,
+                                      d->hour, d->minute, double(d->second)};
+                    check(worksheet_write_datetime(m_ws, row, col, &when, cells.format));
+                    return true;
+                }
+                return false;
+            case FormatKind::Text:
+                writeText(row, col, text, cells.format);
+                return true;
+        }
+        return false;
+    }
+
+    void writeSheetRow(lxw_row_t row, int r) {
+        for (int c = 1; c <= m_cols; ++c) {
+            const std::string_view text = m_sheet.textUtf8(c, r);
+            if (text.empty())
+                continue;
+            if (r >= 1 && writeFormatted(row, lxw_col_t(c - 1), m_formats[std::size_t(c)], text))
+                continue;
+            if (const std::optional<double> number = sheetNumber(text))
+                check(worksheet_write_number(m_ws, row, lxw_col_t(c - 1), *number, nullptr));
+            else
+                writeText(row, lxw_col_t(c - 1), text);
+        }
+    }
+
+    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text,
+                   lxw_format *format = nullptr) {
+        // Up to kCellTextMax bytes the text is surely within the cell limit; a longer one is
+        // measured and cut, never split inside a character.
+        if (text.size() > size_t(kCellTextMax)) {
+            QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            if (s.size() > kCellTextMax) {
+                qsizetype n = kCellTextMax;
+                if (s.at(n - 1).isHighSurrogate())
+                    --n;
+                s.truncate(n);
+            }
+            m_buffer = s.toStdString();
+        } else {
+            m_buffer.assign(text);
+        }
+        check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), format));
+    }
+
+    static void check(lxw_error err) {
+        if (err != LXW_NO_ERROR)
+            throw ioError(tessel::base::tr("工作表写入失败"), lxwReason(err));
+    }
+
+    lxw_workbook *m_wb;
+    ScratchFiles &m_scratch;
+    std::vector<ColumnCells> m_formats;  // by sheet column
+    lxw_worksheet *m_ws = nullptr;
+    std::vector<lxw_worksheet *> m_worksheets;
+    const grid::Sheet &m_sheet;
+    const int m_cols;
+    const int m_capacity;
+    lxw_row_t m_row = 0;
+    std::string m_buffer;  // the current text, NUL-terminated for the writer
+};
+
+// Puts the finished file on the disk before it replaces anything, so that a crash never
+// leaves an empty file in place of the old one; a write the disk refuses late (space
+// allocated only now) shows up here as well.
+void syncFile(const QString &name, const QString &targetName) {
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ioError(tessel::base::tr("无法写入文件 %1").arg(targetName), f.errorString());
+    if (::fsync(f.handle()) != 0) {
+        throw ioError(tessel::base::tr("无法写入文件 %1").arg(targetName),
+                      QString::fromLocal8Bit(std::strerror(errno)));
+    }
+}
+
+}  // namespace
+
+QStringList exportLines(const QString &codes) {
+    if (codes.isEmpty())
+        return {};
+    return codes.split(kLineBreak, Qt::KeepEmptyParts);
+}
+
+std::array<QString, 3> exportLineParts(const QString &line) {
+    std::array<QString, 3> parts;
+    const QStringList segments = line.split(kFontName, Qt::KeepEmptyParts);
+    static const QString codes[3] = {QStringLiteral("/l"), QStringLiteral("/c"),
+                                     QStringLiteral("/r")};
+    for (qsizetype j = 1; j < segments.size(); ++j) {
+        const QString &segment = segments[j];
+        for (int i = 0; i < 3; ++i) {
+            const qsizetype at = segment.indexOf(codes[i]);
+            if (at >= 0) {
+                // Substituted values carry the division slash so that printing does not read
+                // their "/" as a code; a worksheet cell gets the plain slash back.
+                parts[size_t(i)] = segment.mid(at + 2).replace(QChar(0x2215), u'/');
+                if (parts[size_t(i)].isNull())
+                    parts[size_t(i)] = QLatin1String("");
+            }
+        }
+    }
+    return parts;
+}
+
+std::optional<double> sheetNumber(std::string_view s) {
+    // A quick look first: most report texts are words, dates or codes and fail here.
+    if (s.empty() || s.size() > 32)
+        return std::nullopt;
+    size_t i = s[0] == '-' ? 1 : 0;
+    if (i == s.size())
+        return std::nullopt;
+    int significant = 0;
+    int pendingZeros = 0;
+    bool seenNonZero = false, seenPoint = false;
+    for (; i < s.size(); ++i) {
+        const char ch = s[i];
+        if (ch == '.') {
+            if (seenPoint)
+                return std::nullopt;
+            seenPoint = true;
+        } else if (ch >= '0' && ch <= '9') {
+            if (ch == '0') {
+                if (seenNonZero)
+                    ++pendingZeros;
+            } else {
+                significant += seenNonZero ? pendingZeros + 1 : 1;
+                pendingZeros = 0;
+                seenNonZero = true;
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (significant > kMaxSignificantDigits)
+        return std::nullopt;
+    double d = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(d))
+        return std::nullopt;
+    // Only the sheet's own text of the value: "007", "1.50", "-0" or "1e3" stay text.
+    thread_local std::string back;
+    back.clear();
+    base::appendDouble(back, d);
+    if (back != s)
+        return std::nullopt;
+    return d;
+}
+
+void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
+                   const QString &footer, int rowsPerWorksheet, base::Progress &progress) {
+    if (path.isEmpty())
+        throw Error(Error::Category::Argument, tessel::base::tr("未指定导出文件名"));
+    if (rowsPerWorksheet < 2 || rowsPerWorksheet > kWorksheetRows)
+        throw Error(Error::Category::Argument, tessel::base::tr("工作表行数无效"));
+    if (sheet.maxCols() > kWorksheetCols) {
+        throw Error(Error::Category::Argument,
+                    tessel::base::tr("报表有%1列，工作表最多只能容纳%2列")
+                        .arg(sheet.maxCols())
+                        .arg(kWorksheetCols));
+    }
+    const QFileInfo target(path);
+    const QString targetName = QDir::toNativeSeparators(target.absoluteFilePath());
+
+    // The workbook is built under a name of its own in the target folder: an existing file
+    // is replaced only by a complete workbook, and a folder that takes no new file is found
+    // before any work is done.
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        throw ioError(tessel::base::tr("无法写入文件 %1").arg(targetName), temp.errorString());
+    const QString tempName = temp.fileName();
+    temp.close();
+
+    // Constant-memory mode writes each row out as the next one starts, so memory stays flat
+    // however long the report is. Its scratch files go to the target folder, which has room
+    // for the workbook anyway, rather than to a /tmp that may be small or held in memory.
+    // Past about 4 GB of sheet text the zip needs its 64-bit extension.
+    const std::size_t estimate =
+        sheet.arenaBytes() + std::size_t(sheet.maxCols()) * std::size_t(sheet.maxRows()) * 48;
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    QByteArray scratch = QFile::encodeName(target.absolutePath());
+    options.tmpdir = scratch.data();
+    options.use_zip64 = estimate > (std::size_t(3) << 30) ? LXW_TRUE : LXW_FALSE;
+    const QByteArray tempPath = QFile::encodeName(tempName);
+    ScratchFiles scratchFiles;  // outlives the workbook: closes what a failure leaves open
+    WorkbookPtr wb(workbook_new_opt(tempPath.constData(), &options));
+    if (!wb)
+        throw ioError(tessel::base::tr("无法创建工作簿"), QString());
+
+    {
+        const QStringList headerLines = exportLines(header);
+        const QStringList footerLines = exportLines(footer);
+        progress.begin(tessel::base::tr("写入工作簿"), base::ProgressUnit::Rows,
+                       qint64(headerLines.size()) + sheet.maxRows() + 1 + footerLines.size());
+        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet);
+        for (const QString &line : headerLines)
+            rows.headerFooterLine(line);
+        for (int r = 0; r <= sheet.maxRows(); ++r) {
+            progress.checkRow(r);
+            rows.sheetRow(r);
+        }
+        for (const QString &line : footerLines)
+            rows.headerFooterLine(line);
+        errno = 0;
+        rows.checkScratch();
+    }
+
+    // Most of the time of a large workbook goes into compressing it, inside workbook_close,
+    // which reports nothing and cannot be broken off: it runs on a thread of its own while
+    // this one waits at check points, so that the windows keep painting. A cancel seen
+    // meanwhile takes effect once it has returned. workbook_close frees the workbook whatever
+    // it returns.
+    progress.begin(tessel::base::tr("压缩工作簿"), base::ProgressUnit::Rows, -1);
+    struct Closed {
+        lxw_error err;
+        int error;  // the thread's errno
+    };
+    std::future<Closed> closing = std::async(std::launch::async, [book = wb.release()] {
+        errno = 0;
+        const lxw_error err = workbook_close(book);
+        return Closed{err, errno};
+    });
+    bool cancelled = false;
+    while (closing.wait_for(std::chrono::milliseconds(base::kProgressPollMs)) !=
+           std::future_status::ready) {
+        progress.update(0);
+        cancelled = cancelled || progress.cancelled();
+    }
+    const Closed closed = closing.get();
+    if (cancelled)
+        throw base::Cancelled();
+    if (closed.err != LXW_NO_ERROR) {
+        QString reason = lxwReason(closed.err);
+        if (closed.error != 0)
+            reason +=
+                QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(closed.error)));
+        throw ioError(tessel::base::tr("无法写入文件 %1").arg(targetName), reason);
+    }
+    progress.check(0);
+    syncFile(tempName, targetName);
+
+    // The replaced file's permissions carry over; a new file gets the usual ones.
+    const QFileDevice::Permissions perms =
+        QFileInfo::exists(path) ? QFile::permissions(path) : newFilePermissions();
+    QFile::setPermissions(tempName, perms);
+    if (std::rename(tempPath.constData(), QFile::encodeName(target.absoluteFilePath())) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        throw ioError(tessel::base::tr("无法写入文件 %1").arg(targetName), reason);
+    }
+    temp.setAutoRemove(false);
+}
+
+void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &header,
+                    const QString &footer, QString &lastName, const QString &title) {
+    struct Format {
+        base::FileType type;
+        const char *done;
+    };
+    // Built on each call: the filters and messages are in the current interface language.
+    const Format formats[] = {
+        {{tessel::base::tr("Excel file (*.xlsx)"), QStringLiteral("xlsx")},
+         QT_TRANSLATE_NOOP("tessel::base", "表格数据导出到excel表成功！")},
+        {{tessel::base::tr("PDF file (*.pdf)"), QStringLiteral("pdf")},
+         QT_TRANSLATE_NOOP("tessel::base", "表格数据导出到PDF文件成功！")},
+        {{tessel::base::tr("CSV file (*.csv)"), QStringLiteral("csv")},
+         QT_TRANSLATE_NOOP("tessel::base", "表格数据导出到CSV文件成功！")},
+    };
+    std::vector<base::FileType> types;
+    for (const Format &f : formats)
+        types.push_back(f.type);
+    const base::SaveChoice choice =
+        base::interaction().saveFile(parent, tessel::base::tr("数据导出"), types, lastName);
+    if (choice.name.isEmpty())
+        return;
+    const auto format = ExportFormat(std::clamp(choice.type, 0, int(std::size(formats)) - 1));
+    const Format &chosen = formats[int(format)];
+    QString name = choice.name;
+    // The type chosen is what the file holds; under another suffix it would not open as one.
+    if (QFileInfo(name).suffix().compare(chosen.type.suffix, Qt::CaseInsensitive) != 0)
+        name += u'.' + chosen.type.suffix;
+    // The name is remembered whether or not the write succeeds: after a failure the user
+    // corrects it rather than typing it again.
+    lastName = name;
+    try {
+        const std::unique_ptr<base::Progress> progress = base::interaction().progress(parent);
+        base::ProgressScope shown(*progress);
+        base::BusyCursor busy;
+        switch (format) {
+            case ExportFormat::Workbook:
+                writeWorkbook(name, sheet, header, footer, kWorksheetRows, *progress);
+                break;
+            case ExportFormat::Pdf:
+                print::writePdf(sheet, name, QPageSize(QPageSize::A4), title, *progress);
+                break;
+            case ExportFormat::Csv:
+                writeCsv(name, sheet, *progress);
+                break;
+        }
+    } catch (const base::Cancelled &) {
+        return;  // the user stopped it: no file, nothing to tell
+    } catch (const Error &e) {
+        base::showWarning(parent, base::errorMessage(tessel::base::tr("数据导出失败"), e),
+                          base::warningTitle());
+        return;
+    }
+    base::showInformation(parent, tessel::base::tr(chosen.done), tessel::base::tr("导出数据成功"));
+}
+
+}  // namespace tessel::exports

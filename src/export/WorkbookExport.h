@@ -1,0 +1,96 @@
+// Exporting the previewed report to an Excel workbook (.xlsx): the page header lines at the
+// top, every sheet row from the column labels (row 0) down, then the page footer lines.
+//
+// Worksheet layout (rows and columns from 1):
+//   header line i (from 0)      row i + 1; its left part in column 1, centre in 5, right in 9
+//   sheet row r (0 .. rows)     row H + r + 1, sheet column c in worksheet column c
+//   footer line i               row H + rows + 2 + i, parts as for the header
+// where H is the number of header lines. A header or footer is split into lines at every
+// "/n" (an empty string has none; one ending in "/n" has a last, empty line). A line is cut
+// at every "/fn"; the text before the first "/fn" is not written, and in each later piece
+// the text after its first "/l", "/c" and "/r" goes to column 1, 5 and 9 respectively (all
+// three tests are made; a later piece overwrites an earlier one).
+//
+// A report longer than a worksheet continues on further worksheets (Sheet2, ...), each of
+// which starts with the label row again. Column widths carry over in the sheet's own width
+// unit, which is the workbook's; a column the sheet hides (width 1 or less) is written with
+// its data at the workbook's default width. A cell whose text is exactly the sheet's own text
+// of a number (the shortest round-trip decimal form, at most 15 significant digits) is
+// written as a number; every other cell, "007" included, as text. In the data rows of a
+// column with a format (Sheet::colFormat) the format decides instead: under a number or
+// percent format every text that format reads as a number is written as that number
+// carrying the format's number format ("#,##0.00", "0.0%"), so the workbook sums it; under a
+// date format a date from 1900 on is written as the workbook's date number carrying
+// "yyyy-mm-dd" (or "yyyy-mm-dd hh:mm:ss"); under the text format every cell is text with the
+// format "@". Columns with equal formats share one workbook format.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "base/Progress.h"
+
+class QWidget;
+
+namespace tessel::grid {
+class Sheet;
+}
+
+namespace tessel::exports {
+
+// Rows of one worksheet, and columns.
+constexpr int kWorksheetRows = 1'048'576;
+constexpr int kWorksheetCols = 16'384;
+// Characters a workbook cell holds; longer texts are cut to this many UTF-16 units.
+constexpr int kCellTextMax = 32'767;
+
+// The formats the preview's export writes, in the order its save dialog offers them.
+enum class ExportFormat { Workbook, Pdf, Csv };
+
+// The preview's "导出xls" command: asks for a file name (save dialog "数据导出" offering
+// "Excel file (*.xlsx)", "PDF file (*.pdf)" and "CSV file (*.csv)", the workbook first). The
+// chosen type decides the format; a name without that type's suffix gets it appended
+// ("报表" → "报表.pdf", "旧.xls" → "旧.xls.xlsx"). The file is written with the busy cursor up:
+// a workbook by writeWorkbook, a PDF by print::writePdf (the pages printing makes, on A4,
+// titled `title`), CSV by writeCsv. Then it says "表格数据导出到excel表成功！" (for a PDF
+// "表格数据导出到PDF文件成功！", for CSV "表格数据导出到CSV文件成功！"), titled "导出数据成功".
+// A cancelled dialog does nothing; a failure is shown as a warning with its reason and leaves
+// no file behind (an existing file of that name stays as it was). A write that takes long
+// shows its progress with a 取消 button; a cancelled write, like a failed one, leaves no file
+// and keeps an existing one, and is not told as a failure. `header` and `footer` are
+// the code strings as the preview shows them (variables substituted), which are also the
+// sheet's. The dialog opens on `lastName`, and a chosen name (with the suffix it gets) is
+// stored back there, so the next export offers it.
+void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &header,
+                    const QString &footer, QString &lastName, const QString &title = QString());
+
+// Writes the workbook to `path` without asking anything. The file is built under a
+// temporary name in the same folder and renamed over `path` once complete, so on failure
+// `path` is untouched and no partial file remains. `rowsPerWorksheet` (2 .. kWorksheetRows)
+// is the row capacity of each worksheet. Throws Error(Io) when the file cannot be written
+// (with the system's or the writer's reason as the error's detail text) and
+// Error(Argument) for a sheet with more columns than a worksheet has. The rows written are
+// reported to `progress` (stage "写入工作簿", rows of the worksheets in total) every
+// kRowsPerCheck rows, then the compression of the file (stage "压缩工作簿", total unknown)
+// while the user-interface thread goes on; when it is cancelled the work stops at its next
+// check point (the compression, which cannot be broken off, is waited for), `path` stays as
+// it was, and base::Cancelled is thrown.
+void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
+                   const QString &footer, int rowsPerWorksheet = kWorksheetRows,
+                   base::Progress &progress = base::noProgress());
+
+// The lines of a header or footer code string, split at "/n" as described above.
+QStringList exportLines(const QString &codes);
+
+// The left, centre and right texts one line puts into worksheet columns 1, 5 and 9; a null
+// QString where the line names no such part.
+std::array<QString, 3> exportLineParts(const QString &line);
+
+// The number a cell text stands for, when the text is exactly the sheet's own form of it
+// (see above); nullopt for any other text.
+std::optional<double> sheetNumber(std::string_view utf8);
+
+}  // namespace tessel::exports

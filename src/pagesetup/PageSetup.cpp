@@ -1,0 +1,283 @@
+#include "pagesetup/PageSetup.h"
+
+#include <tessel/Error.h>
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "base/ErrorMessage.h"
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
+#include "definitions/Columns.h"
+#include "definitions/DefinitionWrites.h"
+#include "definitions/OptionalColumns.h"
+#include "pagesetup/HeaderFooterEditor.h"
+#include "pagesetup/PrintOptions.h"
+#include "widgets/PageView.h"
+#include "widgets/ToolbarImages.h"
+#include "widgets/Zooms.h"
+
+namespace tessel::pagesetup {
+
+namespace {
+
+QString kNoReport() {
+    return tessel::base::tr("系统错误，报表不存在");
+}
+// Written by the dialog itself: a margin box is complete only as one digit, a point and two
+// digits.
+QString kIncompleteMargin() {
+    return tessel::base::tr("页边距请按 0.00 的格式填写（0.00 到 9.99 英寸）");
+}
+
+// Captions of the margin boxes pagemargin 0 to 3: left, right, top, bottom.
+constexpr const char *kMarginCaptions[4] = {
+    QT_TRANSLATE_NOOP("tessel::base", "左:"), QT_TRANSLATE_NOOP("tessel::base", "右:"),
+    QT_TRANSLATE_NOOP("tessel::base", "上:"), QT_TRANSLATE_NOOP("tessel::base", "底:")};
+
+QString inchesText(int twips) {
+    return QString::number(double(twips) / grid::kTwipsPerInch, 'f', 2);
+}
+
+void showFailure(QWidget *parent, const std::exception &e) {
+    base::showWarning(parent, base::errorMessage(tessel::base::tr("页面设置保存失败"), e),
+                      base::warningTitle());
+}
+
+}  // namespace
+
+PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview, QWidget *parent)
+    : QDialog(parent), m_session(session), m_preview(preview) {
+    setObjectName(QStringLiteral("pagesetup"));
+    setWindowTitle(tessel::base::tr("页面设置"));
+
+    // Orientation, with a picture of each paper position.
+    auto *frame1 = new QGroupBox(tessel::base::tr("打印方向"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *orientationGroup = new QButtonGroup(this);
+    auto *frame1Layout = new QGridLayout(frame1);
+    const char *orientationCaptions[2] = {QT_TRANSLATE_NOOP("tessel::base", "纵向"),
+                                          QT_TRANSLATE_NOOP("tessel::base", "横向")};
+    const char *orientationImages[2] = {"portrait", "landscape"};
+    for (int i = 0; i < 2; ++i) {
+        auto *image = new QLabel(frame1);
+        image->setObjectName(QStringLiteral("Image1_%1").arg(i));
+        image->setPixmap(widgets::toolbarImage(QString::fromLatin1(orientationImages[i])));
+        m_orientation[i] = new QRadioButton(tessel::base::tr(orientationCaptions[i]), frame1);
+        m_orientation[i]->setObjectName(QStringLiteral("porientation_%1").arg(i));
+        orientationGroup->addButton(m_orientation[i], i);
+        frame1Layout->addWidget(image, i, 0);
+        frame1Layout->addWidget(m_orientation[i], i, 1);
+    }
+
+    // Preview type.
+    auto *framePreview = new QGroupBox(tessel::base::tr("预览方式"), this);
+    framePreview->setObjectName(QStringLiteral("Frame2"));
+    auto *previewLayout = new QHBoxLayout(framePreview);
+    auto *label1 = new QLabel(tessel::base::tr("类型:"), framePreview);
+    label1->setObjectName(QStringLiteral("Label1"));
+    m_zoom = new QComboBox(framePreview);
+    m_zoom->setObjectName(QStringLiteral("Combo1"));
+    m_zoom->setEditable(false);
+    previewLayout->addWidget(label1);
+    previewLayout->addWidget(m_zoom, 1);
+
+    // Margins in inches.
+    auto *frameMargins = new QGroupBox(tessel::base::tr("纸张边界设置(英寸)"), this);
+    frameMargins->setObjectName(QStringLiteral("Frame2"));
+    auto *marginLayout = new QGridLayout(frameMargins);
+    const QRegularExpression marginPattern(QStringLiteral("[0-9]\\.[0-9]{2}"));
+    for (int i = 0; i < 4; ++i) {
+        auto *label = new QLabel(tessel::base::tr(kMarginCaptions[i]), frameMargins);
+        label->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        m_margin[i] = new QLineEdit(frameMargins);
+        m_margin[i]->setObjectName(QStringLiteral("pagemargin_%1").arg(i));
+        m_margin[i]->setValidator(new QRegularExpressionValidator(marginPattern, m_margin[i]));
+        m_margin[i]->setPlaceholderText(QStringLiteral("_.__"));
+        m_margin[i]->setMaxLength(4);
+        marginLayout->addWidget(label, i / 2, (i % 2) * 2);
+        marginLayout->addWidget(m_margin[i], i / 2, (i % 2) * 2 + 1);
+    }
+
+    // Fit to pages wide, under the margins: the columns shrink to N pages across.
+    auto *fitLayout = new QHBoxLayout;
+    auto *fitLabel = new QLabel(tessel::base::tr("适合页宽"), this);
+    fitLabel->setObjectName(QStringLiteral("lblFitWide"));
+    m_fitWide = new QSpinBox(this);
+    m_fitWide->setObjectName(QStringLiteral("spnFitWide"));
+    m_fitWide->setRange(0, definitions::kMaxFitPagesWide);
+    m_fitWide->setToolTip(tessel::base::tr("把各列缩放到这么多页宽；0 不缩放"));
+    fitLabel->setBuddy(m_fitWide);
+    fitLayout->addWidget(fitLabel);
+    fitLayout->addWidget(m_fitWide);
+    fitLayout->addStretch(1);
+
+    // The dialogs for what a page shows.
+    auto *frame3 = new QGroupBox(tessel::base::tr("显示设置"), this);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *frame3Layout = new QVBoxLayout(frame3);
+    auto *cmdPageset = new QPushButton(tessel::base::tr("显示内容设置"), frame3);
+    cmdPageset->setObjectName(QStringLiteral("cmdPageset"));
+    auto *command1 = new QPushButton(tessel::base::tr("设置页头/页脚信息"), frame3);
+    command1->setObjectName(QStringLiteral("Command1"));
+    frame3Layout->addWidget(cmdPageset);
+    frame3Layout->addWidget(command1);
+
+    auto *command4 = new QPushButton(tessel::base::tr("打印&P"), this);
+    command4->setObjectName(QStringLiteral("Command4"));
+    auto *ok = new QPushButton(tessel::base::tr("确定&O"), this);
+    ok->setObjectName(QStringLiteral("Command2_0"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(tessel::base::tr("取消&C"), this);
+    cancel->setObjectName(QStringLiteral("Command2_1"));
+    cancel->setAutoDefault(false);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(frame1);
+    left->addWidget(framePreview);
+    left->addStretch(1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(frameMargins);
+    right->addLayout(fitLayout);
+    right->addWidget(frame3);
+    right->addStretch(1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(command4);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *top = new QGridLayout(this);
+    top->addLayout(left, 0, 0);
+    top->addLayout(right, 0, 1);
+    top->addLayout(buttons, 1, 0, 1, 2);
+
+    connect(ok, &QPushButton::clicked, this, [this] { onOkOrCancel(0); });
+    connect(cancel, &QPushButton::clicked, this, [this] { onOkOrCancel(1); });
+    connect(cmdPageset, &QPushButton::clicked, this, &PageSetup::onOpenPrintOptions);
+    connect(command1, &QPushButton::clicked, this, &PageSetup::onOpenHeaderFooter);
+    connect(command4, &QPushButton::clicked, this, &PageSetup::onOpenPrinterDialog);
+
+    loadFromSheet();
+}
+
+PageSetup::~PageSetup() = default;
+
+void PageSetup::loadFromSheet() {
+    const grid::PrintSettings &print = m_session.sheet.print();
+    const int twips[4] = {print.marginLeft, print.marginRight, print.marginTop, print.marginBottom};
+    for (int i = 0; i < 4; ++i)
+        m_margin[i]->setText(inchesText(twips[i]));
+    if (print.orientation == grid::Orientation::Landscape)
+        m_orientation[1]->setChecked(true);
+    else
+        m_orientation[0]->setChecked(true);
+    m_fitWide->setValue(print.fitPagesWide);
+    m_zoom->clear();
+    m_zoom->addItems(widgets::zoomPresetTexts());
+    m_zoom->setCurrentIndex(widgets::kDefaultZoomPreset);
+}
+
+void PageSetup::onOkOrCancel(int index) {
+    if (index == 1) {
+        reject();
+        returnToPreview();
+        return;
+    }
+    try {
+        if (!applyAndStore())
+            return;
+    } catch (const std::exception &e) {
+        showFailure(this, e);
+        return;
+    }
+    accept();
+    returnToPreview();
+}
+
+bool PageSetup::applyAndStore() {
+    // A box the pattern does not fill (prompts left, or a margin of ten inches or more read
+    // from the sheet) has no value to store: the user completes it first.
+    double inches[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        if (!m_margin[i]->hasAcceptableInput()) {
+            base::showInformation(this, kIncompleteMargin(), base::informationTitle());
+            m_margin[i]->setFocus();
+            m_margin[i]->selectAll();
+            return false;
+        }
+        inches[i] = m_margin[i]->text().toDouble();
+    }
+
+    const bool portrait = m_orientation[0]->isChecked();
+    grid::PrintSettings next = m_session.sheet.print();
+    next.marginTop = int(std::lround(inches[2] * grid::kTwipsPerInch));
+    next.marginBottom = int(std::lround(inches[3] * grid::kTwipsPerInch));
+    next.marginLeft = int(std::lround(inches[0] * grid::kTwipsPerInch));
+    next.marginRight = int(std::lround(inches[1] * grid::kTwipsPerInch));
+    next.orientation = portrait ? grid::Orientation::Portrait : grid::Orientation::Landscape;
+    next.fitPagesWide = m_fitWide->value();
+    const definitions::PageSetupValues values{portrait, inches[0], inches[1], inches[2], inches[3]};
+
+    // Sheet and row change together: a row that cannot be written puts the sheet back, so
+    // what the report prints now is what it will print the next time it is run. A failure
+    // before the sheet changed leaves it equal to previous.
+    const grid::PrintSettings previous = m_session.sheet.print();
+    try {
+        // The fit is written by a statement of its own, in the same transaction as the row.
+        db::Transaction tx(m_session.connection);
+        if (!definitions::savePageSetup(m_session.connection, m_session.reportName, values,
+                                        [&] { m_session.sheet.setPrint(next); })) {
+            base::showInformation(this, kNoReport(), base::informationTitle());
+            return false;
+        }
+        definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,
+                                         m_session.reportName, next.fitPagesWide);
+        tx.commit();
+    } catch (...) {
+        m_session.sheet.setPrint(previous);
+        throw;
+    }
+    m_session.fitPagesWide.insert(m_session.reportName, next.fitPagesWide);
+    if (m_preview)
+        widgets::SetZoom(*m_preview, m_zoom->currentIndex());
+    return true;
+}
+
+void PageSetup::returnToPreview() {
+    if (QWidget *owner = parentWidget()) {
+        owner->window()->activateWindow();
+        owner->window()->setFocus();
+    }
+}
+
+void PageSetup::onOpenPrintOptions() {
+    PrintOptionsDialog dialog(m_session, this);
+    base::interaction().execDialog(&dialog);
+}
+
+void PageSetup::onOpenHeaderFooter() {
+    runHeaderFooterEditor(m_session, this);
+}
+
+void PageSetup::onOpenPrinterDialog() {
+    QPrinter printer;
+    printer.setPageOrientation(m_session.sheet.print().orientation == grid::Orientation::Landscape
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
+    base::interaction().choosePrinter(this, &printer);
+}
+
+}  // namespace tessel::pagesetup

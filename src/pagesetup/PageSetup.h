@@ -1,0 +1,65 @@
+// The page setup dialog: paper orientation, the four page margins (inches), the preview's
+// zoom preset, and the way on to the print content options, the header/footer editor and the
+// printer dialog. OK puts orientation and margins on the working sheet and stores them in the
+// report's definition row. Beside them, "适合页宽" (spnFitWide) fits the report's columns to
+// N pages across (0 off); OK puts it on the sheet and stores it in the row's 页宽缩放 when the
+// table has that column, and in the session for the report in any case.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "report/ReportSession.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace tessel::widgets {
+class PageView;
+}
+
+namespace tessel::pagesetup {
+
+class PageSetup : public QDialog {
+    Q_OBJECT
+public:
+    // Builds the dialog filled from session.sheet. `preview` is the preview's page view the
+    // chosen zoom preset is applied to on OK (nullptr: none). `session` (and `preview`) must
+    // outlive the dialog.
+    PageSetup(report::ReportSession &session, widgets::PageView *preview,
+              QWidget *parent = nullptr);
+    ~PageSetup() override;
+
+    // Fills the controls from the sheet: margins (twips) as inches "0.00", orientation, fit
+    // to pages wide, and the zoom presets with "100%" selected.
+    void loadFromSheet();
+    // Command2 index 0 (OK) and 1 (Cancel).
+    void onOkOrCancel(int index);
+    // The print content options, modal.
+    void onOpenPrintOptions();
+    // The header/footer editor, modal.
+    void onOpenHeaderFooter();
+    // The printer dialog; nothing is read back from it.
+    void onOpenPrinterDialog();
+
+    QLineEdit *pagemargin(int index) const { return m_margin[index]; }  // 0 左 1 右 2 上 3 底
+    QRadioButton *porientation(int index) const { return m_orientation[index]; }  // 0 纵向 1 横向
+    QComboBox *combo() const { return m_zoom; }
+    QSpinBox *fitWide() const { return m_fitWide; }  // 适合页宽: pages across, 0 off
+
+private:
+    bool applyAndStore();
+    void returnToPreview();
+
+    report::ReportSession &m_session;
+    widgets::PageView *m_preview;
+    QLineEdit *m_margin[4] = {};
+    QRadioButton *m_orientation[2] = {};
+    QComboBox *m_zoom = nullptr;
+    QSpinBox *m_fitWide = nullptr;
+};
+
+}  // namespace tessel::pagesetup

@@ -1,0 +1,180 @@
+// Page breaking of a report sheet: which rows and columns each printed page shows and where
+// the header lines, the table and the footer lines stand on the paper.
+//
+// The result depends only on the sheet's geometry (column widths, row heights, counts, data
+// extent) and its print settings, never on installed fonts: a header or footer line is as
+// high as the largest font size in its codes times kCodeLineFactor.
+//
+// Units: everything returned is in points (1/72 inch) on the paper, origin at the paper's
+// top-left corner, after orientation, except the table's geometry (PageLayout's table,
+// colHeader, rowHeader and cells, and the columns), which is in table points: paper points
+// scaled by scale() about the body's top-left corner, so the same as paper points unless
+// the print settings fit the table to pages wide. tableTransform() maps table points onto
+// the paper. Pages are numbered from 1.
+//
+// Fit to pages wide (PrintSettings::fitPagesWide N > 0): the table (row header column and
+// printed columns, and with them the row heights) is scaled by the largest factor up to 1
+// at which its columns break into at most N column bands, never below kMinFitScale; the
+// rows are broken on the body's height at that scale. Header and footer lines keep their
+// size.
+//
+// Order: the print area is cut into row bands (pages down) and column bands (pages across);
+// pages run down the first column band, then down the next. The column header row (row 0)
+// and the row header column (column 0) repeat on every page while their print switches are
+// on. Columns of width 1 or less are hidden and not printed; a row of height 0 takes no
+// space.
+//
+// The bands are computed once, in the constructor, in time proportional to the number of
+// pages plus the number of rows with a height of their own; page details are derived from
+// the bands on demand. A Pagination is a snapshot: it keeps no reference to the sheet.
+#pragma once
+
+#include "grid/Sheet.h"
+#include "print/codes/PrintCodes.h"
+
+#include <QPageSize>
+#include <QRectF>
+#include <QSizeF>
+#include <QTransform>
+#include <vector>
+
+namespace tessel::print {
+
+// Height of a header/footer line per point of its largest font size.
+constexpr double kCodeLineFactor = 1.25;
+// Font size of a header/footer part whose codes give none, in points.
+constexpr double kDefaultCodeFontSize = 9.0;
+// Space between the header lines and the table, and between the table and the footer
+// lines, in points (only where there are such lines).
+constexpr double kCodeBlockGap = 6.0;
+// The smallest scale fit to pages wide prints at: below it texts are too small to read, and
+// the columns take more pages across instead.
+constexpr double kMinFitScale = 0.1;
+// Points per column-width unit (105 twips).
+constexpr double kPointsPerWidthUnit = grid::kTwipsPerWidthUnit / grid::kTwipsPerPoint;
+
+// A printed column on a page: sheet column and its horizontal extent on the paper.
+struct PageColumn {
+    int col = 0;
+    double x = 0;      // points from the paper's left edge
+    double width = 0;  // points (clipped to the body when the column is wider than the body)
+};
+
+// Everything about one printed page, in points on the paper.
+struct PageLayout {
+    int page = 0;     // printed page, from 1
+    int number = 0;   // the page number "/p" prints: position among all pages of the print area
+    int rowBand = 0;  // 0-based bands
+    int colBand = 0;
+    int firstRow = 1;  // body rows, inclusive; lastRow < firstRow when the band has no rows
+    int lastRow = 0;
+    int firstCol = 1;  // body columns, inclusive; hidden columns in between are not printed
+    int lastCol = 0;
+    // One per header line, top to bottom: the first lines, those that begin inside the
+    // printable part of the paper.
+    std::vector<QRectF> headerLines;
+    // One per footer line, top to bottom: the last lines, those that end inside the printable
+    // part of the paper.
+    std::vector<QRectF> footerLines;
+    QRectF body;  // space between header and footer lines, inside the margins (paper)
+    // The rest in table points (see above).
+    QRectF table;      // what the page prints of the sheet: headers plus cells, from body's
+                       // top-left corner
+    QRectF colHeader;  // the repeated column header row; empty when not printed
+    QRectF rowHeader;  // the repeated row header column; empty when not printed
+    QRectF cells;      // the cells of the page's row band and column band
+};
+
+// Which of the print area's pages a pagination keeps.
+enum class PageChoice {
+    ByPrintType,  // those the print type picks: all, the current page or the page range
+    AllPages,     // every page of the print area, whatever the print type picks
+};
+
+class Pagination {
+public:
+    // Breaks `sheet` into pages on `paper` (portrait dimensions; the sheet's orientation
+    // turns it), with the sheet's margins, header, footer and print settings, keeping the
+    // pages `choice` names. The sheet is only read.
+    explicit Pagination(const grid::Sheet &sheet, const QPageSize &paper = QPageSize(QPageSize::A4),
+                        PageChoice choice = PageChoice::ByPrintType);
+
+    // Pages kept: with PageChoice::AllPages every page of the print area; otherwise those the
+    // print settings produce: all pages of the print area for print types 0 and 1,
+    // one for type 2 (the current page, clamped to the pages there are), the clamped range
+    // pageStart..pageEnd for type 3 (0 when the range holds no page).
+    int pageCount() const { return m_lastPage >= m_firstPage ? m_lastPage - m_firstPage + 1 : 0; }
+    // Pages of the whole print area before the choice of type 2 and 3.
+    int areaPageCount() const { return rowBandCount() * colBandCount(); }
+    int rowBandCount() const { return int(m_rowBandStart.size()); }
+    int colBandCount() const { return int(m_colBandFirstVisible.size()); }
+
+    // The page number printed on printed page `page` (1..pageCount()).
+    int pageNumber(int page) const { return m_firstPage + page - 1; }
+
+    QPageSize paper() const { return m_paper; }
+    // Paper size in points after orientation, in whole points as printers and PDF take it.
+    QSizeF paperSizePoints() const { return m_paperPoints; }
+    // The paper inside the margins, in points.
+    QRectF printableRect() const { return m_printable; }
+    // The factor the table prints at: 1, or less when fit to pages wide shrinks it.
+    double scale() const { return m_scale; }
+    // Maps table points onto paper points: a scaling by scale() about the body's top-left
+    // corner (the identity at scale 1).
+    QTransform tableTransform() const;
+
+    // The print area: sheet rows and columns the pages show (after print block and data-only
+    // limits; an empty print block limits nothing). Empty (last < first) when nothing prints.
+    int areaFirstRow() const { return m_rowFirst; }
+    int areaLastRow() const { return m_rowLast; }
+    int areaFirstCol() const { return m_colFirst; }
+    int areaLastCol() const { return m_colLast; }
+
+    // The settings and the parsed header and footer lines the pages were broken with
+    // (trailing empty lines dropped; heights in points).
+    const grid::PrintSettings &settings() const { return m_settings; }
+    const std::vector<PrintedLine> &headerLines() const { return m_header; }
+    const std::vector<PrintedLine> &footerLines() const { return m_footer; }
+    // Height in points of a header/footer line: the largest font size of its runs (the
+    // default size for a run without one, or for a line without runs) times kCodeLineFactor.
+    static double codeLineHeight(const PrintedLine &line);
+
+    // Whether the column header row / row header column are printed on every page.
+    bool printsColHeader() const { return m_colHeaderHeight > 0; }
+    bool printsRowHeader() const { return m_rowHeaderWidth > 0; }
+
+    // Details of printed page `page` (1..pageCount()); Error(Argument) outside that range.
+    PageLayout layout(int page) const;
+    // The printed columns of printed page `page`, left to right, hidden columns left out.
+    std::vector<PageColumn> columns(int page) const;
+
+private:
+    void breakRows(const grid::Sheet &sheet, double available);
+    void breakCols(double available);
+    double fitScale(int pagesWide) const;
+    int areaPageIndex(int page) const;  // 0-based page of the print area
+
+    grid::PrintSettings m_settings;
+    QPageSize m_paper;
+    QSizeF m_paperPoints;
+    QRectF m_printable;
+    QRectF m_body;
+    QRectF m_frame;  // the body in table points: m_body's top-left, its size over m_scale
+    double m_scale = 1;
+    std::vector<PrintedLine> m_header;
+    std::vector<PrintedLine> m_footer;
+    std::vector<double> m_headerHeights;
+    std::vector<double> m_footerHeights;
+    double m_colHeaderHeight = 0;  // 0 when not printed
+    double m_rowHeaderWidth = 0;   // 0 when not printed
+    int m_rowFirst = 1, m_rowLast = 0;
+    int m_colFirst = 1, m_colLast = 0;
+    std::vector<int> m_rowBandStart;                    // first row of each row band
+    std::vector<double> m_rowBandHeight;                // points
+    std::vector<std::pair<int, double>> m_visibleCols;  // (column, width in points)
+    std::vector<int> m_colBandFirstVisible;             // per column band: index into m_visibleCols
+    int m_firstPage = 1;  // area pages printed: m_firstPage..m_lastPage (1-based)
+    int m_lastPage = 0;
+};
+
+}  // namespace tessel::print

@@ -1,0 +1,48 @@
+// The one paint path of a printed page: the page view, the printer and PDF output all draw
+// a page through paintPage.
+#pragma once
+
+#include "grid/MergeSpans.h"
+#include "grid/Sheet.h"
+#include "print/Pagination.h"
+
+#include <QFont>
+#include <QPainter>
+#include <vector>
+
+namespace tessel::print {
+
+// Paints printed page `page` (1..pagination.pageCount()) of `sheet` as `pagination` broke
+// it. The painter's coordinates are points on the paper, origin at its top-left corner
+// (scale the painter beforehand: for a device of D dots per inch, scale by D / 72). The
+// page's background is not filled. Draws the cells of the page's rows and columns with
+// their fonts, colours (grey when colour printing is off), backgrounds and borders, merged
+// cells as one, grid lines, the table border and shadow, the repeated column and row
+// headers, and the header and footer lines with their page numbers, as the print settings
+// switch them on. The table (cells and repeated headers) is drawn at the pagination's
+// scale (see Pagination::tableTransform); header and footer lines at their own size. A text
+// in a general-aligned data cell that starts right to left is aligned right and laid out
+// right to left. Texts holding characters no font can draw are recorded (noteUndrawable).
+// Error(Argument) for a page outside 1..pageCount().
+void paintPage(const grid::Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
+
+// The blocks of cells printed page `page` draws as one, in sheet coordinates: the column
+// header row's blocks first (when it is printed), then the data cells' row by row, every
+// printed cell in exactly one block (a cell that joins none is a block of its own). A merged
+// group that a page break or the page's columns cut shows as its part on this page.
+std::vector<grid::CellSpan> printedBlocks(const grid::Sheet &sheet, const Pagination &pagination,
+                                          int page);
+
+// The font a part of the sheet is printed in, sized for `painter` so that `points` is the
+// height in the painter's coordinates. Families that are not installed (the sheet's default
+// 宋体 among them) fall back to a Chinese-capable installed family; characters the family
+// lacks come from the families printFamilies lists.
+QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
+                bool strikeout, const QPainter &painter);
+
+// Registers the font substitutions for the Chinese families sheets name and quiets the font
+// engine's notes on passed-over fonts (quietFontEngineNotes). Called by paintPage; safe to
+// call more than once.
+void setupPrintFonts();
+
+}  // namespace tessel::print

@@ -1,0 +1,39 @@
+// Writing page header/footer code strings from an editor layout, and putting report
+// variables into a code string before it is printed.
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QVariantList>
+#include <vector>
+
+#include "print/codes/PrintCodes.h"
+
+namespace tessel::print {
+
+// The codes of one cell at position `pos`: font name, size (points, as a single-precision
+// number with at most seven significant digits and no trailing zeros: 12, 10.5, 9.75),
+// bold, italic, underline, strikethrough, the alignment code, then the text with "/p" for
+// each page number in it ("/p" alone for a page-number cell, 第/p页 for 第<Page Number>页).
+// A cell with empty text gives the empty string.
+QString composeCell(const print::CodeCell &cell, print::CodePos pos);
+
+// The code string of a layout: lines 1 to the last line with any text, each its non-empty
+// cells left, centre, right followed by "/n" (an empty line is "/n" alone). A layout with no
+// text gives the empty string.
+QString composeLayout(const std::vector<print::CodeLine> &lines);
+
+// Replaces the report-variable placeholders in a header or footer code string. `tslVar` is
+// the report variable list: rows, each a QVariantList {name with its "V" prefix, value}.
+// In list order, every occurrence of a row's name is replaced by its value as text (rows
+// named "V" alone, or not named, are skipped); then every "V时间" becomes `now` as the
+// locale's short date and time, and every "V日期" the locale's short date. Replacement is
+// exact and case-sensitive, so a listed 时间 or 日期 wins over the built-in value.
+QString substituteVariables(const QString &text, const QVariantList &tslVar, const QDateTime &now,
+                            const QLocale &locale);
+
+// The same with the current date and time and the system's regional format.
+QString substituteVariables(const QString &text, const QVariantList &tslVar);
+
+}  // namespace tessel::print

@@ -1,0 +1,540 @@
+#include "report/SheetBuilding.h"
+
+#include <tessel/Error.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/ValueText.h"
+#include "definitions/Columns.h"
+#include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
+
+namespace tessel::report {
+
+using db::Recordset;
+using grid::CellBlock;
+using grid::PrintSettings;
+using grid::Sheet;
+
+namespace {
+
+// Runs one step of a routine; whatever it throws only ends that step.
+template <class F>
+void attempt(F &&step) noexcept {
+    try {
+        step();
+    } catch (const Error &) {
+    } catch (const std::exception &) {
+    }
+}
+
+// A value a step cannot do without: its absence fails the step.
+template <class T>
+T need(const std::optional<T> &value) {
+    if (!value)
+        throw Error(Error::Category::Conversion, QStringLiteral("The value is missing or invalid"));
+    return *value;
+}
+
+// Holds the sheet's change notices back while a routine writes many cells, so views
+// repaint once at the end instead of once per cell; restores what the caller had.
+class RedrawPause {
+public:
+    explicit RedrawPause(Sheet &sheet) : m_sheet(sheet), m_was(sheet.redraw()) {
+        m_sheet.setRedraw(false);
+    }
+    ~RedrawPause() { m_sheet.setRedraw(m_was); }
+    RedrawPause(const RedrawPause &) = delete;
+    RedrawPause &operator=(const RedrawPause &) = delete;
+
+private:
+    Sheet &m_sheet;
+    bool m_was;
+};
+
+// A stored number: plain decimal notation with "." and blanks around; no group separators.
+std::optional<double> toNumber(const QString &text) {
+    return definitions::decodeNumber(text);
+}
+
+// A number as a whole number, rounded half to even; nullopt outside the int range.
+std::optional<int> toWhole(double d) {
+    const double r = std::nearbyint(d);
+    if (!(r >= double(std::numeric_limits<int>::min()) &&
+          r <= double(std::numeric_limits<int>::max())))
+        return std::nullopt;
+    return int(r);
+}
+
+std::optional<int> toWhole(const QString &text) {
+    const auto d = toNumber(text);
+    return d ? toWhole(*d) : std::nullopt;
+}
+
+// A number given as a variant: a number type as it is, a text as a stored number.
+std::optional<double> toNumber(const QVariant &v) {
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = v.toDouble();
+            return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+        }
+        case QMetaType::QString:
+        case QMetaType::QByteArray:
+            return toNumber(base::valueToText(v));
+        default:
+            return std::nullopt;
+    }
+}
+
+// Changes one part of the print settings; the sheet may refuse the result.
+template <class F>
+void editPrint(Sheet &sheet, F &&edit) {
+    PrintSettings p = sheet.print();
+    edit(p);
+    sheet.setPrint(p);
+}
+
+// Inches to twips, as the sheet keeps margins.
+int inchesToTwips(double inches) {
+    const double twips = std::round(inches * grid::kTwipsPerInch);
+    if (!(std::fabs(twips) <= double(std::numeric_limits<int>::max())))
+        throw Error(Error::Category::Argument, QStringLiteral("Margin out of range"));
+    return int(twips);
+}
+
+bool atEnd(const Recordset &rs) noexcept {
+    try {
+        return rs.eof();
+    } catch (const std::exception &) {
+        return true;
+    }
+}
+
+// The column list of a totals row as given: column numbers, entries that are no number
+// left out. Not a list: no columns.
+std::vector<int> givenColumns(const QVariant &columns) {
+    std::vector<int> out;
+    const int type = columns.typeId();
+    if (type == QMetaType::QString || type == QMetaType::QByteArray ||
+        !columns.canConvert<QVariantList>())
+        return out;
+    const QVariantList entries = columns.toList();
+    for (const QVariant &entry : entries) {
+        attempt([&] { out.push_back(need(toWhole(need(toNumber(entry))))); });
+    }
+    return out;
+}
+
+// Sums are shown to 15 significant digits, the precision their addends carry: adding 0.1
+// and 0.2 shows 0.3, not the binary rounding error 0.30000000000000004.
+QString sumText(double sum) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", sum);
+    double shown = sum;
+    std::from_chars(buf, buf + std::strlen(buf), shown);
+    return shown != 0.0 ? base::doubleToText(shown) : QString();
+}
+
+bool isBlank(char ch) {
+    return ch == ' ' || ch == '\t';
+}
+
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+}  // namespace
+
+// ---- totals numbers
+
+std::optional<double> totalsValue(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+
+    // The number as from_chars reads it: sign, digits without separators, "." and exponent.
+    std::string plain;
+    plain.reserve(text.size());
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            plain += '-';
+        ++i;
+    }
+    // Whole part; thousands separators only between groups of three digits.
+    std::size_t group = 0;
+    bool grouped = false;
+    std::size_t digits = 0;
+    for (; i < n; ++i) {
+        if (isDigit(text[i])) {
+            plain += text[i];
+            ++group;
+            ++digits;
+        } else if (text[i] == ',') {
+            if (group == 0 || (grouped ? group != 3 : group > 3))
+                return std::nullopt;
+            grouped = true;
+            group = 0;
+        } else {
+            break;
+        }
+    }
+    if (grouped && group != 3)
+        return std::nullopt;
+    if (i < n && text[i] == '.') {
+        plain += '.';
+        ++i;
+        for (; i < n && isDigit(text[i]); ++i) {
+            plain += text[i];
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        plain += 'e';
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            plain += text[i++];
+        std::size_t expDigits = 0;
+        for (; i < n && isDigit(text[i]); ++i) {
+            plain += text[i];
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    if (i != n)
+        return std::nullopt;
+    double value = 0;
+    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// ---- applying a definition
+
+void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
+    ApplyDefinition(definitions::readDefinition(row), sheet, mergeList);
+}
+
+void ApplyFitPagesWide(report::ReportSession &session) {
+    attempt([&] {
+        int pages = session.fitPagesWide.value(session.reportName, 0);
+        if (definitions::hasOptionalColumn(session.connection,
+                                           definitions::column::kFitPagesWide)) {
+            const std::optional<QVariant> stored = definitions::readOptionalColumn(
+                session.connection, definitions::column::kFitPagesWide, session.reportName);
+            pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0) : 0;
+        }
+        editPrint(session.sheet, [&](PrintSettings &p) { p.fitPagesWide = pages; });
+    });
+}
+
+void ApplyColumnFormats(report::ReportSession &session) {
+    attempt([&] {
+        QString codes = session.columnFormats.value(session.reportName);
+        if (definitions::hasOptionalColumn(session.connection,
+                                           definitions::column::kColumnFormats)) {
+            const std::optional<QVariant> stored = definitions::readOptionalColumn(
+                session.connection, definitions::column::kColumnFormats, session.reportName);
+            codes = stored ? stored->toString() : QString();
+        }
+        const std::vector<grid::ColumnFormat> formats = definitions::decodeColumnFormats(codes);
+        Sheet &sheet = session.sheet;
+        RedrawPause pause(sheet);
+        const std::map<int, grid::ColumnFormat> before = sheet.colFormats();
+        for (const auto &entry : before)
+            sheet.setColFormat(entry.first, grid::ColumnFormat{});
+        for (std::size_t i = 0; i < formats.size(); ++i)
+            sheet.setColFormat(int(i) + 1, formats[i]);
+    });
+}
+
+void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QString &mergeList) {
+    RedrawPause pause(sheet);
+
+    if (def.merges)
+        mergeList = *def.merges;
+
+    // A bad element skips both of its operations: merging the previous column again
+    // would be wrong.
+    for (const QString &element : definitions::decodeMerges(mergeList)) {
+        attempt([&] {
+            const int col = need(toWhole(element));
+            sheet.setCurrent(col, sheet.currentRow());
+            sheet.setColMerge(col, grid::MergeMode::Always);
+        });
+    }
+
+    attempt([&] {
+        const double height = need(def.headerHeight.valueOr(std::nullopt));
+        // An infinite or NaN height is no number here; the runs, applying the height again,
+        // are the ones that fail on it.
+        if (std::isfinite(height))
+            sheet.setRowHeight(0, height);
+    });
+
+    const auto setFlag = [&](const std::optional<bool> &value, bool PrintSettings::*flag) {
+        attempt([&] {
+            const bool on = need(value);
+            editPrint(sheet, [&](PrintSettings &p) { p.*flag = on; });
+        });
+    };
+    setFlag(def.flags.colHeaders, &PrintSettings::colHeaders);
+    setFlag(def.flags.rowHeaders, &PrintSettings::rowHeaders);
+    setFlag(def.flags.border, &PrintSettings::border);
+    setFlag(def.flags.color, &PrintSettings::color);
+    setFlag(def.flags.gridLines, &PrintSettings::gridLines);
+    setFlag(def.flags.shadows, &PrintSettings::shadows);
+    setFlag(def.flags.onlyData, &PrintSettings::onlyData);
+
+    const auto setType = [&](grid::PrintType type) {
+        attempt([&] { editPrint(sheet, [&](PrintSettings &p) { p.type = type; }); });
+    };
+    switch (def.range) {
+        case grid::PrintType::All:
+            // Also when no range is stored (a report the data-set wizard created and no
+            // print options were saved for): the whole report prints. Read as a page range
+            // it would print the sheet's first page only, with nothing to tell the user why.
+            setType(grid::PrintType::All);
+            break;
+        case grid::PrintType::CellRange:
+            // The cell range printed is the current block, made the user's selection first.
+            attempt([&] { sheet.setCurrentBlock(sheet.selection()); });
+            attempt([&] {
+                const CellBlock block = sheet.currentBlock();
+                editPrint(sheet, [&](PrintSettings &p) {
+                    p.block = block;
+                    p.type = grid::PrintType::CellRange;
+                });
+            });
+            break;
+        case grid::PrintType::CurrentPage:
+            setType(grid::PrintType::CurrentPage);
+            break;
+        case grid::PrintType::PageRange:
+            attempt([&] {
+                const int page = need(def.firstPage);
+                editPrint(sheet, [&](PrintSettings &p) { p.pageStart = page; });
+            });
+            attempt([&] {
+                const int page = need(def.lastPage);
+                editPrint(sheet, [&](PrintSettings &p) { p.pageEnd = page; });
+            });
+            setType(grid::PrintType::PageRange);
+            break;
+    }
+
+    const auto setMargin = [&](const std::optional<double> &inches, int PrintSettings::*margin) {
+        attempt([&] {
+            const int twips = inchesToTwips(need(inches));
+            editPrint(sheet, [&](PrintSettings &p) { p.*margin = twips; });
+        });
+    };
+    setMargin(def.marginTop, &PrintSettings::marginTop);
+    setMargin(def.marginBottom, &PrintSettings::marginBottom);
+    setMargin(def.marginLeft, &PrintSettings::marginLeft);
+    setMargin(def.marginRight, &PrintSettings::marginRight);
+
+    attempt([&] { editPrint(sheet, [&](PrintSettings &p) { p.orientation = def.orientation; }); });
+
+    const auto setHeader = [&] {
+        attempt([&] {
+            const QString text = need(def.headerText.valueOr(std::nullopt));
+            editPrint(sheet, [&](PrintSettings &p) { p.header = text; });
+        });
+    };
+    const auto setFooter = [&] {
+        attempt([&] {
+            const QString text = need(def.footerText.valueOr(std::nullopt));
+            editPrint(sheet, [&](PrintSettings &p) { p.footer = text; });
+        });
+    };
+    switch (def.headerFooter) {
+        case definitions::HeaderFooterParts::Header:
+            setHeader();
+            break;
+        case definitions::HeaderFooterParts::Footer:
+            setFooter();
+            break;
+        case definitions::HeaderFooterParts::Both:
+            setHeader();
+            setFooter();
+            break;
+        case definitions::HeaderFooterParts::None:
+            break;
+    }
+}
+
+// ---- filling from a query
+
+void FillFromRecordset(Recordset &rs, Sheet &sheet, base::Progress &progress) {
+    RedrawPause pause(sheet);
+    progress.begin(tessel::base::tr("读取数据"), base::ProgressUnit::Rows, -1);
+    int rows = 0;  // 32-bit: results run past 32,767 rows
+    int fields = 0;
+    attempt([&] { fields = rs.fieldCount(); });
+    {
+        base::BusyCursor busy;
+        attempt([&] { rs.moveFirst(); });
+        // Field numbers past the sheet's last column could never be written.
+        const int writable = std::min(fields, grid::kMaxColNumber);
+        // Rows past the sheet's last one could not be written either: the fill ends there.
+        while (rows < grid::kMaxRowNumber && !atEnd(rs)) {
+            progress.checkRow(rows);
+            ++rows;
+            for (int f = 0; f < writable; ++f) {
+                // UTF-8 straight from the database into the sheet's text storage; a NULL
+                // comes as the empty text and empties a cell left by an earlier fill.
+                attempt([&] { sheet.setTextUtf8(f + 1, rows, rs.utf8(f)); });
+            }
+            // A failure to read the next row (the connection lost, the statement cancelled)
+            // is no end of the data: the fill fails, the counts unchanged, rather than show
+            // part of the result as the whole of it.
+            rs.moveNext();
+        }
+    }
+    attempt([&] { sheet.setMaxCols(rs.fieldCount()); });
+    attempt([&] { sheet.setMaxRows(rows); });
+}
+
+void SetHeadersFromFields(Recordset &rs, Sheet &sheet) {
+    RedrawPause pause(sheet);
+    attempt([&] { rs.moveFirst(); });
+    int fields = 0;
+    attempt([&] { fields = rs.fieldCount(); });
+    for (int f = 0; f < std::min(fields, grid::kMaxColNumber); ++f) {
+        attempt([&] { sheet.setText(f + 1, 0, rs.fieldName(f)); });
+        attempt([&] {
+            // Characters, not UTF-16 units: a name outside the basic plane counts once.
+            const auto chars = rs.fieldName(f).toUcs4().size();
+            sheet.setColWidth(f + 1, 3.5 * double(chars));
+        });
+    }
+    attempt([&] { sheet.setMaxCols(rs.fieldCount()); });
+}
+
+// ---- stored labels and widths
+
+void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count, Sheet &sheet) {
+    const auto list = [](const QVariant &v) -> std::optional<QString> {
+        if (!v.isValid() || v.isNull())
+            return std::nullopt;
+        return base::valueToText(v);
+    };
+    SetLabelsAndWidths(list(labels), list(widths), count, sheet);
+}
+
+void SetLabelsAndWidths(const std::optional<QString> &labels, const std::optional<QString> &widths,
+                        int count, Sheet &sheet) {
+    RedrawPause pause(sheet);
+    QStringList labelElements;
+    QStringList widthElements;
+    if (labels)
+        labelElements = definitions::decodeLabels(*labels);
+    if (widths)
+        widthElements = definitions::decodeWidths(*widths);
+
+    // Columns past both lists have nothing to apply.
+    const qsizetype listed = std::max(labelElements.size(), widthElements.size());
+    const int last = int(std::min<qsizetype>(count, listed));
+    for (int i = 0; i < last; ++i) {
+        if (i < labelElements.size()) {
+            attempt([&] {
+                const QString &label = labelElements[i];
+                sheet.setText(i + 1, 0, label.isEmpty() ? QStringLiteral(" ") : label);
+            });
+        }
+        if (i < widthElements.size()) {
+            attempt([&] { sheet.setColWidth(i + 1, need(toNumber(widthElements[i]))); });
+        }
+    }
+    attempt([&] { sheet.setMaxCols(count); });
+}
+
+// ---- totals row
+
+void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
+    RedrawPause pause(sheet);
+    const int count = sheet.maxCols();
+    const int rows = sheet.maxRows();
+
+    std::vector<int> list;
+    if (!columns) {
+        for (int c = 1; c <= count; ++c)
+            list.push_back(c);
+    } else {
+        list = givenColumns(*columns);
+    }
+    // Sums exist for columns 0..count + 1; other column numbers total nothing.
+    std::vector<double> sums(std::size_t(count) + 2, 0.0);
+    std::erase_if(list, [&](int c) { return c < 0 || c > count + 1; });
+
+    for (int r = 1; r <= rows; ++r) {
+        for (int c : list) {
+            attempt([&] {
+                if (const auto v = totalsValue(sheet.textUtf8(c, r)))
+                    sums[std::size_t(c)] += *v;
+            });
+        }
+    }
+
+    // The row is written whether or not the sheet takes the larger count: a refused count
+    // must not put the totals over the last data row.
+    const int totalsRow = rows + 1;
+    attempt([&] { sheet.setMaxRows(totalsRow); });
+
+    const CellBlock current = sheet.currentBlock();
+    for (int c = 0; c <= count; ++c) {
+        attempt([&] {
+            sheet.setCurrent(c + 1, totalsRow);
+            sheet.setForeground(kTotalsColor);
+        });
+        attempt([&] { sheet.setText(c, totalsRow, sumText(sums[std::size_t(c)])); });
+    }
+    attempt([&] { sheet.setCurrentBlock(current); });
+
+    // The label goes into the first shown column; the last column is never labelled.
+    for (int c = 1; c <= count - 1; ++c) {
+        bool placed = false;
+        attempt([&] {
+            if (sheet.colWidth(c) > 1) {
+                placed = true;
+                sheet.setText(c, totalsRow, kTotalsLabel);
+            }
+        });
+        if (placed)
+            break;
+    }
+}
+
+}  // namespace tessel::report

@@ -1,0 +1,101 @@
+// Routines that turn a report definition and a query result into a finished report sheet.
+//
+// Sheet layout: row 0 holds the column labels, rows 1..maxRows() the data; column 0 is the
+// row header column and report column c shows field c - 1 of the query.
+//
+// Every routine is forgiving: each step is attempted on its own, and a step that fails (a
+// missing column, a NULL, a value the sheet refuses) is skipped silently while the next
+// step runs. None of them throws or reports anything.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <optional>
+#include <string_view>
+
+#include "base/Progress.h"
+#include "db/Recordset.h"
+#include "definitions/DefinitionRecord.h"
+#include "grid/Sheet.h"
+#include "report/ReportSession.h"
+
+namespace tessel::report {
+
+// The colour of the totals row's texts, RGB(0, 123, 28).
+inline const QColor kTotalsColor{0, 123, 28};
+// The label of the totals row.
+inline const QString kTotalsLabel = QStringLiteral("合计");
+
+// Gives `sheet` the print settings, header row height and merged columns of the definition
+// `def` (DefinitionRecord says how each field was read) and sets `mergeList` from its merges:
+//  - merged columns: each element of `mergeList` (split at ",") becomes the current column
+//    and is merged; a bad element is skipped;
+//  - row 0's height from headerHeight (points) when it is a finite number;
+//  - the print flags;
+//  - the print range; for a page range, its first and last page;
+//  - the margins, given in inches, set in twips (1440 per inch);
+//  - the orientation;
+//  - header and/or footer from headerText / footerText as headerFooter says.
+// A field without a value leaves its setting as it was; without merges `mergeList` keeps
+// its value.
+void ApplyDefinition(const definitions::DefinitionRecord &def, grid::Sheet &sheet,
+                     QString &mergeList);
+// The same for the current record of the definition row `row` (see readDefinition); a row
+// without a current record changes only what a row of NULLs changes.
+void ApplyDefinition(const db::Recordset &row, grid::Sheet &sheet, QString &mergeList);
+
+// Puts fit to pages wide of the session's current report on its sheet: the row's 页宽缩放
+// when tsl_report has that column (NULL or no usable number: off), else the value page
+// setup last set for the report in this session (off when none). A read the database
+// refuses leaves the sheet's setting as it was, as for every other step of a definition.
+void ApplyFitPagesWide(report::ReportSession &session);
+
+// Puts the column formats of the session's current report on its sheet, every other column
+// back to general: the row's 列格式 when tsl_report has that column (NULL: none), else the
+// formats the designer last saved for the report in this session (none when it did not). A
+// read the database refuses leaves the sheet's formats as they were.
+void ApplyColumnFormats(report::ReportSession &session);
+
+// Writes every record of `rs`, from its first, into the data rows (record n in row n, field
+// f in column f + 1), then sets the column count to the field count and the row count to
+// the number of records. Cells are not cleared first: what lay beyond the new counts stays
+// outside the sheet. Shows the busy cursor; the sheet sends one change when done. Other
+// failing steps are skipped, but a record that cannot be read (the result broke off) ends
+// the fill: the read's error is thrown and the counts are left unchanged, so the caller fails
+// instead of showing part of a result as all of it. The rows read are reported to `progress`
+// (stage "读取数据", total unknown) every kRowsPerCheck rows; when it is cancelled the fill
+// throws base::Cancelled there, the counts likewise unchanged.
+void FillFromRecordset(db::Recordset &rs, grid::Sheet &sheet,
+                       base::Progress &progress = base::noProgress());
+
+// Labels columns 1..fieldCount with the field names of `rs` (row 0), gives each column the
+// width 3.5 x the number of characters of its name (width units), and sets the column
+// count to the field count. Moves `rs` to its first record.
+void SetHeadersFromFields(db::Recordset &rs, grid::Sheet &sheet);
+
+// Applies a stored label list (split at "，", see decodeLabels) and width list (split at
+// single spaces, see decodeWidths) to columns 1..count, then sets the column count to count.
+// An empty label element gives the label " "; a missing element leaves that column's label
+// or width as it was; a NULL (nullopt) list is left out entirely.
+void SetLabelsAndWidths(const std::optional<QString> &labels, const std::optional<QString> &widths,
+                        int count, grid::Sheet &sheet);
+// The same for lists given as values: an invalid or NULL value is a NULL list, any other
+// value stands for its text.
+void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count,
+                        grid::Sheet &sheet);
+
+// Appends a totals row below the data: for each column named in `columns` (sheet columns
+// from 1; left out: every column 1..maxCols()) the sum of the numeric texts of its data
+// rows, shown in its shortest decimal form and empty when 0. The row's texts in columns
+// 1..maxCols() + 1 are coloured kTotalsColor, and kTotalsLabel goes into the first column
+// from 1 to maxCols() - 1 whose width is above 1, replacing its sum. A `columns` that is
+// given but is not a list totals no column; the row is still appended and labelled.
+void AddTotalsRow(grid::Sheet &sheet, const std::optional<QVariant> &columns);
+
+// The value a cell text adds to a total, or nullopt when the text is not numeric. Numeric:
+// blanks around, an optional sign, digits with an optional decimal point ("."), thousands
+// separators "," between groups of three digits before it, and an optional exponent;
+// "1,234" is 1234, "1e3" is 1000, "12abc" and the empty text are not numeric.
+std::optional<double> totalsValue(std::string_view text);
+
+}  // namespace tessel::report

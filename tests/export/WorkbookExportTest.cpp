@@ -1,0 +1,518 @@
+// The preview's exports: real reports written to .xlsx files and read back from the zip, and the
+// PDF and CSV files the same dialog writes.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <tessel/Error.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <csignal>
+#include <map>
+
+#include "definitions/Definitions.h"
+#include "export/CsvExport.h"
+#include "export/WorkbookExport.h"
+#include "grid/Sheet.h"
+#include "print/Printing.h"
+#include "print/codes/HeaderFooterCodes.h"
+#include "report/SheetBuilding.h"
+#include "support/Pdf.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestDb.h"
+
+using namespace tessel;
+using exports::exportWorkbook;
+using exports::writeWorkbook;
+
+namespace {
+
+// ---- reading a workbook back
+
+// One worksheet as stored: cells by (row, column) from 1, as "n:<number>" or "s:<text>".
+struct XSheet {
+    std::map<std::pair<int, int>, QString> cells;
+    std::map<int, double> widths;  // stored width by column
+    int lastRow = 0;
+
+    QString at(int row, int col) const {
+        auto it = cells.find({row, col});
+        return it == cells.end() ? QString() : it->second;
+    }
+    std::vector<int> rowsUsed() const {
+        std::vector<int> out;
+        for (const auto &[rc, v] : cells)
+            if (out.empty() || out.back() != rc.first)
+                out.push_back(rc.first);
+        return out;
+    }
+};
+
+QByteArray unzipPart(const QString &file, const QString &part) {
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, part});
+    p.waitForFinished(120000);
+    return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
+}
+
+XSheet readSheet(const QString &file, int index) {
+    XSheet out;
+    const QByteArray xml = unzipPart(file, QStringLiteral("xl/worksheets/sheet%1.xml").arg(index));
+    EXPECT_FALSE(xml.isEmpty()) << "no sheet " << index;
+    QXmlStreamReader x(xml);
+    std::pair<int, int> cell;
+    QString type;
+    auto attr = [&x](const char *name) { return x.attributes().value(QLatin1String(name)); };
+    while (!x.atEnd()) {
+        if (x.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (x.name() == u"col") {
+            for (int c = attr("min").toInt(); c <= attr("max").toInt(); ++c)
+                out.widths[c] = attr("width").toDouble();
+        } else if (x.name() == u"row") {
+            out.lastRow = std::max(out.lastRow, attr("r").toInt());
+        } else if (x.name() == u"c") {
+            const QString r = attr("r").toString();
+            int col = 0;
+            qsizetype i = 0;
+            for (; i < r.size() && r[i].isLetter(); ++i)
+                col = col * 26 + (r[i].unicode() - u'A' + 1);
+            cell = {r.mid(i).toInt(), col};
+            type = attr("t").toString();
+        } else if (x.name() == u"v" && type.isEmpty()) {
+            out.cells[cell] = QStringLiteral("n:") + x.readElementText();
+        } else if (x.name() == u"t" && type == u"inlineStr") {
+            out.cells[cell] = QStringLiteral("s:") + x.readElementText();
+        }
+    }
+    EXPECT_FALSE(x.hasError()) << x.errorString().toStdString();
+    return out;
+}
+
+QString s(const char *text) {
+    return QStringLiteral("s:") + QString::fromUtf8(text);
+}
+QString n(const char *number) {
+    return QStringLiteral("n:") + QString::fromUtf8(number);
+}
+
+// The stored form of a column width w as spreadsheet programs write it: the width in
+// characters plus the cell padding, in 1/256 of a character.
+double storedWidth(double w) {
+    const int pixels = int(w * 7 + 0.5) + 5;
+    return double(int(pixels / 7.0 * 256.0)) / 256.0;
+}
+
+// A sheet of three columns labelled 编码, 名称, 数量 and `rows` data rows "C<r>", "名<r>", r.
+std::unique_ptr<grid::Sheet> smallSheet(int rows) {
+    auto sheet = std::make_unique<grid::Sheet>();
+    sheet->setMaxCols(3);
+    sheet->setMaxRows(rows);
+    sheet->setText(1, 0, QStringLiteral("编码"));
+    sheet->setText(2, 0, QStringLiteral("名称"));
+    sheet->setText(3, 0, QStringLiteral("数量"));
+    for (int r = 1; r <= rows; ++r) {
+        sheet->setText(1, r, QStringLiteral("C%1").arg(r));
+        sheet->setText(2, r, QStringLiteral("名%1").arg(r));
+        sheet->setText(3, r, QString::number(r));
+    }
+    return sheet;
+}
+
+class Export : public ::testing::Test {
+protected:
+    QString file(const QString &name = QStringLiteral("out.xlsx")) const {
+        return dir.filePath(name);
+    }
+    QStringList folderEntries() const {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    QTemporaryDir dir;
+};
+
+// ---- a real report: definition, query, totals, variables
+
+TEST_F(Export, RealReportLandsBlockByBlock) {
+    test::TempDb db;
+    db.exec(test::tslReportDdl());
+    db.exec(QStringLiteral(
+        "create table goods (id int, name text, code text, price real, qty int);"
+        "insert into goods values (1, '办公椅', '007', 120.5, 2), (2, '文件柜', '0815', 980, 1),"
+        " (3, '台灯', 'A-1', 35.25, 4);"));
+    // A one-line header with three parts and a two-line footer with the page number, as the
+    // editor stores them.
+    std::vector<print::CodeLine> head(1), foot(2);
+    const print::CodeFont font{QStringLiteral("宋体"), 9};
+    head[0] = {{{QStringLiteral("V单位"), font},
+                {QStringLiteral("库存报表"), font},
+                {QStringLiteral("制表:V制表人"), font}}};
+    foot[1].cells[2] = {print::kPageNumberText, font};
+    db.exec(
+        QStringLiteral("insert into tsl_report (报表名称, 查询, 列标注, 列宽, 页头页脚, 页头文本, "
+                       "页脚文本) values ('库存', 'select * from goods', "
+                       "'编号，名称，编码，单价，数量，', '6 20 0 9.5 8', 3, '%1', '%2')")
+            .arg(print::composeLayout(head), print::composeLayout(foot)));
+    db::Connection conn = db.connect(test::Backend::SQLite);
+    db::Recordset def = definitions::open(definitions::selectReport(QStringLiteral("库存")), conn,
+                                          definitions::Access::ReadOnly);
+    grid::Sheet sheet;
+    QString merges;
+    report::ApplyDefinition(def, sheet, merges);
+    report::SetLabelsAndWidths(def.value(QStringLiteral("列标注")),
+                               def.value(QStringLiteral("列宽")), 5, sheet);
+    db::Recordset rs;
+    rs.open(QStringLiteral("select * from goods order by id"), conn);
+    report::FillFromRecordset(rs, sheet);
+    report::AddTotalsRow(sheet, QVariantList{4, 5});
+
+    const QVariantList vars{QVariantList{QStringLiteral("V单位"), QStringLiteral("某某公司")},
+                            QVariantList{QStringLiteral("V制表人"), QStringLiteral("王五")}};
+    writeWorkbook(file(), sheet, print::substituteVariables(sheet.print().header, vars),
+                  print::substituteVariables(sheet.print().footer, vars));
+
+    const XSheet x = readSheet(file(), 1);
+    // Header in row 1 (columns 1, 5, 9); its closing "/n" leaves row 2 empty. Labels in row
+    // 3, data in rows 4..6, totals in row 7; the footer's empty first line is row 8 and its
+    // page number "/p" lands in row 9.
+    const struct {
+        int row, col;
+        QString value;
+    } cells[] = {
+        {1, 1, s("某某公司")}, {1, 5, s("库存报表")}, {1, 9, s("制表:王五")}, {3, 1, s("编号")},
+        {3, 5, s("数量")},     {4, 1, n("1")},        {4, 2, s("办公椅")},    {4, 3, s("007")},
+        {5, 3, s("0815")},     {4, 4, n("120.5")},    {5, 4, n("980")},       {6, 3, s("A-1")},
+        {7, 1, s("合计")},     {7, 4, n("1135.75")},  {7, 5, n("7")},         {9, 9, s("/p")}};
+    for (const auto &c : cells)
+        EXPECT_EQ(x.at(c.row, c.col), c.value) << c.row << "," << c.col;
+    EXPECT_EQ(x.rowsUsed(), (std::vector<int>{1, 3, 4, 5, 6, 7, 9}));
+
+    // Widths carry over; the hidden column 3 keeps its data at the default width.
+    EXPECT_EQ(x.widths, (std::map<int, double>{{1, storedWidth(6)},
+                                               {2, storedWidth(20)},
+                                               {4, storedWidth(9.5)},
+                                               {5, storedWidth(8)}}));
+    EXPECT_TRUE(unzipPart(file(), QStringLiteral("xl/worksheets/sheet2.xml")).isEmpty());
+    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("out.xlsx")});
+}
+
+TEST_F(Export, HeaderAndFooterLinesAroundTheData) {
+    const struct {
+        const char *what;
+        QString header, footer;
+        std::vector<int> rows;  // rows holding cells; the label row is the first data row
+        int labelRow;
+    } cases[] = {
+        {"nothing around", {}, {}, {1, 2, 3}, 1},
+        {"one line each, no closing /n",
+         QStringLiteral("/fn\"A\"/l头"),
+         QStringLiteral("/fn\"A\"/c脚"),
+         {1, 2, 3, 4, 5},
+         2},
+        {"closing /n leaves an empty row",
+         QStringLiteral("/fn\"A\"/l头/n"),
+         QStringLiteral("/n/fn\"A\"/r脚/n"),
+         {1, 3, 4, 5, 7},
+         3},
+        {"text without font codes is not written",
+         QStringLiteral("/l头/n/c中"),
+         QStringLiteral("/r脚"),
+         {3, 4, 5},
+         3},
+    };
+    const auto sheet = smallSheet(2);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeWorkbook(file(), *sheet, c.header, c.footer);
+        const XSheet x = readSheet(file(), 1);
+        EXPECT_EQ(x.at(c.labelRow, 1), s("编码"));
+        EXPECT_EQ(x.at(c.labelRow + 2, 2), s("名2"));
+        EXPECT_EQ(x.rowsUsed(), c.rows);
+    }
+}
+
+TEST(ExportLineParts, IndependentTestsOnEachSegment) {
+    const struct {
+        const char *line;
+        const char *left, *centre, *right;  // nullptr: not named
+    } cases[] = {
+        {"/fn\"A\"/fz\"9\"/l左/fn\"A\"/c中/fn\"A\"/r右", "左", "中", "右"},
+        {"/fn\"A\"/c中", nullptr, "中", nullptr},
+        {"/l左/c中", nullptr, nullptr, nullptr},               // before the first /fn
+        {"/fn\"A\"/l一/fn\"B\"/l二", "二", nullptr, nullptr},  // the later one wins
+        {"/fn\"A\"/lA/cB", "A/cB", "B", nullptr},              // a /c inside the left text
+        {"/fn\"A\"/l", "", nullptr, nullptr},
+        {"/fn\"A\"/c第/p页", nullptr, "第/p页", nullptr},  // no pages: "/p" stays in place
+        {"/fn\"A\"/l日期:2026∕12∕7", "日期:2026/12/7", nullptr, nullptr},  // substituted slash
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto parts = exports::exportLineParts(QString::fromUtf8(c.line));
+        const char *expected[] = {c.left, c.centre, c.right};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(parts[size_t(i)].isNull(), expected[i] == nullptr) << i;
+            EXPECT_EQ(parts[size_t(i)], QString::fromUtf8(expected[i])) << i;
+        }
+    }
+    EXPECT_EQ(exports::exportLines(QString()), QStringList());
+    EXPECT_EQ(exports::exportLines(QStringLiteral("a/nb/n")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString()}));
+}
+
+TEST(SheetNumber, OnlyTheSheetsOwnFormIsANumber) {
+    const struct {
+        const char *text;
+        std::optional<double> value;
+    } cases[] = {
+        {"0", 0.0},
+        {"120.5", 120.5},
+        {"-3", -3.0},
+        {"0.001", 0.001},
+        {"123456789012345", 123456789012345.0},
+        {"1000000000000000", 1e15},
+        {"007", {}},
+        {"1.50", {}},
+        {"-0", {}},
+        {".5", {}},
+        {"+5", {}},
+        {"1e3", {}},
+        {"1,000", {}},
+        {" 1", {}},
+        {"NaN", {}},
+        {"Infinity", {}},
+        {"2024-01-05", {}},
+        {"", {}},
+        {"-", {}},
+        {"1234567890123456", {}},  // more digits than a workbook keeps
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(exports::sheetNumber(c.text), c.value) << c.text;
+}
+
+TEST_F(Export, LongReportContinuesOnAnotherWorksheetWithTheLabels) {
+    // Five rows per worksheet: header, labels, data 1..3 | labels, data 4..7 | labels,
+    // data 8, footer.
+    writeWorkbook(file(), *smallSheet(8), QStringLiteral("/fn\"A\"/c标题"),
+                  QStringLiteral("/fn\"A\"/l页脚"), 5);
+    const XSheet s1 = readSheet(file(), 1), s2 = readSheet(file(), 2), s3 = readSheet(file(), 3);
+    EXPECT_EQ(s1.at(1, 5), s("标题"));
+    EXPECT_EQ(s1.at(5, 3), n("3"));
+    EXPECT_EQ(s1.lastRow, 5);
+    EXPECT_EQ(s2.at(1, 3), s("数量"));
+    EXPECT_EQ(s2.at(2, 1), s("C4"));
+    EXPECT_EQ(s2.at(5, 1), s("C7"));
+    EXPECT_EQ(s3.at(1, 2), s("名称"));
+    EXPECT_EQ(s3.at(2, 2), s("名8"));
+    EXPECT_EQ(s3.at(3, 1), s("页脚"));
+    EXPECT_EQ(s3.lastRow, 3);
+}
+
+TEST_F(Export, MoreRowsThanOneWorksheetHolds) {
+    // 1,048,577 sheet rows (labels and 1,048,576 data rows) under a one-line header: row 1
+    // header, row 2 labels, rows 3..1048576 data 1..1048574; the rest goes on.
+    grid::Sheet sheet;
+    sheet.setMaxCols(1);
+    sheet.setMaxRows(exports::kWorksheetRows);
+    sheet.setText(1, 0, QStringLiteral("序号"));
+    for (int r = 1; r <= exports::kWorksheetRows; ++r)
+        sheet.setTextUtf8(1, r, std::to_string(r));
+    writeWorkbook(file(), sheet, QStringLiteral("/fn\"A\"/l标题"), QString());
+    const QByteArray head = unzipPart(file(), QStringLiteral("xl/worksheets/sheet1.xml")).left(800);
+    EXPECT_TRUE(head.contains("<dimension ref=\"A1:A1048576\"/>")) << head.toStdString();
+    const XSheet s2 = readSheet(file(), 2);
+    EXPECT_EQ(s2.at(1, 1), s("序号"));
+    EXPECT_EQ(s2.at(2, 1), n("1048575"));
+    EXPECT_EQ(s2.at(3, 1), n("1048576"));
+    EXPECT_EQ(s2.lastRow, 3);
+}
+
+TEST_F(Export, OverlongTextIsCutToTheCellLimit) {
+    grid::Sheet sheet;
+    sheet.setMaxCols(1);
+    sheet.setMaxRows(1);
+    sheet.setText(1, 1, QString(40000, u'字'));
+    writeWorkbook(file(), sheet, {}, {});
+    EXPECT_EQ(readSheet(file(), 1).at(2, 1),
+              QStringLiteral("s:") + QString(exports::kCellTextMax, u'字'));
+}
+
+// ---- failures
+
+TEST_F(Export, FoldersThatTakeNoFile) {
+    QFile plain(file(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    for (const QString &p :
+         {file(QStringLiteral("plain/out.xlsx")), file(QStringLiteral("missing/out.xlsx")),
+          QStringLiteral("/proc/x.xlsx")}) {
+        try {
+            writeWorkbook(p, *smallSheet(3), {}, {});
+            ADD_FAILURE() << "no error for " << p.toStdString();
+        } catch (const Error &e) {
+            EXPECT_EQ(e.category(), Error::Category::Io);
+            EXPECT_FALSE(e.databaseText().isEmpty());  // the system's reason
+        }
+    }
+    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("plain")});
+}
+
+TEST_F(Export, FailedWriteKeepsTheExistingFile) {
+    // A file size limit makes every write past it fail, as a full disk does: with 20,000 rows
+    // the worksheet's scratch data passes 8 KB; with two rows only the finished workbook
+    // (about 5 KB) passes 4 KB.
+    const struct {
+        int rows;
+        rlim_t limit;
+    } cases[] = {{20000, 8192}, {2, 4096}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.rows);
+        QFile old(file());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the previous export");
+        old.close();
+        const auto sheet = smallSheet(c.rows);
+
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit before{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit small = before;
+        small.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool failed = false;
+        try {
+            writeWorkbook(file(), *sheet, {}, {});
+        } catch (const Error &e) {
+            failed = e.category() == Error::Category::Io;
+        }
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, SIG_DFL);
+
+        EXPECT_TRUE(failed);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("the previous export"));
+        old.close();
+        EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("out.xlsx")});
+    }
+}
+
+TEST_F(Export, SuccessReplacesAnExistingFileKeepingItsPermissions) {
+    QFile old(file());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QFile::setPermissions(file(), perms);
+    writeWorkbook(file(), *smallSheet(2), {}, {});
+    EXPECT_EQ(readSheet(file(), 1).at(3, 2), s("名2"));
+    EXPECT_EQ(QFile::permissions(file()) & 0x7077, perms);
+    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("out.xlsx")});
+}
+
+// ---- the command: dialog, messages
+
+// The user, also noting what the save dialog offered.
+struct User : test::ScriptedInteraction {
+    QString title, filter, suffix;
+    QString saveFileName(QWidget *parent, const QString &t, const QString &f, const QString &sfx,
+                         const QString &initial) override {
+        title = t;
+        filter = f;
+        suffix = sfx;
+        return ScriptedInteraction::saveFileName(parent, t, f, sfx, initial);
+    }
+};
+
+TEST_F(Export, CommandTellsTheOutcome) {
+    const auto sheet = smallSheet(2);
+    User user;
+    QString lastName;
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);  // cancelled: nothing written, nothing said
+    EXPECT_EQ(user.title, QStringLiteral("数据导出"));
+    EXPECT_EQ(user.filter, QStringLiteral("Excel file (*.xlsx)"));
+    EXPECT_EQ(user.suffix, QStringLiteral("xlsx"));
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_TRUE(folderEntries().isEmpty());
+
+    // A name chosen with another suffix gets the workbook's own.
+    user.saveNames = {file(QStringLiteral("报表.xlsx")), file(QStringLiteral("旧.xls")),
+                      file(QStringLiteral("missing/报表.xlsx"))};
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    EXPECT_EQ(readSheet(file(QStringLiteral("报表.xlsx")), 1).at(1, 1), s("编码"));
+    EXPECT_EQ(folderEntries(),
+              (QStringList{QStringLiteral("报表.xlsx"), QStringLiteral("旧.xls.xlsx")}));
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    // Each dialog opens on the name the previous export chose, as written.
+    EXPECT_EQ(user.saveNamesOffered,
+              (std::vector<QString>{
+                  {}, {}, file(QStringLiteral("报表.xlsx")), file(QStringLiteral("旧.xls.xlsx"))}));
+
+    ASSERT_EQ(user.messages.size(), 3u);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(user.messages[i].text, QStringLiteral("表格数据导出到excel表成功！"));
+        EXPECT_EQ(user.messages[i].title, QStringLiteral("导出数据成功"));
+        EXPECT_EQ(user.messages[i].icon, base::MessageIcon::Information);
+    }
+    EXPECT_EQ(user.messages[2].icon, base::MessageIcon::Warning);
+    EXPECT_TRUE(user.messages[2].text.contains(QStringLiteral("missing")))
+        << user.messages[2].text.toStdString();
+    EXPECT_EQ(user.busyDepth, 0);
+    EXPECT_EQ(user.busyMaxDepth, 1);
+}
+
+// ---- PDF and CSV beside the workbook
+
+TEST(CsvField, QuotedOnlyWhereTheTextNeedsIt) {
+    const struct {
+        const char *text, *field;
+    } cases[] = {{"", ""},
+                 {"名 a;b 'x' ", "名 a;b 'x' "},
+                 {"a,b", "\"a,b\""},
+                 {"说\"好\"", "\"说\"\"好\"\"\""},
+                 {"一\n二", "\"一\n二\""},
+                 {"cr\r", "\"cr\r\""}};
+    for (const auto &c : cases) {
+        std::string out = "x,";
+        exports::appendCsvField(out, c.text);
+        EXPECT_EQ(out, std::string("x,") + c.field) << c.text;
+    }
+}
+
+TEST_F(Export, TheDialogsThreeFormatsAgreeOnEveryCell) {
+    auto sheet = smallSheet(3);
+    sheet->setText(2, 2, QStringLiteral("名\"2\",乙"));
+    report::AddTotalsRow(*sheet, QVariantList{3});
+    sheet->printSettings().header = QStringLiteral("/fn\"宋体\"/c库存报表");
+    // The chosen type decides the format and the suffix a bare name gets.
+    test::ScriptedInteraction user;
+    user.saveNames = {file("报表"), file("报表"), file("报表.csv")};
+    user.saveTypes = {0, 1, 2};
+    QString lastName;
+    for (int i = 0; i < 3; ++i)
+        exportWorkbook(nullptr, *sheet, sheet->print().header, {}, lastName, "库存");
+    ASSERT_EQ(folderEntries(), (QStringList{"报表.csv", "报表.pdf", "报表.xlsx"}));
+
+    // CSV: the data block alone, BOM, CR LF, quoted where needed.
+    QFile csv(file("报表.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBF编码,名称,数量\r\nC1,名1,1\r\n"
+                                        "C2,\"名\"\"2\"\",乙\",2\r\nC3,名3,3\r\n合计,,6\r\n"));
+    // The workbook and the PDF hold the same texts, the PDF exactly as printing prints it.
+    const XSheet x = readSheet(file("报表.xlsx"), 1);  // header line in row 1
+    const QString printed = dir.filePath("printed.pdf");
+    {
+        test::PrintToPdf to(printed);
+        print::printSheet(*sheet, "库存");
+    }
+    const QString text = test::pdfText(file("报表.pdf"));
+    EXPECT_EQ(text, test::pdfText(printed));
+    for (int r = 0; r <= sheet->maxRows(); ++r) {
+        for (int c = 1; c <= 3; ++c) {
+            EXPECT_EQ(x.at(r + 2, c).mid(2), sheet->text(c, r)) << r << "," << c;
+            EXPECT_TRUE(text.contains(sheet->text(c, r))) << r << "," << c;
+        }
+    }
+}
+
+}  // namespace

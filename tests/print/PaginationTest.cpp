@@ -1,0 +1,545 @@
+#include <gtest/gtest.h>
+#include <tessel/Error.h>
+
+#include <QPageSize>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "grid/Sheet.h"
+#include "print/Pagination.h"
+
+using namespace tessel::grid;
+using namespace tessel::print;
+
+namespace {
+
+// A 200 x 300 pt paper with 20 pt margins leaves 160 x 260 pt: 20 default rows (12.75 pt)
+// per page, and three columns of 10 units (52.5 pt) across.
+const QPageSize kPaper(QSizeF(200, 300), QPageSize::Point, QStringLiteral("test"),
+                       QPageSize::ExactMatch);
+constexpr int kMargin = 400;  // twips = 20 pt
+
+void baseSheet(Sheet &sheet, int cols, int rows) {
+    sheet.setMaxCols(cols);
+    sheet.setMaxRows(rows);
+    for (int c = 1; c <= cols; ++c) {
+        sheet.setColWidth(c, 10);
+    }
+    PrintSettings p = sheet.print();
+    p.marginLeft = p.marginRight = p.marginTop = p.marginBottom = kMargin;
+    p.colHeaders = false;
+    p.rowHeaders = false;
+    sheet.setPrint(p);
+}
+
+void editPrint(Sheet &sheet, const std::function<void(PrintSettings &)> &edit) {
+    PrintSettings p = sheet.print();
+    edit(p);
+    sheet.setPrint(p);
+}
+
+struct PageExpect {
+    int page;
+    int number;
+    int firstRow, lastRow;
+    int firstCol, lastCol;
+};
+
+struct Case {
+    const char *name;
+    int cols;
+    int rows;
+    std::function<void(Sheet &)> setup;
+    int pages;
+    int rowBands;  // bands of the print area
+    int colBands;
+    std::vector<PageExpect> expect;
+    PageChoice choice = PageChoice::ByPrintType;
+};
+
+const std::vector<Case> &cases() {
+    static const std::vector<Case> all = {
+        {"twenty default rows per page",
+         2,
+         100,
+         [](Sheet &) {},
+         5,
+         5,
+         1,
+         {{1, 1, 1, 20, 1, 2}, {3, 3, 41, 60, 1, 2}, {5, 5, 81, 100, 1, 2}}},
+        {"last page partly filled", 2, 101, [](Sheet &) {}, 6, 6, 1, {{6, 6, 101, 101, 1, 2}}},
+        {"repeated column header takes its height from every page",
+         2,
+         100,
+         [](Sheet &s) {
+             s.setRowHeight(0, 20);
+             editPrint(s, [](PrintSettings &p) { p.colHeaders = true; });
+         },
+         6,
+         6,
+         1,
+         {{1, 1, 1, 18, 1, 2}, {6, 6, 91, 100, 1, 2}}},
+        {"landscape turns the paper",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) { p.orientation = Orientation::Landscape; });
+         },
+         9,
+         9,
+         1,
+         {{1, 1, 1, 12, 1, 2}, {9, 9, 97, 100, 1, 2}}},
+        {"top margin",
+         2,
+         100,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.marginTop = 1400; }); },
+         7,
+         7,
+         1,
+         {{1, 1, 1, 16, 1, 2}}},
+        {"header line as high as its largest font",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.header = QStringLiteral(
+                     "/fz\"9\"/l左/fz\"20\"/c标题/n");  // 25 pt + 6 pt gap: 229 pt left
+             });
+         },
+         6,
+         6,
+         1,
+         {{1, 1, 1, 17, 1, 2}, {6, 6, 86, 100, 1, 2}}},
+        {"footer lines and trailing empty lines",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 // Two 9 pt lines (22.5 pt) + gap; the empty trailing lines take nothing.
+                 p.footer = QStringLiteral("/c第一行/n/r/p/n/n/n");
+             });
+         },
+         6,
+         6,
+         1,
+         {{1, 1, 1, 18, 1, 2}}},
+        {"wide sheet breaks into column bands, down then across",
+         5,
+         100,
+         [](Sheet &) {},
+         10,
+         5,
+         2,
+         {{1, 1, 1, 20, 1, 3},
+          {5, 5, 81, 100, 1, 3},
+          {6, 6, 1, 20, 4, 5},
+          {10, 10, 81, 100, 4, 5}}},
+        {"hidden columns take no width",
+         5,
+         40,
+         [](Sheet &s) {
+             s.setColWidth(2, 0);
+             s.setColWidth(3, 1);
+         },
+         2,
+         2,
+         1,
+         {{1, 1, 1, 20, 1, 5}}},
+        {"row header narrows the band",
+         3,
+         20,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.rowHeaders = true; }); },
+         2,
+         1,
+         2,
+         {{1, 1, 1, 20, 1, 2}, {2, 2, 1, 20, 3, 3}}},
+        {"row header hidden by its width",
+         3,
+         20,
+         [](Sheet &s) {
+             s.setColWidth(0, 1);
+             editPrint(s, [](PrintSettings &p) { p.rowHeaders = true; });
+         },
+         1,
+         1,
+         1,
+         {{1, 1, 1, 20, 1, 3}}},
+        {"column wider than the body gets a band of its own",
+         3,
+         20,
+         [](Sheet &s) { s.setColWidth(2, 40); },
+         3,
+         1,
+         3,
+         {{1, 1, 1, 20, 1, 1}, {2, 2, 1, 20, 2, 2}, {3, 3, 1, 20, 3, 3}}},
+        {"cell block",
+         3,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::CellRange;
+                 p.block = CellBlock{3, 35, 2, 11};  // given in any corner order
+             });
+         },
+         2,
+         2,
+         1,
+         {{1, 1, 11, 30, 2, 3}, {2, 2, 31, 35, 2, 3}}},
+        {"cell block of whole columns",
+         3,
+         30,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::CellRange;
+                 p.block = CellBlock{2, -1, 2, -1};
+             });
+         },
+         2,
+         2,
+         1,
+         {{2, 2, 21, 30, 2, 2}}},
+        {"empty cell block prints the whole sheet",
+         3,
+         30,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::CellRange;
+                 p.block = CellBlock{};
+             });
+         },
+         2,
+         2,
+         1,
+         {{1, 1, 1, 20, 1, 3}, {2, 2, 21, 30, 1, 3}}},
+        {"current page",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::CurrentPage;
+                 p.currentPage = 3;
+             });
+         },
+         1,
+         5,
+         1,
+         {{1, 3, 41, 60, 1, 2}}},
+        {"current page past the end is the last page",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::CurrentPage;
+                 p.currentPage = 99;
+             });
+         },
+         1,
+         5,
+         1,
+         {{1, 5, 81, 100, 1, 2}}},
+        {"all pages whatever the page range",
+         2,
+         100,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.type = PrintType::PageRange; }); },
+         5,
+         5,
+         1,
+         {{5, 5, 81, 100, 1, 2}},
+         PageChoice::AllPages},
+        {"page range",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::PageRange;
+                 p.pageStart = 2;
+                 p.pageEnd = 4;
+             });
+         },
+         3,
+         5,
+         1,
+         {{1, 2, 21, 40, 1, 2}, {3, 4, 61, 80, 1, 2}}},
+        {"page range clamped to the pages there are",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::PageRange;
+                 p.pageStart = 0;
+                 p.pageEnd = 99;
+             });
+         },
+         5,
+         5,
+         1,
+         {{1, 1, 1, 20, 1, 2}, {5, 5, 81, 100, 1, 2}}},
+        {"page range with first after last prints nothing",
+         2,
+         100,
+         [](Sheet &s) {
+             editPrint(s, [](PrintSettings &p) {
+                 p.type = PrintType::PageRange;
+                 p.pageStart = 4;
+                 p.pageEnd = 2;
+             });
+         },
+         0,
+         5,
+         1,
+         {}},
+        {"only data limits rows and columns",
+         5,
+         100,
+         [](Sheet &s) {
+             s.setText(2, 30, QStringLiteral("x"));
+             s.setText(1, 5, QStringLiteral("y"));
+             editPrint(s, [](PrintSettings &p) { p.onlyData = true; });
+         },
+         2,
+         2,
+         1,
+         {{1, 1, 1, 20, 1, 2}, {2, 2, 21, 30, 1, 2}}},
+        {"only data on an empty sheet prints nothing",
+         5,
+         100,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.onlyData = true; }); },
+         0,
+         0,
+         0,
+         {}},
+        {"custom row heights",
+         2,
+         35,
+         [](Sheet &s) {
+             s.setRowHeight(5, 100);  // rows 1-4 51 pt, row 5 100 pt, 8 more rows: 253 pt
+             s.setRowHeight(20, 0);   // takes no space
+             s.setRowHeight(30, 2);
+         },
+         2,
+         2,
+         1,
+         {{1, 1, 1, 13, 1, 2}, {2, 2, 14, 35, 1, 2}}},
+        {"row taller than the body gets a page of its own",
+         2,
+         30,
+         [](Sheet &s) { s.setRowHeight(21, 500); },
+         3,
+         3,
+         1,
+         {{1, 1, 1, 20, 1, 2}, {2, 2, 21, 21, 1, 2}, {3, 3, 22, 30, 1, 2}}},
+        {"no rows still prints the headers",
+         2,
+         0,
+         [](Sheet &s) { editPrint(s, [](PrintSettings &p) { p.colHeaders = true; }); },
+         1,
+         1,
+         1,
+         {{1, 1, 1, 0, 1, 2}}},
+        {"no columns prints nothing", 0, 10, [](Sheet &) {}, 0, 0, 0, {}},
+        {"all columns hidden prints nothing",
+         2,
+         10,
+         [](Sheet &s) {
+             s.setColWidth(1, 0);
+             s.setColWidth(2, 0.5);
+         },
+         0,
+         0,
+         0,
+         {}},
+    };
+    return all;
+}
+
+class PaginationCases : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(PaginationCases, PagesAndBands) {
+    const Case &c = cases()[GetParam()];
+    SCOPED_TRACE(c.name);
+    Sheet sheet;
+    baseSheet(sheet, c.cols, c.rows);
+    c.setup(sheet);
+    const Pagination pg(sheet, kPaper, c.choice);
+    EXPECT_EQ(pg.pageCount(), c.pages);
+    EXPECT_EQ(pg.rowBandCount(), c.rowBands);
+    EXPECT_EQ(pg.colBandCount(), c.colBands);
+    for (const PageExpect &e : c.expect) {
+        SCOPED_TRACE(e.page);
+        const PageLayout l = pg.layout(e.page);
+        EXPECT_EQ(l.number, e.number);
+        EXPECT_EQ(l.firstRow, e.firstRow);
+        EXPECT_EQ(l.lastRow, e.lastRow);
+        EXPECT_EQ(l.firstCol, e.firstCol);
+        EXPECT_EQ(l.lastCol, e.lastCol);
+    }
+    // Every page's table stays inside its body, whatever the case.
+    for (int page = 1; page <= pg.pageCount(); ++page) {
+        const PageLayout l = pg.layout(page);
+        EXPECT_LE(l.table.bottom(), l.body.bottom() + 1e-9) << "page " << page;
+        EXPECT_LE(l.table.right(), l.body.right() + 1e-9) << "page " << page;
+    }
+    EXPECT_THROW(pg.layout(0), tessel::Error);
+    EXPECT_THROW(pg.layout(pg.pageCount() + 1), tessel::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheet, PaginationCases, ::testing::Range<std::size_t>(0, cases().size()),
+                         [](const ::testing::TestParamInfo<std::size_t> &info) {
+                             std::string n = cases()[info.param].name;
+                             for (char &ch : n) {
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                                     ch = '_';
+                                 }
+                             }
+                             return n;
+                         });
+
+TEST(PaginationTest, RectanglesOfHeaderBodyFooterAndTable) {
+    Sheet sheet;
+    baseSheet(sheet, 4, 100);
+    sheet.setRowHeight(0, 20);
+    sheet.setColWidth(0, 4);  // 21 pt
+    editPrint(sheet, [](PrintSettings &p) {
+        p.colHeaders = true;
+        p.rowHeaders = true;
+        p.header = QStringLiteral("/fz\"16\"/c标题/n");  // 20 pt
+        p.footer = QStringLiteral("/fz\"8\"/r/p/n");     // 10 pt
+    });
+    const Pagination pg(sheet, kPaper);
+    EXPECT_EQ(pg.paperSizePoints(), QSizeF(200, 300));
+    EXPECT_EQ(pg.printableRect(), QRectF(20, 20, 160, 260));
+    // Body 218 pt high, 198 pt under the column header: 15 rows. 139 pt beside the row
+    // header: 2 columns.
+    ASSERT_EQ(pg.pageCount(), 14);
+
+    const PageLayout first = pg.layout(1);
+    ASSERT_EQ(first.headerLines.size(), 1u);
+    ASSERT_EQ(first.footerLines.size(), 1u);
+    EXPECT_EQ(first.headerLines[0], QRectF(20, 20, 160, 20));
+    EXPECT_EQ(first.footerLines[0], QRectF(20, 270, 160, 10));
+    EXPECT_EQ(first.body, QRectF(20, 46, 160, 218));
+    EXPECT_EQ(first.colHeader, QRectF(41, 46, 105, 20));
+    EXPECT_EQ(first.rowHeader, QRectF(20, 66, 21, 15 * 12.75));
+    EXPECT_EQ(first.cells, QRectF(41, 66, 105, 15 * 12.75));
+    EXPECT_EQ(first.table, QRectF(20, 46, 126, 20 + 15 * 12.75));
+    EXPECT_EQ(first.lastRow, 15);
+    EXPECT_EQ(first.lastCol, 2);
+
+    // The last page of the first column band holds the remaining 10 rows.
+    const PageLayout seventh = pg.layout(7);
+    EXPECT_EQ(seventh.firstRow, 91);
+    EXPECT_EQ(seventh.lastRow, 100);
+    EXPECT_EQ(seventh.cells.height(), 10 * 12.75);
+
+    const std::vector<PageColumn> cols = pg.columns(8);  // second column band
+    ASSERT_EQ(cols.size(), 2u);
+    EXPECT_EQ(cols[0].col, 3);
+    EXPECT_EQ(cols[1].col, 4);
+    EXPECT_DOUBLE_EQ(cols[0].x, 41);
+    EXPECT_DOUBLE_EQ(cols[1].x, 41 + 52.5);
+    EXPECT_DOUBLE_EQ(cols[1].width, 52.5);
+    EXPECT_EQ(pg.layout(8).firstRow, 1);
+}
+
+// Fit to pages wide: the largest scale up to 1 at which the columns take at most N bands,
+// never below kMinFitScale; rows flow down at that scale.
+TEST(PaginationTest, FitToPagesWideScalesTheTable) {
+    const struct {
+        const char *name;
+        int cols, rows, fit;
+        double scale;
+        int colBands, rowBands, firstPageLastCol, firstPageLastRow;
+    } cases[] = {
+        {"one page wide", 6, 40, 1, 160 / 315.0, 1, 1, 6, 40},
+        {"two pages wide, the first band as wide as needed", 9, 40, 2, 160 / 262.5, 2, 2, 5, 33},
+        {"already narrow enough", 6, 40, 5, 1, 2, 2, 3, 20},
+        {"never below the smallest scale", 100, 10, 1, kMinFitScale, 4, 1, 30, 10},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Sheet sheet;
+        baseSheet(sheet, c.cols, c.rows);
+        editPrint(sheet, [&](PrintSettings &p) { p.fitPagesWide = c.fit; });
+        const Pagination pg(sheet, kPaper);
+        EXPECT_NEAR(pg.scale(), c.scale, 1e-6);
+        EXPECT_EQ(pg.colBandCount(), c.colBands);
+        EXPECT_EQ(pg.rowBandCount(), c.rowBands);
+        EXPECT_EQ(pg.layout(1).lastCol, c.firstPageLastCol);
+        EXPECT_EQ(pg.layout(1).lastRow, c.firstPageLastRow);
+        // On the paper the table starts at the body's corner and stays inside it.
+        const QRectF onPaper = pg.tableTransform().mapRect(pg.layout(1).table);
+        EXPECT_EQ(onPaper.topLeft(), pg.layout(1).body.topLeft());
+        EXPECT_TRUE(pg.layout(1).body.adjusted(0, 0, 1e-9, 1e-9).contains(onPaper));
+    }
+}
+
+TEST(PaginationTest, HeadersOffLeaveNoHeaderRectangles) {
+    Sheet sheet;
+    baseSheet(sheet, 2, 10);
+    const PageLayout l = Pagination(sheet, kPaper).layout(1);
+    EXPECT_TRUE(l.colHeader.isNull());
+    EXPECT_TRUE(l.rowHeader.isNull());
+    EXPECT_TRUE(l.headerLines.empty());
+    EXPECT_EQ(l.body, QRectF(20, 20, 160, 260));
+    EXPECT_EQ(l.cells.topLeft(), QPointF(20, 20));
+}
+
+TEST(PaginationTest, DefaultPaperIsA4AndWideColumnsAreClipped) {
+    Sheet sheet;
+    baseSheet(sheet, 1, 10);
+    sheet.setColWidth(1, 200);  // 1050 pt
+    const Pagination pg(sheet);
+    EXPECT_EQ(pg.paperSizePoints(), QSizeF(595, 842));  // A4 in whole points, as Qt prints it
+    const std::vector<PageColumn> cols = pg.columns(1);
+    ASSERT_EQ(cols.size(), 1u);
+    EXPECT_NEAR(cols[0].width, 595 - 40, 1e-9);
+    EXPECT_NEAR(pg.layout(1).cells.width(), 595 - 40, 1e-9);
+}
+
+// The run arithmetic must give the same bands as placing rows one by one.
+TEST(PaginationTest, BandsMatchRowByRowPlacement) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 30; ++round) {
+        Sheet sheet;
+        const int rows = 50 + int(rng() % 400);
+        baseSheet(sheet, 2, rows);
+        const int overrides = int(rng() % 40);
+        for (int i = 0; i < overrides; ++i) {
+            const int row = 1 + int(rng() % (rows + 5));  // some past the last row
+            const double heights[] = {0, 3.5, 12.75, 20, 40, 100, 259.9, 260, 300};
+            sheet.setRowHeight(row, heights[rng() % 9]);
+        }
+        const Pagination pg(sheet, kPaper);
+
+        std::vector<int> starts;
+        double used = 0;
+        for (int r = 1; r <= rows; ++r) {
+            const double h = sheet.rowHeight(r);
+            if (starts.empty() || used + h > 260 + 1e-6) {
+                starts.push_back(r);
+                used = 0;
+            }
+            used += h;
+        }
+        ASSERT_EQ(pg.pageCount(), int(starts.size())) << "round " << round;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            EXPECT_EQ(pg.layout(int(i) + 1).firstRow, starts[i]) << "round " << round;
+        }
+    }
+}
+
+TEST(PaginationTest, MillionRowsAreCountedByRuns) {
+    Sheet sheet;
+    baseSheet(sheet, 8, 1000000);
+    sheet.setRowHeight(500000, 260);  // a full page of its own in the middle
+    const Pagination pg(sheet, kPaper);
+    // 499,999 rows before: 25,000 pages (the last with 19 rows); the tall row; then 500,000.
+    EXPECT_EQ(pg.rowBandCount(), 25000 + 1 + 25000);
+    EXPECT_EQ(pg.colBandCount(), 3);
+    EXPECT_EQ(pg.pageCount(), 3 * 50001);
+    EXPECT_EQ(pg.layout(25001).firstRow, 500000);
+    EXPECT_EQ(pg.layout(25001).lastRow, 500000);
+}
+
+}  // namespace
