@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "grid/MergeSpans.h"
+#include "print/PageCells.h"
 #include "print/codes/PrintCodes.h"
 
 namespace tessel::preview {
@@ -109,23 +110,11 @@ bool isMerged(const grid::Sheet &sheet, int col) {
     return sheet.colMerge(col) == MergeMode::Always;
 }
 
-// The printed rows of a page, top to bottom: rows of height 0 are hidden.
-std::vector<int> visibleRows(const grid::Sheet &sheet, int first, int last) {
+// The sheet rows a page prints, top to bottom, as the page painter prints them.
+std::vector<int> printedRows(const grid::Sheet &sheet, const print::PageLayout &layout) {
     std::vector<int> rows;
-    if (last < first) {
-        return rows;
-    }
-    rows.reserve(std::size_t(last - first + 1));
-    const std::map<int, double> &overrides = sheet.rowHeightOverrides();
-    auto it = overrides.lower_bound(first);
-    for (int r = first; r <= last; ++r) {
-        while (it != overrides.end() && it->first < r) {
-            ++it;
-        }
-        if (it != overrides.end() && it->first == r && it->second <= 0) {
-            continue;
-        }
-        rows.push_back(r);
+    for (const print::PageRow &r : print::pageRows(sheet, layout)) {
+        rows.push_back(r.row);
     }
     return rows;
 }
@@ -316,7 +305,7 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
         }
     }
 
-    const std::vector<int> rows = visibleRows(m_sheet, layout.firstRow, layout.lastRow);
+    const std::vector<int> rows = printedRows(m_sheet, layout);
     if (!cols.empty() && !rows.empty()) {
         const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
                                        rows.back()};
@@ -388,8 +377,7 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
         return {};
     }
     const bool label = match.part == FindMatch::Part::Label;
-    const std::vector<int> rows =
-        label ? std::vector<int>{0} : visibleRows(m_sheet, layout.firstRow, layout.lastRow);
+    const std::vector<int> rows = label ? std::vector<int>{0} : printedRows(m_sheet, layout);
     if (rows.empty()) {
         return {};
     }

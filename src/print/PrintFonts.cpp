@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMessageLogContext>
+#include <QPaintDevice>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -13,7 +15,6 @@ namespace tessel::print {
 
 namespace {
 
-const QString kDefaultFamily = QStringLiteral("宋体");
 constexpr qsizetype kMaxUndrawable = 20;
 
 // The fallback families, installed or not. WenQuanYi Micro Hei carries CJK, kana, hangul,
@@ -24,6 +25,10 @@ const char *const kFallbacks[] = {"WenQuanYi Micro Hei",  "Noto Sans Arabic",   
                                   "Noto Sans Devanagari", "Noto Sans Thai",     "Noto Sans",
                                   "Noto Sans Symbols",    "Noto Sans Symbols2", "Symbola",
                                   "DejaVu Sans"};
+
+// The family of kFallbacks that carries Chinese glyphs, substituted for the Chinese families
+// sheets name when the system does not have them.
+const char *const kChineseFallback = kFallbacks[0];
 
 const QStringList &installedFallbacks() {
     static const QStringList families = [] {
@@ -166,6 +171,58 @@ QStringList takeUndrawableTexts() {
 void quietFontEngineNotes() {
     static std::once_flag once;
     std::call_once(once, [] { g_previousHandler = qInstallMessageHandler(fontNoteFilter); });
+}
+
+void setupPrintFonts() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        quietFontEngineNotes();
+        // Families Chinese reports name that this system may not have.
+        for (const char *family : {"宋体", "新宋体", "黑体", "楷体", "仿宋", "微软雅黑", "SimSun",
+                                   "NSimSun", "SimHei", "KaiTi", "FangSong", "Microsoft YaHei"}) {
+            const QString name = QString::fromUtf8(family);
+            if (!QFontDatabase::hasFamily(name)) {
+                QFont::insertSubstitution(name, QString::fromUtf8(kChineseFallback));
+            }
+        }
+    });
+}
+
+double cellPoints(const grid::CellFont &f) {
+    return std::max(kMinFontSize, f.size > 0 ? f.size : kDefaultCellFontSize);
+}
+
+QFont cellFont(const grid::CellFont &f) {
+    QFont font;
+    font.setFamilies(printFamilies(f.name));
+    font.setPointSizeF(cellPoints(f));
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strikeout);
+    return font;
+}
+
+QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
+                bool strikeout, const QPainter &painter) {
+    QFont font;
+    font.setFamilies(printFamilies(family));
+    // Point sizes are resolved with the device's resolution, then the painter's transform
+    // applies; dividing by the resolution's share makes `points` the size in painter units.
+    const QPaintDevice *device = painter.device();
+    const int dpi = device ? device->logicalDpiY() : 72;
+    font.setPointSizeF(std::max(kMinFontSize, points) * 72.0 / (dpi > 0 ? dpi : 72));
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeout);
+    // Unhinted glyph advances keep text positions exact when the painter scales.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+QFont printFont(const grid::CellFont &f, const QPainter &painter) {
+    return printFont(f.name, cellPoints(f), f.bold, f.italic, f.underline, f.strikeout, painter);
 }
 
 }  // namespace tessel::print

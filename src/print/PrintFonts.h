@@ -3,10 +3,20 @@
 #pragma once
 
 #include <QFont>
+#include <QPainter>
 #include <QString>
 #include <QStringList>
 
+#include "grid/Sheet.h"
+
 namespace tessel::print {
+
+// The family a cell or header/footer run prints in when it names none, and the point size of
+// a cell font that gives none.
+inline const QString kDefaultFamily = QStringLiteral("宋体");
+inline constexpr double kDefaultCellFontSize = 9.0;
+// Points; smaller sizes print at this size.
+inline constexpr double kMinFontSize = 0.1;
 
 // `family` (宋体 when empty) followed by the installed families every printed font falls back
 // to, in order: the Chinese family (Simplified and Traditional Chinese, Japanese kana,
@@ -29,5 +39,29 @@ QStringList takeUndrawableTexts();
 // fallback families make harmless, and hands every other message to the handler that was
 // installed before.
 void quietFontEngineNotes();
+
+// The point size a cell font prints and shows at: its own size, kDefaultCellFontSize when it
+// gives none, never below kMinFontSize.
+double cellPoints(const grid::CellFont &font);
+
+// The font of a cell on screen: `font`'s family followed by the fallback families
+// (printFamilies), its size in points (cellPoints), bold, italic, underline and strikeout as it
+// sets them.
+QFont cellFont(const grid::CellFont &font);
+
+// The font a part of the sheet is printed in, sized for `painter` so that `points` is the
+// height in the painter's coordinates. Families that are not installed (the sheet's default
+// 宋体 among them) fall back to a Chinese-capable installed family; characters the family
+// lacks come from the families printFamilies lists. Glyph advances are unhinted, so text
+// positions stay exact when the painter scales.
+QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
+                bool strikeout, const QPainter &painter);
+// A cell's font as printed: cellFont's family, size and style, sized for `painter`.
+QFont printFont(const grid::CellFont &font, const QPainter &painter);
+
+// Registers the font substitutions for the Chinese families sheets name and quiets the font
+// engine's notes on passed-over fonts (quietFontEngineNotes). Called by paintPage and the
+// sheet view; safe to call more than once.
+void setupPrintFonts();
 
 }  // namespace tessel::print

@@ -1,10 +1,10 @@
 #include "print/Printing.h"
 
 #include "base/Language.h"
+#include "print/PagePainter.h"
 #include "print/Pagination.h"
 #include "print/PdfText.h"
 #include "print/PrintFonts.h"
-#include "print/Renderer.h"
 
 #include <tessel/Error.h>
 

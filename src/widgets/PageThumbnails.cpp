@@ -8,7 +8,7 @@
 #include <QStyledItemDelegate>
 #include <cmath>
 
-#include "print/Renderer.h"
+#include "print/PagePainter.h"
 #include "widgets/PageView.h"
 
 namespace tessel::widgets {

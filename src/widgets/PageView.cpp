@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "print/Renderer.h"
+#include "print/PagePainter.h"
 
 namespace tessel::widgets {
 

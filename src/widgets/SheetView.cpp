@@ -16,8 +16,8 @@
 #include <unordered_set>
 
 #include "grid/ColumnFormat.h"
-#include "grid/NumberFit.h"
-#include "print/Renderer.h"
+#include "print/CellLayout.h"
+#include "print/PrintFonts.h"
 
 namespace tessel::widgets {
 
@@ -30,25 +30,16 @@ const QColor kHeaderBackground{236, 236, 236};
 const QColor kHeaderLine{160, 160, 160};
 const QColor kSelectionTint{51, 153, 255, 60};
 
-QFont toQFont(const grid::CellFont &f) {
-    QFont font(f.name);
-    font.setPointSizeF(f.size > 0 ? f.size : 9.0);
-    font.setBold(f.bold);
-    font.setItalic(f.italic);
-    font.setUnderline(f.underline);
-    font.setStrikeOut(f.strikeout);
-    return font;
-}
-
-// Spreadsheet column letters: 1 -> A, 26 -> Z, 27 -> AA.
-QString columnLetters(int col) {
-    QString s;
-    while (col > 0) {
-        --col;
-        s.prepend(QChar(u'A' + col % 26));
-        col /= 26;
+Qt::Alignment qtAlignment(print::TextAlign align) {
+    switch (align) {
+        case print::TextAlign::Center:
+            return Qt::AlignHCenter;
+        case print::TextAlign::Right:
+            return Qt::AlignRight;
+        case print::TextAlign::Left:
+            break;
     }
-    return s;
+    return Qt::AlignLeft;
 }
 
 std::uint64_t spanKey(int col, int row) {
@@ -177,7 +168,7 @@ void SheetView::rebuildGeometry() {
         // Row numbers must stay readable whatever width the header column was given, unless
         // it was hidden on purpose.
         if (set > 0) {
-            QFontMetrics fm(toQFont(s.defaultStyle().font));
+            QFontMetrics fm(print::cellFont(s.defaultStyle().font));
             set = std::max(set,
                            fm.horizontalAdvance(QString::number(s.maxRows())) + 4 * kCellPadding);
         }
@@ -403,7 +394,7 @@ bool SheetView::editCell(int col, int row) {
     m_editRow = row;
     m_editOriginal = m_sheet->text(col, row);
     const grid::CellStyle &st = m_sheet->style(col, row);
-    m_editor->setFont(toQFont(st.font));
+    m_editor->setFont(print::cellFont(st.font));
     m_editor->setText(m_editOriginal);
     m_editor->selectAll();
     QRect r = spanRect(spanOf(col, row)).intersected(dataArea());
@@ -918,7 +909,7 @@ void SheetView::paintContent(QPainter &p, const QRect &rect, const grid::CellSty
         return;
     p.save();
     p.setClipRect(rect, Qt::IntersectClip);
-    const QFont font = toQFont(st.font);
+    const QFont font = print::cellFont(st.font);
     p.setFont(font);
     p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
 
@@ -927,33 +918,14 @@ void SheetView::paintContent(QPainter &p, const QRect &rect, const grid::CellSty
     const QPixmap pm =
         withPicture && !st.pictureKey.isEmpty() ? m_sheet->picture(st.pictureKey) : QPixmap();
     if (!withPicture || pm.isNull()) {
-        Qt::Alignment h = Qt::AlignLeft;
-        switch (st.align) {
-            case grid::HAlign::General:
-                h = withPicture ? Qt::AlignHCenter : (number ? Qt::AlignRight : Qt::AlignLeft);
-                break;
-            case grid::HAlign::Left:
-                h = Qt::AlignLeft;
-                break;
-            case grid::HAlign::Center:
-                h = Qt::AlignHCenter;
-                break;
-            case grid::HAlign::Right:
-                h = Qt::AlignRight;
-                break;
-        }
+        const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, caption, false, number));
         if (!(withPicture && st.pictureAlign == grid::PictureAlign::PictureOnly)) {
             // A number too wide for its cell is rounded or shown as "#" marks, as on paper,
             // rather than cut to digits that read as another number.
-            QString shown = caption;
-            if (number) {
-                const QFontMetricsF metrics(font, p.device());
-                if (metrics.horizontalAdvance(caption) > rect.width()) {
-                    shown = grid::fitNumberText(caption, rect.width(), [&](const QString &t) {
-                        return metrics.horizontalAdvance(t);
-                    });
-                }
-            }
+            const QFontMetricsF metrics(font, p.device());
+            const QString shown = print::fittedCellText(
+                caption, number, rect.width(),
+                [&](const QString &t) { return metrics.horizontalAdvance(t); });
             p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
         }
         p.restore();
@@ -993,10 +965,11 @@ void SheetView::paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRo
         p.setPen(kHeaderLine);
         p.drawLine(rect.topRight(), rect.bottomRight());
         p.drawLine(rect.bottomLeft(), rect.bottomRight());
-        p.setFont(toQFont(st.font));
+        p.setFont(print::cellFont(st.font));
         p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
+        const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, text, true, false));
         p.drawText(rect.adjusted(kCellPadding, 0, -kCellPadding, 0),
-                   Qt::AlignCenter | Qt::TextSingleLine, text);
+                   int(h | Qt::AlignVCenter) | Qt::TextSingleLine, text);
     };
 
     if (m_headerHeight > 0 && firstCol <= lastCol) {
@@ -1009,10 +982,7 @@ void SheetView::paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRo
             if (span.col < col && span.col >= firstCol)
                 continue;  // drawn with the first cell of its merge
             QRect rect = spanRect(span);
-            QString label = s.text(span.col, 0);
-            if (label.isEmpty())
-                label = columnLetters(span.col);
-            headerCell(rect, label, s.style(span.col, 0));
+            headerCell(rect, print::columnLabel(s, span.col), s.style(span.col, 0));
             col = std::max(col, span.col2);
         }
         p.restore();
@@ -1023,10 +993,7 @@ void SheetView::paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRo
         for (int row = firstRow; row <= lastRow; ++row) {
             if (m_rows.size(row) == 0)
                 continue;
-            QString label = s.text(0, row);
-            if (label.isEmpty())
-                label = QString::number(row);
-            headerCell(cellRect(0, row), label, s.style(0, row));
+            headerCell(cellRect(0, row), print::rowLabel(s, row), s.style(0, row));
         }
         p.restore();
     }

@@ -5,8 +5,11 @@
 // block).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "grid/Sheet.h"
 #include "preview/PageFind.h"
+#include "print/PageCells.h"
 #include "print/Pagination.h"
 
 using namespace tessel;
@@ -154,3 +157,38 @@ TEST_F(PageFind, MatchRectIsTheCellOnThePage) {
 }
 
 }  // namespace
+
+// Find reports only cells the page prints: a row taller than a page, hidden rows and a merged
+// column, every match of every page inside one of the blocks the painter draws on it.
+TEST(PageFindAndPrint, MatchesAreCellsThePagePrints) {
+    Sheet sheet;
+    sheet.setMaxCols(3);
+    sheet.setMaxRows(300);
+    sheet.setColMerge(3, grid::MergeMode::Always);
+    for (int r = 1; r <= 300; ++r) {
+        sheet.setText(1, r, QStringLiteral("找%1").arg(r));
+        sheet.setText(2, r, QStringLiteral("找"));
+        sheet.setText(3, r, QStringLiteral("找到"));
+    }
+    sheet.setRowHeight(7, 2000);  // taller than a page: printed cut on a page of its own
+    sheet.setRowHeight(120, 0);
+    sheet.setRowHeight(121, 0);
+    const Pagination pg(sheet);
+    const PageFinder finder(sheet, pg, QStringLiteral("找"));
+    int matches = 0;
+    for (int page = 1; page <= pg.pageCount(); ++page) {
+        const std::vector<grid::CellSpan> printed = print::printedBlocks(sheet, pg, page);
+        for (const FindMatch &m : finder.matchesOnPage(page)) {
+            if (m.part != Part::Cell)
+                continue;
+            ++matches;
+            EXPECT_TRUE(std::any_of(printed.begin(), printed.end(),
+                                    [&](const grid::CellSpan &s) {
+                                        return s.col <= m.col && m.col <= s.col2 &&
+                                               s.row <= m.row && m.row <= s.row2;
+                                    }))
+                << "page " << page << " cell " << m.col << "," << m.row;
+        }
+    }
+    EXPECT_GT(matches, 500);
+}

@@ -15,9 +15,9 @@
 #include <optional>
 
 #include "grid/Sheet.h"
+#include "print/PagePainter.h"
 #include "print/Pagination.h"
 #include "print/Printing.h"
-#include "print/Renderer.h"
 
 using namespace tessel::grid;
 using namespace tessel::print;

@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 
 #include "grid/Sheet.h"
+#include "print/PagePainter.h"
 #include "print/Pagination.h"
 #include "print/Printing.h"
-#include "print/Renderer.h"
 #include "support/Pdf.h"
 
 using namespace tessel::grid;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QPointer>
+#include <tuple>
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -10,8 +12,9 @@
 #include <QTest>
 
 #include "grid/Sheet.h"
+#include "print/PageCells.h"
+#include "print/PagePainter.h"
 #include "print/Pagination.h"
-#include "print/Renderer.h"
 #include "widgets/SheetView.h"
 
 using namespace tessel::grid;
@@ -394,3 +397,66 @@ TEST(SheetViewLarge, MillionRowSheetPaintsAndScrollsToTheEnd) {
 }
 
 }  // namespace
+
+// A cell's text sits the same on screen and on paper: a right-to-left text at the right of
+// its cell, a Latin one at the left, a number at the right. `ink` finds where a text's dark
+// pixels lie across a cell rectangle of an image.
+TEST(SheetViewCellText, ScreenAndPaperPlaceTextAlike) {
+    const struct {
+        const char *name;
+        QString text;
+        bool right;
+    } cases[] = {{"Hebrew", QStringLiteral("שלום"), true},
+                 {"Arabic", QStringLiteral("مرحبا"), true},
+                 {"Latin", QStringLiteral("abc"), false},
+                 {"number", QStringLiteral("42"), true}};
+    const auto ink = [](const QImage &image, const QRect &cell, int &left, int &right) {
+        left = cell.right();
+        right = cell.left();
+        for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+            for (int x = cell.left() + 1; x < cell.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+    };
+    for (const auto &c : cases) {
+        Sheet sheet;
+        sheet.setMaxCols(1);
+        sheet.setMaxRows(1);
+        sheet.setColWidth(1, 40);
+        sheet.setText(1, 1, c.text);
+
+        SheetView view;
+        view.setSheet(&sheet);
+        view.setActiveCell(1, 1);
+        view.resize(500, 200);
+        const QImage screen = view.viewport()->grab().toImage();
+        const QRect onScreen = view.cellRect(1, 1);
+
+        const Pagination pg(sheet);
+        QImage paper(600, 850, QImage::Format_RGB32);
+        paper.fill(Qt::white);
+        {
+            QPainter painter(&paper);
+            paintPage(sheet, pg, 1, painter);
+        }
+        const std::vector<PageRow> rows = pageRows(sheet, pg.layout(1));
+        ASSERT_EQ(rows.size(), 1u) << c.name;
+        const PageColumn col = pg.columns(1).front();
+        const QRectF cellPoints(col.x, rows[0].y, col.width, rows[0].h);
+        const QRect onPaper = cellPoints.toAlignedRect();
+
+        for (const auto &[image, cell, where] :
+             {std::tuple(screen, onScreen, "screen"), std::tuple(paper, onPaper, "paper")}) {
+            int left = 0, right = 0;
+            ink(image, cell, left, right);
+            ASSERT_LE(left, right) << c.name << " on " << where << ": no text drawn";
+            const int middle = cell.center().x();
+            if (c.right)
+                EXPECT_GT(left, middle) << c.name << " on " << where;
+            else
+                EXPECT_LT(right, middle) << c.name << " on " << where;
+        }
+    }
+}

@@ -1,7 +1,9 @@
-#include "print/Renderer.h"
+#include "print/PagePainter.h"
 
 #include "grid/ColumnFormat.h"
-#include "grid/NumberFit.h"
+#include "print/CellLayout.h"
+#include "print/FontWidths.h"
+#include "print/PageCells.h"
 #include "print/PdfText.h"
 #include "print/PrintFonts.h"
 
@@ -21,12 +23,6 @@ namespace tessel::print {
 
 namespace {
 
-// The installed family that carries Chinese glyphs, substituted for Chinese families the
-// system does not have.
-const QString kChineseFallback = QStringLiteral("WenQuanYi Micro Hei");
-const QString kDefaultFamily = QStringLiteral("宋体");
-
-constexpr double kMinFontSize = 0.1;  // points; smaller sizes print at this size
 constexpr double kCellPadding = 2.0;  // points between a cell's edge and its text
 constexpr double kGridPen = 0.5;      // points
 constexpr double kBorderPen = 1.0;    // points
@@ -41,116 +37,6 @@ QColor printColor(const QColor &c, bool colour) {
     }
     const int g = qGray(c.rgb());
     return QColor(g, g, g, c.alpha());
-}
-
-// Column letters of the spreadsheet convention: A..Z, AA..
-QString columnLetters(int col) {
-    QString s;
-    while (col > 0) {
-        const int rem = (col - 1) % 26;
-        s.prepend(QChar(u'A' + rem));
-        col = (col - 1) / 26;
-    }
-    return s;
-}
-
-// Characters whose glyphs depend on their neighbours or whose text runs right to left:
-// Hebrew, Arabic, Syriac, Thaana, the Indic and South-East Asian scripts, joiners, direction
-// marks and the Arabic and Hebrew presentation forms. Texts holding one are laid out by Qt.
-bool contextual(char16_t c) {
-    return (c >= 0x0590 && c <= 0x10FF) || (c >= 0x1700 && c <= 0x1CFF) ||
-           (c >= 0x200C && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069) || (c >= 0xA800 && c <= 0xABFF) ||
-           (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
-}
-
-// Whether a text holds characters drawn in context (surrogate pairs, marks, controls,
-// contextual scripts), which are laid out by Qt rather than placed by cached widths.
-bool laidOutByQt(const QString &text) {
-    return std::any_of(text.begin(), text.end(), [](QChar ch) {
-        return ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control ||
-               contextual(ch.unicode());
-    });
-}
-
-bool looksNumeric(const QString &text) {
-    bool ok = false;
-    text.toDouble(&ok);
-    return ok;
-}
-
-// Advance widths of one family and style, measured once per character on an unhinted
-// reference font and scaled: unhinted advances grow linearly with the size. Laying a cell's
-// text out by these widths avoids a second text layout just to align or clip it.
-class FontWidths {
-public:
-    explicit FontWidths(const QFont &font) : m_metrics(reference(font)), m_advance(0x10000, -1.f) {}
-
-    // Width of `text` at `points`, or -1 when the text holds characters measured only in
-    // context (surrogate pairs, combining marks, controls, shaped and right-to-left scripts).
-    double width(const QString &text, double points) const {
-        double sum = 0;
-        for (const QChar ch : text) {
-            const double a = advance(ch);
-            if (a < 0) {
-                return -1;
-            }
-            sum += a;
-        }
-        return sum * points / kReferenceSize;
-    }
-    // How many leading characters of `text` fit into `available` points at `points`.
-    int fit(const QString &text, double points, double available) const {
-        const double limit = available * kReferenceSize / points;
-        double sum = 0;
-        int n = 0;
-        for (const QChar ch : text) {
-            const double a = advance(ch);
-            if (a < 0 || sum + a > limit) {
-                break;
-            }
-            sum += a;
-            ++n;
-        }
-        return n;
-    }
-    double ascent(double points) const { return m_metrics.ascent() * points / kReferenceSize; }
-    double descent(double points) const { return m_metrics.descent() * points / kReferenceSize; }
-
-private:
-    static constexpr int kReferenceSize = 100;  // pixels
-    // Advance of one character at the reference size; -1 for one measured only in context.
-    double advance(QChar ch) const {
-        float &a = m_advance[ch.unicode()];
-        if (a < 0) {
-            if (ch.isSurrogate() || ch.isMark() || ch.category() == QChar::Other_Control ||
-                contextual(ch.unicode())) {
-                return -1;
-            }
-            a = float(m_metrics.horizontalAdvance(ch));
-        }
-        return a;
-    }
-    static QFont reference(QFont font) {
-        font.setPixelSize(kReferenceSize);
-        font.setHintingPreference(QFont::PreferNoHinting);
-        font.setUnderline(false);
-        font.setStrikeOut(false);
-        return font;
-    }
-    QFontMetricsF m_metrics;
-    mutable std::vector<float> m_advance;
-};
-
-// Widths per family and style, kept for the life of the thread: a report prints in a
-// handful of fonts.
-const FontWidths &fontWidths(const QFont &font) {
-    thread_local std::map<std::tuple<QStringList, bool, bool>, std::unique_ptr<FontWidths>> cache;
-    auto &slot = cache[{font.families(), font.bold(), font.italic()}];
-    if (!slot) {
-        slot = std::make_unique<FontWidths>(font);
-    }
-    return *slot;
 }
 
 struct PrintFontEntry {
@@ -171,8 +57,7 @@ public:
         }
         auto entry = std::make_unique<PrintFontEntry>();
         entry->key = f;
-        entry->font =
-            printFont(f.name, f.size, f.bold, f.italic, f.underline, f.strikeout, m_painter);
+        entry->font = printFont(f, m_painter);
         entry->widths = &fontWidths(entry->font);
         m_fonts.push_back(std::move(entry));
         return *m_fonts.back();
@@ -212,109 +97,6 @@ std::vector<QLineF> joinSegments(std::vector<QLineF> h, std::vector<QLineF> v) {
         }
     }
     return out;
-}
-
-struct PageRow {
-    int row;
-    double y;
-    double h;
-};
-
-// The rows a page prints, top to bottom, with their place on the paper; rows of height 0
-// are left out, and a row that does not fit ends the list.
-std::vector<PageRow> pageRows(const grid::Sheet &sheet, const PageLayout &layout) {
-    std::vector<PageRow> rows;
-    const double bottom = layout.cells.bottom();
-    for (int r = layout.firstRow; r <= layout.lastRow; ++r) {
-        const double y = rows.empty() ? layout.cells.top() : rows.back().y + rows.back().h;
-        if (y >= bottom - 1e-9) {
-            break;
-        }
-        const double h = sheet.rowHeight(r);
-        if (h <= 0) {
-            continue;
-        }
-        rows.push_back({r, y, std::min(h, bottom - y)});
-    }
-    return rows;
-}
-
-// A block of printed cells drawn as one: columns ci..cj and rows ri..rj, inclusive, as
-// indices into the page's printed columns and rows.
-struct PageBlock {
-    std::size_t ci, ri, cj, rj;
-};
-
-// The blocks of a page's data cells, in drawing order (row by row, left to right). Which
-// cells join is decided by mergeSpan within the page's rows and columns, as the view decides
-// it on the whole sheet. Each block is looked up once, from its first printed cell; the
-// cells it covers are marked and skipped, so a merged column costs one walk per run on the
-// page, however long the run is in the sheet.
-std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<PageColumn> &cols,
-                                  const std::vector<PageRow> &rows) {
-    std::vector<PageBlock> blocks;
-    const std::size_t nRows = rows.size();
-    const std::size_t nCols = cols.size();
-    if (nRows == 0 || nCols == 0) {
-        return blocks;
-    }
-    const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front().row,
-                                   rows.back().row};
-    // covered[ci * nRows + ri]: the cell is part of a block drawn from another cell.
-    std::vector<char> covered(nRows * nCols, 0);
-    std::vector<char> colMerged(nCols);
-    for (std::size_t ci = 0; ci < nCols; ++ci) {
-        colMerged[ci] = sheet.colMerge(cols[ci].col) == grid::MergeMode::Always;
-    }
-    for (std::size_t ri = 0; ri < nRows; ++ri) {
-        const int row = rows[ri].row;
-        const bool rowMerged = sheet.rowMerge(row) == grid::MergeMode::Always;
-        for (std::size_t ci = 0; ci < nCols; ++ci) {
-            if (covered[ci * nRows + ri]) {
-                continue;
-            }
-            if (!rowMerged && !colMerged[ci]) {
-                blocks.push_back({ci, ri, ci, ri});  // no merge reaches this cell
-                continue;
-            }
-            const grid::CellSpan span = grid::mergeSpan(sheet, cols[ci].col, row, window);
-            // Hidden rows and columns inside the span take no room on the page.
-            PageBlock b{ci, ri, ci, ri};
-            while (b.rj + 1 < nRows && rows[b.rj + 1].row <= span.row2) {
-                ++b.rj;
-            }
-            while (b.cj + 1 < nCols && cols[b.cj + 1].col <= span.col2) {
-                ++b.cj;
-            }
-            for (std::size_t cj = b.ci; cj <= b.cj; ++cj) {
-                for (std::size_t rj = b.ri; rj <= b.rj; ++rj) {
-                    covered[cj * nRows + rj] = 1;
-                }
-            }
-            blocks.push_back(b);
-        }
-    }
-    return blocks;
-}
-
-// The blocks of the repeated column header row, left to right (ri and rj unused).
-std::vector<PageBlock> headerBlocks(const grid::Sheet &sheet, const std::vector<PageColumn> &cols) {
-    std::vector<PageBlock> blocks;
-    if (cols.empty()) {
-        return blocks;
-    }
-    const grid::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
-    std::size_t ci = 0;
-    while (ci < cols.size()) {
-        const grid::CellSpan span = grid::mergeSpan(sheet, cols[ci].col, 0, window);
-        std::size_t cj = ci;
-        while (cj + 1 < cols.size() && cols[cj + 1].col <= span.col2) {
-            ++cj;
-        }
-        blocks.push_back({ci, 0, cj, 0});
-        ci = cj + 1;
-    }
-    return blocks;
 }
 
 class PagePainter {
@@ -409,26 +191,8 @@ private:
         if (text.isEmpty() || textRect.width() <= 0 || textRect.height() <= 0) {
             return;
         }
-        Qt::Alignment align = Qt::AlignLeft;
         const bool numeric = !header && number.value_or(looksNumeric(text));
-        switch (style.align) {
-            case grid::HAlign::Left:
-                break;
-            case grid::HAlign::Center:
-                align = Qt::AlignHCenter;
-                break;
-            case grid::HAlign::Right:
-                align = Qt::AlignRight;
-                break;
-            case grid::HAlign::General:
-                if (header || style.kind == grid::CellKind::Button) {
-                    align = Qt::AlignHCenter;
-                } else if (numeric || text.isRightToLeft()) {
-                    // A text that starts right to left (Arabic, Hebrew) begins at the right.
-                    align = Qt::AlignRight;
-                }
-                break;
-        }
+        const TextAlign align = cellTextAlign(style, text, header, numeric);
         const PrintFontEntry &font = m_fonts.get(style.font);
         if (&font.font != m_currentFont) {
             m_painter.setFont(font.font);
@@ -446,9 +210,9 @@ private:
     // One line of text, placed by the cached widths. Texts with line breaks or characters
     // measured only in context, and header texts too long for one line, are laid out by Qt,
     // wrapped and clipped.
-    void drawCellText(const QRectF &rect, const QString &text, Qt::Alignment align,
+    void drawCellText(const QRectF &rect, const QString &text, TextAlign align,
                       const PrintFontEntry &font, bool wrap, bool numeric) {
-        const double size = std::max(kMinFontSize, font.key.size);
+        const double size = cellPoints(font.key);
         noteUndrawable(font.font, text);
         const double width = font.widths->width(text, size);
         if (width < 0 || (wrap && width > rect.width()) || text.contains(u'\n')) {
@@ -456,7 +220,10 @@ private:
             m_painter.setClipRect(rect);
             // The text's own direction orders its runs, so a right-to-left text reads from
             // the right even where it holds left-to-right words or digits.
-            drawLaidOut(m_painter, font.font, rect, text, align, true);
+            const Qt::Alignment qtAlign = align == TextAlign::Right    ? Qt::AlignRight
+                                          : align == TextAlign::Center ? Qt::AlignHCenter
+                                                                       : Qt::AlignLeft;
+            drawLaidOut(m_painter, font.font, rect, text, qtAlign, true);
             m_painter.restore();
             return;
         }
@@ -466,23 +233,19 @@ private:
             // Clipping costs the PDF a graphics state per cell: print the characters that fit
             // instead. A number is not cut (a cut number reads as another number): it is
             // rounded to the decimals that fit, or prints as "#" marks, as on screen.
-            if (numeric) {
-                shown = grid::fitNumberText(text, rect.width() + 0.01, [&](const QString &t) {
-                    const double w = font.widths->width(t, size);
-                    return w < 0 ? rect.width() + 1 : w;
-                });
-            } else {
-                shown = text.left(font.widths->fit(text, size, rect.width()));
-            }
+            shown = numeric ? fittedCellText(
+                                  text, true, rect.width() + 0.01,
+                                  [&](const QString &t) { return font.widths->width(t, size); })
+                            : text.left(font.widths->fit(text, size, rect.width()));
             shownWidth = font.widths->width(shown, size);
             if (shown.isEmpty()) {
                 return;
             }
         }
         double x = rect.left();
-        if (align == Qt::AlignRight) {
+        if (align == TextAlign::Right) {
             x = rect.right() - shownWidth;
-        } else if (align == Qt::AlignHCenter) {
+        } else if (align == TextAlign::Center) {
             x = rect.center().x() - shownWidth / 2;
         }
         const double baseline =
@@ -537,8 +300,7 @@ private:
         const QRectF &area = m_layout.colHeader;
         for (const PageBlock &b : headerBlocks(m_sheet, m_cols)) {
             const int col = m_cols[b.ci].col;
-            const QString text =
-                m_sheet.hasText(col, 0) ? m_sheet.text(col, 0) : columnLetters(col);
+            const QString text = columnLabel(m_sheet, col);
             const double width = m_cols[b.cj].x + m_cols[b.cj].width - m_cols[b.ci].x;
             paintCell(QRectF(m_cols[b.ci].x, area.top(), width, area.height()), text,
                       m_sheet.style(col, 0), true);
@@ -555,8 +317,7 @@ private:
     void paintRowHeader() {
         const QRectF &area = m_layout.rowHeader;
         for (const PageRow &r : m_rows) {
-            const QString text =
-                m_sheet.hasText(0, r.row) ? m_sheet.text(0, r.row) : QString::number(r.row);
+            const QString text = rowLabel(m_sheet, r.row);
             paintCell(QRectF(area.left(), r.y, area.width(), r.h), text, m_sheet.style(0, r.row),
                       true);
         }
@@ -598,9 +359,8 @@ private:
                 for (const CodeRun &run : runs) {
                     const CodeFont &f = run.font;
                     Piece piece{run.pageNumber ? QString::number(m_layout.number) : run.text,
-                                printFont(f.name.isEmpty() ? kDefaultFamily : f.name,
-                                          f.size > 0 ? f.size : kDefaultCodeFontSize, f.bold,
-                                          f.italic, f.underline, f.strikeout, m_painter),
+                                printFont(f.name, f.size > 0 ? f.size : kDefaultCodeFontSize,
+                                          f.bold, f.italic, f.underline, f.strikeout, m_painter),
                                 0};
                     noteUndrawable(piece.font, piece.text);
                     const QFontMetricsF metrics(piece.font, m_painter.device());
@@ -647,56 +407,6 @@ private:
 };
 
 }  // namespace
-
-void setupPrintFonts() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        quietFontEngineNotes();
-        // Families Chinese reports name that this system may not have.
-        for (const char *family : {"宋体", "新宋体", "黑体", "楷体", "仿宋", "微软雅黑", "SimSun",
-                                   "NSimSun", "SimHei", "KaiTi", "FangSong", "Microsoft YaHei"}) {
-            const QString name = QString::fromUtf8(family);
-            if (!QFontDatabase::hasFamily(name)) {
-                QFont::insertSubstitution(name, kChineseFallback);
-            }
-        }
-    });
-}
-
-QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
-                bool strikeout, const QPainter &painter) {
-    QFont font;
-    font.setFamilies(printFamilies(family.isEmpty() ? kDefaultFamily : family));
-    // Point sizes are resolved with the device's resolution, then the painter's transform
-    // applies; dividing by the resolution's share makes `points` the size in painter units.
-    const QPaintDevice *device = painter.device();
-    const int dpi = device ? device->logicalDpiY() : 72;
-    font.setPointSizeF(std::max(kMinFontSize, points) * 72.0 / (dpi > 0 ? dpi : 72));
-    font.setBold(bold);
-    font.setItalic(italic);
-    font.setUnderline(underline);
-    font.setStrikeOut(strikeout);
-    // Unhinted glyph advances keep text positions exact when the painter scales.
-    font.setHintingPreference(QFont::PreferNoHinting);
-    return font;
-}
-
-std::vector<grid::CellSpan> printedBlocks(const grid::Sheet &sheet, const Pagination &pagination,
-                                          int page) {
-    const PageLayout layout = pagination.layout(page);
-    const std::vector<PageColumn> cols = pagination.columns(page);
-    const std::vector<PageRow> rows = pageRows(sheet, layout);
-    std::vector<grid::CellSpan> out;
-    if (pagination.printsColHeader()) {
-        for (const PageBlock &b : headerBlocks(sheet, cols)) {
-            out.push_back({cols[b.ci].col, 0, cols[b.cj].col, 0});
-        }
-    }
-    for (const PageBlock &b : cellBlocks(sheet, cols, rows)) {
-        out.push_back({cols[b.ci].col, rows[b.ri].row, cols[b.cj].col, rows[b.rj].row});
-    }
-    return out;
-}
 
 void paintPage(const grid::Sheet &sheet, const Pagination &pagination, int page,
                QPainter &painter) {

@@ -26,23 +26,4 @@ namespace tessel::print {
 // Error(Argument) for a page outside 1..pageCount().
 void paintPage(const grid::Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
 
-// The blocks of cells printed page `page` draws as one, in sheet coordinates: the column
-// header row's blocks first (when it is printed), then the data cells' row by row, every
-// printed cell in exactly one block (a cell that joins none is a block of its own). A merged
-// group that a page break or the page's columns cut shows as its part on this page.
-std::vector<grid::CellSpan> printedBlocks(const grid::Sheet &sheet, const Pagination &pagination,
-                                          int page);
-
-// The font a part of the sheet is printed in, sized for `painter` so that `points` is the
-// height in the painter's coordinates. Families that are not installed (the sheet's default
-// 宋体 among them) fall back to a Chinese-capable installed family; characters the family
-// lacks come from the families printFamilies lists.
-QFont printFont(const QString &family, double points, bool bold, bool italic, bool underline,
-                bool strikeout, const QPainter &painter);
-
-// Registers the font substitutions for the Chinese families sheets name and quiets the font
-// engine's notes on passed-over fonts (quietFontEngineNotes). Called by paintPage; safe to
-// call more than once.
-void setupPrintFonts();
-
 }  // namespace tessel::print

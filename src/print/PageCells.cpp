@@ -1,0 +1,115 @@
+#include "print/PageCells.h"
+
+#include <algorithm>
+
+namespace tessel::print {
+
+// Rows are placed one under the other from the top of the cell area; pagination puts a row
+// taller than a whole page on a page of its own, where it prints cut at the bottom.
+std::vector<PageRow> pageRows(const grid::Sheet &sheet, const PageLayout &layout) {
+    std::vector<PageRow> rows;
+    const double bottom = layout.cells.bottom();
+    for (int r = layout.firstRow; r <= layout.lastRow; ++r) {
+        const double y = rows.empty() ? layout.cells.top() : rows.back().y + rows.back().h;
+        if (y >= bottom - 1e-9) {
+            break;
+        }
+        const double h = sheet.rowHeight(r);
+        if (h <= 0) {
+            continue;
+        }
+        rows.push_back({r, y, std::min(h, bottom - y)});
+    }
+    return rows;
+}
+
+// The blocks of a page's data cells, in drawing order (row by row, left to right). Which
+// cells join is decided by mergeSpan within the page's rows and columns, as the view decides
+// it on the whole sheet. Each block is looked up once, from its first printed cell; the
+// cells it covers are marked and skipped, so a merged column costs one walk per run on the
+// page, however long the run is in the sheet.
+std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<PageColumn> &cols,
+                                  const std::vector<PageRow> &rows) {
+    std::vector<PageBlock> blocks;
+    const std::size_t nRows = rows.size();
+    const std::size_t nCols = cols.size();
+    if (nRows == 0 || nCols == 0) {
+        return blocks;
+    }
+    const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front().row,
+                                   rows.back().row};
+    // covered[ci * nRows + ri]: the cell is part of a block drawn from another cell.
+    std::vector<char> covered(nRows * nCols, 0);
+    std::vector<char> colMerged(nCols);
+    for (std::size_t ci = 0; ci < nCols; ++ci) {
+        colMerged[ci] = sheet.colMerge(cols[ci].col) == grid::MergeMode::Always;
+    }
+    for (std::size_t ri = 0; ri < nRows; ++ri) {
+        const int row = rows[ri].row;
+        const bool rowMerged = sheet.rowMerge(row) == grid::MergeMode::Always;
+        for (std::size_t ci = 0; ci < nCols; ++ci) {
+            if (covered[ci * nRows + ri]) {
+                continue;
+            }
+            if (!rowMerged && !colMerged[ci]) {
+                blocks.push_back({ci, ri, ci, ri});  // no merge reaches this cell
+                continue;
+            }
+            const grid::CellSpan span = grid::mergeSpan(sheet, cols[ci].col, row, window);
+            // Hidden rows and columns inside the span take no room on the page.
+            PageBlock b{ci, ri, ci, ri};
+            while (b.rj + 1 < nRows && rows[b.rj + 1].row <= span.row2) {
+                ++b.rj;
+            }
+            while (b.cj + 1 < nCols && cols[b.cj + 1].col <= span.col2) {
+                ++b.cj;
+            }
+            for (std::size_t cj = b.ci; cj <= b.cj; ++cj) {
+                for (std::size_t rj = b.ri; rj <= b.rj; ++rj) {
+                    covered[cj * nRows + rj] = 1;
+                }
+            }
+            blocks.push_back(b);
+        }
+    }
+    return blocks;
+}
+
+// The blocks of the repeated column header row, left to right (ri and rj unused).
+std::vector<PageBlock> headerBlocks(const grid::Sheet &sheet, const std::vector<PageColumn> &cols) {
+    std::vector<PageBlock> blocks;
+    if (cols.empty()) {
+        return blocks;
+    }
+    const grid::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
+    std::size_t ci = 0;
+    while (ci < cols.size()) {
+        const grid::CellSpan span = grid::mergeSpan(sheet, cols[ci].col, 0, window);
+        std::size_t cj = ci;
+        while (cj + 1 < cols.size() && cols[cj + 1].col <= span.col2) {
+            ++cj;
+        }
+        blocks.push_back({ci, 0, cj, 0});
+        ci = cj + 1;
+    }
+    return blocks;
+}
+
+std::vector<grid::CellSpan> printedBlocks(const grid::Sheet &sheet, const Pagination &pagination,
+                                          int page) {
+    const PageLayout layout = pagination.layout(page);
+    const std::vector<PageColumn> cols = pagination.columns(page);
+    const std::vector<PageRow> rows = pageRows(sheet, layout);
+    std::vector<grid::CellSpan> out;
+    if (pagination.printsColHeader()) {
+        for (const PageBlock &b : headerBlocks(sheet, cols)) {
+            out.push_back({cols[b.ci].col, 0, cols[b.cj].col, 0});
+        }
+    }
+    for (const PageBlock &b : cellBlocks(sheet, cols, rows)) {
+        out.push_back({cols[b.ci].col, rows[b.ri].row, cols[b.cj].col, rows[b.rj].row});
+    }
+    return out;
+}
+
+}  // namespace tessel::print
