@@ -16,8 +16,8 @@
 #include <unordered_set>
 
 #include "grid/ColumnFormat.h"
-#include "print/CellLayout.h"
 #include "print/PrintFonts.h"
+#include "widgets/CellEditor.h"
 
 namespace tessel::widgets {
 
@@ -25,27 +25,6 @@ namespace {
 
 constexpr double kPixelsPerWidthUnit = 7.0;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
-constexpr int kCellPadding = 2;
-const QColor kHeaderBackground{236, 236, 236};
-const QColor kHeaderLine{160, 160, 160};
-const QColor kSelectionTint{51, 153, 255, 60};
-
-Qt::Alignment qtAlignment(print::TextAlign align) {
-    switch (align) {
-        case print::TextAlign::Center:
-            return Qt::AlignHCenter;
-        case print::TextAlign::Right:
-            return Qt::AlignRight;
-        case print::TextAlign::Left:
-            break;
-    }
-    return Qt::AlignLeft;
-}
-
-std::uint64_t spanKey(int col, int row) {
-    return (std::uint64_t(std::uint32_t(col)) << 32) | std::uint32_t(row);
-}
-
 }  // namespace
 
 // ---- Construction and binding -------------------------------------------------------------
@@ -61,11 +40,15 @@ SheetView::SheetView(QWidget *parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_tipFont = font();
 
-    m_editor = new QLineEdit(viewport());
-    m_editor->setFrame(false);
-    m_editor->hide();
-    m_editor->installEventFilter(this);
-    connect(m_editor, &QLineEdit::editingFinished, this, [this] { commitEdit(); });
+    m_editor = new CellEditor(viewport());
+    connect(m_editor, &CellEditor::finishRequested, this, &SheetView::commitEdit);
+    connect(m_editor, &CellEditor::cancelRequested, this, &SheetView::cancelEdit);
+    connect(m_editor, &CellEditor::leaveRequested, this, [this](int dCol, int dRow) {
+        QPointer<SheetView> self(this);
+        commitEdit();  // a receiver of EditMode may close the view
+        if (self)
+            moveActive(dCol, dRow, false);
+    });
 
     bindSheet(m_ownSheet);
 }
@@ -80,12 +63,10 @@ void SheetView::setSheet(grid::Sheet *sheet) {
 }
 
 void SheetView::bindSheet(grid::Sheet *sheet) {
-    if (m_editing) {
+    if (m_editor->isOpen()) {
         // The edit belongs to the old sheet: drop it rather than write into the new one.
-        int col = m_editCol, row = m_editRow;
-        m_editing = false;
-        m_editor->hide();
-        emit EditMode(col, row, 0, false);
+        m_editor->close();
+        emit EditMode(m_editor->col(), m_editor->row(), 0, false);
     }
     for (auto &c : m_conns)
         disconnect(c);
@@ -143,166 +124,6 @@ int SheetView::heightToPixels(double points) {
     return points <= 0 ? 0 : qRound(points * kPixelsPerPoint);
 }
 
-// ---- Geometry --------------------------------------------------------------------------------
-
-void SheetView::ensureGeometry() const {
-    if (m_geometryDirty)
-        const_cast<SheetView *>(this)->rebuildGeometry();
-}
-
-void SheetView::rebuildGeometry() {
-    m_geometryDirty = false;
-    const grid::Sheet &s = *m_sheet;
-    m_cols.reset(s.maxCols(), widthToPixels(grid::kDefaultColWidth));
-    for (int c = 1; c <= s.maxCols(); ++c)
-        m_cols.add(c, widthToPixels(s.colWidth(c)));
-    m_rows.reset(s.maxRows(), heightToPixels(grid::kDefaultRowHeight));
-    const auto &heights = s.rowHeightOverrides();
-    for (auto it = heights.lower_bound(1); it != heights.end() && it->first <= s.maxRows(); ++it)
-        m_rows.add(it->first, heightToPixels(it->second));
-
-    m_headerHeight = s.colHeadersVisible() ? heightToPixels(s.rowHeight(0)) : 0;
-    m_headerWidth = 0;
-    if (s.rowHeadersVisible()) {
-        int set = widthToPixels(s.colWidth(0));
-        // Row numbers must stay readable whatever width the header column was given, unless
-        // it was hidden on purpose.
-        if (set > 0) {
-            QFontMetrics fm(print::cellFont(s.defaultStyle().font));
-            set = std::max(set,
-                           fm.horizontalAdvance(QString::number(s.maxRows())) + 4 * kCellPadding);
-        }
-        m_headerWidth = set;
-    }
-    updateScrollBars();
-}
-
-void SheetView::updateScrollBars() {
-    QRect area = dataArea();
-    std::int64_t w = m_cols.total(), h = m_rows.total();
-    auto clampInt = [](std::int64_t v) {
-        return int(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
-    };
-    horizontalScrollBar()->setRange(0, clampInt(w - area.width()));
-    horizontalScrollBar()->setPageStep(std::max(1, area.width()));
-    horizontalScrollBar()->setSingleStep(widthToPixels(grid::kDefaultColWidth) / 2);
-    verticalScrollBar()->setRange(0, clampInt(h - area.height()));
-    verticalScrollBar()->setPageStep(std::max(1, area.height()));
-    verticalScrollBar()->setSingleStep(heightToPixels(grid::kDefaultRowHeight));
-}
-
-int SheetView::headerWidth() const {
-    ensureGeometry();
-    return m_headerWidth;
-}
-
-int SheetView::headerHeight() const {
-    ensureGeometry();
-    return m_headerHeight;
-}
-
-QRect SheetView::dataArea() const {
-    QRect r = viewport()->rect();
-    r.setLeft(m_headerWidth);
-    r.setTop(m_headerHeight);
-    return r;
-}
-
-int SheetView::contentX(int col) const {
-    return int(m_headerWidth + m_cols.offset(col) - horizontalScrollBar()->value());
-}
-
-int SheetView::contentY(int row) const {
-    return int(m_headerHeight + m_rows.offset(row) - verticalScrollBar()->value());
-}
-
-QPoint SheetView::cellAt(const QPoint &pos) const {
-    ensureGeometry();
-    const QRect vp = viewport()->rect();
-    if (!vp.contains(pos))
-        return {-1, -1};
-    int col = -1, row = -1;
-    if (pos.x() < m_headerWidth) {
-        col = 0;
-    } else {
-        col = m_cols.indexAt(pos.x() - m_headerWidth + horizontalScrollBar()->value());
-        if (col < 1 || col > m_cols.count())
-            return {-1, -1};
-    }
-    if (pos.y() < m_headerHeight) {
-        row = 0;
-    } else {
-        row = m_rows.indexAt(pos.y() - m_headerHeight + verticalScrollBar()->value());
-        if (row < 1 || row > m_rows.count())
-            return {-1, -1};
-    }
-    return {col, row};
-}
-
-QRect SheetView::cellRect(int col, int row) const {
-    ensureGeometry();
-    if (col < 0 || row < 0 || col > m_cols.count() || row > m_rows.count())
-        return {};
-    int x = col == 0 ? 0 : contentX(col);
-    int w = col == 0 ? m_headerWidth : m_cols.size(col);
-    int y = row == 0 ? 0 : contentY(row);
-    int h = row == 0 ? m_headerHeight : m_rows.size(row);
-    return {x, y, w, h};
-}
-
-QRect SheetView::spanRect(const Span &span) const {
-    QRect a = cellRect(span.col, span.row);
-    QRect b = cellRect(span.col2, span.row2);
-    return {a.left(), a.top(), b.x() + b.width() - a.x(), b.y() + b.height() - a.y()};
-}
-
-void SheetView::scrollTo(int col, int row) {
-    ensureGeometry();
-    const QRect area = dataArea();
-    if (col >= 1 && col <= m_cols.count()) {
-        const int value = horizontalScrollBar()->value();
-        const auto wanted = m_cols.scrollToShow(col, value, area.width());
-        if (wanted != value)
-            horizontalScrollBar()->setValue(int(wanted));
-    }
-    if (row >= 1 && row <= m_rows.count()) {
-        const int value = verticalScrollBar()->value();
-        const auto wanted = m_rows.scrollToShow(row, value, area.height());
-        if (wanted != value)
-            verticalScrollBar()->setValue(int(wanted));
-    }
-}
-
-int SheetView::topRow() const {
-    ensureGeometry();
-    return std::min(m_rows.indexAt(verticalScrollBar()->value()), m_rows.count());
-}
-
-int SheetView::leftCol() const {
-    ensureGeometry();
-    return std::min(m_cols.indexAt(horizontalScrollBar()->value()), m_cols.count());
-}
-
-QSize SheetView::contentSize() const {
-    ensureGeometry();
-    auto clampInt = [](std::int64_t v) {
-        return int(std::min<std::int64_t>(v, std::numeric_limits<int>::max() / 2));
-    };
-    return {clampInt(m_headerWidth + m_cols.total()), clampInt(m_headerHeight + m_rows.total())};
-}
-
-QSize SheetView::sizeHint() const {
-    QSize content = contentSize();
-    int frame = 2 * frameWidth();
-    return {std::min(content.width(), 800) + frame, std::min(content.height(), 600) + frame};
-}
-
-QSize SheetView::minimumSizeHint() const {
-    int frame = 2 * frameWidth();
-    return {std::min(contentSize().width(), 40) + frame,
-            std::min(contentSize().height(), 20) + frame};
-}
-
 // ---- Merges ----------------------------------------------------------------------------------
 
 SheetView::Span SheetView::spanOf(int col, int row) const {
@@ -336,7 +157,7 @@ void SheetView::selectBlock(int col, int row, int col2, int row2) {
 }
 
 void SheetView::setActiveCell(int col, int row) {
-    if (m_editing)
+    if (m_editor->isOpen())
         commitEdit();
     m_activeCol = std::max(1, col);
     m_activeRow = std::max(1, row);
@@ -382,92 +203,51 @@ bool SheetView::isEditable(int col, int row) const {
     return st.kind == grid::CellKind::EditText && !st.locked;
 }
 
+bool SheetView::isEditing() const {
+    return m_editor->isOpen();
+}
+
+QLineEdit *SheetView::editor() const {
+    return m_editor->lineEdit();
+}
+
 bool SheetView::editCell(int col, int row) {
     if (!isEditable(col, row))
         return false;
-    if (m_editing)
+    if (m_editor->isOpen())
         commitEdit();
     scrollTo(col, row);
     m_activeCol = col;
     m_activeRow = row;
-    m_editCol = col;
-    m_editRow = row;
-    m_editOriginal = m_sheet->text(col, row);
-    const grid::CellStyle &st = m_sheet->style(col, row);
-    m_editor->setFont(print::cellFont(st.font));
-    m_editor->setText(m_editOriginal);
-    m_editor->selectAll();
-    QRect r = spanRect(spanOf(col, row)).intersected(dataArea());
-    m_editor->setGeometry(r.adjusted(1, 1, -1, -1));
-    m_editing = true;
-    m_editor->show();
-    m_editor->setFocus(Qt::OtherFocusReason);
+    const QRect r = spanRect(spanOf(col, row)).intersected(dataArea());
+    m_editor->open(col, row, m_sheet->text(col, row),
+                   print::cellFont(m_sheet->style(col, row).font), r.adjusted(1, 1, -1, -1));
     emit EditMode(col, row, 1, false);
     return true;
 }
 
 void SheetView::commitEdit() {
-    if (!m_editing)
+    if (!m_editor->isOpen())
         return;
-    // Cleared first: hiding the editor moves the focus, which finishes the edit again.
-    m_editing = false;
-    const int col = m_editCol, row = m_editRow;
-    const QString text = m_editor->text();
-    const bool changed = text != m_editOriginal;
-    bool hadFocus = m_editor->hasFocus();
-    m_editor->hide();
+    const bool hadFocus = m_editor->lineEdit()->hasFocus();
+    const CellEditor::Outcome edit = m_editor->close();
     if (hadFocus)
         setFocus(Qt::OtherFocusReason);
-    if (changed)
-        m_sheet->setText(col, row, text);
+    if (edit.changed)
+        m_sheet->setText(m_editor->col(), m_editor->row(), edit.text);
     viewport()->update();
-    emit EditMode(col, row, 0, changed);
+    emit EditMode(m_editor->col(), m_editor->row(), 0, edit.changed);
 }
 
 void SheetView::cancelEdit() {
-    if (!m_editing)
+    if (!m_editor->isOpen())
         return;
-    m_editing = false;
-    bool hadFocus = m_editor->hasFocus();
-    m_editor->hide();
+    const bool hadFocus = m_editor->lineEdit()->hasFocus();
+    m_editor->close();
     if (hadFocus)
         setFocus(Qt::OtherFocusReason);
     viewport()->update();
-    emit EditMode(m_editCol, m_editRow, 0, false);
-}
-
-bool SheetView::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_editor && event->type() == QEvent::KeyPress && m_editing) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        switch (key->key()) {
-            case Qt::Key_Escape:
-                cancelEdit();
-                return true;
-            case Qt::Key_Tab:
-            case Qt::Key_Backtab: {
-                const int dx = key->key() == Qt::Key_Tab ? 1 : -1;
-                QPointer<SheetView> self(this);
-                commitEdit();  // a receiver of EditMode may close the view
-                if (self)
-                    moveActive(dx, 0, false);
-                return true;
-            }
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-            case Qt::Key_Up:
-            case Qt::Key_Down: {
-                const int dy = key->key() == Qt::Key_Up ? -1 : 1;
-                QPointer<SheetView> self(this);
-                commitEdit();  // a receiver of EditMode may close the view
-                if (self)
-                    moveActive(0, dy, false);
-                return true;
-            }
-            default:
-                break;
-        }
-    }
-    return QAbstractScrollArea::eventFilter(watched, event);
+    emit EditMode(m_editor->col(), m_editor->row(), 0, false);
 }
 
 // ---- Appearance switches ------------------------------------------------------------------------
@@ -548,7 +328,7 @@ void SheetView::resizeEvent(QResizeEvent *event) {
 
 void SheetView::scrollContentsBy(int, int) {
     // The editor is a child widget and cannot follow a partly scrolled-out cell tidily.
-    if (m_editing)
+    if (m_editor->isOpen())
         commitEdit();
     hideTip();
     viewport()->update();
@@ -614,7 +394,7 @@ void SheetView::mousePressEvent(QMouseEvent *event) {
     }
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_editing) {
+    if (m_editor->isOpen()) {
         QPointer<SheetView> self(this);
         commitEdit();  // a receiver of EditMode may close the view
         if (!self)
@@ -775,230 +555,13 @@ void SheetView::keyPressEvent(QKeyEvent *event) {
                 !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
                 editCell(m_activeCol, m_activeRow)) {
                 // Typing into a cell replaces its text, as in any spreadsheet.
-                m_editor->setText(typed);
+                m_editor->lineEdit()->setText(typed);
                 return;
             }
             break;
         }
     }
     QAbstractScrollArea::keyPressEvent(event);
-}
-
-// ---- Painting ----------------------------------------------------------------------------------
-
-void SheetView::paintEvent(QPaintEvent *) {
-    ensureGeometry();
-    QPainter out(viewport());
-    const qreal dpr = viewport()->devicePixelRatioF();
-    const QSize pixelSize = viewport()->size() * dpr;
-    // While the sheet's redraw is suspended the view keeps showing its last picture, so a
-    // caller's many small changes never appear half done.
-    if (!m_sheet->redraw() && m_frame.size() == pixelSize) {
-        out.drawImage(0, 0, m_frame);
-        return;
-    }
-    if (m_frame.size() != pixelSize)
-        m_frame = QImage(pixelSize, QImage::Format_ARGB32_Premultiplied);
-    m_frame.setDevicePixelRatio(dpr);
-    {
-        QPainter p(&m_frame);
-        paintFrame(p);
-    }
-    out.drawImage(0, 0, m_frame);
-}
-
-void SheetView::paintFrame(QPainter &p) {
-    const QRect vp = viewport()->rect();
-    p.fillRect(vp, palette().color(QPalette::Base));
-    const QRect area = dataArea();
-    const int xScroll = horizontalScrollBar()->value();
-    const int yScroll = verticalScrollBar()->value();
-
-    int firstCol = std::max(1, m_cols.indexAt(xScroll));
-    int lastCol = std::min(m_cols.count(), m_cols.indexAt(xScroll + std::max(0, area.width() - 1)));
-    int firstRow = std::max(1, m_rows.indexAt(yScroll));
-    int lastRow =
-        std::min(m_rows.count(), m_rows.indexAt(yScroll + std::max(0, area.height() - 1)));
-
-    if (area.width() > 0 && area.height() > 0 && firstCol <= lastCol && firstRow <= lastRow) {
-        p.save();
-        p.setClipRect(area);
-        // A merged block is drawn once, from the first of its cells met in view; the rest
-        // of its cells are skipped.
-        std::unordered_set<std::uint64_t> drawn;
-        // The last run found down each column: the rows below it in view belong to it
-        // without walking the run again (a merged column may hold one run of a million rows).
-        std::vector<Span> columnRun(std::size_t(lastCol - firstCol + 1), Span{0, 0, 0, 0});
-        for (int row = firstRow; row <= lastRow; ++row) {
-            if (m_rows.size(row) == 0)
-                continue;
-            for (int col = firstCol; col <= lastCol; ++col) {
-                if (m_cols.size(col) == 0)
-                    continue;
-                Span &run = columnRun[std::size_t(col - firstCol)];
-                if (run.col == col && run.col2 == col && row > run.row && row <= run.row2)
-                    continue;  // drawn with the run's first cell in view
-                Span span = spanOf(col, row);
-                if (span.col == col && span.col2 == col && span.row2 > span.row)
-                    run = span;
-                if (!span.single() && !drawn.insert(spanKey(span.col, span.row)).second)
-                    continue;
-                paintCell(p, span, spanRect(span));
-            }
-        }
-        p.restore();
-    }
-    paintHeaders(p, firstCol, lastCol, firstRow, lastRow);
-}
-
-void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
-    const grid::CellStyle &st = m_sheet->style(span.col, span.row);
-    // A data cell shows as its column's format shows it.
-    const grid::CellDisplay shown =
-        grid::cellDisplay(m_sheet->text(span.col, span.row),
-                          span.row >= 1 ? m_sheet->colFormat(span.col) : grid::ColumnFormat{},
-                          grid::numberSeparators());
-    const QString &caption = shown.text;
-    p.fillRect(rect, st.background.isValid() ? st.background : palette().color(QPalette::Base));
-
-    if (st.kind == grid::CellKind::Button) {
-        QStyleOptionButton opt;
-        opt.initFrom(viewport());
-        opt.rect = rect.adjusted(0, 0, -1, -1);
-        opt.state = QStyle::State_Enabled;
-        const bool down = m_pressedButton == QPoint(span.col, span.row) && m_buttonUnderMouse;
-        opt.state |= down ? QStyle::State_Sunken : QStyle::State_Raised;
-        if (st.background.isValid())
-            opt.palette.setColor(QPalette::Button, st.background);
-        style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, viewport());
-        QRect inner = rect.adjusted(2, 1, -2, -1);
-        if (down)
-            inner.translate(1, 1);
-        paintContent(p, inner, st, caption, shown.number);
-    } else {
-        if (isSelected(span))
-            p.fillRect(rect, kSelectionTint);
-        paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption,
-                     shown.number);
-    }
-
-    if (m_gridLines) {
-        p.setPen(m_gridColor);
-        p.drawLine(rect.topRight(), rect.bottomRight());
-        p.drawLine(rect.bottomLeft(), rect.bottomRight());
-    }
-    if (st.border) {
-        p.setPen(st.borderColor.isValid() ? st.borderColor : QColor(128, 128, 128));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(rect.adjusted(0, 0, -1, -1));
-    }
-    const bool active = span.col <= m_activeCol && m_activeCol <= span.col2 &&
-                        span.row <= m_activeRow && m_activeRow <= span.row2;
-    if (active && hasFocus() && st.kind != grid::CellKind::Button) {
-        p.setPen(QPen(palette().color(QPalette::Text), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(rect.adjusted(1, 1, -1, -1));
-    }
-}
-
-// Text, or a picture with its caption, laid out in `rect` as the cell's kind and
-// placement ask.
-void SheetView::paintContent(QPainter &p, const QRect &rect, const grid::CellStyle &st,
-                             const QString &caption, bool number) {
-    if (rect.width() <= 0 || rect.height() <= 0)
-        return;
-    p.save();
-    p.setClipRect(rect, Qt::IntersectClip);
-    const QFont font = print::cellFont(st.font);
-    p.setFont(font);
-    p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
-
-    const bool withPicture =
-        st.kind == grid::CellKind::Button || st.kind == grid::CellKind::Picture;
-    const QPixmap pm =
-        withPicture && !st.pictureKey.isEmpty() ? m_sheet->picture(st.pictureKey) : QPixmap();
-    if (!withPicture || pm.isNull()) {
-        const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, caption, false, number));
-        if (!(withPicture && st.pictureAlign == grid::PictureAlign::PictureOnly)) {
-            // A number too wide for its cell is rounded or shown as "#" marks, as on paper,
-            // rather than cut to digits that read as another number.
-            const QFontMetricsF metrics(font, p.device());
-            const QString shown = print::fittedCellText(
-                caption, number, rect.width(),
-                [&](const QString &t) { return metrics.horizontalAdvance(t); });
-            p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
-        }
-        p.restore();
-        return;
-    }
-
-    const QSizeF pmSize = pm.deviceIndependentSize();
-    const int pmW = qRound(pmSize.width()), pmH = qRound(pmSize.height());
-    const bool showCaption =
-        st.pictureAlign != grid::PictureAlign::PictureOnly && !caption.isEmpty();
-    const int textW = showCaption ? QFontMetrics(font).horizontalAdvance(caption) : 0;
-    const int gap = showCaption ? 3 : 0;
-    const int total = pmW + gap + textW;
-    int x = rect.left() + std::max(0, (rect.width() - total) / 2);
-    const int pmY = rect.top() + (rect.height() - pmH) / 2;
-    auto drawCaption = [&](int left) {
-        p.drawText(QRect(left, rect.top(), textW + 1, rect.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
-    };
-    if (st.pictureAlign == grid::PictureAlign::CaptionLeftPictureRight) {
-        if (showCaption)
-            drawCaption(x);
-        p.drawPixmap(QPoint(x + textW + gap, pmY), pm);
-    } else {
-        p.drawPixmap(QPoint(x, pmY), pm);
-        if (showCaption)
-            drawCaption(x + pmW + gap);
-    }
-    p.restore();
-}
-
-void SheetView::paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRow, int lastRow) {
-    const QRect area = dataArea();
-    const grid::Sheet &s = *m_sheet;
-    auto headerCell = [&](const QRect &rect, const QString &text, const grid::CellStyle &st) {
-        p.fillRect(rect, st.background.isValid() ? st.background : kHeaderBackground);
-        p.setPen(kHeaderLine);
-        p.drawLine(rect.topRight(), rect.bottomRight());
-        p.drawLine(rect.bottomLeft(), rect.bottomRight());
-        p.setFont(print::cellFont(st.font));
-        p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
-        const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, text, true, false));
-        p.drawText(rect.adjusted(kCellPadding, 0, -kCellPadding, 0),
-                   int(h | Qt::AlignVCenter) | Qt::TextSingleLine, text);
-    };
-
-    if (m_headerHeight > 0 && firstCol <= lastCol) {
-        p.save();
-        p.setClipRect(QRect(area.left(), 0, area.width(), m_headerHeight));
-        for (int col = firstCol; col <= lastCol; ++col) {
-            if (m_cols.size(col) == 0)
-                continue;
-            Span span = spanOf(col, 0);
-            if (span.col < col && span.col >= firstCol)
-                continue;  // drawn with the first cell of its merge
-            QRect rect = spanRect(span);
-            headerCell(rect, print::columnLabel(s, span.col), s.style(span.col, 0));
-            col = std::max(col, span.col2);
-        }
-        p.restore();
-    }
-    if (m_headerWidth > 0 && firstRow <= lastRow) {
-        p.save();
-        p.setClipRect(QRect(0, area.top(), m_headerWidth, area.height()));
-        for (int row = firstRow; row <= lastRow; ++row) {
-            if (m_rows.size(row) == 0)
-                continue;
-            headerCell(cellRect(0, row), print::rowLabel(s, row), s.style(0, row));
-        }
-        p.restore();
-    }
-    if (m_headerWidth > 0 && m_headerHeight > 0)
-        headerCell(QRect(0, 0, m_headerWidth, m_headerHeight), s.text(0, 0), s.style(0, 0));
 }
 
 }  // namespace tessel::widgets

@@ -29,6 +29,10 @@ class QLabel;
 class QLineEdit;
 
 namespace tessel::widgets {
+class CellEditor;
+}
+
+namespace tessel::widgets {
 
 class SheetView : public QAbstractScrollArea {
     Q_OBJECT
@@ -84,10 +88,10 @@ public:
     // mode 0; cancelEdit leaves the sheet as it was and emits EditMode with mode 0.
     bool isEditable(int col, int row) const;
     bool editCell(int col, int row);
-    bool isEditing() const { return m_editing; }
+    bool isEditing() const;
     void commitEdit();
     void cancelEdit();
-    QLineEdit *editor() const { return m_editor; }
+    QLineEdit *editor() const;
 
     // The cell under a viewport position: (col, row) with col 0 for the row header column and
     // row 0 for the column header row; (-1, -1) when the position is on no cell. Hidden
@@ -141,7 +145,6 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool viewportEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -173,6 +176,8 @@ private:
     void paintContent(QPainter &p, const QRect &rect, const grid::CellStyle &style,
                       const QString &caption, bool number);
 
+    static constexpr int kCellPadding = 2;  // pixels between a cell's edge and its text
+
     grid::Sheet *m_ownSheet = nullptr;
     QPointer<grid::Sheet> m_sheet;
     QMetaObject::Connection m_conns[3];
@@ -203,11 +208,7 @@ private:
     bool m_buttonUnderMouse = false;
     bool m_rightDouble = false;
 
-    QLineEdit *m_editor = nullptr;
-    bool m_editing = false;
-    int m_editCol = 0;
-    int m_editRow = 0;
-    QString m_editOriginal;
+    CellEditor *m_editor = nullptr;
 
     QImage m_frame;  // the last painted picture, shown while the sheet's redraw is off
 };
