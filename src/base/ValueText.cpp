@@ -31,6 +31,39 @@ void appendDouble(std::string &out, double d) {
     out.append(buf, res.ptr);
 }
 
+void appendValueText(std::string &out, const QVariant &value) {
+    if (!value.isValid() || value.isNull())
+        return;
+    char buf[24];
+    switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::Long:
+            out.append(buf, std::to_chars(buf, buf + sizeof buf, value.toLongLong()).ptr);
+            return;
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+        case QMetaType::ULong:
+            out.append(buf, std::to_chars(buf, buf + sizeof buf, value.toULongLong()).ptr);
+            return;
+        case QMetaType::Double:
+            appendDouble(out, value.toDouble());
+            return;
+        case QMetaType::QString: {
+            const QByteArray utf8 = static_cast<const QString *>(value.constData())->toUtf8();
+            out.append(utf8.constData(), std::size_t(utf8.size()));
+            return;
+        }
+        default: {
+            const QByteArray utf8 = valueToText(value).toUtf8();
+            out.append(utf8.constData(), std::size_t(utf8.size()));
+            return;
+        }
+    }
+}
+
 QString doubleToText(double d) {
     std::string s;
     appendDouble(s, d);

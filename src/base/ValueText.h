@@ -13,6 +13,10 @@ namespace tessel::base {
 // midnight and the value is a date); booleans as "True"/"False"; NULL as the empty text.
 QString valueToText(const QVariant &value);
 
+// Appends the text of `value` (as valueToText gives it) to `out`, as UTF-8. Integers, reals
+// and strings, which is what a fill from a query writes, take no detour through QString.
+void appendValueText(std::string &out, const QVariant &value);
+
 // Appends the shortest round-trip text of `d` (as above) to `out`, as UTF-8.
 void appendDouble(std::string &out, double d);
 
