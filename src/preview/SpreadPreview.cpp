@@ -20,6 +20,7 @@
 #include "export/WorkbookExport.h"
 #include "pagesetup/PageSetup.h"
 #include "preview/FindBar.h"
+#include "preview/Paging.h"
 #include "print/Printing.h"
 #include "print/codes/HeaderFooterCodes.h"
 #include "widgets/PageThumbnails.h"
@@ -116,7 +117,7 @@ SpreadPreview::SpreadPreview(report::ReportSession &session, QWidget *parent)
     m_thumbnails->hide();
     setUpContextMenu();
 
-    // Find, beside the specified controls: a bar under the strip, hidden until asked for.
+    // Find: a bar under the strip, hidden until asked for.
     m_findBar = new FindBar(
         m_pageView, [this](int page) { showPage(page); }, this);
     connect(m_findBar, &FindBar::visibilityChanged, this, &SpreadPreview::layOutControls);
@@ -270,9 +271,10 @@ void SpreadPreview::updatePageButtons() {
     // kept within the pages there are, and the buttons follow the same rules as the paging.
     const int count = m_pageView->pageCount();
     m_pageView->setPageCurrent(std::clamp(m_pageView->pageCurrent(), 1, std::max(1, count)));
-    const int current = m_pageView->pageCurrent();
-    setButtonState(kColPrevious, kLeft, current > 1);
-    setButtonState(kColNext, kRight, current + m_pageView->pagesPerScreen() <= count);
+    const PageButtons can =
+        pageButtons(m_pageView->pageCurrent(), count, m_pageView->pagesPerScreen());
+    setButtonState(kColPrevious, kLeft, can.previous);
+    setButtonState(kColNext, kRight, can.next);
 }
 
 void SpreadPreview::onActivated() {
@@ -387,30 +389,19 @@ void SpreadPreview::onButtonClicked(int col, int row) {
     if (row != 1 || style.kind != CellKind::Button || style.locked)
         return;
 
+    const int current = m_pageView->pageCurrent();
     const int count = m_pageView->pageCount();
     const int perScreen = m_pageView->pagesPerScreen();
     switch (col) {
         case kColNext:
-            if (m_pageView->pageCurrent() < count) {
-                m_pageView->setPageCurrent(m_pageView->pageCurrent() + perScreen);
-                EnableButton(kColNext, kRight);
-                EnableButton(kColPrevious, kLeft);
-                UpdatePageCount();
-            }
-            if (m_pageView->pageCurrent() + perScreen > count)
-                DisableButton(kColNext, kRight);
+            m_pageView->setPageCurrent(nextPage(current, count, perScreen));
+            updatePageButtons();
+            UpdatePageCount();
             break;
         case kColPrevious:
-            if (m_pageView->pageCurrent() > 1) {
-                // The page view keeps the page at 1 or above when the pages per screen
-                // changed since the last step forward.
-                m_pageView->setPageCurrent(m_pageView->pageCurrent() - perScreen);
-                EnableButton(kColPrevious, kLeft);
-                EnableButton(kColNext, kRight);
-                UpdatePageCount();
-            }
-            if (m_pageView->pageCurrent() == 1)
-                DisableButton(kColPrevious, kLeft);
+            m_pageView->setPageCurrent(previousPage(current, perScreen));
+            updatePageButtons();
+            UpdatePageCount();
             break;
         case kColZoom:
             m_pageView->zoomToggle();
