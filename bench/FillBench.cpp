@@ -106,8 +106,15 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     bench::benchDatabase(kRows);  // generate outside the timings
-    bench::RatioReporter reporter([](const std::string &) { return std::string("RawSqliteScan"); },
-                                  1.5);
+    // The fills do the scan's work and more; the progress rounds measure reporting alone and
+    // compare with nothing.
+    bench::RatioReporter reporter(
+        [](const std::string &name) {
+            return name == "FillIntoNewSheet" || name == "RefillSameSheet"
+                       ? std::string("RawSqliteScan")
+                       : std::string();
+        },
+        1.5);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -85,6 +85,11 @@ QTextStream &err() {
     return s;
 }
 
+// "1 page", "2 pages".
+QString counted(qint64 n, const char *one, const char *many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
 // Qt's own debug, info and warning messages ("QPainter::begin(): Returned false", a runtime
 // folder it would rather have) describe Qt's inner workings to nobody who can act on them; a
 // failure that matters reaches the renderer as an error and is told in its own words. A
@@ -393,7 +398,7 @@ int render(const Options &o) {
             print::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
         progress.finish();
         warnUndrawable();
-        err() << "tessel: " << pages << " pages written to " << o.pdf << '\n';
+        err() << "tessel: " << counted(pages, "page", "pages") << " written to " << o.pdf << '\n';
     } else if (!o.xlsx.isEmpty()) {
         exports::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer, exports::kWorksheetRows,
                                progress);
@@ -402,14 +407,15 @@ int render(const Options &o) {
     } else if (!o.csv.isEmpty()) {
         exports::writeCsv(o.csv, sheet, progress);
         progress.finish();
-        err() << "tessel: " << sheet.maxRows() + 1 << " rows written to " << o.csv << '\n';
+        err() << "tessel: " << counted(sheet.maxRows() + 1, "row", "rows") << " written to "
+              << o.csv << '\n';
     } else {
         if (!o.printer.isEmpty())
             qputenv(print::kPrinterEnvVar, o.printer.toUtf8());
         const int pages = print::printSheet(sheet, o.report, progress);
         progress.finish();
         warnUndrawable();
-        err() << "tessel: " << pages << " pages printed\n";
+        err() << "tessel: " << counted(pages, "page", "pages") << " printed\n";
     }
     return 0;
 }

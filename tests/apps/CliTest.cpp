@@ -276,7 +276,7 @@ TEST_F(Cli, NamesTextsNoFontCanDrawOnceAndKeepsFontNotesOffStandardError) {
                 QStringLiteral("where 编号 > 1000"), QStringLiteral("--pdf"), pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, QStringLiteral("tessel: warning: no installed font can draw some characters "
-                                    "of \"%1\"\ntessel: 1 pages written to %2\n")
+                                    "of \"%1\"\ntessel: 1 page written to %2\n")
                          .arg(odd, pdf));
     EXPECT_TRUE(tessel::test::pdfText(pdf).contains(QStringLiteral("भारत")));
 }
