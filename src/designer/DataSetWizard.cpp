@@ -9,12 +9,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "base/ErrorMessage.h"
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
+#include "db/Catalogue.h"
 #include "db/Recordset.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/DefinitionWrites.h"
@@ -22,7 +22,6 @@
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
 #include "designer/StoredQuery.h"
-#include "report/SheetBuilding.h"
 
 namespace tessel::designer {
 
@@ -32,23 +31,6 @@ namespace {
 
 QString kNoTables() {
     return tessel::base::tr("没有可用的表，请查看连接是否正确。");
-}
-
-// The catalogue statements, sent as written; the dialect layer of the connection rewrites
-// them for servers other than SQL Server.
-const QString kUserTables =
-    QStringLiteral("select name from dbo.sysobjects where OBJECTPROPERTY(id, N'IsUserTable') = 1");
-QString columnsOf(const QString &table) {
-    // The name sits inside a Unicode literal; a quote in it is doubled, so it stays data.
-    return QStringLiteral("select syscolumns.name from dbo.syscolumns  where id = object_id(N'") +
-           QString(table).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
-}
-
-// The table of an entry: its text before the first "." (all but the last character when
-// it has none, which gives no table for a one-word entry).
-QString entryTable(const QString &entry) {
-    const qsizetype dot = entry.indexOf(u'.');
-    return trimBlanks(entry.left(dot >= 0 ? dot : std::max<qsizetype>(0, entry.size() - 1)));
 }
 
 // The selected entry of a list, or -1 when none is selected.
@@ -219,25 +201,18 @@ void DataSetWizard::load() {
     m_table->setEditText(QString());
 
     const report::ReportSession &session = m_designer.session();
-    db::Recordset rs;
+    QStringList tables;
     try {
-        rs.open(kUserTables, session.connection, db::CursorType::ForwardOnly,
-                db::LockType::ReadOnly, db::kCommandDefault);
-        if (rs.isEmptyOrPast()) {
-            showNoTables();
-            return;
-        }
-        while (!rs.eof()) {
-            m_table->addItem(rs.text(0));
-            rs.moveNext();
-        }
-        rs.close();
+        tables = db::userTables(session.connection);
     } catch (const std::exception &) {
         // A catalogue the connection cannot read is as good as none: the user is sent to
         // check the connection.
+    }
+    if (tables.isEmpty()) {
         showNoTables();
         return;
     }
+    m_table->addItems(tables);
     // Filling the list leaves no table picked.
     m_table->setCurrentIndex(-1);
     m_table->setEditText(QString());
@@ -319,22 +294,17 @@ void DataSetWizard::onTablePicked() {
     m_fields->clear();
     m_columnsOf.clear();
     const QString table = tableText();
-    db::Recordset rs;
+    QStringList columns;
     try {
-        rs.open(columnsOf(table), m_designer.session().connection, db::CursorType::ForwardOnly,
-                db::LockType::ReadOnly, db::kCommandDefault);
-        if (rs.isEmptyOrPast()) {
-            showNoTables();
-            return;
-        }
-        while (!rs.eof()) {
-            m_fields->addItem(rs.text(0));
-            rs.moveNext();
-        }
+        columns = db::columnsOf(m_designer.session().connection, table);
     } catch (const std::exception &) {
+        // As with the table list: the user is sent to check the connection.
+    }
+    if (columns.isEmpty()) {
         showNoTables();
         return;
     }
+    m_fields->addItems(columns);
     m_columnsOf = table;
 }
 
@@ -384,13 +354,9 @@ void DataSetWizard::onRemoveAllFields() {
     removeFieldsOf(table);
 }
 
-// Removes the selected fields of `table`: the entries whose text, trimmed, before its last
-// "." is the table's name. Entries without a "." stay.
 void DataSetWizard::removeFieldsOf(const QString &table) {
     for (int i = m_selected->count() - 1; i >= 0; --i) {
-        const QString entry = trimBlanks(m_selected->item(i)->text());
-        const qsizetype dot = entry.lastIndexOf(u'.');
-        if (dot >= 0 && entry.left(dot) == table)
+        if (isFieldOf(m_selected->item(i)->text(), table))
             delete m_selected->takeItem(i);
     }
 }
@@ -411,57 +377,32 @@ void DataSetWizard::onMoveFieldDown() {
     m_selected->setCurrentRow(k + 1);
 }
 
-// Every keystroke rewrites the selected entry, so it always carries exactly one alias: the
-// text before its last " as " (in any case) keeps, the new name follows.
+// Every keystroke rewrites the selected entry, so it always carries exactly one alias.
 void DataSetWizard::onChineseNameChanged() {
     const int sel = selectedRow(m_selected);
-    const QString name = trimBlanks(m_cnField->text());
-    if (sel < 0 || name.isEmpty())
+    if (sel < 0 || trimBlanks(m_cnField->text()).isEmpty())
         return;
     QListWidgetItem *item = m_selected->item(sel);
-    const QString entry = trimBlanks(item->text());
-    const qsizetype as = entry.lastIndexOf(QLatin1String(" as "), -1, Qt::CaseInsensitive);
-    const QString base = as >= 0 ? entry.left(as) : entry;
-    item->setText(base + QStringLiteral(" as ") + name);
+    item->setText(withAlias(item->text(), m_cnField->text()));
 }
 
-// The condition replaces everything from the last "where" of the statement on; an emptied
-// condition leaves the statement as it is.
 void DataSetWizard::onConditionChanged() {
-    if (trimBlanks(m_where->text()).isEmpty())
-        return;
-    const QString t = trimBlanks(m_sql->text());
-    const qsizetype p = t.lastIndexOf(QLatin1String("where"));
-    // The blank ahead of "where" goes with it.
-    const QString head = p >= 0 ? t.left(std::max<qsizetype>(0, p - 1)) : t;
-    m_sql->setText(head + QStringLiteral(" where ") + m_where->text());
+    // A blank condition gives the statement back as it stands: it is left untouched.
+    const QString s = withCondition(m_sql->text(), m_where->text());
+    if (s != m_sql->text())
+        m_sql->setText(s);
 }
 
 void DataSetWizard::composeQuery() {
-    // The lists show names as the catalogue gives them; the statement writes each as the
-    // server needs it (PostgreSQL: "Dept" quoted, or it would read dept).
-    const db::Dialect dialect = m_designer.session().connection.dialect();
-    auto names = [dialect](const QString &entry) {
-        const qsizetype as = entry.lastIndexOf(QLatin1String(" as "), -1, Qt::CaseInsensitive);
-        QStringList parts = (as >= 0 ? entry.left(as) : entry).split(u'.');
-        for (QString &part : parts)
-            part = db::identifierFor(part, dialect);
-        return parts.join(u'.') + (as >= 0 ? entry.mid(as) : QString());
-    };
+    QStringList fields;
+    for (int i = 0; i < m_selected->count(); ++i)
+        fields << m_selected->item(i)->text();
+    QStringList tables;
+    for (int i = 0; i < m_tablesSel->count(); ++i)
+        tables << m_tablesSel->itemText(i);
     sqlStart = QStringLiteral("select ");
-    QString s = sqlStart + u' ';
-    for (int i = 0; i < m_selected->count(); ++i) {
-        if (i > 0)
-            s += u',';
-        s += names(m_selected->item(i)->text());
-    }
-    s += QStringLiteral(" from ") +
-         (m_tablesSel->count() > 0 ? names(m_tablesSel->itemText(0)) : QString());
-    for (int i = 1; i < m_tablesSel->count(); ++i)
-        s += u',' + names(m_tablesSel->itemText(i));
-    if (!m_where->text().isEmpty())
-        s += QStringLiteral(" where ") + m_where->text();
-    m_sql->setText(s);
+    m_sql->setText(
+        composeSelect(fields, tables, m_where->text(), m_designer.session().connection.dialect()));
     // Later edits of the lists no longer regenerate the text; the user may edit it by hand.
     m_cmdSQL->setEnabled(false);
 }
@@ -501,39 +442,15 @@ void DataSetWizard::onFinish() {
         return;
     }
 
-    grid::Sheet &sheet = m_designer.sheet();
-    const QString labels = trimBlanks(m_colStr->text());
-    if (!labels.isEmpty()) {
-        report::SetLabelsAndWidths(std::optional(labels), std::optional(QString()), count, sheet);
-    } else {
-        report::SetHeadersFromFields(data, sheet);
-    }
     try {
-        report::FillFromRecordset(data, sheet);
+        m_designer.takeDataSet(DataSetResult{name, trimBlanks(m_colStr->text()), count}, data);
     } catch (const std::exception &e) {
-        // Rows that could not all be read are no result: none stay on the sheet, and the
-        // wizard stays open with the reason.
-        sheet.setMaxRows(0);
+        // Rows that could not all be read are no result: the wizard stays open with the
+        // reason.
         base::showWarning(this, base::errorMessage(tessel::base::tr("报表数据查询失败"), e),
                           base::warningTitle());
         return;
     }
-    data.close();
-
-    m_designer.setReportName(name);
-    // The formats are the named report's (none for a new one), not those of the report the
-    // sheet held before.
-    report::ApplyColumnFormats(m_designer.session());
-    for (const char *b : {"cmdSave", "cmdPreview"}) {
-        if (QPushButton *btn = m_designer.button(b))
-            btn->setEnabled(true);
-    }
-    m_designer.filllist();
-    m_designer.SetListValues();
-    m_designer.showReportName();
-    if (QPushButton *btn = m_designer.button("cmdData"))
-        btn->setEnabled(true);
-    m_designer.listini = false;
     close();
 }
 

@@ -12,11 +12,13 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
+#include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "designer/ColumnFormatDialog.h"
+#include "report/SheetBuilding.h"
 #include "widgets/SheetView.h"
 
 namespace tessel::designer {
@@ -157,6 +159,36 @@ void PrintSpread::disableForUnstoredReport() {
 void PrintSpread::disableForGridData() {
     if (QPushButton *b = button("cmdData"))
         b->setEnabled(false);
+}
+
+void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) {
+    grid::Sheet &s = sheet();
+    if (!result.labels.isEmpty()) {
+        report::SetLabelsAndWidths(std::optional(result.labels), std::optional(QString()),
+                                   result.fieldCount, s);
+    } else {
+        report::SetHeadersFromFields(data, s);
+    }
+    try {
+        report::FillFromRecordset(data, s);
+    } catch (const std::exception &) {
+        // Rows that could not all be read are no result: none stay on the sheet.
+        s.setMaxRows(0);
+        throw;
+    }
+    data.close();
+
+    setReportName(result.reportName);
+    // The formats are the named report's (none for a new one), not those of the report the
+    // sheet held before.
+    report::ApplyColumnFormats(m_session);
+    for (const char *name : {"cmdSave", "cmdPreview"})
+        button(name)->setEnabled(true);
+    filllist();
+    SetListValues();
+    showReportName();
+    button("cmdData")->setEnabled(true);
+    listini = false;
 }
 
 void PrintSpread::filllist() {

@@ -14,6 +14,9 @@ class QListWidgetItem;
 class QMenu;
 class QPushButton;
 
+namespace tessel::db {
+class Recordset;
+}
 namespace tessel::widgets {
 class SheetView;
 }
@@ -27,6 +30,14 @@ struct DesignerOpeners {
     std::function<void()> dataWizard;     // the data-set wizard on the current report
     std::function<void()> reportList;     // the list of stored reports
     std::function<void()> columnHeaders;  // the column header editor, modal
+};
+
+// What the data-set wizard's finish hands the designer once the report's definition is
+// stored.
+struct DataSetResult {
+    QString reportName;  // the stored report's name, trimmed of blanks
+    QString labels;      // the column header texts ("，"-separated), trimmed; empty: none
+    int fieldCount = 0;  // the number of selected fields: the columns the labels cover
 };
 
 class PrintSpread : public QWidget {
@@ -70,6 +81,14 @@ public:
     // The sheet holds a host grid's rows, not a query's: the data-set command (cmdData) is
     // disabled.
     void disableForGridData();
+    // Takes the data set the wizard finished: labels the sheet's columns with result.labels
+    // over result.fieldCount columns (no widths), or with the field names of `data` when
+    // there are none; fills the sheet from the rows of `data` and closes it. The report then
+    // becomes the designer's: its name, its column formats, Save, Preview and Data enabled,
+    // the check list rebuilt and ticked, the name shown, and a tick gives a width (listini
+    // false). When the rows cannot all be read the sheet keeps no rows, the designer keeps
+    // its report, and the error is thrown.
+    void takeDataSet(const DataSetResult &result, db::Recordset &data);
 
     // The commands, as their buttons run them.
     void onMergeColumns();

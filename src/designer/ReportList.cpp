@@ -12,6 +12,7 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
+#include "db/Catalogue.h"
 #include "db/Recordset.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
@@ -159,10 +160,7 @@ void ReportList::load() {
             base::showInformation(this, tessel::base::tr("没有报表数据"), base::informationTitle());
             return;
         }
-        while (!rs.eof()) {
-            m_list->addItem(rs.text(0));
-            rs.moveNext();
-        }
+        m_list->addItems(db::firstFields(rs));
     } catch (const std::exception &e) {
         base::showWarning(this, base::errorMessage(tessel::base::tr("报表列表读取失败"), e),
                           base::warningTitle());

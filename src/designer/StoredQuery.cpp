@@ -8,6 +8,46 @@ namespace tessel::designer {
 
 namespace {
 
+using definitions::trimBlanks;
+
+const QLatin1String kAs(" as ");
+
+// Characters that continue a name: a keyword touching one of them is part of the name.
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c.isSurrogate() || c == u'_' || c == u'@' || c == u'#' ||
+           c == u'$';
+}
+
+enum class Occurrence { First, Last };
+
+// The position (from 0) of `keyword` in `text` as a word of the statement, -1 when it has
+// none: in any case, not part of a longer name, not inside a string literal or a quoted
+// name. A doubled quote inside a literal closes and reopens it, which keeps it inside.
+qsizetype findKeyword(const QString &text, QLatin1String keyword, Occurrence which) {
+    const qsizetype n = text.size();
+    const qsizetype k = keyword.size();
+    qsizetype found = -1;
+    QChar closing;  // the quote that ends the literal or name being read; null outside
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (!closing.isNull()) {
+            if (c == closing)
+                closing = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            closing = c;
+        } else if (c == u'[') {
+            closing = u']';
+        } else if ((i == 0 || !isNameChar(text[i - 1])) && i + k <= n &&
+                   QStringView(text).mid(i, k).compare(keyword, Qt::CaseInsensitive) == 0 &&
+                   (i + k == n || !isNameChar(text[i + k]))) {
+            found = i;
+            if (which == Occurrence::First)
+                return found;
+        }
+    }
+    return found;
+}
+
 // Lower case one UTF-16 unit at a time, so that positions found in the result are positions
 // in the original text.
 QString lowerKeepingPositions(const QString &text) {
@@ -92,18 +132,18 @@ StoredQuery parseStoredQuery(const QString &s) {
     StoredQuery parts;
     const QString lower = lowerKeepingPositions(s);
     const qsizetype len = s.size();
-    const qsizetype w = lower.indexOf(QLatin1String("where")) + 1;
+    const qsizetype w = findKeyword(s, QLatin1String("where"), Occurrence::First) + 1;
     if (w > 0)
         parts.condition = s.right(len - w - 4);  // after "where", with the blank that follows
 
-    const qsizetype f = lower.indexOf(QLatin1String("from")) + 1;
+    const qsizetype f = findKeyword(s, QLatin1String("from"), Occurrence::First) + 1;
     if (f == 0)
         return parts;  // no "from": nothing to take apart
     const qsizetype fieldsLength = f - 7;
     const qsizetype tablesLength = w > 0 ? w - 6 - f : len - 4 - f;
     if (fieldsLength < 0 || tablesLength < 0)
         return parts;  // "from" before the fields or "where" before "from": no select
-    const QString fields = definitions::trimBlanks(s.mid(6, fieldsLength));
+    const QString fields = trimBlanks(s.mid(6, fieldsLength));
     QString tables = lower.mid(f + 4, tablesLength);
     // A quoted name ("Dept" on PostgreSQL) names its table only as written: it keeps its case.
     bool quoted = false;
@@ -113,13 +153,64 @@ StoredQuery parseStoredQuery(const QString &s) {
         else if (quoted)
             tables[i] = s[f + 4 + i];
     }
-    tables = definitions::trimBlanks(tables);
+    tables = trimBlanks(tables);
     StoredQuery::Selection selection;
     splitFields(fields, selection);
     if (!tables.isEmpty())
         selection.tables = tables.split(u',');
     parts.selection = selection;
     return parts;
+}
+
+QString entryTable(const QString &entry) {
+    const qsizetype dot = entry.indexOf(u'.');
+    return trimBlanks(entry.left(dot >= 0 ? dot : std::max<qsizetype>(0, entry.size() - 1)));
+}
+
+bool isFieldOf(const QString &entry, const QString &table) {
+    const QString trimmed = trimBlanks(entry);
+    const qsizetype dot = trimmed.lastIndexOf(u'.');
+    return dot >= 0 && trimmed.left(dot) == table;
+}
+
+QString withAlias(const QString &entry, const QString &alias) {
+    const QString trimmed = trimBlanks(entry);
+    const qsizetype as = trimmed.lastIndexOf(kAs, -1, Qt::CaseInsensitive);
+    return (as >= 0 ? trimmed.left(as) : trimmed) + kAs + trimBlanks(alias);
+}
+
+QString withCondition(const QString &query, const QString &condition) {
+    if (trimBlanks(condition).isEmpty())
+        return query;
+    const QString t = trimBlanks(query);
+    const qsizetype p = findKeyword(t, QLatin1String("where"), Occurrence::Last);
+    // The blank ahead of "where" goes with it.
+    const QString head = p >= 0 ? t.left(std::max<qsizetype>(0, p - 1)) : t;
+    return head + QStringLiteral(" where ") + condition;
+}
+
+QString composeSelect(const QStringList &fields, const QStringList &tables,
+                      const QString &condition, db::Dialect dialect) {
+    // The lists show names as the catalogue gives them; the statement writes each as the
+    // server needs it (PostgreSQL: "Dept" quoted, or it would read dept).
+    auto names = [dialect](const QString &entry) {
+        const qsizetype as = entry.lastIndexOf(kAs, -1, Qt::CaseInsensitive);
+        QStringList parts = (as >= 0 ? entry.left(as) : entry).split(u'.');
+        for (QString &part : parts)
+            part = db::identifierFor(part, dialect);
+        return parts.join(u'.') + (as >= 0 ? entry.mid(as) : QString());
+    };
+    QStringList written;
+    for (const QString &field : fields)
+        written << names(field);
+    QString s = QStringLiteral("select  ") + written.join(u',') + QStringLiteral(" from ");
+    written.clear();
+    for (const QString &table : tables)
+        written << names(table);
+    s += written.join(u',');
+    if (!condition.isEmpty())
+        s += QStringLiteral(" where ") + condition;
+    return s;
 }
 
 }  // namespace tessel::designer
