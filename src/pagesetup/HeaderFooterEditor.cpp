@@ -402,7 +402,7 @@ QString HeaderFooterEditor::composeGrid() const {
     return print::composeLayout(lines);
 }
 
-bool HeaderFooterEditor::SaveConfiguration() {
+HeaderFooterEditor::SaveResult HeaderFooterEditor::SaveConfiguration() {
     const bool header = m_mode == Mode::Header;
     try {
         const auto saved = definitions::saveHeaderFooter(
@@ -417,7 +417,7 @@ bool HeaderFooterEditor::SaveConfiguration() {
         if (!saved) {
             base::showInformation(this, tessel::base::tr("系统错误，报表不存在"),
                                   base::informationTitle());
-            return false;
+            return SaveResult::NoReport;
         }
         const QString &text = saved->text;
         const QString &other = saved->other;
@@ -432,23 +432,25 @@ bool HeaderFooterEditor::SaveConfiguration() {
         m_snapshot.found = true;
         (header ? m_snapshot.header : m_snapshot.footer) = text;
         (header ? m_snapshot.footer : m_snapshot.header) = other;
-        return true;
+        return SaveResult::Saved;
     } catch (const Error &e) {
         base::showWarning(this, base::errorMessage(tessel::base::tr("页标头/脚注保存失败"), e),
                           base::warningTitle());
-        return false;
+        return SaveResult::Failed;
     }
 }
 
 void HeaderFooterEditor::onSaveText() {
     // After a failed save the button stays enabled: the edits are still unsaved.
-    if (SaveConfiguration())
+    if (SaveConfiguration() == SaveResult::Saved)
         button("Command3")->setEnabled(false);
 }
 
 void HeaderFooterEditor::onOk() {
-    SaveConfiguration();
-    accept();
+    // After a refused write the window stays open, so the edits are not lost with it. A
+    // report that no longer exists can never take them: the window closes as after a save.
+    if (SaveConfiguration() != SaveResult::Failed)
+        accept();
 }
 
 void HeaderFooterEditor::onReset() {

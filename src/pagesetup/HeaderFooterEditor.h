@@ -72,12 +72,13 @@ public:
     // "/n"; empty when no cell has text.
     QString composeGrid() const;
 
+    enum class SaveResult { Saved, NoReport, Failed };
     // Saves the grid as the header (or footer) of the report: the definition row's header
     // (or footer) text and which parts print, from cmdClass (saveHeaderFooter), then the
     // working sheet's print header (or footer). A missing row is reported ("系统错误，报表不存在")
-    // and nothing is saved; a database failure is shown as a warning and nothing is saved. True
-    // when saved.
-    bool SaveConfiguration();
+    // and nothing is saved (NoReport); a database failure is shown as a warning and nothing is
+    // saved (Failed).
+    SaveResult SaveConfiguration();
 
     // The right-button page-number toggle on the grid's active cell.
     void togglePageNumber();
