@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 
 #include "print/codes/PrintCodes.h"
 #include "report/ReportSession.h"
@@ -33,7 +34,7 @@ public:
 
     // Grid geometry: text cells in columns 1, 3 and 5, the "..." font buttons right of each.
     static constexpr int kLines = 9;
-    static constexpr int kTextCols[3] = {1, 3, 5};
+    static constexpr std::array<int, 3> kTextCols{1, 3, 5};
 
     // Reads the report's definition row once (the window's snapshot), builds the grid and
     // loads the header. A row that cannot be read is reported and treated as missing.
