@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <csignal>
@@ -23,10 +22,12 @@
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
+#include "support/Unzip.h"
 
 using namespace tessel;
 using exports::exportWorkbook;
 using exports::writeWorkbook;
+using test::unzipPart;
 
 namespace {
 
@@ -50,13 +51,6 @@ struct XSheet {
         return out;
     }
 };
-
-QByteArray unzipPart(const QString &file, const QString &part) {
-    QProcess p;
-    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, part});
-    p.waitForFinished(120000);
-    return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
-}
 
 XSheet readSheet(const QString &file, int index) {
     XSheet out;
