@@ -388,10 +388,8 @@ int render(const Options &o) {
     }
     grid::Sheet &sheet = session.sheet;
     // The header and footer as the preview shows them.
-    grid::PrintSettings ps = sheet.print();
-    ps.header = print::substituteVariables(ps.header, session.tslVar);
-    ps.footer = print::substituteVariables(ps.footer, session.tslVar);
-    sheet.setPrint(ps);
+    print::substituteSheetVariables(sheet, session.tslVar);
+    const grid::PrintSettings &ps = sheet.print();
 
     if (!o.pdf.isEmpty()) {
         const int pages =

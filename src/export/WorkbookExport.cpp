@@ -32,13 +32,11 @@
 #include "grid/ColumnFormat.h"
 #include "grid/Sheet.h"
 #include "print/Printing.h"
+#include "print/codes/PrintCodes.h"
 
 namespace tessel::exports {
 
 namespace {
-
-const QString kLineBreak = QStringLiteral("/n");
-const QString kFontName = QStringLiteral("/fn");
 
 // Worksheet columns (from 0) of the left, centre and right parts of a header/footer line.
 constexpr lxw_col_t kPartCols[3] = {0, 4, 8};
@@ -134,9 +132,8 @@ public:
         addWorksheet();
     }
 
-    void headerFooterLine(const QString &line) {
+    void headerFooterLine(const print::PlainLine &parts) {
         const lxw_row_t row = nextRow();
-        const std::array<QString, 3> parts = exportLineParts(line);
         for (int i = 0; i < 3; ++i) {
             if (!parts[i].isEmpty()) {
                 const QByteArray utf8 = parts[i].toUtf8();
@@ -305,33 +302,6 @@ void syncFile(const QString &name, const QString &targetName) {
 
 }  // namespace
 
-QStringList exportLines(const QString &codes) {
-    if (codes.isEmpty())
-        return {};
-    return codes.split(kLineBreak, Qt::KeepEmptyParts);
-}
-
-std::array<QString, 3> exportLineParts(const QString &line) {
-    std::array<QString, 3> parts;
-    const QStringList segments = line.split(kFontName, Qt::KeepEmptyParts);
-    static const QString codes[3] = {QStringLiteral("/l"), QStringLiteral("/c"),
-                                     QStringLiteral("/r")};
-    for (qsizetype j = 1; j < segments.size(); ++j) {
-        const QString &segment = segments[j];
-        for (int i = 0; i < 3; ++i) {
-            const qsizetype at = segment.indexOf(codes[i]);
-            if (at >= 0) {
-                // Substituted values carry the division slash so that printing does not read
-                // their "/" as a code; a worksheet cell gets the plain slash back.
-                parts[size_t(i)] = segment.mid(at + 2).replace(QChar(0x2215), u'/');
-                if (parts[size_t(i)].isNull())
-                    parts[size_t(i)] = QLatin1String("");
-            }
-        }
-    }
-    return parts;
-}
-
 std::optional<double> sheetNumber(std::string_view s) {
     // A quick look first: most report texts are words, dates or codes and fail here.
     if (s.empty() || s.size() > 32)
@@ -419,18 +389,19 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         throw ioError(tessel::base::tr("无法创建工作簿"), QString());
 
     {
-        const QStringList headerLines = exportLines(header);
-        const QStringList footerLines = exportLines(footer);
-        progress.begin(tessel::base::tr("写入工作簿"), base::ProgressUnit::Rows,
-                       qint64(headerLines.size()) + sheet.maxRows() + 1 + footerLines.size());
+        const std::vector<print::PlainLine> headerLines = print::plainTextLines(header);
+        const std::vector<print::PlainLine> footerLines = print::plainTextLines(footer);
+        progress.begin(
+            tessel::base::tr("写入工作簿"), base::ProgressUnit::Rows,
+            qint64(headerLines.size()) + sheet.maxRows() + 1 + qint64(footerLines.size()));
         RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet);
-        for (const QString &line : headerLines)
+        for (const print::PlainLine &line : headerLines)
             rows.headerFooterLine(line);
         for (int r = 0; r <= sheet.maxRows(); ++r) {
             progress.checkRow(r);
             rows.sheetRow(r);
         }
-        for (const QString &line : footerLines)
+        for (const print::PlainLine &line : footerLines)
             rows.headerFooterLine(line);
         errno = 0;
         rows.checkScratch();

@@ -5,11 +5,9 @@
 //   header line i (from 0)      row i + 1; its left part in column 1, centre in 5, right in 9
 //   sheet row r (0 .. rows)     row H + r + 1, sheet column c in worksheet column c
 //   footer line i               row H + rows + 2 + i, parts as for the header
-// where H is the number of header lines. A header or footer is split into lines at every
-// "/n" (an empty string has none; one ending in "/n" has a last, empty line). A line is cut
-// at every "/fn"; the text before the first "/fn" is not written, and in each later piece
-// the text after its first "/l", "/c" and "/r" goes to column 1, 5 and 9 respectively (all
-// three tests are made; a later piece overwrites an earlier one).
+// where H is the number of header lines. The lines and their parts are those of
+// print::plainTextLines: a header or footer ending in "/n" has a last, empty line, and text
+// before a line's first "/fn" is not written.
 //
 // A report longer than a worksheet continues on further worksheets (Sheet2, ...), each of
 // which starts with the label row again. Column widths carry over in the sheet's own width
@@ -26,8 +24,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-#include <array>
 #include <optional>
 #include <string_view>
 
@@ -81,13 +77,6 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
 void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
                    const QString &footer, int rowsPerWorksheet = kWorksheetRows,
                    base::Progress &progress = base::noProgress());
-
-// The lines of a header or footer code string, split at "/n" as described above.
-QStringList exportLines(const QString &codes);
-
-// The left, centre and right texts one line puts into worksheet columns 1, 5 and 9; a null
-// QString where the line names no such part.
-std::array<QString, 3> exportLineParts(const QString &line);
 
 // The number a cell text stands for, when the text is exactly the sheet's own form of it
 // (see above); nullopt for any other text.

@@ -16,17 +16,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "base/ErrorMessage.h"
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
-#include "base/ValueText.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "print/codes/HeaderFooterCodes.h"
+#include "print/codes/SheetCodes.h"
 #include "widgets/SheetView.h"
 
 namespace tessel::pagesetup {
@@ -36,7 +35,6 @@ using grid::CellFont;
 using grid::Sheet;
 using print::CodeCell;
 using print::CodeFont;
-using print::CodeLine;
 using print::CodePos;
 using print::kPageNumberText;
 
@@ -249,17 +247,12 @@ void HeaderFooterEditor::FillVarList() {
         m_vars->setItem(row, 0, new QTableWidgetItem(name));
         m_vars->setItem(row, 1, new QTableWidgetItem(value));
     };
-    // Every entry is offered, the last one included; a nameless entry (the bare prefix "V")
-    // has no placeholder to insert.
-    for (const QVariant &entry : m_session.tslVar) {
-        const QVariantList fields = entry.toList();
-        const QString name = fields.value(0).toString();
-        if (name.isEmpty() || name == QLatin1String("V"))
-            continue;
-        addRow(name, base::valueToText(fields.value(1)));
-    }
-    addRow(QStringLiteral("V时间"), QString());
-    addRow(QStringLiteral("V日期"), QString());
+    // Every placeholder the substitution replaces is offered, the last entry of the list
+    // included; the built-in ones have their value only when printed.
+    for (const print::Placeholder &p : print::listedPlaceholders(m_session.tslVar))
+        addRow(p.name, p.value);
+    addRow(print::kTimePlaceholder, QString());
+    addRow(print::kDatePlaceholder, QString());
 }
 
 void HeaderFooterEditor::readSnapshot() {
@@ -380,29 +373,14 @@ void HeaderFooterEditor::GetHeaderDetail(const QString &detailtext) {
 QString HeaderFooterEditor::GetCellData(int col, int line) const {
     if (!isTextCell(col, line))
         return {};
-    const Sheet &s = gridSheet();
-    CodeCell cell;
-    cell.text = s.text(col, line);
-    const CellFont &f = s.style(col, line).font;
-    cell.font = CodeFont{f.name, f.size, f.bold, f.italic, f.underline, f.strikeout};
-    return print::composeCell(cell, posOf(col));
+    return print::composeSheetCell(gridSheet(), col, line, posOf(col));
 }
 
 QString HeaderFooterEditor::composeGrid() const {
-    const Sheet &s = gridSheet();
-    std::vector<CodeLine> lines(kLines);
-    for (int row = 1; row <= kLines; ++row) {
-        for (int col : kTextCols) {
-            CodeCell &cell = lines[size_t(row - 1)].cells[int(posOf(col))];
-            cell.text = s.text(col, row);
-            const CellFont &f = s.style(col, row).font;
-            cell.font = CodeFont{f.name, f.size, f.bold, f.italic, f.underline, f.strikeout};
-        }
-    }
-    return print::composeLayout(lines);
+    return print::composeSheetLayout(gridSheet(), kTextCols, 1, kLines);
 }
 
-bool HeaderFooterEditor::SaveConfiguration() {
+HeaderFooterEditor::SaveResult HeaderFooterEditor::SaveConfiguration() {
     const bool header = m_mode == Mode::Header;
     try {
         const auto saved = definitions::saveHeaderFooter(
@@ -417,7 +395,7 @@ bool HeaderFooterEditor::SaveConfiguration() {
         if (!saved) {
             base::showInformation(this, tessel::base::tr("系统错误，报表不存在"),
                                   base::informationTitle());
-            return false;
+            return SaveResult::NoReport;
         }
         const QString &text = saved->text;
         const QString &other = saved->other;
@@ -432,23 +410,25 @@ bool HeaderFooterEditor::SaveConfiguration() {
         m_snapshot.found = true;
         (header ? m_snapshot.header : m_snapshot.footer) = text;
         (header ? m_snapshot.footer : m_snapshot.header) = other;
-        return true;
+        return SaveResult::Saved;
     } catch (const Error &e) {
         base::showWarning(this, base::errorMessage(tessel::base::tr("页标头/脚注保存失败"), e),
                           base::warningTitle());
-        return false;
+        return SaveResult::Failed;
     }
 }
 
 void HeaderFooterEditor::onSaveText() {
     // After a failed save the button stays enabled: the edits are still unsaved.
-    if (SaveConfiguration())
+    if (SaveConfiguration() == SaveResult::Saved)
         button("Command3")->setEnabled(false);
 }
 
 void HeaderFooterEditor::onOk() {
-    SaveConfiguration();
-    accept();
+    // After a refused write the window stays open, so the edits are not lost with it. A
+    // report that no longer exists can never take them: the window closes as after a save.
+    if (SaveConfiguration() != SaveResult::Failed)
+        accept();
 }
 
 void HeaderFooterEditor::onReset() {

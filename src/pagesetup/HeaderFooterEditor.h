@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 
 #include "print/codes/PrintCodes.h"
 #include "report/ReportSession.h"
@@ -33,7 +34,7 @@ public:
 
     // Grid geometry: text cells in columns 1, 3 and 5, the "..." font buttons right of each.
     static constexpr int kLines = 9;
-    static constexpr int kTextCols[3] = {1, 3, 5};
+    static constexpr std::array<int, 3> kTextCols{1, 3, 5};
 
     // Reads the report's definition row once (the window's snapshot), builds the grid and
     // loads the header. A row that cannot be read is reported and treated as missing.
@@ -72,12 +73,13 @@ public:
     // "/n"; empty when no cell has text.
     QString composeGrid() const;
 
+    enum class SaveResult { Saved, NoReport, Failed };
     // Saves the grid as the header (or footer) of the report: the definition row's header
     // (or footer) text and which parts print, from cmdClass (saveHeaderFooter), then the
     // working sheet's print header (or footer). A missing row is reported ("系统错误，报表不存在")
-    // and nothing is saved; a database failure is shown as a warning and nothing is saved. True
-    // when saved.
-    bool SaveConfiguration();
+    // and nothing is saved (NoReport); a database failure is shown as a warning and nothing is
+    // saved (Failed).
+    SaveResult SaveConfiguration();
 
     // The right-button page-number toggle on the grid's active cell.
     void togglePageNumber();

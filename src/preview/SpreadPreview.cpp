@@ -284,19 +284,14 @@ void SpreadPreview::onActivated() {
     if (!m_sheet)
         return;
 
-    grid::PrintSettings &print = m_sheet->printSettings();
-    m_headerText = print::substituteVariables(print.header, m_session.tslVar);
-    m_footerText = print::substituteVariables(print.footer, m_session.tslVar);
-    // Only a real change is announced: every announcement breaks the pages anew and redraws
-    // the pane, and activations come with every return to the window.
-    if (print.header != m_headerText || print.footer != m_footerText) {
-        print.header = m_headerText;
-        print.footer = m_footerText;
-        m_sheet->notifyPrintChanged();
-        // A header or footer of another height can change the page count.
+    // Activations come with every return to the window; only a real change breaks the pages
+    // anew, and a header or footer of another height can change the page count.
+    if (print::substituteSheetVariables(*m_sheet, m_session.tslVar)) {
         updatePageButtons();
         UpdatePageCount();
     }
+    m_headerText = m_sheet->print().header;
+    m_footerText = m_sheet->print().footer;
 }
 
 void SpreadPreview::layOutControls() {

@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardItemModel>
@@ -27,6 +26,7 @@
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
+#include "support/Unzip.h"
 #include "widgets/SheetView.h"
 
 using namespace tessel;
@@ -480,18 +480,11 @@ INSTANTIATE_TEST_SUITE_P(Backends, RunsOn, ::testing::ValuesIn(test::kAllBackend
 // true) the format is stored in the row; without it the session keeps it.
 class ColumnFormats : public Runs, public ::testing::WithParamInterface<bool> {};
 
-QByteArray unzipPart(const QString &file, const QString &part) {
-    QProcess p;
-    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, part});
-    p.waitForFinished(30000);
-    return p.readAllStandardOutput();
-}
-
 // The number format code of the cell whose value is `value` in a worksheet part, through
 // the cell's style index and styles.xml (built-in code 4 is "#,##0.00").
 QString numberFormatOf(const QString &xlsx, const QString &value) {
-    const QString sheet = QString::fromUtf8(unzipPart(xlsx, "xl/worksheets/sheet1.xml"));
-    const QString styles = QString::fromUtf8(unzipPart(xlsx, "xl/styles.xml"));
+    const QString sheet = QString::fromUtf8(test::unzipPart(xlsx, "xl/worksheets/sheet1.xml"));
+    const QString styles = QString::fromUtf8(test::unzipPart(xlsx, "xl/styles.xml"));
     const QRegularExpressionMatch cell =
         QRegularExpression(R"re(<c r="[A-Z]+\d+" s="(\d+)"><v>)re" +
                            QRegularExpression::escape(value) + "</v>")

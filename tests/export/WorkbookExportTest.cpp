@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <csignal>
@@ -23,10 +22,12 @@
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
+#include "support/Unzip.h"
 
 using namespace tessel;
 using exports::exportWorkbook;
 using exports::writeWorkbook;
+using test::unzipPart;
 
 namespace {
 
@@ -50,13 +51,6 @@ struct XSheet {
         return out;
     }
 };
-
-QByteArray unzipPart(const QString &file, const QString &part) {
-    QProcess p;
-    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, part});
-    p.waitForFinished(120000);
-    return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
-}
 
 XSheet readSheet(const QString &file, int index) {
     XSheet out;
@@ -231,34 +225,6 @@ TEST_F(Export, HeaderAndFooterLinesAroundTheData) {
         EXPECT_EQ(x.at(c.labelRow + 2, 2), s("名2"));
         EXPECT_EQ(x.rowsUsed(), c.rows);
     }
-}
-
-TEST(ExportLineParts, IndependentTestsOnEachSegment) {
-    const struct {
-        const char *line;
-        const char *left, *centre, *right;  // nullptr: not named
-    } cases[] = {
-        {"/fn\"A\"/fz\"9\"/l左/fn\"A\"/c中/fn\"A\"/r右", "左", "中", "右"},
-        {"/fn\"A\"/c中", nullptr, "中", nullptr},
-        {"/l左/c中", nullptr, nullptr, nullptr},               // before the first /fn
-        {"/fn\"A\"/l一/fn\"B\"/l二", "二", nullptr, nullptr},  // the later one wins
-        {"/fn\"A\"/lA/cB", "A/cB", "B", nullptr},              // a /c inside the left text
-        {"/fn\"A\"/l", "", nullptr, nullptr},
-        {"/fn\"A\"/c第/p页", nullptr, "第/p页", nullptr},  // no pages: "/p" stays in place
-        {"/fn\"A\"/l日期:2026∕12∕7", "日期:2026/12/7", nullptr, nullptr},  // substituted slash
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.line);
-        const auto parts = exports::exportLineParts(QString::fromUtf8(c.line));
-        const char *expected[] = {c.left, c.centre, c.right};
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(parts[size_t(i)].isNull(), expected[i] == nullptr) << i;
-            EXPECT_EQ(parts[size_t(i)], QString::fromUtf8(expected[i])) << i;
-        }
-    }
-    EXPECT_EQ(exports::exportLines(QString()), QStringList());
-    EXPECT_EQ(exports::exportLines(QStringLiteral("a/nb/n")),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString()}));
 }
 
 TEST(SheetNumber, OnlyTheSheetsOwnFormIsANumber) {

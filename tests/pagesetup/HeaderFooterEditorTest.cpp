@@ -220,6 +220,26 @@ TEST_P(EditorOn, SaveWritesTheRowAndTheSheet) {
     EXPECT_TRUE(user.messages.empty());
 }
 
+TEST_P(EditorOn, AFailedSaveKeepsTheWindowOpenWithTheEdits) {
+    db.refuse(QStringLiteral("before update on tsl_report"), QStringLiteral("页头被拒绝"));
+    open();
+    type(3, 5, QStringLiteral("第五行"));
+    for (const char *name : {"Command3", "Command1"}) {
+        SCOPED_TRACE(name);
+        user.messages.clear();
+        button(name)->click();
+        ASSERT_EQ(user.messages.size(), 1u);
+        EXPECT_EQ(user.messages[0].icon, MessageIcon::Warning);
+        EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("页头被拒绝")));
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(editor->result(), QDialog::Rejected);
+        EXPECT_TRUE(button("Command3")->isEnabled());  // still unsaved
+        EXPECT_EQ(grid().text(3, 5), QStringLiteral("第五行"));
+    }
+    EXPECT_EQ(stored("页头文本"), kWorkedExample);
+    EXPECT_EQ(session.sheet.print().header, QString());
+}
+
 TEST_P(EditorOn, DisplayChoiceIsStoredAsItsCode) {
     const struct {
         const char *item;

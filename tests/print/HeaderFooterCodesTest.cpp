@@ -2,6 +2,7 @@
 
 #include <QDate>
 
+#include "grid/Sheet.h"
 #include "print/codes/HeaderFooterCodes.h"
 
 using namespace tessel::print;
@@ -130,4 +131,22 @@ TEST(SubstituteVariables, ASubstitutedDatePrintsWhole) {
     const CodeLayout parsed = parseCodes(codes);
     ASSERT_EQ(parsed.lines.size(), 1u);
     EXPECT_EQ(parsed.lines[0].cells[0].text, QStringLiteral("制表日期：2026∕12∕7"));
+}
+
+TEST(SubstituteVariables, IntoASheetAnnouncesOnlyARealChange) {
+    const char *cases[][4] = {{"/l部门", "/rV未知", "/l部门", "/rV未知"},
+                              {"/lV部门", "", "/l销售", ""},
+                              {"", "/rV部门/n", "", "/r销售/n"}};
+    for (const auto &[header, footer, headerAfter, footerAfter] : cases) {
+        tessel::grid::Sheet sheet;
+        sheet.printSettings().header = QString::fromUtf8(header);
+        sheet.printSettings().footer = QString::fromUtf8(footer);
+        int announced = 0;
+        QObject::connect(&sheet, &tessel::grid::Sheet::printSettingsChanged, [&] { ++announced; });
+        const bool changes = QString(header) != headerAfter || QString(footer) != footerAfter;
+        EXPECT_EQ(substituteSheetVariables(sheet, vars({{"V部门", "销售"}})), changes) << header;
+        EXPECT_EQ(announced, changes ? 1 : 0) << header;
+        EXPECT_EQ(sheet.print().header, headerAfter);
+        EXPECT_EQ(sheet.print().footer, footerAfter);
+    }
 }

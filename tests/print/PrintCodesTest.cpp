@@ -111,3 +111,32 @@ TEST(ParseCodes, PartsPrintTheirRunsInOrderEachInItsFont) {
     // The editor's cell shows the part in its first font.
     EXPECT_EQ(parseCodes("/c/fz\"14\"第/fz\"9\"/p/n").lines[0].cells[1].font.size, 14.0);
 }
+
+TEST(PlainTextLines, IndependentTestsOnEachSegment) {
+    const struct {
+        const char *line;
+        const char *left, *centre, *right;  // nullptr: not named
+    } cases[] = {
+        {"/fn\"A\"/fz\"9\"/l左/fn\"A\"/c中/fn\"A\"/r右", "左", "中", "右"},
+        {"/fn\"A\"/c中", nullptr, "中", nullptr},
+        {"/l左/c中", nullptr, nullptr, nullptr},               // before the first /fn
+        {"/fn\"A\"/l一/fn\"B\"/l二", "二", nullptr, nullptr},  // the later one wins
+        {"/fn\"A\"/lA/cB", "A/cB", "B", nullptr},              // a /c inside the left text
+        {"/fn\"A\"/l", "", nullptr, nullptr},
+        {"/fn\"A\"/c第/p页", nullptr, "第/p页", nullptr},  // no pages: "/p" stays in place
+        {"/fn\"A\"/l日期:2026∕12∕7", "日期:2026/12/7", nullptr, nullptr},  // substituted slash
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::vector<PlainLine> lines = plainTextLines(QString::fromUtf8(c.line));
+        ASSERT_EQ(lines.size(), 1u);
+        const char *expected[] = {c.left, c.centre, c.right};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(lines[0][size_t(i)].isNull(), expected[i] == nullptr) << i;
+            EXPECT_EQ(lines[0][size_t(i)], QString::fromUtf8(expected[i])) << i;
+        }
+    }
+    EXPECT_TRUE(plainTextLines(QString()).empty());
+    // A closing "/n" leaves a last, empty line.
+    EXPECT_EQ(plainTextLines(QStringLiteral("a/nb/n")).size(), 3u);
+}

@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextItem>
 #include <algorithm>
@@ -18,10 +17,12 @@
 #include "print/PagePainter.h"
 #include "print/Pagination.h"
 #include "print/Printing.h"
+#include "support/Pdf.h"
 
 using namespace tessel::grid;
 using namespace tessel::print;
 using tessel::Error;
+using namespace tessel::test;
 
 namespace {
 
@@ -364,58 +365,6 @@ TEST(RendererTest, ColoursGreyWithoutColourPrintingAndFrameSwitches) {
     EXPECT_EQ(image.pixelColor(72, 80), QColor(Qt::white));  // no grid line between columns
 }
 
-// Runs a poppler tool and returns its standard output.
-QString runTool(const QString &program, const QStringList &args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString()
-                      << " failed: " << QString::fromUtf8(p.readAllStandardError()).toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int pdfPages(const QString &path) {
-    const QString info = runTool(QStringLiteral("pdfinfo"), {path});
-    for (const QString &line : info.split(u'\n')) {
-        if (line.startsWith(QLatin1String("Pages:"))) {
-            return line.mid(6).trimmed().toInt();
-        }
-    }
-    return -1;
-}
-
-QString pdfText(const QString &path, int page) {
-    return runTool(QStringLiteral("pdftotext"),
-                   {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                    QString::number(page), path, QStringLiteral("-")});
-}
-
-// Sets TESSEL_PRINTER for one test and restores it afterwards.
-class PrinterEnv {
-public:
-    explicit PrinterEnv(const std::optional<QString> &value)
-        : m_had(qEnvironmentVariableIsSet(kPrinterEnvVar)), m_old(qgetenv(kPrinterEnvVar)) {
-        if (value) {
-            qputenv(kPrinterEnvVar, value->toUtf8());
-        } else {
-            qunsetenv(kPrinterEnvVar);
-        }
-    }
-    ~PrinterEnv() {
-        if (m_had) {
-            qputenv(kPrinterEnvVar, m_old);
-        } else {
-            qunsetenv(kPrinterEnvVar);
-        }
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
-};
-
 // A report without digits in its cells, so every digit on a page is its page number.
 void chineseReport(Sheet &sheet, int rows) {
     static const QString names[] = {QStringLiteral("张三"), QStringLiteral("李四"),
@@ -446,9 +395,9 @@ TEST(PrintingTest, PdfThroughPrinterVariableHoldsChineseTextAndPageNumbers) {
     const int expected = Pagination(sheet).pageCount();
     ASSERT_GT(expected, 2);
 
-    PrinterEnv env(path);
+    PrinterVariable env(path);
     EXPECT_EQ(printSheet(sheet, QStringLiteral("月报")), expected);
-    EXPECT_EQ(pdfPages(path), expected);
+    EXPECT_EQ(pdfPageCount(path), expected);
     for (int page : {1, 2, expected}) {
         SCOPED_TRACE(page);
         const QString text = pdfText(path, page);
@@ -478,8 +427,8 @@ TEST(PrintingTest, PdfFollowsOrientationAndPrintType) {
     sheet.setPrint(p);
     const QString path = dir.filePath(QStringLiteral("x.pdf"));
     EXPECT_EQ(writePdf(sheet, path), 2);
-    EXPECT_EQ(pdfPages(path), 2);
-    const QString info = runTool(QStringLiteral("pdfinfo"), {path});
+    EXPECT_EQ(pdfPageCount(path), 2);
+    const QString info = pdfInfo(path);
     EXPECT_TRUE(info.contains(QStringLiteral("842 x 595 pts"))) << info.toStdString();
     EXPECT_TRUE(pdfText(path, 1).contains(u'2'));  // the second page of the report
 }
@@ -499,12 +448,12 @@ TEST(PrintingTest, FailuresAreErrors) {
         }
     };
     {
-        PrinterEnv env(QStringLiteral("no-such-printer-here"));
+        PrinterVariable env(QStringLiteral("no-such-printer-here"));
         expectError([&] { printSheet(sheet); }, Error::Category::Printing);
     }
     {
         const QString path = dir.filePath(QStringLiteral("missing/dir/x.pdf"));
-        PrinterEnv env(path);
+        PrinterVariable env(path);
         expectError([&] { printSheet(sheet); }, Error::Category::Printing);
         expectError([&] { writePdf(sheet, path); }, Error::Category::Io);
     }
@@ -520,7 +469,7 @@ TEST(PrintingTest, FailuresAreErrors) {
         EXPECT_FALSE(QFile::exists(path));
     }
     if (QPrinterInfo::defaultPrinter().isNull()) {
-        PrinterEnv env(std::nullopt);
+        PrinterVariable env(std::nullopt);
         expectError([&] { printSheet(sheet); }, Error::Category::Printing);
     }
 }

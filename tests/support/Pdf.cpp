@@ -16,9 +16,12 @@ QString run(const QString &tool, const QStringList &args) {
 }
 }  // namespace
 
+QString pdfInfo(const QString &path) {
+    return run(QStringLiteral("pdfinfo"), {path});
+}
+
 int pdfPageCount(const QString &path) {
-    const QString info = run(QStringLiteral("pdfinfo"), {path});
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(pdfInfo(path));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
@@ -26,12 +29,21 @@ QString pdfText(const QString &path) {
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
 }
 
-PrintToPdf::PrintToPdf(const QString &path)
-    : m_old(qgetenv("TESSEL_PRINTER")), m_had(qEnvironmentVariableIsSet("TESSEL_PRINTER")) {
-    qputenv("TESSEL_PRINTER", path.toUtf8());
+QString pdfText(const QString &path, int page) {
+    const QString n = QString::number(page);
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), n,
+                                             QStringLiteral("-l"), n, path, QStringLiteral("-")});
 }
 
-PrintToPdf::~PrintToPdf() {
+PrinterVariable::PrinterVariable(const std::optional<QString> &value)
+    : m_old(qgetenv("TESSEL_PRINTER")), m_had(qEnvironmentVariableIsSet("TESSEL_PRINTER")) {
+    if (value)
+        qputenv("TESSEL_PRINTER", value->toUtf8());
+    else
+        qunsetenv("TESSEL_PRINTER");
+}
+
+PrinterVariable::~PrinterVariable() {
     if (m_had) {
         qputenv("TESSEL_PRINTER", m_old);
     } else {

@@ -2,25 +2,38 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tessel::test {
 
+// What pdfinfo reports ("Pages: 3", "Page size: 842 x 595 pts", ...), or a null QString when
+// the file cannot be read.
+QString pdfInfo(const QString &path);
 // The page count pdfinfo reports, or -1 when the file cannot be read.
 int pdfPageCount(const QString &path);
 // The text pdftotext extracts (layout kept), or a null QString on failure.
 QString pdfText(const QString &path);
+// The same for page `page` (from 1) alone.
+QString pdfText(const QString &path, int page);
 
-// Points TESSEL_PRINTER at a PDF file for the lifetime of the object, then restores it.
-class PrintToPdf {
+// Sets TESSEL_PRINTER to `value`, or unsets it for nullopt, for the lifetime of the object,
+// then restores it.
+class PrinterVariable {
 public:
-    explicit PrintToPdf(const QString &path);
-    ~PrintToPdf();
-    PrintToPdf(const PrintToPdf &) = delete;
-    PrintToPdf &operator=(const PrintToPdf &) = delete;
+    explicit PrinterVariable(const std::optional<QString> &value);
+    ~PrinterVariable();
+    PrinterVariable(const PrinterVariable &) = delete;
+    PrinterVariable &operator=(const PrinterVariable &) = delete;
 
 private:
     QByteArray m_old;
     bool m_had;
+};
+
+// Points TESSEL_PRINTER at a PDF file for the lifetime of the object, then restores it.
+class PrintToPdf : public PrinterVariable {
+public:
+    explicit PrintToPdf(const QString &path) : PrinterVariable(path) {}
 };
 
 }  // namespace tessel::test

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "base/ValueText.h"
+#include "grid/Sheet.h"
 
 namespace tessel::print {
 
@@ -88,9 +90,23 @@ namespace {
 // as 2026/12/7 would lose "/1" and "/7" as unknown codes. Values carry the division slash
 // instead, which prints the same.
 QString asCodeText(QString value) {
-    return value.replace(u'/', QChar(0x2215));
+    return value.replace(u'/', kValueSlash);
 }
 }  // namespace
+
+std::vector<Placeholder> listedPlaceholders(const QVariantList &tslVar) {
+    std::vector<Placeholder> out;
+    for (const QVariant &row : tslVar) {
+        const QVariantList fields = row.toList();
+        QString name = fields.value(0).toString();
+        // A nameless row carries the bare prefix "V". An empty name would match between
+        // every two characters, so it is left out as well.
+        if (name.isEmpty() || name == QLatin1String("V"))
+            continue;
+        out.push_back({std::move(name), base::valueToText(fields.value(1))});
+    }
+    return out;
+}
 
 QString substituteVariables(const QString &text, const QVariantList &tslVar, const QDateTime &now,
                             const QLocale &locale) {
@@ -98,23 +114,27 @@ QString substituteVariables(const QString &text, const QVariantList &tslVar, con
     // Rows are applied one after another over the growing text, so a value that contains a
     // later row's name is rewritten by that row too, and an earlier, shorter name rewrites
     // the start of a longer one.
-    for (const QVariant &row : tslVar) {
-        const QVariantList fields = row.toList();
-        const QString name = fields.value(0).toString();
-        // A nameless row carries the bare prefix "V". An empty name would match between
-        // every two characters, so it is skipped as well.
-        if (name.isEmpty() || name == QLatin1String("V"))
-            continue;
-        out.replace(name, asCodeText(base::valueToText(fields.value(1))));
-    }
-    out.replace(QStringLiteral("V时间"), asCodeText(locale.toString(now, QLocale::ShortFormat)));
-    out.replace(QStringLiteral("V日期"),
-                asCodeText(locale.toString(now.date(), QLocale::ShortFormat)));
+    for (const Placeholder &p : listedPlaceholders(tslVar))
+        out.replace(p.name, asCodeText(p.value));
+    out.replace(kTimePlaceholder, asCodeText(locale.toString(now, QLocale::ShortFormat)));
+    out.replace(kDatePlaceholder, asCodeText(locale.toString(now.date(), QLocale::ShortFormat)));
     return out;
 }
 
 QString substituteVariables(const QString &text, const QVariantList &tslVar) {
     return substituteVariables(text, tslVar, QDateTime::currentDateTime(), QLocale::system());
+}
+
+bool substituteSheetVariables(grid::Sheet &sheet, const QVariantList &tslVar) {
+    grid::PrintSettings &print = sheet.printSettings();
+    const QString header = substituteVariables(print.header, tslVar);
+    const QString footer = substituteVariables(print.footer, tslVar);
+    if (header == print.header && footer == print.footer)
+        return false;
+    print.header = header;
+    print.footer = footer;
+    sheet.notifyPrintChanged();
+    return true;
 }
 
 }  // namespace tessel::print

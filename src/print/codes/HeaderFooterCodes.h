@@ -10,6 +10,10 @@
 
 #include "print/codes/PrintCodes.h"
 
+namespace tessel::grid {
+class Sheet;
+}
+
 namespace tessel::print {
 
 // The codes of one cell at position `pos`: font name, size (points, as a single-precision
@@ -24,6 +28,23 @@ QString composeCell(const print::CodeCell &cell, print::CodePos pos);
 // text gives the empty string.
 QString composeLayout(const std::vector<print::CodeLine> &lines);
 
+// The built-in placeholders, replaced after the report variables: the current date and
+// time, and the current date.
+inline const QString kTimePlaceholder = QStringLiteral("V时间");
+inline const QString kDatePlaceholder = QStringLiteral("V日期");
+
+// A report variable as a header or footer holds it: its name with the "V" prefix, which is
+// the placeholder, and its value as text.
+struct Placeholder {
+    QString name;
+    QString value;
+};
+
+// The placeholders of the report variable list `tslVar` (rows, each a QVariantList {name
+// with its "V" prefix, value}) in list order, the order they are replaced in. A row named
+// "V" alone, or not named, has no placeholder and is left out.
+std::vector<Placeholder> listedPlaceholders(const QVariantList &tslVar);
+
 // Replaces the report-variable placeholders in a header or footer code string. `tslVar` is
 // the report variable list: rows, each a QVariantList {name with its "V" prefix, value}.
 // In list order, every occurrence of a row's name is replaced by its value as text (rows
@@ -35,5 +56,10 @@ QString substituteVariables(const QString &text, const QVariantList &tslVar, con
 
 // The same with the current date and time and the system's regional format.
 QString substituteVariables(const QString &text, const QVariantList &tslVar);
+
+// Replaces the placeholders in the sheet's print header and footer (substituteVariables
+// with the current date and time), announcing the change of print settings only when either
+// text changed, since every announcement breaks the pages anew. True when one changed.
+bool substituteSheetVariables(grid::Sheet &sheet, const QVariantList &tslVar);
 
 }  // namespace tessel::print

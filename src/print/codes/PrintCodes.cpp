@@ -1,5 +1,6 @@
 #include "print/codes/PrintCodes.h"
 
+#include <QStringList>
 #include <cmath>
 #include <utility>
 
@@ -169,6 +170,30 @@ CodeLayout parseCodes(const QString &codes, CodeFont &fontState) {
 CodeLayout parseCodes(const QString &codes) {
     CodeFont fresh;
     return parseCodes(codes, fresh);
+}
+
+std::vector<PlainLine> plainTextLines(const QString &codes) {
+    std::vector<PlainLine> out;
+    if (codes.isEmpty())
+        return out;
+    static const QString kAlign[3] = {QStringLiteral("/l"), QStringLiteral("/c"),
+                                      QStringLiteral("/r")};
+    for (const QString &line : codes.split(QStringLiteral("/n"), Qt::KeepEmptyParts)) {
+        PlainLine &parts = out.emplace_back();
+        const QStringList pieces = line.split(QStringLiteral("/fn"), Qt::KeepEmptyParts);
+        for (qsizetype j = 1; j < pieces.size(); ++j) {
+            for (int i = 0; i < 3; ++i) {
+                const qsizetype at = pieces[j].indexOf(kAlign[i]);
+                if (at < 0)
+                    continue;
+                QString &part = parts[size_t(i)];
+                part = pieces[j].mid(at + 2).replace(kValueSlash, u'/');
+                if (part.isNull())
+                    part = QLatin1String("");  // a part named with no text: empty, not absent
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace tessel::print

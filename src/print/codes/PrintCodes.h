@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <vector>
 
 namespace tessel::print {
@@ -21,6 +22,10 @@ struct CodeFont {
     bool strikeout = false;
     bool operator==(const CodeFont &) const = default;
 };
+
+// The character a value substituted into a code string carries in place of "/", which
+// would start a code there (substituteVariables); it prints the same.
+inline constexpr QChar kValueSlash{0x2215};
 
 // The exact text of a cell that stands for the page number.
 inline const QString kPageNumberText = QStringLiteral("<Page Number>");
@@ -86,5 +91,19 @@ struct CodeLayout {
 // code selected keep the default font. `lines` ends at the last line a code or text touched.
 CodeLayout parseCodes(const QString &codes, CodeFont &fontState);
 CodeLayout parseCodes(const QString &codes);
+
+// A header or footer line as plain texts: its left, centre and right part (by CodePos), a
+// null QString where the line names no such part.
+using PlainLine = std::array<QString, 3>;
+
+// The lines of a code string as plain texts, the short reading a workbook takes (it holds
+// no fonts and no page numbers). The string is split into lines at every "/n" (an empty
+// string has none; one ending in "/n" has a last, empty line). A line is cut at every "/fn";
+// the text before the first "/fn" is dropped, and in each later piece the text after its
+// first "/l", "/c" and "/r" is the left, centre and right part (all three are looked for, so
+// "/fn\"A\"/lA/cB" gives the left part A/cB and the centre part B; a later piece overrides
+// an earlier one). A part is taken as it stands, "/p" included, except that kValueSlash
+// becomes "/" again.
+std::vector<PlainLine> plainTextLines(const QString &codes);
 
 }  // namespace tessel::print
