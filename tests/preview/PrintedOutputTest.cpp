@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -24,31 +23,16 @@ using namespace tessel;
 
 namespace {
 
-QString runTool(const QString &tool, const QString &args) {
-    QProcess p;
-    p.start(tool, args.split(' '));
-    p.waitForFinished(60000);
-    return p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
-}
-
-// Page size of the first page in points, from pdfinfo.
-QSizeF pageSize(const QString &pdf) {
-    const auto m =
-        QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(runTool("pdfinfo", pdf));
-    return {m.captured(1).toDouble(), m.captured(2).toDouble()};
-}
-
 // Left edge (points) of the first occurrence of `word` on page 1; -1 when absent.
 double wordLeft(const QString &pdf, const QString &word) {
     const auto m = QRegularExpression("<word xMin=\"([\\d.]+)\"[^>]*>" + word + "</word>")
-                       .match(runTool("pdftotext", "-bbox -f 1 -l 1 " + pdf + " -"));
+                       .match(test::pdfWordBoxes(pdf, 1));
     return m.hasMatch() ? m.captured(1).toDouble() : -1;
 }
 
 // Dark pixels of page 1 rendered in grey at 50 dpi.
 int darkPixels(const QString &pdf) {
-    runTool("pdftoppm", "-gray -r 50 -f 1 -l 1 -singlefile " + pdf + " " + pdf);
-    const QImage img(pdf + ".pgm");
+    const QImage img = test::pdfPageImage(pdf, 1, 50);
     int dark = 0;
     for (int i = 0; i < img.width() * img.height(); ++i)
         dark += qGray(img.pixel(i % img.width(), i / img.width())) < 200;
@@ -107,11 +91,11 @@ protected:
 TEST_F(PrintedOutput, Orientation) {
     test::fillPages(session.sheet, 2);
     openPreview();
-    const QSizeF portrait = pageSize(print("portrait"));
+    const QSizeF portrait = test::pdfPageSize(print("portrait"));
     EXPECT_NEAR(portrait.width(), 595.3, 1);
     EXPECT_NEAR(portrait.height(), 841.9, 1);
     pageSetup([](QDialog *d) { choose(d, "porientation_1"); });
-    const QSizeF landscape = pageSize(print("landscape"));
+    const QSizeF landscape = test::pdfPageSize(print("landscape"));
     EXPECT_NEAR(landscape.width(), 841.9, 1);
     EXPECT_NEAR(landscape.height(), 595.3, 1);
 }

@@ -62,13 +62,6 @@ void multilingual(Sheet &sheet) {
     sheet.setPrint(p);
 }
 
-QString run(const QString &tool, const QStringList &args) {
-    QProcess p;
-    p.start(tool, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 }  // namespace
 
 TEST(ScriptsTest, EveryScriptComesBackFromThePdfInEmbeddedSubsetFonts) {
@@ -92,7 +85,7 @@ TEST(ScriptsTest, EveryScriptComesBackFromThePdfInEmbeddedSubsetFonts) {
             << row.script << ": " << text.toStdString();
     }
 
-    const QStringList fonts = run(QStringLiteral("pdffonts"), {path}).split(u'\n').mid(2);
+    const QStringList fonts = tessel::test::pdfFonts(path).split(u'\n').mid(2);
     int count = 0;
     for (const QString &line : fonts) {
         const QStringList f = line.simplified().split(u' ');

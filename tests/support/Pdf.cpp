@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 namespace tessel::test {
 
@@ -33,6 +34,32 @@ QString pdfText(const QString &path, int page) {
     const QString n = QString::number(page);
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), n,
                                              QStringLiteral("-l"), n, path, QStringLiteral("-")});
+}
+
+QSizeF pdfPageSize(const QString &path) {
+    const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)"))
+                       .match(pdfInfo(path));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+QString pdfWordBoxes(const QString &path, int page) {
+    const QString n = QString::number(page);
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), n,
+                                             QStringLiteral("-l"), n, path, QStringLiteral("-")});
+}
+
+QString pdfFonts(const QString &path) {
+    return run(QStringLiteral("pdffonts"), {path});
+}
+
+QImage pdfPageImage(const QString &path, int page, int dpi) {
+    QTemporaryDir dir;
+    const QString n = QString::number(page);
+    const QString stem = dir.filePath(QStringLiteral("page"));
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-gray"), QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+         n, QStringLiteral("-l"), n, QStringLiteral("-singlefile"), path, stem});
+    return QImage(stem + QStringLiteral(".pgm"));
 }
 
 PrinterVariable::PrinterVariable(const std::optional<QString> &value)

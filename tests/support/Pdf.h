@@ -1,6 +1,8 @@
 // Reading printed PDFs back with poppler's tools.
 #pragma once
 
+#include <QImage>
+#include <QSizeF>
 #include <QString>
 #include <optional>
 
@@ -15,6 +17,16 @@ int pdfPageCount(const QString &path);
 QString pdfText(const QString &path);
 // The same for page `page` (from 1) alone.
 QString pdfText(const QString &path, int page);
+
+// The size of the first page in points, from pdfinfo; empty when the file cannot be read.
+QSizeF pdfPageSize(const QString &path);
+// The words of page `page` with their boxes in points, as pdftotext -bbox gives them
+// (`<word xMin="…" yMin="…" xMax="…" yMax="…">text</word>`).
+QString pdfWordBoxes(const QString &path, int page);
+// The font table pdffonts prints.
+QString pdfFonts(const QString &path);
+// Page `page` rendered in grey at `dpi` by pdftoppm; a null image on failure.
+QImage pdfPageImage(const QString &path, int page, int dpi);
 
 // Sets TESSEL_PRINTER to `value`, or unsets it for nullopt, for the lifetime of the object,
 // then restores it.
