@@ -5,8 +5,11 @@
 #include <tessel/Error.h>
 #include <QDate>
 #include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include "base/ValueText.h"
+#include "db/Connection.h"
 
 namespace tessel::db {
 
@@ -114,6 +117,21 @@ QVariant sqliteValue(sqlite3_stmt *stmt, int i) {
         default:
             return QVariant();
     }
+}
+
+void runQtSql(QSqlQuery &query, const Connection &connection, const Statement &statement,
+              const QString &text, Unbound unbound) {
+    if (statement.params.isEmpty() && unbound == Unbound::AsIs) {
+        if (!query.exec(text))
+            connection.throwFailure(statement.text, query.lastError().text());
+        return;
+    }
+    if (!query.prepare(text))
+        connection.throwFailure(statement.text, query.lastError().text());
+    for (const QVariant &v : statement.params)
+        query.addBindValue(v);
+    if (!query.exec())
+        connection.throwFailure(statement.text, query.lastError().text());
 }
 
 }  // namespace tessel::db
