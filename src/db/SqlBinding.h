@@ -33,8 +33,8 @@ QVariant nativeParameter(const QVariant &value);
 
 // The exact text form of a non-NULL value, as UTF-8: an integer plainly, a real in the
 // shortest form that reads back as the same double, a boolean as true/false, a date as
-// yyyy-MM-dd, a date-time as yyyy-MM-dd HH:mm:ss and a time as HH:mm:ss, each followed by
-// .zzz when it has milliseconds; a text unchanged; bytes as they are.
+// yyyy-MM-dd, a date-time as yyyy-MM-dd HH:mm:ss and a time as HH:mm:ss (these two followed
+// by .zzz when they have milliseconds), a text unchanged, bytes as they are.
 QByteArray parameterText(const QVariant &value);
 
 // --- the direct SQLite path
