@@ -154,8 +154,10 @@ bool endsSession(const PGresult *r) {
     connection.throwFailure(sql, why);
 }
 
-// Parameter values as the server reads them in text form; NULL stays NULL, bytes go as
-// bytes.
+// Parameter values as the server reads them: each in its type's exact text form
+// (parameterText), typed by the server from the column or operator it meets, as a literal
+// would be, so a real compared with a float4 column is read at that column's precision;
+// NULL stays NULL, bytes go as bytes.
 struct Params {
     std::vector<QByteArray> data;
     std::vector<const char *> values;
@@ -164,21 +166,13 @@ struct Params {
 
     explicit Params(const QVariantList &params) {
         data.reserve(size_t(params.size()));
-        for (const QVariant &v : params) {
-            int format = 0;
-            if (v.isNull() || !v.isValid()) {
-                data.emplace_back();
-            } else if (v.typeId() == QMetaType::Bool) {
-                data.push_back(v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
-            } else if (v.typeId() == QMetaType::QByteArray) {
-                data.push_back(v.toByteArray());
-                format = 1;
-            } else {
-                data.push_back(base::valueToText(v).toUtf8());
-            }
-            formats.push_back(format);
+        for (const QVariant &given : params) {
+            const QVariant v = nativeParameter(given);
+            const bool null = v.isNull() || !v.isValid();
+            data.push_back(null ? QByteArray() : parameterText(v));
+            formats.push_back(!null && v.typeId() == QMetaType::QByteArray ? 1 : 0);
             lengths.push_back(int(data.back().size()));
-            values.push_back(v.isNull() || !v.isValid() ? nullptr : data.back().constData());
+            values.push_back(null ? nullptr : data.back().constData());
         }
     }
 };

@@ -1,15 +1,19 @@
-// The cursor behind a Recordset: one way of walking a result. Shared by the reading paths
-// (Recordset.cpp, PgStream.cpp); callers use Recordset.
+// The cursor behind a Recordset: one way of walking a result. Each kind lives in a file of
+// its own (SqliteCursor, QtSqlCursor, BufferedCursor, PgStream); Recordset picks one when it
+// opens. Callers use Recordset.
 #pragma once
 
 #include <tessel/Error.h>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/ValueText.h"
 #include "db/Recordset.h"
+
+struct sqlite3;
 
 namespace tessel::db {
 
@@ -50,5 +54,36 @@ struct Recordset::Cursor {
         throw Error(Error::Category::Statement, message);
     }
 };
+
+// A field name as Qt's ODBC driver gives it, cut at its first NUL: the driver returns some
+// names (Chinese ones) with a NUL and stray characters after them.
+inline QString cleanName(QString name) {
+    const qsizetype nul = name.indexOf(QChar(0));
+    if (nul >= 0)
+        name.truncate(nul);
+    return name;
+}
+
+// The cursors. Each opens `statement` whose text, translated for the connection's dialect,
+// is `text`, with the first row (if any) current; each throws Error(Statement) with the
+// database's text when the statement fails (Error(Connection) when the connection was lost).
+
+// Forward, read-only, straight from SQLite on the connection's own handle `db`: values stay
+// as SQLite holds them until asked for.
+std::unique_ptr<Recordset::Cursor> openSqliteCursor(sqlite3 *db, const Statement &statement,
+                                                    const QString &text);
+
+// Forward, read-only, through Qt SQL (ODBC; PostgreSQL when libpq cannot take the statement).
+// Registers with the connection: before another statement runs, the rest of its rows are
+// read into memory.
+std::unique_ptr<Recordset::Cursor> openQtSqlCursor(const Connection &connection,
+                                                   const Statement &statement, const QString &text);
+
+// Every row read into memory at once (SQLite directly, other databases through Qt SQL);
+// `writable`: field writes, new rows and write back with optimistic locking to the one table
+// the statement reads (see Recordset), else a read-only snapshot.
+std::unique_ptr<Recordset::Cursor> openBufferedCursor(const Connection &connection,
+                                                      const Statement &statement,
+                                                      const QString &text, bool writable);
 
 }  // namespace tessel::db

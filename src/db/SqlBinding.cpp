@@ -5,8 +5,13 @@
 #include <tessel/Error.h>
 #include <QDate>
 #include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTime>
+#include <limits>
 
 #include "base/ValueText.h"
+#include "db/Connection.h"
 
 namespace tessel::db {
 
@@ -19,9 +24,64 @@ void throwStatementError(const QString &sql, const QString &databaseText) {
                 databaseText);
 }
 
+QVariant nativeParameter(const QVariant &value) {
+    if (value.isNull() || !value.isValid())
+        return value;
+    switch (value.typeId()) {
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+            return QVariant(value.toInt());
+        case QMetaType::Long:
+        case QMetaType::UInt:
+            return QVariant(value.toLongLong());
+        case QMetaType::ULong:
+        case QMetaType::ULongLong: {
+            const qulonglong u = value.toULongLong();
+            if (u > qulonglong(std::numeric_limits<qlonglong>::max()))
+                return QVariant(double(u));
+            return QVariant(qlonglong(u));
+        }
+        case QMetaType::QDate:
+            return value.toDate().isValid() ? value : QVariant(value.metaType(), nullptr);
+        case QMetaType::QTime:
+            return value.toTime().isValid() ? value : QVariant(value.metaType(), nullptr);
+        case QMetaType::QDateTime:
+            return value.toDateTime().isValid() ? value : QVariant(value.metaType(), nullptr);
+        default:
+            return value;
+    }
+}
+
+QByteArray parameterText(const QVariant &value) {
+    // The shown text (valueToText) drops what a display leaves out: milliseconds, and the
+    // time of a date-time at midnight. A parameter keeps all of its value.
+    const auto timeText = [](const QTime &t) {
+        return t.toString(t.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    };
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return value.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+        case QMetaType::QDateTime: {
+            const QDateTime dt = value.toDateTime();
+            return (dt.date().toString(QStringLiteral("yyyy-MM-dd ")) + timeText(dt.time()))
+                .toUtf8();
+        }
+        case QMetaType::QTime:
+            return timeText(value.toTime()).toUtf8();
+        case QMetaType::QByteArray:
+            return value.toByteArray();
+        default:
+            return base::valueToText(value).toUtf8();
+    }
+}
+
 namespace {
 
-void bindOne(sqlite3_stmt *stmt, int index, const QVariant &v) {
+void bindOne(sqlite3_stmt *stmt, int index, const QVariant &given) {
+    const QVariant v = nativeParameter(given);
     if (v.isNull() || !v.isValid()) {
         sqlite3_bind_null(stmt, index);
         return;
@@ -29,18 +89,9 @@ void bindOne(sqlite3_stmt *stmt, int index, const QVariant &v) {
     switch (v.typeId()) {
         case QMetaType::Bool:
         case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Long:
         case QMetaType::LongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-        case QMetaType::UChar:
             sqlite3_bind_int64(stmt, index, v.toLongLong());
             return;
-        case QMetaType::ULongLong:
-        case QMetaType::ULong:
         case QMetaType::Double:
         case QMetaType::Float:
             sqlite3_bind_double(stmt, index, v.toDouble());
@@ -51,7 +102,8 @@ void bindOne(sqlite3_stmt *stmt, int index, const QVariant &v) {
             return;
         }
         default: {
-            const QByteArray u = base::valueToText(v).toUtf8();
+            // SQLite has no date or time type: its date functions read this text form.
+            const QByteArray u = parameterText(v);
             sqlite3_bind_text(stmt, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
             return;
         }
@@ -114,6 +166,21 @@ QVariant sqliteValue(sqlite3_stmt *stmt, int i) {
         default:
             return QVariant();
     }
+}
+
+void runQtSql(QSqlQuery &query, const Connection &connection, const Statement &statement,
+              const QString &text, Unbound unbound) {
+    if (statement.params.isEmpty() && unbound == Unbound::AsIs) {
+        if (!query.exec(text))
+            connection.throwFailure(statement.text, query.lastError().text());
+        return;
+    }
+    if (!query.prepare(text))
+        connection.throwFailure(statement.text, query.lastError().text());
+    for (const QVariant &v : statement.params)
+        query.addBindValue(nativeParameter(v));
+    if (!query.exec())
+        connection.throwFailure(statement.text, query.lastError().text());
 }
 
 }  // namespace tessel::db

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <tessel/Error.h>
 
-#include "db/Connection.h"
+#include "db/ConnectionString.h"
 
 using namespace tessel::db;
 

@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -237,6 +238,69 @@ TEST_P(Database, QuoteInABoundNameIsData) {
     EXPECT_EQ(rs.text(QStringLiteral("列标注")), QStringLiteral("a'b，"));
     EXPECT_EQ(rs.value(QStringLiteral("列数")).toInt(), 3);
     EXPECT_TRUE(rs.value(QStringLiteral("查询")).isNull());
+}
+
+// Values bound as parameters keep their type and precision: written, found again by value
+// through each kind of cursor, read back, and named by an editable set's optimistic write.
+TEST_P(Database, BoundValuesReadBackUnchanged) {
+    const bool sqlServer = GetParam() == Backend::SqlServer;
+    db.exec(QStringLiteral("create table 参数 (种类 varchar(40) primary key, 时间 %1, 整数 bigint, "
+                           "实数 %2)")
+                .arg(sqlServer ? "datetime2(3)" : "timestamp",
+                     sqlServer ? "float" : "double precision"));
+    const QDateTime stamp(QDate(2024, 3, 5), QTime(14, 7, 9, 123), Qt::UTC);
+    const struct {
+        const char *name;
+        const char *column;
+        QVariant value;
+    } cases[] = {
+        {"timestamp with milliseconds", "时间", stamp},
+        {"integer beyond a double", "整数", qlonglong(9007199254740993)},
+        {"unsigned beyond int", "整数", QVariant(4000000000U)},
+        {"real", "实数", 98765.4321},
+        {"NULL", "整数", QVariant()},
+    };
+    // The same value as each backend reads it back (SQLite keeps date-times as text).
+    const auto same = [](const QVariant &read, const QVariant &want) {
+        if (want.isNull() || read.isNull())
+            return want.isNull() && read.isNull();
+        if (want.typeId() == QMetaType::QDateTime) {
+            const QString form = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+            return read.toDateTime().toString(form) == want.toDateTime().toString(form);
+        }
+        return want.typeId() == QMetaType::Double ? read.toDouble() == want.toDouble()
+                                                  : read.toLongLong() == want.toLongLong();
+    };
+    for (const auto &c : cases) {
+        const QString column = QString::fromUtf8(c.column);
+        conn.execute(
+            Statement{QStringLiteral("insert into 参数 (种类, %1) values (?, ?)").arg(column),
+                      {QString::fromUtf8(c.name), c.value}});
+        for (const CursorType cursor : {CursorType::ForwardOnly, CursorType::Static}) {
+            Recordset back;
+            back.open(Statement{QStringLiteral("select %1 from 参数 where 种类 = ?").arg(column),
+                                {QString::fromUtf8(c.name)}},
+                      conn, cursor, LockType::ReadOnly, kCommandText);
+            ASSERT_FALSE(back.isEmptyOrPast()) << c.name;
+            EXPECT_TRUE(same(back.value(0), c.value))
+                << c.name << ": read back " << back.text(0).toStdString();
+            if (c.value.isNull())
+                continue;
+            Recordset found;
+            found.open(Statement{QStringLiteral("select 种类 from 参数 where %1 = ?").arg(column),
+                                 {c.value}},
+                       conn, cursor, LockType::ReadOnly, kCommandText);
+            EXPECT_EQ(found.isEmptyOrPast() ? QString() : found.text(0), QString::fromUtf8(c.name))
+                << c.name << ": not found by its value";
+        }
+        // A write back names the row by the value it read: it must find it again.
+        Recordset edit;
+        edit.open(Statement{QStringLiteral("select * from 参数 where 种类 = ?"),
+                            {QString::fromUtf8(c.name)}},
+                  conn, CursorType::Dynamic, LockType::Optimistic, kCommandText);
+        edit.setValue(column, edit.value(column));
+        EXPECT_NO_THROW(edit.update()) << c.name;
+    }
 }
 
 TEST_P(Database, EditableUpdateWritesTheRow) {
