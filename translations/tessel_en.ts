@@ -719,5 +719,89 @@
         <source>表格数据导出到CSV文件成功！</source>
         <translation>The table data was exported to the CSV file!</translation>
     </message>
+    <message>
+        <source>该行在读取后已被修改或删除，未写入任何内容</source>
+        <translation>The row was changed or deleted since it was read; nothing was written</translation>
+    </message>
+    <message>
+        <source>该行与另外 %1 行相同，无法区分，未写入任何内容</source>
+        <translation>The row cannot be told apart from %1 equal rows; nothing was written</translation>
+    </message>
+    <message>
+        <source>数据库驱动 %1 没有安装</source>
+        <translation>The database driver %1 is not installed</translation>
+    </message>
+    <message>
+        <source>数据库文件不存在：%1</source>
+        <translation>The database file does not exist: %1</translation>
+    </message>
+    <message>
+        <source>无法打开数据库</source>
+        <translation>Cannot open the database</translation>
+    </message>
+    <message>
+        <source>与数据库的连接已断开，需由主程序重新打开</source>
+        <translation>The connection to the database was lost; the host application must open it again</translation>
+    </message>
+    <message>
+        <source>与数据库的连接在事务中断开</source>
+        <translation>The connection to the database was lost during a transaction</translation>
+    </message>
+    <message>
+        <source>与数据库的连接已断开，无法重新打开</source>
+        <translation>The connection to the database was lost and cannot be opened again</translation>
+    </message>
+    <message>
+        <source>没有打开的数据库连接</source>
+        <translation>No database connection is open</translation>
+    </message>
+    <message>
+        <source>与数据库的连接已断开</source>
+        <translation>The connection to the database was lost</translation>
+    </message>
+    <message>
+        <source>无法开始事务</source>
+        <translation>Cannot start a transaction</translation>
+    </message>
+    <message>
+        <source>无法提交事务</source>
+        <translation>Cannot commit the transaction</translation>
+    </message>
+    <message>
+        <source>读取结果时与数据库的连接被关闭</source>
+        <translation>The connection to the database was closed while the result was being read</translation>
+    </message>
+    <message>
+        <source>结果的其余部分已丢失：读取时连接上执行了另一条语句</source>
+        <translation>The rest of the result was lost: another statement ran on the connection while it was being read</translation>
+    </message>
+    <message>
+        <source>读取结果时与数据库的连接已断开</source>
+        <translation>The connection to the database was lost while the result was being read</translation>
+    </message>
+    <message>
+        <source>数据库拒绝了语句“%1”</source>
+        <translation>The database refused the statement &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>不同的单元格样式过多</source>
+        <translation>Too many distinct cell styles</translation>
+    </message>
+    <message>
+        <source>单元格文本过长（%1 字节）</source>
+        <translation>Cell text too long (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>表格的文本存储已满</source>
+        <translation>The sheet&apos;s text storage is full</translation>
+    </message>
+    <message>
+        <source>表格没有提供 cols、Rows 和 TextMatrix</source>
+        <translation>The grid offers no cols, Rows and TextMatrix</translation>
+    </message>
+    <message>
+        <source>报表的列数不是数字</source>
+        <translation>The report&apos;s column count (列数) is not a number</translation>
+    </message>
 </context>
 </TS>

@@ -7,9 +7,8 @@ namespace tessel::base {
 QString errorMessage(const QString &whatFailed, const std::exception &e) {
     QString reason;
     if (const auto *error = dynamic_cast<const Error *>(&e)) {
-        // The database layer's own sentence ("The database refused the statement …") only
-        // repeats in English what the window's sentence already says; the database's text is
-        // what tells the user why.
+        // The database layer's own sentence ("数据库拒绝了语句…") only repeats what the
+        // window's sentence already says; the database's text is what tells the user why.
         const bool fromDatabase = error->category() == Error::Category::Connection ||
                                   error->category() == Error::Category::Statement;
         reason = fromDatabase && !error->databaseText().isEmpty() ? error->databaseText()

@@ -233,7 +233,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         const std::optional<component::HostGrid> grid = component::readHostGrid(gd);
         if (!grid) {
             throw Error(Error::Category::Argument,
-                        QStringLiteral("The grid offers no cols, Rows and TextMatrix"));
+                        tessel::base::tr("表格没有提供 cols、Rows 和 TextMatrix"));
         }
         grid::Sheet &sheet = session.sheet;
         sheet.setMaxCols(grid->cols);

@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "base/Language.h"
 #include "db/RecordsetCursor.h"
 #include "db/SqlBinding.h"
 
@@ -250,10 +251,8 @@ struct Buffered final : Recordset::Cursor {
     [[noreturn]] void throwConflict(qlonglong matches) const {
         throw Error(Error::Category::Conflict,
                     matches == 0
-                        ? QStringLiteral("The row was changed or deleted since it was read; "
-                                         "nothing was written")
-                        : QStringLiteral("The row cannot be told apart from %1 equal rows; "
-                                         "nothing was written")
+                        ? tessel::base::tr("该行在读取后已被修改或删除，未写入任何内容")
+                        : tessel::base::tr("该行与另外 %1 行相同，无法区分，未写入任何内容")
                               .arg(matches - 1));
     }
 };

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <atomic>
 
+#include "base/Language.h"
 #include "db/PgStream.h"
 #include "db/SqlBinding.h"
 
@@ -93,12 +94,11 @@ void Connection::open(const QString &connectionString) {
     const ConnectionSpec parsed = parseConnectionString(connectionString);
     if (!QSqlDatabase::isDriverAvailable(parsed.driver)) {
         throw Error(Error::Category::Connection,
-                    QStringLiteral("The database driver %1 is not installed").arg(parsed.driver));
+                    tessel::base::tr("数据库驱动 %1 没有安装").arg(parsed.driver));
     }
     if (parsed.driver == QLatin1String("QSQLITE") && !QFileInfo(parsed.databaseName).isFile()) {
-        throw Error(
-            Error::Category::Connection,
-            QStringLiteral("The database file does not exist: %1").arg(parsed.databaseName));
+        throw Error(Error::Category::Connection,
+                    tessel::base::tr("数据库文件不存在：%1").arg(parsed.databaseName));
     }
     const QString name = newConnectionName();
     m_state->ownedName = name;
@@ -117,8 +117,7 @@ void Connection::open(const QString &connectionString) {
         m_state->db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kConnectTimeout));
     if (!m_state->db.open()) {
         const QSqlError err = m_state->db.lastError();
-        throw Error(Error::Category::Connection, QStringLiteral("Cannot open the database"),
-                    err.text());
+        throw Error(Error::Category::Connection, tessel::base::tr("无法打开数据库"), err.text());
     }
     m_state->dialect = detectDialect(m_state->db);
 }
@@ -194,15 +193,13 @@ void Connection::ensureLive() const {
     }
     if (m_state->ownedName.isEmpty()) {
         throw Error(Error::Category::Connection,
-                    QStringLiteral("The connection to the database was lost; the host "
-                                   "application must open it again"),
+                    tessel::base::tr("与数据库的连接已断开，需由主程序重新打开"),
                     m_state->lostReason);
     }
     if (m_state->ownTransaction) {
         // The work of the open transaction is gone with the connection: running the next
         // statement on a new connection would commit half of it.
-        throw Error(Error::Category::Connection,
-                    QStringLiteral("The connection to the database was lost during a transaction"),
+        throw Error(Error::Category::Connection, tessel::base::tr("与数据库的连接在事务中断开"),
                     m_state->lostReason);
     }
     // Once for each statement: a server that is back serves the next run.
@@ -210,8 +207,7 @@ void Connection::ensureLive() const {
     m_state->reopenFailed = !m_state->db.open();
     if (m_state->reopenFailed) {
         throw Error(Error::Category::Connection,
-                    QStringLiteral("The connection to the database was lost and cannot be "
-                                   "opened again"),
+                    tessel::base::tr("与数据库的连接已断开，无法重新打开"),
                     m_state->db.lastError().text());
     }
 }
@@ -222,7 +218,7 @@ void Connection::requireOpen() const {
         return;
     }
     if (!isOpen()) {
-        throw Error(Error::Category::Connection, QStringLiteral("No database connection is open"));
+        throw Error(Error::Category::Connection, tessel::base::tr("没有打开的数据库连接"));
     }
 }
 
@@ -264,8 +260,8 @@ void Connection::drainStreams() const {
 
 void Connection::throwFailure(const QString &sql, const QString &databaseText) const {
     if (isLost()) {
-        throw Error(Error::Category::Connection,
-                    QStringLiteral("The connection to the database was lost"), databaseText);
+        throw Error(Error::Category::Connection, tessel::base::tr("与数据库的连接已断开"),
+                    databaseText);
     }
     throwStatementError(sql, databaseText);
 }
@@ -279,7 +275,7 @@ void Connection::beginTransaction() const {
     m_state->ownTransaction = true;
     if (!m_state->db.transaction()) {
         m_state->ownTransaction = false;
-        throw Error(Error::Category::Statement, QStringLiteral("Cannot start a transaction"),
+        throw Error(Error::Category::Statement, tessel::base::tr("无法开始事务"),
                     m_state->db.lastError().text());
     }
 }
@@ -288,7 +284,7 @@ void Connection::commit() const {
     drainStreams();
     m_state->ownTransaction = false;
     if (!m_state->db.commit()) {
-        throw Error(Error::Category::Statement, QStringLiteral("Cannot commit the transaction"),
+        throw Error(Error::Category::Statement, tessel::base::tr("无法提交事务"),
                     m_state->db.lastError().text());
     }
 }

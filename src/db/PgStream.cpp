@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Language.h"
 #include "base/ValueText.h"
 #include "db/RecordsetCursor.h"
 #include "db/SqlBinding.h"
@@ -148,8 +149,7 @@ bool endsSession(const PGresult *r) {
 [[noreturn]] void raise(const Connection &connection, const QString &sql, const QString &why,
                         bool endedSession) {
     if (endedSession) {
-        throw Error(Error::Category::Connection,
-                    QStringLiteral("The connection to the database was lost"), why);
+        throw Error(Error::Category::Connection, tessel::base::tr("与数据库的连接已断开"), why);
     }
     connection.throwFailure(sql, why);
 }
@@ -278,16 +278,14 @@ struct PgStream final : Recordset::Cursor {
             // gone with the rows it still had to send.
             pendingRows = false;
             throw Error(Error::Category::Connection,
-                        QStringLiteral("The connection to the database was closed while the "
-                                       "result was being read"));
+                        tessel::base::tr("读取结果时与数据库的连接被关闭"));
         }
         PGresult *r = PQgetResult(pg);
         if (!r) {
             // A statement someone else ran on the connection read the rest away.
             pendingRows = false;
             throw Error(Error::Category::Statement,
-                        QStringLiteral("The rest of the result was lost: another statement "
-                                       "ran on the connection while it was being read"));
+                        tessel::base::tr("结果的其余部分已丢失：读取时连接上执行了另一条语句"));
         }
         const ExecStatusType status = PQresultStatus(r);
         if ((status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) &&
@@ -300,9 +298,7 @@ struct PgStream final : Recordset::Cursor {
         finish();
         if (fatal || conn.isLost()) {
             throw Error(Error::Category::Connection,
-                        QStringLiteral("The connection to the database was lost while the "
-                                       "result was being read"),
-                        why);
+                        tessel::base::tr("读取结果时与数据库的连接已断开"), why);
         }
         throwStatementError(statement.text, why);
     }

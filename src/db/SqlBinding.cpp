@@ -10,6 +10,7 @@
 #include <QTime>
 #include <limits>
 
+#include "base/Language.h"
 #include "base/ValueText.h"
 #include "db/Connection.h"
 
@@ -19,8 +20,7 @@ void throwStatementError(const QString &sql, const QString &databaseText) {
     QString shown = sql.simplified();
     if (shown.size() > 200)
         shown = shown.left(200) + QStringLiteral("…");
-    throw Error(Error::Category::Statement,
-                QStringLiteral("The database refused the statement \"%1\"").arg(shown),
+    throw Error(Error::Category::Statement, tessel::base::tr("数据库拒绝了语句“%1”").arg(shown),
                 databaseText);
 }
 

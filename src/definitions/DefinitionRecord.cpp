@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Language.h"
 #include "base/ValueText.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
@@ -151,8 +152,7 @@ int requireColumnCount(const DefinitionRecord &definition) {
     // fails as any other of its steps does, rather than showing an empty sheet.
     const std::optional<int> count = definition.columnCount.value();
     if (!count) {
-        throw Error(Error::Category::Conversion,
-                    QStringLiteral("The report's column count (列数) is not a number"));
+        throw Error(Error::Category::Conversion, tessel::base::tr("报表的列数不是数字"));
     }
     return *count;
 }

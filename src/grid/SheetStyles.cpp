@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 
+#include "base/Language.h"
 #include "base/ValueText.h"
 #include "grid/SheetChecks.h"
 
@@ -34,7 +35,7 @@ std::uint16_t Sheet::styleIndex(const CellStyle &style) {
             return std::uint16_t(i);
     }
     if (m_styles.size() >= kStyleLimit)
-        refuse(QStringLiteral("Too many distinct cell styles"));
+        refuse(tessel::base::tr("不同的单元格样式过多"));
     m_styles.push_back(style);
     return std::uint16_t(m_styles.size() - 1);
 }

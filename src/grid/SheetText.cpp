@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 
+#include "base/Language.h"
 #include "base/ValueText.h"
 #include "grid/SheetChecks.h"
 
@@ -42,7 +43,7 @@ const Sheet::CellRef *Sheet::ref(int col, int row) const {
 
 void Sheet::store(int col, int row, std::string_view utf8) {
     if (utf8.size() > kArenaLimit)
-        refuse(QStringLiteral("Cell text too long (%1 bytes)").arg(utf8.size()));
+        refuse(tessel::base::tr("单元格文本过长（%1 字节）").arg(utf8.size()));
     CellRef *r = ref(col, row);
     if (!r) {
         if (utf8.empty())
@@ -76,7 +77,7 @@ void Sheet::store(int col, int row, std::string_view utf8) {
         if (m_arena.size() + len > kArenaLimit) {
             compactArena();
             if (m_arena.size() + len > kArenaLimit)
-                refuse(QStringLiteral("The sheet's text storage is full"));
+                refuse(tessel::base::tr("表格的文本存储已满"));
         }
         m_garbage += r->length;
         r->offset = std::uint32_t(m_arena.size());

@@ -135,7 +135,7 @@ TEST_F(Cli, FailsClearly) {
          "no report named"},
         {{QStringLiteral("list"), QStringLiteral("--db"), db.path() + QStringLiteral(".missing")},
          1,
-         "does not exist"},
+         "数据库文件不存在"},  // the component's own message, in the interface language
         {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
           QStringLiteral("订单明细"), QStringLiteral("--where"), QStringLiteral("where 没有列 > 1"),
           QStringLiteral("--pdf"), out("y.pdf")},

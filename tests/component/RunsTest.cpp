@@ -336,6 +336,15 @@ TEST_F(Runs, GetReportReturnsErrorsToTheHost) {
     EXPECT_THROW(report.getReport(QStringLiteral("订单报表"), 2, 0), Error);
 }
 
+// A run without a connection tells the user why in the interface's language.
+TEST_F(Runs, ARunWithoutAConnectionSaysSoInChinese) {
+    component::sharedState().session.connection = db::Connection();
+    report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 0, false);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_TRUE(user.texts().front().contains(QStringLiteral("没有打开的数据库连接")))
+        << user.texts().front().toStdString();
+}
+
 TEST_P(RunsOn, WizardMadeReportWithoutLayoutRuns) {
     db.exec(
         QStringLiteral("insert into tsl_report (报表名称, 查询, 列标注, 列数) values"
