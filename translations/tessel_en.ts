@@ -803,5 +803,21 @@
         <source>报表的列数不是数字</source>
         <translation>The report&apos;s column count (列数) is not a number</translation>
     </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>报表中没有数据，没有可导出的内容。</source>
+        <translation>The report holds no data: there is nothing to export.</translation>
+    </message>
+    <message>
+        <source>更多命令</source>
+        <translation>More commands</translation>
+    </message>
+    <message>
+        <source>报表中没有数据，没有可打印的内容。</source>
+        <translation>The report holds no data: there is nothing to print.</translation>
+    </message>
 </context>
 </TS>

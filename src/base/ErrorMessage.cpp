@@ -2,6 +2,8 @@
 
 #include <tessel/Error.h>
 
+#include "base/Language.h"
+
 namespace tessel::base {
 
 QString errorMessage(const QString &whatFailed, const std::exception &e) {
@@ -16,7 +18,8 @@ QString errorMessage(const QString &whatFailed, const std::exception &e) {
     } else {
         reason = QString::fromLocal8Bit(e.what());
     }
-    return whatFailed + QStringLiteral("：") + reason.trimmed();
+    // The colon is the language's own: full width in Chinese, ": " in English.
+    return tessel::base::tr("%1：%2").arg(whatFailed, reason.trimmed());
 }
 
 }  // namespace tessel::base

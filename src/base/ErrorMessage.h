@@ -7,9 +7,9 @@
 
 namespace tessel::base {
 
-// "<whatFailed>：<reason>". The reason is the database's own text for an error the
-// database raised (a refused statement, a connection it would not open); for any other
-// error it is the error's own message with its detail; for an exception that is not a
+// "<whatFailed>：<reason>" (in English "<whatFailed>: <reason>"). The reason is the database's own
+// text for an error the database raised (a refused statement, a connection it would not open); for
+// any other error it is the error's own message with its detail; for an exception that is not a
 // tessel::Error, its what() text.
 QString errorMessage(const QString &whatFailed, const std::exception &e);
 

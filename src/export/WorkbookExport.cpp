@@ -454,6 +454,13 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
 
 void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &header,
                     const QString &footer, QString &lastName, const QString &title) {
+    // A report without a data row (its run failed, or found nothing) is not written out as a
+    // file of labels alone and called a success.
+    if (sheet.maxRows() < 1) {
+        base::showInformation(parent, tessel::base::tr("报表中没有数据，没有可导出的内容。"),
+                              base::informationTitle());
+        return;
+    }
     struct Format {
         base::FileType type;
         const char *done;

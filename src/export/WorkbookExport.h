@@ -59,7 +59,8 @@ enum class ExportFormat { Workbook, Pdf, Csv };
 // and keeps an existing one, and is not told as a failure. `header` and `footer` are
 // the code strings as the preview shows them (variables substituted), which are also the
 // sheet's. The dialog opens on `lastName`, and a chosen name (with the suffix it gets) is
-// stored back there, so the next export offers it.
+// stored back there, so the next export offers it. A sheet without a data row asks nothing
+// and says "报表中没有数据，没有可导出的内容。" instead.
 void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &header,
                     const QString &footer, QString &lastName, const QString &title = QString());
 

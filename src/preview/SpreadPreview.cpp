@@ -6,12 +6,16 @@
 #include <tessel/Error.h>
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPalette>
 #include <QScreen>
 #include <QShortcut>
+#include <QToolButton>
 #include <algorithm>
+#include <cmath>
+#include <map>
 
 #include "base/ErrorMessage.h"
 #include "base/Interaction.h"
@@ -21,6 +25,7 @@
 #include "pagesetup/PageSetup.h"
 #include "preview/FindBar.h"
 #include "preview/Paging.h"
+#include "print/PrintFonts.h"
 #include "print/Printing.h"
 #include "print/codes/HeaderFooterCodes.h"
 #include "widgets/PageThumbnails.h"
@@ -48,6 +53,20 @@ grid::CellFont stripFont() {
     font.name = QStringLiteral("MS Sans Serif");
     font.size = 8;
     return font;
+}
+
+// The width a button cell needs for its picture and caption side by side, in character
+// units: the caption in the strip's font, the picture, the gap between them and the cell's
+// inner margins, as the sheet view lays a button out. A translated caption may need more
+// than the width the strip gives its buttons by default.
+double buttonWidthFor(const QString &caption) {
+    constexpr int kPictureGapAndMargins = 3 + 4;  // pixels: the gap, the button's inner margins
+    const QFontMetrics metrics(print::cellFont(stripFont()));
+    const int pixels =
+        metrics.horizontalAdvance(caption) + widgets::kToolbarImageSize + kPictureGapAndMargins;
+    // Whole units from the default up, so a caption that fits keeps the default width.
+    const double units = pixels / double(widgets::SheetView::widthToPixels(1));
+    return units <= grid::kDefaultColWidth ? grid::kDefaultColWidth : std::ceil(units);
 }
 
 struct ToolbarButton {
@@ -102,6 +121,18 @@ SpreadPreview::SpreadPreview(report::ReportSession &session, QWidget *parent)
     connect(m_strip, &widgets::SheetView::TextTipFetch, this, &SpreadPreview::onTextTipFetch,
             Qt::DirectConnection);
 
+    // Beside the strip: the commands a narrow window cuts off the strip.
+    m_more = new QToolButton(this);
+    m_more->setObjectName(QStringLiteral("cmdMore"));
+    m_more->setText(QStringLiteral("»"));
+    m_more->setToolTip(tessel::base::tr("更多命令"));
+    m_more->setAutoRaise(true);
+    m_more->setPopupMode(QToolButton::InstantPopup);
+    m_moreMenu = new QMenu(m_more);
+    m_more->setMenu(m_moreMenu);
+    connect(m_moreMenu, &QMenu::aboutToShow, this, &SpreadPreview::fillMoreMenu);
+    m_more->hide();
+
     m_pageView = new widgets::PageView(this);
     m_pageView->setObjectName(QStringLiteral("fpSpreadPreview1"));
     m_pageView->setFocusPolicy(Qt::StrongFocus);
@@ -109,6 +140,22 @@ SpreadPreview::SpreadPreview(report::ReportSession &session, QWidget *parent)
     // buttons and the counter follow.
     connect(m_pageView, &widgets::PageView::pageCurrentChanged, this,
             &SpreadPreview::onPageCurrentChanged);
+    // A change of the sheet (a run that failed and left it empty, a page setup) changes the
+    // pages: the counter, the page buttons and what can be printed follow, once per turn of
+    // the event loop however many changes came.
+    connect(m_pageView, &widgets::PageView::pagesChanged, this, [this] {
+        if (m_refreshQueued || !m_loaded)
+            return;
+        m_refreshQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_refreshQueued = false;
+                updatePageButtons();
+                UpdatePageCount();
+            },
+            Qt::QueuedConnection);
+    });
     connect(m_pageView, &widgets::PageView::zoomStepRequested, this,
             [this](int steps) { widgets::stepZoomPreset(*m_pageView, steps); });
 
@@ -197,13 +244,21 @@ void SpreadPreview::SetupToolbar() {
     s.setBackground(kStripBackground);
     s.setFont(stripFont());
 
-    s.setPictureList(widgets::toolbarPictureMap());
+    // Beside the list's own pictures, greyed ones for print and export, which a report
+    // without data disables.
+    std::map<QString, QPixmap> pictures = widgets::toolbarPictureMap();
+    for (const char *key : {"print", "setup"})
+        pictures[QLatin1String(key) + QLatin1String("dis")] =
+            widgets::greyedImage(pictures[QLatin1String(key)]);
+    s.setPictureList(pictures);
     for (const ToolbarButton &b : kButtons) {
         s.setCurrent(b.col, 1);
         s.setCellKind(CellKind::Button);
         s.setLocked(false);
-        s.setText(b.col, 1, tessel::base::tr(b.caption));
+        const QString caption = tessel::base::tr(b.caption);
+        s.setText(b.col, 1, caption);
         s.setPicture(QString::fromLatin1(b.imageKey), b.align);
+        s.setColWidth(b.col, std::max(s.colWidth(b.col), buttonWidthFor(caption)));
     }
 
     const grid::CellFont f = stripFont();
@@ -240,10 +295,15 @@ void SpreadPreview::EnableButton(int col, const QString &bitmapdirection) {
 void SpreadPreview::UpdatePageCount() {
     grid::Sheet &s = *m_strip->sheet();
     s.setCurrent(kColCounter, 1);
-    s.setText(kColCounter, 1,
-              QStringLiteral("Page %1 of %2")
-                  .arg(m_pageView->pageCurrent())
-                  .arg(m_pageView->pageCount()));
+    // Without pages no page is shown: page 0 of 0, never page 1 of none.
+    const int count = m_pageView->pageCount();
+    s.setText(
+        kColCounter, 1,
+        QStringLiteral("Page %1 of %2").arg(count > 0 ? m_pageView->pageCurrent() : 0).arg(count));
+}
+
+bool SpreadPreview::hasData() const {
+    return m_sheet && m_sheet->maxRows() > 0 && m_pageView->pageCount() > 0;
 }
 
 // ---- Load, activation, layout ---------------------------------------------------------------
@@ -275,6 +335,10 @@ void SpreadPreview::updatePageButtons() {
         pageButtons(m_pageView->pageCurrent(), count, m_pageView->pagesPerScreen());
     setButtonState(kColPrevious, kLeft, can.previous);
     setButtonState(kColNext, kRight, can.next);
+    // A sheet without a data row (a run that failed) has nothing to print or export.
+    const bool data = hasData();
+    setButtonState(kColPrint, QStringLiteral("print"), data);
+    setButtonState(kColExport, QStringLiteral("setup"), data);
 }
 
 void SpreadPreview::onActivated() {
@@ -297,6 +361,15 @@ void SpreadPreview::onActivated() {
 void SpreadPreview::layOutControls() {
     const int stripHeight = m_strip->sizeHint().height();
     m_strip->setGeometry(0, 0, width(), stripHeight);
+    // A window too narrow for the whole strip keeps every command within reach: the
+    // buttons cut off at the right are offered in a menu at the strip's right end.
+    const bool cut = m_loaded && !hiddenButtons().isEmpty();
+    m_more->setVisible(cut);
+    if (cut) {
+        const int side = stripHeight;  // a square button
+        m_more->setGeometry(width() - side, 0, side, stripHeight);
+        m_strip->setGeometry(0, 0, width() - side, stripHeight);
+    }
     int top = stripHeight;
     if (m_findBar && !m_findBar->isHidden()) {
         const int barHeight = m_findBar->sizeHint().height();
@@ -310,6 +383,33 @@ void SpreadPreview::layOutControls() {
         m_thumbnails->setGeometry(0, top, left, paneHeight);
     }
     m_pageView->setGeometry(left, top, width() - left, paneHeight);
+}
+
+QList<int> SpreadPreview::hiddenButtons() const {
+    // Cells are placed from the strip's left edge whatever its width: a button is cut off
+    // when it ends past the window's right edge, or past the menu button once there is one.
+    const int side = m_strip->sizeHint().height();
+    QList<int> cut;
+    bool any = false;
+    for (const ToolbarButton &b : kButtons)
+        any = any || m_strip->cellRect(b.col, 1).right() >= width();
+    if (!any)
+        return cut;
+    for (const ToolbarButton &b : kButtons) {
+        if (m_strip->cellRect(b.col, 1).right() >= width() - side)
+            cut << b.col;
+    }
+    return cut;
+}
+
+void SpreadPreview::fillMoreMenu() {
+    m_moreMenu->clear();
+    const grid::Sheet &s = *m_strip->sheet();
+    for (const int col : hiddenButtons()) {
+        QAction *action =
+            m_moreMenu->addAction(s.text(col, 1), this, [this, col] { onButtonClicked(col, 1); });
+        action->setEnabled(!s.style(col, 1).locked);
+    }
 }
 
 void SpreadPreview::setUpContextMenu() {
@@ -437,6 +537,11 @@ void SpreadPreview::onTextTipFetch(int col, int row, QString *tipText, bool *sho
 void SpreadPreview::printNow() {
     if (!m_sheet)
         return;
+    if (!hasData()) {
+        base::showInformation(this, tessel::base::tr("报表中没有数据，没有可打印的内容。"),
+                              base::informationTitle());
+        return;
+    }
     try {
         const std::unique_ptr<base::Progress> progress = base::interaction().progress(this);
         base::ProgressScope shown(*progress);

@@ -15,6 +15,7 @@
 #include "report/ReportSession.h"
 
 class QAction;
+class QToolButton;
 
 namespace tessel::widgets {
 class PageThumbnails;
@@ -114,6 +115,11 @@ private:
     void openPageSetup();
     void exportSheet();
     void showPage(int page);
+    // Whether the sheet holds a data row to print or export.
+    bool hasData() const;
+    // The strip columns of the buttons a narrow window cuts off, and the menu offering them.
+    QList<int> hiddenButtons() const;
+    void fillMoreMenu();
 
     report::ReportSession &m_session;
     QPointer<grid::Sheet> m_sheet;
@@ -122,6 +128,9 @@ private:
     widgets::PageThumbnails *m_thumbnails = nullptr;
     QAction *m_thumbnailsAction = nullptr;
     FindBar *m_findBar = nullptr;
+    QToolButton *m_more = nullptr;  // cmdMore: the buttons the strip cannot show
+    QMenu *m_moreMenu = nullptr;
+    bool m_refreshQueued = false;
     QString m_headerText;
     QString m_footerText;
     bool m_loaded = false;

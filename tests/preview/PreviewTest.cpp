@@ -20,6 +20,11 @@
 #include "widgets/ToolbarImages.h"
 #include "widgets/Zooms.h"
 
+#include <QMenu>
+#include <QToolButton>
+
+#include "export/WorkbookExport.h"
+
 using namespace tessel;
 using widgets::PageView;
 using widgets::SheetView;
@@ -327,3 +332,49 @@ TEST_F(Preview, OpenPreviewKeepsOneWindowAndItsZoom) {
 }
 
 }  // namespace
+
+// A run that failed leaves the sheet without rows: the open preview shows no page and offers
+// neither paging nor printing nor export, and an export asked for all the same writes nothing
+// and says why.
+TEST_F(Preview, AReportWithoutDataShowsNoPageAndOffersNothingToPrintOrExport) {
+    open(3);
+    session.sheet.setMaxRows(0);  // what a run that failed leaves: an empty sheet
+    session.sheet.setMaxCols(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(strip()->text(kColCounter, 1), "Page 0 of 0");
+    expectButton(kColNext, "right", false);
+    expectButton(kColPrevious, "left", false);
+    expectButton(kColPrint, "print", false);
+    expectButton(kColExport, "setup", false);
+
+    exports::exportWorkbook(window, session.sheet, {}, {}, session.lastExportName);
+    EXPECT_EQ(user.texts(), QStringList{"报表中没有数据，没有可导出的内容。"});
+    EXPECT_TRUE(user.saveNamesOffered.empty());
+
+    test::fillPages(session.sheet, 2);  // the next run found rows again
+    QCoreApplication::processEvents();
+    EXPECT_EQ(strip()->text(kColCounter, 1), "Page 1 of 2");
+    expectButton(kColPrint, "print", true);
+    expectButton(kColExport, "setup", true);
+}
+
+// A window too narrow for the strip offers the buttons it cuts off in the menu beside it; a
+// wide one needs no menu.
+TEST_F(Preview, ANarrowWindowOffersTheCutOffCommandsInAMenu) {
+    open(3);
+    auto *more = window->findChild<QToolButton *>("cmdMore");
+    ASSERT_NE(more, nullptr);
+    window->resize(1200, 400);
+    EXPECT_FALSE(more->isVisibleTo(window));
+    window->resize(260, 400);
+    ASSERT_TRUE(more->isVisibleTo(window));
+    emit more->menu()->aboutToShow();
+    QStringList offered;
+    for (const QAction *a : more->menu()->actions())
+        offered << a->text();
+    EXPECT_TRUE(offered.contains("导出xls") && offered.contains("关闭"))
+        << offered.join(u'|').toStdString();
+    EXPECT_FALSE(offered.contains("下一页"));  // still on the strip
+    more->menu()->actions().constLast()->trigger();
+    EXPECT_FALSE(window->isVisible());  // 关闭, from the menu
+}
