@@ -186,6 +186,7 @@ private:
     void selectBlock(int col, int row, int col2, int row2);
     void moveActive(int dCol, int dRow, bool extend);
     void showTip(const QPoint &globalPos, const QString &text);
+    void hideTip();
 
     // Sizing from the headers (SheetViewResize.cpp). The column whose right border a
     // viewport position grabs in the column header row (0: none); whether it grabs the
@@ -200,7 +201,6 @@ private:
     void endResize(bool restore);
     bool isResizing() const { return m_resizeCol > 0 || m_resizeLabelRow; }
     void fitColumn(int col);
-    void hideTip();
 
     void paintFrame(QPainter &p);
     void paintCell(QPainter &p, const Span &span, const QRect &rect);
