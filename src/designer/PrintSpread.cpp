@@ -83,6 +83,7 @@ PrintSpread::PrintSpread(report::ReportSession &session, DesignerOpeners openers
     m_grid = new widgets::SheetView(this);
     m_grid->setObjectName(QStringLiteral("VaGrid"));
     m_grid->setSheet(&s);
+    m_grid->setUserResizable(true);
 
     const struct {
         const char *name;

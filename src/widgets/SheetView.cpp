@@ -1,6 +1,7 @@
 #include "widgets/SheetView.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -81,6 +82,8 @@ void SheetView::bindSheet(grid::Sheet *sheet) {
     m_activeRow = 1;
     m_anchor = {1, 1};
     m_pressedButton = {-1, -1};
+    m_resizeCol = 0;
+    m_resizeLabelRow = false;
     m_geometryDirty = true;
     m_frame = QImage();
     ensureGeometry();
@@ -342,6 +345,8 @@ void SheetView::changeEvent(QEvent *event) {
 
 void SheetView::hideEvent(QHideEvent *event) {
     hideTip();
+    if (isResizing())
+        endResize(false);
     QAbstractScrollArea::hideEvent(event);
 }
 
@@ -403,6 +408,8 @@ void SheetView::mousePressEvent(QMouseEvent *event) {
     // A strip that takes no focus (the preview's toolbar) leaves it where it is.
     if (!hasFocus() && (focusPolicy() & Qt::ClickFocus))
         setFocus(Qt::MouseFocusReason);
+    if (beginResize(pos))
+        return;
     if (cell.x() < 0)
         return;
     const int col = cell.x(), row = cell.y();
@@ -439,8 +446,14 @@ void SheetView::mouseMoveEvent(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     if (m_tipCell.x() >= 0 && cellAt(pos) != m_tipCell)
         hideTip();
-    if (!(event->buttons() & Qt::LeftButton))
+    if (isResizing()) {
+        dragResize(pos);
         return;
+    }
+    if (!(event->buttons() & Qt::LeftButton)) {
+        updateResizeCursor(pos);
+        return;
+    }
     if (m_pressedButton.x() >= 0) {
         QPoint cell = cellAt(pos);
         bool over = false;
@@ -482,6 +495,12 @@ void SheetView::mouseReleaseEvent(QMouseEvent *event) {
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (isResizing()) {
+        dragResize(pos);
+        endResize(false);
+        updateResizeCursor(pos);
+        return;
+    }
     m_dragSelecting = false;
     if (m_pressedButton.x() >= 0) {
         const QPoint pressed = m_pressedButton;
@@ -507,7 +526,17 @@ void SheetView::mouseDoubleClickEvent(QMouseEvent *event) {
         m_rightDouble = true;
         return;
     }
-    if (event->button() != Qt::LeftButton || cell.x() < 0)
+    if (event->button() != Qt::LeftButton)
+        return;
+    // A double click on a column's border fits the column; on the label row's border it is
+    // no click on a cell either.
+    if (onLabelRowBorder(pos))
+        return;
+    if (const int border = columnBorderAt(pos); border > 0) {
+        fitColumn(border);
+        return;
+    }
+    if (cell.x() < 0)
         return;
     const int col = cell.x(), row = cell.y();
     if (col >= 1 && row >= 1 && m_sheet->style(col, row).kind == grid::CellKind::Button) {
@@ -522,6 +551,14 @@ void SheetView::mouseDoubleClickEvent(QMouseEvent *event) {
 }
 
 void SheetView::keyPressEvent(QKeyEvent *event) {
+    if (isResizing()) {
+        // Escape puts the size back; other keys wait until the drag ends.
+        if (event->key() == Qt::Key_Escape) {
+            endResize(true);
+            updateResizeCursor(viewport()->mapFromGlobal(QCursor::pos()));
+        }
+        return;
+    }
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     switch (event->key()) {
         case Qt::Key_Left:

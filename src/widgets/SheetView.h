@@ -1,7 +1,8 @@
 // The widget that shows a sheet as a grid: the designer's working sheet, toolbar strips and
 // small editor grids. It draws headers, cells with their fonts, colours, borders, merges,
 // buttons and pictures, edits editable cells in place, keeps the user's block selection on the
-// sheet and reports clicks, edits and tip requests through signals.
+// sheet and reports clicks, edits and tip requests through signals. Where switched on, the
+// user sizes columns and the label row by dragging header borders.
 //
 // Sizes: a column of width w character units is round(7 * w) pixels wide (0 hides it); a row
 // of height h points is round(h * 96 / 72) pixels high. Pixels are the widget's logical
@@ -76,6 +77,19 @@ public:
     // The text of the tip on screen; empty when no tip is shown.
     QString shownTip() const;
 
+    // Sizing from the headers. Off by default; when on, the cursor over a column's right
+    // border in the column header row (a few pixels either side) shows a horizontal split:
+    // dragging sets the column's width live (never below 0, where the column hides; Escape
+    // during the drag puts the width back), and a double click fits the column to its widest
+    // text (see headerResize::fitColumnWidth). Over the lower border of the column header row
+    // (within the header row, or either side of it within the row header column) the cursor
+    // shows a vertical split and dragging sets row 0's height. A press on a border neither
+    // selects nor emits Click / DblClick. Sizes go to the sheet (Sheet::setColWidth /
+    // setRowHeight) and each change the user makes emits ColumnWidthChanged /
+    // RowHeightChanged.
+    void setUserResizable(bool on);
+    bool userResizable() const { return m_userResizable; }
+
     // The active cell: the cell the keyboard acts on and the user clicked last (column and
     // row from 1). Starts at (1, 1).
     int activeCol() const { return m_activeCol; }
@@ -131,6 +145,12 @@ signals:
     // A tip is wanted for (col, row). Receivers connected with Qt::DirectConnection set
     // *tipText and set *showTip to true to have the tip shown; both start empty / false.
     void TextTipFetch(int col, int row, QString *tipText, bool *showTip);
+    // The user changed a column's width (character units, on the sheet) by dragging or
+    // fitting its border; emitted at every change while a drag goes on, never for a width
+    // set by a program.
+    void ColumnWidthChanged(int col);
+    // The user changed a row's height (points, on the sheet) by dragging its border.
+    void RowHeightChanged(int row);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -167,6 +187,20 @@ private:
     void moveActive(int dCol, int dRow, bool extend);
     void showTip(const QPoint &globalPos, const QString &text);
     void hideTip();
+
+    // Sizing from the headers (SheetViewResize.cpp). The column whose right border a
+    // viewport position grabs in the column header row (0: none); whether it grabs the
+    // lower border of the column header row.
+    int columnBorderAt(const QPoint &pos) const;
+    bool onLabelRowBorder(const QPoint &pos) const;
+    void updateResizeCursor(const QPoint &pos);
+    // Starts a drag when `pos` grabs a border; false when it grabs none.
+    bool beginResize(const QPoint &pos);
+    void dragResize(const QPoint &pos);
+    // Ends the drag, keeping the size reached, or with `restore` the size it began with.
+    void endResize(bool restore);
+    bool isResizing() const { return m_resizeCol > 0 || m_resizeLabelRow; }
+    void fitColumn(int col);
 
     void paintFrame(QPainter &p);
     void paintCell(QPainter &p, const Span &span, const QRect &rect);
@@ -207,6 +241,13 @@ private:
     QPoint m_pressedButton{-1, -1};  // anchor of the button cell held down
     bool m_buttonUnderMouse = false;
     bool m_rightDouble = false;
+
+    bool m_userResizable = false;
+    int m_resizeCol = 0;  // the column whose border is being dragged; 0 for none
+    bool m_resizeLabelRow = false;
+    int m_resizeStartPos = 0;      // viewport x or y where the drag began
+    int m_resizeStartPx = 0;       // the size in pixels the drag began from
+    double m_resizeStartSize = 0;  // and in the sheet's units, to put back on Escape
 
     CellEditor *m_editor = nullptr;
 
