@@ -392,8 +392,7 @@ int render(const Options &o) {
     const grid::PrintSettings &ps = sheet.print();
 
     if (!o.pdf.isEmpty()) {
-        const int pages =
-            print::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
+        const int pages = print::writePdf(sheet, o.pdf, std::nullopt, o.report, progress);
         progress.finish();
         warnUndrawable();
         err() << "tessel: " << counted(pages, "page", "pages") << " written to " << o.pdf << '\n';

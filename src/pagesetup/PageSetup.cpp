@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -83,6 +84,31 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
         frame1Layout->addWidget(m_orientation[i], i, 1);
     }
 
+    // Paper, under the orientation: a named paper or a continuous form, or a custom size.
+    auto *framePaper = new QGroupBox(tessel::base::tr("纸张"), this);
+    framePaper->setObjectName(QStringLiteral("FramePaper"));
+    auto *paperLayout = new QGridLayout(framePaper);
+    m_paper = new QComboBox(framePaper);
+    m_paper->setObjectName(QStringLiteral("cboPaper"));
+    for (const grid::PaperChoice &choice : grid::paperChoices())
+        m_paper->addItem(tessel::base::tr(choice.caption), choice.name);
+    m_paper->addItem(tessel::base::tr("自定义"));
+    paperLayout->addWidget(m_paper, 0, 0, 1, 4);
+    const char *sizeCaptions[2] = {QT_TRANSLATE_NOOP("tessel::base", "宽(毫米):"),
+                                   QT_TRANSLATE_NOOP("tessel::base", "高(毫米):")};
+    const char *sizeNames[2] = {"spnPaperWidth", "spnPaperHeight"};
+    for (int i = 0; i < 2; ++i) {
+        auto *label = new QLabel(tessel::base::tr(sizeCaptions[i]), framePaper);
+        m_paperSize[i] = new QDoubleSpinBox(framePaper);
+        m_paperSize[i]->setObjectName(QString::fromLatin1(sizeNames[i]));
+        m_paperSize[i]->setRange(grid::kMinPaperMm, grid::kMaxPaperMm);
+        m_paperSize[i]->setDecimals(1);
+        label->setBuddy(m_paperSize[i]);
+        paperLayout->addWidget(label, 1, i * 2);
+        paperLayout->addWidget(m_paperSize[i], 1, i * 2 + 1);
+    }
+    m_paperSize[0]->setToolTip(tessel::base::tr("横过打印页面的宽度（纵向时）"));
+
     // Preview type.
     auto *framePreview = new QGroupBox(tessel::base::tr("预览方式"), this);
     framePreview->setObjectName(QStringLiteral("Frame2"));
@@ -147,6 +173,7 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
 
     auto *left = new QVBoxLayout;
     left->addWidget(frame1);
+    left->addWidget(framePaper);
     left->addWidget(framePreview);
     left->addStretch(1);
     auto *right = new QVBoxLayout;
@@ -169,6 +196,7 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     connect(cmdPageset, &QPushButton::clicked, this, &PageSetup::onOpenPrintOptions);
     connect(command1, &QPushButton::clicked, this, &PageSetup::onOpenHeaderFooter);
     connect(command4, &QPushButton::clicked, this, &PageSetup::onOpenPrinterDialog);
+    connect(m_paper, &QComboBox::activated, this, &PageSetup::onPaperChosen);
 
     loadFromSheet();
 }
@@ -185,6 +213,7 @@ void PageSetup::loadFromSheet() {
     else
         m_orientation[0]->setChecked(true);
     m_fitWide->setValue(print.fitPagesWide);
+    showPaper(print.paper);
     m_zoom->clear();
     m_zoom->addItems(widgets::zoomPresetTexts());
     m_zoom->setCurrentIndex(widgets::kDefaultZoomPreset);
@@ -229,6 +258,7 @@ bool PageSetup::applyAndStore() {
     next.marginRight = int(std::lround(inches[1] * grid::kTwipsPerInch));
     next.orientation = portrait ? grid::Orientation::Portrait : grid::Orientation::Landscape;
     next.fitPagesWide = m_fitWide->value();
+    next.paper = chosenPaper();
     const definitions::PageSetupValues values{portrait, inches[0], inches[1], inches[2], inches[3]};
 
     // Sheet and row change together: a row that cannot be written puts the sheet back, so
@@ -245,15 +275,44 @@ bool PageSetup::applyAndStore() {
         }
         definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,
                                          m_session.reportName, next.fitPagesWide);
+        definitions::writeOptionalColumn(m_session.connection, definitions::column::kPaper,
+                                         m_session.reportName,
+                                         definitions::encodePaper(next.paper));
         tx.commit();
     } catch (...) {
         m_session.sheet.setPrint(previous);
         throw;
     }
     m_session.fitPagesWide.insert(m_session.reportName, next.fitPagesWide);
+    m_session.papers.insert(m_session.reportName, next.paper);
     if (m_preview)
         widgets::SetZoom(*m_preview, m_zoom->currentIndex());
     return true;
+}
+
+grid::Paper PageSetup::chosenPaper() const {
+    return grid::Paper{m_paperSize[0]->value(), m_paperSize[1]->value()};
+}
+
+void PageSetup::showPaper(const grid::Paper &paper) {
+    const std::optional<grid::PaperChoice> choice = grid::paperChoice(paper);
+    const int index = choice ? m_paper->findData(choice->name) : m_paper->count() - 1;
+    m_paper->setCurrentIndex(index);
+    m_paperSize[0]->setValue(paper.widthMm);
+    m_paperSize[1]->setValue(paper.heightMm);
+    onPaperChosen();
+}
+
+void PageSetup::onPaperChosen() {
+    // A named paper shows its size; "自定义" keeps the size shown and lets it be typed.
+    const bool custom = m_paper->currentIndex() == m_paper->count() - 1;
+    if (!custom) {
+        const grid::Paper named = grid::paperChoices()[std::size_t(m_paper->currentIndex())].paper;
+        m_paperSize[0]->setValue(named.widthMm);
+        m_paperSize[1]->setValue(named.heightMm);
+    }
+    for (QDoubleSpinBox *box : m_paperSize)
+        box->setEnabled(custom);
 }
 
 void PageSetup::returnToPreview() {
@@ -274,6 +333,7 @@ void PageSetup::onOpenHeaderFooter() {
 
 void PageSetup::onOpenPrinterDialog() {
     QPrinter printer;
+    printer.setPageSize(grid::pageSize(chosenPaper()));
     printer.setPageOrientation(m_session.sheet.print().orientation == grid::Orientation::Landscape
                                    ? QPageLayout::Landscape
                                    : QPageLayout::Portrait);
