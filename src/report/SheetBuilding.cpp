@@ -279,7 +279,7 @@ void ApplyPaper(report::ReportSession &session) {
                     tessel::base::tr("报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、"
                                      "A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。")
                         .arg(session.reportName, stored->toString()),
-                    base::informationTitle());
+                    base::noticeTitle());
             }
         }
         editPrint(session.sheet, [&](PrintSettings &p) { p.paper = paper; });
