@@ -809,7 +809,7 @@
     </message>
     <message>
         <source>工作簿没有 %1 × %2 毫米的纸张，打印它时用打印机的默认纸张；请在打印时选择这种纸张。</source>
-        <translation>Workbooks have no %1 × %2 mm paper: the workbook prints on the printer's default paper; choose this paper when you print it.</translation>
+        <translation>Workbooks have no %1 × %2 mm paper: the workbook prints on the printer&apos;s default paper; choose this paper when you print it.</translation>
     </message>
     <message>
         <source>A3 (297 × 420 毫米)</source>
@@ -870,6 +870,26 @@
     <message>
         <source>报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。</source>
         <translation>The paper “%2” of report “%1” is not known, so it prints on A4. A paper is written as A3, A4, A5, B5, Letter, Legal or widthxheightmm (such as 241x280mm).</translation>
+    </message>
+    <message>
+        <source>页边距请按 0.00 的格式填写（0.00 到 99.99 厘米）</source>
+        <translation>Please write margins as 0.00 (0.00 to 99.99 cm)</translation>
+    </message>
+    <message>
+        <source>厘米</source>
+        <translation>cm</translation>
+    </message>
+    <message>
+        <source>单位:</source>
+        <translation>Unit:</translation>
+    </message>
+    <message>
+        <source>英寸</source>
+        <translation>inches</translation>
+    </message>
+    <message>
+        <source>纸张边界设置(厘米)</source>
+        <translation>Margins (cm)</translation>
     </message>
 </context>
 </TS>

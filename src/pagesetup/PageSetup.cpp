@@ -49,8 +49,30 @@ constexpr const char *kMarginCaptions[4] = {
     QT_TRANSLATE_NOOP("tessel::base", "左:"), QT_TRANSLATE_NOOP("tessel::base", "右:"),
     QT_TRANSLATE_NOOP("tessel::base", "上:"), QT_TRANSLATE_NOOP("tessel::base", "底:")};
 
+QString kIncompleteMarginCm() {
+    return tessel::base::tr("页边距请按 0.00 的格式填写（0.00 到 99.99 厘米）");
+}
+
+constexpr double kCmPerInch = 2.54;
+
 QString inchesText(int twips) {
     return QString::number(double(twips) / grid::kTwipsPerInch, 'f', 2);
+}
+
+// The margin boxes' pattern: one digit, a point and two digits in inches; up to two digits
+// before the point in centimetres, so that the same margins fit.
+void setMarginPattern(QLineEdit *box, bool centimetres) {
+    const QRegularExpression pattern(centimetres ? QStringLiteral("[0-9]{1,2}\\.[0-9]{2}")
+                                                 : QStringLiteral("[0-9]\\.[0-9]{2}"));
+    delete box->validator();
+    box->setValidator(new QRegularExpressionValidator(pattern, box));
+    box->setMaxLength(centimetres ? 5 : 4);
+}
+
+// The Chinese interface is the one whose texts are the sources themselves: no translation
+// is installed for it.
+bool chineseInterface() {
+    return tessel::base::tr("厘米") == QStringLiteral("厘米");
 }
 
 void showFailure(QWidget *parent, const std::exception &e) {
@@ -124,19 +146,28 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     // Margins in inches.
     auto *frameMargins = new QGroupBox(tessel::base::tr("纸张边界设置(英寸)"), this);
     frameMargins->setObjectName(QStringLiteral("Frame2"));
+    m_marginFrame = frameMargins;
     auto *marginLayout = new QGridLayout(frameMargins);
-    const QRegularExpression marginPattern(QStringLiteral("[0-9]\\.[0-9]{2}"));
     for (int i = 0; i < 4; ++i) {
         auto *label = new QLabel(tessel::base::tr(kMarginCaptions[i]), frameMargins);
         label->setObjectName(QStringLiteral("Label2_%1").arg(i));
         m_margin[i] = new QLineEdit(frameMargins);
         m_margin[i]->setObjectName(QStringLiteral("pagemargin_%1").arg(i));
-        m_margin[i]->setValidator(new QRegularExpressionValidator(marginPattern, m_margin[i]));
+        setMarginPattern(m_margin[i], false);
         m_margin[i]->setPlaceholderText(QStringLiteral("_.__"));
-        m_margin[i]->setMaxLength(4);
         marginLayout->addWidget(label, i / 2, (i % 2) * 2);
         marginLayout->addWidget(m_margin[i], i / 2, (i % 2) * 2 + 1);
     }
+    // Centimetres beside inches, where the interface is Chinese.
+    auto *unitLabel = new QLabel(tessel::base::tr("单位:"), frameMargins);
+    m_marginUnit = new QComboBox(frameMargins);
+    m_marginUnit->setObjectName(QStringLiteral("cboMarginUnit"));
+    m_marginUnit->addItems({tessel::base::tr("英寸"), tessel::base::tr("厘米")});
+    unitLabel->setBuddy(m_marginUnit);
+    marginLayout->addWidget(unitLabel, 2, 0);
+    marginLayout->addWidget(m_marginUnit, 2, 1);
+    unitLabel->setVisible(chineseInterface());
+    m_marginUnit->setVisible(chineseInterface());
 
     // Fit to pages wide, under the margins: the columns shrink to N pages across.
     auto *fitLayout = new QHBoxLayout;
@@ -197,6 +228,7 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     connect(command1, &QPushButton::clicked, this, &PageSetup::onOpenHeaderFooter);
     connect(command4, &QPushButton::clicked, this, &PageSetup::onOpenPrinterDialog);
     connect(m_paper, &QComboBox::activated, this, &PageSetup::onPaperChosen);
+    connect(m_marginUnit, &QComboBox::activated, this, &PageSetup::onMarginUnitChosen);
 
     loadFromSheet();
 }
@@ -206,6 +238,8 @@ PageSetup::~PageSetup() = default;
 void PageSetup::loadFromSheet() {
     const grid::PrintSettings &print = m_session.sheet.print();
     const int twips[4] = {print.marginLeft, print.marginRight, print.marginTop, print.marginBottom};
+    m_marginUnit->setCurrentIndex(0);
+    onMarginUnitChosen();
     for (int i = 0; i < 4; ++i)
         m_margin[i]->setText(inchesText(twips[i]));
     if (print.orientation == grid::Orientation::Landscape)
@@ -242,12 +276,13 @@ bool PageSetup::applyAndStore() {
     double inches[4] = {};
     for (int i = 0; i < 4; ++i) {
         if (!m_margin[i]->hasAcceptableInput()) {
-            base::showInformation(this, kIncompleteMargin(), base::informationTitle());
+            base::showInformation(this, centimetres() ? kIncompleteMarginCm() : kIncompleteMargin(),
+                                  base::informationTitle());
             m_margin[i]->setFocus();
             m_margin[i]->selectAll();
             return false;
         }
-        inches[i] = m_margin[i]->text().toDouble();
+        inches[i] = m_margin[i]->text().toDouble() / (centimetres() ? kCmPerInch : 1.0);
     }
 
     const bool portrait = m_orientation[0]->isChecked();
@@ -313,6 +348,26 @@ void PageSetup::onPaperChosen() {
     }
     for (QDoubleSpinBox *box : m_paperSize)
         box->setEnabled(custom);
+}
+
+bool PageSetup::centimetres() const {
+    return m_marginUnit->currentIndex() == 1;
+}
+
+void PageSetup::onMarginUnitChosen() {
+    const bool cm = centimetres();
+    if (m_margin[0]->maxLength() == (cm ? 5 : 4))
+        return;  // the boxes show this unit already
+    m_marginFrame->setTitle(cm ? tessel::base::tr("纸张边界设置(厘米)")
+                               : tessel::base::tr("纸张边界设置(英寸)"));
+    // Each complete value is shown in the new unit; what the user has not finished stays.
+    for (QLineEdit *box : m_margin) {
+        const bool complete = box->hasAcceptableInput();
+        const double value = box->text().toDouble() * (cm ? kCmPerInch : 1 / kCmPerInch);
+        setMarginPattern(box, cm);
+        if (complete)
+            box->setText(QString::number(std::min(value, cm ? 99.99 : 9.99), 'f', 2));
+    }
 }
 
 void PageSetup::returnToPreview() {

@@ -6,6 +6,8 @@
 // table has that column, and in the session for the report in any case. The paper
 // (cboPaper, under the orientation) works the same way with 纸张: a named paper, a continuous
 // form, or "自定义" with a width (spnPaperWidth) and height (spnPaperHeight) in millimetres.
+// In the Chinese interface the margins may also be shown and typed in centimetres
+// (cboMarginUnit); the sheet and the row keep them as always.
 #pragma once
 
 #include <QDialog>
@@ -17,6 +19,7 @@
 
 class QComboBox;
 class QDoubleSpinBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -61,12 +64,15 @@ public:
     QDoubleSpinBox *paperHeight() const { return m_paperSize[1]; }  // millimetres, custom only
     // The paper the controls choose now.
     grid::Paper chosenPaper() const;
+    QComboBox *marginUnit() const { return m_marginUnit; }  // 0 英寸, 1 厘米 (Chinese only)
 
 private:
     bool applyAndStore();
     void returnToPreview();
     void showPaper(const grid::Paper &paper);
     void onPaperChosen();
+    bool centimetres() const;
+    void onMarginUnitChosen();
 
     report::ReportSession &m_session;
     widgets::PageView *m_preview;
@@ -76,6 +82,8 @@ private:
     QSpinBox *m_fitWide = nullptr;
     QComboBox *m_paper = nullptr;
     QDoubleSpinBox *m_paperSize[2] = {};
+    QComboBox *m_marginUnit = nullptr;
+    QGroupBox *m_marginFrame = nullptr;
 };
 
 }  // namespace tessel::pagesetup

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -100,6 +101,40 @@ TEST_P(PaperOn, PageSetupChoosesThePaperAndTheNextRunKeepsIt) {
     }
     report::ApplyPaper(session);
     EXPECT_EQ(session.sheet.print().paper, (grid::Paper{150, 99.5})) << "from the row";
+}
+
+// Margins in centimetres (the Chinese interface): the boxes show the sheet's margins in the
+// unit chosen, take up to 99.99 cm, and the sheet and the row keep twips and inches.
+TEST_P(PaperOn, MarginsInCentimetresAreKeptInInches) {
+    session.sheet.printSettings().marginLeft = 720;
+    session.sheet.printSettings().marginTop = 14386;  // 9.99 inches, 25.37 cm
+    pagesetup::PageSetup d(session, nullptr);
+    ASSERT_TRUE(d.marginUnit()->isVisibleTo(&d));
+    d.marginUnit()->setCurrentIndex(1);
+    emit d.marginUnit()->activated(1);
+    const struct {
+        int box;
+        const char *shown, *typed;
+        int twips;
+        double inches;
+    } cases[] = {{0, "1.27", "2.54", 1440, 1.0},
+                 {1, "1.27", "12.70", 7200, 5.0},
+                 {2, "25.37", "25.37", 14383, 9.988},
+                 {3, "1.27", "0.00", 0, 0.0}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(d.pagemargin(c.box)->text(), c.shown) << c.box;
+        d.pagemargin(c.box)->setText(c.typed);
+        EXPECT_TRUE(d.pagemargin(c.box)->hasAcceptableInput()) << c.box;
+    }
+    d.findChild<QPushButton *>("Command2_0")->click();
+    ASSERT_TRUE(user.messages.empty()) << user.texts().join('\n').toStdString();
+    const grid::PrintSettings &p = session.sheet.print();
+    const int twips[4] = {p.marginLeft, p.marginRight, p.marginTop, p.marginBottom};
+    const char *columns[4] = {"左", "右", "上", "下"};
+    for (const auto &c : cases) {
+        EXPECT_EQ(twips[c.box], c.twips) << c.box;
+        EXPECT_NEAR(stored(columns[c.box]).toDouble(), c.inches, 0.001) << c.box;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PaperOn, ::testing::ValuesIn(test::kAllBackends),
