@@ -501,6 +501,15 @@ TEST_F(Export, CommandTellsTheOutcome) {
         << user.messages[2].text.toStdString();
     EXPECT_EQ(user.busyDepth, 0);
     EXPECT_EQ(user.busyMaxDepth, 1);
+
+    // A paper the workbook has no number for is said after the success, with its size.
+    sheet->printSettings().paper = {241, 93};
+    user.messages.clear();
+    user.saveNames = {file(QStringLiteral("连续纸.xlsx"))};
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    ASSERT_EQ(user.messages.size(), 2u);
+    EXPECT_TRUE(user.messages[1].text.contains(QStringLiteral("241 × 93 毫米")))
+        << user.messages[1].text.toStdString();
 }
 
 // ---- PDF and CSV beside the workbook
