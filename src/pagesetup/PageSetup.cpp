@@ -282,7 +282,11 @@ bool PageSetup::applyAndStore() {
             m_margin[i]->selectAll();
             return false;
         }
-        inches[i] = m_margin[i]->text().toDouble() / (centimetres() ? kCmPerInch : 1.0);
+        inches[i] = m_margin[i]->text().toDouble();
+        // Four decimals of an inch (a fortieth of a millimetre) keep the row's value short:
+        // a longer one may not read back equal, and the row could not be written again.
+        if (centimetres())
+            inches[i] = std::round(inches[i] / kCmPerInch * 1e4) / 1e4;
     }
 
     const bool portrait = m_orientation[0]->isChecked();

@@ -121,42 +121,6 @@ TEST(ListCodecs, EncodeFromTheSheet) {
     EXPECT_EQ(encodeHeaderHeight(sheet), QStringLiteral("20.25"));
 }
 
-// 纸张 as stored: a name in any case, a size in millimetres with the width first, NULL as
-// A4; what names no paper is nullopt, and what is read is written back in its stored form.
-TEST(PaperCodec, ReadsNamesAndSizesAndWritesThemBack) {
-    const struct {
-        QVariant stored;
-        std::optional<grid::Paper> paper;
-        QString written;
-    } cases[] = {
-        {QVariant(), grid::Paper{210, 297}, "A4"},
-        {QString(" "), grid::Paper{210, 297}, "A4"},
-        {QString(" a3 "), grid::Paper{297, 420}, "A3"},
-        {QString("B5"), grid::Paper{182, 257}, "B5"},
-        {QString("letter"), grid::Paper{215.9, 279.4}, "Letter"},
-        {QString("241x140mm"), grid::Paper{241, 140}, "241x140mm"},
-        {QString("241 × 93"), grid::Paper{241, 93}, "241x93mm"},
-        {QString("100.46X80MM"), grid::Paper{100.5, 80}, "100.5x80mm"},
-        {QString("210x297mm"), grid::Paper{210, 297}, "A4"},
-        {QString("A6"), std::nullopt, ""},
-        {QString("241x280cm"), std::nullopt, ""},
-        {QString("19x100mm"), std::nullopt, ""},
-        {QString("241x-140mm"), std::nullopt, ""},
-        {QString("x280mm"), std::nullopt, ""},
-        {3, std::nullopt, ""},
-    };
-    for (const auto &c : cases) {
-        const std::string name = c.stored.isNull() ? "NULL" : c.stored.toString().toStdString();
-        const std::optional<grid::Paper> paper = decodePaper(c.stored);
-        ASSERT_EQ(paper.has_value(), c.paper.has_value()) << name;
-        if (!paper)
-            continue;
-        EXPECT_NEAR(paper->widthMm, c.paper->widthMm, 1e-9) << name;
-        EXPECT_NEAR(paper->heightMm, c.paper->heightMm, 1e-9) << name;
-        EXPECT_EQ(encodePaper(*paper), c.written) << name;
-    }
-}
-
 TEST(StoredQuery, CutAtTheFirstLowercaseWhere) {
     const QString q = QStringLiteral("select a from t where x=1 and y in (select b where c)");
     EXPECT_EQ(cutBeforeWhere(q), QStringLiteral("select a from t "));

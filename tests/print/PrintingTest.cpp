@@ -433,36 +433,6 @@ TEST(PrintingTest, PdfFollowsOrientationAndPrintType) {
     EXPECT_TRUE(pdfText(path, 1).contains(u'2'));  // the second page of the report
 }
 
-// The sheet's paper, turned by its orientation, is the page size of every PDF way out, and
-// the size the pages were broken on.
-TEST(PrintingTest, PdfPagesAreTheSheetsPaper) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("纸.pdf"));
-    const struct {
-        tessel::grid::Paper paper;
-        Orientation orientation;
-        QSizeF points;
-    } cases[] = {
-        {{148, 210}, Orientation::Portrait, {420, 595}},
-        {{241, 93}, Orientation::Landscape, {264, 683}},
-        {{100, 150}, Orientation::Landscape, {425, 283}},
-    };
-    for (const auto &c : cases) {
-        Sheet sheet;
-        chineseReport(sheet, 40);
-        sheet.printSettings().paper = c.paper;
-        sheet.printSettings().orientation = c.orientation;
-        const std::string name = tessel::grid::paperText(c.paper).toStdString();
-        EXPECT_EQ(Pagination(sheet).paperSizePoints(), c.points) << name;
-        writePdf(sheet, path);
-        EXPECT_EQ(pdfPageSize(path), c.points) << name;
-        QFile::remove(path);
-        PrinterVariable env(path);
-        printSheet(sheet);
-        EXPECT_EQ(pdfPageSize(path), c.points) << name << ", printed";
-    }
-}
-
 TEST(PrintingTest, FailuresAreErrors) {
     QTemporaryDir dir;
     Sheet sheet;
