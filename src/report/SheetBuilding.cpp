@@ -263,26 +263,27 @@ void ApplyFitPagesWide(report::ReportSession &session) {
 void ApplyPaper(report::ReportSession &session) {
     attempt([&] {
         grid::Paper paper = session.papers.value(session.reportName, grid::Paper{});
+        std::optional<QString> unread;  // a stored text that names no paper
         if (definitions::hasOptionalColumn(session.connection, definitions::column::kPaper)) {
             const std::optional<QVariant> stored = definitions::readOptionalColumn(
                 session.connection, definitions::column::kPaper, session.reportName);
             const std::optional<grid::Paper> decoded =
                 stored ? definitions::decodePaper(*stored) : grid::Paper{};
             paper = decoded.value_or(grid::Paper{});
-            const QString key = session.reportName + u'\n' + stored->toString();
-            if (!decoded && !session.paperNotices.contains(key)) {
-                // Told before the sheet changes, so the report still runs on A4 when the
-                // message cannot be shown.
-                session.paperNotices.insert(key);
-                base::showInformation(
-                    nullptr,
-                    tessel::base::tr("报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、"
-                                     "A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。")
-                        .arg(session.reportName, stored->toString()),
-                    base::noticeTitle());
-            }
+            if (!decoded)
+                unread = stored->toString();
         }
+        // The sheet first: the report runs on A4 whether or not the message can be shown.
         editPrint(session.sheet, [&](PrintSettings &p) { p.paper = paper; });
+        if (unread && !session.paperNotices.contains(session.reportName + u'\n' + *unread)) {
+            session.paperNotices.insert(session.reportName + u'\n' + *unread);
+            base::showInformation(
+                nullptr,
+                tessel::base::tr("报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、"
+                                 "A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。")
+                    .arg(session.reportName, *unread),
+                base::noticeTitle());
+        }
     });
 }
 
