@@ -816,6 +816,94 @@
         <translation>More commands</translation>
     </message>
     <message>
+        <source>&amp;C第 &amp;P 页，共 &amp;N 页</source>
+        <translation>&amp;CPage &amp;P of &amp;N</translation>
+    </message>
+    <message>
+        <source>工作簿没有 %1 × %2 毫米的纸张，打印它时用打印机的默认纸张；请在打印时选择这种纸张。</source>
+        <translation>Workbooks have no %1 × %2 mm paper: the workbook prints on the printer&apos;s default paper; choose this paper when you print it.</translation>
+    </message>
+    <message>
+        <source>A3 (297 × 420 毫米)</source>
+        <translation>A3 (297 × 420 mm)</translation>
+    </message>
+    <message>
+        <source>A4 (210 × 297 毫米)</source>
+        <translation>A4 (210 × 297 mm)</translation>
+    </message>
+    <message>
+        <source>A5 (148 × 210 毫米)</source>
+        <translation>A5 (148 × 210 mm)</translation>
+    </message>
+    <message>
+        <source>B5 (182 × 257 毫米)</source>
+        <translation>B5 (182 × 257 mm)</translation>
+    </message>
+    <message>
+        <source>Letter (8.5 × 11 英寸)</source>
+        <translation>Letter (8.5 × 11 in)</translation>
+    </message>
+    <message>
+        <source>Legal (8.5 × 14 英寸)</source>
+        <translation>Legal (8.5 × 14 in)</translation>
+    </message>
+    <message>
+        <source>连续纸 241 × 280 毫米</source>
+        <translation>Continuous form 241 × 280 mm</translation>
+    </message>
+    <message>
+        <source>连续纸 241 × 140 毫米（二等分）</source>
+        <translation>Continuous form 241 × 140 mm (half)</translation>
+    </message>
+    <message>
+        <source>连续纸 241 × 93 毫米（三等分）</source>
+        <translation>Continuous form 241 × 93 mm (third)</translation>
+    </message>
+    <message>
+        <source>纸张</source>
+        <translation>Paper</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>宽(毫米):</source>
+        <translation>Width (mm):</translation>
+    </message>
+    <message>
+        <source>高(毫米):</source>
+        <translation>Height (mm):</translation>
+    </message>
+    <message>
+        <source>横过打印页面的宽度（纵向时）</source>
+        <translation>The width across the printed page (in portrait)</translation>
+    </message>
+    <message>
+        <source>报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。</source>
+        <translation>The paper “%2” of report “%1” is not known, so it prints on A4. A paper is written as A3, A4, A5, B5, Letter, Legal or widthxheightmm (such as 241x280mm).</translation>
+    </message>
+    <message>
+        <source>页边距请按 0.00 的格式填写（0.00 到 99.99 厘米）</source>
+        <translation>Please write margins as 0.00 (0.00 to 99.99 cm)</translation>
+    </message>
+    <message>
+        <source>厘米</source>
+        <translation>cm</translation>
+    </message>
+    <message>
+        <source>单位:</source>
+        <translation>Unit:</translation>
+    </message>
+    <message>
+        <source>英寸</source>
+        <translation>inches</translation>
+    </message>
+    <message>
+        <source>纸张边界设置(厘米)</source>
+        <translation>Margins (cm)</translation>
+    </message>
+    <message>
         <source>报表中没有数据，没有可打印的内容。</source>
         <translation>The report holds no data: there is nothing to print.</translation>
     </message>

@@ -26,6 +26,7 @@
 
 #include "base/Interaction.h"
 #include "base/Language.h"
+#include "base/MessageTitles.h"
 #include "base/Progress.h"
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
@@ -193,14 +194,18 @@ void warnUndrawable() {
 }
 
 // Without a display nobody can answer a message box: messages go to standard error, and
-// any message during a run means the run failed.
+// any message during a run means the run failed, except a notice (a stored setting the run
+// could not use and did without), which is printed at once and lets the run go on.
 class ConsoleInteraction : public base::QtInteraction {
 public:
     explicit ConsoleInteraction(TerminalBar &bar) : m_bar(bar) {}
     QStringList messages;
     base::MessageAnswer message(QWidget *, const QString &text, const QString &title,
                                 base::MessageIcon, base::MessageButtons) override {
-        messages << QStringLiteral("%1: %2").arg(title, text);
+        if (title == base::noticeTitle())
+            err() << "tessel: note: " << text << '\n';
+        else
+            messages << QStringLiteral("%1: %2").arg(title, text);
         return base::MessageAnswer::Ok;
     }
     void setBusy(bool) override {}
@@ -392,8 +397,7 @@ int render(const Options &o) {
     const grid::PrintSettings &ps = sheet.print();
 
     if (!o.pdf.isEmpty()) {
-        const int pages =
-            print::writePdf(sheet, o.pdf, QPageSize(QPageSize::A4), o.report, progress);
+        const int pages = print::writePdf(sheet, o.pdf, std::nullopt, o.report, progress);
         progress.finish();
         warnUndrawable();
         err() << "tessel: " << counted(pages, "page", "pages") << " written to " << o.pdf << '\n';

@@ -183,6 +183,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             const definitions::DefinitionRecord stored = definitions::readDefinition(def);
             report::ApplyDefinition(stored, sheet, session.mergeList);
             report::ApplyFitPagesWide(session);
+            report::ApplyPaper(session);
             report::ApplyColumnFormats(session);
             const QString query =
                 definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
@@ -252,6 +253,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
             report::ApplyDefinition(stored, sheet, session.mergeList);
             report::ApplyFitPagesWide(session);
+            report::ApplyPaper(session);
             report::ApplyColumnFormats(session);
             firstRow = 1;
         }
@@ -323,6 +325,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     const definitions::DefinitionRecord stored = definitions::readDefinition(def);
     report::ApplyDefinition(stored, sheet, session.mergeList);
     report::ApplyFitPagesWide(session);
+    report::ApplyPaper(session);
     report::ApplyColumnFormats(session);
     applyHeaderHeight(stored, sheet);
     report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);

@@ -36,5 +36,7 @@ inline const QString kFooterText = QStringLiteral("页脚文本");
 inline const QString kFitPagesWide = QStringLiteral("页宽缩放");
 // Column formats: one format code per column (see encodeColumnFormats).
 inline const QString kColumnFormats = QStringLiteral("列格式");
+// Paper: a name ("A3") or "<width>x<height>mm" (see encodePaper); NULL is A4.
+inline const QString kPaper = QStringLiteral("纸张");
 
 }  // namespace tessel::definitions::column

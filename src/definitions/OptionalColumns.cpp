@@ -128,4 +128,14 @@ std::vector<grid::ColumnFormat> decodeColumnFormats(const QString &text) {
     return formats;
 }
 
+QString encodePaper(const grid::Paper &paper) {
+    return grid::paperText(paper);
+}
+
+std::optional<grid::Paper> decodePaper(const QVariant &stored) {
+    if (stored.isNull() || stored.toString().trimmed().isEmpty())
+        return grid::Paper{};
+    return grid::parsePaper(stored.toString());
+}
+
 }  // namespace tessel::definitions

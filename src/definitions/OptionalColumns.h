@@ -52,4 +52,10 @@ QString encodeColumnFormats(const grid::Sheet &sheet, int count);
 // as the empty text) is the general format.
 std::vector<grid::ColumnFormat> decodeColumnFormats(const QString &text);
 
+// 纸张 as written (at most 40 characters): the paper's name ("A3", "Letter", "241x280mm")
+// or its size "<width>x<height>mm", the width running across the printed page.
+QString encodePaper(const grid::Paper &paper);
+// 纸张 as read: NULL and the empty text are A4; nullopt for a text that names no paper.
+std::optional<grid::Paper> decodePaper(const QVariant &stored);
+
 }  // namespace tessel::definitions

@@ -201,6 +201,7 @@ void ReportList::onOpenReport() {
         report::ApplyDefinition(stored, sheet, session.mergeList);
         m_designer.setReportName(stored.name.value());
         report::ApplyFitPagesWide(session);
+        report::ApplyPaper(session);
         report::ApplyColumnFormats(session);
         report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                    sample.fieldCount(), sheet);

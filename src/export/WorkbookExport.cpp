@@ -30,6 +30,7 @@
 #include "base/ValueText.h"
 #include "export/CsvExport.h"
 #include "grid/ColumnFormat.h"
+#include "grid/Paper.h"
 #include "grid/Sheet.h"
 #include "print/Printing.h"
 #include "print/codes/PrintCodes.h"
@@ -121,13 +122,16 @@ struct ColumnCells {
 // starts with the sheet's label row.
 class RowWriter {
 public:
+    // `labelRow` is the first worksheet's row (from 0) of the sheet's label row; every later
+    // worksheet starts with it.
     RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
-              int rowsPerWorksheet)
+              int rowsPerWorksheet, lxw_row_t labelRow)
         : m_wb(wb),
           m_scratch(scratch),
           m_sheet(sheet),
           m_cols(sheet.maxCols()),
-          m_capacity(rowsPerWorksheet) {
+          m_capacity(rowsPerWorksheet),
+          m_labelRow(labelRow) {
         addColumnFormats();
         addWorksheet();
     }
@@ -171,6 +175,7 @@ private:
             throw ioError(tessel::base::tr("无法在工作簿中添加工作表"), QString());
         m_worksheets.push_back(m_ws);
         m_scratch.add(m_ws);
+        setPageSetup(m_worksheets.size() == 1 ? m_labelRow : 0);
         m_row = 0;
         for (int c = 1; c <= m_cols; ++c) {
             const double w = m_sheet.colWidth(c);
@@ -180,6 +185,29 @@ private:
             check(worksheet_set_column(m_ws, lxw_col_t(c - 1), lxw_col_t(c - 1), std::min(w, 255.0),
                                        nullptr));
         }
+    }
+
+    void setPageSetup(lxw_row_t labelRow) {
+        const grid::PrintSettings &print = m_sheet.print();
+        if (print.orientation == grid::Orientation::Landscape)
+            worksheet_set_landscape(m_ws);
+        else
+            worksheet_set_portrait(m_ws);
+        if (const int paper = workbookPaperIndex(print.paper))
+            worksheet_set_paper(m_ws, uint8_t(paper));
+        const auto inches = [](int twips) { return double(twips) / grid::kTwipsPerInch; };
+        worksheet_set_margins(m_ws, inches(print.marginLeft), inches(print.marginRight),
+                              inches(print.marginTop), inches(print.marginBottom));
+        if (print.fitPagesWide > 0)
+            worksheet_fit_to_pages(m_ws, uint16_t(print.fitPagesWide), 0);
+        worksheet_gridlines(m_ws,
+                            print.gridLines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
+        if (print.colHeaders)
+            check(worksheet_repeat_rows(m_ws, labelRow, labelRow));
+        // The report's own header and footer lines are cells; the page number can only come
+        // from the workbook's footer, which the printing program fills in.
+        const QByteArray footer = tessel::base::tr("&C第 &P 页，共 &N 页").toUtf8();
+        check(worksheet_set_footer(m_ws, footer.constData()));
     }
 
     // One workbook format per distinct column format, shared by every cell of the columns
@@ -283,6 +311,7 @@ private:
     const grid::Sheet &m_sheet;
     const int m_cols;
     const int m_capacity;
+    const lxw_row_t m_labelRow;
     lxw_row_t m_row = 0;
     std::string m_buffer;  // the current text, NUL-terminated for the writer
 };
@@ -394,7 +423,9 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         progress.begin(
             tessel::base::tr("写入工作簿"), base::ProgressUnit::Rows,
             qint64(headerLines.size()) + sheet.maxRows() + 1 + qint64(footerLines.size()));
-        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet);
+        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet,
+                       lxw_row_t(std::min<std::size_t>(headerLines.size(),
+                                                       std::size_t(rowsPerWorksheet) - 1)));
         for (const print::PlainLine &line : headerLines)
             rows.headerFooterLine(line);
         for (int r = 0; r <= sheet.maxRows(); ++r) {
@@ -499,7 +530,7 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
                 writeWorkbook(name, sheet, header, footer, kWorksheetRows, *progress);
                 break;
             case ExportFormat::Pdf:
-                print::writePdf(sheet, name, QPageSize(QPageSize::A4), title, *progress);
+                print::writePdf(sheet, name, std::nullopt, title, *progress);
                 break;
             case ExportFormat::Csv:
                 writeCsv(name, sheet, *progress);
@@ -513,6 +544,28 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
         return;
     }
     base::showInformation(parent, tessel::base::tr(chosen.done), tessel::base::tr("导出数据成功"));
+    const grid::Paper paper = sheet.print().paper;
+    if (format == ExportFormat::Workbook && workbookPaperIndex(paper) == 0) {
+        base::showInformation(
+            parent,
+            tessel::base::tr("工作簿没有 %1 × %2 毫米的纸张，打印它时用打印机的默认纸张；"
+                             "请在打印时选择这种纸张。")
+                .arg(QString::number(paper.widthMm), QString::number(paper.heightMm)),
+            base::informationTitle());
+    }
+}
+
+int workbookPaperIndex(const grid::Paper &paper) {
+    const std::optional<grid::PaperChoice> choice = grid::paperChoice(paper);
+    if (!choice)
+        return 0;
+    static const std::pair<const char *, int> indices[] = {{"Letter", 1}, {"Legal", 5}, {"A3", 8},
+                                                           {"A4", 9},     {"A5", 11},   {"B5", 13}};
+    for (const auto &[name, index] : indices) {
+        if (choice->name == QLatin1String(name))
+            return index;
+    }
+    return 0;
 }
 
 }  // namespace tessel::exports

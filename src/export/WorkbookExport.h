@@ -21,6 +21,12 @@
 // date format a date from 1900 on is written as the workbook's date number carrying
 // "yyyy-mm-dd" (or "yyyy-mm-dd hh:mm:ss"); under the text format every cell is text with the
 // format "@". Columns with equal formats share one workbook format.
+//
+// Each worksheet prints like the report: the sheet's orientation, its paper where the
+// workbook has that paper (workbookPaperIndex; other papers print on the printer's default),
+// its margins, its fit to pages wide, grid lines when the report prints them, the label row
+// repeated at the top of every printed page when the report repeats it, and the page number
+// in the workbook's own print footer.
 #pragma once
 
 #include <QString>
@@ -33,7 +39,8 @@ class QWidget;
 
 namespace tessel::grid {
 class Sheet;
-}
+struct Paper;
+}  // namespace tessel::grid
 
 namespace tessel::exports {
 
@@ -50,9 +57,11 @@ enum class ExportFormat { Workbook, Pdf, Csv };
 // "Excel file (*.xlsx)", "PDF file (*.pdf)" and "CSV file (*.csv)", the workbook first). The
 // chosen type decides the format; a name without that type's suffix gets it appended
 // ("报表" → "报表.pdf", "旧.xls" → "旧.xls.xlsx"). The file is written with the busy cursor up:
-// a workbook by writeWorkbook, a PDF by print::writePdf (the pages printing makes, on A4,
-// titled `title`), CSV by writeCsv. Then it says "表格数据导出到excel表成功！" (for a PDF
-// "表格数据导出到PDF文件成功！", for CSV "表格数据导出到CSV文件成功！"), titled "导出数据成功".
+// a workbook by writeWorkbook, a PDF by print::writePdf (the pages printing makes, on the
+// sheet's paper, titled `title`), CSV by writeCsv. Then it says "表格数据导出到excel表成功！"
+// (for a PDF "表格数据导出到PDF文件成功！", for CSV "表格数据导出到CSV文件成功！"), titled
+// "导出数据成功"; a workbook of a paper it has no number for is followed by a note that says
+// which paper to choose when printing it.
 // A cancelled dialog does nothing; a failure is shown as a warning with its reason and leaves
 // no file behind (an existing file of that name stays as it was). A write that takes long
 // shows its progress with a 取消 button; a cancelled write, like a failed one, leaves no file
@@ -78,6 +87,11 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
 void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
                    const QString &footer, int rowsPerWorksheet = kWorksheetRows,
                    base::Progress &progress = base::noProgress());
+
+// The workbook's paper number for `paper`: Letter 1, Legal 5, A3 8, A4 9, A5 11, B5 13; 0
+// (the printer's default paper) for a continuous form or a custom size, which the workbook
+// has no number for.
+int workbookPaperIndex(const grid::Paper &paper);
 
 // The number a cell text stands for, when the text is exactly the sheet's own form of it
 // (see above); nullopt for any other text.

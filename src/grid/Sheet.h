@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "grid/ColumnFormat.h"
+#include "grid/Paper.h"
 
 namespace tessel::grid {
 
@@ -133,6 +134,7 @@ struct PrintSettings {
     // Fit to pages wide: 0 off; N > 0 shrinks the table (never enlarges it) so that its
     // columns fit N pages across, rows flowing down as usual (see Pagination::scale).
     int fitPagesWide = 0;
+    Paper paper;  // A4 unless set
     bool operator==(const PrintSettings &) const = default;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,8 +49,30 @@ constexpr const char *kMarginCaptions[4] = {
     QT_TRANSLATE_NOOP("tessel::base", "左:"), QT_TRANSLATE_NOOP("tessel::base", "右:"),
     QT_TRANSLATE_NOOP("tessel::base", "上:"), QT_TRANSLATE_NOOP("tessel::base", "底:")};
 
+QString kIncompleteMarginCm() {
+    return tessel::base::tr("页边距请按 0.00 的格式填写（0.00 到 99.99 厘米）");
+}
+
+constexpr double kCmPerInch = 2.54;
+
 QString inchesText(int twips) {
     return QString::number(double(twips) / grid::kTwipsPerInch, 'f', 2);
+}
+
+// The margin boxes' pattern: one digit, a point and two digits in inches; up to two digits
+// before the point in centimetres, so that the same margins fit.
+void setMarginPattern(QLineEdit *box, bool centimetres) {
+    const QRegularExpression pattern(centimetres ? QStringLiteral("[0-9]{1,2}\\.[0-9]{2}")
+                                                 : QStringLiteral("[0-9]\\.[0-9]{2}"));
+    delete box->validator();
+    box->setValidator(new QRegularExpressionValidator(pattern, box));
+    box->setMaxLength(centimetres ? 5 : 4);
+}
+
+// The Chinese interface is the one whose texts are the sources themselves: no translation
+// is installed for it.
+bool chineseInterface() {
+    return tessel::base::tr("厘米") == QStringLiteral("厘米");
 }
 
 void showFailure(QWidget *parent, const std::exception &e) {
@@ -83,6 +106,31 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
         frame1Layout->addWidget(m_orientation[i], i, 1);
     }
 
+    // Paper, under the orientation: a named paper or a continuous form, or a custom size.
+    auto *framePaper = new QGroupBox(tessel::base::tr("纸张"), this);
+    framePaper->setObjectName(QStringLiteral("FramePaper"));
+    auto *paperLayout = new QGridLayout(framePaper);
+    m_paper = new QComboBox(framePaper);
+    m_paper->setObjectName(QStringLiteral("cboPaper"));
+    for (const grid::PaperChoice &choice : grid::paperChoices())
+        m_paper->addItem(tessel::base::tr(choice.caption), choice.name);
+    m_paper->addItem(tessel::base::tr("自定义"));
+    paperLayout->addWidget(m_paper, 0, 0, 1, 4);
+    const char *sizeCaptions[2] = {QT_TRANSLATE_NOOP("tessel::base", "宽(毫米):"),
+                                   QT_TRANSLATE_NOOP("tessel::base", "高(毫米):")};
+    const char *sizeNames[2] = {"spnPaperWidth", "spnPaperHeight"};
+    for (int i = 0; i < 2; ++i) {
+        auto *label = new QLabel(tessel::base::tr(sizeCaptions[i]), framePaper);
+        m_paperSize[i] = new QDoubleSpinBox(framePaper);
+        m_paperSize[i]->setObjectName(QString::fromLatin1(sizeNames[i]));
+        m_paperSize[i]->setRange(grid::kMinPaperMm, grid::kMaxPaperMm);
+        m_paperSize[i]->setDecimals(1);
+        label->setBuddy(m_paperSize[i]);
+        paperLayout->addWidget(label, 1, i * 2);
+        paperLayout->addWidget(m_paperSize[i], 1, i * 2 + 1);
+    }
+    m_paperSize[0]->setToolTip(tessel::base::tr("横过打印页面的宽度（纵向时）"));
+
     // Preview type.
     auto *framePreview = new QGroupBox(tessel::base::tr("预览方式"), this);
     framePreview->setObjectName(QStringLiteral("Frame2"));
@@ -98,19 +146,28 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     // Margins in inches.
     auto *frameMargins = new QGroupBox(tessel::base::tr("纸张边界设置(英寸)"), this);
     frameMargins->setObjectName(QStringLiteral("Frame2"));
+    m_marginFrame = frameMargins;
     auto *marginLayout = new QGridLayout(frameMargins);
-    const QRegularExpression marginPattern(QStringLiteral("[0-9]\\.[0-9]{2}"));
     for (int i = 0; i < 4; ++i) {
         auto *label = new QLabel(tessel::base::tr(kMarginCaptions[i]), frameMargins);
         label->setObjectName(QStringLiteral("Label2_%1").arg(i));
         m_margin[i] = new QLineEdit(frameMargins);
         m_margin[i]->setObjectName(QStringLiteral("pagemargin_%1").arg(i));
-        m_margin[i]->setValidator(new QRegularExpressionValidator(marginPattern, m_margin[i]));
+        setMarginPattern(m_margin[i], false);
         m_margin[i]->setPlaceholderText(QStringLiteral("_.__"));
-        m_margin[i]->setMaxLength(4);
         marginLayout->addWidget(label, i / 2, (i % 2) * 2);
         marginLayout->addWidget(m_margin[i], i / 2, (i % 2) * 2 + 1);
     }
+    // Centimetres beside inches, where the interface is Chinese.
+    auto *unitLabel = new QLabel(tessel::base::tr("单位:"), frameMargins);
+    m_marginUnit = new QComboBox(frameMargins);
+    m_marginUnit->setObjectName(QStringLiteral("cboMarginUnit"));
+    m_marginUnit->addItems({tessel::base::tr("英寸"), tessel::base::tr("厘米")});
+    unitLabel->setBuddy(m_marginUnit);
+    marginLayout->addWidget(unitLabel, 2, 0);
+    marginLayout->addWidget(m_marginUnit, 2, 1);
+    unitLabel->setVisible(chineseInterface());
+    m_marginUnit->setVisible(chineseInterface());
 
     // Fit to pages wide, under the margins: the columns shrink to N pages across.
     auto *fitLayout = new QHBoxLayout;
@@ -147,6 +204,7 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
 
     auto *left = new QVBoxLayout;
     left->addWidget(frame1);
+    left->addWidget(framePaper);
     left->addWidget(framePreview);
     left->addStretch(1);
     auto *right = new QVBoxLayout;
@@ -169,6 +227,8 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     connect(cmdPageset, &QPushButton::clicked, this, &PageSetup::onOpenPrintOptions);
     connect(command1, &QPushButton::clicked, this, &PageSetup::onOpenHeaderFooter);
     connect(command4, &QPushButton::clicked, this, &PageSetup::onOpenPrinterDialog);
+    connect(m_paper, &QComboBox::activated, this, &PageSetup::onPaperChosen);
+    connect(m_marginUnit, &QComboBox::activated, this, &PageSetup::onMarginUnitChosen);
 
     loadFromSheet();
 }
@@ -178,6 +238,8 @@ PageSetup::~PageSetup() = default;
 void PageSetup::loadFromSheet() {
     const grid::PrintSettings &print = m_session.sheet.print();
     const int twips[4] = {print.marginLeft, print.marginRight, print.marginTop, print.marginBottom};
+    m_marginUnit->setCurrentIndex(0);
+    onMarginUnitChosen();
     for (int i = 0; i < 4; ++i)
         m_margin[i]->setText(inchesText(twips[i]));
     if (print.orientation == grid::Orientation::Landscape)
@@ -185,6 +247,7 @@ void PageSetup::loadFromSheet() {
     else
         m_orientation[0]->setChecked(true);
     m_fitWide->setValue(print.fitPagesWide);
+    showPaper(print.paper);
     m_zoom->clear();
     m_zoom->addItems(widgets::zoomPresetTexts());
     m_zoom->setCurrentIndex(widgets::kDefaultZoomPreset);
@@ -213,12 +276,17 @@ bool PageSetup::applyAndStore() {
     double inches[4] = {};
     for (int i = 0; i < 4; ++i) {
         if (!m_margin[i]->hasAcceptableInput()) {
-            base::showInformation(this, kIncompleteMargin(), base::informationTitle());
+            base::showInformation(this, centimetres() ? kIncompleteMarginCm() : kIncompleteMargin(),
+                                  base::informationTitle());
             m_margin[i]->setFocus();
             m_margin[i]->selectAll();
             return false;
         }
         inches[i] = m_margin[i]->text().toDouble();
+        // Four decimals of an inch (a fortieth of a millimetre) keep the row's value short:
+        // a longer one may not read back equal, and the row could not be written again.
+        if (centimetres())
+            inches[i] = std::round(inches[i] / kCmPerInch * 1e4) / 1e4;
     }
 
     const bool portrait = m_orientation[0]->isChecked();
@@ -229,6 +297,7 @@ bool PageSetup::applyAndStore() {
     next.marginRight = int(std::lround(inches[1] * grid::kTwipsPerInch));
     next.orientation = portrait ? grid::Orientation::Portrait : grid::Orientation::Landscape;
     next.fitPagesWide = m_fitWide->value();
+    next.paper = chosenPaper();
     const definitions::PageSetupValues values{portrait, inches[0], inches[1], inches[2], inches[3]};
 
     // Sheet and row change together: a row that cannot be written puts the sheet back, so
@@ -245,15 +314,64 @@ bool PageSetup::applyAndStore() {
         }
         definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,
                                          m_session.reportName, next.fitPagesWide);
+        definitions::writeOptionalColumn(m_session.connection, definitions::column::kPaper,
+                                         m_session.reportName,
+                                         definitions::encodePaper(next.paper));
         tx.commit();
     } catch (...) {
         m_session.sheet.setPrint(previous);
         throw;
     }
     m_session.fitPagesWide.insert(m_session.reportName, next.fitPagesWide);
+    m_session.papers.insert(m_session.reportName, next.paper);
     if (m_preview)
         widgets::SetZoom(*m_preview, m_zoom->currentIndex());
     return true;
+}
+
+grid::Paper PageSetup::chosenPaper() const {
+    return grid::Paper{m_paperSize[0]->value(), m_paperSize[1]->value()};
+}
+
+void PageSetup::showPaper(const grid::Paper &paper) {
+    const std::optional<grid::PaperChoice> choice = grid::paperChoice(paper);
+    const int index = choice ? m_paper->findData(choice->name) : m_paper->count() - 1;
+    m_paper->setCurrentIndex(index);
+    m_paperSize[0]->setValue(paper.widthMm);
+    m_paperSize[1]->setValue(paper.heightMm);
+    onPaperChosen();
+}
+
+void PageSetup::onPaperChosen() {
+    // A named paper shows its size; "自定义" keeps the size shown and lets it be typed.
+    const bool custom = m_paper->currentIndex() == m_paper->count() - 1;
+    if (!custom) {
+        const grid::Paper named = grid::paperChoices()[std::size_t(m_paper->currentIndex())].paper;
+        m_paperSize[0]->setValue(named.widthMm);
+        m_paperSize[1]->setValue(named.heightMm);
+    }
+    for (QDoubleSpinBox *box : m_paperSize)
+        box->setEnabled(custom);
+}
+
+bool PageSetup::centimetres() const {
+    return m_marginUnit->currentIndex() == 1;
+}
+
+void PageSetup::onMarginUnitChosen() {
+    const bool cm = centimetres();
+    if (m_margin[0]->maxLength() == (cm ? 5 : 4))
+        return;  // the boxes show this unit already
+    m_marginFrame->setTitle(cm ? tessel::base::tr("纸张边界设置(厘米)")
+                               : tessel::base::tr("纸张边界设置(英寸)"));
+    // Each complete value is shown in the new unit; what the user has not finished stays.
+    for (QLineEdit *box : m_margin) {
+        const bool complete = box->hasAcceptableInput();
+        const double value = box->text().toDouble() * (cm ? kCmPerInch : 1 / kCmPerInch);
+        setMarginPattern(box, cm);
+        if (complete)
+            box->setText(QString::number(std::min(value, cm ? 99.99 : 9.99), 'f', 2));
+    }
 }
 
 void PageSetup::returnToPreview() {
@@ -274,6 +392,7 @@ void PageSetup::onOpenHeaderFooter() {
 
 void PageSetup::onOpenPrinterDialog() {
     QPrinter printer;
+    printer.setPageSize(grid::pageSize(chosenPaper()));
     printer.setPageOrientation(m_session.sheet.print().orientation == grid::Orientation::Landscape
                                    ? QPageLayout::Landscape
                                    : QPageLayout::Portrait);

@@ -66,6 +66,9 @@ double Pagination::codeLineHeight(const PrintedLine &line) {
     return size * kCodeLineFactor;
 }
 
+Pagination::Pagination(const grid::Sheet &sheet, PageChoice choice)
+    : Pagination(sheet, grid::pageSize(sheet.print().paper), choice) {}
+
 Pagination::Pagination(const grid::Sheet &sheet, const QPageSize &paper, PageChoice choice)
     : m_settings(sheet.print()), m_paper(paper.isValid() ? paper : QPageSize(QPageSize::A4)) {
     // Paper and margins.

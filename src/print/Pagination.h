@@ -93,11 +93,14 @@ enum class PageChoice {
 
 class Pagination {
 public:
-    // Breaks `sheet` into pages on `paper` (portrait dimensions; the sheet's orientation
+    // Breaks `sheet` into pages on its own paper (print().paper; the sheet's orientation
     // turns it), with the sheet's margins, header, footer and print settings, keeping the
     // pages `choice` names. The sheet is only read.
-    explicit Pagination(const grid::Sheet &sheet, const QPageSize &paper = QPageSize(QPageSize::A4),
-                        PageChoice choice = PageChoice::ByPrintType);
+    explicit Pagination(const grid::Sheet &sheet, PageChoice choice = PageChoice::ByPrintType);
+    // The same on `paper` (portrait dimensions) instead of the sheet's paper; an invalid
+    // size is A4.
+    Pagination(const grid::Sheet &sheet, const QPageSize &paper,
+               PageChoice choice = PageChoice::ByPrintType);
 
     // Pages kept: with PageChoice::AllPages every page of the print area; otherwise those the
     // print settings produce: all pages of the print area for print types 0 and 1,

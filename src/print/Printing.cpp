@@ -200,6 +200,9 @@ int printToPrinter(const grid::Sheet &sheet, const QString &name, const QString 
     printer.setDocName(jobName.isEmpty() ? QStringLiteral("Tessel") : jobName);
     // Our margins are the sheet's own: paint from the paper's corner.
     printer.setFullPage(true);
+    // The report's paper where the printer takes it (a driver may refuse a size it does
+    // not know): the pages are broken on the paper the printer will feed.
+    printer.setPageSize(grid::pageSize(sheet.print().paper));
     printer.setPageOrientation(pageOrientation(sheet));
     const Pagination pagination(sheet, printer.pageLayout().pageSize());
     if (pagination.pageCount() == 0) {
@@ -228,16 +231,16 @@ QStringList undrawableTextsOfLastPrint() {
     return t_lastUndrawable;
 }
 
-int writePdf(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
+int writePdf(const grid::Sheet &sheet, const QString &path, const std::optional<QPageSize> &paper,
              const QString &title, base::Progress &progress) {
-    return writePdfFile(sheet, path, paper, title, Error::Category::Io,
-                        tessel::base::tr("写入 PDF 文件"), progress);
+    return writePdfFile(sheet, path, paper.value_or(grid::pageSize(sheet.print().paper)), title,
+                        Error::Category::Io, tessel::base::tr("写入 PDF 文件"), progress);
 }
 
 int printSheet(const grid::Sheet &sheet, const QString &jobName, base::Progress &progress) {
     const QString destination = qEnvironmentVariable(kPrinterEnvVar).trimmed();
     if (destination.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        return writePdfFile(sheet, destination, QPageSize(QPageSize::A4), jobName,
+        return writePdfFile(sheet, destination, grid::pageSize(sheet.print().paper), jobName,
                             Error::Category::Printing, tessel::base::tr("打印"), progress);
     }
     return printToPrinter(sheet, destination, jobName, progress);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariantList>
 
@@ -37,6 +38,11 @@ struct ReportSession {
     // Column formats as the designer last saved them this session, by report name, in the
     // stored form of 列格式: what a report's runs use when tsl_report has no such column.
     QHash<QString, QString> columnFormats;
+    // The paper as page setup last set it this session, by report name: what a report's
+    // runs use when tsl_report has no column to store it in.
+    QHash<QString, grid::Paper> papers;
+    // Stored papers the user has been told cannot be read ("report\ntext"): each is told once.
+    QSet<QString> paperNotices;
 };
 
 }  // namespace tessel::report

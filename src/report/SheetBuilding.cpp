@@ -16,6 +16,7 @@
 
 #include "base/Interaction.h"
 #include "base/Language.h"
+#include "base/MessageTitles.h"
 #include "base/ValueText.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
@@ -256,6 +257,33 @@ void ApplyFitPagesWide(report::ReportSession &session) {
             pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0) : 0;
         }
         editPrint(session.sheet, [&](PrintSettings &p) { p.fitPagesWide = pages; });
+    });
+}
+
+void ApplyPaper(report::ReportSession &session) {
+    attempt([&] {
+        grid::Paper paper = session.papers.value(session.reportName, grid::Paper{});
+        std::optional<QString> unread;  // a stored text that names no paper
+        if (definitions::hasOptionalColumn(session.connection, definitions::column::kPaper)) {
+            const std::optional<QVariant> stored = definitions::readOptionalColumn(
+                session.connection, definitions::column::kPaper, session.reportName);
+            const std::optional<grid::Paper> decoded =
+                stored ? definitions::decodePaper(*stored) : grid::Paper{};
+            paper = decoded.value_or(grid::Paper{});
+            if (!decoded)
+                unread = stored->toString();
+        }
+        // The sheet first: the report runs on A4 whether or not the message can be shown.
+        editPrint(session.sheet, [&](PrintSettings &p) { p.paper = paper; });
+        if (unread && !session.paperNotices.contains(session.reportName + u'\n' + *unread)) {
+            session.paperNotices.insert(session.reportName + u'\n' + *unread);
+            base::showInformation(
+                nullptr,
+                tessel::base::tr("报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、"
+                                 "A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。")
+                    .arg(session.reportName, *unread),
+                base::noticeTitle());
+        }
     });
 }
 

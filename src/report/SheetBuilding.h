@@ -50,6 +50,13 @@ void ApplyDefinition(const db::Recordset &row, grid::Sheet &sheet, QString &merg
 // refuses leaves the sheet's setting as it was, as for every other step of a definition.
 void ApplyFitPagesWide(report::ReportSession &session);
 
+// Puts the paper of the session's current report on its sheet: the row's 纸张 when
+// tsl_report has that column (NULL: A4), else the paper page setup last set for the report
+// in this session (A4 when none). A stored text that names no paper prints on A4, and the
+// user is told so once per report and text (an information message). A read the database
+// refuses leaves the sheet's paper as it was.
+void ApplyPaper(report::ReportSession &session);
+
 // Puts the column formats of the session's current report on its sheet, every other column
 // back to general: the row's 列格式 when tsl_report has that column (NULL: none), else the
 // formats the designer last saved for the report in this session (none when it did not). A

@@ -80,7 +80,7 @@ public:
         m_dpr = dpr;
         m_cache.clear();
         m_count = 0;
-        QSizeF paper = QPageSize(QPageSize::A4).size(QPageSize::Point);
+        QSizeF paper = (view ? view->paper() : QPageSize(QPageSize::A4)).size(QPageSize::Point);
         try {
             if (const print::Pagination *pagination = view ? view->pagination() : nullptr) {
                 m_count = pagination->pageCount();

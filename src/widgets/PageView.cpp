@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/Paper.h"
 #include "print/PagePainter.h"
 
 namespace tessel::widgets {
@@ -62,6 +63,12 @@ void PageView::setSheet(grid::Sheet *sheet) {
     emit pageCurrentChanged(m_current);
 }
 
+QPageSize PageView::paper() const {
+    if (m_paper.isValid())
+        return m_paper;
+    return grid::pageSize(m_sheet ? m_sheet->print().paper : grid::Paper{});
+}
+
 void PageView::setPaper(const QPageSize &paper) {
     m_paper = paper;
     onSheetChanged();
@@ -91,7 +98,7 @@ void PageView::ensurePagination() const {
     const print::PageChoice choice = m_sheet->print().type == grid::PrintType::CurrentPage
                                          ? print::PageChoice::AllPages
                                          : print::PageChoice::ByPrintType;
-    m_pagination = std::make_unique<print::Pagination>(*m_sheet, m_paper, choice);
+    m_pagination = std::make_unique<print::Pagination>(*m_sheet, paper(), choice);
     m_paginationDirty = false;  // only once built: a failure is reported again next time
     const int clamped = std::clamp(m_current, 1, std::max(1, m_pagination->pageCount()));
     if (clamped != m_current) {
@@ -259,7 +266,7 @@ void PageView::wheelEvent(QWheelEvent *event) {
 
 QSizeF PageView::paperPoints() const {
     // From the paper and the orientation alone, so that sizing the pane never breaks pages.
-    QSizeF size = m_paper.size(QPageSize::Point);
+    QSizeF size = paper().size(QPageSize::Point);
     if (m_sheet && m_sheet->print().orientation == grid::Orientation::Landscape)
         size.transpose();
     return size;

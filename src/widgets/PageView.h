@@ -75,9 +75,10 @@ public:
     grid::Sheet *sheet() const { return m_sheet; }
     void setSheet(grid::Sheet *sheet);
 
-    // Paper the pages are broken on (portrait size; the sheet's orientation turns it). A4
-    // unless set.
-    QPageSize paper() const { return m_paper; }
+    // Paper the pages are broken on (portrait size; the sheet's orientation turns it): the
+    // sheet's own paper (A4 without a sheet) unless set; an invalid size follows the sheet
+    // again.
+    QPageSize paper() const;
     void setPaper(const QPageSize &paper);
 
     // Current page, from 1: the (first) page in view. Set values are clamped to
@@ -151,7 +152,7 @@ private:
 
     QPointer<grid::Sheet> m_sheet;
     QMetaObject::Connection m_conns[4];
-    QPageSize m_paper{QPageSize::A4};
+    QPageSize m_paper;  // invalid: the sheet's paper
     mutable std::unique_ptr<print::Pagination> m_pagination;
     mutable bool m_paginationDirty = true;
 

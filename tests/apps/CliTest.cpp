@@ -85,6 +85,25 @@ TEST_F(Cli, RendersAPdfWithSubstitutedHeaderAndFooter) {
     EXPECT_FALSE(text.contains(QStringLiteral("V公司")));
 }
 
+// The report's paper reaches the PDF; a stored paper that names none is a note on standard
+// error, and the report still renders, on A4.
+TEST_F(Cli, RendersOnTheReportsPaper) {
+    try {
+        db.exec(QStringLiteral("alter table tsl_report add 纸张 varchar(40)"));
+    } catch (const std::runtime_error &) {  // the sample has the column already
+    }
+    for (const auto &[stored, points] :
+         {std::pair{"241x140mm", QSizeF(683, 397)}, std::pair{"A7x", QSizeF(595, 842)}}) {
+        db.exec(QStringLiteral("update tsl_report set 纸张 = '%1', 打印方向 = '1'").arg(stored));
+        const QString pdf = out("纸张.pdf");
+        const CliRun r =
+            tessel({"render", "--db", db.path(), "--report", "产品目录", "--pdf", pdf});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err.contains("tessel: note: "), points.width() == 595) << r.err.toStdString();
+        EXPECT_EQ(tessel::test::pdfPageSize(pdf), points) << stored;
+    }
+}
+
 TEST_F(Cli, RendersAWorkbookWithTotals) {
     const QString xlsx = out("汇总.xlsx");
     const CliRun r = tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),

@@ -275,6 +275,50 @@ TEST_F(Export, LongReportContinuesOnAnotherWorksheetWithTheLabels) {
     EXPECT_EQ(s3.lastRow, 3);
 }
 
+// The workbook's own page setup, read back from the file: each worksheet prints like the
+// report, the label row repeated (on later worksheets the first row), the page number in the
+// print footer; a paper the workbook has no number for is left to the printer.
+TEST_F(Export, WorksheetsPrintLikeTheReport) {
+    const struct {
+        grid::Paper paper;
+        bool landscape, labels, gridLines;
+        std::vector<const char *> present, absent;  // in the first worksheet, or the workbook
+    } cases[] = {
+        {{297, 420},
+         true,
+         true,
+         true,
+         {"paperSize=\"8\"", "orientation=\"landscape\"", "fitToWidth=\"2\" fitToHeight=\"0\"",
+          "<printOptions gridLines=\"1\"/>",
+          "<pageMargins left=\"0.5\" right=\"0.75\" top=\"1\" bottom=\"0.25\"",
+          "<oddFooter>&amp;C第 &amp;P 页，共 &amp;N 页</oddFooter>",
+          "localSheetId=\"0\">Sheet1!$3:$3<", "localSheetId=\"1\">Sheet2!$1:$1<"},
+         {}},
+        {{241, 140},
+         false,
+         false,
+         false,
+         {"orientation=\"portrait\"", "<oddFooter>"},
+         {"paperSize", "printOptions", "Print_Titles"}},
+        {{182, 257}, false, true, true, {"paperSize=\"13\""}, {}},
+    };
+    for (const auto &c : cases) {
+        auto sheet = smallSheet(6);
+        grid::PrintSettings &p = sheet->printSettings();
+        p.paper = c.paper, p.colHeaders = c.labels, p.gridLines = c.gridLines;
+        p.orientation = c.landscape ? grid::Orientation::Landscape : grid::Orientation::Portrait;
+        p.fitPagesWide = c.landscape ? 2 : 0;
+        p.marginLeft = 720, p.marginRight = 1080, p.marginTop = 1440, p.marginBottom = 360;
+        writeWorkbook(file(), *sheet, QStringLiteral("/fn\"A\"/c标题/n/fn\"A\"/c副标题"), {}, 6);
+        const QByteArray xml =
+            unzipPart(file(), "xl/worksheets/sheet1.xml") + unzipPart(file(), "xl/workbook.xml");
+        for (const char *part : c.present)
+            EXPECT_TRUE(xml.contains(part)) << part;
+        for (const char *part : c.absent)
+            EXPECT_FALSE(xml.contains(part)) << part;
+    }
+}
+
 TEST_F(Export, MoreRowsThanOneWorksheetHolds) {
     // 1,048,577 sheet rows (labels and 1,048,576 data rows) under a one-line header: row 1
     // header, row 2 labels, rows 3..1048576 data 1..1048574; the rest goes on.
@@ -425,6 +469,15 @@ TEST_F(Export, CommandTellsTheOutcome) {
         << user.messages[2].text.toStdString();
     EXPECT_EQ(user.busyDepth, 0);
     EXPECT_EQ(user.busyMaxDepth, 1);
+
+    // A paper the workbook has no number for is said after the success, with its size.
+    sheet->printSettings().paper = {241, 93};
+    user.messages.clear();
+    user.saveNames = {file(QStringLiteral("连续纸.xlsx"))};
+    exportWorkbook(nullptr, *sheet, {}, {}, lastName);
+    ASSERT_EQ(user.messages.size(), 2u);
+    EXPECT_TRUE(user.messages[1].text.contains(QStringLiteral("241 × 93 毫米")))
+        << user.messages[1].text.toStdString();
 }
 
 // ---- PDF and CSV beside the workbook
