@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <tessel/Error.h>
 
+#include <QFile>
+
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "grid/Sheet.h"
@@ -85,6 +87,42 @@ TEST_P(DefinitionTable, OptionalColumnsAreFoundOncePerConnection) {
     EXPECT_EQ(readOptionalColumn(other, fit, "O'Brien")->toInt(), 3);
     EXPECT_TRUE(readOptionalColumn(other, fit, "销售")->isNull());
     EXPECT_FALSE(readOptionalColumn(other, fit, "无此报表"));
+}
+
+// Every optional column, on a table that lacks it: the user is told once which column and
+// the statement that adds it; that statement runs on this very database, after which the
+// column keeps a value (Chinese text too) and nothing more is told.
+TEST_P(DefinitionTable, AMissingOptionalColumnIsToldOnceWithTheStatementThatAddsIt) {
+    for (const OptionalColumn &column : optionalColumns()) {
+        SCOPED_TRACE(column.name.toStdString());
+        const QString statement = addColumnStatement(column.name, conn.dialect());
+        ASSERT_TRUE(statement.startsWith("alter table tsl_report add " + column.name + ' '));
+        const std::optional<QString> notice = sessionOnlyNotice(conn, column.name);
+        ASSERT_TRUE(notice);
+        EXPECT_TRUE(notice->contains(statement)) << notice->toStdString();
+        EXPECT_FALSE(sessionOnlyNotice(conn, column.name)) << "told once per connection";
+
+        conn.execute(db::Statement{statement, {}});
+        forgetOptionalColumns(conn);
+        ASSERT_TRUE(hasOptionalColumn(conn, column.name));
+        const QVariant value = column.type == OptionalType::Integer
+                                   ? QVariant(7)
+                                   : QVariant(QString("宋体 %1").arg(column.length));
+        ASSERT_TRUE(writeOptionalColumn(conn, column.name, "销售", value));
+        EXPECT_EQ(readOptionalColumn(conn, column.name, "销售")->toString(), value.toString());
+        EXPECT_FALSE(sessionOnlyNotice(db.connect(), column.name)) << "the column is there";
+    }
+}
+
+// The sample database keeps every setting: its script adds each optional column.
+TEST(SampleDatabase, HasEveryOptionalColumn) {
+    QFile f(TESSEL_SAMPLE_SQL);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString script = QString::fromUtf8(f.readAll());
+    for (const OptionalColumn &column : optionalColumns()) {
+        const QString statement = addColumnStatement(column.name, db::Dialect::SQLite) + ';';
+        EXPECT_TRUE(script.contains(statement)) << statement.toStdString();
+    }
 }
 
 TEST(ListCodecs, SplitAsStored) {

@@ -450,7 +450,9 @@ TEST_P(WizardOn, FinishUsesTheHeaderTextsTheRunConditionAndAHandEditedQuery) {
     text(w, "txtSQL")->setText(QStringLiteral("select 编号,姓名 from 员工 where 部门=1"));
     text(w, "txtColSTR")->setText(QStringLiteral("号，名，"));
     text(w, "txtReportName")->setText(QStringLiteral("手改"));
+    // The host ran this report with its condition.
     session.whereSQL = QStringLiteral("where 工资 > 11000");
+    session.whereReport = QStringLiteral("手改");
     click(w, "cmdDesign");
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
     db::Recordset r = row(QStringLiteral("手改"));

@@ -23,7 +23,14 @@ MessageAnswer ScriptedInteraction::message(QWidget *, const QString &text, const
         answers.pop_front();
         return a;
     }
-    return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    switch (buttons) {
+        case MessageButtons::YesNo:
+            return MessageAnswer::Yes;
+        case MessageButtons::SaveDiscardCancel:
+            return MessageAnswer::Cancel;  // nothing is lost and nothing is written
+        default:
+            return MessageAnswer::Ok;
+    }
 }
 
 std::optional<QString> ScriptedInteraction::input(QWidget *, const QString &prompt,
