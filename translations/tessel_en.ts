@@ -803,5 +803,25 @@
         <source>报表的列数不是数字</source>
         <translation>The report&apos;s column count (列数) is not a number</translation>
     </message>
+    <message>
+        <source>不保存</source>
+        <translation>Don&apos;t Save</translation>
+    </message>
+    <message>
+        <source>表 tsl_report 没有列“%1”，这项设置只在本次运行中有效，程序关闭后就会丢失。
+要长久保存，请在数据库上执行：
+%2</source>
+        <translation>Table tsl_report has no column “%1”: this setting lasts only until the program closes.
+To keep it, run this on the database:
+%2</translation>
+    </message>
+    <message>
+        <source>已保存 %1</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>报表“%1”已修改，是否保存？</source>
+        <translation>Report “%1” has changed. Save it?</translation>
+    </message>
 </context>
 </TS>
