@@ -187,6 +187,10 @@ void PrintSpread::disableForGridData() {
 
 void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) {
     grid::Sheet &s = sheet();
+    // The designer keeps its report when the rows fail: its print settings and merges stay
+    // with it, so that a later save stores that report's own.
+    const grid::PrintSettings printBefore = s.print();
+    const QString mergeBefore = m_session.mergeList;
     if (definitions::trimBlanks(m_session.reportName) != result.reportName) {
         // Another report: nothing of the one the sheet held (its header and footer, paper,
         // margins, merges, labels or widths) carries over.
@@ -206,6 +210,8 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     } catch (const std::exception &) {
         // Rows that could not all be read are no result: none stay on the sheet.
         s.setMaxRows(0);
+        s.setPrint(printBefore);
+        m_session.mergeList = mergeBefore;
         throw;
     }
     data.close();

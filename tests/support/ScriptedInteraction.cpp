@@ -23,14 +23,7 @@ MessageAnswer ScriptedInteraction::message(QWidget *, const QString &text, const
         answers.pop_front();
         return a;
     }
-    switch (buttons) {
-        case MessageButtons::YesNo:
-            return MessageAnswer::Yes;
-        case MessageButtons::SaveDiscardCancel:
-            return MessageAnswer::Cancel;  // nothing is lost and nothing is written
-        default:
-            return MessageAnswer::Ok;
-    }
+    return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
 std::optional<QString> ScriptedInteraction::input(QWidget *, const QString &prompt,

@@ -27,7 +27,7 @@ public:
     ~ScriptedInteraction() override;
 
     std::vector<ShownMessage> messages;
-    std::deque<base::MessageAnswer> answers;  // default: Ok / Yes / Cancel (save question)
+    std::deque<base::MessageAnswer> answers;  // default: Ok / Yes
     std::deque<QString> inputs;               // a null QString (or none left): cancelled
     struct InputAsked {
         QString prompt, title, defaultText;
