@@ -318,6 +318,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     if (definitions::notFound(def)) {
         base::showInformation(&w, kNoDefinition(), base::infoTitle());
         sheet.setRowHeight(0, double(rowH));
+        w.markClean();  // the height is the host's, not a change of the user's
         w.show();
         def.close();
         w.disableForUnstoredReport();

@@ -331,6 +331,7 @@ TEST_F(Runs, GetReportWithoutDefinitionShowsAnEmptyDesigner) {
     EXPECT_TRUE(report.Visible());
     EXPECT_FALSE(buttonEnabled("cmdPreview"));
     EXPECT_EQ(component::sharedState().session.sheet.rowHeight(0), 14.0);
+    EXPECT_FALSE(component::sharedState().loadedDesigner()->hasUnsavedChanges());  // the host's
 }
 
 TEST_F(Runs, GetReportReturnsErrorsToTheHost) {
