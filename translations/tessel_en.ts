@@ -904,6 +904,26 @@
         <translation>Margins (cm)</translation>
     </message>
     <message>
+        <source>不保存</source>
+        <translation>Don&apos;t Save</translation>
+    </message>
+    <message>
+        <source>表 tsl_report 没有列“%1”，这项设置只在本次运行中有效，程序关闭后就会丢失。
+要长久保存，请在数据库上执行：
+%2</source>
+        <translation>Table tsl_report has no column “%1”: this setting lasts only until the program closes.
+To keep it, run this on the database:
+%2</translation>
+    </message>
+    <message>
+        <source>已保存 %1</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>报表“%1”已修改，是否保存？</source>
+        <translation>Report “%1” has changed. Save it?</translation>
+    </message>
+    <message>
         <source>报表中没有数据，没有可打印的内容。</source>
         <translation>The report holds no data: there is nothing to print.</translation>
     </message>

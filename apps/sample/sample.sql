@@ -143,4 +143,15 @@ insert into tsl_report values (
     '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c季度利润表/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/lV公司/n',
     '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r/p/n');
 
+-- The optional columns of tsl_report, so that every setting the designer, page setup and
+-- the column dialogs make is kept in the report's row (a table without them keeps those
+-- settings for the session only). Added after the rows above, which list the columns
+-- every table has.
+alter table tsl_report add 页宽缩放 integer;
+alter table tsl_report add 列格式 varchar(400);
+alter table tsl_report add 纸张 varchar(40);
+alter table tsl_report add 分组 text;
+alter table tsl_report add 条件格式 text;
+alter table tsl_report add 图表 text;
+
 commit;

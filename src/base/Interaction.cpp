@@ -8,8 +8,10 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QThread>
 
+#include "base/Language.h"
 #include "base/ProgressDialog.h"
 
 namespace tessel::base {
@@ -65,6 +67,7 @@ MessageAnswer QtInteraction::message(QWidget *parent, const QString &text, const
             case MessageButtons::YesNo:
                 return MessageAnswer::No;
             case MessageButtons::OkCancel:
+            case MessageButtons::SaveDiscardCancel:
                 return MessageAnswer::Cancel;
             case MessageButtons::Ok:
                 break;
@@ -101,6 +104,14 @@ MessageAnswer QtInteraction::message(QWidget *parent, const QString &text, const
         case MessageButtons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             break;
+        case MessageButtons::SaveDiscardCancel:
+            box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            box.button(QMessageBox::Save)->setText(tessel::base::tr("保存"));
+            box.button(QMessageBox::Discard)->setText(tessel::base::tr("不保存"));
+            box.button(QMessageBox::Cancel)->setText(tessel::base::tr("取消"));
+            box.setDefaultButton(QMessageBox::Save);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
     }
     // A message must be seen even while the busy cursor is up.
     const bool busy = QApplication::overrideCursor() != nullptr;
@@ -116,6 +127,10 @@ MessageAnswer QtInteraction::message(QWidget *parent, const QString &text, const
             return MessageAnswer::No;
         case QMessageBox::Cancel:
             return MessageAnswer::Cancel;
+        case QMessageBox::Save:
+            return MessageAnswer::Save;
+        case QMessageBox::Discard:
+            return MessageAnswer::Discard;
         default:
             return MessageAnswer::Ok;
     }
@@ -208,6 +223,12 @@ void showWarning(QWidget *parent, const QString &text, const QString &title) {
 bool askYesNo(QWidget *parent, const QString &text, const QString &title) {
     return interaction().message(parent, text, title, MessageIcon::Question,
                                  MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+MessageAnswer askSaveDiscardCancel(QWidget *parent, const QString &text, const QString &title) {
+    const MessageAnswer a = interaction().message(parent, text, title, MessageIcon::Question,
+                                                  MessageButtons::SaveDiscardCancel);
+    return a == MessageAnswer::Save || a == MessageAnswer::Discard ? a : MessageAnswer::Cancel;
 }
 
 BusyCursor::BusyCursor() {

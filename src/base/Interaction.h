@@ -20,8 +20,9 @@ class QWidget;
 namespace tessel::base {
 
 enum class MessageIcon { None, Information, Warning, Question, Critical };
-enum class MessageButtons { Ok, YesNo, OkCancel };
-enum class MessageAnswer { Ok, Yes, No, Cancel };
+// SaveDiscardCancel: 保存 / 不保存 / 取消, asked before closing a window with unsaved changes.
+enum class MessageButtons { Ok, YesNo, OkCancel, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel, Save, Discard };
 
 // A file type a save dialog offers: its filter text ("PDF file (*.pdf)") and the suffix,
 // without the dot, a name of that type ends in.
@@ -103,6 +104,9 @@ void setInteraction(Interaction *i);
 void showInformation(QWidget *parent, const QString &text, const QString &title);
 void showWarning(QWidget *parent, const QString &text, const QString &title);
 bool askYesNo(QWidget *parent, const QString &text, const QString &title);
+// Asks with the question icon and the buttons 保存 / 不保存 / 取消; Save, Discard or Cancel
+// (also when the box is closed without a choice).
+MessageAnswer askSaveDiscardCancel(QWidget *parent, const QString &text, const QString &title);
 
 // The busy cursor for the lifetime of the object: restored on every way out, errors too.
 class BusyCursor {

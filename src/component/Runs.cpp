@@ -105,6 +105,7 @@ public:
         : m_session(state.session),
           m_querySQL(m_session.querySQL),
           m_whereSQL(m_session.whereSQL),
+          m_whereReport(m_session.whereReport),
           m_mergeList(m_session.mergeList),
           m_reportName(m_session.reportName) {
         if (const designer::PrintSpread *w = state.loadedDesigner()) {
@@ -120,6 +121,7 @@ public:
         m_session.sheet.swapContents(m_sheet);
         m_session.querySQL = m_querySQL;
         m_session.whereSQL = m_whereSQL;
+        m_session.whereReport = m_whereReport;
         m_session.mergeList = m_mergeList;
         m_session.reportName = m_reportName;
         if (m_hadDesigner) {
@@ -135,7 +137,7 @@ public:
 private:
     report::ReportSession &m_session;
     grid::Sheet m_sheet;
-    QString m_querySQL, m_whereSQL, m_mergeList, m_reportName;
+    QString m_querySQL, m_whereSQL, m_whereReport, m_mergeList, m_reportName;
     bool m_hadDesigner = false;
     bool m_shown = false;
     bool m_listini = true;
@@ -161,6 +163,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
         if (!reportName.isEmpty())
             session.reportName = reportName;
         session.whereSQL = definitions::tailFromWhere(sql);
+        session.whereReport = session.reportName;
         grid::Sheet &sheet = session.sheet;
 
         db::Recordset def = definitions::open(definitions::selectReport(session.reportName),
@@ -317,6 +320,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     if (definitions::notFound(def)) {
         base::showInformation(&w, kNoDefinition(), base::infoTitle());
         sheet.setRowHeight(0, double(rowH));
+        w.markClean();  // the height is the host's, not a change of the user's
         w.show();
         def.close();
         w.disableForUnstoredReport();

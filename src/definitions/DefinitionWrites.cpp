@@ -38,11 +38,12 @@ bool saveLayout(const db::Connection &connection, const QString &name, const gri
     return created;
 }
 
-void saveQuery(const db::Connection &connection, const QString &name, const QString &query,
+bool saveQuery(const db::Connection &connection, const QString &name, const QString &query,
                const QString &labels, int count) {
     db::Transaction tx(connection);
     db::Recordset row = open(selectReportForSave(name), connection, Access::Editable);
-    if (notFound(row))
+    const bool created = notFound(row);
+    if (created)
         row.addNew();
     row.setValue(col::kName, name);
     row.setValue(col::kQuery, query);
@@ -51,6 +52,7 @@ void saveQuery(const db::Connection &connection, const QString &name, const QStr
     row.update();
     row.close();
     tx.commit();
+    return created;
 }
 
 bool savePrintOptions(const db::Connection &connection, const QString &name,

@@ -26,7 +26,8 @@ bool saveLayout(const db::Connection &connection, const QString &name, const gri
 
 // The data-set wizard's save, in one transaction: the row named `name` (added when there is
 // none) gets the name, the query, the label list `labels` and the column count `count`.
-void saveQuery(const db::Connection &connection, const QString &name, const QString &query,
+// Returns true when the row was added.
+bool saveQuery(const db::Connection &connection, const QString &name, const QString &query,
                const QString &labels, int count);
 
 // The print content options' save: the seven print flags of `options` (1 on, 0 off) and

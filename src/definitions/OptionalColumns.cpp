@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <cmath>
 
+#include "base/Interaction.h"
+#include "base/Language.h"
+#include "base/MessageTitles.h"
 #include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
@@ -35,7 +38,71 @@ QHash<QString, QSet<QString>> &knownColumns() {
     return known;
 }
 
+// The (connection, column) pairs the user was told about.
+QSet<QString> &toldMissing() {
+    thread_local QSet<QString> told;
+    return told;
+}
+
 }  // namespace
+
+const std::vector<OptionalColumn> &optionalColumns() {
+    static const std::vector<OptionalColumn> columns{
+        {column::kFitPagesWide, OptionalType::Integer},
+        {column::kColumnFormats, OptionalType::Text, 400},
+        {QStringLiteral("纸张"), OptionalType::Text, 40},
+        {QStringLiteral("分组"), OptionalType::LongText},
+        {QStringLiteral("条件格式"), OptionalType::LongText},
+        {QStringLiteral("图表"), OptionalType::LongText},
+    };
+    return columns;
+}
+
+QString addColumnStatement(const QString &name, db::Dialect dialect) {
+    for (const OptionalColumn &c : optionalColumns()) {
+        if (c.name.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        // SQL Server keeps Chinese text only in its national types; the others take any text
+        // in varchar and text.
+        const bool national = dialect == db::Dialect::SqlServer;
+        QString type;
+        switch (c.type) {
+            case OptionalType::Integer:
+                type = national ? QStringLiteral("int") : QStringLiteral("integer");
+                break;
+            case OptionalType::Text:
+                type = (national ? QStringLiteral("nvarchar(%1)") : QStringLiteral("varchar(%1)"))
+                           .arg(c.length);
+                break;
+            case OptionalType::LongText:
+                type = national ? QStringLiteral("nvarchar(max)") : QStringLiteral("text");
+                break;
+        }
+        return QStringLiteral("alter table tsl_report add ") + c.name + u' ' + type;
+    }
+    return {};
+}
+
+std::optional<QString> sessionOnlyNotice(const db::Connection &connection, const QString &name) {
+    if (!connection.isSet() || hasOptionalColumn(connection, name))
+        return std::nullopt;
+    const QString statement = addColumnStatement(name, connection.dialect());
+    if (statement.isEmpty())
+        return std::nullopt;
+    const QString key = connectionKey(connection) + u'\n' + name.toUpper();
+    if (toldMissing().contains(key))
+        return std::nullopt;
+    toldMissing().insert(key);
+    return tessel::base::tr(
+               "表 tsl_report 没有列“%1”，这项设置只在本次运行中有效，程序关闭后就会丢失。\n"
+               "要长久保存，请在数据库上执行：\n%2")
+        .arg(name, statement);
+}
+
+void tellIfSessionOnly(QWidget *parent, const db::Connection &connection, const QString &name) {
+    if (const std::optional<QString> text = sessionOnlyNotice(connection, name))
+        base::showInformation(parent, *text, base::infoTitle());
+}
 
 bool hasOptionalColumn(const db::Connection &connection, const QString &name) {
     if (!connection.isSet())

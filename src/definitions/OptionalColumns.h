@@ -15,7 +15,38 @@
 #include "db/Connection.h"
 #include "grid/Sheet.h"
 
+class QWidget;
+
 namespace tessel::definitions {
+
+// How an optional column is typed, whatever the database: a whole number, a text of at most
+// `length` characters, or a text of any length (the structured settings).
+enum class OptionalType { Integer, Text, LongText };
+
+struct OptionalColumn {
+    QString name;
+    OptionalType type = OptionalType::Text;
+    int length = 0;  // the longest text, for OptionalType::Text
+};
+
+// Every optional column tsl_report may have, in the order they were added: 页宽缩放
+// integer, 列格式 varchar(400), 纸张 varchar(40), 分组, 条件格式 and 图表 text.
+const std::vector<OptionalColumn> &optionalColumns();
+
+// The statement that adds optional column `name` to tsl_report on a database of `dialect`:
+// "alter table tsl_report add 列格式 varchar(400)" (SQL Server: nvarchar, and nvarchar(max)
+// for a text of any length, so Chinese text keeps). Empty for a name that is no optional
+// column.
+QString addColumnStatement(const QString &name, db::Dialect dialect);
+
+// What the user is told when a setting stored in optional column `name` can be kept only for
+// the session because tsl_report on `connection` lacks the column: the column and the
+// statement that adds it on this database. Given once per connection and column; nullopt
+// every later time and when the table has the column.
+std::optional<QString> sessionOnlyNotice(const db::Connection &connection, const QString &name);
+
+// Shows sessionOnlyNotice (when there is one) over `parent`, with the information icon.
+void tellIfSessionOnly(QWidget *parent, const db::Connection &connection, const QString &name);
 
 // Whether tsl_report on `connection` has the column `name` (compared case-insensitively).
 // A table that cannot be read counts as having none, and is looked up again next time.

@@ -56,8 +56,17 @@ ColumnHeaderEditor::~ColumnHeaderEditor() = default;
 
 void ColumnHeaderEditor::onApplyHeaders() {
     grid::Sheet &sheet = m_designer.sheet();
+    QStringList before;
+    for (int c = 1; c <= sheet.maxCols(); ++c)
+        before << sheet.text(c, 0);
     report::SetLabelsAndWidths(std::optional(m_text->text()), std::optional(QString()),
                                sheet.maxCols(), sheet);
+    for (int c = 1; c <= sheet.maxCols(); ++c) {
+        if (sheet.text(c, 0) != before.value(c - 1)) {
+            m_designer.noteUserChange();
+            break;
+        }
+    }
     accept();
 }
 

@@ -327,13 +327,12 @@ void DataSetWizard::onAddAllFields() {
     // The table's own fields make way for the full set; a field of another table whose
     // name merely contains this one's (员工工资 beside 员工) stays.
     removeFieldsOf(table);
-    for (int i = 0; i < m_fields->count(); ++i) {
-        // Each column goes in at the selected entry, which moves down with every insertion;
-        // with nothing selected, at the top.
-        const int sel = selectedRow(m_selected);
-        m_selected->insertItem(sel < 0 ? 0 : sel,
-                               table + u'.' + trimBlanks(m_fields->item(i)->text()));
-    }
+    // The columns go in as one block in the table's order, at the selected entry (at the top
+    // when nothing is selected), ahead of it.
+    const int sel = selectedRow(m_selected);
+    const int at = sel < 0 ? 0 : sel;
+    for (int i = 0; i < m_fields->count(); ++i)
+        m_selected->insertItem(at + i, table + u'.' + trimBlanks(m_fields->item(i)->text()));
 }
 
 void DataSetWizard::onRemoveField() {
@@ -419,10 +418,14 @@ void DataSetWizard::onFinish() {
     report::ReportSession &session = m_designer.session();
     const int count = m_selected->count();
 
-    // The sheet shows the query without its own condition, under the last run's condition.
+    // The sheet shows the query without its own condition, under the host's condition when
+    // the host ran this very report; another report's condition would name columns this
+    // query may not have.
+    const bool hostsReport = trimBlanks(session.whereReport) == name;
     db::Recordset data;
     try {
-        data.open(definitions::cutBeforeWhere(m_sql->text()) + u' ' + session.whereSQL,
+        data.open(definitions::cutBeforeWhere(m_sql->text()) + u' ' +
+                      (hostsReport ? session.whereSQL : QString()),
                   session.connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
                   db::kCommandText);
     } catch (const std::exception &e) {
@@ -433,17 +436,30 @@ void DataSetWizard::onFinish() {
 
     // The definition is stored before the sheet is touched: when the database refuses the
     // row, the designer keeps the report it had and the wizard stays open.
+    DataSetResult result{name, trimBlanks(m_colStr->text()), count, std::nullopt};
+    bool created = false;
     try {
-        definitions::saveQuery(session.connection, name, trimBlanks(m_sql->text()),
-                               trimBlanks(m_colStr->text()), count);
+        created = definitions::saveQuery(session.connection, name, trimBlanks(m_sql->text()),
+                                         result.labels, count);
     } catch (const std::exception &e) {
         base::showWarning(this, base::errorMessage(tessel::base::tr("报表保存失败"), e),
                           base::warningTitle());
         return;
     }
+    // A report stored before brings its print settings to a sheet that held another report.
+    // Should the row not read back, the sheet starts clean and the next run applies them.
+    if (!created) {
+        try {
+            db::Recordset def = definitions::open(
+                definitions::selectReport(name), session.connection, definitions::Access::ReadOnly);
+            if (!definitions::notFound(def))
+                result.stored = definitions::readDefinition(def);
+        } catch (const std::exception &) {
+        }
+    }
 
     try {
-        m_designer.takeDataSet(DataSetResult{name, trimBlanks(m_colStr->text()), count}, data);
+        m_designer.takeDataSet(result, data);
     } catch (const std::exception &e) {
         // Rows that could not all be read are no result: the wizard stays open with the
         // reason.

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QTime>
 
 #include "base/ErrorMessage.h"
 #include "base/Interaction.h"
@@ -49,14 +50,7 @@ PrintSpread::PrintSpread(report::ReportSession &session, DesignerOpeners openers
 
     // A loaded window starts from its design state; so does its sheet.
     grid::Sheet &s = m_session.sheet;
-    s.clear();
-    s.setMaxCols(0);
-    s.setMaxRows(0);
-    s.setPrint(grid::PrintSettings{});
-    s.setSelection(grid::CellBlock{});
-    s.setCurrentBlock(grid::CellBlock{1, 1, 1, 1});
-    s.setColHeadersVisible(true);
-    s.setRowHeadersVisible(true);
+    report::StartReportSheet(s);
 
     m_heading = new QLabel(tessel::base::tr("报表环境设计器"), this);
     m_heading->setObjectName(QStringLiteral("Label1"));
@@ -130,7 +124,11 @@ PrintSpread::PrintSpread(report::ReportSession &session, DesignerOpeners openers
                     showColumnMenu(col, QPoint(x, y));
             });
 
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblStatus"));
+
     resize(1000, 640);
+    markClean();
 }
 
 PrintSpread::~PrintSpread() = default;
@@ -148,6 +146,32 @@ void PrintSpread::refreshForBuiltReport() {
     SetListValues();
     showReportName();
     listini = false;
+    markClean();
+}
+
+void PrintSpread::markClean() {
+    const grid::Sheet &s = sheet();
+    m_cleanWidths.clear();
+    for (int c = 1; c <= s.maxCols(); ++c)
+        m_cleanWidths.push_back(s.colWidth(c));
+    m_cleanHeaderHeight = s.rowHeight(0);
+    m_userChanged = false;
+}
+
+bool PrintSpread::hasUnsavedChanges() const {
+    if (m_userChanged)
+        return true;
+    const grid::Sheet &s = sheet();
+    if (s.rowHeight(0) != m_cleanHeaderHeight)
+        return true;
+    // Columns a host added or took away are not the user's doing; the widths of those
+    // that were there are.
+    const int common = std::min(s.maxCols(), int(m_cleanWidths.size()));
+    for (int c = 1; c <= common; ++c) {
+        if (s.colWidth(c) != m_cleanWidths[std::size_t(c - 1)])
+            return true;
+    }
+    return false;
 }
 
 void PrintSpread::disableForUnstoredReport() {
@@ -164,9 +188,21 @@ void PrintSpread::disableForGridData() {
 
 void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) {
     grid::Sheet &s = sheet();
+    // The designer keeps its report when the rows fail: its print settings and merges stay
+    // with it, so that a later save stores that report's own.
+    const grid::PrintSettings printBefore = s.print();
+    const QString mergeBefore = m_session.mergeList;
+    if (definitions::trimBlanks(m_session.reportName) != result.reportName) {
+        // Another report: nothing of the one the sheet held (its header and footer, paper,
+        // margins, merges, labels or widths) carries over.
+        report::StartReportSheet(s);
+        m_session.mergeList.clear();
+        if (result.stored)
+            report::ApplyDefinition(*result.stored, s, m_session.mergeList);
+        report::SetHeadersFromFields(data, s);
+    }
     if (!result.labels.isEmpty()) {
-        report::SetLabelsAndWidths(std::optional(result.labels), std::optional(QString()),
-                                   result.fieldCount, s);
+        report::SetTypedLabels(result.labels, data.fieldNames(), result.fieldCount, s);
     } else {
         report::SetHeadersFromFields(data, s);
     }
@@ -175,6 +211,8 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     } catch (const std::exception &) {
         // Rows that could not all be read are no result: none stay on the sheet.
         s.setMaxRows(0);
+        s.setPrint(printBefore);
+        m_session.mergeList = mergeBefore;
         throw;
     }
     data.close();
@@ -183,6 +221,7 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     // The formats are the named report's (none for a new one), not those of the report the
     // sheet held before.
     report::ApplyColumnFormats(m_session);
+    report::ApplyFitPagesWide(m_session);
     for (const char *name : {"cmdSave", "cmdPreview"})
         button(name)->setEnabled(true);
     filllist();
@@ -190,6 +229,7 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     showReportName();
     button("cmdData")->setEnabled(true);
     listini = false;
+    markClean();
 }
 
 void PrintSpread::filllist() {
@@ -208,17 +248,21 @@ void PrintSpread::filllist() {
 
 void PrintSpread::SetListValues() {
     grid::Sheet &s = sheet();
+    m_ticking = true;
     for (int c = 1; c <= s.maxCols() && c <= m_list->count(); ++c) {
         // Ticking runs the entry's change routine, as a user's tick would.
         if (shown(s, c))
             m_list->item(c - 1)->setCheckState(Qt::Checked);
     }
+    m_ticking = false;
     s.setRowMerge(0, grid::MergeMode::Always);
 }
 
 void PrintSpread::onEntryChanged(QListWidgetItem *item) {
     if (m_filling)
         return;
+    if (!m_ticking)
+        m_userChanged = true;
     grid::Sheet &s = sheet();
     const int col = m_list->row(item) + 1;
     const int last = s.maxRows();
@@ -269,19 +313,23 @@ void PrintSpread::onMergeColumns() {
     const auto answer = base::interaction().input(
         this, tessel::base::tr("请输入要合并的列号，第一列是1，多列时用逗号分开。"),
         base::promptTitle(), QStringLiteral("1"), QPoint(px(1000), px(1000)));
+    const QString before = m_session.mergeList;
     m_session.mergeList = answer.value_or(QString());
+    if (m_session.mergeList != before)
+        m_userChanged = true;
     if (!m_session.mergeList.isEmpty())
         applyMergeList(true);
 }
 
-void PrintSpread::onSave() {
+bool PrintSpread::save() {
     if (m_session.reportName.isEmpty())
-        return;
+        return false;
     const grid::Sheet &s = sheet();
     const int n = s.maxCols();
     const QString name = definitions::trimBlanks(m_session.reportName);
     const QString mergeBefore = m_session.mergeList;
     bool created = false;
+    bool formatsStored = false;
     const QString formats = definitions::encodeColumnFormats(s, n);
     try {
         m_session.connection.requireOpen();
@@ -289,19 +337,29 @@ void PrintSpread::onSave() {
         db::Transaction tx(m_session.connection);
         created = definitions::saveLayout(m_session.connection, name, s, n, m_session.querySQL,
                                           m_session.mergeList);
-        definitions::writeOptionalColumn(m_session.connection, definitions::column::kColumnFormats,
-                                         name, formats);
+        formatsStored = definitions::writeOptionalColumn(
+            m_session.connection, definitions::column::kColumnFormats, name, formats);
         tx.commit();
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
         m_session.mergeList = mergeBefore;
         base::showWarning(this, base::errorMessage(tessel::base::tr("报表保存失败"), e),
                           base::warningTitle());
-        return;
+        return false;
     }
     m_session.columnFormats.insert(name, formats);
     if (created)
         button("cmdPreview")->setEnabled(true);
+    markClean();
+    m_status->setText(
+        tessel::base::tr("已保存 %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm"))));
+    m_status->adjustSize();
+    // Formats that could not go into the row last until the program closes: the user learns
+    // why and how to keep them. Without formats nothing is lost.
+    if (!formatsStored && !formats.isEmpty())
+        definitions::tellIfSessionOnly(this, m_session.connection,
+                                       definitions::column::kColumnFormats);
+    return true;
 }
 
 QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
@@ -326,8 +384,11 @@ void PrintSpread::onColumnFormat(int col) {
     if (sample.isEmpty())
         sample = QStringLiteral("24318246.5");
     ColumnFormatDialog dialog(s.colFormat(col), sample, this);
-    if (base::interaction().execDialog(&dialog) == QDialog::Accepted)
+    if (base::interaction().execDialog(&dialog) == QDialog::Accepted &&
+        !(dialog.format() == s.colFormat(col))) {
         s.setColFormat(col, dialog.format());
+        m_userChanged = true;
+    }
 }
 
 void PrintSpread::onNewReport() {
@@ -344,6 +405,18 @@ void PrintSpread::onPreview() {
 }
 
 void PrintSpread::onClose() {
+    // Without a name there is nothing a save could store: the window closes as it always did.
+    if (!m_session.reportName.isEmpty() && hasUnsavedChanges()) {
+        const base::MessageAnswer answer =
+            base::askSaveDiscardCancel(this,
+                                       tessel::base::tr("报表“%1”已修改，是否保存？")
+                                           .arg(definitions::trimBlanks(m_session.reportName)),
+                                       base::promptTitle());
+        if (answer == base::MessageAnswer::Cancel)
+            return;
+        if (answer == base::MessageAnswer::Save && !save())
+            return;  // the failure was told; the changes stay on screen
+    }
     m_closed = true;
     hide();
     deleteLater();
@@ -362,6 +435,8 @@ void PrintSpread::resizeEvent(QResizeEvent *event) {
         m_listCaption->move(m_list->x(), px(1600) - m_listCaption->sizeHint().height() - 2);
     }
     m_heading->move((w - m_heading->width()) / 2, px(150));
+    // The status line sits below the sheet, in the strip the layout leaves free.
+    m_status->setGeometry(px(200), h - px(480), std::max(0, w - px(400)), px(330));
 }
 
 }  // namespace tessel::designer

@@ -4,7 +4,10 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <vector>
 
+#include "definitions/DefinitionRecord.h"
 #include "report/ReportSession.h"
 
 class QLabel;
@@ -38,6 +41,8 @@ struct DataSetResult {
     QString reportName;  // the stored report's name, trimmed of blanks
     QString labels;      // the column header texts ("，"-separated), trimmed; empty: none
     int fieldCount = 0;  // the number of selected fields: the columns the labels cover
+    // The report's row as it was stored before the wizard wrote it; nullopt for a new row.
+    std::optional<definitions::DefinitionRecord> stored;
 };
 
 class PrintSpread : public QWidget {
@@ -81,9 +86,13 @@ public:
     // The sheet holds a host grid's rows, not a query's: the data-set command (cmdData) is
     // disabled.
     void disableForGridData();
-    // Takes the data set the wizard finished: labels the sheet's columns with result.labels
-    // over result.fieldCount columns (no widths), or with the field names of `data` when
-    // there are none; fills the sheet from the rows of `data` and closes it. The report then
+    // Takes the data set the wizard finished. When it is another report than the one the
+    // sheet holds, the sheet first starts clean (report::StartReportSheet, no merged
+    // columns) and takes the print settings of result.stored, if any. Labels the sheet's
+    // columns with result.labels over result.fieldCount columns, a column without a typed
+    // label by its field's name (widths kept; a clean sheet's from the field names), or
+    // with the field names of `data` when there are none; fills the sheet from the rows of
+    // `data` and closes it. The report then
     // becomes the designer's: its name, its column formats, Save, Preview and Data enabled,
     // the check list rebuilt and ticked, the name shown, and a tick gives a width (listini
     // false). When the rows cannot all be read the sheet keeps no rows, the designer keeps
@@ -95,11 +104,26 @@ public:
     // Saves the layout into the definition row. Row write and both updates run in one
     // transaction: on failure nothing is stored and the user is told why. The column formats
     // go, in the same transaction, into the row's 列格式 when tsl_report has that column, and
-    // into the session for the report in any case.
-    void onSave();
+    // into the session for the report in any case; formats kept for the session alone are
+    // told once per connection (which column, the statement that adds it). A save shows
+    // "已保存 HH:mm" in the status line lblStatus. Returns true when the layout was stored.
+    bool save();
+    void onSave() { save(); }
     void onNewReport();
     // Closes the window: hidden at once, destroyed once control returns to the event loop.
+    // With unsaved changes to a named report the user is asked first: 保存 saves and closes
+    // (stays open when the save failed), 不保存 closes, 取消 keeps the window.
     void onClose();
+
+    // Unsaved changes: what the user did since the report was loaded or saved. Column widths
+    // and the header row height count when they differ from those at that moment (whatever
+    // changed them); labels, the check list, merges and formats count when the user changed
+    // them here. A run or a host's cell writes are no change.
+    bool hasUnsavedChanges() const;
+    // The sheet now holds the report as stored (loaded, built by a run or saved).
+    void markClean();
+    // The user changed the report in one of the designer's dialogs.
+    void noteUserChange() { m_userChanged = true; }
     // True once the window was closed: it is on its way out, and the next use of the
     // designer loads a new one.
     bool closed() const { return m_closed; }
@@ -129,7 +153,12 @@ private:
     QLineEdit *m_name = nullptr;
     QLabel *m_heading = nullptr;
     QLabel *m_listCaption = nullptr;
+    QLabel *m_status = nullptr;
     bool m_filling = false;
+    bool m_ticking = false;  // SetListValues ticks: no change of the user's
+    bool m_userChanged = false;
+    std::vector<double> m_cleanWidths;  // columns 1..n when last clean
+    double m_cleanHeaderHeight = 0;
     bool m_closed = false;
 };
 

@@ -206,6 +206,7 @@ void ReportList::onOpenReport() {
         report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                    sample.fieldCount(), sheet);
         report::FillFromRecordset(sample, sheet);
+        m_designer.markClean();
     } catch (const std::exception &e) {
         progress->finish();
         // Stopped by the user while the database worked: the dialog stays, nothing to tell.

@@ -22,6 +22,9 @@ struct ReportSession {
     // The whole query of the last PrintPreSQL1 call, and its tail from the first "where".
     QString querySQL;
     QString whereSQL;
+    // The report that last run was for: whereSQL is that report's condition, and no other
+    // report's query gets it.
+    QString whereReport;
     // Merged columns of the report on the sheet: column numbers separated by ",".
     QString mergeList;
     // The current report: the name that keys its definition row. It belongs to the

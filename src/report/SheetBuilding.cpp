@@ -509,6 +509,30 @@ void SetLabelsAndWidths(const std::optional<QString> &labels, const std::optiona
     attempt([&] { sheet.setMaxCols(count); });
 }
 
+void SetTypedLabels(const QString &labels, const QStringList &fieldNames, int count, Sheet &sheet) {
+    RedrawPause pause(sheet);
+    const QStringList typed = definitions::decodeLabels(labels);
+    for (int i = 0; i < count; ++i) {
+        const bool given = i < typed.size() && !typed[i].trimmed().isEmpty();
+        if (!given && i >= fieldNames.size())
+            continue;
+        attempt([&] { sheet.setText(i + 1, 0, given ? typed[i] : fieldNames[i]); });
+    }
+    attempt([&] { sheet.setMaxCols(count); });
+}
+
+void StartReportSheet(Sheet &sheet) {
+    RedrawPause pause(sheet);
+    sheet.clear();
+    sheet.setMaxCols(0);
+    sheet.setMaxRows(0);
+    sheet.setPrint(PrintSettings{});
+    sheet.setSelection(CellBlock{});
+    sheet.setCurrentBlock(CellBlock{1, 1, 1, 1});
+    sheet.setColHeadersVisible(true);
+    sheet.setRowHeadersVisible(true);
+}
+
 // ---- totals row
 
 void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {

@@ -91,6 +91,19 @@ void SetLabelsAndWidths(const std::optional<QString> &labels, const std::optiona
 void SetLabelsAndWidths(const QVariant &labels, const QVariant &widths, int count,
                         grid::Sheet &sheet);
 
+// Labels columns 1..count with the label texts a user typed (a "，"-separated list): element
+// i labels column i + 1, and a column whose element is missing or blank takes the name of
+// field i in `fieldNames`, as a report without labels does (a column past the fields keeps
+// its label). Widths are left as they are; the column count becomes count.
+void SetTypedLabels(const QString &labels, const QStringList &fieldNames, int count,
+                    grid::Sheet &sheet);
+
+// Puts `sheet` in the state a report starts from before anything of it is applied: no
+// columns, rows, texts, widths, merges or formats, no selection, and the print settings of a
+// definition that stores none (portrait, half-inch margins, the default flags, no header or
+// footer, no fit to pages). Column and row headers are shown.
+void StartReportSheet(grid::Sheet &sheet);
+
 // Appends a totals row below the data: for each column named in `columns` (sheet columns
 // from 1; left out: every column 1..maxCols()) the sum of the numeric texts of its data
 // rows, shown in its shortest decimal form and empty when 0. The row's texts in columns

@@ -136,6 +136,8 @@ TEST_P(RunsOn, PrintPreSQL1TakesTheHostsWhereTail) {
                         QStringLiteral("订单报表"), 0, false);
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
     EXPECT_EQ(component::sharedState().session.whereSQL, QStringLiteral("where 金额>100"));
+    // The condition is this report's: the designer's wizard gives it to no other.
+    EXPECT_EQ(component::sharedState().session.whereReport, QStringLiteral("订单报表"));
     EXPECT_EQ(report.tsCols(), 2);
     EXPECT_EQ(column(1), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
     EXPECT_EQ(report.getText(2, 0).toString(), QStringLiteral("金额"));
@@ -329,6 +331,7 @@ TEST_F(Runs, GetReportWithoutDefinitionShowsAnEmptyDesigner) {
     EXPECT_TRUE(report.Visible());
     EXPECT_FALSE(buttonEnabled("cmdPreview"));
     EXPECT_EQ(component::sharedState().session.sheet.rowHeight(0), 14.0);
+    EXPECT_FALSE(component::sharedState().loadedDesigner()->hasUnsavedChanges());  // the host's
 }
 
 TEST_F(Runs, GetReportReturnsErrorsToTheHost) {
@@ -537,7 +540,10 @@ TEST_P(ColumnFormats, SetInTheDesignerSavedAndUsedEverywhere) {
     EXPECT_EQ(user.dialogsRun, std::vector<QString>{QStringLiteral("frmColumnFormat")});
     EXPECT_EQ(sample, QStringLiteral("80.00"));
     press(designer, "cmdSave");
-    EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
+    // Without the column the user learns the format lasts for the session, and how to keep it.
+    EXPECT_EQ(user.texts().join(u'|').contains("alter table tsl_report add 列格式 varchar(400)"),
+              !stored);
+    user.messages.clear();
     const std::optional<QVariant> row = definitions::readOptionalColumn(
         component::sharedState().session.connection, QStringLiteral("列格式"), name);
     EXPECT_EQ(row.has_value(), stored);

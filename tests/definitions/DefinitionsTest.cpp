@@ -87,6 +87,26 @@ TEST_P(DefinitionTable, OptionalColumnsAreFoundOncePerConnection) {
     EXPECT_FALSE(readOptionalColumn(other, fit, "无此报表"));
 }
 
+// Every optional column, on a table that lacks it: the user is told once which column and the
+// statement that adds it; that statement runs on this very database, and then nothing is told.
+TEST_P(DefinitionTable, AMissingOptionalColumnIsToldOnceWithTheStatementThatAddsIt) {
+    for (const OptionalColumn &column : optionalColumns()) {
+        SCOPED_TRACE(column.name.toStdString());
+        const QString statement = addColumnStatement(column.name, conn.dialect());
+        ASSERT_TRUE(statement.startsWith("alter table tsl_report add " + column.name + ' '));
+        const std::optional<QString> notice = sessionOnlyNotice(conn, column.name);
+        ASSERT_TRUE(notice);
+        EXPECT_TRUE(notice->contains(statement)) << notice->toStdString();
+        EXPECT_FALSE(sessionOnlyNotice(conn, column.name)) << "told once per connection";
+
+        conn.execute(db::Statement{statement, {}});
+        forgetOptionalColumns(conn);
+        ASSERT_TRUE(hasOptionalColumn(conn, column.name));
+        EXPECT_TRUE(writeOptionalColumn(conn, column.name, "销售", 7));
+        EXPECT_FALSE(sessionOnlyNotice(db.connect(), column.name)) << "the column is there";
+    }
+}
+
 TEST(ListCodecs, SplitAsStored) {
     const struct {
         QStringList (*decode)(const QString &);

@@ -413,6 +413,53 @@ TEST_F(Wizard, SelectedFieldsFollowTheListCommands) {
     click(w, "cmdDelAll");
     EXPECT_EQ(entries(sel), QStringList{"员工工资.月份"});
     EXPECT_EQ(entries(used), QStringList{"员工工资"});
+
+    // With nothing selected the columns go in at the top, still in the table's order.
+    sel->setCurrentRow(-1);
+    click(w, "cmdAddAll");
+    EXPECT_EQ(entries(sel),
+              (QStringList{"员工.编号", "员工.姓名", "员工.工资", "员工.部门", "员工工资.月份"}));
+}
+
+// A new report's finish: the host's condition only when the host ran this report; a clean
+// sheet, or the settings stored under the name, never those of the report shown before; a
+// column without a typed label named after its field.
+TEST_P(WizardOn, FinishStartsTheReportClean) {
+    db.exec(
+        "insert into tsl_report (报表名称, 查询, 打印方向, 左, 页头页脚, 页头文本) "
+        "values ('工资表', 'select 1', '1', 1.5, 1, '/c工资')");
+    const struct {
+        const char *report, *hostRan, *where;
+        int rows;
+        const char *header;
+    } cases[] = {{"新表", "订单明细", "where 订单.金额 > 5000", 120, ""},
+                 {"工资表", "工资表", "where 工资 > 11000", 19, "/c工资"}};
+    grid::Sheet &s = session.sheet;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.report);
+        session.reportName = "订单明细";  // what it left
+        grid::PrintSettings old;
+        old.header = "/c订单明细";
+        old.orientation = grid::Orientation::Landscape;
+        s.setPrint(old);
+        session.mergeList = "1";
+        session.whereSQL = c.where;
+        session.whereReport = c.hostRan;
+        designer->button("cmdNew")->click();
+        QWidget *w = window("frmReportDataSet");
+        ASSERT_NE(w, nullptr);
+        add(w, kEmployees, {"编号", "姓名", "工资"});
+        text(w, "txtColSTR")->setText("号，，");
+        text(w, "txtReportName")->setText(c.report);
+        click(w, "cmdDesign");
+        EXPECT_EQ(s.maxRows(), c.rows) << user.texts().join(u'|').toStdString();
+        EXPECT_EQ(s.print().header, c.header);
+        EXPECT_EQ(s.print().orientation, grid::Orientation::Portrait);
+        EXPECT_TRUE(session.mergeList.isEmpty());
+        EXPECT_EQ((QStringList{s.text(1, 0), s.text(2, 0), s.text(3, 0)}),
+                  (QStringList{"号", "姓名", "工资"}));
+        flushDeletes();
+    }
 }
 
 TEST_F(Wizard, NamesAndConditionsRewriteTheirTexts) {
@@ -450,7 +497,9 @@ TEST_P(WizardOn, FinishUsesTheHeaderTextsTheRunConditionAndAHandEditedQuery) {
     text(w, "txtSQL")->setText(QStringLiteral("select 编号,姓名 from 员工 where 部门=1"));
     text(w, "txtColSTR")->setText(QStringLiteral("号，名，"));
     text(w, "txtReportName")->setText(QStringLiteral("手改"));
+    // The host ran this report with its condition.
     session.whereSQL = QStringLiteral("where 工资 > 11000");
+    session.whereReport = QStringLiteral("手改");
     click(w, "cmdDesign");
     EXPECT_TRUE(user.messages.empty()) << user.texts().join(u'|').toStdString();
     db::Recordset r = row(QStringLiteral("手改"));

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <functional>
 
 #include "db/Recordset.h"
 #include "definitions/Definitions.h"
@@ -29,7 +30,11 @@ protected:
         session.connection = db.connect();
         window = std::make_unique<PrintSpread>(
             session, designer::DesignerOpeners{[this] { ++previews; }, {}, {}, {}});
-        // A sheet of three columns, two data rows and a totals row.
+        buildSheet();
+    }
+
+    // A sheet of three columns, two data rows and a totals row.
+    void buildSheet() {
         grid::Sheet &s = session.sheet;
         s.setMaxCols(3);
         s.setMaxRows(3);
@@ -188,6 +193,45 @@ TEST_P(DesignerSave, AFailedSaveStoresNothingAndSaysWhy) {
     EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("标注被拒绝")));
     EXPECT_TRUE(definitions::notFound(row(QStringLiteral("新表"))));
     EXPECT_TRUE(session.mergeList.isEmpty());
+}
+
+// 关闭 asks only after a change the user made, and does what the answer says; a save shows
+// its time in the status line.
+TEST_F(Designer, CloseAsksToSaveWhatTheUserChanged) {
+    using base::MessageAnswer;
+    const struct {
+        const char *name;
+        std::function<void()> change;
+        MessageAnswer answer;  // Ok: not asked
+        bool closed, saved;
+    } cases[] = {
+        {"a host writes a label", [this] { session.sheet.setText(1, 0, "新"); }, MessageAnswer::Ok,
+         true, false},
+        {"a width", [this] { session.sheet.setColWidth(2, 20); }, MessageAnswer::Discard, true,
+         false},
+        {"the header row", [this] { session.sheet.setRowHeight(0, 30); }, MessageAnswer::Cancel,
+         false, false},
+        {"a column unticked", [this] { list()->item(1)->setCheckState(Qt::Unchecked); },
+         MessageAnswer::Save, true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        window = std::make_unique<PrintSpread>(session);
+        buildSheet();
+        session.reportName = c.name;
+        window->filllist();
+        window->SetListValues();
+        window->markClean();  // as a run or the report list leaves it
+        c.change();
+        user.answers = {c.answer};
+        user.messages.clear();
+        click("cmdClose");
+        ASSERT_EQ(user.messages.size(), c.answer == MessageAnswer::Ok ? 0u : 1u);
+        EXPECT_EQ(window->closed(), c.closed);
+        EXPECT_EQ(!definitions::notFound(row(c.name)), c.saved);
+        const QString status = window->findChild<QLabel *>("lblStatus")->text();
+        EXPECT_EQ(status.startsWith("已保存 "), c.saved) << status.toStdString();
+    }
 }
 
 TEST_F(Designer, SaveWithoutNameDoesNothing) {
