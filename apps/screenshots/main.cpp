@@ -5,15 +5,22 @@
 //   QT_QPA_PLATFORM=offscreen build/dev/apps/tessel-screenshots build/demo/sample.db docs
 //
 // writes docs/find-bar.png: the find bar open on "前海物流", the second match shown and
-// outlined; and docs/preview-english.png: the same report previewed with the interface in
-// English (clsReport::setLanguage), the report's own texts as stored. scripts/screenshots
-// builds the sample database and runs it.
+// outlined; docs/page-setup.png: page setup opened from the preview, the paper list open
+// on the continuous forms; docs/designer.png and docs/designer-english.png: the designer on
+// the same report after a column border was dragged wider with the mouse; and
+// docs/preview-english.png: the report previewed with the interface in English
+// (clsReport::setLanguage), the report's own texts as stored. scripts/screenshots builds the
+// sample database and runs it.
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 
@@ -52,6 +59,67 @@ bool save(QWidget *window, const QString &path) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// A mouse event on `w` at `pos`, as the window system delivers it.
+void mouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Drags the right border of the designer sheet's `n`-th column `by` pixels to the right: the
+// border is found where the header row shows the sizing cursor, as a user finds it.
+bool dragColumnBorder(QWidget *designer, int n, int by) {
+    auto *grid = designer->findChild<QAbstractScrollArea *>(QStringLiteral("VaGrid"));
+    if (!grid)
+        return false;
+    QWidget *view = grid->viewport();
+    const int y = 6;  // inside the header row
+    int found = 0;
+    for (int x = 1; x < view->width(); ++x) {
+        mouse(view, QEvent::MouseMove, QPoint(x, y), Qt::NoButton);
+        if (view->cursor().shape() != Qt::SplitHCursor)
+            continue;
+        if (++found < n) {
+            x += 10;  // past this border
+            continue;
+        }
+        mouse(view, QEvent::MouseButtonPress, QPoint(x, y), Qt::LeftButton);
+        mouse(view, QEvent::MouseMove, QPoint(x + by, y), Qt::LeftButton);
+        mouse(view, QEvent::MouseButtonRelease, QPoint(x + by, y), Qt::NoButton);
+        return true;
+    }
+    return false;
+}
+
+// The designer on the sample report with its third column dragged wider.
+bool designerShot(const QString &database, const QString &path) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(QStringLiteral("select * from x where 订单.金额 > 5000"),
+                            QStringLiteral("订单明细"), 0, false);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *designer = topLevel(QStringLiteral("printSpread"));
+    if (!designer) {
+        std::fprintf(stderr, "the designer did not open\n");
+        return false;
+    }
+    designer->resize(1000, 560);
+    settle(200);
+    if (!dragColumnBorder(designer, 3, 60)) {
+        std::fprintf(stderr, "no column border to drag in the designer\n");
+        return false;
+    }
+    settle(200);
+    const bool saved = save(designer, path);
+    designer->hide();
+    return saved;
 }
 
 }  // namespace
@@ -103,10 +171,36 @@ int main(int argc, char **argv) {
     settle(300);
     if (!save(preview, out.filePath(QStringLiteral("find-bar.png"))))
         return 1;
+
+    // Page setup is modal: it is pictured from inside its own event loop, then closed.
+    bool pageSetupSaved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (auto *papers =
+                dialog ? dialog->findChild<QComboBox *>(QStringLiteral("cboPaper")) : nullptr) {
+            const int form = papers->count() - 3;  // a continuous form, as a user picks it
+            papers->setCurrentIndex(form);
+            QMetaObject::invokeMethod(papers, "activated", Q_ARG(int, form));
+            settle(100);
+            pageSetupSaved = save(dialog, out.filePath(QStringLiteral("page-setup.png")));
+        } else {
+            std::fprintf(stderr, "page setup has no paper list\n");
+        }
+        if (dialog)
+            dialog->close();
+    });
+    QMetaObject::invokeMethod(preview->findChild<QWidget *>(QStringLiteral("fpSpread1")),
+                              "ButtonClicked", Q_ARG(int, 10), Q_ARG(int, 1));
+    if (!pageSetupSaved)
+        return 1;
     preview->close();
     settle(100);
 
+    if (!designerShot(database, out.filePath(QStringLiteral("designer.png"))))
+        return 1;
     tessel::clsReport::setLanguage(QLocale(QLocale::English));
+    if (!designerShot(database, out.filePath(QStringLiteral("designer-english.png"))))
+        return 1;
     preview = runReport();
     return preview && save(preview, out.filePath(QStringLiteral("preview-english.png"))) ? 0 : 1;
 }

@@ -50,7 +50,7 @@ const std::vector<OptionalColumn> &optionalColumns() {
     static const std::vector<OptionalColumn> columns{
         {column::kFitPagesWide, OptionalType::Integer},
         {column::kColumnFormats, OptionalType::Text, 400},
-        {QStringLiteral("纸张"), OptionalType::Text, 40},
+        {column::kPaper, OptionalType::Text, 40},
         {QStringLiteral("分组"), OptionalType::LongText},
         {QStringLiteral("条件格式"), OptionalType::LongText},
         {QStringLiteral("图表"), OptionalType::LongText},

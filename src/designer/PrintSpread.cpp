@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTime>
+#include <algorithm>
 
 #include "base/ErrorMessage.h"
 #include "base/Interaction.h"
@@ -65,7 +66,9 @@ PrintSpread::PrintSpread(report::ReportSession &session, DesignerOpeners openers
     nameLabel->move(px(200), px(600));
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("txtName"));
-    m_name->setGeometry(px(200) + 70, px(560), 220, 22);
+    // The box starts where the caption ends when a translated caption is longer.
+    m_name->setGeometry(std::max(px(200) + 70, nameLabel->x() + nameLabel->sizeHint().width() + 4),
+                        px(560), 220, 22);
     m_name->setText(m_session.reportName);
 
     m_listCaption = new QLabel(tessel::base::tr("在要显示列前打勾："), this);
@@ -96,8 +99,10 @@ PrintSpread::PrintSpread(report::ReportSession &session, DesignerOpeners openers
     for (const auto &b : buttons) {
         auto *btn = new QPushButton(tessel::base::tr(b.caption), this);
         btn->setObjectName(QString::fromLatin1(b.name));
-        btn->setGeometry(x, px(930), 96, 24);
-        x += 104;
+        // As wide as its caption needs, never narrower than the row's common width.
+        const int width = std::max(96, btn->sizeHint().width());
+        btn->setGeometry(x, px(930), width, 24);
+        x += width + 8;
     }
     button("cmdPreview")->setToolTip(tessel::base::tr("在预览界面中设置报表显示属性"));
 

@@ -304,6 +304,7 @@ bool PageSetup::applyAndStore() {
     // what the report prints now is what it will print the next time it is run. A failure
     // before the sheet changed leaves it equal to previous.
     const grid::PrintSettings previous = m_session.sheet.print();
+    bool fitStored = true, paperStored = true;
     try {
         // The fit is written by a statement of its own, in the same transaction as the row.
         db::Transaction tx(m_session.connection);
@@ -312,16 +313,24 @@ bool PageSetup::applyAndStore() {
             base::showInformation(this, kNoReport(), base::informationTitle());
             return false;
         }
-        definitions::writeOptionalColumn(m_session.connection, definitions::column::kFitPagesWide,
-                                         m_session.reportName, next.fitPagesWide);
-        definitions::writeOptionalColumn(m_session.connection, definitions::column::kPaper,
-                                         m_session.reportName,
-                                         definitions::encodePaper(next.paper));
+        fitStored = definitions::writeOptionalColumn(m_session.connection,
+                                                     definitions::column::kFitPagesWide,
+                                                     m_session.reportName, next.fitPagesWide);
+        paperStored = definitions::writeOptionalColumn(
+            m_session.connection, definitions::column::kPaper, m_session.reportName,
+            definitions::encodePaper(next.paper));
         tx.commit();
     } catch (...) {
         m_session.sheet.setPrint(previous);
         throw;
     }
+    // A setting the table has no column for lives for the session: the user is told once
+    // which column keeps it, and how to add it.
+    if (!fitStored && next.fitPagesWide != 0)
+        definitions::tellIfSessionOnly(this, m_session.connection,
+                                       definitions::column::kFitPagesWide);
+    if (!paperStored && !(next.paper == grid::Paper{}))
+        definitions::tellIfSessionOnly(this, m_session.connection, definitions::column::kPaper);
     m_session.fitPagesWide.insert(m_session.reportName, next.fitPagesWide);
     m_session.papers.insert(m_session.reportName, next.paper);
     if (m_preview)

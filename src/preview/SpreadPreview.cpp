@@ -303,7 +303,7 @@ void SpreadPreview::UpdatePageCount() {
 }
 
 bool SpreadPreview::hasData() const {
-    return m_sheet && m_sheet->maxRows() > 0 && m_pageView->pageCount() > 0;
+    return m_sheet && m_sheet->maxRows() > 0;
 }
 
 // ---- Load, activation, layout ---------------------------------------------------------------

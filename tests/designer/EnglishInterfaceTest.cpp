@@ -1,10 +1,11 @@
 // Every window of the component under English shows no Chinese interface text, and under the
-// default language keeps its Chinese captions.
+// default language keeps its Chinese captions; in both, every caption fits its control.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -123,6 +124,19 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
             Windows w;
             QWidget *window = c.open(w);
             const QStringList texts = visibleTexts(window);
+            // Every caption fits its control in either language: nothing is cut.
+            window->show();
+            QCoreApplication::processEvents();
+            for (QWidget *c : window->findChildren<QWidget *>()) {
+                const auto *label = qobject_cast<QLabel *>(c);
+                if ((!label && !qobject_cast<QAbstractButton *>(c)) || !c->isVisibleTo(window) ||
+                    (label && label->wordWrap()))
+                    continue;
+                EXPECT_LE(c->sizeHint().width(), c->width())
+                    << c->objectName().toStdString() << " in "
+                    << c->parentWidget()->objectName().toStdString();
+            }
+            window->hide();
             if (english) {
                 EXPECT_FALSE(window->windowTitle().isEmpty());
                 for (const QString &t : texts)
