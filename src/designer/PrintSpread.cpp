@@ -202,8 +202,11 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
         // margins, merges, labels or widths) carries over.
         report::StartReportSheet(s);
         m_session.mergeList.clear();
-        if (result.stored)
-            report::ApplyDefinition(*result.stored, s, m_session.mergeList);
+        // The settings stored under the name, or those a stored row of NULLs gives (a new
+        // report's row is such a row until its page setup is saved), so the designer shows
+        // the report as its later runs print it.
+        report::ApplyDefinition(result.stored ? *result.stored : definitions::DefinitionRecord{}, s,
+                                m_session.mergeList);
         report::SetHeadersFromFields(data, s);
     }
     if (!result.labels.isEmpty()) {

@@ -432,15 +432,21 @@ TEST_P(WizardOn, FinishStartsTheReportClean) {
         const char *report, *hostRan, *where;
         int rows;
         const char *header;
-    } cases[] = {{"新表", "订单明细", "where 订单.金额 > 5000", 120, ""},
-                 {"工资表", "工资表", "where 工资 > 11000", 19, "/c工资"}};
+        grid::Orientation orientation;
+    } cases[] = {
+        // A new report prints as a stored row of NULLs does: landscape, as its later runs do.
+        {"新表", "订单明细", "where 订单.金额 > 5000", 120, "", grid::Orientation::Landscape},
+        {"工资表", "工资表", "where 工资 > 11000", 19, "/c工资", grid::Orientation::Portrait}};
     grid::Sheet &s = session.sheet;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.report);
         session.reportName = "订单明细";  // what it left
         grid::PrintSettings old;
         old.header = "/c订单明细";
-        old.orientation = grid::Orientation::Landscape;
+        old.orientation = c.orientation == grid::Orientation::Portrait
+                              ? grid::Orientation::Landscape
+                              : grid::Orientation::Portrait;  // never the one expected
+        old.marginLeft = 99;
         s.setPrint(old);
         session.mergeList = "1";
         session.whereSQL = c.where;
@@ -454,7 +460,8 @@ TEST_P(WizardOn, FinishStartsTheReportClean) {
         click(w, "cmdDesign");
         EXPECT_EQ(s.maxRows(), c.rows) << user.texts().join(u'|').toStdString();
         EXPECT_EQ(s.print().header, c.header);
-        EXPECT_EQ(s.print().orientation, grid::Orientation::Portrait);
+        EXPECT_EQ(s.print().orientation, c.orientation);
+        EXPECT_NE(s.print().marginLeft, 99);
         EXPECT_TRUE(session.mergeList.isEmpty());
         EXPECT_EQ((QStringList{s.text(1, 0), s.text(2, 0), s.text(3, 0)}),
                   (QStringList{"号", "姓名", "工资"}));
