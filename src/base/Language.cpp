@@ -39,6 +39,10 @@ bool setLanguage(const QLocale &locale) {
     return true;
 }
 
+bool translationInUse() {
+    return installed() != nullptr;
+}
+
 void applyLanguageFromEnvironment() {
     if (chosen())
         return;

@@ -25,6 +25,9 @@ inline QString tr(const char *source) {
 // Needs the application object.
 bool setLanguage(const QLocale &locale);
 
+// Whether the interface shows a translation: false while it shows the Chinese source texts.
+bool translationInUse();
+
 // Applies the environment variable TESSEL_LANG (a locale name such as "en" or "zh_CN") once,
 // unless setLanguage was called before; does nothing when it is unset or empty.
 void applyLanguageFromEnvironment();

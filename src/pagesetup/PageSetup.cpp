@@ -69,12 +69,6 @@ void setMarginPattern(QLineEdit *box, bool centimetres) {
     box->setMaxLength(centimetres ? 5 : 4);
 }
 
-// The Chinese interface is the one whose texts are the sources themselves: no translation
-// is installed for it.
-bool chineseInterface() {
-    return tessel::base::tr("厘米") == QStringLiteral("厘米");
-}
-
 void showFailure(QWidget *parent, const std::exception &e) {
     base::showWarning(parent, base::errorMessage(tessel::base::tr("页面设置保存失败"), e),
                       base::warningTitle());
@@ -166,8 +160,8 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     unitLabel->setBuddy(m_marginUnit);
     marginLayout->addWidget(unitLabel, 2, 0);
     marginLayout->addWidget(m_marginUnit, 2, 1);
-    unitLabel->setVisible(chineseInterface());
-    m_marginUnit->setVisible(chineseInterface());
+    unitLabel->setVisible(!base::translationInUse());
+    m_marginUnit->setVisible(!base::translationInUse());
 
     // Fit to pages wide, under the margins: the columns shrink to N pages across.
     auto *fitLayout = new QHBoxLayout;

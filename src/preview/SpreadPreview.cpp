@@ -95,6 +95,18 @@ constexpr ToolbarButton kButtons[] = {
      PictureAlign::PictureLeftCaptionRight},
 };
 
+// The buttons a report without a data row disables: there is nothing to print or export.
+constexpr int kDataButtons[] = {kColPrint, kColExport};
+
+// The key of the picture button `col` shows when enabled.
+QString imageKeyOf(int col) {
+    for (const ToolbarButton &b : kButtons) {
+        if (b.col == col)
+            return QString::fromLatin1(b.imageKey);
+    }
+    return {};
+}
+
 const QString kLeft = QStringLiteral("left");
 const QString kRight = QStringLiteral("right");
 
@@ -247,9 +259,9 @@ void SpreadPreview::SetupToolbar() {
     // Beside the list's own pictures, greyed ones for print and export, which a report
     // without data disables.
     std::map<QString, QPixmap> pictures = widgets::toolbarPictureMap();
-    for (const char *key : {"print", "setup"})
-        pictures[QLatin1String(key) + QLatin1String("dis")] =
-            widgets::greyedImage(pictures[QLatin1String(key)]);
+    for (const int col : kDataButtons)
+        pictures[imageKeyOf(col) + QLatin1String("dis")] =
+            widgets::greyedImage(pictures[imageKeyOf(col)]);
     s.setPictureList(pictures);
     for (const ToolbarButton &b : kButtons) {
         s.setCurrent(b.col, 1);
@@ -337,8 +349,8 @@ void SpreadPreview::updatePageButtons() {
     setButtonState(kColNext, kRight, can.next);
     // A sheet without a data row (a run that failed) has nothing to print or export.
     const bool data = hasData();
-    setButtonState(kColPrint, QStringLiteral("print"), data);
-    setButtonState(kColExport, QStringLiteral("setup"), data);
+    for (const int col : kDataButtons)
+        setButtonState(col, imageKeyOf(col), data);
 }
 
 void SpreadPreview::onActivated() {
@@ -386,15 +398,13 @@ void SpreadPreview::layOutControls() {
 }
 
 QList<int> SpreadPreview::hiddenButtons() const {
-    // Cells are placed from the strip's left edge whatever its width: a button is cut off
-    // when it ends past the window's right edge, or past the menu button once there is one.
-    const int side = m_strip->sizeHint().height();
+    // Cells are placed from the strip's left edge whatever its width, the buttons left to
+    // right: when the last one ends inside the window nothing is cut; otherwise every button
+    // that ends past the menu button's left edge is.
     QList<int> cut;
-    bool any = false;
-    for (const ToolbarButton &b : kButtons)
-        any = any || m_strip->cellRect(b.col, 1).right() >= width();
-    if (!any)
+    if (m_strip->cellRect(std::end(kButtons)[-1].col, 1).right() < width())
         return cut;
+    const int side = m_strip->sizeHint().height();
     for (const ToolbarButton &b : kButtons) {
         if (m_strip->cellRect(b.col, 1).right() >= width() - side)
             cut << b.col;

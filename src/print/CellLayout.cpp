@@ -49,8 +49,12 @@ TextAlign cellTextAlign(const grid::CellStyle &style, const QString &text, bool 
 
 QString fittedCellText(const QString &text, bool number, double available,
                        const std::function<double(const QString &)> &width) {
+    // Only a number is measured: the sheet view paints every visible cell through here.
+    if (!number) {
+        return text;
+    }
     const double w = width(text);
-    if (!number || (w >= 0 && w <= available)) {
+    if (w >= 0 && w <= available) {
         return text;
     }
     return grid::fitNumberText(text, available, [&](const QString &t) {

@@ -247,15 +247,25 @@ void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
     ApplyDefinition(definitions::readDefinition(row), sheet, mergeList);
 }
 
+namespace {
+
+// The report's value in optional column `name`: the row's value (null for NULL or no row)
+// when the table has the column; nullopt when it has not, and the session keeps the setting.
+std::optional<QVariant> storedSetting(const report::ReportSession &session, const QString &name) {
+    if (!definitions::hasOptionalColumn(session.connection, name))
+        return std::nullopt;
+    return definitions::readOptionalColumn(session.connection, name, session.reportName)
+        .value_or(QVariant());
+}
+
+}  // namespace
+
 void ApplyFitPagesWide(report::ReportSession &session) {
     attempt([&] {
-        int pages = session.fitPagesWide.value(session.reportName, 0);
-        if (definitions::hasOptionalColumn(session.connection,
-                                           definitions::column::kFitPagesWide)) {
-            const std::optional<QVariant> stored = definitions::readOptionalColumn(
-                session.connection, definitions::column::kFitPagesWide, session.reportName);
-            pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0) : 0;
-        }
+        const std::optional<QVariant> stored =
+            storedSetting(session, definitions::column::kFitPagesWide);
+        const int pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0)
+                                 : session.fitPagesWide.value(session.reportName, 0);
         editPrint(session.sheet, [&](PrintSettings &p) { p.fitPagesWide = pages; });
     });
 }
@@ -264,11 +274,9 @@ void ApplyPaper(report::ReportSession &session) {
     attempt([&] {
         grid::Paper paper = session.papers.value(session.reportName, grid::Paper{});
         std::optional<QString> unread;  // a stored text that names no paper
-        if (definitions::hasOptionalColumn(session.connection, definitions::column::kPaper)) {
-            const std::optional<QVariant> stored = definitions::readOptionalColumn(
-                session.connection, definitions::column::kPaper, session.reportName);
-            const std::optional<grid::Paper> decoded =
-                stored ? definitions::decodePaper(*stored) : grid::Paper{};
+        if (const std::optional<QVariant> stored =
+                storedSetting(session, definitions::column::kPaper)) {
+            const std::optional<grid::Paper> decoded = definitions::decodePaper(*stored);
             paper = decoded.value_or(grid::Paper{});
             if (!decoded)
                 unread = stored->toString();
@@ -289,13 +297,10 @@ void ApplyPaper(report::ReportSession &session) {
 
 void ApplyColumnFormats(report::ReportSession &session) {
     attempt([&] {
-        QString codes = session.columnFormats.value(session.reportName);
-        if (definitions::hasOptionalColumn(session.connection,
-                                           definitions::column::kColumnFormats)) {
-            const std::optional<QVariant> stored = definitions::readOptionalColumn(
-                session.connection, definitions::column::kColumnFormats, session.reportName);
-            codes = stored ? stored->toString() : QString();
-        }
+        const std::optional<QVariant> stored =
+            storedSetting(session, definitions::column::kColumnFormats);
+        const QString codes =
+            stored ? stored->toString() : session.columnFormats.value(session.reportName);
         const std::vector<grid::ColumnFormat> formats = definitions::decodeColumnFormats(codes);
         Sheet &sheet = session.sheet;
         RedrawPause pause(sheet);

@@ -8,13 +8,12 @@
 #include "grid/ColumnFormat.h"
 #include "print/CellLayout.h"
 #include "print/PrintFonts.h"
+#include "widgets/ViewUnits.h"
 
 namespace tessel::widgets::headerResize {
 
 namespace {
 
-constexpr double kPixelsPerWidthUnit = 7.0;
-constexpr double kPointsPerPixel = 72.0 / 96.0;
 // The text's padding as the view paints it (2 pixels each side) and the grid line, plus a
 // little room: printing lays text out with the printer's font metrics, which may run a
 // pixel or two wider than the screen's.
@@ -62,7 +61,7 @@ double widthForPixels(int px) {
 }
 
 double heightForPixels(int px) {
-    return hundredths(std::max(0, px) * kPointsPerPixel);
+    return hundredths(std::max(0, px) / kPixelsPerPoint);
 }
 
 double fitColumnWidth(const grid::Sheet &sheet, int col, int firstRow, int lastRow) {

@@ -19,14 +19,11 @@
 #include "grid/ColumnFormat.h"
 #include "print/PrintFonts.h"
 #include "widgets/CellEditor.h"
+#include "widgets/ViewUnits.h"
 
 namespace tessel::widgets {
 
-namespace {
-
-constexpr double kPixelsPerWidthUnit = 7.0;
-constexpr double kPixelsPerPoint = 96.0 / 72.0;
-}  // namespace
+namespace {}  // namespace
 
 // ---- Construction and binding -------------------------------------------------------------
 
