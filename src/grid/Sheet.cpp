@@ -60,6 +60,9 @@ void Sheet::swapContents(Sheet &other) {
     swap(m_rowHeights, other.m_rowHeights);
     swap(m_colMerge, other.m_colMerge);
     swap(m_rowMerge, other.m_rowMerge);
+    swap(m_rowMarks, other.m_rowMarks);
+    swap(m_rowStyles, other.m_rowStyles);
+    swap(m_grouping, other.m_grouping);
     swap(m_pictures, other.m_pictures);
     swap(m_current, other.m_current);
     swap(m_selection, other.m_selection);
@@ -256,7 +259,117 @@ std::size_t Sheet::storageBytes() const {
              (sizeof(void *) + sizeof(decltype(m_cellStyles)::value_type) + kMallocOverhead);
     constexpr std::size_t kTreeNode = 4 * sizeof(void *) + kMallocOverhead;
     n += m_colStyles.size() * (kTreeNode + sizeof(decltype(m_colStyles)::value_type));
+    n += m_rowStyles.size() * (kTreeNode + sizeof(decltype(m_rowStyles)::value_type));
+    n += m_rowMarks.size() * (kTreeNode + sizeof(decltype(m_rowMarks)::value_type));
     return n;
+}
+
+// ---- row kinds and arrangement
+
+RowMark Sheet::rowMark(int row) const {
+    const auto it = m_rowMarks.find(row);
+    return it != m_rowMarks.end() ? it->second : RowMark{};
+}
+
+void Sheet::setRowMark(int row, const RowMark &mark) {
+    if (row < 1 || row > kMaxRowNumber)
+        refuse(QStringLiteral("Invalid row %1").arg(row));
+    if (mark.kind == RowKind::Data) {
+        if (m_rowMarks.erase(row) == 0)
+            return;
+    } else {
+        auto [it, added] = m_rowMarks.try_emplace(row, mark);
+        if (!added && it->second == mark)
+            return;
+        it->second = mark;
+    }
+    touch();
+}
+
+void Sheet::setGrouping(const Grouping &grouping) {
+    if (grouping == m_grouping)
+        return;
+    m_grouping = grouping;
+    touch();
+}
+
+namespace {
+
+// Moves the entries of a row-keyed map (rows from 1) to their new rows; rows without a new
+// place are dropped.
+template <class Map>
+void moveRows(Map &map, const std::vector<int> &newRow) {
+    Map moved;
+    for (auto &[row, value] : map) {
+        if (row < 1)
+            moved.emplace(row, std::move(value));
+        else if (std::size_t(row) < newRow.size() && newRow[std::size_t(row)] > 0)
+            moved.emplace(newRow[std::size_t(row)], std::move(value));
+    }
+    map.swap(moved);
+}
+
+}  // namespace
+
+void Sheet::arrangeRows(const std::vector<int> &from) {
+    if (from.size() > std::size_t(kMaxRowNumber))
+        refuse(QStringLiteral("Invalid row count %1").arg(from.size()));
+    // newRow[old] is the row an old row moves to; 0 when it is dropped.
+    std::vector<int> newRow(std::size_t(m_maxRows) + 1, 0);
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        const int old = from[i];
+        if (old < 0 || old > m_maxRows)
+            refuse(QStringLiteral("Invalid row %1").arg(old));
+        if (old == 0)
+            continue;
+        if (newRow[std::size_t(old)] != 0)
+            refuse(QStringLiteral("Row %1 named twice").arg(old));
+        newRow[std::size_t(old)] = int(i) + 1;
+    }
+
+    for (std::vector<CellRef> &column : m_cells) {
+        if (column.size() <= 1)
+            continue;
+        std::vector<CellRef> arranged(from.size() + 1);
+        arranged[0] = column[0];
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            const auto old = std::size_t(from[i]);
+            if (old != 0 && old < column.size())
+                arranged[i + 1] = column[old];
+        }
+        // What the new column no longer refers to is garbage in the arena.
+        for (std::size_t r = 1; r < column.size(); ++r) {
+            if (r >= newRow.size() || newRow[r] == 0)
+                m_garbage += column[r].length;
+        }
+        // Trailing empty cells cost nothing as missing entries.
+        while (arranged.size() > 1 && arranged.back().length == 0)
+            arranged.pop_back();
+        column.swap(arranged);
+    }
+
+    std::unordered_map<std::uint64_t, std::uint16_t> styles;
+    styles.reserve(m_cellStyles.size());
+    for (const auto &[k, idx] : m_cellStyles) {
+        const int col = int(k >> 32);
+        const int row = int(std::uint32_t(k));
+        if (row < 1)
+            styles.emplace(k, idx);
+        else if (std::size_t(row) < newRow.size() && newRow[std::size_t(row)] > 0)
+            styles.emplace(key(col, newRow[std::size_t(row)]), idx);
+    }
+    m_cellStyles.swap(styles);
+    moveRows(m_rowHeights, newRow);
+    moveRows(m_rowMerge, newRow);
+    moveRows(m_rowMarks, newRow);
+    moveRows(m_rowStyles, newRow);
+
+    const bool countChanged = int(from.size()) != m_maxRows;
+    m_maxRows = int(from.size());
+    maybeCompactArena();
+    if (countChanged)
+        emit countsChanged();
+    touch();
 }
 
 }  // namespace tessel::grid

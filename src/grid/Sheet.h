@@ -28,12 +28,14 @@
 #include <QVariant>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "grid/ColumnFormat.h"
+#include "grid/Grouping.h"
 #include "grid/Paper.h"
 
 namespace tessel::grid {
@@ -242,6 +244,30 @@ public:
     MergeMode rowMerge(int row) const;
     void setRowMerge(int row, MergeMode mode);
 
+    // Row kinds (see RowKind): every row is data unless marked. Header and subtotal rows of a
+    // grouping and the totals row are marked, so that totals, page totals and the exports
+    // tell them from data; only marked rows cost storage. Row 0 and negative rows are refused.
+    RowMark rowMark(int row) const;
+    void setRowMark(int row, const RowMark &mark);  // a Data mark removes the row's mark
+    bool isDataRow(int row) const {
+        return m_rowMarks.empty() || m_rowMarks.find(row) == m_rowMarks.end();
+    }
+    const std::map<int, RowMark> &rowMarks() const { return m_rowMarks; }
+    // The style of the cells of a data row (from 1) that have none of their own, before their
+    // column's: how marked rows look alike (bold, a light fill). nullopt removes it.
+    void setRowStyle(int row, const std::optional<CellStyle> &style);
+
+    // The grouping the rows were arranged by; empty unless set. The sheet only keeps it.
+    const Grouping &grouping() const { return m_grouping; }
+    void setGrouping(const Grouping &grouping);
+
+    // Rearranges the rows: row i + 1 becomes what row from[i] was (texts, cell and row
+    // styles, height, row merge and mark) and from[i] == 0 gives a new empty row; the row
+    // count becomes from.size(). Rows that no entry names, and cells beyond the old row
+    // count, are dropped. Row 0 stays. Error(Argument) for an entry outside 0..maxRows() or
+    // one naming a row twice, the sheet unchanged. Costs one pass over every column.
+    void arrangeRows(const std::vector<int> &from);
+
     // The last data row / column (within the counts) holding a non-empty text; 0 if none.
     int lastDataRow() const;
     int lastDataCol() const;
@@ -319,6 +345,9 @@ private:
     std::map<int, ColumnFormat> m_colFormats;
     std::map<int, MergeMode> m_colMerge;
     std::map<int, MergeMode> m_rowMerge;
+    std::map<int, RowMark> m_rowMarks;
+    std::map<int, std::uint16_t> m_rowStyles;  // whole-row styles, for rows >= 1
+    Grouping m_grouping;
     std::map<QString, QPixmap> m_pictures;
     CellBlock m_current{1, 1, 1, 1};
     CellBlock m_selection{0, 0, 0, 0};

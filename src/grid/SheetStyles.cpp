@@ -41,6 +41,11 @@ std::uint16_t Sheet::styleIndex(const CellStyle &style) {
 }
 
 std::uint16_t Sheet::fallbackStyle(int col, int row) const {
+    if (row >= 1 && !m_rowStyles.empty()) {
+        const auto it = m_rowStyles.find(row);
+        if (it != m_rowStyles.end())
+            return it->second;
+    }
     if (row >= 1 && !m_colStyles.empty()) {
         const auto it = m_colStyles.find(col);
         if (it != m_colStyles.end())
@@ -57,6 +62,8 @@ void Sheet::compactStyles() {
         used[idx] = true;
     for (const auto &[c, idx] : m_colStyles)
         used[idx] = true;
+    for (const auto &[r, idx] : m_rowStyles)
+        used[idx] = true;
     std::vector<CellStyle> kept;
     for (std::size_t i = 0; i < m_styles.size(); ++i) {
         if (used[i]) {
@@ -69,6 +76,22 @@ void Sheet::compactStyles() {
         idx = remap[idx];
     for (auto &[c, idx] : m_colStyles)
         idx = remap[idx];
+    for (auto &[r, idx] : m_rowStyles)
+        idx = remap[idx];
+}
+
+void Sheet::setRowStyle(int row, const std::optional<CellStyle> &style) {
+    if (row < 1 || row > kMaxRowNumber)
+        refuse(QStringLiteral("Invalid row %1").arg(row));
+    if (!style) {
+        if (m_rowStyles.erase(row) != 0)
+            touch();
+        return;
+    }
+    if (m_styles.size() >= kStyleCompactAt)
+        compactStyles();
+    m_rowStyles[row] = styleIndex(*style);
+    touch();
 }
 
 template <class F>

@@ -191,6 +191,9 @@ void Sheet::clear() {
     m_rowHeights.clear();
     m_colMerge.clear();
     m_rowMerge.clear();
+    m_rowMarks.clear();
+    m_rowStyles.clear();
+    m_grouping = Grouping{};
     m_colFormats.clear();
     touch();
 }

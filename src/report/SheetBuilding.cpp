@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/Interaction.h"
+#include "grid/CellNumber.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
@@ -161,85 +162,7 @@ QString sumText(double sum) {
     return shown != 0.0 ? base::doubleToText(shown) : QString();
 }
 
-bool isBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
-bool isDigit(char ch) {
-    return ch >= '0' && ch <= '9';
-}
-
 }  // namespace
-
-// ---- totals numbers
-
-std::optional<double> totalsValue(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-
-    // The number as from_chars reads it: sign, digits without separators, "." and exponent.
-    std::string plain;
-    plain.reserve(text.size());
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-')
-            plain += '-';
-        ++i;
-    }
-    // Whole part; thousands separators only between groups of three digits.
-    std::size_t group = 0;
-    bool grouped = false;
-    std::size_t digits = 0;
-    for (; i < n; ++i) {
-        if (isDigit(text[i])) {
-            plain += text[i];
-            ++group;
-            ++digits;
-        } else if (text[i] == ',') {
-            if (group == 0 || (grouped ? group != 3 : group > 3))
-                return std::nullopt;
-            grouped = true;
-            group = 0;
-        } else {
-            break;
-        }
-    }
-    if (grouped && group != 3)
-        return std::nullopt;
-    if (i < n && text[i] == '.') {
-        plain += '.';
-        ++i;
-        for (; i < n && isDigit(text[i]); ++i) {
-            plain += text[i];
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            plain += text[i++];
-        std::size_t expDigits = 0;
-        for (; i < n && isDigit(text[i]); ++i) {
-            plain += text[i];
-            ++expDigits;
-        }
-        if (expDigits == 0)
-            return std::nullopt;
-    }
-    if (i != n)
-        return std::nullopt;
-    double value = 0;
-    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 // ---- applying a definition
 
@@ -559,7 +482,7 @@ void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
     for (int r = 1; r <= rows; ++r) {
         for (int c : list) {
             attempt([&] {
-                if (const auto v = totalsValue(sheet.textUtf8(c, r)))
+                if (const auto v = grid::cellNumber(sheet.textUtf8(c, r)))
                     sums[std::size_t(c)] += *v;
             });
         }

@@ -112,10 +112,4 @@ void StartReportSheet(grid::Sheet &sheet);
 // given but is not a list totals no column; the row is still appended and labelled.
 void AddTotalsRow(grid::Sheet &sheet, const std::optional<QVariant> &columns);
 
-// The value a cell text adds to a total, or nullopt when the text is not numeric. Numeric:
-// blanks around, an optional sign, digits with an optional decimal point ("."), thousands
-// separators "," between groups of three digits before it, and an optional exponent;
-// "1,234" is 1234, "1e3" is 1000, "12abc" and the empty text are not numeric.
-std::optional<double> totalsValue(std::string_view text);
-
 }  // namespace tessel::report

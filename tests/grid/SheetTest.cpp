@@ -468,4 +468,46 @@ TEST(SheetTest, ChangedIsCoalescedWhileRedrawIsSuspended) {
     EXPECT_EQ(n.changed, 5);
 }
 
+// Grouping reorders rows and puts subtotal rows between them: everything of a row moves
+// with it, new rows are empty, and what no row names any more is dropped.
+TEST(SheetTest, ArrangeRowsMovesEverythingOfARow) {
+    Sheet sheet;
+    sheet.setMaxCols(2);
+    sheet.setMaxRows(3);
+    for (int r = 1; r <= 3; ++r)
+        sheet.setText(1, r, QString::number(r * 10));
+    sheet.setText(2, 4, QStringLiteral("beyond"));  // outside the count: dropped
+    sheet.setText(1, 0, QStringLiteral("label"));
+    sheet.setRowHeight(3, 30);
+    sheet.setRowMerge(3, MergeMode::Always);
+    sheet.setRowMark(1, RowMark{RowKind::Subtotal, 1});
+    CellStyle bold;
+    bold.font.bold = true;
+    sheet.setRowStyle(1, bold);
+    sheet.setCurrent(2, 3);
+    sheet.setLocked(true);
+
+    sheet.arrangeRows({3, 0, 1});
+    EXPECT_EQ(sheet.maxRows(), 3);
+    EXPECT_EQ(sheet.text(1, 0), QStringLiteral("label"));
+    EXPECT_EQ(sheet.text(1, 1), QStringLiteral("30"));
+    EXPECT_TRUE(sheet.style(2, 1).locked);
+    EXPECT_DOUBLE_EQ(sheet.rowHeight(1), 30);
+    EXPECT_EQ(sheet.rowMerge(1), MergeMode::Always);
+    EXPECT_FALSE(sheet.hasText(1, 2));
+    EXPECT_TRUE(sheet.isDataRow(2));
+    EXPECT_EQ(sheet.text(1, 3), QStringLiteral("10"));
+    EXPECT_EQ(sheet.rowMark(3), (RowMark{RowKind::Subtotal, 1}));
+    EXPECT_TRUE(sheet.style(1, 3).font.bold);
+    EXPECT_FALSE(sheet.style(1, 2).font.bold);
+    EXPECT_GT(sheet.garbageBytes(), 0u);  // "20" is no row's any more
+    sheet.setMaxRows(4);
+    EXPECT_FALSE(sheet.hasText(2, 4));
+
+    for (const std::vector<int> &bad : {std::vector<int>{1, 1}, {5}, {-1}}) {
+        EXPECT_THROW(sheet.arrangeRows(bad), tessel::Error);
+        EXPECT_EQ(sheet.text(1, 1), QStringLiteral("30"));
+    }
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // AddTotalsRow on sheets filled from a real database, and the numeric test of its cells.
 #include <gtest/gtest.h>
 
+#include "grid/CellNumber.h"
 #include "report/SheetDb.h"
 
 using namespace tessel;
@@ -121,7 +122,7 @@ TEST(TotalsValue, NumericTest) {
         {"1 2", {}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(report::totalsValue(c.text), c.value) << '"' << c.text << '"';
+        EXPECT_EQ(grid::cellNumber(c.text), c.value) << '"' << c.text << '"';
 }
 
 }  // namespace

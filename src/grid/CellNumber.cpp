@@ -1,0 +1,106 @@
+#include "grid/CellNumber.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace tessel::grid {
+
+namespace {
+
+bool isBlank(char ch) {
+    return ch == ' ' || ch == '\t';
+}
+
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+// Copies the number in `text` without its thousands separators into `out` (room for
+// text.size() characters), as from_chars reads it; returns the length, or -1 when `text`
+// is not a number.
+long plainNumber(std::string_view text, char *out) {
+    long len = 0;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            out[len++] = '-';
+        ++i;
+    }
+    // Whole part; thousands separators only between groups of three digits.
+    std::size_t group = 0;
+    bool grouped = false;
+    std::size_t digits = 0;
+    for (; i < n; ++i) {
+        if (isDigit(text[i])) {
+            out[len++] = text[i];
+            ++group;
+            ++digits;
+        } else if (text[i] == ',') {
+            if (group == 0 || (grouped ? group != 3 : group > 3))
+                return -1;
+            grouped = true;
+            group = 0;
+        } else {
+            break;
+        }
+    }
+    if (grouped && group != 3)
+        return -1;
+    if (i < n && text[i] == '.') {
+        out[len++] = '.';
+        ++i;
+        for (; i < n && isDigit(text[i]); ++i) {
+            out[len++] = text[i];
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return -1;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        out[len++] = 'e';
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            out[len++] = text[i++];
+        std::size_t expDigits = 0;
+        for (; i < n && isDigit(text[i]); ++i) {
+            out[len++] = text[i];
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return -1;
+    }
+    return i == n ? len : -1;
+}
+
+}  // namespace
+
+std::optional<double> cellNumber(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    if (text.empty())
+        return std::nullopt;
+
+    // Totals read every cell of a column: the usual short number is copied on the stack,
+    // only a long text takes an allocation.
+    char small[64];
+    std::string large;
+    char *plain = small;
+    if (text.size() > sizeof small) {
+        large.resize(text.size());
+        plain = large.data();
+    }
+    const long len = plainNumber(text, plain);
+    if (len < 0)
+        return std::nullopt;
+    double value = 0;
+    const auto res = std::from_chars(plain, plain + len, value);
+    if (res.ec != std::errc() || res.ptr != plain + len || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace tessel::grid

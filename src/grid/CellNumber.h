@@ -1,0 +1,16 @@
+// The number a cell's text stands for, as totals, subtotals and comparisons read it.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace tessel::grid {
+
+// The value of a cell text, or nullopt when the text is not numeric. Numeric: blanks
+// (spaces, tabs) around, an optional sign, digits with an optional decimal point ("."),
+// thousands separators "," between groups of three digits before it, and an optional
+// exponent; "1,234" is 1234, "1e3" is 1000, "12abc" and the empty text are not numeric, nor
+// is a value beyond the range of a double.
+std::optional<double> cellNumber(std::string_view text);
+
+}  // namespace tessel::grid
