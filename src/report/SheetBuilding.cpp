@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "base/Interaction.h"
-#include "grid/CellNumber.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
+#include "grid/CellNumber.h"
 
 namespace tessel::report {
 
