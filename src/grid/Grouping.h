@@ -77,4 +77,23 @@ struct RowMark {
     bool operator==(const RowMark &) const = default;
 };
 
+class Sheet;
+
+// One group of the arranged rows: rows first..last, inclusive, of group level `level`; first
+// is its header row when it has one, else its first data row (or an inner group's header),
+// last its subtotal row.
+struct GroupSpan {
+    int level = 0;
+    int first = 0;
+    int last = 0;
+    bool operator==(const GroupSpan &) const = default;
+};
+
+// The groups of `sheet` as its row marks give them, in the order they end (an inner group
+// before the outer group ending on the next row). A group is the rows from its header, or
+// from the first row after the previous group of its level or an outer one ended, through its
+// subtotal row; rows after the last subtotal row form no group. Reads only the marks: time
+// proportional to their number.
+std::vector<GroupSpan> groupSpans(const Sheet &sheet);
+
 }  // namespace tessel::grid

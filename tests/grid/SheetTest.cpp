@@ -510,4 +510,25 @@ TEST(SheetTest, ArrangeRowsMovesEverythingOfARow) {
     }
 }
 
+// Marks of two levels, level 1 with headers: rows 1..12 below.
+TEST(SheetTest, GroupSpansFollowTheMarks) {
+    Sheet sheet;
+    sheet.setMaxRows(12);
+    const RowMark h1{RowKind::GroupHeader, 1}, s1{RowKind::Subtotal, 1}, s2{RowKind::Subtotal, 2};
+    // 1 header A | 2-3 data | 4 sub(2) | 5 data | 6 sub(2) | 7 sub(1) | 8 header B | 9 data
+    // | 10 sub(2) | 11 sub(1) | 12 totals
+    for (const auto &[row, mark] :
+         std::vector<std::pair<int, RowMark>>{{1, h1},
+                                              {4, s2},
+                                              {6, s2},
+                                              {7, s1},
+                                              {8, h1},
+                                              {10, s2},
+                                              {11, s1},
+                                              {12, RowMark{RowKind::Totals, 0}}})
+        sheet.setRowMark(row, mark);
+    const std::vector<GroupSpan> expected{{2, 2, 4}, {2, 5, 6}, {1, 1, 7}, {2, 9, 10}, {1, 8, 11}};
+    EXPECT_EQ(groupSpans(sheet), expected);
+}
+
 }  // namespace
