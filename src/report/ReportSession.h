@@ -46,6 +46,14 @@ struct ReportSession {
     QHash<QString, grid::Paper> papers;
     // Stored papers the user has been told cannot be read ("report\ntext"): each is told once.
     QSet<QString> paperNotices;
+    // Groupings as the designer last saved them this session, by report name, in the stored
+    // form of 分组: what a report's runs use when tsl_report has no such column.
+    QHash<QString, QString> groupings;
+    // Stored groupings the user has been told cannot all be read ("report\ntext"): each is
+    // told once.
+    QSet<QString> groupingNotices;
+    // The runs leave every stored grouping out (the renderer's --no-groups).
+    bool groupsOff = false;
 };
 
 }  // namespace tessel::report

@@ -63,6 +63,16 @@ void ApplyPaper(report::ReportSession &session);
 // read the database refuses leaves the sheet's formats as they were.
 void ApplyColumnFormats(report::ReportSession &session);
 
+// Groups the data rows of the session's sheet (filled, labelled and formatted) by the
+// current report's grouping: the row's 分组 when tsl_report has that column (NULL or empty:
+// none), else what the designer saved for the report in this session (none when it did not);
+// nothing with session.groupsOff. A level without totals sums the columns `totalsColumns`
+// names (the run's totals columns, as AddTotalsRow takes them), else every numeric column.
+// What the stored value holds that cannot be used is left out and the user is told once per
+// report and text (an information message naming 分组); the rest applies. A read the
+// database refuses leaves the sheet ungrouped.
+void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant> &totalsColumns);
+
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays

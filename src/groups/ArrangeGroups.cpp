@@ -1,0 +1,3 @@
+#include "groups/ArrangeGroups.h"
+
+namespace tessel::groups {}  // namespace tessel::groups

@@ -1,0 +1,3 @@
+#include "groups/StoredGrouping.h"
+
+namespace tessel::groups {}  // namespace tessel::groups
