@@ -2,7 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
+
+#include "base/ValueText.h"
 
 namespace tessel::grid {
 
@@ -101,6 +105,20 @@ std::optional<double> cellNumber(std::string_view text) {
     if (res.ec != std::errc() || res.ptr != plain + len || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+void appendTotal(std::string &out, double total) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", total);
+    double shown = total;
+    std::from_chars(buf, buf + std::strlen(buf), shown);
+    base::appendDouble(out, shown);
+}
+
+QString totalText(double total) {
+    std::string s;
+    appendTotal(s, total);
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
 }  // namespace tessel::grid

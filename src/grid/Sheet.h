@@ -296,6 +296,11 @@ public:
     bool redraw() const { return m_redraw; }
     void setRedraw(bool on);
 
+    // Makes room for `bytes` more text bytes, so that writes adding up to that much do not
+    // grow the text storage by more: when the room is lacking, the texts are compacted into
+    // storage of exactly the bytes in use plus `bytes`. Costs a pass over every cell then.
+    void reserveText(std::size_t bytes);
+
     // Bytes held by cell storage (references, arena, styles): for memory measurements.
     std::size_t storageBytes() const;
     // Bytes of the text arena in use, and the part of it no cell refers to any more.
@@ -329,7 +334,7 @@ private:
     template <class F>
     void editBlockStyle(F &&edit);
     void maybeCompactArena();
-    void compactArena();
+    void compactArena(std::size_t room = 0);
     void touch();
 
     int m_maxCols = 0;

@@ -100,9 +100,19 @@ void Sheet::maybeCompactArena() {
     compactArena();
 }
 
-void Sheet::compactArena() {
+void Sheet::reserveText(std::size_t bytes) {
+    if (m_arena.capacity() - m_arena.size() >= bytes)
+        return;
+    if (m_arena.size() - m_garbage + bytes > kArenaLimit)
+        refuse(tessel::base::tr("表格的文本存储已满"));
+    compactArena(bytes);
+}
+
+void Sheet::compactArena(std::size_t room) {
+    // A fresh string's reserve takes exactly what it is asked for; growing the old one would
+    // double it.
     std::string fresh;
-    fresh.reserve(m_arena.size() - m_garbage);
+    fresh.reserve(m_arena.size() - m_garbage + room);
     for (auto &column : m_cells) {
         for (auto &r : column) {
             if (!r.length)

@@ -152,14 +152,9 @@ std::vector<int> givenColumns(const QVariant &columns) {
     return out;
 }
 
-// Sums are shown to 15 significant digits, the precision their addends carry: adding 0.1
-// and 0.2 shows 0.3, not the binary rounding error 0.30000000000000004.
+// The totals row shows a sum of 0 as an empty cell.
 QString sumText(double sum) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", sum);
-    double shown = sum;
-    std::from_chars(buf, buf + std::strlen(buf), shown);
-    return shown != 0.0 ? base::doubleToText(shown) : QString();
+    return sum != 0.0 ? grid::totalText(sum) : QString();
 }
 
 }  // namespace
