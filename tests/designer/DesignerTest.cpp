@@ -319,8 +319,9 @@ TEST_P(DesignerSave, GroupsDialogEditsAndSavesTheGrouping) {
                                  : session.groupings.value(name);
         grid::Grouping expected;
         expected.sort = false;
-        expected.levels.push_back(
-            {2, std::vector{grid::GroupTotal{3, grid::TotalFunction::Average}}});
+        expected.levels.resize(1);
+        expected.levels[0].column = 2;
+        expected.levels[0].totals = std::vector<grid::GroupTotal>{{3, grid::TotalFunction::Average}};
         expected.levels[0].header = true;
         expected.pageTotals =
             grid::PageTotals{{3}, QStringLiteral("本页小计"), QStringLiteral("累计"), QString()};

@@ -71,8 +71,10 @@ TEST(GroupEditing, LevelsAreAddedMovedAndRemovedWithinBounds) {
     };
     for (const auto &c : cases) {
         grid::Grouping g;
-        g.levels = {grid::GroupLevel{1}, grid::GroupLevel{2}};
+        g.levels.resize(2);
+        g.levels[0].column = 1;
         g.levels[0].header = true;  // moves with its level
+        g.levels[1].column = 2;
         EXPECT_EQ(c.edit(g), c.done) << c.name;
         std::vector<int> columns;
         for (const grid::GroupLevel &l : g.levels) {
