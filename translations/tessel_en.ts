@@ -1041,7 +1041,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>小计行的文字，{value} 代表本组的值</source>
-        <translation>The text of the subtotal row; {value} stands for the group's value</translation>
+        <translation>The text of the subtotal row; {value} stands for the group&apos;s value</translation>
     </message>
     <message>
         <source>组标题</source>
@@ -1065,7 +1065,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>按报表的合计列求和</source>
-        <translation>Sum the report's total columns</translation>
+        <translation>Sum the report&apos;s total columns</translation>
     </message>
     <message>
         <source>运行时指定的合计列，未指定时为每个数值列</source>
@@ -1093,7 +1093,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>先按各级分组列排序，同组内保持查询的顺序</source>
-        <translation>Sort by the group columns first; within a group the query's order holds</translation>
+        <translation>Sort by the group columns first; within a group the query&apos;s order holds</translation>
     </message>
     <message>
         <source>页小计（仅打印）</source>
@@ -1121,7 +1121,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>示例（报表的前 %1 行）：</source>
-        <translation>Sample (the report's first %1 rows):</translation>
+        <translation>Sample (the report&apos;s first %1 rows):</translation>
     </message>
     <message>
         <source>保存的分组中以下部分无法使用，确定后不再保留：</source>
@@ -1153,7 +1153,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>无法读取报表的分组</source>
-        <translation>The report's grouping cannot be read</translation>
+        <translation>The report&apos;s grouping cannot be read</translation>
     </message>
     <message>
         <source>分组已修改，下次运行报表时按新的分组排列</source>

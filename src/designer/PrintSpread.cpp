@@ -357,7 +357,7 @@ bool PrintSpread::save() {
             m_session.connection, definitions::column::kColumnFormats, name, formats);
         if (grouping)
             groupsStored = definitions::writeOptionalColumn(
-                m_session.connection, definitions::column::kGroups, name,
+                m_session.connection, definitions::column::kGrouping, name,
                 grouping->isEmpty() ? QVariant() : QVariant(*grouping));
         tx.commit();
     } catch (const Error &e) {
@@ -382,7 +382,7 @@ bool PrintSpread::save() {
         definitions::tellIfSessionOnly(this, m_session.connection,
                                        definitions::column::kColumnFormats);
     if (grouping && !groupsStored && !grouping->isEmpty())
-        definitions::tellIfSessionOnly(this, m_session.connection, definitions::column::kGroups);
+        definitions::tellIfSessionOnly(this, m_session.connection, definitions::column::kGrouping);
     return true;
 }
 

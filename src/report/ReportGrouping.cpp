@@ -1,17 +1,19 @@
 #include "report/ReportGrouping.h"
 
+#include "base/ValueText.h"
 #include "definitions/Columns.h"
 #include "definitions/OptionalColumns.h"
 
 namespace tessel::report {
 
 QString storedGroupingText(const ReportSession &session) {
-    const QString &column = definitions::column::kGroups;
+    const QString &column = definitions::column::kGrouping;
     if (!definitions::hasOptionalColumn(session.connection, column))
         return session.groupings.value(session.reportName);
-    return definitions::readOptionalColumn(session.connection, column, session.reportName)
-        .value_or(QVariant())
-        .toString();
+    const QVariant stored =
+        definitions::readOptionalColumn(session.connection, column, session.reportName)
+            .value_or(QVariant());
+    return stored.isNull() ? QString() : base::valueToText(stored);
 }
 
 groups::StoredGrouping readReportGrouping(const ReportSession &session, int columnCount) {
