@@ -1100,10 +1100,6 @@ To keep it, run this on the database:
         <translation>Page totals (printed only)</translation>
     </message>
     <message>
-        <source>空：不打印此行</source>
-        <translation>Empty: this row is not printed</translation>
-    </message>
-    <message>
         <source>本页行：</source>
         <translation>Page row:</translation>
     </message>
@@ -1158,6 +1154,10 @@ To keep it, run this on the database:
     <message>
         <source>分组已修改，下次运行报表时按新的分组排列</source>
         <translation>Grouping changed: the next run of the report arranges its rows by it</translation>
+    </message>
+    <message>
+        <source>空：不打印</source>
+        <translation>Empty: not printed</translation>
     </message>
 </context>
 </TS>

@@ -154,7 +154,7 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     m_running = lineEdit(m_pageTotals, "txtRunning");
     m_carried = lineEdit(m_pageTotals, "txtCarried");
     for (QLineEdit *e : {m_running, m_carried})
-        e->setPlaceholderText(tessel::base::tr("空：不打印此行"));
+        e->setPlaceholderText(tessel::base::tr("空：不打印"));
     auto *pageForm = new QFormLayout;
     pageForm->addRow(tessel::base::tr("本页行："), m_pageLabel);
     pageForm->addRow(tessel::base::tr("累计行："), m_running);
@@ -199,7 +199,8 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     top->addWidget(m_level, 0, 1, 2, 1);
     top->addWidget(m_pageTotals, 0, 2, 2, 1);
     top->addWidget(m_sort, 1, 0);
-    top->setColumnStretch(1, 1);
+    top->setColumnStretch(1, 3);
+    top->setColumnStretch(2, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 3);
     layout->addWidget(sampleCaption);
@@ -248,8 +249,7 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
         if (m_showing || !level || index < 0)
             return;
         level->column = index + 1;
-        m_levels->currentItem()->setText(
-            QStringLiteral("%1. %2").arg(m_levels->currentRow() + 1).arg(columnCaption(index + 1)));
+        m_levels->currentItem()->setText(columnCaption(index + 1));
         refreshSample();
     });
     connect(m_label, &QLineEdit::textEdited, this, [this](const QString &text) {
@@ -370,8 +370,7 @@ void GroupDialog::fillLevels(int select) {
     m_showing = true;
     m_levels->clear();
     for (std::size_t i = 0; i < m_grouping.levels.size(); ++i)
-        m_levels->addItem(
-            QStringLiteral("%1. %2").arg(i + 1).arg(columnCaption(m_grouping.levels[i].column)));
+        m_levels->addItem(columnCaption(m_grouping.levels[i].column));
     m_showing = false;
     m_levels->setCurrentRow(select);
     const int count = int(m_grouping.levels.size());
