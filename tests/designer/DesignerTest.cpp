@@ -321,7 +321,8 @@ TEST_P(DesignerSave, GroupsDialogEditsAndSavesTheGrouping) {
         expected.sort = false;
         expected.levels.resize(1);
         expected.levels[0].column = 2;
-        expected.levels[0].totals = std::vector<grid::GroupTotal>{{3, grid::TotalFunction::Average}};
+        expected.levels[0].totals =
+            std::vector<grid::GroupTotal>{{3, grid::TotalFunction::Average}};
         expected.levels[0].header = true;
         expected.pageTotals =
             grid::PageTotals{{3}, QStringLiteral("本页小计"), QStringLiteral("累计"), QString()};
