@@ -133,6 +133,10 @@ TEST_F(Cli, RendersCsvOfTheDataBlockWithTotals) {
     const QStringList records = QString::fromUtf8(bytes.mid(3)).split("\r\n");
     EXPECT_EQ(records.first(), "部门,月份,业务员,订单数,数量,销售额");
     EXPECT_TRUE(records.at(records.size() - 2).startsWith("合计,,,20000,"));
+    // Grouped as stored: a heading per department, subtotals per month and department.
+    for (const char *row :
+         {"华东销售部,,,,,", "2024-01 小计,,,339,2204,3985253.9", "华东销售部 合计,,,4000,26000,"})
+        EXPECT_EQ(records.filter(QString::fromUtf8(row)).size(), 1) << row;
 }
 
 TEST_F(Cli, FailsClearly) {
