@@ -141,7 +141,7 @@ bool groupedPreviewShot(const QString &database, const QString &path) {
         std::fprintf(stderr, "the preview did not open\n");
         return false;
     }
-    preview->resize(900, 720);
+    preview->resize(900, 1040);
     settle(300);
     const bool saved = save(preview, path);
     preview->close();
