@@ -297,8 +297,8 @@ public:
     void setRedraw(bool on);
 
     // Makes room for `bytes` more text bytes, so that writes adding up to that much do not
-    // grow the text storage by more: when the room is lacking, the texts are compacted into
-    // storage of exactly the bytes in use plus `bytes`. Costs a pass over every cell then.
+    // grow the text storage by more: when the room is lacking, the texts move to storage of
+    // exactly their bytes plus `bytes` (one copy, no cell touched).
     void reserveText(std::size_t bytes);
 
     // Bytes held by cell storage (references, arena, styles): for memory measurements.
@@ -334,7 +334,7 @@ private:
     template <class F>
     void editBlockStyle(F &&edit);
     void maybeCompactArena();
-    void compactArena(std::size_t room = 0);
+    void compactArena();
     void touch();
 
     int m_maxCols = 0;

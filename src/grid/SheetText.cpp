@@ -103,16 +103,19 @@ void Sheet::maybeCompactArena() {
 void Sheet::reserveText(std::size_t bytes) {
     if (m_arena.capacity() - m_arena.size() >= bytes)
         return;
-    if (m_arena.size() - m_garbage + bytes > kArenaLimit)
+    if (m_arena.size() + bytes > kArenaLimit)
         refuse(tessel::base::tr("表格的文本存储已满"));
-    compactArena(bytes);
+    // A fresh string's reserve takes exactly what it is asked for, where growing the old one
+    // would double it. Copied as it is, offsets and all: no reference changes.
+    std::string fresh;
+    fresh.reserve(m_arena.size() + bytes);
+    fresh.append(m_arena);
+    m_arena.swap(fresh);
 }
 
-void Sheet::compactArena(std::size_t room) {
-    // A fresh string's reserve takes exactly what it is asked for; growing the old one would
-    // double it.
+void Sheet::compactArena() {
     std::string fresh;
-    fresh.reserve(m_arena.size() - m_garbage + room);
+    fresh.reserve(m_arena.size() - m_garbage);
     for (auto &column : m_cells) {
         for (auto &r : column) {
             if (!r.length)

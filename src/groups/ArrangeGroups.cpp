@@ -320,23 +320,50 @@ void arrangeGroups(Sheet &sheet, const Grouping &grouping, const std::vector<int
         }
     };
 
-    const auto inner = tallyOf(levels - 1);
+    // The ranks in the arranged order, so that the walks below read them in sequence, and
+    // the outermost level whose value changes at each position (`levels` for none).
+    std::vector<std::vector<std::uint32_t>> sorted(levels, std::vector<std::uint32_t>(n));
+    for (std::size_t l = 0; l < levels; ++l) {
+        for (std::size_t p = 0; p < n; ++p)
+            sorted[l][p] = ranks[l][order[p]];
+        std::vector<std::uint32_t>().swap(ranks[l]);
+    }
+    const auto changedAt = [&](std::size_t p) {
+        if (p == 0)
+            return std::size_t(0);
+        for (std::size_t l = 0; l < levels; ++l) {
+            if (sorted[l][p] != sorted[l][p - 1])
+                return l;
+        }
+        return levels;
+    };
+
+    // Each row's innermost group, then the group totals read in the sheet's own row order:
+    // the cells are visited in sequence, not in the arranged order.
+    std::vector<std::uint32_t> groupOf(n);
+    std::uint32_t groups = 0;
     for (std::size_t p = 0; p < n; ++p) {
-        const std::uint32_t i = order[p];
-        std::size_t changed = 0;
+        if (p > 0 && changedAt(p) < levels)
+            ++groups;
+        groupOf[order[p]] = groups;
+    }
+    std::vector<Tally> groupTallies(n > 0 ? (std::size_t(groups) + 1) * tallied.size() : 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        Tally *t = groupTallies.data() + std::size_t(groupOf[i]) * tallied.size();
+        for (std::size_t u = 0; u < tallied.size(); ++u)
+            t[u].add(sheet.cellUtf8(tallied[u], rows[i]));
+    }
+    std::vector<std::uint32_t>().swap(groupOf);
+
+    const auto inner = tallyOf(levels - 1);
+    std::size_t group = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+        const std::size_t changed = changedAt(p);
         if (p > 0) {
-            const std::uint32_t prev = order[p - 1];
-            changed = levels;
-            for (std::size_t l = 0; l < levels; ++l) {
-                if (ranks[l][i] != ranks[l][prev]) {
-                    changed = l;
-                    break;
-                }
-            }
             for (std::size_t l = levels; l-- > changed;)
                 endGroup(l);
         }
-        const int row = rows[i];
+        const int row = rows[order[p]];
         for (std::size_t l = changed; l < levels; ++l) {
             groupFirst[l] = row;
             if (g.levels[l].header) {
@@ -346,9 +373,13 @@ void arrangeGroups(Sheet &sheet, const Grouping &grouping, const std::vector<int
                         sheet.cellUtf8(g.levels[l].column, row));
             }
         }
+        if (changed < levels || p == 0) {
+            // A new innermost group: its totals, added up before.
+            for (std::size_t u = 0; u < tallied.size(); ++u)
+                inner[std::ptrdiff_t(u)] = groupTallies[group * tallied.size() + u];
+            ++group;
+        }
         from.push_back(row);
-        for (std::size_t u = 0; u < tallied.size(); ++u)
-            inner[std::ptrdiff_t(u)].add(sheet.cellUtf8(tallied[u], row));
     }
     if (n > 0) {
         for (std::size_t l = levels; l-- > 0;)
