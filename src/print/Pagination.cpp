@@ -321,9 +321,9 @@ void Pagination::breakRows(const grid::Sheet &sheet, double available) {
 }
 
 // The rows are taken as for a plain sheet, band by band, within a limit set by the next
-// group that must start a page; the groups are looked up by binary search among the groups of
-// their level, so a band costs a few searches whatever the number of rows, and the rows of a
-// group kept together are measured once, when it is first cut.
+// group that must start a page; the groups a band asks about are found from cursors that
+// move down with the bands, so the work is proportional to the bands plus the marks, and
+// the rows of a group kept together are measured once, when it is first cut.
 void Pagination::breakGroupedRows(const grid::Sheet &sheet, double available) {
     const grid::Grouping &grouping = sheet.grouping();
     const Overrides &overrides = sheet.rowHeightOverrides();
@@ -341,26 +341,56 @@ void Pagination::breakGroupedRows(const grid::Sheet &sheet, double available) {
     const double carriedHeight = m_carried ? kPageTotalRowHeight : 0;
 
     // The groups of each level, in row order (groups of one level do not overlap, so the
-    // order they end in is the order they start in).
-    std::array<std::vector<grid::GroupSpan>, grid::kMaxGroupLevels> groups;
+    // order they end in is the order they start in), and whether each starts with a header
+    // row of its level. Bands move down the sheet, so each level keeps a cursor at the first
+    // group not above the band, and the groups a band asks about lie a few steps after it.
+    struct LevelGroups {
+        std::vector<grid::GroupSpan> spans;
+        std::vector<char> headed;
+        std::size_t cursor = 0;
+    };
+    std::array<LevelGroups, grid::kMaxGroupLevels> groups;
     for (const grid::GroupSpan &g : grid::groupSpans(sheet)) {
         if (g.level >= 1 && g.level <= levelCount) {
-            groups[std::size_t(g.level - 1)].push_back(g);
+            groups[std::size_t(g.level - 1)].spans.push_back(g);
+        }
+    }
+    const bool anyHeader =
+        std::any_of(grouping.levels.begin(), grouping.levels.begin() + levelCount,
+                    [](const grid::GroupLevel &l) { return l.header; });
+    for (int l = 0; l < levelCount; ++l) {
+        groups[std::size_t(l)].headed.assign(groups[std::size_t(l)].spans.size(), 0);
+    }
+    if (anyHeader) {
+        // One walk over the marks, in row order, beside each level's groups.
+        std::array<std::size_t, grid::kMaxGroupLevels> next{};
+        for (const auto &[row, mark] : sheet.rowMarks()) {
+            if (mark.kind != grid::RowKind::GroupHeader || mark.level < 1 ||
+                mark.level > levelCount) {
+                continue;
+            }
+            LevelGroups &lg = groups[std::size_t(mark.level - 1)];
+            std::size_t &i = next[std::size_t(mark.level - 1)];
+            while (i < lg.spans.size() && lg.spans[i].first < row) {
+                ++i;
+            }
+            if (i < lg.spans.size() && lg.spans[i].first == row) {
+                lg.headed[i] = 1;
+            }
         }
     }
     const auto level = [&](int l) -> const grid::GroupLevel & {
         return grouping.levels[std::size_t(l)];
     };
-    // The group of level l + 1 that holds `row`, or nullptr.
-    const auto holding = [&](int l, int row) -> const grid::GroupSpan * {
-        const std::vector<grid::GroupSpan> &list = groups[std::size_t(l)];
-        auto it = std::upper_bound(list.begin(), list.end(), row,
-                                   [](int r, const grid::GroupSpan &g) { return r < g.first; });
-        if (it == list.begin()) {
-            return nullptr;
+    // The index of the group of level l + 1 that holds `row` (at or below the band's first
+    // row), or -1.
+    const auto holding = [&](int l, int row) -> std::ptrdiff_t {
+        const LevelGroups &lg = groups[std::size_t(l)];
+        std::size_t i = lg.cursor;
+        while (i < lg.spans.size() && lg.spans[i].last < row) {
+            ++i;
         }
-        --it;
-        return it->last >= row ? &*it : nullptr;
+        return i < lg.spans.size() && lg.spans[i].first <= row ? std::ptrdiff_t(i) : -1;
     };
     // The header rows a band starting at `row` repeats, appended to `out`; returns their
     // height.
@@ -370,11 +400,14 @@ void Pagination::breakGroupedRows(const grid::Sheet &sheet, double available) {
             if (!level(l).header) {
                 continue;
             }
-            const grid::GroupSpan *g = holding(l, row);
-            if (g && g->first < row && g->first >= m_rowFirst &&
-                sheet.rowMark(g->first) == grid::RowMark{grid::RowKind::GroupHeader, l + 1}) {
-                out.push_back(g->first);
-                h += std::max(0.0, sheet.rowHeight(g->first));
+            const std::ptrdiff_t i = holding(l, row);
+            if (i < 0 || !groups[std::size_t(l)].headed[std::size_t(i)]) {
+                continue;
+            }
+            const int first = groups[std::size_t(l)].spans[std::size_t(i)].first;
+            if (first < row && first >= m_rowFirst) {
+                out.push_back(first);
+                h += std::max(0.0, sheet.rowHeight(first));
             }
         }
         return h;
@@ -386,6 +419,12 @@ void Pagination::breakGroupedRows(const grid::Sheet &sheet, double available) {
     int r = m_rowFirst;
     while (r <= m_rowLast) {
         const int start = r;
+        for (int l = 0; l < levelCount; ++l) {
+            LevelGroups &lg = groups[std::size_t(l)];
+            while (lg.cursor < lg.spans.size() && lg.spans[lg.cursor].last < start) {
+                ++lg.cursor;
+            }
+        }
         headers.clear();
         const double top = (start > m_rowFirst ? carriedHeight : 0) + headersAt(start, headers);
         const double room = available - totalsHeight - top;
@@ -395,12 +434,13 @@ void Pagination::breakGroupedRows(const grid::Sheet &sheet, double available) {
             if (!level(l).pageBreak) {
                 continue;
             }
-            const std::vector<grid::GroupSpan> &list = groups[std::size_t(l)];
-            const auto next =
-                std::upper_bound(list.begin(), list.end(), start,
-                                 [](int row, const grid::GroupSpan &g) { return row < g.first; });
-            if (next != list.end()) {
-                limit = std::min(limit, next->first - 1);
+            const LevelGroups &lg = groups[std::size_t(l)];
+            std::size_t i = lg.cursor;
+            while (i < lg.spans.size() && lg.spans[i].first <= start) {
+                ++i;
+            }
+            if (i < lg.spans.size()) {
+                limit = std::min(limit, lg.spans[i].first - 1);
             }
         }
         double used = 0;
@@ -410,8 +450,12 @@ void Pagination::breakGroupedRows(const grid::Sheet &sheet, double available) {
             if (!level(l).keepTogether) {
                 continue;
             }
-            const grid::GroupSpan *g = holding(l, r);
-            if (!g || g->first <= start || g->first >= r) {
+            const std::ptrdiff_t i = holding(l, r);
+            if (i < 0) {
+                continue;
+            }
+            const grid::GroupSpan *g = &groups[std::size_t(l)].spans[std::size_t(i)];
+            if (g->first <= start || g->first >= r) {
                 continue;
             }
             freshHeaders.clear();
