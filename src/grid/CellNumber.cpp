@@ -2,7 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
+
+#include "base/ValueText.h"
 
 namespace tessel::grid {
 
@@ -101,6 +105,16 @@ std::optional<double> cellNumber(std::string_view text) {
     if (res.ec != std::errc() || res.ptr != plain + len || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+// Rounding to 15 digits first: adding 0.1 and 0.2 shows 0.3, not the binary rounding error
+// 0.30000000000000004.
+QString sumText(double sum) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", sum);
+    double shown = sum;
+    std::from_chars(buf, buf + std::strlen(buf), shown);
+    return shown != 0.0 ? base::doubleToText(shown) : QString();
 }
 
 }  // namespace tessel::grid

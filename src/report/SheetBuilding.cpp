@@ -152,16 +152,6 @@ std::vector<int> givenColumns(const QVariant &columns) {
     return out;
 }
 
-// Sums are shown to 15 significant digits, the precision their addends carry: adding 0.1
-// and 0.2 shows 0.3, not the binary rounding error 0.30000000000000004.
-QString sumText(double sum) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", sum);
-    double shown = sum;
-    std::from_chars(buf, buf + std::strlen(buf), shown);
-    return shown != 0.0 ? base::doubleToText(shown) : QString();
-}
-
 }  // namespace
 
 // ---- applying a definition
@@ -499,7 +489,7 @@ void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
             sheet.setCurrent(c + 1, totalsRow);
             sheet.setForeground(kTotalsColor);
         });
-        attempt([&] { sheet.setText(c, totalsRow, sumText(sums[std::size_t(c)])); });
+        attempt([&] { sheet.setText(c, totalsRow, grid::sumText(sums[std::size_t(c)])); });
     }
     attempt([&] { sheet.setCurrentBlock(current); });
 
