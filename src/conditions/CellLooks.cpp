@@ -4,6 +4,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,6 +40,13 @@ std::string lowerAscii(std::string_view text) {
     for (char &c : out)
         c = lowerAscii(c);
     return out;
+}
+
+// Whether `text` holds a character beyond ASCII whose case folds to an ASCII letter: the
+// KELVIN SIGN (k) and the LATIN SMALL LETTER LONG S (s).
+bool foldsToAscii(std::string_view text) {
+    return text.find("\xE2\x84\xAA") != std::string_view::npos ||
+           text.find("\xC5\xBF") != std::string_view::npos;
 }
 
 // Whether some character of `text` has another case: then only a comparison that folds every
@@ -85,6 +93,30 @@ double percentile(std::vector<double> &numbers, double p) {
     return low + (high - low) * (pos - double(lower));
 }
 
+// The count-th of `numbers` in the order `before` (count from 1, below numbers.size()). A
+// few from the end are kept in a heap in one pass; a larger count sorts a copy partly.
+template <typename Before>
+double nthFromEnd(const std::vector<double> &numbers, std::size_t count, Before before) {
+    constexpr std::size_t kHeapMost = 1000;
+    if (count <= kHeapMost) {
+        // The heap's top is the last of the `count` first so far.
+        std::vector<double> heap(numbers.begin(), numbers.begin() + std::ptrdiff_t(count));
+        std::make_heap(heap.begin(), heap.end(), before);
+        for (std::size_t i = count; i < numbers.size(); ++i) {
+            if (before(numbers[i], heap.front())) {
+                std::pop_heap(heap.begin(), heap.end(), before);
+                heap.back() = numbers[i];
+                std::push_heap(heap.begin(), heap.end(), before);
+            }
+        }
+        return heap.front();
+    }
+    std::vector<double> copy = numbers;
+    const auto nth = copy.begin() + std::ptrdiff_t(count - 1);
+    std::nth_element(copy.begin(), nth, copy.end(), before);
+    return *nth;
+}
+
 // Calls `visit(row)` for every data row 1..maxRows() of `sheet`, in order, walking the row
 // marks beside instead of looking each row up.
 template <typename Visit>
@@ -129,17 +161,20 @@ struct PreparedValue {
     }
     PreparedValue() = default;
 
-    // Whether comparing bytes with ASCII letters lowered is exact for `cell`: both texts are
-    // ASCII, or (for equality and search, not order) nothing in this value has a case, so a
-    // matching character of the cell must be the same character.
-    bool bytesExact(bool cellAscii, bool forOrder) const {
-        return cellAscii ? ascii : (!forOrder && !cased);
+    // Whether comparing bytes with ASCII letters lowered is exact for `cell`. It is when this
+    // value is ASCII and no character of the cell folds to an ASCII letter (a character beyond
+    // ASCII then differs from every character of the value, and sorts after it in both
+    // orders); and, for equality and search but not order, when nothing in this value has a
+    // case, so a matching character of the cell must be the same character.
+    bool bytesExact(std::string_view cell, bool forOrder) const {
+        if (ascii)
+            return isAscii(cell) || !foldsToAscii(cell);
+        return !forOrder && !cased;
     }
 
     // <0, 0, >0 as the cell's text sorts before, with or after this value, ignoring case.
     int compare(std::string_view cell) const {
-        const bool cellAscii = isAscii(cell);
-        if (bytesExact(cellAscii, true)) {
+        if (bytesExact(cell, true)) {
             const std::size_t n = std::min(cell.size(), lowered.size());
             for (std::size_t i = 0; i < n; ++i) {
                 const auto a = static_cast<unsigned char>(lowerAscii(cell[i]));
@@ -154,14 +189,16 @@ struct PreparedValue {
     }
 
     bool equals(std::string_view cell) const {
-        if (bytesExact(isAscii(cell), false))
-            return cell.size() == lowered.size() && lowerAscii(cell) == lowered;
+        if (bytesExact(cell, false))
+            return cell.size() == lowered.size() &&
+                   std::equal(cell.begin(), cell.end(), lowered.begin(),
+                              [](char a, char b) { return lowerAscii(a) == b; });
         return QString::fromUtf8(cell.data(), qsizetype(cell.size()))
                    .compare(text, Qt::CaseInsensitive) == 0;
     }
 
     bool found(std::string_view cell, RuleWhen when) const {
-        if (!bytesExact(isAscii(cell), false)) {
+        if (!bytesExact(cell, false)) {
             const QString t = QString::fromUtf8(cell.data(), qsizetype(cell.size()));
             switch (when) {
                 case RuleWhen::BeginsWith:
@@ -221,6 +258,7 @@ void CellLooks::prepare() {
     m_prepared.clear();
     m_byColumn.clear();
     m_rowRules.clear();
+    m_rowSlot.clear();
     int last = 0;
     for (const ConditionRule &rule : m_rules) {
         m_prepared.push_back({PreparedValue(rule.value), PreparedValue(rule.value2)});
@@ -229,6 +267,7 @@ void CellLooks::prepare() {
     m_byColumn.resize(std::size_t(last) + 1);
     for (std::size_t i = 0; i < m_rules.size(); ++i) {
         const ConditionRule &rule = m_rules[i];
+        m_rowSlot.push_back(rule.row ? int(m_rowRules.size()) : -1);
         if (rule.row)
             m_rowRules.push_back(int(i));
         for (int c = 1; c <= last; ++c) {
@@ -242,20 +281,41 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
     if (m_current && m_sheet == &sheet && m_revision == sheet.revision())
         return;
     m_stats.assign(m_rules.size(), Statistics{});
-    // Each column's numbers and repeats are read once, however many rules test it.
+    // Each column's numbers and repeats are read once, however many rules test it; the numbers
+    // of every column a statistic needs in one pass over the rows, whose cells lie together.
+    const auto statistical = [](const ConditionRule &rule) {
+        return rule.kind != RuleKind::Condition ||
+               (rule.when >= RuleWhen::Top && rule.when <= RuleWhen::BelowAverage);
+    };
+    std::vector<int> columns;
+    for (const ConditionRule &rule : m_rules) {
+        if (statistical(rule) &&
+            std::find(columns.begin(), columns.end(), rule.column) == columns.end())
+            columns.push_back(rule.column);
+    }
     std::map<int, std::vector<double>> numbers;
     std::map<int, std::shared_ptr<const std::vector<std::uint8_t>>> repeats;
-    const auto numbersOf = [&](int col) -> const std::vector<double> & {
-        auto it = numbers.find(col);
-        if (it != numbers.end())
-            return it->second;
-        std::vector<double> &out = numbers[col];
+    m_numbers.assign(m_byColumn.size(), {});
+    std::vector<std::pair<std::vector<double> *, std::vector<double> *>> targets;
+    for (const int col : columns) {
+        std::vector<double> &compact = numbers[col];
+        compact.reserve(std::size_t(sheet.maxRows()));
+        // Kept by row too, so that a look reads the number instead of the text again.
+        std::vector<double> &byRow = m_numbers[std::size_t(col)];
+        byRow.assign(std::size_t(sheet.maxRows()) + 1, std::numeric_limits<double>::quiet_NaN());
+        targets.emplace_back(&compact, &byRow);
+    }
+    if (!columns.empty()) {
         forEachDataRow(sheet, [&](int row) {
-            if (const std::optional<double> v = grid::cellNumber(sheet.cellUtf8(col, row)))
-                out.push_back(*v);
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                if (const std::optional<double> v =
+                        grid::cellNumber(sheet.cellUtf8(columns[k], row))) {
+                    targets[k].first->push_back(*v);
+                    (*targets[k].second)[std::size_t(row)] = *v;
+                }
+            }
         });
-        return out;
-    };
+    }
     const auto repeatsOf = [&](int col) {
         auto it = repeats.find(col);
         if (it != repeats.end())
@@ -302,25 +362,24 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
     for (std::size_t i = 0; i < m_rules.size(); ++i) {
         const ConditionRule &rule = m_rules[i];
         Statistics &s = m_stats[i];
-        const bool statistical =
-            rule.kind != RuleKind::Condition ||
-            (rule.when >= RuleWhen::Top && rule.when <= RuleWhen::BelowAverage);
         if (rule.kind == RuleKind::Condition &&
             (rule.when == RuleWhen::Duplicate || rule.when == RuleWhen::Unique)) {
             s.repeats = repeatsOf(rule.column);
             continue;
         }
-        if (!statistical)
+        if (!statistical(rule))
             continue;
-        std::vector<double> column = numbersOf(rule.column);  // a copy: reordered below
+        const std::vector<double> &column = numbers[rule.column];
         s.any = !column.empty();
         if (!s.any)
             continue;
         const auto [low, high] = std::minmax_element(column.begin(), column.end());
         s.low = *low;
         s.high = *high;
-        if (rule.kind == RuleKind::Scale && rule.scale.size() == 3)
-            s.middle = percentile(column, 0.5);
+        if (rule.kind == RuleKind::Scale && rule.scale.size() == 3) {
+            std::vector<double> reordered = column;
+            s.middle = percentile(reordered, 0.5);
+        }
         if (rule.kind != RuleKind::Condition)
             continue;
         if (rule.when == RuleWhen::AboveAverage || rule.when == RuleWhen::BelowAverage) {
@@ -344,33 +403,44 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
             s.threshold = rule.when == RuleWhen::Top ? s.low : s.high;
             continue;
         }
-        const auto nth = column.begin() + std::ptrdiff_t(count - 1);
-        if (rule.when == RuleWhen::Top)
-            std::nth_element(column.begin(), nth, column.end(), std::greater<>());
-        else
-            std::nth_element(column.begin(), nth, column.end());
-        s.threshold = *nth;
+        s.threshold = rule.when == RuleWhen::Top ? nthFromEnd(column, count, std::greater<>())
+                                                 : nthFromEnd(column, count, std::less<>());
     }
     m_sheet = &sheet;
     m_revision = sheet.revision();
     m_current = true;
+    m_matchedRow = 0;
+}
+
+std::optional<double> CellLooks::number(const grid::Sheet &sheet, int col, int row) const {
+    if (std::size_t(col) < m_numbers.size() && !m_numbers[std::size_t(col)].empty()) {
+        const std::vector<double> &byRow = m_numbers[std::size_t(col)];
+        const double v = std::size_t(row) < byRow.size() ? byRow[std::size_t(row)]
+                                                         : std::numeric_limits<double>::quiet_NaN();
+        return std::isnan(v) ? std::nullopt : std::optional<double>(v);
+    }
+    return grid::cellNumber(sheet.cellUtf8(col, row));
 }
 
 CellLook CellLooks::look(const grid::Sheet &sheet, int col, int row) const {
     CellLook out;
-    if (m_rules.empty() || col < 1 || row < 1 || !sheet.isDataRow(row))
-        return out;
-    refresh(sheet);
     const std::vector<int> &rules =
         std::size_t(col) < m_byColumn.size() ? m_byColumn[std::size_t(col)] : m_rowRules;
+    if (rules.empty() || col < 1 || row < 1 || !sheet.isDataRow(row))
+        return out;
+    if (!m_current || m_sheet != &sheet || m_revision != sheet.revision())
+        refresh(sheet);
+    if (m_matchedRow != row) {
+        m_matchedRow = row;
+        m_rowMatched.assign(m_rowRules.size(), -1);
+    }
     for (const int i : rules) {
         const ConditionRule &rule = m_rules[std::size_t(i)];
         const Statistics &s = m_stats[std::size_t(i)];
-        const std::string_view cell = sheet.cellUtf8(rule.column, row);
         bool matched = false;
         switch (rule.kind) {
             case RuleKind::Scale:
-                if (const std::optional<double> v = grid::cellNumber(cell); v && s.any) {
+                if (const std::optional<double> v = number(sheet, rule.column, row); v && s.any) {
                     matched = true;
                     if (!out.fill.isValid()) {
                         const std::vector<QColor> &c = rule.scale;
@@ -388,7 +458,7 @@ CellLook CellLooks::look(const grid::Sheet &sheet, int col, int row) const {
                 }
                 break;
             case RuleKind::Bar:
-                if (const std::optional<double> v = grid::cellNumber(cell); v && s.any) {
+                if (const std::optional<double> v = number(sheet, rule.column, row); v && s.any) {
                     matched = true;
                     if (!out.bar) {
                         out.bar = s.high > s.low ? (*v - s.low) / (s.high - s.low) : 1.0;
@@ -396,8 +466,22 @@ CellLook CellLooks::look(const grid::Sheet &sheet, int col, int row) const {
                     }
                 }
                 break;
-            case RuleKind::Condition:
-                matched = matches(i, cell, row);
+            case RuleKind::Condition: {
+                const int slot = m_rowSlot[std::size_t(i)];
+                if (slot >= 0 && m_rowMatched[std::size_t(slot)] >= 0) {
+                    matched = m_rowMatched[std::size_t(slot)] != 0;
+                } else {
+                    // Text tests, blanks and repeats never need the number.
+                    const bool textual =
+                        rule.when >= RuleWhen::Contains && rule.when <= RuleWhen::NotBlank;
+                    const bool repeats =
+                        rule.when == RuleWhen::Duplicate || rule.when == RuleWhen::Unique;
+                    const std::optional<double> v =
+                        textual || repeats ? std::nullopt : number(sheet, rule.column, row);
+                    matched = matches(i, sheet.cellUtf8(rule.column, row), row, v);
+                    if (slot >= 0)
+                        m_rowMatched[std::size_t(slot)] = matched ? 1 : 0;
+                }
                 if (matched) {
                     if (!out.text.isValid())
                         out.text = rule.text;
@@ -409,6 +493,7 @@ CellLook CellLooks::look(const grid::Sheet &sheet, int col, int row) const {
                         out.italic = rule.italic;
                 }
                 break;
+            }
         }
         if (matched && rule.stop)
             break;
@@ -416,7 +501,8 @@ CellLook CellLooks::look(const grid::Sheet &sheet, int col, int row) const {
     return out;
 }
 
-bool CellLooks::matches(int index, std::string_view cell, int row) const {
+bool CellLooks::matches(int index, std::string_view cell, int row,
+                        const std::optional<double> &number) const {
     const ConditionRule &rule = m_rules[std::size_t(index)];
     const Statistics &s = m_stats[std::size_t(index)];
     const PreparedValue &value = m_prepared[std::size_t(index)].value;
@@ -441,7 +527,6 @@ bool CellLooks::matches(int index, std::string_view cell, int row) const {
         default:
             break;
     }
-    const std::optional<double> number = grid::cellNumber(cell);
     switch (rule.when) {
         case RuleWhen::Top:
             return number && s.any && *number >= s.threshold;

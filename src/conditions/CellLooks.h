@@ -73,15 +73,26 @@ private:
     struct Prepared;
     struct Statistics;
     void prepare();
-    // Whether the Condition rule `index` matches `cell`, the text of its column in `row`.
-    bool matches(int index, std::string_view cell, int row) const;
+    // Whether the Condition rule `index` matches `cell`, the text of its column in `row`,
+    // whose number is `number` (read when the rule compares numbers).
+    bool matches(int index, std::string_view cell, int row,
+                 const std::optional<double> &number) const;
+    // The number of the cell, from the statistics' copy of its column when there is one.
+    std::optional<double> number(const grid::Sheet &sheet, int col, int row) const;
 
     grid::ConditionRules m_rules;
     std::vector<Prepared> m_prepared;  // per rule: its values read once
     // m_byColumn[c]: the rules that reach column c in priority order (its own, the row rules).
     std::vector<std::vector<int>> m_byColumn;
     std::vector<int> m_rowRules;
+    std::vector<int> m_rowSlot;  // per rule: its place in m_rowRules, -1 for a cell rule
     mutable std::vector<Statistics> m_stats;  // per rule
+    // Per column (empty where no statistic reads it): each row's number, NaN for none.
+    mutable std::vector<std::vector<double>> m_numbers;
+    // Whether each row rule matched row m_matchedRow: the other cells of a row painted after
+    // the first reuse it. -1: not tested yet.
+    mutable int m_matchedRow = 0;
+    mutable std::vector<std::int8_t> m_rowMatched;
     mutable const grid::Sheet *m_sheet = nullptr;
     mutable std::uint64_t m_revision = 0;
     mutable bool m_current = false;
