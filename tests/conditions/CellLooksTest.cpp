@@ -56,6 +56,8 @@ TEST(CellLooks, RulesDecideACellsLook) {
          R"([{"column":1,"when":"contains","value":"物流","bold":true}])", 1, 1, "b"},
         {"case beyond ASCII", "ÉCOLE du;1",
          R"([{"column":1,"when":"beginsWith","value":"écOle","bold":true}])", 1, 1, "b"},
+        {"a sign folding to a letter", "\u212A1;1",
+         R"([{"column":1,"when":"contains","value":"k","bold":true}])", 1, 1, "b"},
         {"not contains", "abc;1", R"([{"column":1,"when":"notContains","value":"B","bold":true}])",
          1, 1, ""},
         {"ends with", "abc;1", R"([{"column":1,"when":"endsWith","value":"BC","bold":true}])", 1, 1,
