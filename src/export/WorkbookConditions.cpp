@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/Language.h"
+#include "grid/Sheet.h"
 
 namespace tessel::exports {
 
@@ -44,18 +45,17 @@ std::string rowNumber(lxw_row_t row) {
 }
 
 // "D2:D5" (columns from..to, from 0, over the rows), with "$" before each part when fixed.
-std::string rangeText(int from, int to, WorksheetRows rows, bool fixed = false) {
+std::string rangeText(int from, int to, RowRange rows, bool fixed = false) {
     const std::string d = fixed ? "$" : "";
     return d + columnLetters(from) + d + rowNumber(rows.first) + ':' + d + columnLetters(to) + d +
            rowNumber(rows.last);
 }
 
 // The ranges in parts whose texts, joined by spaces, stay within what one rule names.
-std::vector<std::vector<WorksheetRows>> parts(const std::vector<WorksheetRows> &ranges, int from,
-                                              int to) {
-    std::vector<std::vector<WorksheetRows>> out;
+std::vector<std::vector<RowRange>> parts(const std::vector<RowRange> &ranges, int from, int to) {
+    std::vector<std::vector<RowRange>> out;
     std::size_t length = 0;
-    for (const WorksheetRows &r : ranges) {
+    for (const RowRange &r : ranges) {
         const std::size_t n = rangeText(from, to, r).size() + 1;
         if (out.empty() || length + n > kMaxRangesText) {
             out.emplace_back();
@@ -309,18 +309,38 @@ void scaleOrBar(const ConditionRule &rule, lxw_conditional_format &cf, const std
 
 }  // namespace
 
+std::map<int, std::vector<RowRange>> dataRowRanges(const grid::Sheet &sheet,
+                                                   const WorksheetRows &rows) {
+    std::map<int, std::vector<RowRange>> out;
+    const auto &marks = sheet.rowMarks();
+    auto mark = marks.begin();
+    for (int row = 1; row <= sheet.maxRows(); ++row) {
+        while (mark != marks.end() && mark->first < row)
+            ++mark;
+        if (mark != marks.end() && mark->first == row)
+            continue;
+        const WorksheetPlace place = rows.placeOfSheetRow(row);
+        std::vector<RowRange> &ranges = out[place.worksheet];
+        if (!ranges.empty() && ranges.back().last + 1 == place.row)
+            ranges.back().last = place.row;
+        else
+            ranges.push_back({place.row, place.row});
+    }
+    return out;
+}
+
 void writeConditionalFormats(lxw_workbook *workbook, lxw_worksheet *worksheet,
                              const grid::ConditionRules &rules,
-                             const std::vector<WorksheetRows> &dataRows, int lastCol) {
+                             const std::vector<RowRange> &dataRows, int lastCol) {
     if (dataRows.empty() || rules.empty() || lastCol < 1)
         return;
-    const WorksheetRows whole{dataRows.front().first, dataRows.back().last};
+    const RowRange whole{dataRows.front().first, dataRows.back().last};
     for (const ConditionRule &rule : rules) {
         const int col = rule.column - 1;
         const bool row = rule.row && rule.kind == RuleKind::Condition;
         const int from = row ? 0 : col;
         const int to = row ? lastCol - 1 : col;
-        const std::vector<std::vector<WorksheetRows>> split = parts(dataRows, from, to);
+        const std::vector<std::vector<RowRange>> split = parts(dataRows, from, to);
         // Split parts would each take their own statistics: the column's span serves them all.
         // The writer of this version writes every top and bottom rule with the rank 10, so
         // another rank is a formula rule.
@@ -342,7 +362,7 @@ void writeConditionalFormats(lxw_workbook *workbook, lxw_worksheet *worksheet,
             if (rule.italic.value_or(false))
                 format_set_italic(format);
         }
-        for (const std::vector<WorksheetRows> &part : split) {
+        for (const std::vector<RowRange> &part : split) {
             std::deque<std::string> texts;  // the writer reads them through pointers
             lxw_conditional_format cf{};
             cf.format = format;
@@ -360,11 +380,11 @@ void writeConditionalFormats(lxw_workbook *workbook, lxw_worksheet *worksheet,
                 nativeCondition(rule, cf, texts);
             }
             std::string ranges;
-            for (const WorksheetRows &r : part)
+            for (const RowRange &r : part)
                 ranges += (ranges.empty() ? "" : " ") + rangeText(from, to, r);
             if (part.size() > 1)
                 cf.multi_range = ranges.data();
-            const WorksheetRows first = part.front();
+            const RowRange first = part.front();
             check(worksheet_conditional_format_range(worksheet, first.first, lxw_col_t(from),
                                                      first.last, lxw_col_t(to), &cf));
         }

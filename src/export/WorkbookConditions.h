@@ -26,18 +26,31 @@
 
 #include <xlsxwriter.h>
 
+#include <map>
 #include <vector>
 
+#include "export/WorkbookGroups.h"
 #include "grid/ConditionRules.h"
+
+namespace tessel::grid {
+class Sheet;
+}
 
 namespace tessel::exports {
 
 // Worksheet rows first..last (both included), counted from 0 as libxlsxwriter counts them.
-struct WorksheetRows {
+struct RowRange {
     lxw_row_t first = 0;
     lxw_row_t last = 0;
-    bool operator==(const WorksheetRows &) const = default;
+    bool operator==(const RowRange &) const = default;
 };
+
+// The worksheet rows holding the data rows of `sheet` (from row 1, Sheet::isDataRow), by
+// worksheet (from 0), where `rows` places them: consecutive data rows on one worksheet make one
+// range, so header, subtotal and totals rows, and the label row each worksheet repeats, fall
+// between ranges. One pass over the rows.
+std::map<int, std::vector<RowRange>> dataRowRanges(const grid::Sheet &sheet,
+                                                   const WorksheetRows &rows);
 
 // Writes `rules` into `worksheet` of `workbook` over `dataRows` (the worksheet rows holding the
 // report's data rows, in order, not overlapping), sheet column c in worksheet column c - 1
@@ -45,6 +58,6 @@ struct WorksheetRows {
 // ranges or no rules write nothing. Throws Error(Io) when the writer refuses a rule.
 void writeConditionalFormats(lxw_workbook *workbook, lxw_worksheet *worksheet,
                              const grid::ConditionRules &rules,
-                             const std::vector<WorksheetRows> &dataRows, int lastCol);
+                             const std::vector<RowRange> &dataRows, int lastCol);
 
 }  // namespace tessel::exports

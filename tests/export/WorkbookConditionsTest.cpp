@@ -6,15 +6,16 @@
 
 #include "conditions/StoredConditions.h"
 #include "export/WorkbookConditions.h"
+#include "grid/Sheet.h"
 #include "support/Unzip.h"
 
 using namespace tessel;
-using exports::WorksheetRows;
+using exports::RowRange;
 
 namespace {
 
 // Each rule of the worksheet as "sqref type [operator] [rank] [percent] [stop] formulas".
-QStringList writtenRules(const QString &stored, const std::vector<WorksheetRows> &rows) {
+QStringList writtenRules(const QString &stored, const std::vector<RowRange> &rows) {
     QTemporaryDir dir;
     const QByteArray path = dir.filePath(QStringLiteral("c.xlsx")).toUtf8();
     lxw_workbook_options options{};
@@ -58,10 +59,10 @@ QStringList writtenRules(const QString &stored, const std::vector<WorksheetRows>
 // Data rows of a report in worksheet rows 2..5 (from 1), or in two blocks 2..3 and 5..6 around
 // a subtotal row, with its totals row below them.
 TEST(WorkbookConditions, RulesLiveInTheWorkbook) {
-    const std::vector<WorksheetRows> four{{1, 4}}, blocks{{1, 2}, {4, 5}};
+    const std::vector<RowRange> four{{1, 4}}, blocks{{1, 2}, {4, 5}};
     const struct {
         const char *name, *rules;
-        std::vector<WorksheetRows> rows;
+        std::vector<RowRange> rows;
         const char *expected;
     } cases[] = {
         {"a number compared", R"([{"column":2,"when":">","value":10000,"bold":true}])", four,
@@ -107,7 +108,7 @@ TEST(WorkbookConditions, RulesLiveInTheWorkbook) {
 
 // Many blocks: the rule is repeated over parts of them, a statistic over the column's span.
 TEST(WorkbookConditions, ManyBlocksShareTheColumnsStatistics) {
-    std::vector<WorksheetRows> rows;
+    std::vector<RowRange> rows;
     for (lxw_row_t r = 1; r < 3000; r += 3)
         rows.push_back({r, r + 1});
     const QStringList rules =
@@ -117,5 +118,30 @@ TEST(WorkbookConditions, ManyBlocksShareTheColumnsStatistics) {
         EXPECT_TRUE(rule.endsWith(QStringLiteral("_xlfn.AGGREGATE(1,2,$B$2:$B$3000))")))
             << rule.toStdString();
         EXPECT_FALSE(rule.contains(QStringLiteral("B4:"))) << rule.toStdString();
+    }
+}
+
+// The data rows' ranges: marked rows and the label row a new worksheet repeats fall between.
+TEST(WorkbookConditions, DataRowRangesLeaveOutMarkedRows) {
+    using Ranges = std::map<int, std::vector<RowRange>>;
+    const struct {
+        const char *name;
+        int linesAbove, capacity;
+        Ranges expected;
+    } cases[] = {
+        {"one worksheet", 0, 100, {{0, {{1, 2}, {4, 5}}}}},
+        {"a header line above", 1, 100, {{0, {{2, 3}, {5, 6}}}}},
+        {"continued on a second worksheet", 1, 4, {{0, {{2, 3}}}, {1, {{2, 3}}}}},
+        {"a run split by the new worksheet", 0, 3, {{0, {{1, 2}}}, {1, {{2, 2}}}, {2, {{1, 1}}}}},
+    };
+    grid::Sheet sheet;
+    sheet.setMaxCols(1);
+    sheet.setMaxRows(6);
+    sheet.setRowMark(3, grid::RowMark{grid::RowKind::Subtotal, 1});
+    sheet.setRowMark(6, grid::RowMark{grid::RowKind::Totals, 0});
+    for (const auto &c : cases) {
+        EXPECT_EQ(exports::dataRowRanges(sheet, exports::WorksheetRows(c.linesAbove, c.capacity)),
+                  c.expected)
+            << c.name;
     }
 }
