@@ -267,11 +267,13 @@ void CellLooks::prepare() {
     m_byColumn.resize(std::size_t(last) + 1);
     for (std::size_t i = 0; i < m_rules.size(); ++i) {
         const ConditionRule &rule = m_rules[i];
-        m_rowSlot.push_back(rule.row ? int(m_rowRules.size()) : -1);
-        if (rule.row)
+        // A scale or a bar colours its own column alone.
+        const bool row = rule.row && rule.kind == RuleKind::Condition;
+        m_rowSlot.push_back(row ? int(m_rowRules.size()) : -1);
+        if (row)
             m_rowRules.push_back(int(i));
         for (int c = 1; c <= last; ++c) {
-            if (rule.row || rule.column == c)
+            if (row || rule.column == c)
                 m_byColumn[std::size_t(c)].push_back(int(i));
         }
     }

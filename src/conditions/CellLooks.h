@@ -9,7 +9,7 @@
 //    the 50th percentile, linear between); a column of one number takes the first colour;
 //  - a Bar rule gives a cell of its column holding a number a bar of its colour, as long as the
 //    number's share of the column's range (0 at the smallest number, 1 at the largest; 1 for
-//    every cell of a column of one number);
+//    every cell of a column of one number); scales and bars colour their own column alone;
 //  - where two rules set the same property the earlier wins; after a matching rule with
 //    `stop` no later rule applies there (to the row, for a row rule);
 //  - only data rows take a look (Sheet::isDataRow): never the label row 0, group header,

@@ -43,11 +43,12 @@ constexpr std::array<std::pair<RuleWhen, const char *>, 20> kWhenNames = {{
     {RuleWhen::Unique, "unique"},
 }};
 
-// The keys this version reads from every rule, and from a rule with a condition besides;
-// every other key of a rule is kept as stored.
-constexpr std::array<const char *, 6> kRuleKeys = {"column", "when", "scale", "bar", "row", "stop"};
-constexpr std::array<const char *, 7> kConditionKeys = {"value", "value2", "percent", "text",
-                                                        "fill",  "bold",   "italic"};
+// The keys this version reads from every rule, and from a rule with a condition besides
+// (a scale or a bar colours its own column's cells alone); every other key of a rule is kept
+// as stored.
+constexpr std::array<const char *, 5> kRuleKeys = {"column", "when", "scale", "bar", "stop"};
+constexpr std::array<const char *, 8> kConditionKeys = {"value", "value2", "percent", "text",
+                                                        "fill",  "bold",   "italic",  "row"};
 
 // The largest N of a top or bottom rule counted in cells (the workbook program's own bound).
 constexpr double kMaxRank = 1000;
@@ -185,12 +186,12 @@ private:
 
     std::optional<QString> readFlags(ConditionRule &rule, bool condition) const {
         const auto set = [](auto *target) { return [target](bool on) { *target = on; }; };
-        if (auto why = readFlag("row", set(&rule.row)))
-            return why;
         if (auto why = readFlag("stop", set(&rule.stop)))
             return why;
         if (!condition)
             return std::nullopt;
+        if (auto why = readFlag("row", set(&rule.row)))
+            return why;
         if (auto why = readFlag("percent", set(&rule.percent)))
             return why;
         if (auto why = readFlag("bold", set(&rule.bold)))
@@ -353,11 +354,11 @@ QString writeConditions(const grid::ConditionRules &rules) {
                     object.insert(QLatin1String("fill"), colorText(rule.fill));
                 break;
         }
-        if (rule.row)
-            object.insert(QLatin1String("row"), true);
         if (rule.stop)
             object.insert(QLatin1String("stop"), true);
         if (rule.kind == RuleKind::Condition) {
+            if (rule.row)
+                object.insert(QLatin1String("row"), true);
             if (rule.percent)
                 object.insert(QLatin1String("percent"), true);
             if (rule.bold)

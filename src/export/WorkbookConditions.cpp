@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/Language.h"
+#include "grid/CellNumber.h"
 #include "grid/Sheet.h"
 
 namespace tessel::exports {
@@ -78,13 +79,12 @@ std::string quoted(const QString &text) {
     return '"' + q.toStdString() + '"';
 }
 
-// The number a rule's value stands for, when it reads as one.
+// The number a rule's value stands for, when it reads as one (as a cell's text reads).
 std::optional<double> numberOf(const QVariant &value) {
     if (value.typeId() == QMetaType::Double)
         return value.toDouble();
-    bool ok = false;
-    const double v = QLocale::c().toDouble(value.toString().remove(u',').trimmed(), &ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    const std::string text = value.toString().toStdString();
+    return grid::cellNumber(text);
 }
 
 // A value in a formula: a number as a number, anything else as a text.

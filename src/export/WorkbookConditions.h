@@ -14,7 +14,9 @@
 //    the 50th percentile); bars data bars from the smallest to the largest number;
 //  - a rule with `row` is a formula rule over the data rows' every column, testing its
 //    column's cell of the row with a formula of the same sense ("=$D5>10000");
-//  - `stop` sets the rule's stop-if-true; the rules keep their priority order.
+//  - `stop` sets the rule's stop-if-true; the rules keep their priority order;
+//  - a scale or a bar colours its own column alone, `row` or not: a workbook's scale cannot
+//    colour other cells.
 // When the ranges of one column are more than one rule can name (several hundred blocks),
 // the rule is repeated over successive parts of them; then a rule over the whole column
 // (top, bottom, averages, scales, bars) takes its statistics from the column's cells from the

@@ -59,7 +59,8 @@ struct ConditionRule {
     QColor fill;
     std::optional<bool> bold;
     std::optional<bool> italic;
-    bool row = false;           // the look goes to every cell of the row, not the tested cell alone
+    // Condition rules: the look goes to every cell of the row, not the tested cell alone.
+    bool row = false;
     bool stop = false;          // where this rule matched, later rules do not apply
     std::vector<QColor> scale;  // Scale: 2 or 3 colours, smallest number to largest
     QColor bar;                 // Bar: the bar's colour
