@@ -242,6 +242,19 @@ struct CellLooks::Statistics {
     std::shared_ptr<const std::vector<std::uint8_t>> repeats;
 };
 
+grid::CellStyle withLook(const grid::CellStyle &style, const CellLook &look) {
+    grid::CellStyle out = style;
+    if (look.text.isValid())
+        out.foreground = look.text;
+    if (look.fill.isValid())
+        out.background = look.fill;
+    if (look.bold)
+        out.font.bold = *look.bold;
+    if (look.italic)
+        out.font.italic = *look.italic;
+    return out;
+}
+
 CellLooks::CellLooks(grid::ConditionRules rules) : m_rules(std::move(rules)) {
     prepare();
 }

@@ -29,7 +29,8 @@
 
 namespace tessel::grid {
 class Sheet;
-}
+struct CellStyle;
+}  // namespace tessel::grid
 
 namespace tessel::conditions {
 
@@ -44,6 +45,11 @@ struct CellLook {
     bool isEmpty() const { return !text.isValid() && !fill.isValid() && !bold && !italic && !bar; }
     bool operator==(const CellLook &) const = default;
 };
+
+// `style` with what `look` sets put over it: the text colour as the foreground, the fill as the
+// background, bold and italic in the font. The bar is not part of a style: a painter draws it
+// under the text, from the left edge, `bar` of the cell's width.
+grid::CellStyle withLook(const grid::CellStyle &style, const CellLook &look);
 
 // A sheet's rules with their column statistics (top and bottom thresholds, averages,
 // duplicates, scale and bar ranges). The statistics are computed once per sheet revision, in
