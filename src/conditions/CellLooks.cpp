@@ -59,13 +59,9 @@ bool hasCasedCharacter(const QString &text) {
     return false;
 }
 
-// Blank as the workbook program's blank test (LEN(TRIM(x)) = 0) sees it, tabs included.
+// Blank as the workbook program's blank test (LEN(TRIM(x)) = 0) sees it: empty or spaces.
 bool isBlank(std::string_view text) {
-    for (const char c : text) {
-        if (c != ' ' && c != '\t')
-            return false;
-    }
-    return true;
+    return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
 int sign(int v) {

@@ -32,7 +32,7 @@ enum class RuleWhen : std::uint8_t {
     NotContains,
     BeginsWith,
     EndsWith,
-    Blank,  // empty or only blanks
+    Blank,  // empty or only spaces
     NotBlank,
     Top,  // the `value` largest numbers of the column (or value % of them), ties included
     Bottom,
