@@ -927,5 +927,59 @@ To keep it, run this on the database:
         <source>报表中没有数据，没有可打印的内容。</source>
         <translation>The report holds no data: there is nothing to print.</translation>
     </message>
+    <message>
+        <source>列“%1”不在报表的第 1 至 %2 列之内。</source>
+        <translation>Column “%1” is not one of the report’s columns 1 to %2.</translation>
+    </message>
+    <message>
+        <source>一条规则应有且只有 when、scale、bar 之一。</source>
+        <translation>A rule needs exactly one of when, scale and bar.</translation>
+    </message>
+    <message>
+        <source>颜色“%1”不是 #RRGGBB 形式。</source>
+        <translation>The colour “%1” is not of the form #RRGGBB.</translation>
+    </message>
+    <message>
+        <source>“%1”应为 true 或 false，而不是“%2”。</source>
+        <translation>“%1” must be true or false, not “%2”.</translation>
+    </message>
+    <message>
+        <source>色阶（scale）应为 2 或 3 个颜色。</source>
+        <translation>A colour scale (scale) needs 2 or 3 colours.</translation>
+    </message>
+    <message>
+        <source>条件“%1”无法识别。</source>
+        <translation>The condition “%1” is unknown.</translation>
+    </message>
+    <message>
+        <source>前后项数“%1”应为 1 至 %2 的整数。</source>
+        <translation>The number of top or bottom items “%1” must be a whole number from 1 to %2.</translation>
+    </message>
+    <message>
+        <source>缺少“%1”。</source>
+        <translation>“%1” is missing.</translation>
+    </message>
+    <message>
+        <source>“%1”应为数字或文本，而不是“%2”。</source>
+        <translation>“%1” must be a number or a text, not “%2”.</translation>
+    </message>
+    <message>
+        <source>所存的值不是 JSON 数组，全部规则未用。</source>
+        <translation>The stored value is not a JSON array; none of its rules is used.</translation>
+    </message>
+    <message>
+        <source>它不是 JSON 对象。</source>
+        <translation>it is not a JSON object.</translation>
+    </message>
+    <message>
+        <source>第 %1 条规则：%2</source>
+        <translation>Rule %1: %2</translation>
+    </message>
+    <message>
+        <source>报表“%1”的条件格式有部分无法使用，其余照常应用。未用的是：
+%2</source>
+        <translation>Part of the conditional formats (条件格式) of report “%1” cannot be used; the rest applies. Not used:
+%2</translation>
+    </message>
 </context>
 </TS>

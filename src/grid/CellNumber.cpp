@@ -78,6 +78,33 @@ long plainNumber(std::string_view text, char *out) {
     return i == n ? len : -1;
 }
 
+// The value of a plain number (as plainNumber writes it) of at most 15 digits and no exponent,
+// computed directly: the digits as a whole number, divided once by a power of ten. Both are
+// exact in a double, so the one rounding is the correct one, as from_chars rounds. nullopt
+// for any other number.
+std::optional<double> shortDecimal(const char *plain, long len) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = len > 0 && plain[0] == '-';
+    unsigned long long whole = 0;
+    int digits = 0;
+    int decimals = -1;  // digits after the point; -1 before a point
+    for (long i = negative ? 1 : 0; i < len; ++i) {
+        const char c = plain[i];
+        if (c == '.') {
+            decimals = 0;
+            continue;
+        }
+        if (!isDigit(c) || ++digits > 15)
+            return std::nullopt;
+        whole = whole * 10 + static_cast<unsigned long long>(c - '0');
+        if (decimals >= 0)
+            ++decimals;
+    }
+    const double value = double(whole) / kPowers[decimals > 0 ? decimals : 0];
+    return negative ? -value : value;
+}
+
 }  // namespace
 
 std::optional<double> cellNumber(std::string_view text) {
@@ -100,6 +127,9 @@ std::optional<double> cellNumber(std::string_view text) {
     const long len = plainNumber(text, plain);
     if (len < 0)
         return std::nullopt;
+    // Almost every cell holds such a number: it takes a fraction of from_chars' time.
+    if (const std::optional<double> quick = shortDecimal(plain, len))
+        return quick;
     double value = 0;
     const auto res = std::from_chars(plain, plain + len, value);
     if (res.ec != std::errc() || res.ptr != plain + len || !std::isfinite(value))
