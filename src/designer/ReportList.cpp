@@ -206,6 +206,7 @@ void ReportList::onOpenReport() {
         report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                    sample.fieldCount(), sheet);
         report::FillFromRecordset(sample, sheet);
+        report::ApplyGrouping(session, std::nullopt);
         m_designer.markClean();
     } catch (const std::exception &e) {
         progress->finish();

@@ -4,14 +4,24 @@
 
 namespace tessel::grid {
 
+namespace {
+
+// Whether data cell (col, row) continues a run holding `t`: a marked row (a group's header or
+// subtotal, the totals row) never does, so a group column merges only within its group.
+bool continuesRun(const Sheet &sheet, int col, int row, std::string_view t) {
+    return row >= 1 && row <= sheet.maxRows() && sheet.isDataRow(row) &&
+           sheet.textUtf8(col, row) == t;
+}
+
+}  // namespace
+
 bool inColumnRun(const Sheet &sheet, int col, int row) {
-    if (col < 1 || row < 1 || sheet.colMerge(col) != MergeMode::Always)
+    if (col < 1 || row < 1 || sheet.colMerge(col) != MergeMode::Always || !sheet.isDataRow(row))
         return false;
     const std::string_view t = sheet.textUtf8(col, row);
     if (t.empty())
         return false;
-    return (row > 1 && sheet.textUtf8(col, row - 1) == t) ||
-           (row < sheet.maxRows() && sheet.textUtf8(col, row + 1) == t);
+    return continuesRun(sheet, col, row - 1, t) || continuesRun(sheet, col, row + 1, t);
 }
 
 CellSpan mergeSpan(const Sheet &sheet, int col, int row, const MergeWindow &window) {
@@ -30,9 +40,9 @@ CellSpan mergeSpan(const Sheet &sheet, int col, int row, const MergeWindow &wind
     if (inColumnRun(sheet, col, row)) {
         const int top = std::max(1, window.firstRow);
         const int bottom = std::min(sheet.maxRows(), window.lastRow);
-        while (span.row > top && sheet.textUtf8(col, span.row - 1) == t)
+        while (span.row > top && continuesRun(sheet, col, span.row - 1, t))
             --span.row;
-        while (span.row2 < bottom && sheet.textUtf8(col, span.row2 + 1) == t)
+        while (span.row2 < bottom && continuesRun(sheet, col, span.row2 + 1, t))
             ++span.row2;
         return span;
     }

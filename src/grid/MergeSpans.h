@@ -24,7 +24,8 @@ struct MergeWindow {
 
 // Whether (col, row) is in a run of equal cells down a merged column: a data cell (col and
 // row from 1) with text, in a column whose merge mode is Always, equal to the cell above or
-// below it within the sheet's rows.
+// below it within the sheet's rows. Only data rows form runs: a marked row (RowKind) stands
+// apart from the rows around it, so a group column's values merge within their group.
 bool inColumnRun(const Sheet &sheet, int col, int row);
 
 // The block (col, row) shows in, cut to `window`, which must hold the cell. An empty cell and
