@@ -928,6 +928,54 @@ To keep it, run this on the database:
         <translation>The report holds no data: there is nothing to print.</translation>
     </message>
     <message>
+        <source>列“%1”不在报表的第 1 至 %2 列之内。</source>
+        <translation>Column “%1” is not one of the report’s columns 1 to %2.</translation>
+    </message>
+    <message>
+        <source>一条规则应有且只有 when、scale、bar 之一。</source>
+        <translation>A rule needs exactly one of when, scale and bar.</translation>
+    </message>
+    <message>
+        <source>颜色“%1”不是 #RRGGBB 形式。</source>
+        <translation>The colour “%1” is not of the form #RRGGBB.</translation>
+    </message>
+    <message>
+        <source>“%1”应为 true 或 false，而不是“%2”。</source>
+        <translation>“%1” must be true or false, not “%2”.</translation>
+    </message>
+    <message>
+        <source>色阶（scale）应为 2 或 3 个颜色。</source>
+        <translation>A colour scale (scale) needs 2 or 3 colours.</translation>
+    </message>
+    <message>
+        <source>条件“%1”无法识别。</source>
+        <translation>The condition “%1” is unknown.</translation>
+    </message>
+    <message>
+        <source>前后项数“%1”应为 1 至 %2 的整数。</source>
+        <translation>The number of top or bottom items “%1” must be a whole number from 1 to %2.</translation>
+    </message>
+    <message>
+        <source>缺少“%1”。</source>
+        <translation>“%1” is missing.</translation>
+    </message>
+    <message>
+        <source>“%1”应为数字或文本，而不是“%2”。</source>
+        <translation>“%1” must be a number or a text, not “%2”.</translation>
+    </message>
+    <message>
+        <source>所存的值不是 JSON 数组，全部规则未用。</source>
+        <translation>The stored value is not a JSON array; none of its rules is used.</translation>
+    </message>
+    <message>
+        <source>它不是 JSON 对象。</source>
+        <translation>it is not a JSON object.</translation>
+    </message>
+    <message>
+        <source>第 %1 条规则：%2</source>
+        <translation>Rule %1: %2</translation>
+    </message>
+    <message>
         <source>%1：%2，已略过。</source>
         <translation>%1: %2; left out. </translation>
     </message>
@@ -1012,6 +1060,12 @@ To keep it, run this on the database:
         <translation>The grouping (分组) of report &quot;%1&quot; has parts that cannot be used; the report prints without them: %2</translation>
     </message>
     <message>
+        <source>报表“%1”的条件格式有部分无法使用，其余照常应用。未用的是：
+%2</source>
+        <translation>Some conditional formats (条件格式) of report &quot;%1&quot; cannot be used; the others apply. Left out:
+%2</translation>
+    </message>
+    <message>
         <source>分组</source>
         <translation>Groups</translation>
     </message>
@@ -1041,7 +1095,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>小计行的文字，{value} 代表本组的值</source>
-        <translation>The text of the subtotal row; {value} stands for the group&apos;s value</translation>
+        <translation>The text of the subtotal row; {value} stands for the group's value</translation>
     </message>
     <message>
         <source>组标题</source>
@@ -1065,7 +1119,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>按报表的合计列求和</source>
-        <translation>Sum the report&apos;s total columns</translation>
+        <translation>Sum the report's total columns</translation>
     </message>
     <message>
         <source>运行时指定的合计列，未指定时为每个数值列</source>
@@ -1093,11 +1147,15 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>先按各级分组列排序，同组内保持查询的顺序</source>
-        <translation>Sort by the group columns first; within a group the query&apos;s order holds</translation>
+        <translation>Sort by the group columns first; within a group the query's order holds</translation>
     </message>
     <message>
         <source>页小计（仅打印）</source>
         <translation>Page totals (printed only)</translation>
+    </message>
+    <message>
+        <source>空：不打印</source>
+        <translation>Empty: not printed</translation>
     </message>
     <message>
         <source>本页行：</source>
@@ -1117,7 +1175,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>示例（报表的前 %1 行）：</source>
-        <translation>Sample (the report&apos;s first %1 rows):</translation>
+        <translation>Sample (the report's first %1 rows):</translation>
     </message>
     <message>
         <source>保存的分组中以下部分无法使用，确定后不再保留：</source>
@@ -1149,15 +1207,11 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>无法读取报表的分组</source>
-        <translation>The report&apos;s grouping cannot be read</translation>
+        <translation>The report's grouping cannot be read</translation>
     </message>
     <message>
         <source>分组已修改，下次运行报表时按新的分组排列</source>
         <translation>Grouping changed: the next run of the report arranges its rows by it</translation>
-    </message>
-    <message>
-        <source>空：不打印</source>
-        <translation>Empty: not printed</translation>
     </message>
 </context>
 </TS>

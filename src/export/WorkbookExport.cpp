@@ -29,6 +29,7 @@
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
 #include "export/CsvExport.h"
+#include "export/WorkbookGroups.h"
 #include "grid/ColumnFormat.h"
 #include "grid/Paper.h"
 #include "grid/Sheet.h"
@@ -118,20 +119,21 @@ struct ColumnCells {
     lxw_format *format = nullptr;  // owned by the workbook
 };
 
-// Writes rows in order over as many worksheets as they need. Every worksheet after the first
-// starts with the sheet's label row.
+// Writes rows in order over as many worksheets as they need (WorksheetRows). Every worksheet
+// after the first starts with the sheet's label row. A grouped sheet's rows carry their
+// outline levels and its totals are formulas (WorkbookGroups).
 class RowWriter {
 public:
-    // `labelRow` is the first worksheet's row (from 0) of the sheet's label row; every later
-    // worksheet starts with it.
+    // `linesAbove` header lines come before the sheet's label row.
     RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
-              int rowsPerWorksheet, lxw_row_t labelRow)
+              int rowsPerWorksheet, int linesAbove)
         : m_wb(wb),
           m_scratch(scratch),
           m_sheet(sheet),
           m_cols(sheet.maxCols()),
-          m_capacity(rowsPerWorksheet),
-          m_labelRow(labelRow) {
+          m_rows(linesAbove, rowsPerWorksheet),
+          m_groups(sheet, m_rows),
+          m_labelRow(lxw_row_t(std::min(linesAbove, rowsPerWorksheet - 1))) {
         addColumnFormats();
         addWorksheet();
     }
@@ -162,11 +164,12 @@ public:
 
 private:
     lxw_row_t nextRow() {
-        if (m_row == lxw_row_t(m_capacity)) {
+        const WorksheetPlace place = m_rows.placeOfLine(m_line++);
+        if (place.worksheet == int(m_worksheets.size())) {
             addWorksheet();
-            writeSheetRow(m_row++, 0);
+            writeSheetRow(0, 0);
         }
-        return m_row++;
+        return place.row;
     }
 
     void addWorksheet() {
@@ -176,7 +179,8 @@ private:
         m_worksheets.push_back(m_ws);
         m_scratch.add(m_ws);
         setPageSetup(m_worksheets.size() == 1 ? m_labelRow : 0);
-        m_row = 0;
+        if (m_groups.grouped())
+            setOutline(int(m_worksheets.size()) - 1);
         for (int c = 1; c <= m_cols; ++c) {
             const double w = m_sheet.colWidth(c);
             // A hidden column is exported like a shown one, so it gets a width its data shows in.
@@ -208,6 +212,18 @@ private:
         // from the workbook's footer, which the printing program fills in.
         const QByteArray footer = tessel::base::tr("&C第 &P 页，共 &N 页").toUtf8();
         check(worksheet_set_footer(m_ws, footer.constData()));
+    }
+
+    // Collapsing a group leaves its subtotal row below it shown; the page breaks before the
+    // groups that start a page are known before the worksheet's first row.
+    void setOutline(int worksheet) {
+        worksheet_outline_settings(m_ws, LXW_TRUE, LXW_TRUE, LXW_TRUE, LXW_FALSE);
+        const std::vector<lxw_row_t> &breaks = m_groups.pageBreaks(worksheet);
+        if (breaks.empty())
+            return;
+        std::vector<lxw_row_t> terminated = breaks;
+        terminated.push_back(0);
+        check(worksheet_set_h_pagebreaks(m_ws, terminated.data()));
     }
 
     // One workbook format per distinct column format, shared by every cell of the columns
@@ -265,10 +281,39 @@ private:
         return false;
     }
 
+    // A subtotal or totals cell as its formula, with the sheet's number cached and its
+    // column's number format. A text-format column holds no numbers to total: its cells stay
+    // text. Returns false for a cell to write as usual.
+    bool writeTotal(lxw_row_t row, int c, std::string_view text) {
+        const ColumnCells &cells = m_formats[std::size_t(c)];
+        if (cells.kind == grid::FormatKind::Text)
+            return false;
+        const std::optional<TotalFormula> total = m_groups.formula(c, text);
+        if (!total)
+            return false;
+        const bool numeric =
+            cells.kind == grid::FormatKind::Number || cells.kind == grid::FormatKind::Percent;
+        check(worksheet_write_formula_num(m_ws, row, lxw_col_t(c - 1), total->text.c_str(),
+                                          numeric ? cells.format : nullptr, total->value));
+        return true;
+    }
+
     void writeSheetRow(lxw_row_t row, int r) {
+        bool totals = false;
+        if (r >= 1 && m_groups.grouped()) {
+            // The row's options go first: the writer keeps only the row being written.
+            if (const int level = m_groups.enterRow(r)) {
+                lxw_row_col_options options{};
+                options.level = uint8_t(level);
+                check(worksheet_set_row_opt(m_ws, row, LXW_DEF_ROW_HEIGHT, nullptr, &options));
+            }
+            totals = m_groups.rowHasTotals();
+        }
         for (int c = 1; c <= m_cols; ++c) {
             const std::string_view text = m_sheet.textUtf8(c, r);
             if (text.empty())
+                continue;
+            if (totals && writeTotal(row, c, text))
                 continue;
             if (r >= 1 && writeFormatted(row, lxw_col_t(c - 1), m_formats[std::size_t(c)], text))
                 continue;
@@ -310,9 +355,10 @@ private:
     std::vector<lxw_worksheet *> m_worksheets;
     const grid::Sheet &m_sheet;
     const int m_cols;
-    const int m_capacity;
+    const WorksheetRows m_rows;
+    WorkbookGroups m_groups;
     const lxw_row_t m_labelRow;
-    lxw_row_t m_row = 0;
+    long long m_line = 0;  // the next line of m_rows
     std::string m_buffer;  // the current text, NUL-terminated for the writer
 };
 
@@ -423,9 +469,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         progress.begin(
             tessel::base::tr("写入工作簿"), base::ProgressUnit::Rows,
             qint64(headerLines.size()) + sheet.maxRows() + 1 + qint64(footerLines.size()));
-        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet,
-                       lxw_row_t(std::min<std::size_t>(headerLines.size(),
-                                                       std::size_t(rowsPerWorksheet) - 1)));
+        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet, int(headerLines.size()));
         for (const print::PlainLine &line : headerLines)
             rows.headerFooterLine(line);
         for (int r = 0; r <= sheet.maxRows(); ++r) {

@@ -27,6 +27,16 @@
 // its margins, its fit to pages wide, grid lines when the report prints them, the label row
 // repeated at the top of every printed page when the report repeats it, and the page number
 // in the workbook's own print footer.
+//
+// A grouped sheet (one whose grouping has levels; see WorkbookGroups) keeps its rows and
+// texts, and adds: subtotal cells and the totals row's numbers as SUBTOTAL formulas over
+// their data cells, the sheet's number cached in each; outline levels (data rows one below
+// the innermost level, header and subtotal rows their group's level, the label and totals
+// rows none) with the summary rows below, so the workbook collapses to its subtotals; and a
+// page break before each group of a level that starts a page (a report fitted to pages
+// across prints fitted, which leaves the workbook program free to pass over them). Totals
+// whose data cells do not all lie on their worksheet are plain numbers. Page totals are
+// not written: a workbook has no pages of its own.
 #pragma once
 
 #include <QString>

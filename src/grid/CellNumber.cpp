@@ -137,6 +137,9 @@ std::optional<double> cellNumber(std::string_view text) {
     const long len = plainNumber(text, plain);
     if (len < 0)
         return std::nullopt;
+    // Almost every cell holds such a number: it takes a fraction of from_chars' time.
+    if (const std::optional<double> quick = shortDecimal(std::string_view(plain, std::size_t(len))))
+        return quick;
     double value = 0;
     const auto res = std::from_chars(plain, plain + len, value);
     if (res.ec != std::errc() || res.ptr != plain + len || !std::isfinite(value))
@@ -156,6 +159,10 @@ QString totalText(double total) {
     std::string s;
     appendTotal(s, total);
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+QString sumText(double sum) {
+    return sum != 0.0 ? totalText(sum) : QString();
 }
 
 }  // namespace tessel::grid

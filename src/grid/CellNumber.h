@@ -21,5 +21,7 @@ std::optional<double> cellNumber(std::string_view text);
 // `out` as UTF-8; totalText gives the same as a QString.
 void appendTotal(std::string &out, double total);
 QString totalText(double total);
+// The totals row's and the page totals' text of a sum: totalText, but the empty text for 0.
+QString sumText(double sum);
 
 }  // namespace tessel::grid

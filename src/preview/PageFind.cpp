@@ -110,13 +110,34 @@ bool isMerged(const grid::Sheet &sheet, int col) {
     return sheet.colMerge(col) == MergeMode::Always;
 }
 
-// The sheet rows a page prints, top to bottom, as the page painter prints them.
-std::vector<int> printedRows(const grid::Sheet &sheet, const print::PageLayout &layout) {
-    std::vector<int> rows;
-    for (const print::PageRow &r : print::pageRows(sheet, layout)) {
-        rows.push_back(r.row);
+// The band rows of a page's printed rows: indices first..last (first > last when none).
+std::pair<std::size_t, std::size_t> bandOf(const std::vector<print::PageRow> &rows) {
+    std::size_t first = 0;
+    while (first < rows.size() && rows[first].kind != print::PageRowKind::Sheet) {
+        ++first;
     }
-    return rows;
+    std::size_t last = first;
+    while (last + 1 < rows.size() && rows[last + 1].kind == print::PageRowKind::Sheet) {
+        ++last;
+    }
+    return {first, first < rows.size() ? last : 0};
+}
+
+// Where a carried or page-total row prints in reading order relative to the data cells.
+int readingRank(const FindMatch &m) {
+    switch (m.part) {
+        case FindMatch::Part::Header:
+            return 0;
+        case FindMatch::Part::Label:
+            return 1;
+        case FindMatch::Part::ExtraRow:
+            return m.row == int(print::PageRowKind::Carried) ? 2 : 4;
+        case FindMatch::Part::Cell:
+            return 3;
+        case FindMatch::Part::Footer:
+            return 5;
+    }
+    return 5;
 }
 
 // Index of the first printed column at or after sheet column `col`.
@@ -131,7 +152,8 @@ std::size_t firstColumnFrom(const std::vector<print::PageColumn> &cols, int col)
 }  // namespace
 
 bool FindMatch::before(const FindMatch &o) const {
-    return std::tuple(page, int(part), row, col) < std::tuple(o.page, int(o.part), o.row, o.col);
+    return std::tuple(page, readingRank(*this), row, col) <
+           std::tuple(o.page, readingRank(o), o.row, o.col);
 }
 
 std::u32string foldForFind(QStringView text) {
@@ -305,17 +327,36 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
         }
     }
 
-    const std::vector<int> rows = printedRows(m_sheet, layout);
-    if (!cols.empty() && !rows.empty()) {
-        const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front(),
-                                       rows.back()};
+    const std::vector<print::PageRow> rows = print::pageRows(m_sheet, layout);
+    const auto [bandFirst, bandLast] = bandOf(rows);
+    // Repeated header rows and the extra rows join no merge: each cell prints on its own.
+    const auto visitRow = [&](const print::PageRow &r) {
+        for (const print::PageColumn &c : cols) {
+            if (r.fromSheet()) {
+                if (contains(m_sheet.cellUtf8(c.col, r.row))) {
+                    visit(FindMatch{page, FindMatch::Part::Cell, c.col, r.row});
+                }
+            } else if (containsQString(
+                           print::extraRowCell(m_sheet, m_pagination, layout, cols, r.kind, c.col)
+                               .text)) {
+                visit(FindMatch{page, FindMatch::Part::ExtraRow, c.col, int(r.kind)});
+            }
+        }
+    };
+    for (std::size_t i = 0; i < bandFirst && i < rows.size(); ++i) {
+        visitRow(rows[i]);
+    }
+    if (!cols.empty() && bandFirst <= bandLast && bandFirst < rows.size()) {
+        const grid::MergeWindow window{cols.front().col, cols.back().col, rows[bandFirst].row,
+                                       rows[bandLast].row};
         std::vector<char> colMergedFlags(cols.size());
         for (std::size_t i = 0; i < cols.size(); ++i) {
             colMergedFlags[i] = isMerged(m_sheet, cols[i].col);
         }
         // Row by row: a fill stores a row's texts one after the other, so the texts are read
         // in the order they lie in memory.
-        for (const int r : rows) {
+        for (std::size_t ri = bandFirst; ri <= bandLast; ++ri) {
+            const int r = rows[ri].row;
             for (std::size_t i = 0; i < cols.size(); ++i) {
                 const print::PageColumn &c = cols[i];
                 const bool colMerged = colMergedFlags[i];
@@ -337,6 +378,10 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
                 visit(FindMatch{page, FindMatch::Part::Cell, c.col, r});
             }
         }
+    }
+    for (std::size_t i = bandFirst < rows.size() ? bandLast + 1 : rows.size(); i < rows.size();
+         ++i) {
+        visitRow(rows[i]);
     }
 
     const int footerLines = int(m_pagination.footerLines().size());
@@ -376,45 +421,65 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
     if (cols.empty()) {
         return {};
     }
-    const bool label = match.part == FindMatch::Part::Label;
-    const std::vector<int> rows = label ? std::vector<int>{0} : printedRows(m_sheet, layout);
-    if (rows.empty()) {
-        return {};
-    }
-    const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front(), rows.back()};
-    const grid::CellSpan span = grid::mergeSpan(m_sheet, match.col, match.row, window);
-
-    // Columns: the printed ones the group covers.
-    const std::size_t ci = firstColumnFrom(cols, span.col);
-    std::size_t cj = ci;
-    while (cj + 1 < cols.size() && cols[cj + 1].col <= span.col2) {
-        ++cj;
-    }
-    if (ci >= cols.size()) {
-        return {};
-    }
-    const double left = cols[ci].x;
-    const double right = cols[cj].x + cols[cj].width;
     // The table's geometry is in table points; a report fitted to pages wide is drawn
     // scaled, so its rectangles are mapped onto the paper.
     const QTransform toPaper = m_pagination.tableTransform();
-    if (label) {
+    const auto columnSpan = [&](int col, int col2) -> std::pair<double, double> {
+        const std::size_t ci = firstColumnFrom(cols, col);
+        if (ci >= cols.size() || cols[ci].col > col2) {
+            return {0, -1};
+        }
+        std::size_t cj = ci;
+        while (cj + 1 < cols.size() && cols[cj + 1].col <= col2) {
+            ++cj;
+        }
+        return {cols[ci].x, cols[cj].x + cols[cj].width};
+    };
+    if (match.part == FindMatch::Part::Label) {
+        const grid::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
+        const grid::CellSpan span = grid::mergeSpan(m_sheet, match.col, 0, window);
+        const auto [left, right] = columnSpan(span.col, span.col2);
+        if (right < left) {
+            return {};
+        }
         return toPaper.mapRect(
             QRectF(left, layout.colHeader.top(), right - left, layout.colHeader.height()));
     }
-    // Rows: laid down from the top of the page's cells, as the page prints them.
-    double y = layout.cells.top();
-    double top = -1, bottom = -1;
-    for (const int r : rows) {
-        const double h = std::min(m_sheet.rowHeight(r), layout.cells.bottom() - y);
-        if (r >= span.row && r <= span.row2) {
-            if (top < 0) {
-                top = y;
-            }
-            bottom = y + h;
+    const std::vector<print::PageRow> rows = print::pageRows(m_sheet, layout);
+    const auto [bandFirst, bandLast] = bandOf(rows);
+    // A repeated header or an extra row: the one cell.
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const print::PageRow &r = rows[i];
+        const bool inBand = i >= bandFirst && i <= bandLast;
+        const bool single = match.part == FindMatch::Part::ExtraRow
+                                ? !r.fromSheet() && int(r.kind) == match.row
+                                : !inBand && r.fromSheet() && r.row == match.row;
+        if (single) {
+            const auto [left, right] = columnSpan(match.col, match.col);
+            return right < left ? QRectF() : toPaper.mapRect(QRectF(left, r.y, right - left, r.h));
         }
-        y += h;
-        if (r >= span.row2) {
+    }
+    if (match.part == FindMatch::Part::ExtraRow || bandFirst >= rows.size()) {
+        return {};
+    }
+    const grid::MergeWindow window{cols.front().col, cols.back().col, rows[bandFirst].row,
+                                   rows[bandLast].row};
+    const grid::CellSpan span = grid::mergeSpan(m_sheet, match.col, match.row, window);
+    const auto [left, right] = columnSpan(span.col, span.col2);
+    if (right < left) {
+        return {};
+    }
+    // Rows: as the page prints them.
+    double top = -1, bottom = -1;
+    for (std::size_t i = bandFirst; i <= bandLast; ++i) {
+        const print::PageRow &r = rows[i];
+        if (r.row >= span.row && r.row <= span.row2) {
+            if (top < 0) {
+                top = r.y;
+            }
+            bottom = r.y + r.h;
+        }
+        if (r.row >= span.row2) {
             break;
         }
     }

@@ -3,20 +3,24 @@
 // pagination the pages were broken with; nothing is rendered.
 //
 // What is searched is what prints: the page header lines, the column labels (row 0, when
-// the column header row prints), the data cells of the page's rows and columns, and the
-// page footer lines. Hidden columns and rows (width 1 or less, height 0) and cells outside
-// the print area do not print and are not searched; a merged group of equal cells prints
-// once per page and is found once per page, at its first printed cell. A header or footer
-// part is searched as printed: its runs joined, the page number as the page's own number
-// (the header codes hold the report variables already substituted by the preview).
+// the column header row prints), the data cells of the page's rows and columns (subtotal and
+// group header rows are sheet rows like the others, and a header row repeated at the top of
+// a page is searched there too), the page's carried and page-total rows as printed (their
+// labels and formatted sums, print::extraRowCell), and the page footer lines. Hidden columns and
+// rows (width 1 or less, height 0) and cells outside the print area do not print and are not
+// searched; a merged group of equal cells prints once per page and is found once per page, at its
+// first printed cell. A header or footer part is searched as printed: its runs joined, the page
+// number as the page's own number (the header codes hold the report variables already substituted
+// by the preview).
 //
 // Matching: the text is found anywhere inside a printed text; Latin letters match in either
 // case, and the full-width forms U+FF01..U+FF5E and the ideographic space U+3000 match their
 // ASCII forms (Ａ = a, １ = 1).
 //
 // Order of the matches of a page (reading order): header lines top to bottom, each left,
-// centre, right; column labels left to right; data cells row by row, left to right; footer
-// lines as the header's.
+// centre, right; column labels left to right; the carried row, then data cells row by row
+// (repeated header rows first), then the page-total rows, each left to right; footer lines
+// as the header's.
 #pragma once
 
 #include <QRectF>
@@ -32,12 +36,13 @@ namespace tessel::preview {
 
 // One printed text that holds the searched text.
 struct FindMatch {
-    enum class Part { Header = 0, Label = 1, Cell = 2, Footer = 3 };
+    enum class Part { Header = 0, Label = 1, Cell = 2, Footer = 3, ExtraRow = 4 };
     int page = 0;  // printed page, from 1
     Part part = Part::Cell;
     // Cell and Label: the sheet cell (col, row; row 0 for a label). Header and Footer: `row`
     // is the line (from 0, among all lines of the header or footer) and `col` the part
-    // (CodePos: 0 left, 1 centre, 2 right).
+    // (CodePos: 0 left, 1 centre, 2 right). ExtraRow: `col` is the sheet column and `row` the
+    // print::PageRowKind of the carried or page-total row.
     int col = 0;
     int row = 0;
     bool operator==(const FindMatch &) const = default;
@@ -79,6 +84,7 @@ private:
     template <class Visit>
     void scanPage(int page, Visit &&visit) const;
     bool firstOfColumnRun(int col, int row, int firstRow, std::string_view text) const;
+    bool containsQString(const QString &text) const { return contains(text.toStdString()); }
     bool rowHidden(int row) const;
 
     const grid::Sheet &m_sheet;

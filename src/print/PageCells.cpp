@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "grid/CellNumber.h"
+
 namespace tessel::print {
 
 // Rows are placed one under the other from the top of the cell area; pagination puts a row
@@ -9,18 +11,56 @@ namespace tessel::print {
 std::vector<PageRow> pageRows(const grid::Sheet &sheet, const PageLayout &layout) {
     std::vector<PageRow> rows;
     const double bottom = layout.cells.bottom();
-    for (int r = layout.firstRow; r <= layout.lastRow; ++r) {
+    bool full = false;
+    const auto add = [&](int row, double h, PageRowKind kind) {
         const double y = rows.empty() ? layout.cells.top() : rows.back().y + rows.back().h;
         if (y >= bottom - 1e-9) {
-            break;
+            full = true;
+            return;
         }
-        const double h = sheet.rowHeight(r);
-        if (h <= 0) {
-            continue;
+        if (h > 0) {
+            rows.push_back({row, y, std::min(h, bottom - y), kind});
         }
-        rows.push_back({r, y, std::min(h, bottom - y)});
+    };
+    if (layout.carried) {
+        add(0, kPageTotalRowHeight, PageRowKind::Carried);
+    }
+    for (std::size_t i = 0; i < layout.repeatedHeaders.size() && !full; ++i) {
+        const int r = layout.repeatedHeaders[i];
+        add(r, sheet.rowHeight(r), PageRowKind::RepeatedHeader);
+    }
+    for (int r = layout.firstRow; r <= layout.lastRow && !full; ++r) {
+        add(r, sheet.rowHeight(r), PageRowKind::Sheet);
+    }
+    for (std::size_t i = 0; i < layout.totals.size() && !full; ++i) {
+        add(0, kPageTotalRowHeight,
+            layout.totals[i] == ExtraRow::PageTotal ? PageRowKind::PageTotal
+                                                    : PageRowKind::RunningTotal);
     }
     return rows;
+}
+
+grid::CellDisplay extraRowCell(const grid::Sheet &sheet, const Pagination &pagination,
+                               const PageLayout &layout, const std::vector<PageColumn> &cols,
+                               PageRowKind kind, int col) {
+    const std::optional<grid::PageTotals> &totals = pagination.pageTotals();
+    if (!totals || kind == PageRowKind::Sheet || kind == PageRowKind::RepeatedHeader) {
+        return {};
+    }
+    const ExtraRow extra = kind == PageRowKind::Carried     ? ExtraRow::Carried
+                           : kind == PageRowKind::PageTotal ? ExtraRow::PageTotal
+                                                            : ExtraRow::RunningTotal;
+    if (const std::optional<double> sum = pagination.pageTotal(layout.rowBand, extra, col)) {
+        return grid::cellDisplay(grid::sumText(*sum), sheet.colFormat(col),
+                                 grid::numberSeparators());
+    }
+    if (cols.empty() || cols.front().col != col) {
+        return {};
+    }
+    const QString &label = extra == ExtraRow::Carried     ? totals->carried
+                           : extra == ExtraRow::PageTotal ? totals->label
+                                                          : totals->running;
+    return {label, false};
 }
 
 // The blocks of a page's data cells, in drawing order (row by row, left to right). Which
@@ -36,8 +76,19 @@ std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<Pa
     if (nRows == 0 || nCols == 0) {
         return blocks;
     }
-    const grid::MergeWindow window{cols.front().col, cols.back().col, rows.front().row,
-                                   rows.back().row};
+    // The band's rows are the sheet rows among the page's rows, one run in sheet order.
+    std::size_t bandFirst = 0;
+    while (bandFirst < nRows && rows[bandFirst].kind != PageRowKind::Sheet) {
+        ++bandFirst;
+    }
+    std::size_t bandLast = bandFirst;
+    while (bandLast + 1 < nRows && rows[bandLast + 1].kind == PageRowKind::Sheet) {
+        ++bandLast;
+    }
+    const grid::MergeWindow window =
+        bandFirst < nRows ? grid::MergeWindow{cols.front().col, cols.back().col,
+                                              rows[bandFirst].row, rows[bandLast].row}
+                          : grid::MergeWindow{cols.front().col, cols.back().col, 0, -1};
     // covered[ci * nRows + ri]: the cell is part of a block drawn from another cell.
     std::vector<char> covered(nRows * nCols, 0);
     std::vector<char> colMerged(nCols);
@@ -46,19 +97,20 @@ std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<Pa
     }
     for (std::size_t ri = 0; ri < nRows; ++ri) {
         const int row = rows[ri].row;
-        const bool rowMerged = sheet.rowMerge(row) == grid::MergeMode::Always;
+        const bool inBand = ri >= bandFirst && ri <= bandLast;
+        const bool rowMerged = inBand && sheet.rowMerge(row) == grid::MergeMode::Always;
         for (std::size_t ci = 0; ci < nCols; ++ci) {
             if (covered[ci * nRows + ri]) {
                 continue;
             }
-            if (!rowMerged && !colMerged[ci]) {
+            if (!inBand || (!rowMerged && !colMerged[ci])) {
                 blocks.push_back({ci, ri, ci, ri});  // no merge reaches this cell
                 continue;
             }
             const grid::CellSpan span = grid::mergeSpan(sheet, cols[ci].col, row, window);
             // Hidden rows and columns inside the span take no room on the page.
             PageBlock b{ci, ri, ci, ri};
-            while (b.rj + 1 < nRows && rows[b.rj + 1].row <= span.row2) {
+            while (b.rj + 1 <= bandLast && rows[b.rj + 1].row <= span.row2) {
                 ++b.rj;
             }
             while (b.cj + 1 < nCols && cols[b.cj + 1].col <= span.col2) {
@@ -107,6 +159,9 @@ std::vector<grid::CellSpan> printedBlocks(const grid::Sheet &sheet, const Pagina
         }
     }
     for (const PageBlock &b : cellBlocks(sheet, cols, rows)) {
+        if (!rows[b.ri].fromSheet()) {
+            continue;
+        }
         out.push_back({cols[b.ci].col, rows[b.ri].row, cols[b.cj].col, rows[b.rj].row});
     }
     return out;

@@ -30,6 +30,8 @@ constexpr double kShadowDepth = 3.0;  // points
 const QColor kGridColor(192, 192, 192);
 const QColor kShadowColor(128, 128, 128);
 const QColor kDefaultBorderColor(128, 128, 128);
+// The fill of page-total rows on a sheet that has no subtotal row to take one from.
+const QColor kExtraRowFill(242, 242, 242);
 
 QColor printColor(const QColor &c, bool colour) {
     if (colour || !c.isValid()) {
@@ -99,10 +101,21 @@ std::vector<QLineF> joinSegments(std::vector<QLineF> h, std::vector<QLineF> v) {
     return out;
 }
 
+// The first subtotal row of the sheet, 0 when it has none.
+int firstSubtotalRow(const grid::Sheet &sheet) {
+    for (const auto &[row, mark] : sheet.rowMarks()) {
+        if (mark.kind == grid::RowKind::Subtotal) {
+            return row;
+        }
+    }
+    return 0;
+}
+
 class PagePainter {
 public:
     PagePainter(const grid::Sheet &sheet, const Pagination &pagination, int page, QPainter &painter)
         : m_sheet(sheet),
+          m_pagination(pagination),
           m_settings(pagination.settings()),
           m_layout(pagination.layout(page)),
           m_cols(pagination.columns(page)),
@@ -285,6 +298,13 @@ private:
             const PageRow &top = m_rows[b.ri];
             const double width = m_cols[b.cj].x + m_cols[b.cj].width - first.x;
             const double height = m_rows[b.rj].y + m_rows[b.rj].h - top.y;
+            if (!top.fromSheet()) {
+                const grid::CellDisplay shown =
+                    extraRowCell(m_sheet, m_pagination, m_layout, m_cols, top.kind, first.col);
+                paintCell(QRectF(first.x, top.y, width, height), shown.text,
+                          extraRowStyle(first.col), false, shown.number);
+                continue;
+            }
             // A data cell prints as its column's format shows it.
             const grid::CellDisplay shown =
                 top.row >= 1 ? grid::cellDisplay(m_sheet.text(first.col, top.row),
@@ -294,6 +314,25 @@ private:
                       m_sheet.style(first.col, top.row), false,
                       top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt);
         }
+    }
+
+    // Page-total and carried rows look like the sheet's subtotal rows: the style of the
+    // first subtotal row's cell in the column, else the column's in bold on a light fill.
+    const grid::CellStyle &extraRowStyle(int col) {
+        if (m_subtotalRow < 0) {
+            m_subtotalRow = firstSubtotalRow(m_sheet);
+        }
+        if (m_subtotalRow > 0) {
+            return m_sheet.style(col, m_subtotalRow);
+        }
+        auto found = m_extraStyles.find(col);
+        if (found == m_extraStyles.end()) {
+            grid::CellStyle style = m_sheet.style(col, m_layout.firstRow);
+            style.font.bold = true;
+            style.background = kExtraRowFill;
+            found = m_extraStyles.emplace(col, style).first;
+        }
+        return found->second;
     }
 
     void paintColumnHeader() {
@@ -317,7 +356,7 @@ private:
     void paintRowHeader() {
         const QRectF &area = m_layout.rowHeader;
         for (const PageRow &r : m_rows) {
-            const QString text = rowLabel(m_sheet, r.row);
+            const QString text = r.fromSheet() ? rowLabel(m_sheet, r.row) : QString();
             paintCell(QRectF(area.left(), r.y, area.width(), r.h), text, m_sheet.style(0, r.row),
                       true);
         }
@@ -394,6 +433,7 @@ private:
     }
 
     const grid::Sheet &m_sheet;
+    const Pagination &m_pagination;
     const grid::PrintSettings &m_settings;
     PageLayout m_layout;
     std::vector<PageColumn> m_cols;
@@ -404,6 +444,8 @@ private:
     QColor m_penColor;                     // the pen colour last set; invalid: unknown
     std::vector<QLineF> m_hGrid;           // grid segments, drawn at once at the end
     std::vector<QLineF> m_vGrid;
+    int m_subtotalRow = -1;  // the first subtotal row once looked up; 0: none
+    std::map<int, grid::CellStyle> m_extraStyles;
 };
 
 }  // namespace

@@ -18,8 +18,10 @@ namespace tessel::print {
 // page's background is not filled. Draws the cells of the page's rows and columns with
 // their fonts, colours (grey when colour printing is off), backgrounds and borders, merged
 // cells as one, grid lines, the table border and shadow, the repeated column and row
-// headers, and the header and footer lines with their page numbers, as the print settings
-// switch them on. The table (cells and repeated headers) is drawn at the pagination's
+// headers, the group header rows a page repeats (as the sheet styles them) and its carried
+// and page-total rows (extraRowCell's texts, styled as the sheet's subtotal rows are, else
+// bold on a light fill), and the header and footer lines with their page numbers, as the print
+// settings switch them on. The table (cells and repeated headers) is drawn at the pagination's
 // scale (see Pagination::tableTransform); header and footer lines at their own size. A text
 // in a general-aligned data cell that starts right to left is aligned right and laid out
 // right to left. Texts holding characters no font can draw are recorded (noteUndrawable).

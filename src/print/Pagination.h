@@ -24,9 +24,22 @@
 // on. Columns of width 1 or less are hidden and not printed; a row of height 0 takes no
 // space.
 //
+// Grouped sheets (Sheet::grouping, the row marks and grid::groupSpans): a group of a level
+// with pageBreak starts a row band of its own; a group of a level with keepTogether that is
+// cut by a band's end, starts below the band's first row and fits on a page of its own starts
+// the next band instead (outer levels are tried first; a longer group is cut as usual); a
+// band that starts inside a group of a level with a header row, below that row, prints the
+// header row again above its rows (outermost level first), and the room it takes is taken
+// from that band. With page totals every band keeps room at its foot for the page-total row
+// and, with a running label, the running-total row, and every band after the first keeps
+// room at its top for the carried row; these rows are kPageTotalRowHeight high. Carried and
+// running sums follow the row bands: the pages across of one band show the same sums.
+//
 // The bands are computed once, in the constructor, in time proportional to the number of
-// pages plus the number of rows with a height of their own; page details are derived from
-// the bands on demand. A Pagination is a snapshot: it keeps no reference to the sheet.
+// pages plus the number of rows with a height of their own (and, for a grouped sheet, its
+// marked rows); page details are derived from the bands on demand. With page totals the
+// constructor also adds up the chosen columns over the data rows of the print area, once, in
+// one pass (see pageTotal). A Pagination is a snapshot: it keeps no reference to the sheet.
 #pragma once
 
 #include "grid/Sheet.h"
@@ -36,6 +49,9 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QTransform>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace tessel::print {
@@ -52,6 +68,16 @@ constexpr double kCodeBlockGap = 6.0;
 constexpr double kMinFitScale = 0.1;
 // Points per column-width unit (105 twips).
 constexpr double kPointsPerWidthUnit = grid::kTwipsPerWidthUnit / grid::kTwipsPerPoint;
+// Height of a page-total, running-total or carried row, in points: the sheet's default row
+// height, whatever the heights of the rows around it.
+constexpr double kPageTotalRowHeight = grid::kDefaultRowHeight;
+
+// The rows a page prints beyond its band of sheet rows (see PageLayout).
+enum class ExtraRow : std::uint8_t {
+    Carried,       // the previous band's running sums, above everything else
+    PageTotal,     // the sums over the page's data rows, below its last row
+    RunningTotal,  // the sums from the first data row through the page, below the page total
+};
 
 // A printed column on a page: sheet column and its horizontal extent on the paper.
 struct PageColumn {
@@ -82,7 +108,14 @@ struct PageLayout {
                        // top-left corner
     QRectF colHeader;  // the repeated column header row; empty when not printed
     QRectF rowHeader;  // the repeated row header column; empty when not printed
-    QRectF cells;      // the cells of the page's row band and column band
+    QRectF cells;      // the cells of the page's row band and column band, with the rows
+                       // printed beyond the band (below)
+    // Printed beyond the band, top to bottom: the carried row (when `carried`), the group
+    // header rows repeated for groups the page continues (sheet rows, outermost level first),
+    // the band's rows, then `totals` (the page-total row, then the running-total row).
+    bool carried = false;
+    std::vector<int> repeatedHeaders;
+    std::vector<ExtraRow> totals;
 };
 
 // Which of the print area's pages a pagination keeps.
@@ -151,8 +184,19 @@ public:
     // The printed columns of printed page `page`, left to right, hidden columns left out.
     std::vector<PageColumn> columns(int page) const;
 
+    // The page totals the pages print (the sheet grouping's), nullopt when none.
+    const std::optional<grid::PageTotals> &pageTotals() const { return m_pageTotals; }
+    // What extra row `kind` of a page of row band `rowBand` shows in sheet column `col`: the
+    // sum of the column's numbers (grid::cellNumber) over the data rows (not marked, not
+    // hidden) of the band (PageTotal), of every band up to and including it (RunningTotal), or
+    // of every band before it (Carried); nullopt when `col` is not one of the page totals'
+    // columns or the band is out of range.
+    std::optional<double> pageTotal(int rowBand, ExtraRow kind, int col) const;
+
 private:
     void breakRows(const grid::Sheet &sheet, double available);
+    void breakGroupedRows(const grid::Sheet &sheet, double available);
+    void addPageSums(const grid::Sheet &sheet);
     void breakCols(double available);
     double fitScale(int pagesWide) const;
     int areaPageIndex(int page) const;  // 0-based page of the print area
@@ -176,6 +220,18 @@ private:
     std::vector<double> m_rowBandHeight;                // points
     std::vector<std::pair<int, double>> m_visibleCols;  // (column, width in points)
     std::vector<int> m_colBandFirstVisible;             // per column band: index into m_visibleCols
+    // Per row band: where its repeated header rows start in m_repeatedHeaders (one entry
+    // more than bands); empty when no band repeats any.
+    std::vector<int> m_bandHeaders;
+    std::vector<int> m_repeatedHeaders;
+    std::optional<grid::PageTotals> m_pageTotals;
+    std::vector<ExtraRow> m_totalRows;  // below every band
+    bool m_carried = false;             // the carried row above every band after the first
+    std::vector<int> m_sumColumns;      // the page totals' columns, ascending, once each
+    // Per row band and sum column (band * m_sumColumns.size() + i): the band's sum and the
+    // running sum through the band.
+    std::vector<double> m_bandSums;
+    std::vector<double> m_runningSums;
     int m_firstPage = 1;  // area pages printed: m_firstPage..m_lastPage (1-based)
     int m_lastPage = 0;
 };

@@ -155,11 +155,6 @@ std::vector<int> givenColumns(const QVariant &columns) {
     return out;
 }
 
-// The totals row shows a sum of 0 as an empty cell.
-QString sumText(double sum) {
-    return sum != 0.0 ? grid::totalText(sum) : QString();
-}
-
 }  // namespace
 
 // ---- applying a definition
@@ -541,7 +536,7 @@ void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
             sheet.setCurrent(c + 1, totalsRow);
             sheet.setForeground(kTotalsColor);
         });
-        attempt([&] { sheet.setText(c, totalsRow, sumText(sums[std::size_t(c)])); });
+        attempt([&] { sheet.setText(c, totalsRow, grid::sumText(sums[std::size_t(c)])); });
     }
     attempt([&] { sheet.setCurrentBlock(current); });
 

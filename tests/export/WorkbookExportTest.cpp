@@ -38,6 +38,9 @@ struct XSheet {
     std::map<std::pair<int, int>, QString> cells;
     std::map<int, double> widths;  // stored width by column
     int lastRow = 0;
+    std::map<std::pair<int, int>, QString> formulas;
+    std::map<int, int> outline;  // outline level by row, where set
+    std::vector<int> breaks;     // page break ids: the row above each break
 
     QString at(int row, int col) const {
         auto it = cells.find({row, col});
@@ -68,6 +71,12 @@ XSheet readSheet(const QString &file, int index) {
                 out.widths[c] = attr("width").toDouble();
         } else if (x.name() == u"row") {
             out.lastRow = std::max(out.lastRow, attr("r").toInt());
+            if (const int level = attr("outlineLevel").toInt())
+                out.outline[attr("r").toInt()] = level;
+        } else if (x.name() == u"brk") {
+            out.breaks.push_back(attr("id").toInt());
+        } else if (x.name() == u"f") {
+            out.formulas[cell] = x.readElementText();
         } else if (x.name() == u"c") {
             const QString r = attr("r").toString();
             int col = 0;
@@ -346,6 +355,136 @@ TEST_F(Export, OverlongTextIsCutToTheCellLimit) {
     writeWorkbook(file(), sheet, {}, {});
     EXPECT_EQ(readSheet(file(), 1).at(2, 1),
               QStringLiteral("s:") + QString(exports::kCellTextMax, u'字'));
+}
+
+// Department (level 1, a page each, counting months and summing quantities) and month (level
+// 2, with a header row, summing quantities and taking the largest amount), then 合计. Sheet
+// rows: 1 header 1月, 2-3 data, 4 subtotal, 5 header 2月, 6 data, 7 subtotal, 8 甲's subtotal,
+// 9 header 1月, 10 data, 11 subtotal, 12 乙's subtotal, 13 totals.
+std::unique_ptr<grid::Sheet> groupedSheet() {
+    using K = grid::RowKind;
+    const struct {
+        K kind;
+        int level;
+        std::vector<const char *> texts;
+    } rows[] = {{K::GroupHeader, 2, {"", "1月"}},
+                {K::Data, 0, {"甲", "1月", "3", "10"}},
+                {K::Data, 0, {"甲", "1月", "4", "20"}},
+                {K::Subtotal, 2, {"1月 小计", "", "7", "20"}},
+                {K::GroupHeader, 2, {"", "2月"}},
+                {K::Data, 0, {"甲", "2月", "5", "30"}},
+                {K::Subtotal, 2, {"2月 小计", "", "5", "30"}},
+                {K::Subtotal, 1, {"甲 小计", "3", "12"}},
+                {K::GroupHeader, 2, {"", "1月"}},
+                {K::Data, 0, {"乙", "1月", "6", "40"}},
+                {K::Subtotal, 2, {"1月 小计", "", "6", "40"}},
+                {K::Subtotal, 1, {"乙 小计", "1", "6"}},
+                {K::Totals, 0, {"合计", "", "18"}}};
+    auto sheet = std::make_unique<grid::Sheet>();
+    sheet->setMaxCols(4);
+    sheet->setMaxRows(int(std::size(rows)));
+    for (int r = 1; r <= sheet->maxRows(); ++r) {
+        const auto &row = rows[r - 1];
+        for (std::size_t c = 0; c < row.texts.size(); ++c)
+            sheet->setText(int(c) + 1, r, QString::fromUtf8(row.texts[c]));
+        sheet->setRowMark(r, {row.kind, row.level});
+    }
+    grid::Grouping g;
+    using F = grid::TotalFunction;
+    g.levels = {{1, std::vector<grid::GroupTotal>{{2, F::Count}, {3, F::Sum}}},
+                {2, std::vector<grid::GroupTotal>{{3, F::Sum}, {4, F::Max}}}};
+    g.levels[0].pageBreak = true;
+    g.levels[1].header = true;
+    sheet->setGrouping(g);
+    return sheet;
+}
+
+TEST_F(Export, GroupedReportHasFormulasOutlineAndPageBreaks) {
+    struct Cell {
+        int worksheet, row, col;
+        const char *formula, *value;  // no formula: a plain cell holding value
+    };
+    const struct {
+        const char *what;
+        int rowsPerWorksheet;
+        bool grouped;
+        std::vector<Cell> cells;
+        std::map<int, int> outline1, outline2;  // of worksheets 1 and 2
+        std::vector<int> breaks1, breaks2;
+    } cases[] = {
+        {"one worksheet: the outer formulas span the inner subtotal rows, header values left out",
+         exports::kWorksheetRows,
+         true,
+         {{1, 5, 3, "SUBTOTAL(9,C2:C4)", "7"},
+          {1, 5, 4, "SUBTOTAL(4,D2:D4)", "20"},
+          {1, 8, 3, "SUBTOTAL(9,C6:C7)", "5"},
+          {1, 9, 2, "SUBTOTAL(3,B3:B5,B7:B8)", "3"},
+          {1, 9, 3, "SUBTOTAL(9,C2:C8)", "12"},
+          {1, 13, 2, "SUBTOTAL(3,B11:B12)", "1"},
+          {1, 13, 3, "SUBTOTAL(9,C10:C12)", "6"},
+          {1, 14, 3, "SUBTOTAL(9,C2:C13)", "18"},
+          {1, 9, 1, nullptr, "s:甲 小计"}},
+         {{2, 2},
+          {3, 3},
+          {4, 3},
+          {5, 2},
+          {6, 2},
+          {7, 3},
+          {8, 2},
+          {9, 1},
+          {10, 2},
+          {11, 3},
+          {12, 2},
+          {13, 1}},
+         {},
+         {9},
+         {}},
+        {"split after sheet row 7: totals reaching the first worksheet are plain numbers",
+         8,
+         true,
+         {{1, 5, 3, "SUBTOTAL(9,C2:C4)", "7"},
+          {1, 8, 3, "SUBTOTAL(9,C6:C7)", "5"},
+          {2, 2, 2, nullptr, "n:3"},
+          {2, 2, 3, nullptr, "n:12"},
+          {2, 5, 3, "SUBTOTAL(9,C3:C4)", "6"},
+          {2, 6, 2, "SUBTOTAL(3,B4:B5)", "1"},
+          {2, 7, 3, nullptr, "n:18"}},
+         {{2, 2}, {3, 3}, {4, 3}, {5, 2}, {6, 2}, {7, 3}, {8, 2}},
+         {{2, 1}, {3, 2}, {4, 3}, {5, 2}, {6, 1}},
+         {},
+         {2}},
+        {"no group levels: a plain workbook",
+         exports::kWorksheetRows,
+         false,
+         {{1, 5, 3, nullptr, "n:7"}, {1, 14, 3, nullptr, "n:18"}},
+         {},
+         {},
+         {},
+         {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto sheet = groupedSheet();
+        if (!c.grouped)
+            sheet->setGrouping({});
+        writeWorkbook(file(), *sheet, {}, {}, c.rowsPerWorksheet);
+        const bool split = c.rowsPerWorksheet < exports::kWorksheetRows;
+        const XSheet x[] = {readSheet(file(), 1), split ? readSheet(file(), 2) : XSheet{}};
+        for (const Cell &cell : c.cells) {
+            const XSheet &ws = x[cell.worksheet - 1];
+            const std::pair<int, int> at{cell.row, cell.col};
+            const QString formula = ws.formulas.count(at) ? ws.formulas.at(at) : QString();
+            EXPECT_EQ(formula, QString::fromUtf8(cell.formula ? cell.formula : ""))
+                << cell.worksheet << ":" << cell.row << "," << cell.col;
+            EXPECT_EQ(ws.at(cell.row, cell.col),
+                      cell.formula ? n(cell.value) : QString::fromUtf8(cell.value))
+                << cell.worksheet << ":" << cell.row << "," << cell.col;
+        }
+        EXPECT_EQ(x[0].outline, c.outline1);
+        EXPECT_EQ(x[1].outline, c.outline2);
+        EXPECT_EQ(x[0].breaks, c.breaks1);
+        EXPECT_EQ(x[1].breaks, c.breaks2);
+    }
 }
 
 // ---- failures

@@ -192,3 +192,75 @@ TEST(PageFindAndPrint, MatchesAreCellsThePagePrints) {
     }
     EXPECT_GT(matches, 500);
 }
+
+// A grouped report with page totals: what find meets on its pages is what they print, the
+// repeated header row and the carried and page-total rows included, sums as their column's
+// format shows them.
+TEST(PageFindGrouped, RepeatedHeadersAndPageTotalsAreFoundAsPrinted) {
+    Sheet sheet;
+    sheet.setMaxCols(2);
+    sheet.setMaxRows(42);
+    sheet.setText(1, 1, QStringLiteral("华东区"));
+    sheet.setRowMark(1, {grid::RowKind::GroupHeader, 1});
+    for (int r = 2; r <= 41; ++r)
+        sheet.setTextUtf8(2, r, "1000");
+    sheet.setRowMark(42, {grid::RowKind::Subtotal, 1});
+    sheet.setTextUtf8(2, 42, "40000");
+    sheet.setColFormat(2, {grid::FormatKind::Number, 2});
+    grid::Grouping g;
+    g.levels = {{1, {}, {}, true}};
+    g.pageTotals = grid::PageTotals{
+        {2}, QStringLiteral("本页小计"), QStringLiteral("累计"), QStringLiteral("承前页")};
+    sheet.setGrouping(g);
+    grid::PrintSettings p = sheet.print();
+    p.rowHeaders = false;
+    sheet.setPrint(p);
+    const Pagination pages(sheet);
+    ASSERT_EQ(pages.pageCount(), 1);  // 42 rows and 2 total rows fit one A4 page
+    p.marginBottom = 11000;           // a short page: the report takes several
+    sheet.setPrint(p);
+    const Pagination shortPages(sheet);
+    ASSERT_GT(shortPages.pageCount(), 2);
+    const int perPage1 = shortPages.layout(1).lastRow - 1;  // data rows below the header
+    const auto kinds = [](const std::vector<FindMatch> &ms) {
+        std::vector<std::pair<Part, int>> out;
+        for (const FindMatch &m : ms)
+            out.emplace_back(m.part, m.row);
+        return out;
+    };
+    const int pageTotal = int(print::PageRowKind::PageTotal);
+    const int running = int(print::PageRowKind::RunningTotal);
+    const int carried = int(print::PageRowKind::Carried);
+    const QString firstSum = QStringLiteral("%1,000.00").arg(perPage1);
+    const struct {
+        const char *name;
+        QString text;
+        int page;
+        std::vector<std::pair<Part, int>> expected;  // part and row of each match
+    } cases[] = {
+        {"page-total label", QStringLiteral("本页小计"), 2, {{Part::ExtraRow, pageTotal}}},
+        {"no carried row on the first page", QStringLiteral("承前页"), 1, {}},
+        {"carried label", QStringLiteral("承前页"), 2, {{Part::ExtraRow, carried}}},
+        {"first page's sum, formatted, twice",
+         firstSum,
+         1,
+         {{Part::ExtraRow, pageTotal}, {Part::ExtraRow, running}}},
+        {"carried sum on the next page", firstSum, 2, {{Part::ExtraRow, carried}}},
+        {"header row repeated, then the subtotal", QStringLiteral("华东区"), 2, {{Part::Cell, 1}}},
+        {"subtotal row", QStringLiteral("40000"), shortPages.pageCount(), {{Part::Cell, 42}}},
+        {"running total as printed",
+         QStringLiteral("40,000.00"),
+         shortPages.pageCount(),
+         {{Part::ExtraRow, running}}},
+    };
+    for (const auto &c : cases) {
+        const PageFinder f(sheet, shortPages, c.text);
+        const std::vector<FindMatch> found = f.matchesOnPage(c.page);
+        EXPECT_EQ(kinds(found), c.expected) << c.name;
+        for (const FindMatch &m : found) {
+            const QRectF rect = f.matchRect(m);
+            EXPECT_FALSE(rect.isEmpty()) << c.name;
+            EXPECT_TRUE(shortPages.layout(c.page).body.contains(rect)) << c.name;
+        }
+    }
+}

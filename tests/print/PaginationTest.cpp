@@ -543,3 +543,144 @@ TEST(PaginationTest, MillionRowsAreCountedByRuns) {
 }
 
 }  // namespace
+
+// Grouped sheets on the 20-row page. `rows` lists the rows in order: "d" a data row (column 2
+// holds its row number), "H"/"h" a header row of level 1/2, "S"/"s" a subtotal row of level
+// 1/2 (column 2 holds 1000, which page sums must leave out); a count before a letter repeats
+// it ("19d").
+TEST(PaginationTest, GroupedPagesAndPageTotals) {
+    struct Page {
+        int page, first, last;
+        std::vector<int> headers;  // repeated header rows
+        bool carried;
+        std::vector<double> sums;  // page, running, carried sums of column 2 (when given)
+    };
+    const PageTotals withRunning{
+        {2}, QStringLiteral("本页小计"), QStringLiteral("累计"), QStringLiteral("承前页")};
+    const GroupLevel kept{1, {}, {}, false, false, true};
+    const struct {
+        const char *name;
+        const char *rows;
+        std::vector<GroupLevel> levels;
+        std::optional<PageTotals> totals;
+        int pages;
+        std::vector<Page> expect;
+    } cases[] = {
+        // One row of room for the page total: 19 rows a page.
+        {"page totals alone",
+         "50d",
+         {},
+         PageTotals{{2}, QStringLiteral("本页小计"), {}, {}},
+         3,
+         {{1, 1, 19, {}, false, {190}},
+          {2, 20, 38, {}, false, {551}},
+          {3, 39, 50, {}, false, {534}}}},
+        // 18 rows on the first page, 17 below the carried row on the others.
+        {"running and carried rows",
+         "60d",
+         {},
+         withRunning,
+         4,
+         {{1, 1, 18, {}, false, {171, 171, 0}},
+          {2, 19, 35, {}, true, {459, 630, 171}},
+          {4, 53, 60, {}, true, {452, 1830, 1378}}}},
+        {"subtotal rows are not summed",
+         "3d S 3d S",
+         {{1, {}}},
+         withRunning,
+         1,
+         {{1, 1, 8, {}, false, {24, 24, 0}}}},
+        {"a group ending at the page's end stays",
+         "19d S 10d S",
+         {kept},
+         {},
+         2,
+         {{1, 1, 20, {}, false, {}}, {2, 21, 31, {}, false, {}}}},
+        {"a group that fits is kept together",
+         "15d S 10d S",
+         {kept},
+         {},
+         2,
+         {{1, 1, 16, {}, false, {}}, {2, 17, 27, {}, false, {}}}},
+        {"a longer group is split as usual",
+         "5d S 30d S",
+         {kept},
+         {},
+         2,
+         {{1, 1, 20, {}, false, {}}, {2, 21, 37, {}, false, {}}}},
+        {"each group on a new page",
+         "3d S 4d S 2d S",
+         {{1, {}, {}, false, true, false}},
+         {},
+         3,
+         {{1, 1, 4, {}, false, {}}, {2, 5, 9, {}, false, {}}, {3, 10, 12, {}, false, {}}}},
+        {"a continued group repeats its header, which takes room",
+         "H 45d S",
+         {{1, {}, {}, true}},
+         {},
+         3,
+         {{1, 1, 20, {}, false, {}}, {2, 21, 39, {1}, false, {}}, {3, 40, 47, {1}, false, {}}}},
+        {"headers of both levels, outer first",
+         "H h 25d s S",
+         {{1, {}, {}, true}, {1, {}, {}, true}},
+         {},
+         2,
+         {{1, 1, 20, {}, false, {}}, {2, 21, 29, {1, 2}, false, {}}}},
+        // Page 2: carried row, header, 16 rows, page total, running total.
+        {"header, carried row and totals together",
+         "H 40d S",
+         {{1, {}, {}, true}},
+         withRunning,
+         3,
+         {{1, 1, 18, {}, false, {170, 170, 0}}, {2, 19, 34, {1}, true, {424, 594, 170}}}},
+        // The second outer group (rows 15-26) is cut on page 1 and fits on a page: it moves
+        // whole, its header row with it, not only its inner group (rows 16-25).
+        {"an outer group kept together before an inner one",
+         "H h 10d s S H h 8d s S",
+         {{1, {}, {}, true, false, true}, {1, {}, {}, true, false, true}},
+         {},
+         2,
+         {{1, 1, 14, {}, false, {}}, {2, 15, 26, {}, false, {}}}},
+    };
+    for (const auto &c : cases) {
+        Sheet sheet;
+        int row = 0;
+        for (const QString &token : QString::fromUtf8(c.rows).split(u' ')) {
+            const int count = token.size() > 1 ? token.chopped(1).toInt() : 1;
+            const QChar kind = token.back();
+            for (int i = 0; i < count; ++i) {
+                sheet.setMaxRows(++row);
+                if (kind == u'd') {
+                    sheet.setText(2, row, QString::number(row));
+                    continue;
+                }
+                const bool header = kind.toLower() == u'h';
+                sheet.setRowMark(row, {header ? RowKind::GroupHeader : RowKind::Subtotal,
+                                       kind.isUpper() ? 1 : 2});
+                sheet.setText(header ? 1 : 2, row,
+                              header ? QStringLiteral("组") : QStringLiteral("1000"));
+            }
+        }
+        baseSheet(sheet, 2, row);
+        Grouping g;
+        g.levels = c.levels;
+        g.pageTotals = c.totals;
+        sheet.setGrouping(g);
+        const Pagination pg(sheet, kPaper);
+        ASSERT_EQ(pg.pageCount(), c.pages) << c.name;
+        for (const Page &e : c.expect) {
+            const PageLayout l = pg.layout(e.page);
+            const std::string at = std::string(c.name) + ", page " + std::to_string(e.page);
+            EXPECT_EQ(std::pair(l.firstRow, l.lastRow), std::pair(e.first, e.last)) << at;
+            EXPECT_EQ(l.repeatedHeaders, e.headers) << at;
+            EXPECT_EQ(l.carried, e.carried) << at;
+            const ExtraRow kinds[] = {ExtraRow::PageTotal, ExtraRow::RunningTotal,
+                                      ExtraRow::Carried};
+            for (std::size_t k = 0; k < e.sums.size(); ++k) {
+                EXPECT_EQ(pg.pageTotal(l.rowBand, kinds[k], 2), e.sums[k]) << at << " sum " << k;
+            }
+            // Everything the page prints fits on it.
+            EXPECT_LE(l.cells.bottom(), l.body.bottom() + 1e-6) << at;
+        }
+    }
+}
