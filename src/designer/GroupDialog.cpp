@@ -155,6 +155,8 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     m_carried = lineEdit(m_pageTotals, "txtCarried");
     for (QLineEdit *e : {m_running, m_carried})
         e->setPlaceholderText(tessel::base::tr("空：不打印"));
+    for (QLineEdit *e : {m_pageLabel, m_running, m_carried})
+        e->setMinimumWidth(150);
     auto *pageForm = new QFormLayout;
     pageForm->addRow(tessel::base::tr("本页行："), m_pageLabel);
     pageForm->addRow(tessel::base::tr("累计行："), m_running);
@@ -208,7 +210,7 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     if (ignoredNote)
         layout->addWidget(ignoredNote);
     layout->addLayout(buttons);
-    resize(960, 640);
+    resize(1000, 640);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
