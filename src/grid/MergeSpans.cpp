@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "grid/CellNumber.h"
+
 namespace tessel::grid {
 
 namespace {
@@ -13,7 +15,34 @@ bool continuesRun(const Sheet &sheet, int col, int row, std::string_view t) {
            sheet.textUtf8(col, row) == t;
 }
 
+// The block of (col, row) in a row whose labels spill: the label at or left of the cell with
+// the empty cells after it, or the cell alone.
+CellSpan labelSpan(const Sheet &sheet, int col, int row, const MergeWindow &window) {
+    CellSpan span{col, row, col, row};
+    const int left = std::max(1, window.firstCol);
+    const int right = std::min(sheet.maxCols(), window.lastCol);
+    int start = col;
+    while (start > left && sheet.textUtf8(start, row).empty())
+        --start;
+    const std::string_view label = sheet.textUtf8(start, row);
+    if (label.empty() || cellNumber(label))
+        return span;
+    int end = start;
+    while (end < right && sheet.textUtf8(end + 1, row).empty())
+        ++end;
+    if (col > end)
+        return span;
+    return {start, row, end, row};
+}
+
 }  // namespace
+
+bool spillsLabels(const Sheet &sheet, int row) {
+    if (row < 1 || sheet.isDataRow(row))
+        return false;
+    const RowKind kind = sheet.rowMark(row).kind;
+    return kind == RowKind::GroupHeader || kind == RowKind::Subtotal;
+}
 
 bool inColumnRun(const Sheet &sheet, int col, int row) {
     if (col < 1 || row < 1 || sheet.colMerge(col) != MergeMode::Always || !sheet.isDataRow(row))
@@ -28,6 +57,8 @@ CellSpan mergeSpan(const Sheet &sheet, int col, int row, const MergeWindow &wind
     CellSpan span{col, row, col, row};
     if (col < 1)
         return span;
+    if (spillsLabels(sheet, row))
+        return labelSpan(sheet, col, row, window);
     const bool colMerged = row >= 1 && sheet.colMerge(col) == MergeMode::Always;
     const bool rowMerged = sheet.rowMerge(row) == MergeMode::Always;
     if (!colMerged && !rowMerged)
