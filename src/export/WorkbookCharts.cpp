@@ -1,0 +1,197 @@
+#include "export/WorkbookCharts.h"
+
+#include <tessel/Error.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "base/Language.h"
+#include "charts/ChartData.h"
+#include "charts/ChartLayout.h"
+#include "grid/Sheet.h"
+
+namespace tessel::exports {
+
+namespace {
+
+// The writer's default chart size in pixels, which the scales multiply.
+constexpr double kDefaultChartWidthPx = 480;
+constexpr double kDefaultChartHeightPx = 288;
+constexpr double kPixelsPerCm = 96 / 2.54;
+
+void check(lxw_error err) {
+    if (err != LXW_NO_ERROR) {
+        throw Error(Error::Category::Io, tessel::base::tr("工作表写入失败"),
+                    QString::fromUtf8(lxw_strerror(err)));
+    }
+}
+
+template <typename T>
+T *checked(T *made) {
+    if (!made) {
+        throw Error(Error::Category::Io, tessel::base::tr("工作表写入失败"),
+                    QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
+    }
+    return made;
+}
+
+uint8_t chartType(const grid::ChartSpec &chart) {
+    switch (chart.type) {
+        case grid::ChartType::Column:
+            return chart.stacked ? LXW_CHART_COLUMN_STACKED : LXW_CHART_COLUMN;
+        case grid::ChartType::Bar:
+            return chart.stacked ? LXW_CHART_BAR_STACKED : LXW_CHART_BAR;
+        case grid::ChartType::Line:
+            return LXW_CHART_LINE;
+        case grid::ChartType::Area:
+            return chart.stacked ? LXW_CHART_AREA_STACKED : LXW_CHART_AREA;
+        case grid::ChartType::Pie:
+            break;
+    }
+    return LXW_CHART_PIE;
+}
+
+// Always quoted: valid for every worksheet name, spaces and quotes included.
+std::string quotedName(const QString &name) {
+    QString q = name;
+    q.replace(u'\'', QStringLiteral("''"));
+    return "'" + q.toStdString() + "'";
+}
+
+std::string cellRange(lxw_row_t first, lxw_row_t last, lxw_col_t col) {
+    char text[LXW_MAX_CELL_RANGE_LENGTH];
+    lxw_rowcol_to_range_abs(text, first, col, last, col);
+    return text;
+}
+
+// "='name'!$B$2:$B$9", or "=('name'!$B$2:$B$5,'name'!$B$7:$B$9)" over several ranges.
+std::string reference(const std::string &sheet, const std::vector<RowRange> &rows, lxw_col_t col) {
+    std::string areas;
+    for (const RowRange &r : rows)
+        areas += (areas.empty() ? "" : ",") + sheet + "!" + cellRange(r.first, r.last, col);
+    return rows.size() == 1 ? "=" + areas : "=(" + areas + ")";
+}
+
+std::string cellReference(const std::string &sheet, lxw_row_t row, lxw_col_t col) {
+    char text[LXW_MAX_CELL_NAME_LENGTH];
+    lxw_rowcol_to_cell_abs(text, row, col, 1, 1);
+    return "=" + sheet + "!" + text;
+}
+
+// The first `limit` rows of `rows`.
+std::vector<RowRange> firstRows(const std::vector<RowRange> &rows, long long limit) {
+    std::vector<RowRange> out;
+    for (const RowRange &r : rows) {
+        if (limit <= 0)
+            break;
+        const long long count = std::min<long long>(limit, (long long)r.last - r.first + 1);
+        out.push_back({r.first, lxw_row_t(r.first + count - 1)});
+        limit -= count;
+    }
+    return out;
+}
+
+}  // namespace
+
+QString chartDataSheetName() {
+    return QStringLiteral("图表数据");
+}
+
+QString WorkbookCharts::insert(lxw_worksheet *worksheet, const QString &worksheetName,
+                               const grid::ChartSpec &chart, const std::vector<RowRange> &dataRows,
+                               lxw_row_t labelRow, lxw_row_t row) {
+    const auto outside = [&](int col) { return col < 1 || col > m_sheet.maxCols(); };
+    bool bad = outside(chart.category) || chart.values.empty();
+    for (int col : chart.values)
+        bad = bad || outside(col);
+    if (bad)
+        return tessel::base::tr("图表的列不在报表的第 1 至 %1 列之内。").arg(m_sheet.maxCols());
+
+    // Where the chart's cells are: the sheet, its ranges, the columns and the names' row.
+    std::string sheet = quotedName(worksheetName);
+    std::vector<RowRange> ranges;
+    lxw_col_t categoryCol = lxw_col_t(chart.category - 1);
+    std::vector<lxw_col_t> valueCols;
+    lxw_row_t namesRow = labelRow;
+    if (chart.source == grid::ChartSource::Rows) {
+        long long count = 0;
+        for (const RowRange &r : dataRows)
+            count += (long long)r.last - r.first + 1;
+        ranges = firstRows(dataRows, charts::shownCategories(
+                                         chart.type, int(std::min<long long>(count, INT32_MAX))));
+        for (int col : chart.values)
+            valueCols.push_back(lxw_col_t(col - 1));
+    } else {
+        const charts::ChartDataResult result = charts::chartData(m_sheet, chart);
+        if (!result.data)
+            return result.why;
+        const charts::ChartData &data = *result.data;
+        if (!m_dataSheet) {
+            m_dataSheet = checked(
+                workbook_add_worksheet(m_workbook, chartDataSheetName().toStdString().c_str()));
+        }
+        // The block: labels in its first row, a group per row below.
+        const lxw_col_t first = m_nextDataCol;
+        check(worksheet_write_string(
+            m_dataSheet, 0, first, m_sheet.text(chart.category, 0).toStdString().c_str(), nullptr));
+        const int n = charts::shownCategories(chart.type, int(data.categories.size()));
+        for (int i = 0; i < n; ++i) {
+            check(worksheet_write_string(m_dataSheet, lxw_row_t(1 + i), first,
+                                         data.categories[i].toStdString().c_str(), nullptr));
+        }
+        for (std::size_t s = 0; s < data.series.size(); ++s) {
+            const lxw_col_t col = lxw_col_t(first + 1 + s);
+            check(worksheet_write_string(m_dataSheet, 0, col,
+                                         data.series[s].name.toStdString().c_str(), nullptr));
+            for (int i = 0; i < n; ++i) {
+                const double v = data.series[s].values[std::size_t(i)];
+                if (!std::isnan(v))
+                    check(worksheet_write_number(m_dataSheet, lxw_row_t(1 + i), col, v, nullptr));
+            }
+            valueCols.push_back(col);
+        }
+        m_nextDataCol = lxw_col_t(first + data.series.size() + 2);  // a blank column between
+        sheet = quotedName(chartDataSheetName());
+        categoryCol = first;
+        namesRow = 0;
+        if (n > 0)
+            ranges.push_back({1, lxw_row_t(n)});
+    }
+    if (ranges.empty())
+        return tessel::base::tr("报表没有可画的数据行。");
+
+    lxw_chart *native = checked(workbook_add_chart(m_workbook, chartType(chart)));
+    const std::string categories = reference(sheet, ranges, categoryCol);
+    for (lxw_col_t col : valueCols) {
+        lxw_chart_series *series = checked(
+            chart_add_series(native, categories.c_str(), reference(sheet, ranges, col).c_str()));
+        chart_series_set_name(series, cellReference(sheet, namesRow, col).c_str());
+        if (chart.type == grid::ChartType::Pie) {
+            chart_series_set_labels(series);
+            chart_series_set_labels_options(series, LXW_FALSE, LXW_FALSE, LXW_FALSE);
+            chart_series_set_labels_percentage(series);
+        }
+    }
+    if (!chart.title.isEmpty())
+        chart_title_set_name(native, chart.title.toStdString().c_str());
+    if (valueCols.size() == 1 && chart.type != grid::ChartType::Pie)
+        chart_legend_set_position(native, LXW_CHART_LEGEND_NONE);
+    const grid::ColumnFormat format = m_sheet.colFormat(chart.values.front());
+    if (chart.type != grid::ChartType::Pie &&
+        (format.kind == grid::FormatKind::Number || format.kind == grid::FormatKind::Percent)) {
+        // A bar chart's values run along its x axis.
+        chart_axis_set_num_format(
+            chart.type == grid::ChartType::Bar ? native->x_axis : native->y_axis,
+            grid::workbookNumberFormat(format).toStdString().c_str());
+    }
+    chart_show_hidden_data(native);
+
+    lxw_chart_options options{};
+    options.x_scale = chart.widthCm * kPixelsPerCm / kDefaultChartWidthPx;
+    options.y_scale = chart.heightCm * kPixelsPerCm / kDefaultChartHeightPx;
+    check(worksheet_insert_chart_opt(worksheet, row, 0, native, &options));
+    return QString();
+}
+
+}  // namespace tessel::exports

@@ -1,0 +1,56 @@
+// A report's charts as the workbook's own, native charts: the same type, title and series,
+// the series referring to the exported cells, so a workbook user sees the chart follow an
+// edited number.
+#pragma once
+
+#include <xlsxwriter.h>
+
+#include <QString>
+#include <vector>
+
+#include "export/WorkbookConditions.h"
+#include "grid/ChartSpec.h"
+
+namespace tessel::grid {
+class Sheet;
+}
+
+namespace tessel::exports {
+
+// The name of the worksheet holding the groups' labels and subtotals that charts of source
+// groups refer to (their subtotal rows are not contiguous in the data).
+QString chartDataSheetName();
+
+// Writes the charts of one report into a workbook. Create it after every worksheet of the
+// report's rows was added: the chart data worksheet, when a chart needs it, comes after them.
+class WorkbookCharts {
+public:
+    WorkbookCharts(lxw_workbook *workbook, const grid::Sheet &sheet)
+        : m_workbook(workbook), m_sheet(sheet) {}
+
+    // Inserts into `worksheet` (named `worksheetName`) a native chart of `chart` with its top
+    // left corner at worksheet row `row` (from 0), column A, `chart`'s size in centimetres
+    // (at 96 pixels to the inch), hidden rows still charted (chart_show_hidden_data).
+    //  - source rows: each series refers to the value column's cells of `dataRows` (the
+    //    worksheet rows holding the report's data rows, in order; several ranges make one
+    //    multi-area reference), categories to the category column's, its name to the column's
+    //    label in worksheet row `labelRow`; sheet column c is worksheet column c - 1;
+    //  - source groups: a block of the outermost groups' labels and subtotals (chartData) is
+    //    written on the worksheet chartDataSheetName(), its first row the columns' labels, to
+    //    the right of earlier blocks, and the series refer to it.
+    // Column and bar charts take their first kMaxBarCategories categories, pies their first
+    // kMaxPieSlices, as the painter draws them. Returns the sentence saying why nothing was
+    // inserted (a groups chart of a sheet without a grouping, columns outside the sheet), else
+    // the empty text. Throws Error(Io) when the writer refuses the chart.
+    QString insert(lxw_worksheet *worksheet, const QString &worksheetName,
+                   const grid::ChartSpec &chart, const std::vector<RowRange> &dataRows,
+                   lxw_row_t labelRow, lxw_row_t row);
+
+private:
+    lxw_workbook *m_workbook;
+    const grid::Sheet &m_sheet;
+    lxw_worksheet *m_dataSheet = nullptr;
+    lxw_col_t m_nextDataCol = 0;  // where the next block of group data starts
+};
+
+}  // namespace tessel::exports
