@@ -976,9 +976,93 @@ To keep it, run this on the database:
         <translation>Rule %1: %2</translation>
     </message>
     <message>
+        <source>%1：%2，已略过。</source>
+        <translation>%1: %2; left out. </translation>
+    </message>
+    <message>
+        <source>%1 不是列号</source>
+        <translation>%1 is not a column number</translation>
+    </message>
+    <message>
+        <source>列 %1 不在报表的第 1 至 %2 列之内</source>
+        <translation>column %1 is not among the report&apos;s columns 1 to %2</translation>
+    </message>
+    <message>
+        <source>报表没有列 %1</source>
+        <translation>the report has no column %1</translation>
+    </message>
+    <message>
+        <source>%1 不是 true 或 false</source>
+        <translation>%1 is not true or false</translation>
+    </message>
+    <message>
+        <source>%1 不是文本</source>
+        <translation>%1 is not a text</translation>
+    </message>
+    <message>
+        <source>第 %1 层</source>
+        <translation>level %1</translation>
+    </message>
+    <message>
+        <source>%1 不是对象</source>
+        <translation>%1 is not an object</translation>
+    </message>
+    <message>
+        <source>没有 column</source>
+        <translation>it has no column</translation>
+    </message>
+    <message>
+        <source>“%1”不是列号</source>
+        <translation>&quot;%1&quot; is not a column number</translation>
+    </message>
+    <message>
+        <source>列 %1 的函数 %2 未知（可用 sum、count、avg、min、max）</source>
+        <translation>the function %2 of column %1 is unknown (use sum, count, avg, min or max)</translation>
+    </message>
+    <message>
+        <source>列 %1 出现两次</source>
+        <translation>column %1 is given twice</translation>
+    </message>
+    <message>
+        <source>没有 columns</source>
+        <translation>it has no columns</translation>
+    </message>
+    <message>
+        <source>columns %1 不是数组</source>
+        <translation>columns %1 is not an array</translation>
+    </message>
+    <message>
+        <source>整个值</source>
+        <translation>the whole value</translation>
+    </message>
+    <message>
+        <source>不是 JSON（第 %1 个字节处有误）</source>
+        <translation>it is not JSON (an error at byte %1)</translation>
+    </message>
+    <message>
+        <source>不是 JSON 对象</source>
+        <translation>it is not a JSON object</translation>
+    </message>
+    <message>
+        <source>第 %1 层起</source>
+        <translation>levels from %1 on</translation>
+    </message>
+    <message>
+        <source>最多 %1 层</source>
+        <translation>at most %1 levels are allowed</translation>
+    </message>
+    <message>
+        <source>%1 不是数组</source>
+        <translation>%1 is not an array</translation>
+    </message>
+    <message>
+        <source>报表“%1”的分组设置（分组）有无法使用的部分，报表不带这些部分打印：%2</source>
+        <translation>The grouping (分组) of report &quot;%1&quot; has parts that cannot be used; the report prints without them: %2</translation>
+    </message>
+    <message>
         <source>报表“%1”的条件格式有部分无法使用，其余照常应用。未用的是：
 %2</source>
-        <translation>Part of the conditional formats (条件格式) of report “%1” cannot be used; the rest applies. Not used:
+        <translation>Some conditional formats (条件格式) of report &quot;%1&quot; cannot be used; the others apply. Left out:
 %2</translation>
     </message>
 </context>

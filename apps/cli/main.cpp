@@ -1,7 +1,8 @@
 // tessel: renders stored reports without a display.
 //
 //   tessel render --db CONNECTION --report NAME [--where "where …"] [--var NAME=VALUE]…
-//                 [--totals [COLS]] (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])
+//                 [--totals [COLS]] [--no-groups]
+//                 (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])
 //   tessel list --db CONNECTION
 //
 // The report is built exactly as a host's PrintPreSQL1 call builds it, with the report
@@ -42,7 +43,7 @@ namespace {
 const char *kUsage =
     "usage:\n"
     "  tessel render --db CONNECTION --report NAME [--where \"where ...\"]\n"
-    "                [--var NAME=VALUE]... [--totals [COLS]]\n"
+    "                [--var NAME=VALUE]... [--totals [COLS]] [--no-groups]\n"
     "                (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])\n"
     "  tessel list --db CONNECTION\n"
     "  tessel --help\n"
@@ -53,6 +54,7 @@ const char *kUsage =
     "--where   the condition that selects the rows, starting with a lowercase \"where\"\n"
     "--var     a report variable, used in the header and footer as VNAME (repeatable)\n"
     "--totals  append a totals row over COLS (comma-separated sheet columns; all if none)\n"
+    "--no-groups  leave out the report's stored grouping (groups, subtotals, page totals)\n"
     "--csv     the data rows with their labels and totals as CSV (UTF-8, CR LF)\n"
     "--print   print to PRINTER, or to the system default printer\n"
     "\n"
@@ -225,6 +227,7 @@ struct Options {
     QVariantList vars;
     bool totals = false;
     QVariant totalsCols;
+    bool noGroups = false;
     QString pdf;
     QString xlsx;
     QString csv;
@@ -287,6 +290,8 @@ Options parse(const QStringList &args) {
                 }
                 o.totalsCols = cols;
             }
+        } else if (a == QLatin1String("--no-groups")) {
+            o.noGroups = true;
         } else if (a == QLatin1String("--pdf")) {
             o.pdf = value(i);
         } else if (a == QLatin1String("--xlsx")) {
@@ -366,6 +371,7 @@ int render(const Options &o) {
         }
     }
     report.PutVar(o.vars);
+    session.groupsOff = o.noGroups;
     progress.begin(QStringLiteral("running the report query"), base::ProgressUnit::Rows, -1);
     // Only the where tail of the query matters when the report is stored.
     if (o.totals && o.totalsCols.isValid()) {

@@ -201,6 +201,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             report::ApplyConditions(session);  // once the columns are counted
             report::FillFromRecordset(data, sheet, *progress);
             progress->finish();
+            report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
             try {
                 // Printing has a progress of its own: its cancel ends the job, not the run.
                 act(w, isshow, true, *base::interaction().progress(&w));
@@ -269,6 +270,9 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
                 sheet.setText(j + 1, i, grid->text(i, j));
         }
         sheet.setRedraw(redraw);
+        // The host's grid is data: it is grouped as the report's query would be.
+        if (firstRow == 1)
+            report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
         try {
             act(w, isshow, false, *base::interaction().progress(&w));
         } catch (const PrintFailed &p) {

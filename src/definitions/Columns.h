@@ -38,6 +38,9 @@ inline const QString kFitPagesWide = QStringLiteral("页宽缩放");
 inline const QString kColumnFormats = QStringLiteral("列格式");
 // Paper: a name ("A3") or "<width>x<height>mm" (see encodePaper); NULL is A4.
 inline const QString kPaper = QStringLiteral("纸张");
+// Grouping: groups with subtotals, page and running totals, a JSON object (see
+// groups/StoredGrouping.h); NULL or empty is none.
+inline const QString kGrouping = QStringLiteral("分组");
 // Conditional formats: rules in priority order, a JSON array (see conditions/StoredConditions.h);
 // NULL or empty is none.
 inline const QString kConditions = QStringLiteral("条件格式");

@@ -230,6 +230,7 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     // sheet held before.
     report::ApplyColumnFormats(m_session);
     report::ApplyFitPagesWide(m_session);
+    report::ApplyGrouping(m_session, std::nullopt);
     for (const char *name : {"cmdSave", "cmdPreview"})
         button(name)->setEnabled(true);
     filllist();

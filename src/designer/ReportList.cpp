@@ -207,6 +207,7 @@ void ReportList::onOpenReport() {
                                    sample.fieldCount(), sheet);
         report::ApplyConditions(session);
         report::FillFromRecordset(sample, sheet);
+        report::ApplyGrouping(session, std::nullopt);
         m_designer.markClean();
     } catch (const std::exception &e) {
         progress->finish();

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -78,30 +79,37 @@ long plainNumber(std::string_view text, char *out) {
     return i == n ? len : -1;
 }
 
-// The value of a plain number (as plainNumber writes it) of at most 15 digits and no exponent,
-// computed directly: the digits as a whole number, divided once by a power of ten. Both are
-// exact in a double, so the one rounding is the correct one, as from_chars rounds. nullopt
-// for any other number.
-std::optional<double> shortDecimal(const char *plain, long len) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const bool negative = len > 0 && plain[0] == '-';
-    unsigned long long whole = 0;
-    int digits = 0;
-    int decimals = -1;  // digits after the point; -1 before a point
-    for (long i = negative ? 1 : 0; i < len; ++i) {
-        const char c = plain[i];
-        if (c == '.') {
+// The usual cell, a plain decimal ("-12.50") of at most 15 digits, read without a copy:
+// its digits form an exact integer and ten to the power of its decimals is exact, so the one
+// rounding of the division gives the nearest double, as from_chars does. nullopt for any
+// other text, which takes the general way.
+std::optional<double> shortDecimal(std::string_view text) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = text[0] == '-';
+    if (negative || text[0] == '+')
+        ++i;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1;  // digits after the point; -1 before it
+    for (; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (isDigit(ch)) {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + std::uint64_t(ch - '0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (ch == '.' && decimals < 0) {
             decimals = 0;
-            continue;
-        }
-        if (!isDigit(c) || ++digits > 15)
+        } else {
             return std::nullopt;
-        whole = whole * 10 + static_cast<unsigned long long>(c - '0');
-        if (decimals >= 0)
-            ++decimals;
+        }
     }
-    const double value = double(whole) / kPowers[decimals > 0 ? decimals : 0];
+    if (count == 0)
+        return std::nullopt;
+    const double value = double(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
     return negative ? -value : value;
 }
 
@@ -114,6 +122,8 @@ std::optional<double> cellNumber(std::string_view text) {
         text.remove_suffix(1);
     if (text.empty())
         return std::nullopt;
+    if (const std::optional<double> quick = shortDecimal(text))
+        return quick;
 
     // Totals read every cell of a column: the usual short number is copied on the stack,
     // only a long text takes an allocation.
@@ -128,7 +138,7 @@ std::optional<double> cellNumber(std::string_view text) {
     if (len < 0)
         return std::nullopt;
     // Almost every cell holds such a number: it takes a fraction of from_chars' time.
-    if (const std::optional<double> quick = shortDecimal(plain, len))
+    if (const std::optional<double> quick = shortDecimal(std::string_view(plain, std::size_t(len))))
         return quick;
     double value = 0;
     const auto res = std::from_chars(plain, plain + len, value);
@@ -137,14 +147,22 @@ std::optional<double> cellNumber(std::string_view text) {
     return value;
 }
 
-// Rounding to 15 digits first: adding 0.1 and 0.2 shows 0.3, not the binary rounding error
-// 0.30000000000000004.
-QString sumText(double sum) {
+void appendTotal(std::string &out, double total) {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", sum);
-    double shown = sum;
+    std::snprintf(buf, sizeof buf, "%.15g", total);
+    double shown = total;
     std::from_chars(buf, buf + std::strlen(buf), shown);
-    return shown != 0.0 ? base::doubleToText(shown) : QString();
+    base::appendDouble(out, shown);
+}
+
+QString totalText(double total) {
+    std::string s;
+    appendTotal(s, total);
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+QString sumText(double sum) {
+    return sum != 0.0 ? totalText(sum) : QString();
 }
 
 }  // namespace tessel::grid

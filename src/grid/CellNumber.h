@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tessel::grid {
@@ -14,9 +15,13 @@ namespace tessel::grid {
 // is a value beyond the range of a double.
 std::optional<double> cellNumber(std::string_view text);
 
-// The text a sum of cell numbers shows (the totals row, subtotals, page totals): the sum to
-// 15 significant digits, the precision its addends carry, written as the shortest text that
-// reads back as that value; the empty text for 0.
+// A total (a sum, mean, least or greatest value) as the totals and subtotal rows show it:
+// rounded to 15 significant digits, the precision its addends carry (0.1 + 0.2 shows 0.3,
+// not 0.30000000000000004), then written as base::appendDouble writes a number. Appended to
+// `out` as UTF-8; totalText gives the same as a QString.
+void appendTotal(std::string &out, double total);
+QString totalText(double total);
+// The totals row's and the page totals' text of a sum: totalText, but the empty text for 0.
 QString sumText(double sum);
 
 }  // namespace tessel::grid

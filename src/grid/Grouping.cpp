@@ -38,4 +38,12 @@ std::vector<GroupSpan> groupSpans(const Sheet &sheet) {
     return spans;
 }
 
+int subtotalLabelColumn(const Sheet &sheet) {
+    for (int c = 1; c <= sheet.maxCols(); ++c) {
+        if (sheet.colWidth(c) > 1)
+            return c;
+    }
+    return 0;
+}
+
 }  // namespace tessel::grid

@@ -96,4 +96,8 @@ struct GroupSpan {
 // proportional to their number.
 std::vector<GroupSpan> groupSpans(const Sheet &sheet);
 
+// The column holding a subtotal row's label: the first column 1..maxCols() shown (width
+// above 1); 0 when none is. The label replaces a total the level has in that column.
+int subtotalLabelColumn(const Sheet &sheet);
+
 }  // namespace tessel::grid

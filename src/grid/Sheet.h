@@ -304,6 +304,11 @@ public:
     bool redraw() const { return m_redraw; }
     void setRedraw(bool on);
 
+    // Makes room for `bytes` more text bytes, so that writes adding up to that much do not
+    // grow the text storage by more: when the room is lacking, the texts move to storage of
+    // exactly their bytes plus `bytes` (one copy, no cell touched).
+    void reserveText(std::size_t bytes);
+
     // Bytes held by cell storage (references, arena, styles): for memory measurements.
     std::size_t storageBytes() const;
     // Bytes of the text arena in use, and the part of it no cell refers to any more.

@@ -100,6 +100,19 @@ void Sheet::maybeCompactArena() {
     compactArena();
 }
 
+void Sheet::reserveText(std::size_t bytes) {
+    if (m_arena.capacity() - m_arena.size() >= bytes)
+        return;
+    if (m_arena.size() + bytes > kArenaLimit)
+        refuse(tessel::base::tr("表格的文本存储已满"));
+    // A fresh string's reserve takes exactly what it is asked for, where growing the old one
+    // would double it. Copied as it is, offsets and all: no reference changes.
+    std::string fresh;
+    fresh.reserve(m_arena.size() + bytes);
+    fresh.append(m_arena);
+    m_arena.swap(fresh);
+}
+
 void Sheet::compactArena() {
     std::string fresh;
     fresh.reserve(m_arena.size() - m_garbage);

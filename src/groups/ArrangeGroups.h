@@ -2,6 +2,7 @@
 // header row above and a subtotal row below every group.
 #pragma once
 
+#include <QColor>
 #include <optional>
 #include <vector>
 
@@ -10,27 +11,35 @@
 
 namespace tessel::groups {
 
-// Arranges data rows 1..maxRows() of `sheet` by `grouping`, whose columns lie in
-// 1..maxCols():
+// The fill of group header and subtotal rows.
+inline const QColor kGroupRowFill{242, 242, 242};
+
+// Arranges the data rows of `sheet` (1..maxRows(), marked rows left out) by `grouping`, whose
+// columns lie in 1..maxCols() (a column outside is passed over):
 //  - with grouping.sort, the rows are stably sorted by the level columns, outermost first
 //    (numbers as numbers before texts, texts by code point, empty values last);
 //  - a new group of a level starts where its column's value changes from one row to the next,
 //    or an outer level's group starts; an empty value is a group of its own;
 //  - each group gets a subtotal row below it (marked RowKind::Subtotal with its level): the
-//    level's label, "{value}" replaced by the group's value, in the first shown column (width
-//    above 1), and in each total column the total over the group's data cells (formatted as
-//    the totals row shows sums); with the level's header, a row above it (RowKind::GroupHeader)
-//    showing the value in the level's column;
-//  - header and subtotal rows get a row style: the default style in bold with a light fill.
+//    level's label, "{value}" replaced by the group's value (the text of its first row), in
+//    grid::subtotalLabelColumn, and in each other total column the total over the group's
+//    data cells (grid::appendTotal; a sum, mean, least or greatest value over no number is
+//    empty, a count always shows); with the level's header, a row above it
+//    (RowKind::GroupHeader) showing the value in the level's column;
+//  - header and subtotal rows get a row style: the default style in bold on kGroupRowFill;
+//  - header and subtotal rows of an earlier arrangement are dropped, a totals row is kept
+//    after the last group.
 // A level without totals takes `defaultTotals` (sheet columns) as sums. The sheet's grouping
-// becomes `grouping` with every level's totals resolved. Nothing is done for an empty
-// grouping. Cost: one pass to sort keys, one to total, one rearrangement of the sheet.
+// becomes `grouping` with every level's totals resolved (page totals alone change no row).
+// Nothing is done for an empty grouping. Cost: one pass to rank the values (each distinct
+// text read as a number once), a sort of row positions (none when the rows are in order
+// already), one pass to total, one rearrangement of the sheet.
 void arrangeGroups(grid::Sheet &sheet, const grid::Grouping &grouping,
                    const std::vector<int> &defaultTotals);
 
 // The columns a level without totals sums: `totalsColumns` (the totals row's columns) when
-// given, else every column 1..maxCols() whose non-empty data cells all read as numbers (and
-// that has at least one).
+// given and naming a column of the sheet (in column order, each once), else every column
+// 1..maxCols() whose non-empty data cells all read as numbers (and that has at least one).
 std::vector<int> defaultTotalColumns(const grid::Sheet &sheet,
                                      const std::optional<std::vector<int>> &totalsColumns);
 

@@ -91,6 +91,11 @@ std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<Pa
                           : grid::MergeWindow{cols.front().col, cols.back().col, 0, -1};
     // covered[ci * nRows + ri]: the cell is part of a block drawn from another cell.
     std::vector<char> covered(nRows * nCols, 0);
+    const std::optional<grid::PageTotals> &pageTotals = sheet.grouping().pageTotals;
+    const auto sumColumn = [&](int col) {
+        return pageTotals && std::find(pageTotals->columns.begin(), pageTotals->columns.end(),
+                                       col) != pageTotals->columns.end();
+    };
     std::vector<char> colMerged(nCols);
     for (std::size_t ci = 0; ci < nCols; ++ci) {
         colMerged[ci] = sheet.colMerge(cols[ci].col) == grid::MergeMode::Always;
@@ -99,11 +104,28 @@ std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<Pa
         const int row = rows[ri].row;
         const bool inBand = ri >= bandFirst && ri <= bandLast;
         const bool rowMerged = inBand && sheet.rowMerge(row) == grid::MergeMode::Always;
+        const bool extraRow =
+            rows[ri].kind != PageRowKind::Sheet && rows[ri].kind != PageRowKind::RepeatedHeader;
+        const bool labels = !extraRow && grid::spillsLabels(sheet, row);
         for (std::size_t ci = 0; ci < nCols; ++ci) {
             if (covered[ci * nRows + ri]) {
                 continue;
             }
-            if (!inBand || (!rowMerged && !colMerged[ci])) {
+            if (extraRow) {
+                // A page-total row's label shows across the columns that hold no sum.
+                PageBlock b{ci, ri, ci, ri};
+                if (ci == 0) {
+                    while (b.cj + 1 < nCols && !sumColumn(cols[b.cj + 1].col)) {
+                        ++b.cj;
+                    }
+                }
+                for (std::size_t cj = b.ci; cj <= b.cj; ++cj) {
+                    covered[cj * nRows + ri] = 1;
+                }
+                blocks.push_back(b);
+                continue;
+            }
+            if (!labels && (!inBand || (!rowMerged && !colMerged[ci]))) {
                 blocks.push_back({ci, ri, ci, ri});  // no merge reaches this cell
                 continue;
             }

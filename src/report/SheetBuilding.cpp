@@ -24,6 +24,8 @@
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "grid/CellNumber.h"
+#include "groups/ArrangeGroups.h"
+#include "groups/StoredGrouping.h"
 
 namespace tessel::report {
 
@@ -250,6 +252,39 @@ void ApplyConditions(report::ReportSession &session) {
     });
 }
 
+void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant> &totalsColumns) {
+    if (session.groupsOff)
+        return;
+    attempt([&] {
+        const std::optional<QVariant> stored =
+            storedSetting(session, definitions::column::kGrouping);
+        const QString text = stored ? (stored->isNull() ? QString() : base::valueToText(*stored))
+                                    : session.groupings.value(session.reportName);
+        Sheet &sheet = session.sheet;
+        const groups::StoredGrouping read = groups::readGrouping(text, sheet.maxCols());
+        // The sheet first: the report runs with what can be used whether or not the message
+        // can be shown.
+        const grid::Grouping &grouping = read.grouping;
+        const bool needsDefaults =
+            std::any_of(grouping.levels.begin(), grouping.levels.end(),
+                        [](const grid::GroupLevel &l) { return !l.totals.has_value(); });
+        std::vector<int> defaults;
+        if (needsDefaults) {
+            std::optional<std::vector<int>> given;
+            if (totalsColumns)
+                given = givenColumns(*totalsColumns);
+            defaults = groups::defaultTotalColumns(sheet, given);
+        }
+        attempt([&] { groups::arrangeGroups(sheet, grouping, defaults); });
+        const QString told = session.reportName + u'\n' + text;
+        if (!read.ignored.isEmpty() && !session.groupingNotices.contains(told)) {
+            session.groupingNotices.insert(told);
+            base::showInformation(nullptr, groups::ignoredNotice(session.reportName, read.ignored),
+                                  base::noticeTitle());
+        }
+    });
+}
+
 void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QString &mergeList) {
     RedrawPause pause(sheet);
 
@@ -370,6 +405,16 @@ void ApplyDefinition(const definitions::DefinitionRecord &def, Sheet &sheet, QSt
 
 void FillFromRecordset(Recordset &rs, Sheet &sheet, base::Progress &progress) {
     RedrawPause pause(sheet);
+    // The rows written are data: the header, subtotal and totals rows of an earlier
+    // arrangement no longer stand where their marks say.
+    attempt([&] {
+        const std::map<int, grid::RowMark> marks = sheet.rowMarks();
+        for (const auto &entry : marks) {
+            sheet.setRowMark(entry.first, {});
+            sheet.setRowStyle(entry.first, std::nullopt);
+        }
+        sheet.setGrouping({});
+    });
     progress.begin(tessel::base::tr("读取数据"), base::ProgressUnit::Rows, -1);
     int rows = 0;  // 32-bit: results run past 32,767 rows
     int fields = 0;
@@ -494,7 +539,10 @@ void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
     std::vector<double> sums(std::size_t(count) + 2, 0.0);
     std::erase_if(list, [&](int c) { return c < 0 || c > count + 1; });
 
+    // Data rows only: the subtotals of a grouping must not be added in again.
     for (int r = 1; r <= rows; ++r) {
+        if (!sheet.isDataRow(r))
+            continue;
         for (int c : list) {
             attempt([&] {
                 if (const auto v = grid::cellNumber(sheet.textUtf8(c, r)))
@@ -507,6 +555,7 @@ void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
     // must not put the totals over the last data row.
     const int totalsRow = rows + 1;
     attempt([&] { sheet.setMaxRows(totalsRow); });
+    attempt([&] { sheet.setRowMark(totalsRow, {grid::RowKind::Totals, 0}); });
 
     const CellBlock current = sheet.currentBlock();
     for (int c = 0; c <= count; ++c) {

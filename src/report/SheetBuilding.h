@@ -84,7 +84,8 @@ void ApplyConditions(report::ReportSession &session);
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays
-// outside the sheet. Shows the busy cursor; the sheet sends one change when done. Other
+// outside the sheet; row marks, row styles and the sheet's grouping are (every row written is
+// data). Shows the busy cursor; the sheet sends one change when done. Other
 // failing steps are skipped, but a record that cannot be read (the result broke off) ends
 // the fill: the read's error is thrown and the counts are left unchanged, so the caller fails
 // instead of showing part of a result as all of it. The rows read are reported to `progress`
@@ -122,9 +123,10 @@ void SetTypedLabels(const QString &labels, const QStringList &fieldNames, int co
 // footer, no fit to pages). Column and row headers are shown.
 void StartReportSheet(grid::Sheet &sheet);
 
-// Appends a totals row below the data: for each column named in `columns` (sheet columns
-// from 1; left out: every column 1..maxCols()) the sum of the numeric texts of its data
-// rows, shown in its shortest decimal form and empty when 0. The row's texts in columns
+// Appends a totals row below the data, marked RowKind::Totals: for each column named in
+// `columns` (sheet columns from 1; left out: every column 1..maxCols()) the sum of the numeric
+// texts of its data rows (rows not marked, so a grouping's subtotals are not added in again),
+// shown as grid::totalText shows it and empty when 0. The row's texts in columns
 // 1..maxCols() + 1 are coloured kTotalsColor, and kTotalsLabel goes into the first column
 // from 1 to maxCols() - 1 whose width is above 1, replacing its sum. A `columns` that is
 // given but is not a list totals no column; the row is still appended and labelled.

@@ -135,6 +135,35 @@ TEST_F(Cli, RendersCsvOfTheDataBlockWithTotals) {
     EXPECT_TRUE(records.at(records.size() - 2).startsWith("合计,,20000,"));
 }
 
+// The stored grouping rendered, left out with --no-groups, and told on one line when it
+// cannot be used; the grand total stays that of the data rows.
+TEST_F(Cli, RendersTheStoredGroupingUnlessToldNot) {
+    const struct {
+        const char *stored;
+        bool noGroups, grouped, noted;
+    } cases[] = {{R"({"levels":[{"column":1}]})", false, true, false},
+                 {R"({"levels":[{"column":1}]})", true, false, false},
+                 {R"({"levels":[{"column":9}]})", false, false, true}};
+    const QString csv = out("grouped.csv");
+    for (const auto &c : cases) {
+        db.exec(QStringLiteral("update tsl_report set 分组 = '%1' where 报表名称 = '部门销售汇总'")
+                    .arg(c.stored));
+        QStringList args{"render",   "--db",  db.path(), "--report", "部门销售汇总",
+                         "--totals", "3,4,5", "--csv",   csv};
+        if (c.noGroups)
+            args << QStringLiteral("--no-groups");
+        const CliRun r = tessel(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        EXPECT_EQ(text.contains(QStringLiteral(" 小计,")), c.grouped) << c.stored;
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\n合计,,20000,"))) << c.stored;
+        EXPECT_EQ(r.err.count(QStringLiteral("tessel: note: ")), int(c.noted)) << c.stored;
+        EXPECT_EQ(r.err.contains(QStringLiteral("分组")), c.noted) << r.err.toStdString();
+    }
+}
+
 TEST_F(Cli, FailsClearly) {
     const struct {
         QStringList args;

@@ -531,6 +531,53 @@ TEST_F(Runs, ACancelledRunKeepsThePreviousReport) {
     }
 }
 
+// A stored grouping on the runs that apply it: the rows grouped and subtotalled, the grand
+// total over data rows only; a value that cannot be used is told once (naming 分组), and the
+// report still runs and prints, without it.
+TEST_P(RunsOn, StoredGroupingOnEveryRun) {
+    db.exec(definitions::addColumnStatement(QStringLiteral("分组"),
+                                            component::sharedState().session.connection.dialect()));
+    db.exec(
+        QStringLiteral("insert into 订单 values (5, '张三', 20);"
+                       "update tsl_report set 查询 = 'select 客户,金额 from 订单 where 1=1',"
+                       " 列宽 = '14 10'"));
+    report.ConDb(db.connectionString());  // the table's columns looked up afresh
+    component::sharedState().session.groupingNotices.clear();  // told by another backend's run
+    QStandardItemModel model(5, 2);  // below its header row, the grid's rows 1 to 5
+    const QStringList names{"张三", "李四", "王五", "赵六", "张三"},
+        amounts{"80", "120.5", "300", "99.5", "20"};
+    for (int r = 0; r < 5; ++r) {
+        model.setItem(r, 0, new QStandardItem(names[r]));
+        model.setItem(r, 1, new QStandardItem(amounts[r]));
+    }
+    const struct {
+        const char *stored;
+        bool told;
+        int rows;  // with the totals row
+    } cases[] = {{R"('{"levels":[{"column":1,"totals":{"2":"sum"}}]}')", false, 10},
+                 {R"('{"levels":[{"column":7}]}')", true, 6},
+                 {"'{levels'", true, 6},
+                 {"NULL", false, 6}};
+    const QString pdf = dir.filePath(QStringLiteral("grouped.pdf"));
+    for (const auto &c : cases) {
+        db.exec(QStringLiteral("update tsl_report set 分组 = %1").arg(c.stored));
+        user.messages.clear();
+        {
+            test::PrintToPdf printer(pdf);
+            report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 2,
+                                true);
+        }
+        EXPECT_EQ(report.tsRows(), c.rows) << c.stored;
+        EXPECT_EQ(report.getText(2, c.rows).toString(), QStringLiteral("620")) << c.stored;
+        EXPECT_EQ(test::pdfText(pdf).contains(QStringLiteral("小计")), c.rows > 6) << c.stored;
+        report.PrintPreGrid(&model, QStringLiteral("订单报表"), 0, true);
+        EXPECT_EQ(report.tsRows(), c.rows) << c.stored;
+        EXPECT_EQ(report.getText(2, 3).toString(), QString(c.rows > 6 ? "100" : "300")) << c.stored;
+        EXPECT_EQ(user.messages.size(), c.told ? 1u : 0u) << user.texts().join('|').toStdString();
+        EXPECT_EQ(user.texts().join(u'|').contains(QStringLiteral("分组")), c.told) << c.stored;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RunsOn, ::testing::ValuesIn(test::kAllBackends),
                          test::BackendTestName());
 

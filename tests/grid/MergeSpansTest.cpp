@@ -5,7 +5,8 @@
 using namespace tessel::grid;
 
 // Sheets of 4 columns, column 2 hidden; rows from row 0 (the column header row) split by '/',
-// one letter per column from column 1, '.' for an empty cell; merged columns and rows as digits.
+// one letter per column from column 1, '.' for an empty cell; merged columns and rows as digits;
+// marked rows (a subtotal row) as digits too.
 TEST(MergeSpans, BlocksOfEqualNeighbours) {
     const MergeWindow all{1, 4, 0, 4}, cols2to4{2, 4, 0, 4}, rows2to4{1, 4, 2, 4};
     const struct {
@@ -13,6 +14,7 @@ TEST(MergeSpans, BlocksOfEqualNeighbours) {
         MergeWindow window;
         int col, row;
         CellSpan expected;
+        const char *markedRows = "";
     } cases[] = {
         {"merged row joins neighbours, hidden too", "/AAAB", "", "1", all, 3, 1, {1, 1, 3, 1}},
         {"row block cut at the window", "/AAAB", "", "1", cols2to4, 3, 1, {2, 1, 3, 1}},
@@ -22,6 +24,28 @@ TEST(MergeSpans, BlocksOfEqualNeighbours) {
         {"column run cut at the window", "/A/A/A/B", "1", "", rows2to4, 1, 3, {1, 2, 1, 3}},
         {"a column run keeps out of the row block", "/AA/A", "1", "1", all, 2, 1, {2, 1, 2, 1}},
         {"so does a run the window cuts", "/.B/BB/", "2", "2", rows2to4, 1, 2, {1, 2, 1, 2}},
+        {"a marked row ends a run", "/A/A/A/A", "1", "", all, 1, 1, {1, 1, 1, 2}, "3"},
+        {"its label runs on over the empty cells",
+         "/A/A/A/A",
+         "1",
+         "",
+         all,
+         1,
+         3,
+         {1, 3, 4, 3},
+         "3"},
+        {"an empty cell it covers is in its block",
+         "/A/A/A/A",
+         "1",
+         "",
+         all,
+         3,
+         3,
+         {1, 3, 4, 3},
+         "3"},
+        {"a number does not run on", "/A/1", "", "", all, 1, 2, {1, 2, 1, 2}, "2"},
+        {"runs go on past it", "/A/A/A/A", "1", "", all, 1, 4, {1, 4, 1, 4}, "3"},
+        {"a marked row joins no equal neighbour", "/A/AA", "1", "2", all, 2, 2, {2, 2, 4, 2}, "2"},
     };
     for (const auto &c : cases) {
         Sheet sheet;
@@ -37,6 +61,8 @@ TEST(MergeSpans, BlocksOfEqualNeighbours) {
             sheet.setColMerge(*d - '0', MergeMode::Always);
         for (const char *d = c.mergedRows; *d; ++d)
             sheet.setRowMerge(*d - '0', MergeMode::Always);
+        for (const char *d = c.markedRows; *d; ++d)
+            sheet.setRowMark(*d - '0', {RowKind::Subtotal, 1});
         EXPECT_EQ(mergeSpan(sheet, c.col, c.row, c.window), c.expected) << c.name;
     }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/CellNumber.h"
+#include "groups/ArrangeGroups.h"
 #include "report/SheetDb.h"
 
 using namespace tessel;
@@ -36,6 +37,27 @@ TEST_F(Totals, EveryColumnByDefaultLabelledAndColoured) {
         EXPECT_EQ(sheet.style(c, 4).foreground, QColor(0, 123, 28)) << c;
     EXPECT_FALSE(sheet.style(0, 4).foreground.isValid());
     EXPECT_FALSE(sheet.style(3, 3).foreground.isValid());
+}
+
+// Subtotal rows are not data: the grand total over grouped rows is the plain one, and a
+// refill leaves no row marked.
+TEST_F(Totals, OverGroupedRowsTheSameAsOverPlainRows) {
+    fillRows({"'x', 1, 10", "'y', 2, 2.5", "'x', 2, 4", "'y', 1, 1"});
+    report::AddTotalsRow(sheet, std::nullopt);
+    const QStringList plain{totals(1), totals(2), totals(3)};
+    data.fill(sheet, QStringLiteral("select a, b, c from t order by n"));
+    EXPECT_TRUE(sheet.rowMarks().empty());
+    grid::Grouping g;
+    g.levels.resize(2);
+    g.levels[0] = {1, std::nullopt, QStringLiteral("{value}"), true, false, false};
+    g.levels[1].column = 2;
+    groups::arrangeGroups(sheet, g, {2, 3});
+    ASSERT_EQ(sheet.maxRows(), 4 + 2 + 4 + 2);  // data, headers, subtotals
+    report::AddTotalsRow(sheet, std::nullopt);
+    EXPECT_EQ((QStringList{totals(1), totals(2), totals(3)}), plain);
+    EXPECT_EQ(sheet.rowMark(sheet.maxRows()).kind, grid::RowKind::Totals);
+    data.fill(sheet, QStringLiteral("select a, b, c from t order by n"));
+    EXPECT_TRUE(sheet.rowMarks().empty());
 }
 
 TEST_F(Totals, NumericTextsAndShownSums) {
