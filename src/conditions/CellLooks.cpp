@@ -351,17 +351,20 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
     // The numbers of each such column by row, read once: a look reads them instead of the text
     // again. A large sheet's rows are read in parts at once, each thread writing its own rows of
     // the same arrays.
-    m_numbers.assign(m_byColumn.size(), {});
+    // Left uninitialised here: each part writes every entry of its rows, on its own thread.
+    m_numbers.clear();
+    m_numbers.resize(m_byColumn.size());
     const int rows = sheet.maxRows();
+    constexpr int kRowsPerPart = 100'000;  // the fewest rows worth a thread of their own
+    m_numberRows = std::size_t(rows) + 1;
     std::vector<double *> byRow;
     for (const int col : columns) {
-        m_numbers[std::size_t(col)].resize(std::size_t(rows) + 1);
-        byRow.push_back(m_numbers[std::size_t(col)].data());
+        m_numbers[std::size_t(col)].reset(new double[m_numberRows]);
+        byRow.push_back(m_numbers[std::size_t(col)].get());
     }
     std::map<int, ColumnSums> sums;
     if (!columns.empty()) {
         // Up to four parts, one per processor, for a sheet of many rows; the first is read here.
-        constexpr int kRowsPerPart = 100'000;
         const int parts = std::clamp(
             std::min(int(std::thread::hardware_concurrency()), rows / kRowsPerPart), 1, 4);
         std::vector<std::vector<ColumnSums>> partSums(std::size_t(parts),
@@ -383,21 +386,6 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
                 joined.add(part[k]);
         }
     }
-    // The numbers of a column without gaps, made when a rule needs them in one array (the
-    // median, top and bottom); their order does not matter to any use.
-    std::map<int, std::vector<double>> numbers;
-    const auto numbersOf = [&](int col) -> std::vector<double> & {
-        auto [it, added] = numbers.try_emplace(col);
-        if (added) {
-            const std::vector<double> &all = m_numbers[std::size_t(col)];
-            it->second.reserve(sums[col].count);
-            for (const double v : all) {
-                if (!std::isnan(v))
-                    it->second.push_back(v);
-            }
-        }
-        return it->second;
-    };
     std::map<int, std::shared_ptr<const std::vector<std::uint8_t>>> repeats;
     const auto repeatsOf = [&](int col) {
         auto it = repeats.find(col);
@@ -442,6 +430,13 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
         return std::shared_ptr<const std::vector<std::uint8_t>>(flags);
     };
 
+    const auto needsAll = [](const ConditionRule &rule) {
+        return rule.kind == RuleKind::Scale
+                   ? rule.scale.size() == 3
+                   : rule.kind == RuleKind::Condition &&
+                         (rule.when == RuleWhen::Top || rule.when == RuleWhen::Bottom);
+    };
+    std::map<int, std::vector<std::size_t>> selections;  // by column, the rules needsAll
     for (std::size_t i = 0; i < m_rules.size(); ++i) {
         const ConditionRule &rule = m_rules[i];
         Statistics &s = m_stats[i];
@@ -458,32 +453,55 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
             continue;
         s.low = found.low;
         s.high = found.high;
-        if (rule.kind == RuleKind::Scale && rule.scale.size() == 3)
-            s.middle = percentile(numbersOf(rule.column), 0.5);
-        if (rule.kind != RuleKind::Condition)
-            continue;
-        if (rule.when == RuleWhen::AboveAverage || rule.when == RuleWhen::BelowAverage) {
+        if (rule.when == RuleWhen::AboveAverage || rule.when == RuleWhen::BelowAverage)
             s.mean = found.sum / double(found.count);
-            continue;
-        }
-        const std::vector<double> &column = numbersOf(rule.column);
-        // Top and Bottom: the n-th number from the end in question; every number equal to it
-        // counts too, so ties at the edge are all marked.
-        const double n = rule.value.toDouble();
-        const auto count =
-            rule.percent ? std::max<std::size_t>(1, std::size_t(double(column.size()) * n / 100))
-                         : std::size_t(n);
-        if (count == 0) {
-            s.any = false;
-            continue;
-        }
-        if (count >= column.size()) {
-            s.threshold = rule.when == RuleWhen::Top ? s.low : s.high;
-            continue;
-        }
-        s.threshold = rule.when == RuleWhen::Top ? nthFromEnd(column, count, std::greater<>())
-                                                 : nthFromEnd(column, count, std::less<>());
+        if (needsAll(rule))
+            selections[rule.column].push_back(i);
     }
+    // A three-colour scale's median and the edges of top and bottom need a column's numbers in
+    // one array: per column, the array is gathered and those statistics found, the columns of a
+    // large sheet each on a thread of its own.
+    const auto select = [&](int col, const std::vector<std::size_t> &indices) {
+        std::vector<double> column;
+        column.reserve(sums[col].count);
+        const double *all = m_numbers[std::size_t(col)].get();
+        for (std::size_t row = 0; row < m_numberRows; ++row) {
+            if (!std::isnan(all[row]))
+                column.push_back(all[row]);
+        }
+        // Every use below ignores the order of the numbers.
+        for (const std::size_t i : indices) {
+            const ConditionRule &rule = m_rules[i];
+            Statistics &s = m_stats[i];
+            if (rule.kind == RuleKind::Scale) {
+                s.middle = percentile(column, 0.5);
+                continue;
+            }
+            // Top and Bottom: the n-th number from the end in question; every number equal to
+            // it counts too, so ties at the edge are all marked.
+            const double n = rule.value.toDouble();
+            const auto count = rule.percent ? std::max<std::size_t>(
+                                                  1, std::size_t(double(column.size()) * n / 100))
+                                            : std::size_t(n);
+            if (count == 0)
+                s.any = false;
+            else if (count >= column.size())
+                s.threshold = rule.when == RuleWhen::Top ? s.low : s.high;
+            else
+                s.threshold = rule.when == RuleWhen::Top
+                                  ? nthFromEnd(column, count, std::greater<>())
+                                  : nthFromEnd(column, count, std::less<>());
+        }
+    };
+    std::vector<std::thread> selecting;
+    for (const auto &[col, indices] : selections) {
+        if (m_numberRows > std::size_t(kRowsPerPart) && &indices != &selections.rbegin()->second)
+            selecting.emplace_back(select, col, std::cref(indices));
+        else
+            select(col, indices);
+    }
+    for (std::thread &t : selecting)
+        t.join();
     m_sheet = &sheet;
     m_revision = sheet.revision();
     m_current = true;
@@ -491,10 +509,10 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
 }
 
 std::optional<double> CellLooks::number(const grid::Sheet &sheet, int col, int row) const {
-    if (std::size_t(col) < m_numbers.size() && !m_numbers[std::size_t(col)].empty()) {
-        const std::vector<double> &byRow = m_numbers[std::size_t(col)];
-        const double v = std::size_t(row) < byRow.size() ? byRow[std::size_t(row)]
-                                                         : std::numeric_limits<double>::quiet_NaN();
+    if (std::size_t(col) < m_numbers.size() && m_numbers[std::size_t(col)]) {
+        const double v = std::size_t(row) < m_numberRows
+                             ? m_numbers[std::size_t(col)][std::size_t(row)]
+                             : std::numeric_limits<double>::quiet_NaN();
         return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     }
     return grid::cellNumber(sheet.cellUtf8(col, row));

@@ -21,6 +21,7 @@
 
 #include <QColor>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -93,8 +94,10 @@ private:
     std::vector<int> m_rowRules;
     std::vector<int> m_rowSlot;  // per rule: its place in m_rowRules, -1 for a cell rule
     mutable std::vector<Statistics> m_stats;  // per rule
-    // Per column (empty where no statistic reads it): each row's number, NaN for none.
-    mutable std::vector<std::vector<double>> m_numbers;
+    // Per column (null where no statistic reads it): each row's number 0..m_numberRows - 1,
+    // NaN for none.
+    mutable std::vector<std::unique_ptr<double[]>> m_numbers;
+    mutable std::size_t m_numberRows = 0;
     // Whether each row rule matched row m_matchedRow: the other cells of a row painted after
     // the first reuse it. -1: not tested yet.
     mutable int m_matchedRow = 0;
