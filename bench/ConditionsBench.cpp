@@ -5,7 +5,6 @@
 // Run: build/<dir>/bench/tessel_conditions_bench
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <chrono>
 #include <memory>
 
@@ -16,7 +15,7 @@
 #include "grid/Sheet.h"
 #include "report/SheetBuilding.h"
 #include "support/BenchDb.h"
-#include "support/RatioReporter.h"
+#include "support/BenchMain.h"
 
 using namespace tessel;
 
@@ -89,18 +88,10 @@ BENCHMARK(FillIntoNewSheet)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRea
 BENCHMARK(RulesOverEveryCell)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
 int main(int argc, char **argv) {
-    // The fill shows the busy cursor, which needs a GUI application; none is drawn.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bench::benchDatabase(kRows);  // generate outside the timings
-    bench::RatioReporter reporter(
+    return tessel::bench::runAgainstAnchors(
+        argc, argv, kRows,
         [](const std::string &name) {
             return name == "RulesOverEveryCell" ? std::string("FillIntoNewSheet") : std::string();
         },
         0.3);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
 }

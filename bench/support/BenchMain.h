@@ -5,7 +5,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QtGlobal>
+#include <functional>
+#include <string>
+
+#include "support/BenchDb.h"
+#include "support/RatioReporter.h"
 
 namespace tessel::bench {
 
@@ -15,6 +21,22 @@ int runBenchmarks(int argc, char **argv) {
     App app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+// The main of a benchmark over the bench database of `rows` rows (generated before any
+// timing) that reports each benchmark's ratio to the one `anchorOf` names (empty: none),
+// held to `target`. A QApplication: the fill shows the busy cursor.
+inline int runAgainstAnchors(int argc, char **argv, int rows,
+                             std::function<std::string(const std::string &)> anchorOf,
+                             double target) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchDatabase(rows);
+    RatioReporter reporter(std::move(anchorOf), target);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
