@@ -10,7 +10,6 @@
 // Run: build/<dir>/bench/tessel_conditions_bench
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -28,7 +27,7 @@
 #include "print/Printing.h"
 #include "report/SheetBuilding.h"
 #include "support/BenchDb.h"
-#include "support/RatioReporter.h"
+#include "support/BenchMain.h"
 
 using namespace tessel;
 
@@ -186,21 +185,12 @@ BENCHMARK(PdfWithRules)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTi
 BENCHMARK(FirstPreviewPage)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
 int main(int argc, char **argv) {
-    // The fill shows the busy cursor, which needs a GUI application; none is drawn.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bench::benchDatabase(kRows);  // generate outside the timings
-    bench::RatioReporter reporter(
+    return tessel::bench::runAgainstAnchors(
+        argc, argv, kRows,
         [](const std::string &name) {
             if (name == "PdfWithRules")
                 return std::string("PdfWithoutRules");
             return name == "RulesOverEveryCell" ? std::string("FillIntoNewSheet") : std::string();
         },
-        0.3);
-    reporter.setTarget("PdfWithRules", 1 / 0.9);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+        0.3, {{"PdfWithRules", 1 / 0.9}});
 }

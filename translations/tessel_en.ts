@@ -1065,5 +1065,153 @@ To keep it, run this on the database:
         <translation>Some conditional formats (条件格式) of report &quot;%1&quot; cannot be used; the others apply. Left out:
 %2</translation>
     </message>
+    <message>
+        <source>分组</source>
+        <translation>Groups</translation>
+    </message>
+    <message>
+        <source>分组级别（外层在上）</source>
+        <translation>Group levels (outermost first)</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Move up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Move down</translation>
+    </message>
+    <message>
+        <source>本级设置</source>
+        <translation>Selected level</translation>
+    </message>
+    <message>
+        <source>小计行的文字，{value} 代表本组的值</source>
+        <translation>The text of the subtotal row; {value} stands for the group's value</translation>
+    </message>
+    <message>
+        <source>组标题</source>
+        <translation>Group heading</translation>
+    </message>
+    <message>
+        <source>每组上方加一行显示本组的值，跨页时在新页重复</source>
+        <translation>A row above each group showing its value, repeated at the top of a new page</translation>
+    </message>
+    <message>
+        <source>每组分页</source>
+        <translation>New page per group</translation>
+    </message>
+    <message>
+        <source>保持同页</source>
+        <translation>Keep together</translation>
+    </message>
+    <message>
+        <source>一页放得下的组不拆到两页</source>
+        <translation>A group that fits on one page is not split across pages</translation>
+    </message>
+    <message>
+        <source>按报表的合计列求和</source>
+        <translation>Sum the report's total columns</translation>
+    </message>
+    <message>
+        <source>运行时指定的合计列，未指定时为每个数值列</source>
+        <translation>The total columns the run names, else every numeric column</translation>
+    </message>
+    <message>
+        <source>小计列</source>
+        <translation>Subtotal column</translation>
+    </message>
+    <message>
+        <source>汇总方式</source>
+        <translation>Function</translation>
+    </message>
+    <message>
+        <source>分组列：</source>
+        <translation>Group by column:</translation>
+    </message>
+    <message>
+        <source>小计标签：</source>
+        <translation>Subtotal label:</translation>
+    </message>
+    <message>
+        <source>按分组排序</source>
+        <translation>Sort by the groups</translation>
+    </message>
+    <message>
+        <source>先按各级分组列排序，同组内保持查询的顺序</source>
+        <translation>Sort by the group columns first; within a group the query's order holds</translation>
+    </message>
+    <message>
+        <source>页小计（仅打印）</source>
+        <translation>Page totals (printed only)</translation>
+    </message>
+    <message>
+        <source>空：不打印</source>
+        <translation>Empty: not printed</translation>
+    </message>
+    <message>
+        <source>本页行：</source>
+        <translation>Page row:</translation>
+    </message>
+    <message>
+        <source>累计行：</source>
+        <translation>Running row:</translation>
+    </message>
+    <message>
+        <source>承前行：</source>
+        <translation>Carried row:</translation>
+    </message>
+    <message>
+        <source>求和的列：</source>
+        <translation>Columns summed:</translation>
+    </message>
+    <message>
+        <source>示例（报表的前 %1 行）：</source>
+        <translation>Sample (the report's first %1 rows):</translation>
+    </message>
+    <message>
+        <source>保存的分组中以下部分无法使用，确定后不再保留：</source>
+        <translation>These parts of the stored grouping cannot be used and are not kept after OK:</translation>
+    </message>
+    <message>
+        <source>合计</source>
+        <translation>Sum</translation>
+    </message>
+    <message>
+        <source>计数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Average</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>分组…</source>
+        <translation>Groups…</translation>
+    </message>
+    <message>
+        <source>无法读取报表的分组</source>
+        <translation>The report's grouping cannot be read</translation>
+    </message>
+    <message>
+        <source>分组已修改，下次运行报表时按新的分组排列</source>
+        <translation>Grouping changed: the next run of the report arranges its rows by it</translation>
+    </message>
 </context>
 </TS>

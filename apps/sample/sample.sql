@@ -1,5 +1,5 @@
 -- The sample database of a small trading company: departments, staff, products and about
--- 20,000 orders, with the report definition table and three stored reports.
+-- 20,000 orders, with the report definition table and five stored reports.
 -- Build it with:  sqlite3 sample.db < sample.sql   (scripts/make-sample-db does this; with
 -- --postgresql URL it loads the same script into a PostgreSQL database). The script keeps to
 -- what both accept, except the pragmas and date(), which the PostgreSQL load provides for.
@@ -97,25 +97,45 @@ insert into tsl_report values (
     '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c订单明细表/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l公司:V公司/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r日期:V日期/n',
     '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l制表:V制表人/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/r/p/n');
 
--- Sales by department and salesperson. A run appends the host's condition to the stored
--- query, so the grouping lives in a view and a condition filters its rows
+-- Sales by department, month and salesperson. A run appends the host's condition to the
+-- stored query, so the summing lives in a view and a condition filters its rows
 -- (for example: where 部门 = '华东销售部').
-create view 部门业务员销售 as
-select 部门.名称 as 部门, 员工.姓名 as 业务员, count(*) as 订单数, sum(订单.数量) as 数量,
+create view 部门月度销售 as
+select 部门.名称 as 部门, substr(订单.日期, 1, 7) as 月份, 员工.姓名 as 业务员,
+       count(*) as 订单数, sum(订单.数量) as 数量,
        cast(round(cast(sum(订单.金额) as numeric), 2) as double precision) as 销售额
 from 订单 join 员工 on 员工.编号 = 订单.员工编号 join 部门 on 部门.编号 = 员工.部门编号
-group by 部门.名称, 员工.姓名
-order by 部门.名称, 员工.姓名;
+group by 部门.名称, substr(订单.日期, 1, 7), 员工.姓名
+order by 1, 2, 3;
 
--- Merged department column, a totals row when run with totals.
+-- Grouped by department and month (its 分组 is set below, once the table has the column):
+-- merged department and month columns, a totals row when run with totals.
 insert into tsl_report values (
     '部门销售汇总',
-    'select 部门, 业务员, 订单数, 数量, 销售额 from 部门业务员销售 ',
-    '部门，业务员，订单数，数量，销售额，',
-    '16 10 9 9 14', 20, 5, '1', 1, 0, 1, 1, 1, 1, 0, 0, 1, 1,
+    'select 部门, 月份, 业务员, 订单数, 数量, 销售额 from 部门月度销售 ',
+    '部门，月份，业务员，订单数，数量，销售额，',
+    '20 12 12 12 12 18', 20, 6, '1,2', 1, 0, 1, 1, 1, 1, 0, 0, 1, 1,
     0.75, 0.75, 0.75, 0.75, '1', 3,
     '/fn"宋体"/fz"16"/fb1/fi0/fu0/fk0/c部门销售汇总/n/fn"宋体"/fz"10"/fb0/fi0/fu0/fk0/c2024 年度  V日期/n',
     '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/c/p/n');
+
+-- The order ledger: every order by date, many pages, each page ending with its own
+-- subtotal and the running total, and every page after the first starting with the total
+-- carried from the page before (its 分组 is set below).
+create view 订单流水 as
+select 订单.日期 as 日期, 订单.编号 as 单号, 客户.名称 as 客户, 产品.名称 as 产品,
+       订单.数量 as 数量, 订单.金额 as 金额
+from 订单 join 客户 on 客户.编号 = 订单.客户编号 join 产品 on 产品.编号 = 订单.产品编号
+order by 订单.日期, 订单.编号;
+
+insert into tsl_report values (
+    '流水账',
+    'select 日期, 单号, 客户, 产品, 数量, 金额 from 订单流水 ',
+    '日期，单号，客户，产品，数量，金额，',
+    '11 7 26 12 7 12', 18, 6, '', 1, 0, 1, 1, 0, 1, 0, 0, 1, 1,
+    0.5, 0.5, 0.6, 0.6, '1', 3,
+    '/fn"宋体"/fz"14"/fb1/fi0/fu0/fk0/c订单流水账/n/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/l公司:V公司/n',
+    '/fn"宋体"/fz"9"/fb0/fi0/fu0/fk0/c第 /p 页/n');
 
 -- Product catalogue: landscape, a page range (pages 1 to 1), a hidden column.
 insert into tsl_report values (
@@ -153,5 +173,12 @@ alter table tsl_report add 纸张 varchar(40);
 alter table tsl_report add 分组 text;
 alter table tsl_report add 条件格式 text;
 alter table tsl_report add 图表 text;
+
+-- The grouped reports: 部门销售汇总 by department (a heading row, each department on a page
+-- of its own) and month, with subtotals of the counts and sums; 流水账 with page totals.
+update tsl_report set 分组 = '{"levels": [{"column": 1, "totals": {"4": "sum", "5": "sum", "6": "sum"}, "label": "{value} 合计", "header": true, "pageBreak": true}, {"column": 2, "totals": {"4": "sum", "5": "sum", "6": "sum"}, "label": "{value} 小计"}], "sort": true}'
+where 报表名称 = '部门销售汇总';
+update tsl_report set 分组 = '{"pageTotals": {"columns": [5, 6], "label": "本页小计", "running": "累计", "carried": "承前页"}}'
+where 报表名称 = '流水账';
 
 commit;

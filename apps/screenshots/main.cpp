@@ -9,8 +9,10 @@
 // on the continuous forms; docs/designer.png and docs/designer-english.png: the designer on
 // the same report after a column border was dragged wider with the mouse; and
 // docs/preview-english.png: the report previewed with the interface in English
-// (clsReport::setLanguage), the report's own texts as stored. scripts/screenshots builds the
-// sample database and runs it.
+// (clsReport::setLanguage), the report's own texts as stored; docs/grouped-preview.png: the
+// grouped report 部门销售汇总 previewed with its totals row; docs/groups-dialog.png and
+// docs/groups-dialog-english.png: the groups dialog opened from the designer's column menu
+// on that report. scripts/screenshots builds the sample database and runs it.
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
@@ -122,6 +125,73 @@ bool designerShot(const QString &database, const QString &path) {
     return saved;
 }
 
+// The grouped sample report in the preview, with the totals row over its counts and sums.
+bool groupedPreviewShot(const QString &database, const QString &path) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(QString(), QStringLiteral("部门销售汇总"), 1, true,
+                            QVariantList{4, 5, 6});
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *preview = topLevel(QStringLiteral("spreadpreview"));
+    if (!preview) {
+        std::fprintf(stderr, "the preview did not open\n");
+        return false;
+    }
+    preview->resize(900, 1040);
+    settle(300);
+    const bool saved = save(preview, path);
+    preview->close();
+    settle(100);
+    return saved;
+}
+
+// The groups dialog on the grouped sample report, opened from the column menu of its month
+// column in the designer; the dialog is modal, so it is pictured from inside its own loop.
+bool groupsDialogShot(const QString &database, const QString &path) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(QString(), QStringLiteral("部门销售汇总"), 0, false);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *designer = topLevel(QStringLiteral("printSpread"));
+    QWidget *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
+    if (!grid) {
+        std::fprintf(stderr, "the designer did not open\n");
+        return false;
+    }
+    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, 2), Q_ARG(int, 0),
+                              Q_ARG(int, 100), Q_ARG(int, 5));
+    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
+    QAction *groups = menu ? menu->findChild<QAction *>(QStringLiteral("actGroups")) : nullptr;
+    if (!groups) {
+        std::fprintf(stderr, "the column menu has no 分组… entry\n");
+        return false;
+    }
+    menu->close();
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (dialog && dialog->objectName() == QLatin1String("frmGroups")) {
+            settle(100);
+            saved = save(dialog, path);
+        } else {
+            std::fprintf(stderr, "the groups dialog did not open\n");
+        }
+        if (dialog)
+            dialog->close();
+    });
+    groups->trigger();
+    designer->hide();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -196,10 +266,13 @@ int main(int argc, char **argv) {
     preview->close();
     settle(100);
 
-    if (!designerShot(database, out.filePath(QStringLiteral("designer.png"))))
+    if (!designerShot(database, out.filePath(QStringLiteral("designer.png"))) ||
+        !groupedPreviewShot(database, out.filePath(QStringLiteral("grouped-preview.png"))) ||
+        !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog.png"))))
         return 1;
     tessel::clsReport::setLanguage(QLocale(QLocale::English));
-    if (!designerShot(database, out.filePath(QStringLiteral("designer-english.png"))))
+    if (!designerShot(database, out.filePath(QStringLiteral("designer-english.png"))) ||
+        !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog-english.png"))))
         return 1;
     preview = runReport();
     return preview && save(preview, out.filePath(QStringLiteral("preview-english.png"))) ? 0 : 1;

@@ -20,6 +20,8 @@
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "designer/ColumnFormatDialog.h"
+#include "designer/GroupDialog.h"
+#include "report/ReportGrouping.h"
 #include "report/SheetBuilding.h"
 #include "widgets/SheetView.h"
 
@@ -161,6 +163,7 @@ void PrintSpread::markClean() {
         m_cleanWidths.push_back(s.colWidth(c));
     m_cleanHeaderHeight = s.rowHeight(0);
     m_userChanged = false;
+    m_groups.reset();
 }
 
 bool PrintSpread::hasUnsavedChanges() const {
@@ -339,7 +342,12 @@ bool PrintSpread::save() {
     const QString mergeBefore = m_session.mergeList;
     bool created = false;
     bool formatsStored = false;
+    bool groupsStored = false;
     const QString formats = definitions::encodeColumnFormats(s, n);
+    // Only a grouping edited here is written: a stored one stays as its host wrote it.
+    const std::optional<QString> grouping =
+        m_groups ? std::optional(groups::writeGrouping(m_groups->grouping, m_groups->object))
+                 : std::nullopt;
     try {
         m_session.connection.requireOpen();
         // The formats are written by a statement of their own, in the layout's transaction.
@@ -348,6 +356,10 @@ bool PrintSpread::save() {
                                           m_session.mergeList);
         formatsStored = definitions::writeOptionalColumn(
             m_session.connection, definitions::column::kColumnFormats, name, formats);
+        if (grouping)
+            groupsStored = definitions::writeOptionalColumn(
+                m_session.connection, definitions::column::kGrouping, name,
+                grouping->isEmpty() ? QVariant() : QVariant(*grouping));
         tx.commit();
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
@@ -357,6 +369,8 @@ bool PrintSpread::save() {
         return false;
     }
     m_session.columnFormats.insert(name, formats);
+    if (grouping)
+        m_session.groupings.insert(name, *grouping);
     if (created)
         button("cmdPreview")->setEnabled(true);
     markClean();
@@ -368,6 +382,8 @@ bool PrintSpread::save() {
     if (!formatsStored && !formats.isEmpty())
         definitions::tellIfSessionOnly(this, m_session.connection,
                                        definitions::column::kColumnFormats);
+    if (grouping && !groupsStored && !grouping->isEmpty())
+        definitions::tellIfSessionOnly(this, m_session.connection, definitions::column::kGrouping);
     return true;
 }
 
@@ -378,6 +394,9 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
     QAction *format = menu->addAction(tessel::base::tr("格式…"));
     format->setObjectName(QStringLiteral("actFormat"));
     connect(format, &QAction::triggered, this, [this, col] { onColumnFormat(col); });
+    QAction *grouping = menu->addAction(tessel::base::tr("分组…"));
+    grouping->setObjectName(QStringLiteral("actGroups"));
+    connect(grouping, &QAction::triggered, this, [this, col] { onGroups(col); });
     menu->popup(m_grid->viewport()->mapToGlobal(pos));
     return menu;
 }
@@ -398,6 +417,35 @@ void PrintSpread::onColumnFormat(int col) {
         s.setColFormat(col, dialog.format());
         m_userChanged = true;
     }
+}
+
+void PrintSpread::onGroups(int col) {
+    const grid::Sheet &s = sheet();
+    if (col < 1 || col > s.maxCols())
+        return;
+    groups::StoredGrouping current;
+    if (m_groups) {
+        current = *m_groups;
+    } else {
+        try {
+            current = report::readReportGrouping(m_session, s.maxCols());
+        } catch (const Error &e) {
+            // Editing from nothing would overwrite a grouping the user has not seen.
+            base::showWarning(this, base::errorMessage(tessel::base::tr("无法读取报表的分组"), e),
+                              base::warningTitle());
+            return;
+        }
+    }
+    GroupDialog dialog(current.grouping, s, col, current.ignored, this);
+    if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
+        dialog.grouping() == current.grouping)
+        return;
+    current.grouping = dialog.grouping();
+    current.ignored.clear();  // what could not be used is not written back
+    m_groups = std::move(current);
+    m_userChanged = true;
+    m_status->setText(tessel::base::tr("分组已修改，下次运行报表时按新的分组排列"));
+    m_status->adjustSize();
 }
 
 void PrintSpread::onNewReport() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "definitions/DefinitionRecord.h"
+#include "groups/StoredGrouping.h"
 #include "report/ReportSession.h"
 
 class QLabel;
@@ -105,8 +106,11 @@ public:
     // transaction: on failure nothing is stored and the user is told why. The column formats
     // go, in the same transaction, into the row's 列格式 when tsl_report has that column, and
     // into the session for the report in any case; formats kept for the session alone are
-    // told once per connection (which column, the statement that adds it). A save shows
-    // "已保存 HH:mm" in the status line lblStatus. Returns true when the layout was stored.
+    // told once per connection (which column, the statement that adds it). A grouping the
+    // user accepted in the groups dialog goes the same way into 分组 (NULL for none; keys
+    // of the stored object this version does not know kept); a stored 分组 the user did not
+    // edit is left as it is. A save shows "已保存 HH:mm" in the status line lblStatus.
+    // Returns true when the layout was stored.
     bool save();
     void onSave() { save(); }
     void onNewReport();
@@ -120,7 +124,8 @@ public:
     // changed them); labels, the check list, merges and formats count when the user changed
     // them here. A run or a host's cell writes are no change.
     bool hasUnsavedChanges() const;
-    // The sheet now holds the report as stored (loaded, built by a run or saved).
+    // The sheet now holds the report as stored (loaded, built by a run or saved): a grouping
+    // edited in the groups dialog is forgotten, the stored one (or the session's) stands.
     void markClean();
     // The user changed the report in one of the designer's dialogs.
     void noteUserChange() { m_userChanged = true; }
@@ -131,13 +136,20 @@ public:
     QPushButton *button(const char *name) const;
 
     // The context menu of a column header (a right click on the header of column `col`):
-    // "格式…" (actFormat) opens the column format dialog on that column. The menu
+    // "格式…" (actFormat) opens the column format dialog on that column, "分组…" (actGroups)
+    // the groups dialog starting from that column. The menu
     // (mnuColumn) pops up at `pos` (VaGrid's viewport pixels) and is returned; it deletes
     // itself once closed.
     QMenu *showColumnMenu(int col, const QPoint &pos);
     // The column format dialog on column `col`: OK puts the chosen format on the sheet; the
     // designer's save stores it.
     void onColumnFormat(int col);
+    // The groups dialog (frmGroups) on the report's grouping: the one accepted here before,
+    // else the stored one as the report's runs read it (a read the database refuses is told,
+    // and no dialog opens). OK with a changed grouping makes it the report's unsaved
+    // grouping; the sheet keeps its rows, grouped by the next run (the status line says so),
+    // since the rows on it may be a host's and its totals row was summed by a run.
+    void onGroups(int col);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -160,6 +172,8 @@ private:
     std::vector<double> m_cleanWidths;  // columns 1..n when last clean
     double m_cleanHeaderHeight = 0;
     bool m_closed = false;
+    // The grouping accepted in the groups dialog since the report was loaded or saved.
+    std::optional<groups::StoredGrouping> m_groups;
 };
 
 }  // namespace tessel::designer

@@ -21,7 +21,8 @@ public:
     ~ReportList() override;
 
     // Open: applies the selected report's definition to the designer's sheet, loads a sample
-    // of at most 50 rows with its labels and widths, makes it the designer's report and
+    // of at most 50 rows with its labels and widths, grouped as the report is (report::
+    // ApplyGrouping, without totals columns), makes it the designer's report and
     // closes. When the row or the sample cannot be read, the user is told why and nothing
     // changes.
     void onOpenReport();

@@ -26,6 +26,7 @@
 #include "grid/CellNumber.h"
 #include "groups/ArrangeGroups.h"
 #include "groups/StoredGrouping.h"
+#include "report/ReportGrouping.h"
 
 namespace tessel::report {
 
@@ -256,10 +257,7 @@ void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant>
     if (session.groupsOff)
         return;
     attempt([&] {
-        const std::optional<QVariant> stored =
-            storedSetting(session, definitions::column::kGrouping);
-        const QString text = stored ? (stored->isNull() ? QString() : base::valueToText(*stored))
-                                    : session.groupings.value(session.reportName);
+        const QString text = storedGroupingText(session);
         Sheet &sheet = session.sheet;
         const groups::StoredGrouping read = groups::readGrouping(text, sheet.maxCols());
         // The sheet first: the report runs with what can be used whether or not the message

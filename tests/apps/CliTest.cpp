@@ -54,7 +54,7 @@ protected:
 TEST_F(Cli, ListsTheStoredReports) {
     const CliRun r = tessel({QStringLiteral("list"), QStringLiteral("--db"), db.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    for (const char *name : {"订单明细", "部门销售汇总", "产品目录", "季度利润"}) {
+    for (const char *name : {"订单明细", "部门销售汇总", "流水账", "产品目录", "季度利润"}) {
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(name))) << name;
     }
 }
@@ -108,7 +108,7 @@ TEST_F(Cli, RendersAWorkbookWithTotals) {
     const QString xlsx = out("汇总.xlsx");
     const CliRun r = tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
                              QStringLiteral("--report"), QStringLiteral("部门销售汇总"),
-                             QStringLiteral("--totals"), QStringLiteral("3,4,5"),
+                             QStringLiteral("--totals"), QStringLiteral("4,5,6"),
                              QStringLiteral("--xlsx"), xlsx});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString strings = QString::fromUtf8(
@@ -123,7 +123,7 @@ TEST_F(Cli, RendersAWorkbookWithTotals) {
 TEST_F(Cli, RendersCsvOfTheDataBlockWithTotals) {
     const QString csv = out("汇总.csv");
     const CliRun r = tessel({"render", "--db", db.path(), "--report", "部门销售汇总", "--totals",
-                             "3,4,5", "--csv", csv});
+                             "4,5,6", "--csv", csv});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -131,8 +131,12 @@ TEST_F(Cli, RendersCsvOfTheDataBlockWithTotals) {
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     // No header line: the labels first, the totals row (20,000 orders) last.
     const QStringList records = QString::fromUtf8(bytes.mid(3)).split("\r\n");
-    EXPECT_EQ(records.first(), "部门,业务员,订单数,数量,销售额");
-    EXPECT_TRUE(records.at(records.size() - 2).startsWith("合计,,20000,"));
+    EXPECT_EQ(records.first(), "部门,月份,业务员,订单数,数量,销售额");
+    EXPECT_TRUE(records.at(records.size() - 2).startsWith("合计,,,20000,"));
+    // Grouped as stored: a heading per department, subtotals per month and department.
+    for (const char *row :
+         {"华东销售部,,,,,", "2024-01 小计,,,339,2204,3985253.9", "华东销售部 合计,,,4000,26000,"})
+        EXPECT_EQ(records.filter(QString::fromUtf8(row)).size(), 1) << row;
 }
 
 // The stored grouping rendered, left out with --no-groups, and told on one line when it
@@ -149,7 +153,7 @@ TEST_F(Cli, RendersTheStoredGroupingUnlessToldNot) {
         db.exec(QStringLiteral("update tsl_report set 分组 = '%1' where 报表名称 = '部门销售汇总'")
                     .arg(c.stored));
         QStringList args{"render",   "--db",  db.path(), "--report", "部门销售汇总",
-                         "--totals", "3,4,5", "--csv",   csv};
+                         "--totals", "4,5,6", "--csv",   csv};
         if (c.noGroups)
             args << QStringLiteral("--no-groups");
         const CliRun r = tessel(args);
@@ -158,7 +162,7 @@ TEST_F(Cli, RendersTheStoredGroupingUnlessToldNot) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(f.readAll());
         EXPECT_EQ(text.contains(QStringLiteral(" 小计,")), c.grouped) << c.stored;
-        EXPECT_TRUE(text.contains(QStringLiteral("\r\n合计,,20000,"))) << c.stored;
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\n合计,,,20000,"))) << c.stored;
         EXPECT_EQ(r.err.count(QStringLiteral("tessel: note: ")), int(c.noted)) << c.stored;
         EXPECT_EQ(r.err.contains(QStringLiteral("分组")), c.noted) << r.err.toStdString();
     }

@@ -28,7 +28,7 @@ TEST(Demo, RunsTheSampleReports) {
     demo.show();
     auto *reports = demo.findChild<QListWidget *>(QStringLiteral("reports"));
     ASSERT_NE(reports, nullptr);
-    ASSERT_EQ(reports->count(), 4);
+    ASSERT_EQ(reports->count(), 5);
     reports->setCurrentRow(
         reports->row(reports->findItems(QStringLiteral("产品目录"), Qt::MatchExactly)[0]));
 

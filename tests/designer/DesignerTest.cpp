@@ -2,15 +2,27 @@
 #include <gtest/gtest.h>
 #include <tessel/clsReport.h>
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QTableWidget>
 #include <functional>
 
+#include "DesignerWindows.h"
 #include "db/Recordset.h"
 #include "definitions/Definitions.h"
+#include "definitions/OptionalColumns.h"
+#include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
+#include "groups/StoredGrouping.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 #include "widgets/SheetView.h"
@@ -58,7 +70,7 @@ protected:
     }
 
     test::TempDb db;
-    test::ScriptedInteraction user;
+    test::DialogUser user;
     report::ReportSession session;
     std::unique_ptr<PrintSpread> window;
     int previews = 0;
@@ -248,6 +260,84 @@ TEST_F(Designer, NewKeepsTheReportNameAndPreviewOpens) {
     EXPECT_EQ(session.reportName, QStringLiteral("当前"));
     click("cmdPreview");
     EXPECT_EQ(previews, 1);
+}
+
+// 分组… on a column: the dialog opens on the stored grouping, its edits reach the live sample,
+// and the save stores them in 分组 with the host's own keys kept, or, without the column,
+// for the session (told once). Reopened, the dialog shows what was saved.
+TEST_P(DesignerSave, GroupsDialogEditsAndSavesTheGrouping) {
+    const QString name = QStringLiteral("分组表");
+    const QString stored =
+        QStringLiteral(R"({"levels":[{"column":2}],"sort":false,"x-host":{"a":1}})");
+    for (const bool withColumn : {false, true}) {
+        SCOPED_TRACE(withColumn ? "with 分组" : "without 分组");
+        db.exec(QStringLiteral("delete from tsl_report"));
+        if (withColumn) {
+            db.exec(QStringLiteral("alter table tsl_report add 分组 text;"
+                                   "insert into tsl_report (报表名称, 分组) values ('%1', '%2')")
+                        .arg(name, stored));
+        } else {
+            session.groupings.insert(name, stored);
+        }
+        definitions::forgetOptionalColumns(session.connection);
+        session.reportName = name;
+        window = std::make_unique<PrintSpread>(session);
+        buildSheet();
+        user.messages.clear();
+
+        bool headerShown = false;
+        int marked = 0;
+        user.inDialog = [&](QDialog *d) {
+            auto *levels = d->findChild<QListWidget *>("lstLevels");
+            EXPECT_EQ(levels->count(), 1);
+            EXPECT_FALSE(d->findChild<QCheckBox *>("chkSort")->isChecked());
+            d->findChild<QCheckBox *>("chkHeader")->setChecked(true);
+            d->findChild<QCheckBox *>("chkDefaultTotals")->setChecked(false);
+            d->findChild<QComboBox *>("cmbFunction_3")->setCurrentIndex(2);  // 平均
+            d->findChild<QGroupBox *>("grpPageTotals")->setChecked(true);
+            auto *carried = d->findChild<QLineEdit *>("txtCarried");
+            carried->selectAll();
+            carried->del();
+            marked = int(static_cast<designer::GroupDialog *>(d)->sample().rowMarks().size());
+            d->findChild<QPushButton *>("cmdOK")->click();
+            return d->result();
+        };
+        QMenu *menu = window->showColumnMenu(3, QPoint(0, 0));
+        menu->findChild<QAction *>("actGroups")->trigger();
+        menu->close();
+        EXPECT_EQ(user.dialogsRun.back(), QStringLiteral("frmGroups"));
+        EXPECT_TRUE(window->hasUnsavedChanges());
+        // Two groups in the sample (办公椅 and the empty name), each with a header and a
+        // subtotal row.
+        EXPECT_EQ(marked, 4);
+        click("cmdSave");
+
+        const QString text = withColumn
+                                 ? definitions::readOptionalColumn(session.connection, "分组", name)
+                                       .value_or(QVariant())
+                                       .toString()
+                                 : session.groupings.value(name);
+        grid::Grouping expected;
+        expected.sort = false;
+        expected.levels.resize(1);
+        expected.levels[0].column = 2;
+        expected.levels[0].totals =
+            std::vector<grid::GroupTotal>{{3, grid::TotalFunction::Average}};
+        expected.levels[0].header = true;
+        expected.pageTotals =
+            grid::PageTotals{{3}, QStringLiteral("本页小计"), QStringLiteral("累计"), QString()};
+        EXPECT_EQ(groups::readGrouping(text, 3).grouping, expected) << text.toStdString();
+        EXPECT_EQ(QJsonDocument::fromJson(text.toUtf8()).object().value("x-host").toObject(),
+                  QJsonObject({{"a", 1}}));
+        EXPECT_EQ(user.texts().join(u'|').contains("alter table tsl_report add 分组"), !withColumn);
+
+        user.inDialog = [&](QDialog *d) {
+            headerShown = d->findChild<QCheckBox *>("chkHeader")->isChecked();
+            return 0;
+        };
+        window->onGroups(1);
+        EXPECT_TRUE(headerShown);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DesignerSave, ::testing::ValuesIn(test::kAllBackends),

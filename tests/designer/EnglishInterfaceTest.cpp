@@ -20,6 +20,7 @@
 #include "designer/ColumnFormatDialog.h"
 #include "designer/ColumnHeaderEditor.h"
 #include "designer/DataSetWizard.h"
+#include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
 #include "designer/ReportList.h"
 #include "pagesetup/HeaderFooterEditor.h"
@@ -114,6 +115,15 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
          [](Windows &w) { return new designer::ColumnHeaderEditor(*w.designer); }},
         {"column format", QStringLiteral("列格式"),
          [](Windows &) { return new designer::ColumnFormatDialog({}, QStringLiteral("1234.5")); }},
+        {"groups", QStringLiteral("按分组排序"),
+         [](Windows &w) {
+             grid::Grouping g;
+             g.levels.resize(1);
+             g.levels[0].column = 1;
+             g.levels[0].label = QStringLiteral("{value} total");  // a report's text
+             g.pageTotals = grid::PageTotals{{2}, QStringLiteral("Page"), {}, {}};
+             return new designer::GroupDialog(g, w.session.sheet, 1);
+         }},
     };
     for (const bool english : {true, false}) {
         ASSERT_EQ(
