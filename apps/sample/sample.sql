@@ -154,4 +154,11 @@ alter table tsl_report add 分组 text;
 alter table tsl_report add 条件格式 text;
 alter table tsl_report add 图表 text;
 
+-- Order details in colour: orders over 50,000 in red bold across the row, and the amounts
+-- on a scale from red (smallest) over yellow to green (largest).
+update tsl_report set 条件格式 =
+    '[{"column": 7, "when": ">", "value": 50000, "text": "#C00000", "bold": true, "row": true},'
+    || ' {"column": 7, "scale": ["#F8696B", "#FFEB84", "#63BE7B"]}]'
+where 报表名称 = '订单明细';
+
 commit;
