@@ -104,4 +104,12 @@ private:
     mutable bool m_current = false;
 };
 
+// The looks of the data cells of `sheet` under its own rules (Sheet::conditions): what the page
+// painter, the sheet view and a dialog's sample all ask. Each thread keeps the looks of the two
+// sheets with rules it asked about last, so the statistics are computed once per revision of a
+// sheet however many pages, views and threads paint it; a sheet without rules is answered by
+// empty looks and keeps the others in place. Ask once per page or paint, not per cell: the
+// reference stays valid until this thread asks about two other sheets with rules.
+const CellLooks &looksOf(const grid::Sheet &sheet);
+
 }  // namespace tessel::conditions

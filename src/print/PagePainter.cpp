@@ -2,6 +2,7 @@
 
 #include "grid/ColumnFormat.h"
 #include "print/CellLayout.h"
+#include "print/CellLook.h"
 #include "print/FontWidths.h"
 #include "print/PageCells.h"
 #include "print/PdfText.h"
@@ -27,6 +28,7 @@ constexpr double kCellPadding = 2.0;  // points between a cell's edge and its te
 constexpr double kGridPen = 0.5;      // points
 constexpr double kBorderPen = 1.0;    // points
 constexpr double kShadowDepth = 3.0;  // points
+constexpr double kBarInset = 1.5;     // points between a data bar and its cell's edges
 const QColor kGridColor(192, 192, 192);
 const QColor kShadowColor(128, 128, 128);
 const QColor kDefaultBorderColor(128, 128, 128);
@@ -180,10 +182,18 @@ private:
     // through a merged group.
     // `number` says whether a data cell's text reads as a number (its column's format decides);
     // unset, the text itself does.
+    // `bar` is a data bar's share of the cell's width, drawn under the text in `barColor`.
     void paintCell(const QRectF &rect, const QString &text, const grid::CellStyle &style,
-                   bool header, std::optional<bool> number = std::nullopt) {
+                   bool header, std::optional<bool> number = std::nullopt,
+                   std::optional<double> bar = std::nullopt, const QColor &barColor = QColor()) {
         if (style.background.isValid()) {
             m_painter.fillRect(rect, printColor(style.background, m_settings.color));
+        }
+        if (bar) {
+            // A filled rectangle, which stays vector in a PDF.
+            const QRectF barArea = barRect(rect, *bar, kBarInset);
+            if (!barArea.isEmpty())
+                m_painter.fillRect(barArea, printColor(barColor, m_settings.color));
         }
         if (m_settings.gridLines) {
             m_vGrid.emplace_back(rect.topRight(), rect.bottomRight());
@@ -310,9 +320,11 @@ private:
                 top.row >= 1 ? grid::cellDisplay(m_sheet.text(first.col, top.row),
                                                  m_sheet.colFormat(first.col), separators)
                              : grid::CellDisplay{m_sheet.text(first.col, top.row), false};
-            paintCell(QRectF(first.x, top.y, width, height), shown.text,
-                      m_sheet.style(first.col, top.row), false,
-                      top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt);
+            // The style as the sheet's conditional formats leave it, as the sheet view shows it.
+            const CellPaint paint = cellPaint(m_sheet, first.col, top.row);
+            paintCell(QRectF(first.x, top.y, width, height), shown.text, paint.style, false,
+                      top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt, paint.bar,
+                      paint.barColor);
         }
     }
 
