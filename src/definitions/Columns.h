@@ -38,5 +38,8 @@ inline const QString kFitPagesWide = QStringLiteral("页宽缩放");
 inline const QString kColumnFormats = QStringLiteral("列格式");
 // Paper: a name ("A3") or "<width>x<height>mm" (see encodePaper); NULL is A4.
 inline const QString kPaper = QStringLiteral("纸张");
+// Conditional formats: rules in priority order, a JSON array (see conditions/StoredConditions.h);
+// NULL or empty is none.
+inline const QString kConditions = QStringLiteral("条件格式");
 
 }  // namespace tessel::definitions::column

@@ -205,6 +205,7 @@ void ReportList::onOpenReport() {
         report::ApplyColumnFormats(session);
         report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                    sample.fieldCount(), sheet);
+        report::ApplyConditions(session);
         report::FillFromRecordset(sample, sheet);
         m_designer.markClean();
     } catch (const std::exception &e) {
