@@ -14,12 +14,14 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
+#include "conditions/StoredConditions.h"
 #include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "designer/ColumnFormatDialog.h"
+#include "designer/ConditionDialog.h"
 #include "report/SheetBuilding.h"
 #include "widgets/SheetView.h"
 
@@ -161,6 +163,7 @@ void PrintSpread::markClean() {
         m_cleanWidths.push_back(s.colWidth(c));
     m_cleanHeaderHeight = s.rowHeight(0);
     m_userChanged = false;
+    m_conditionsEdited = false;
 }
 
 bool PrintSpread::hasUnsavedChanges() const {
@@ -339,6 +342,12 @@ bool PrintSpread::save() {
     bool created = false;
     bool formatsStored = false;
     const QString formats = definitions::encodeColumnFormats(s, n);
+    // Only rules edited here are written: stored ones stay as their host wrote them, rules
+    // this version could not use included.
+    const std::optional<QString> rules =
+        m_conditionsEdited ? std::optional(conditions::writeConditions(s.conditions()))
+                           : std::nullopt;
+    bool conditionsStored = false;
     try {
         m_session.connection.requireOpen();
         // The formats are written by a statement of their own, in the layout's transaction.
@@ -347,6 +356,10 @@ bool PrintSpread::save() {
                                           m_session.mergeList);
         formatsStored = definitions::writeOptionalColumn(
             m_session.connection, definitions::column::kColumnFormats, name, formats);
+        if (rules)
+            conditionsStored = definitions::writeOptionalColumn(
+                m_session.connection, definitions::column::kConditions, name,
+                rules->isEmpty() ? QVariant() : QVariant(*rules));
         tx.commit();
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
@@ -356,6 +369,8 @@ bool PrintSpread::save() {
         return false;
     }
     m_session.columnFormats.insert(name, formats);
+    if (rules)
+        m_session.conditions.insert(name, *rules);
     if (created)
         button("cmdPreview")->setEnabled(true);
     markClean();
@@ -367,6 +382,9 @@ bool PrintSpread::save() {
     if (!formatsStored && !formats.isEmpty())
         definitions::tellIfSessionOnly(this, m_session.connection,
                                        definitions::column::kColumnFormats);
+    if (rules && !conditionsStored && !rules->isEmpty())
+        definitions::tellIfSessionOnly(this, m_session.connection,
+                                       definitions::column::kConditions);
     return true;
 }
 
@@ -377,6 +395,9 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
     QAction *format = menu->addAction(tessel::base::tr("格式…"));
     format->setObjectName(QStringLiteral("actFormat"));
     connect(format, &QAction::triggered, this, [this, col] { onColumnFormat(col); });
+    QAction *looks = menu->addAction(tessel::base::tr("条件格式…"));
+    looks->setObjectName(QStringLiteral("actConditions"));
+    connect(looks, &QAction::triggered, this, [this, col] { onConditions(col); });
     menu->popup(m_grid->viewport()->mapToGlobal(pos));
     return menu;
 }
@@ -397,6 +418,19 @@ void PrintSpread::onColumnFormat(int col) {
         s.setColFormat(col, dialog.format());
         m_userChanged = true;
     }
+}
+
+void PrintSpread::onConditions(int col) {
+    grid::Sheet &s = sheet();
+    if (col < 1 || col > s.maxCols())
+        return;
+    ConditionDialog dialog(s.conditions(), s, col, this);
+    if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
+        dialog.rules() == s.conditions())
+        return;
+    s.setConditions(dialog.rules());
+    m_conditionsEdited = true;
+    m_userChanged = true;
 }
 
 void PrintSpread::onNewReport() {

@@ -105,7 +105,10 @@ public:
     // transaction: on failure nothing is stored and the user is told why. The column formats
     // go, in the same transaction, into the row's 列格式 when tsl_report has that column, and
     // into the session for the report in any case; formats kept for the session alone are
-    // told once per connection (which column, the statement that adds it). A save shows
+    // told once per connection (which column, the statement that adds it). Rules the user
+    // accepted in the conditional formats dialog go the same way into 条件格式 (NULL for none;
+    // keys of the stored rules this version does not know kept); a stored 条件格式 the user
+    // did not edit is left as it is. A save shows
     // "已保存 HH:mm" in the status line lblStatus. Returns true when the layout was stored.
     bool save();
     void onSave() { save(); }
@@ -120,7 +123,8 @@ public:
     // changed them); labels, the check list, merges and formats count when the user changed
     // them here. A run or a host's cell writes are no change.
     bool hasUnsavedChanges() const;
-    // The sheet now holds the report as stored (loaded, built by a run or saved).
+    // The sheet now holds the report as stored (loaded, built by a run or saved): its rules
+    // count as the stored ones again.
     void markClean();
     // The user changed the report in one of the designer's dialogs.
     void noteUserChange() { m_userChanged = true; }
@@ -131,13 +135,18 @@ public:
     QPushButton *button(const char *name) const;
 
     // The context menu of a column header (a right click on the header of column `col`):
-    // "格式…" (actFormat) opens the column format dialog on that column. The menu
+    // "格式…" (actFormat) opens the column format dialog on that column, "条件格式…"
+    // (actConditions) the conditional formats dialog on that column's rules. The menu
     // (mnuColumn) pops up at `pos` (VaGrid's viewport pixels) and is returned; it deletes
     // itself once closed.
     QMenu *showColumnMenu(int col, const QPoint &pos);
     // The column format dialog on column `col`: OK puts the chosen format on the sheet; the
     // designer's save stores it.
     void onColumnFormat(int col);
+    // The conditional formats dialog (frmConditions) on the rules of column `col`: OK with
+    // changed rules puts every rule of the report on the sheet, where the sheet view shows
+    // them at once; the designer's save stores them.
+    void onConditions(int col);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -160,6 +169,7 @@ private:
     std::vector<double> m_cleanWidths;  // columns 1..n when last clean
     double m_cleanHeaderHeight = 0;
     bool m_closed = false;
+    bool m_conditionsEdited = false;  // rules accepted in the dialog since clean
 };
 
 }  // namespace tessel::designer
