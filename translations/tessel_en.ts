@@ -1221,5 +1221,13 @@ To keep it, run this on the database:
         <source>条件格式…</source>
         <translation>Conditional formats…</translation>
     </message>
+    <message>
+        <source>粗体</source>
+        <translation>bold</translation>
+    </message>
+    <message>
+        <source>斜体</source>
+        <translation>italic</translation>
+    </message>
 </context>
 </TS>

@@ -128,9 +128,9 @@ bool designerShot(const QString &database, const QString &path) {
 }
 
 // The conditional formats dialog, opened as a user opens it (a right click on the header of
-// the designer's 金额 column, 条件格式…), its second rule selected. The dialog is modal: it is
-// pictured from inside its own event loop, then closed without a change.
-bool conditionsShot(const QString &database, const QString &path) {
+// the designer's 金额 column, 条件格式…), with its rule `rule` (from 0) selected. The dialog is
+// modal: it is pictured from inside its own event loop, then closed without a change.
+bool conditionsShot(const QString &database, const QString &path, int rule) {
     try {
         tessel::clsReport report;
         report.ConDb(QStringLiteral("sqlite:") + database);
@@ -161,7 +161,7 @@ bool conditionsShot(const QString &database, const QString &path) {
         QWidget *dialog = QApplication::activeModalWidget();
         if (auto *rules =
                 dialog ? dialog->findChild<QListWidget *>(QStringLiteral("lstRules")) : nullptr) {
-            rules->setCurrentRow(rules->count() - 1);
+            rules->setCurrentRow(rule);
             settle(200);
             saved = save(dialog, path);
         } else {
@@ -258,10 +258,10 @@ int main(int argc, char **argv) {
     if (!preview || !save(preview, out.filePath(QStringLiteral("preview-english.png"))))
         return 1;
     preview->close();
-    if (!conditionsShot(database, out.filePath(QStringLiteral("conditions-dialog-english.png"))))
+    if (!conditionsShot(database, out.filePath(QStringLiteral("conditions-dialog-english.png")), 1))
         return 1;
     tessel::clsReport::setLanguage(QLocale(QLocale::Chinese));
-    if (!conditionsShot(database, out.filePath(QStringLiteral("conditions-dialog.png"))))
+    if (!conditionsShot(database, out.filePath(QStringLiteral("conditions-dialog.png")), 0))
         return 1;
     // The orders over 50,000 show in red bold across the row, the amounts on their scale.
     preview = runReport();

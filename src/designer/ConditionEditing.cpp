@@ -182,9 +182,9 @@ QString ruleSummary(const ConditionRule &rule) {
     if (rule.fill.isValid())
         look << tessel::base::tr("填充 %1").arg(rule.fill.name().toUpper());
     if (rule.bold.value_or(false))
-        look << tessel::base::tr("加粗");
+        look << tessel::base::tr("粗体");
     if (rule.italic.value_or(false))
-        look << tessel::base::tr("倾斜");
+        look << tessel::base::tr("斜体");
     if (rule.row)
         look << tessel::base::tr("整行");
     if (rule.stop)
