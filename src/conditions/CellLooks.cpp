@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -115,19 +116,60 @@ double nthFromEnd(const std::vector<double> &numbers, std::size_t count, Before 
     return *nth;
 }
 
-// Calls `visit(row)` for every data row 1..maxRows() of `sheet`, in order, walking the row
+// Calls `visit(row)` for every data row first..last of `sheet`, in order, walking the row
 // marks beside instead of looking each row up.
 template <typename Visit>
-void forEachDataRow(const grid::Sheet &sheet, Visit visit) {
+void forEachDataRow(const grid::Sheet &sheet, int first, int last, Visit visit) {
     const auto &marks = sheet.rowMarks();
-    auto mark = marks.begin();
-    for (int row = 1; row <= sheet.maxRows(); ++row) {
+    auto mark = marks.lower_bound(first);
+    for (int row = first; row <= last; ++row) {
         while (mark != marks.end() && mark->first < row)
             ++mark;
         if (mark != marks.end() && mark->first == row)
             continue;
         visit(row);
     }
+}
+
+template <typename Visit>
+void forEachDataRow(const grid::Sheet &sheet, Visit visit) {
+    forEachDataRow(sheet, 1, sheet.maxRows(), visit);
+}
+
+// What one pass finds of a column's numbers.
+struct ColumnSums {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    double sum = 0;
+    std::size_t count = 0;
+    void add(const ColumnSums &o) {
+        low = std::min(low, o.low);
+        high = std::max(high, o.high);
+        sum += o.sum;
+        count += o.count;
+    }
+};
+
+// Reads the numbers of `columns` in rows first..last into byRow[k][row] (NaN for none and for a
+// row that is no data row) and their sums into sums[k]. Reads the sheet only: parts of the rows
+// may be read on several threads at once.
+void readNumbers(const grid::Sheet &sheet, const std::vector<int> &columns, int first, int last,
+                 const std::vector<double *> &byRow, ColumnSums *sums) {
+    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    for (double *numbers : byRow)
+        std::fill(numbers + first, numbers + last + 1, kNone);
+    forEachDataRow(sheet, std::max(first, 1), last, [&](int row) {
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            if (const std::optional<double> v = grid::cellNumber(sheet.cellUtf8(columns[k], row))) {
+                byRow[k][row] = *v;
+                ColumnSums &s = sums[k];
+                s.low = std::min(s.low, *v);
+                s.high = std::max(s.high, *v);
+                s.sum += *v;
+                ++s.count;
+            }
+        }
+    });
 }
 
 }  // namespace
@@ -306,29 +348,57 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
             std::find(columns.begin(), columns.end(), rule.column) == columns.end())
             columns.push_back(rule.column);
     }
-    std::map<int, std::vector<double>> numbers;
-    std::map<int, std::shared_ptr<const std::vector<std::uint8_t>>> repeats;
+    // The numbers of each such column by row, read once: a look reads them instead of the text
+    // again. A large sheet's rows are read in parts at once, each thread writing its own rows of
+    // the same arrays.
     m_numbers.assign(m_byColumn.size(), {});
-    std::vector<std::pair<std::vector<double> *, std::vector<double> *>> targets;
+    const int rows = sheet.maxRows();
+    std::vector<double *> byRow;
     for (const int col : columns) {
-        std::vector<double> &compact = numbers[col];
-        compact.reserve(std::size_t(sheet.maxRows()));
-        // Kept by row too, so that a look reads the number instead of the text again.
-        std::vector<double> &byRow = m_numbers[std::size_t(col)];
-        byRow.assign(std::size_t(sheet.maxRows()) + 1, std::numeric_limits<double>::quiet_NaN());
-        targets.emplace_back(&compact, &byRow);
+        m_numbers[std::size_t(col)].resize(std::size_t(rows) + 1);
+        byRow.push_back(m_numbers[std::size_t(col)].data());
     }
+    std::map<int, ColumnSums> sums;
     if (!columns.empty()) {
-        forEachDataRow(sheet, [&](int row) {
-            for (std::size_t k = 0; k < columns.size(); ++k) {
-                if (const std::optional<double> v =
-                        grid::cellNumber(sheet.cellUtf8(columns[k], row))) {
-                    targets[k].first->push_back(*v);
-                    (*targets[k].second)[std::size_t(row)] = *v;
-                }
-            }
-        });
+        // Up to four parts, one per processor, for a sheet of many rows; the first is read here.
+        constexpr int kRowsPerPart = 100'000;
+        const int parts = std::clamp(
+            std::min(int(std::thread::hardware_concurrency()), rows / kRowsPerPart), 1, 4);
+        std::vector<std::vector<ColumnSums>> partSums(std::size_t(parts),
+                                                      std::vector<ColumnSums>(columns.size()));
+        const auto readPart = [&](int part) {
+            const int first = int(std::int64_t(rows + 1) * part / parts);
+            const int last = int(std::int64_t(rows + 1) * (part + 1) / parts) - 1;
+            readNumbers(sheet, columns, first, last, byRow, partSums[std::size_t(part)].data());
+        };
+        std::vector<std::thread> helpers;
+        for (int part = 1; part < parts; ++part)
+            helpers.emplace_back(readPart, part);
+        readPart(0);
+        for (std::thread &helper : helpers)
+            helper.join();
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            ColumnSums &joined = sums[columns[k]];
+            for (const std::vector<ColumnSums> &part : partSums)
+                joined.add(part[k]);
+        }
     }
+    // The numbers of a column without gaps, made when a rule needs them in one array (the
+    // median, top and bottom); their order does not matter to any use.
+    std::map<int, std::vector<double>> numbers;
+    const auto numbersOf = [&](int col) -> std::vector<double> & {
+        auto [it, added] = numbers.try_emplace(col);
+        if (added) {
+            const std::vector<double> &all = m_numbers[std::size_t(col)];
+            it->second.reserve(sums[col].count);
+            for (const double v : all) {
+                if (!std::isnan(v))
+                    it->second.push_back(v);
+            }
+        }
+        return it->second;
+    };
+    std::map<int, std::shared_ptr<const std::vector<std::uint8_t>>> repeats;
     const auto repeatsOf = [&](int col) {
         auto it = repeats.find(col);
         if (it != repeats.end())
@@ -382,26 +452,21 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
         }
         if (!statistical(rule))
             continue;
-        const std::vector<double> &column = numbers[rule.column];
-        s.any = !column.empty();
+        const ColumnSums &found = sums[rule.column];
+        s.any = found.count > 0;
         if (!s.any)
             continue;
-        const auto [low, high] = std::minmax_element(column.begin(), column.end());
-        s.low = *low;
-        s.high = *high;
-        if (rule.kind == RuleKind::Scale && rule.scale.size() == 3) {
-            std::vector<double> reordered = column;
-            s.middle = percentile(reordered, 0.5);
-        }
+        s.low = found.low;
+        s.high = found.high;
+        if (rule.kind == RuleKind::Scale && rule.scale.size() == 3)
+            s.middle = percentile(numbersOf(rule.column), 0.5);
         if (rule.kind != RuleKind::Condition)
             continue;
         if (rule.when == RuleWhen::AboveAverage || rule.when == RuleWhen::BelowAverage) {
-            double sum = 0;
-            for (const double v : column)
-                sum += v;
-            s.mean = sum / double(column.size());
+            s.mean = found.sum / double(found.count);
             continue;
         }
+        const std::vector<double> &column = numbersOf(rule.column);
         // Top and Bottom: the n-th number from the end in question; every number equal to it
         // counts too, so ties at the edge are all marked.
         const double n = rule.value.toDouble();

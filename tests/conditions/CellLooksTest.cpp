@@ -161,3 +161,35 @@ TEST(CellLooks, StatisticsFollowTheSheet) {
     EXPECT_TRUE(looks.look(sheet, 1, 1).bold);
     EXPECT_FALSE(looks.look(sheet, 1, 2).bold);
 }
+
+// A sheet large enough that its rows are read in two parts: the statistics join both parts
+// (the smallest number in the first, the largest and the most frequent in the second), and
+// looksOf keeps them for the sheet's rules until they change.
+TEST(CellLooks, StatisticsOfALargeSheetJoinItsParts) {
+    constexpr int kRows = 200'001;
+    grid::Sheet sheet;
+    sheet.setMaxCols(1);
+    sheet.setMaxRows(kRows);
+    for (int r = 1; r <= kRows; ++r)
+        sheet.setText(1, r, QString::number(r));
+    sheet.setConditions(conditions::readConditions(QStringLiteral(R"([
+        {"column":1,"when":"top","value":1,"bold":true},
+        {"column":1,"when":"bottom","value":1,"italic":true},
+        {"column":1,"when":"aboveAverage","text":"#0000FF"},
+        {"column":1,"bar":"#638EC6"}])"),
+                                                   1)
+                            .rules);
+    const struct {
+        int row;
+        const char *look;
+    } cases[] = {{1, "i bar0#638ec6"},
+                 {100'001, "bar0.5#638ec6"},
+                 {100'002, "text#0000ff bar0.500005#638ec6"},
+                 {kRows, "text#0000ff b bar1#638ec6"}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(described(conditions::looksOf(sheet).look(sheet, 1, c.row)).toStdString(), c.look)
+            << c.row;
+    }
+    sheet.setConditions({});
+    EXPECT_TRUE(conditions::looksOf(sheet).look(sheet, 1, kRows).isEmpty());
+}
