@@ -61,6 +61,7 @@ void Sheet::swapContents(Sheet &other) {
     swap(m_rowHeights, other.m_rowHeights);
     swap(m_colMerge, other.m_colMerge);
     swap(m_rowMerge, other.m_rowMerge);
+    swap(m_colFormats, other.m_colFormats);
     swap(m_rowMarks, other.m_rowMarks);
     swap(m_rowStyles, other.m_rowStyles);
     swap(m_grouping, other.m_grouping);
