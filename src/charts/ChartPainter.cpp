@@ -1,6 +1,7 @@
 #include "charts/ChartPainter.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPolygonF>
 #include <algorithm>
 #include <array>
@@ -320,9 +321,23 @@ private:
                 m_p.setBrush(color);
                 m_p.drawPolygon(line);
             } else {
-                m_p.setPen(QPen(color, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
                 m_p.setBrush(Qt::NoBrush);
-                m_p.drawPolyline(line);
+                // A reduced line turns back in every pixel column: a pixel engine fills the
+                // outline of one stroke through all those turns slowly, separate segments
+                // quickly; a vector device (PDF, a printer) writes the one stroke faster.
+                const bool raster =
+                    m_p.paintEngine() && m_p.paintEngine()->type() == QPaintEngine::Raster;
+                if (points.size() <= std::size_t(pixels) || !raster) {
+                    m_p.setPen(QPen(color, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                    m_p.drawPolyline(line);
+                    continue;
+                }
+                m_p.setPen(QPen(color, kLineWidth, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+                std::vector<QLineF> segments;
+                segments.reserve(std::size_t(line.size()));
+                for (qsizetype k = 1; k < line.size(); ++k)
+                    segments.emplace_back(line[k - 1], line[k]);
+                m_p.drawLines(segments.data(), int(segments.size()));
             }
         }
     }
