@@ -32,8 +32,10 @@ const QColor kAxisColor(0x59, 0x59, 0x59);
 const QColor kGridColor(0xD9, 0xD9, 0xD9);
 const QColor kTextColor(0x26, 0x26, 0x26);
 
-constexpr std::array<QRgb, 10> kPalette = {0x4472C4, 0xED7D31, 0x70AD47, 0xFFC000, 0x5B9BD5,
-                                           0xA5A5A5, 0x264478, 0x9E480E, 0x43682B, 0x997300};
+// Twelve colours: a pie's slices (at most kMaxPieSlices) never repeat one.
+constexpr std::array<QRgb, 12> kPalette = {0x4472C4, 0xED7D31, 0x70AD47, 0xFFC000,
+                                           0x5B9BD5, 0xA5A5A5, 0x264478, 0x9E480E,
+                                           0x43682B, 0x997300, 0x7030A0, 0x00A19A};
 
 // A font whose size is `points` in the painter's coordinates: point sizes are resolved with the
 // device's resolution before the painter's transform applies.
