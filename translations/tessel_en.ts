@@ -1443,7 +1443,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>图表的列不在报表的第 1 至 %1 列之内。</source>
-        <translation>The chart's columns are not within columns 1 to %1 of the report.</translation>
+        <translation>The chart&apos;s columns are not within columns 1 to %1 of the report.</translation>
     </message>
     <message>
         <source>图表的数据来源是分组，但报表没有分组。</source>
@@ -1512,6 +1512,10 @@ To keep it, run this on the database:
     <message>
         <source>报表没有可画的数据行。</source>
         <translation>The report has no data rows to chart.</translation>
+    </message>
+    <message>
+        <source>图表“%1”：%2</source>
+        <translation>Chart “%1”: %2</translation>
     </message>
 </context>
 </TS>
