@@ -131,32 +131,34 @@ QString WorkbookCharts::insert(lxw_worksheet *worksheet, const QString &workshee
             m_dataSheet = checked(
                 workbook_add_worksheet(m_workbook, chartDataSheetName().toStdString().c_str()));
         }
-        // The block: labels in its first row, a group per row below.
-        const lxw_col_t first = m_nextDataCol;
-        check(worksheet_write_string(
-            m_dataSheet, 0, first, m_sheet.text(chart.category, 0).toStdString().c_str(), nullptr));
+        // The block: labels in its first row, a group per row below, below earlier blocks. Row
+        // by row, left to right: a workbook written in constant memory takes no cell above or
+        // left of the last one written.
+        const lxw_row_t top = m_nextDataRow;
         const int n = charts::shownCategories(chart.type, int(data.categories.size()));
-        for (int i = 0; i < n; ++i) {
-            check(worksheet_write_string(m_dataSheet, lxw_row_t(1 + i), first,
-                                         data.categories[i].toStdString().c_str(), nullptr));
-        }
+        check(worksheet_write_string(
+            m_dataSheet, top, 0, m_sheet.text(chart.category, 0).toStdString().c_str(), nullptr));
         for (std::size_t s = 0; s < data.series.size(); ++s) {
-            const lxw_col_t col = lxw_col_t(first + 1 + s);
-            check(worksheet_write_string(m_dataSheet, 0, col,
+            valueCols.push_back(lxw_col_t(1 + s));
+            check(worksheet_write_string(m_dataSheet, top, valueCols.back(),
                                          data.series[s].name.toStdString().c_str(), nullptr));
-            for (int i = 0; i < n; ++i) {
+        }
+        for (int i = 0; i < n; ++i) {
+            const lxw_row_t at = lxw_row_t(top + 1 + i);
+            check(worksheet_write_string(m_dataSheet, at, 0,
+                                         data.categories[i].toStdString().c_str(), nullptr));
+            for (std::size_t s = 0; s < data.series.size(); ++s) {
                 const double v = data.series[s].values[std::size_t(i)];
                 if (!std::isnan(v))
-                    check(worksheet_write_number(m_dataSheet, lxw_row_t(1 + i), col, v, nullptr));
+                    check(worksheet_write_number(m_dataSheet, at, valueCols[s], v, nullptr));
             }
-            valueCols.push_back(col);
         }
-        m_nextDataCol = lxw_col_t(first + data.series.size() + 2);  // a blank column between
+        m_nextDataRow = lxw_row_t(top + n + 2);  // a blank row between
         sheet = quotedName(chartDataSheetName());
-        categoryCol = first;
-        namesRow = 0;
+        categoryCol = 0;
+        namesRow = top;
         if (n > 0)
-            ranges.push_back({1, lxw_row_t(n)});
+            ranges.push_back({top + 1, lxw_row_t(top + n)});
     }
     if (ranges.empty())
         return tessel::base::tr("报表没有可画的数据行。");

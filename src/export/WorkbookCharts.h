@@ -36,8 +36,9 @@ public:
     //    multi-area reference), categories to the category column's, its name to the column's
     //    label in worksheet row `labelRow`; sheet column c is worksheet column c - 1;
     //  - source groups: a block of the outermost groups' labels and subtotals (chartData) is
-    //    written on the worksheet chartDataSheetName(), its first row the columns' labels, to
-    //    the right of earlier blocks, and the series refer to it.
+    //    written on the worksheet chartDataSheetName(), its first row the columns' labels, in
+    //    columns A onwards below earlier blocks (a blank row between: rows are written in
+    //    order, as a workbook in constant memory needs), and the series refer to it.
     // Column and bar charts take their first kMaxBarCategories categories, pies their first
     // kMaxPieSlices, as the painter draws them. Returns the sentence saying why nothing was
     // inserted (a groups chart of a sheet without a grouping, columns outside the sheet), else
@@ -50,7 +51,7 @@ private:
     lxw_workbook *m_workbook;
     const grid::Sheet &m_sheet;
     lxw_worksheet *m_dataSheet = nullptr;
-    lxw_col_t m_nextDataCol = 0;  // where the next block of group data starts
+    lxw_row_t m_nextDataRow = 0;  // where the next block of group data starts
 };
 
 }  // namespace tessel::exports
