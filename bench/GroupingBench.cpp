@@ -6,7 +6,6 @@
 // beyond_over_own <= 1. Run: build/<dir>/bench/tessel_grouping_bench
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -17,7 +16,7 @@
 #include "groups/ArrangeGroups.h"
 #include "report/SheetBuilding.h"
 #include "support/BenchDb.h"
-#include "support/RatioReporter.h"
+#include "support/BenchMain.h"
 
 using namespace tessel;
 
@@ -123,18 +122,10 @@ BENCHMARK(PlainFill)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime(
 BENCHMARK(ArrangeGroups)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 int main(int argc, char **argv) {
-    // The fill shows the busy cursor, which needs a GUI application; none is drawn.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bench::benchDatabase(kRows);  // generate outside the timings
-    bench::RatioReporter reporter(
+    return tessel::bench::runAgainstAnchors(
+        argc, argv, kRows,
         [](const std::string &name) {
             return name == "ArrangeGroups" ? std::string("PlainFill") : std::string();
         },
         0.5);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
 }

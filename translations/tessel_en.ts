@@ -1070,8 +1070,32 @@ To keep it, run this on the database:
         <translation>Groups</translation>
     </message>
     <message>
-        <source>分组级别（外层在上）</source>
-        <translation>Group levels (outermost first)</translation>
+        <source>条件</source>
+        <translation>Condition</translation>
+    </message>
+    <message>
+        <source>双色刻度</source>
+        <translation>2-colour scale</translation>
+    </message>
+    <message>
+        <source>三色刻度</source>
+        <translation>3-colour scale</translation>
+    </message>
+    <message>
+        <source>数据条</source>
+        <translation>Data bar</translation>
+    </message>
+    <message>
+        <source>条件格式</source>
+        <translation>Conditional formats</translation>
+    </message>
+    <message>
+        <source>第 %1 列的规则（靠上的优先）：</source>
+        <translation>Rules of column %1 (the upper ones first):</translation>
+    </message>
+    <message>
+        <source>第 %1 列“%2”的规则（靠上的优先）：</source>
+        <translation>Rules of column %1 “%2” (the upper ones first):</translation>
     </message>
     <message>
         <source>添加</source>
@@ -1095,7 +1119,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>小计行的文字，{value} 代表本组的值</source>
-        <translation>The text of the subtotal row; {value} stands for the group's value</translation>
+        <translation>The text of the subtotal row; {value} stands for the group&apos;s value</translation>
     </message>
     <message>
         <source>组标题</source>
@@ -1119,7 +1143,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>按报表的合计列求和</source>
-        <translation>Sum the report's total columns</translation>
+        <translation>Sum the report&apos;s total columns</translation>
     </message>
     <message>
         <source>运行时指定的合计列，未指定时为每个数值列</source>
@@ -1147,7 +1171,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>先按各级分组列排序，同组内保持查询的顺序</source>
-        <translation>Sort by the group columns first; within a group the query's order holds</translation>
+        <translation>Sort by the group columns first; within a group the query&apos;s order holds</translation>
     </message>
     <message>
         <source>页小计（仅打印）</source>
@@ -1175,7 +1199,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>示例（报表的前 %1 行）：</source>
-        <translation>Sample (the report's first %1 rows):</translation>
+        <translation>Sample (the report&apos;s first %1 rows):</translation>
     </message>
     <message>
         <source>保存的分组中以下部分无法使用，确定后不再保留：</source>
@@ -1207,7 +1231,211 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>无法读取报表的分组</source>
-        <translation>The report's grouping cannot be read</translation>
+        <translation>The report&apos;s grouping cannot be read</translation>
+    </message>
+    <message>
+        <source>所选规则</source>
+        <translation>Selected rule</translation>
+    </message>
+    <message>
+        <source>与</source>
+        <translation>and</translation>
+    </message>
+    <message>
+        <source>百分比</source>
+        <translation>Percent</translation>
+    </message>
+    <message>
+        <source>文字颜色</source>
+        <translation>Text colour</translation>
+    </message>
+    <message>
+        <source>填充</source>
+        <translation>Fill</translation>
+    </message>
+    <message>
+        <source>加粗</source>
+        <translation>Bold</translation>
+    </message>
+    <message>
+        <source>倾斜</source>
+        <translation>Italic</translation>
+    </message>
+    <message>
+        <source>应用于整行</source>
+        <translation>Whole row</translation>
+    </message>
+    <message>
+        <source>满足时不再应用后面的规则</source>
+        <translation>Stop later rules where it matches</translation>
+    </message>
+    <message>
+        <source>最小值</source>
+        <translation>Smallest</translation>
+    </message>
+    <message>
+        <source>中间值</source>
+        <translation>Middle</translation>
+    </message>
+    <message>
+        <source>最大值</source>
+        <translation>Largest</translation>
+    </message>
+    <message>
+        <source>类型：</source>
+        <translation>Kind:</translation>
+    </message>
+    <message>
+        <source>条件：</source>
+        <translation>Condition:</translation>
+    </message>
+    <message>
+        <source>颜色：</source>
+        <translation>Colour:</translation>
+    </message>
+    <message>
+        <source>字形：</source>
+        <translation>Font:</translation>
+    </message>
+    <message>
+        <source>范围：</source>
+        <translation>Applies to:</translation>
+    </message>
+    <message>
+        <source>色阶：</source>
+        <translation>Scale:</translation>
+    </message>
+    <message>
+        <source>以下规则还缺少内容，请补全或删除：</source>
+        <translation>These rules are not complete yet; complete or remove them:</translation>
+    </message>
+    <message>
+        <source>大于</source>
+        <translation>greater than</translation>
+    </message>
+    <message>
+        <source>大于或等于</source>
+        <translation>greater than or equal to</translation>
+    </message>
+    <message>
+        <source>小于</source>
+        <translation>less than</translation>
+    </message>
+    <message>
+        <source>小于或等于</source>
+        <translation>less than or equal to</translation>
+    </message>
+    <message>
+        <source>等于</source>
+        <translation>equal to</translation>
+    </message>
+    <message>
+        <source>不等于</source>
+        <translation>not equal to</translation>
+    </message>
+    <message>
+        <source>介于</source>
+        <translation>between</translation>
+    </message>
+    <message>
+        <source>未介于</source>
+        <translation>not between</translation>
+    </message>
+    <message>
+        <source>包含</source>
+        <translation>contains</translation>
+    </message>
+    <message>
+        <source>不包含</source>
+        <translation>does not contain</translation>
+    </message>
+    <message>
+        <source>开头是</source>
+        <translation>begins with</translation>
+    </message>
+    <message>
+        <source>结尾是</source>
+        <translation>ends with</translation>
+    </message>
+    <message>
+        <source>为空</source>
+        <translation>is blank</translation>
+    </message>
+    <message>
+        <source>不为空</source>
+        <translation>is not blank</translation>
+    </message>
+    <message>
+        <source>最大的前几项</source>
+        <translation>top N</translation>
+    </message>
+    <message>
+        <source>最小的前几项</source>
+        <translation>bottom N</translation>
+    </message>
+    <message>
+        <source>高于平均值</source>
+        <translation>above average</translation>
+    </message>
+    <message>
+        <source>低于平均值</source>
+        <translation>below average</translation>
+    </message>
+    <message>
+        <source>重复值</source>
+        <translation>duplicate values</translation>
+    </message>
+    <message>
+        <source>唯一值</source>
+        <translation>unique values</translation>
+    </message>
+    <message>
+        <source>色阶 %1</source>
+        <translation>Colour scale %1</translation>
+    </message>
+    <message>
+        <source>数据条 %1</source>
+        <translation>Data bar %1</translation>
+    </message>
+    <message>
+        <source> 与 </source>
+        <translation> and </translation>
+    </message>
+    <message>
+        <source>文字 %1</source>
+        <translation>text %1</translation>
+    </message>
+    <message>
+        <source>填充 %1</source>
+        <translation>fill %1</translation>
+    </message>
+    <message>
+        <source>整行</source>
+        <translation>whole row</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>stop</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>条件格式…</source>
+        <translation>Conditional formats…</translation>
+    </message>
+    <message>
+        <source>粗体</source>
+        <translation>bold</translation>
+    </message>
+    <message>
+        <source>斜体</source>
+        <translation>italic</translation>
+    </message>
+    <message>
+        <source>分组级别（外层在上）</source>
+        <translation>Group levels (outermost first)</translation>
     </message>
     <message>
         <source>分组已修改，下次运行报表时按新的分组排列</source>

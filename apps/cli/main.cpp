@@ -204,8 +204,8 @@ public:
     QStringList messages;
     base::MessageAnswer message(QWidget *, const QString &text, const QString &title,
                                 base::MessageIcon, base::MessageButtons) override {
-        if (title == base::noticeTitle())
-            err() << "tessel: note: " << text << '\n';
+        if (title == base::noticeTitle())  // one line, whatever lines the notice has
+            err() << "tessel: note: " << text.split(u'\n', Qt::SkipEmptyParts).join(u' ') << '\n';
         else
             messages << QStringLiteral("%1: %2").arg(title, text);
         return base::MessageAnswer::Ok;

@@ -180,5 +180,11 @@ update tsl_report set 分组 = '{"levels": [{"column": 1, "totals": {"4": "sum",
 where 报表名称 = '部门销售汇总';
 update tsl_report set 分组 = '{"pageTotals": {"columns": [5, 6], "label": "本页小计", "running": "累计", "carried": "承前页"}}'
 where 报表名称 = '流水账';
+-- Order details in colour: orders over 50,000 in red bold across the row, and the amounts
+-- on a scale from red (smallest) over yellow to green (largest).
+update tsl_report set 条件格式 =
+    '[{"column": 7, "when": ">", "value": 50000, "text": "#C00000", "bold": true, "row": true},'
+    || ' {"column": 7, "scale": ["#F8696B", "#FFEB84", "#63BE7B"]}]'
+where 报表名称 = '订单明细';
 
 commit;

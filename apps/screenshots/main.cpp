@@ -12,7 +12,10 @@
 // (clsReport::setLanguage), the report's own texts as stored; docs/grouped-preview.png: the
 // grouped report 部门销售汇总 previewed with its totals row; docs/groups-dialog.png and
 // docs/groups-dialog-english.png: the groups dialog opened from the designer's column menu
-// on that report. scripts/screenshots builds the sample database and runs it.
+// on that report; docs/conditional-formats.png: the preview of 订单明细 coloured by its
+// stored conditional formats, and docs/conditions-dialog.png and
+// docs/conditions-dialog-english.png: the conditional formats dialog on the report's 金额
+// column. scripts/screenshots builds the sample database and runs it.
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
@@ -21,6 +24,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -192,6 +196,54 @@ bool groupsDialogShot(const QString &database, const QString &path) {
     return saved;
 }
 
+// The conditional formats dialog, opened as a user opens it (a right click on the header of
+// the designer's 金额 column, 条件格式…), with its rule `rule` (from 0) selected. The dialog is
+// modal: it is pictured from inside its own event loop, then closed without a change.
+bool conditionsShot(const QString &database, const QString &path, int rule) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(QStringLiteral("select * from x where 订单.金额 > 5000"),
+                            QStringLiteral("订单明细"), 0, false);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *designer = topLevel(QStringLiteral("printSpread"));
+    auto *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
+    if (!grid) {
+        std::fprintf(stderr, "the designer did not open\n");
+        return false;
+    }
+    constexpr int kAmount = 7;
+    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, kAmount), Q_ARG(int, 0),
+                              Q_ARG(int, 20), Q_ARG(int, 5));
+    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
+    QAction *action = menu ? menu->findChild<QAction *>(QStringLiteral("actConditions")) : nullptr;
+    if (!action) {
+        std::fprintf(stderr, "the column menu has no 条件格式…\n");
+        return false;
+    }
+    menu->close();
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (auto *rules =
+                dialog ? dialog->findChild<QListWidget *>(QStringLiteral("lstRules")) : nullptr) {
+            rules->setCurrentRow(rule);
+            settle(200);
+            saved = save(dialog, path);
+        } else {
+            std::fprintf(stderr, "the conditional formats dialog did not open\n");
+        }
+        if (dialog)
+            dialog->close();
+    });
+    action->trigger();
+    designer->hide();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -275,5 +327,16 @@ int main(int argc, char **argv) {
         !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog-english.png"))))
         return 1;
     preview = runReport();
-    return preview && save(preview, out.filePath(QStringLiteral("preview-english.png"))) ? 0 : 1;
+    if (!preview || !save(preview, out.filePath(QStringLiteral("preview-english.png"))))
+        return 1;
+    preview->close();
+    if (!conditionsShot(database, out.filePath(QStringLiteral("conditions-dialog-english.png")), 1))
+        return 1;
+    tessel::clsReport::setLanguage(QLocale(QLocale::Chinese));
+    if (!conditionsShot(database, out.filePath(QStringLiteral("conditions-dialog.png")), 0))
+        return 1;
+    // The orders over 50,000 show in red bold across the row, the amounts on their scale.
+    preview = runReport();
+    return preview && save(preview, out.filePath(QStringLiteral("conditional-formats.png"))) ? 0
+                                                                                             : 1;
 }

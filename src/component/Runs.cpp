@@ -198,6 +198,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             applyHeaderHeight(stored, sheet);
             report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                        data.fieldCount(), sheet);
+            report::ApplyConditions(session);  // once the columns are counted
             report::FillFromRecordset(data, sheet, *progress);
             progress->finish();
             report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
@@ -259,6 +260,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
             report::ApplyFitPagesWide(session);
             report::ApplyPaper(session);
             report::ApplyColumnFormats(session);
+            report::ApplyConditions(session);
             firstRow = 1;
         }
         const bool redraw = sheet.redraw();
@@ -337,6 +339,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     report::ApplyColumnFormats(session);
     applyHeaderHeight(stored, sheet);
     report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
+    report::ApplyConditions(session);
     try {
         act(w, isshow, true, *base::interaction().progress(&w));
     } catch (const PrintFailed &p) {

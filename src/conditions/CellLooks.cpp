@@ -1,14 +1,17 @@
 #include "conditions/CellLooks.h"
 
 #include <QLocale>
+#include <QPointer>
 #include <QString>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -113,19 +116,60 @@ double nthFromEnd(const std::vector<double> &numbers, std::size_t count, Before 
     return *nth;
 }
 
-// Calls `visit(row)` for every data row 1..maxRows() of `sheet`, in order, walking the row
+// Calls `visit(row)` for every data row first..last of `sheet`, in order, walking the row
 // marks beside instead of looking each row up.
 template <typename Visit>
-void forEachDataRow(const grid::Sheet &sheet, Visit visit) {
+void forEachDataRow(const grid::Sheet &sheet, int first, int last, Visit visit) {
     const auto &marks = sheet.rowMarks();
-    auto mark = marks.begin();
-    for (int row = 1; row <= sheet.maxRows(); ++row) {
+    auto mark = marks.lower_bound(first);
+    for (int row = first; row <= last; ++row) {
         while (mark != marks.end() && mark->first < row)
             ++mark;
         if (mark != marks.end() && mark->first == row)
             continue;
         visit(row);
     }
+}
+
+template <typename Visit>
+void forEachDataRow(const grid::Sheet &sheet, Visit visit) {
+    forEachDataRow(sheet, 1, sheet.maxRows(), visit);
+}
+
+// What one pass finds of a column's numbers.
+struct ColumnSums {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    double sum = 0;
+    std::size_t count = 0;
+    void add(const ColumnSums &o) {
+        low = std::min(low, o.low);
+        high = std::max(high, o.high);
+        sum += o.sum;
+        count += o.count;
+    }
+};
+
+// Reads the numbers of `columns` in rows first..last into byRow[k][row] (NaN for none and for a
+// row that is no data row) and their sums into sums[k]. Reads the sheet only: parts of the rows
+// may be read on several threads at once.
+void readNumbers(const grid::Sheet &sheet, const std::vector<int> &columns, int first, int last,
+                 const std::vector<double *> &byRow, ColumnSums *sums) {
+    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    for (double *numbers : byRow)
+        std::fill(numbers + first, numbers + last + 1, kNone);
+    forEachDataRow(sheet, std::max(first, 1), last, [&](int row) {
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            if (const std::optional<double> v = grid::cellNumber(sheet.cellUtf8(columns[k], row))) {
+                byRow[k][row] = *v;
+                ColumnSums &s = sums[k];
+                s.low = std::min(s.low, *v);
+                s.high = std::max(s.high, *v);
+                s.sum += *v;
+                ++s.count;
+            }
+        }
+    });
 }
 
 }  // namespace
@@ -304,29 +348,45 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
             std::find(columns.begin(), columns.end(), rule.column) == columns.end())
             columns.push_back(rule.column);
     }
-    std::map<int, std::vector<double>> numbers;
-    std::map<int, std::shared_ptr<const std::vector<std::uint8_t>>> repeats;
-    m_numbers.assign(m_byColumn.size(), {});
-    std::vector<std::pair<std::vector<double> *, std::vector<double> *>> targets;
+    // The numbers of each such column by row, read once: a look reads them instead of the text
+    // again. A large sheet's rows are read in parts at once, each thread writing its own rows of
+    // the same arrays.
+    // Left uninitialised here: each part writes every entry of its rows, on its own thread.
+    m_numbers.clear();
+    m_numbers.resize(m_byColumn.size());
+    const int rows = sheet.maxRows();
+    constexpr int kRowsPerPart = 100'000;  // the fewest rows worth a thread of their own
+    m_numberRows = std::size_t(rows) + 1;
+    std::vector<double *> byRow;
     for (const int col : columns) {
-        std::vector<double> &compact = numbers[col];
-        compact.reserve(std::size_t(sheet.maxRows()));
-        // Kept by row too, so that a look reads the number instead of the text again.
-        std::vector<double> &byRow = m_numbers[std::size_t(col)];
-        byRow.assign(std::size_t(sheet.maxRows()) + 1, std::numeric_limits<double>::quiet_NaN());
-        targets.emplace_back(&compact, &byRow);
+        m_numbers[std::size_t(col)].reset(new double[m_numberRows]);
+        byRow.push_back(m_numbers[std::size_t(col)].get());
     }
+    std::map<int, ColumnSums> sums;
     if (!columns.empty()) {
-        forEachDataRow(sheet, [&](int row) {
-            for (std::size_t k = 0; k < columns.size(); ++k) {
-                if (const std::optional<double> v =
-                        grid::cellNumber(sheet.cellUtf8(columns[k], row))) {
-                    targets[k].first->push_back(*v);
-                    (*targets[k].second)[std::size_t(row)] = *v;
-                }
-            }
-        });
+        // Up to four parts, one per processor, for a sheet of many rows; the first is read here.
+        const int parts = std::clamp(
+            std::min(int(std::thread::hardware_concurrency()), rows / kRowsPerPart), 1, 4);
+        std::vector<std::vector<ColumnSums>> partSums(std::size_t(parts),
+                                                      std::vector<ColumnSums>(columns.size()));
+        const auto readPart = [&](int part) {
+            const int first = int(std::int64_t(rows + 1) * part / parts);
+            const int last = int(std::int64_t(rows + 1) * (part + 1) / parts) - 1;
+            readNumbers(sheet, columns, first, last, byRow, partSums[std::size_t(part)].data());
+        };
+        std::vector<std::thread> helpers;
+        for (int part = 1; part < parts; ++part)
+            helpers.emplace_back(readPart, part);
+        readPart(0);
+        for (std::thread &helper : helpers)
+            helper.join();
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            ColumnSums &joined = sums[columns[k]];
+            for (const std::vector<ColumnSums> &part : partSums)
+                joined.add(part[k]);
+        }
     }
+    std::map<int, std::shared_ptr<const std::vector<std::uint8_t>>> repeats;
     const auto repeatsOf = [&](int col) {
         auto it = repeats.find(col);
         if (it != repeats.end())
@@ -370,6 +430,13 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
         return std::shared_ptr<const std::vector<std::uint8_t>>(flags);
     };
 
+    const auto needsAll = [](const ConditionRule &rule) {
+        return rule.kind == RuleKind::Scale
+                   ? rule.scale.size() == 3
+                   : rule.kind == RuleKind::Condition &&
+                         (rule.when == RuleWhen::Top || rule.when == RuleWhen::Bottom);
+    };
+    std::map<int, std::vector<std::size_t>> selections;  // by column, the rules needsAll
     for (std::size_t i = 0; i < m_rules.size(); ++i) {
         const ConditionRule &rule = m_rules[i];
         Statistics &s = m_stats[i];
@@ -380,43 +447,61 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
         }
         if (!statistical(rule))
             continue;
-        const std::vector<double> &column = numbers[rule.column];
-        s.any = !column.empty();
+        const ColumnSums &found = sums[rule.column];
+        s.any = found.count > 0;
         if (!s.any)
             continue;
-        const auto [low, high] = std::minmax_element(column.begin(), column.end());
-        s.low = *low;
-        s.high = *high;
-        if (rule.kind == RuleKind::Scale && rule.scale.size() == 3) {
-            std::vector<double> reordered = column;
-            s.middle = percentile(reordered, 0.5);
-        }
-        if (rule.kind != RuleKind::Condition)
-            continue;
-        if (rule.when == RuleWhen::AboveAverage || rule.when == RuleWhen::BelowAverage) {
-            double sum = 0;
-            for (const double v : column)
-                sum += v;
-            s.mean = sum / double(column.size());
-            continue;
-        }
-        // Top and Bottom: the n-th number from the end in question; every number equal to it
-        // counts too, so ties at the edge are all marked.
-        const double n = rule.value.toDouble();
-        const auto count =
-            rule.percent ? std::max<std::size_t>(1, std::size_t(double(column.size()) * n / 100))
-                         : std::size_t(n);
-        if (count == 0) {
-            s.any = false;
-            continue;
-        }
-        if (count >= column.size()) {
-            s.threshold = rule.when == RuleWhen::Top ? s.low : s.high;
-            continue;
-        }
-        s.threshold = rule.when == RuleWhen::Top ? nthFromEnd(column, count, std::greater<>())
-                                                 : nthFromEnd(column, count, std::less<>());
+        s.low = found.low;
+        s.high = found.high;
+        if (rule.when == RuleWhen::AboveAverage || rule.when == RuleWhen::BelowAverage)
+            s.mean = found.sum / double(found.count);
+        if (needsAll(rule))
+            selections[rule.column].push_back(i);
     }
+    // A three-colour scale's median and the edges of top and bottom need a column's numbers in
+    // one array: per column, the array is gathered and those statistics found, the columns of a
+    // large sheet each on a thread of its own.
+    const auto select = [&](int col, const std::vector<std::size_t> &indices) {
+        std::vector<double> column;
+        column.reserve(sums[col].count);
+        const double *all = m_numbers[std::size_t(col)].get();
+        for (std::size_t row = 0; row < m_numberRows; ++row) {
+            if (!std::isnan(all[row]))
+                column.push_back(all[row]);
+        }
+        // Every use below ignores the order of the numbers.
+        for (const std::size_t i : indices) {
+            const ConditionRule &rule = m_rules[i];
+            Statistics &s = m_stats[i];
+            if (rule.kind == RuleKind::Scale) {
+                s.middle = percentile(column, 0.5);
+                continue;
+            }
+            // Top and Bottom: the n-th number from the end in question; every number equal to
+            // it counts too, so ties at the edge are all marked.
+            const double n = rule.value.toDouble();
+            const auto count = rule.percent ? std::max<std::size_t>(
+                                                  1, std::size_t(double(column.size()) * n / 100))
+                                            : std::size_t(n);
+            if (count == 0)
+                s.any = false;
+            else if (count >= column.size())
+                s.threshold = rule.when == RuleWhen::Top ? s.low : s.high;
+            else
+                s.threshold = rule.when == RuleWhen::Top
+                                  ? nthFromEnd(column, count, std::greater<>())
+                                  : nthFromEnd(column, count, std::less<>());
+        }
+    };
+    std::vector<std::thread> selecting;
+    for (const auto &[col, indices] : selections) {
+        if (m_numberRows > std::size_t(kRowsPerPart) && &indices != &selections.rbegin()->second)
+            selecting.emplace_back(select, col, std::cref(indices));
+        else
+            select(col, indices);
+    }
+    for (std::thread &t : selecting)
+        t.join();
     m_sheet = &sheet;
     m_revision = sheet.revision();
     m_current = true;
@@ -424,10 +509,10 @@ void CellLooks::refresh(const grid::Sheet &sheet) const {
 }
 
 std::optional<double> CellLooks::number(const grid::Sheet &sheet, int col, int row) const {
-    if (std::size_t(col) < m_numbers.size() && !m_numbers[std::size_t(col)].empty()) {
-        const std::vector<double> &byRow = m_numbers[std::size_t(col)];
-        const double v = std::size_t(row) < byRow.size() ? byRow[std::size_t(row)]
-                                                         : std::numeric_limits<double>::quiet_NaN();
+    if (std::size_t(col) < m_numbers.size() && m_numbers[std::size_t(col)]) {
+        const double v = std::size_t(row) < m_numberRows
+                             ? m_numbers[std::size_t(col)][std::size_t(row)]
+                             : std::numeric_limits<double>::quiet_NaN();
         return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     }
     return grid::cellNumber(sheet.cellUtf8(col, row));
@@ -588,6 +673,47 @@ bool CellLooks::matches(int index, std::string_view cell, int row,
         default:
             return false;
     }
+}
+
+}  // namespace tessel::conditions
+
+namespace tessel::conditions {
+
+namespace {
+
+// One sheet's looks on this thread. The pointer clears itself when its sheet is destroyed, so a
+// new sheet at the same address is never taken for it.
+struct KeptLooks {
+    QPointer<const grid::Sheet> sheet;
+    std::uint64_t rulesRevision = 0;  // the sheet's revision when its rules were last compared
+    std::unique_ptr<CellLooks> looks;
+};
+
+}  // namespace
+
+const CellLooks &looksOf(const grid::Sheet &sheet) {
+    thread_local const CellLooks none;
+    if (sheet.conditions().empty())
+        return none;
+    // Most recent first.
+    thread_local std::array<KeptLooks, 2> kept;
+    if (kept[0].sheet != &sheet) {
+        if (kept[1].sheet == &sheet) {
+            std::swap(kept[0], kept[1]);
+        } else {
+            kept[1] = std::move(kept[0]);
+            kept[0] = KeptLooks{&sheet, sheet.revision(),
+                                std::make_unique<CellLooks>(sheet.conditions())};
+        }
+    }
+    KeptLooks &k = kept[0];
+    // Rules change only with the revision: they are compared again only then.
+    if (k.rulesRevision != sheet.revision()) {
+        k.rulesRevision = sheet.revision();
+        if (k.looks->rules() != sheet.conditions())
+            k.looks->setRules(sheet.conditions());
+    }
+    return *k.looks;
 }
 
 }  // namespace tessel::conditions

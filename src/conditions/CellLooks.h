@@ -21,6 +21,7 @@
 
 #include <QColor>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -93,8 +94,10 @@ private:
     std::vector<int> m_rowRules;
     std::vector<int> m_rowSlot;  // per rule: its place in m_rowRules, -1 for a cell rule
     mutable std::vector<Statistics> m_stats;  // per rule
-    // Per column (empty where no statistic reads it): each row's number, NaN for none.
-    mutable std::vector<std::vector<double>> m_numbers;
+    // Per column (null where no statistic reads it): each row's number 0..m_numberRows - 1,
+    // NaN for none.
+    mutable std::vector<std::unique_ptr<double[]>> m_numbers;
+    mutable std::size_t m_numberRows = 0;
     // Whether each row rule matched row m_matchedRow: the other cells of a row painted after
     // the first reuse it. -1: not tested yet.
     mutable int m_matchedRow = 0;
@@ -103,5 +106,13 @@ private:
     mutable std::uint64_t m_revision = 0;
     mutable bool m_current = false;
 };
+
+// The looks of the data cells of `sheet` under its own rules (Sheet::conditions): what the page
+// painter, the sheet view and a dialog's sample all ask. Each thread keeps the looks of the two
+// sheets with rules it asked about last, so the statistics are computed once per revision of a
+// sheet however many pages, views and threads paint it; a sheet without rules is answered by
+// empty looks and keeps the others in place. Ask once per page or paint, not per cell: the
+// reference stays valid until this thread asks about two other sheets with rules.
+const CellLooks &looksOf(const grid::Sheet &sheet);
 
 }  // namespace tessel::conditions

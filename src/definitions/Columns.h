@@ -41,5 +41,8 @@ inline const QString kPaper = QStringLiteral("纸张");
 // Grouping: groups with subtotals, page and running totals, a JSON object (see
 // groups/StoredGrouping.h); NULL or empty is none.
 inline const QString kGrouping = QStringLiteral("分组");
+// Conditional formats: rules in priority order, a JSON array (see conditions/StoredConditions.h);
+// NULL or empty is none.
+inline const QString kConditions = QStringLiteral("条件格式");
 
 }  // namespace tessel::definitions::column

@@ -14,12 +14,14 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
+#include "conditions/StoredConditions.h"
 #include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "designer/ColumnFormatDialog.h"
+#include "designer/ConditionDialog.h"
 #include "designer/GroupDialog.h"
 #include "report/ReportGrouping.h"
 #include "report/SheetBuilding.h"
@@ -164,6 +166,7 @@ void PrintSpread::markClean() {
     m_cleanHeaderHeight = s.rowHeight(0);
     m_userChanged = false;
     m_groups.reset();
+    m_conditionsEdited = false;
 }
 
 bool PrintSpread::hasUnsavedChanges() const {
@@ -233,6 +236,7 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     // sheet held before.
     report::ApplyColumnFormats(m_session);
     report::ApplyFitPagesWide(m_session);
+    report::ApplyConditions(m_session);
     report::ApplyGrouping(m_session, std::nullopt);
     for (const char *name : {"cmdSave", "cmdPreview"})
         button(name)->setEnabled(true);
@@ -348,6 +352,12 @@ bool PrintSpread::save() {
     const std::optional<QString> grouping =
         m_groups ? std::optional(groups::writeGrouping(m_groups->grouping, m_groups->object))
                  : std::nullopt;
+    // Only rules edited here are written: stored ones stay as their host wrote them, rules
+    // this version could not use included.
+    const std::optional<QString> rules =
+        m_conditionsEdited ? std::optional(conditions::writeConditions(s.conditions()))
+                           : std::nullopt;
+    bool conditionsStored = false;
     try {
         m_session.connection.requireOpen();
         // The formats are written by a statement of their own, in the layout's transaction.
@@ -360,6 +370,10 @@ bool PrintSpread::save() {
             groupsStored = definitions::writeOptionalColumn(
                 m_session.connection, definitions::column::kGrouping, name,
                 grouping->isEmpty() ? QVariant() : QVariant(*grouping));
+        if (rules)
+            conditionsStored = definitions::writeOptionalColumn(
+                m_session.connection, definitions::column::kConditions, name,
+                rules->isEmpty() ? QVariant() : QVariant(*rules));
         tx.commit();
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
@@ -371,6 +385,8 @@ bool PrintSpread::save() {
     m_session.columnFormats.insert(name, formats);
     if (grouping)
         m_session.groupings.insert(name, *grouping);
+    if (rules)
+        m_session.conditions.insert(name, *rules);
     if (created)
         button("cmdPreview")->setEnabled(true);
     markClean();
@@ -384,6 +400,9 @@ bool PrintSpread::save() {
                                        definitions::column::kColumnFormats);
     if (grouping && !groupsStored && !grouping->isEmpty())
         definitions::tellIfSessionOnly(this, m_session.connection, definitions::column::kGrouping);
+    if (rules && !conditionsStored && !rules->isEmpty())
+        definitions::tellIfSessionOnly(this, m_session.connection,
+                                       definitions::column::kConditions);
     return true;
 }
 
@@ -397,6 +416,9 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
     QAction *grouping = menu->addAction(tessel::base::tr("分组…"));
     grouping->setObjectName(QStringLiteral("actGroups"));
     connect(grouping, &QAction::triggered, this, [this, col] { onGroups(col); });
+    QAction *looks = menu->addAction(tessel::base::tr("条件格式…"));
+    looks->setObjectName(QStringLiteral("actConditions"));
+    connect(looks, &QAction::triggered, this, [this, col] { onConditions(col); });
     menu->popup(m_grid->viewport()->mapToGlobal(pos));
     return menu;
 }
@@ -446,6 +468,19 @@ void PrintSpread::onGroups(int col) {
     m_userChanged = true;
     m_status->setText(tessel::base::tr("分组已修改，下次运行报表时按新的分组排列"));
     m_status->adjustSize();
+}
+
+void PrintSpread::onConditions(int col) {
+    grid::Sheet &s = sheet();
+    if (col < 1 || col > s.maxCols())
+        return;
+    ConditionDialog dialog(s.conditions(), s, col, this);
+    if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
+        dialog.rules() == s.conditions())
+        return;
+    s.setConditions(dialog.rules());
+    m_conditionsEdited = true;
+    m_userChanged = true;
 }
 
 void PrintSpread::onNewReport() {

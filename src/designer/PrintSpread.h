@@ -107,10 +107,11 @@ public:
     // go, in the same transaction, into the row's 列格式 when tsl_report has that column, and
     // into the session for the report in any case; formats kept for the session alone are
     // told once per connection (which column, the statement that adds it). A grouping the
-    // user accepted in the groups dialog goes the same way into 分组 (NULL for none; keys
-    // of the stored object this version does not know kept); a stored 分组 the user did not
-    // edit is left as it is. A save shows "已保存 HH:mm" in the status line lblStatus.
-    // Returns true when the layout was stored.
+    // user accepted in the groups dialog goes the same way into 分组, and rules accepted in
+    // the conditional formats dialog into 条件格式 (NULL for none; keys of the stored value
+    // this version does not know kept); a stored value the user did not edit is left as it
+    // is. A save shows "已保存 HH:mm" in the status line lblStatus. Returns true when the
+    // layout was stored.
     bool save();
     void onSave() { save(); }
     void onNewReport();
@@ -125,7 +126,8 @@ public:
     // them here. A run or a host's cell writes are no change.
     bool hasUnsavedChanges() const;
     // The sheet now holds the report as stored (loaded, built by a run or saved): a grouping
-    // edited in the groups dialog is forgotten, the stored one (or the session's) stands.
+    // edited in the groups dialog is forgotten, the stored one (or the session's) stands, and
+    // the sheet's rules count as the stored ones again.
     void markClean();
     // The user changed the report in one of the designer's dialogs.
     void noteUserChange() { m_userChanged = true; }
@@ -137,7 +139,8 @@ public:
 
     // The context menu of a column header (a right click on the header of column `col`):
     // "格式…" (actFormat) opens the column format dialog on that column, "分组…" (actGroups)
-    // the groups dialog starting from that column. The menu
+    // the groups dialog starting from that column, "条件格式…" (actConditions) the
+    // conditional formats dialog on that column's rules. The menu
     // (mnuColumn) pops up at `pos` (VaGrid's viewport pixels) and is returned; it deletes
     // itself once closed.
     QMenu *showColumnMenu(int col, const QPoint &pos);
@@ -150,6 +153,10 @@ public:
     // grouping; the sheet keeps its rows, grouped by the next run (the status line says so),
     // since the rows on it may be a host's and its totals row was summed by a run.
     void onGroups(int col);
+    // The conditional formats dialog (frmConditions) on the rules of column `col`: OK with
+    // changed rules puts every rule of the report on the sheet, where the sheet view shows
+    // them at once; the designer's save stores them.
+    void onConditions(int col);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -174,6 +181,7 @@ private:
     bool m_closed = false;
     // The grouping accepted in the groups dialog since the report was loaded or saved.
     std::optional<groups::StoredGrouping> m_groups;
+    bool m_conditionsEdited = false;  // rules accepted in the dialog since clean
 };
 
 }  // namespace tessel::designer

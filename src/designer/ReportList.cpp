@@ -205,6 +205,7 @@ void ReportList::onOpenReport() {
         report::ApplyColumnFormats(session);
         report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
                                    sample.fieldCount(), sheet);
+        report::ApplyConditions(session);
         report::FillFromRecordset(sample, sheet);
         report::ApplyGrouping(session, std::nullopt);
         m_designer.markClean();

@@ -29,6 +29,7 @@
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
 #include "export/CsvExport.h"
+#include "export/WorkbookConditions.h"
 #include "export/WorkbookGroups.h"
 #include "grid/ColumnFormat.h"
 #include "grid/Paper.h"
@@ -159,6 +160,19 @@ public:
                 throw ioError(tessel::base::tr("工作表写入失败"),
                               QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
             }
+        }
+    }
+
+    // The sheet's conditional formats as the workbook's own rules on every worksheet, over the
+    // worksheet rows of its data rows, so that they keep working when a number is edited.
+    void conditionalFormats() {
+        const grid::ConditionRules &rules = m_sheet.conditions();
+        if (rules.empty())
+            return;
+        for (const auto &[worksheet, ranges] : dataRowRanges(m_sheet, m_rows)) {
+            if (worksheet >= 0 && std::size_t(worksheet) < m_worksheets.size())
+                writeConditionalFormats(m_wb, m_worksheets[std::size_t(worksheet)], rules, ranges,
+                                        m_cols);
         }
     }
 
@@ -478,6 +492,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         }
         for (const print::PlainLine &line : footerLines)
             rows.headerFooterLine(line);
+        rows.conditionalFormats();
         errno = 0;
         rows.checkScratch();
     }

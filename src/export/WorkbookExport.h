@@ -37,6 +37,11 @@
 // across prints fitted, which leaves the workbook program free to pass over them). Totals
 // whose data cells do not all lie on their worksheet are plain numbers. Page totals are
 // not written: a workbook has no pages of its own.
+//
+// A sheet with conditional formats (Sheet::conditions) keeps them as the workbook's own rules
+// on every worksheet, over the worksheet rows of its data rows (WorkbookConditions): label,
+// header, subtotal and totals rows are left out, and the rules stay live when a number is
+// edited.
 #pragma once
 
 #include <QString>

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <utility>
 
 #include "base/ValueText.h"
 #include "grid/SheetChecks.h"
@@ -60,9 +61,11 @@ void Sheet::swapContents(Sheet &other) {
     swap(m_rowHeights, other.m_rowHeights);
     swap(m_colMerge, other.m_colMerge);
     swap(m_rowMerge, other.m_rowMerge);
+    swap(m_colFormats, other.m_colFormats);
     swap(m_rowMarks, other.m_rowMarks);
     swap(m_rowStyles, other.m_rowStyles);
     swap(m_grouping, other.m_grouping);
+    swap(m_conditions, other.m_conditions);
     swap(m_pictures, other.m_pictures);
     swap(m_current, other.m_current);
     swap(m_selection, other.m_selection);
@@ -290,6 +293,13 @@ void Sheet::setGrouping(const Grouping &grouping) {
     if (grouping == m_grouping)
         return;
     m_grouping = grouping;
+    touch();
+}
+
+void Sheet::setConditions(ConditionRules rules) {
+    if (rules == m_conditions)
+        return;
+    m_conditions = std::move(rules);
     touch();
 }
 

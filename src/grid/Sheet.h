@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "grid/ColumnFormat.h"
+#include "grid/ConditionRules.h"
 #include "grid/Grouping.h"
 #include "grid/Paper.h"
 
@@ -181,8 +182,9 @@ public:
     // Empties the texts of a block (styles stay). -1 as in the current block: a whole row
     // is columns 1..maxCols(), a whole column rows 1..maxRows().
     void clearText(const CellBlock &block);
-    // Removes every cell text, cell and column style, width, height, column format and merge. The
-    // counts, the default style, pictures, headers, selection and print settings stay.
+    // Removes every cell text, cell and column style, width, height, column format, merge, row
+    // mark, the grouping and the conditional formats. The counts, the default style, pictures,
+    // headers, selection and print settings stay.
     void clear();
 
     // The current cell and the current block (the target of style setters). Setting the
@@ -260,6 +262,12 @@ public:
     // The grouping the rows were arranged by; empty unless set. The sheet only keeps it.
     const Grouping &grouping() const { return m_grouping; }
     void setGrouping(const Grouping &grouping);
+
+    // The conditional formats the sheet's data cells are painted and exported with, in
+    // priority order; none unless set. The sheet only keeps them: conditions::looksOf decides
+    // what they give a cell.
+    const ConditionRules &conditions() const { return m_conditions; }
+    void setConditions(ConditionRules rules);
 
     // Rearranges the rows: row i + 1 becomes what row from[i] was (texts, cell and row
     // styles, height, row merge and mark) and from[i] == 0 gives a new empty row; the row
@@ -353,6 +361,7 @@ private:
     std::map<int, RowMark> m_rowMarks;
     std::map<int, std::uint16_t> m_rowStyles;  // whole-row styles, for rows >= 1
     Grouping m_grouping;
+    ConditionRules m_conditions;
     std::map<QString, QPixmap> m_pictures;
     CellBlock m_current{1, 1, 1, 1};
     CellBlock m_selection{0, 0, 0, 0};

@@ -207,6 +207,7 @@ void Sheet::clear() {
     m_rowMarks.clear();
     m_rowStyles.clear();
     m_grouping = Grouping{};
+    m_conditions.clear();
     m_colFormats.clear();
     touch();
 }

@@ -2,6 +2,7 @@
 
 #include "grid/ColumnFormat.h"
 #include "print/CellLayout.h"
+#include "print/CellLook.h"
 #include "print/FontWidths.h"
 #include "print/PageCells.h"
 #include "print/PdfText.h"
@@ -27,6 +28,7 @@ constexpr double kCellPadding = 2.0;  // points between a cell's edge and its te
 constexpr double kGridPen = 0.5;      // points
 constexpr double kBorderPen = 1.0;    // points
 constexpr double kShadowDepth = 3.0;  // points
+constexpr double kBarInset = 1.5;     // points between a data bar and its cell's edges
 const QColor kGridColor(192, 192, 192);
 const QColor kShadowColor(128, 128, 128);
 const QColor kDefaultBorderColor(128, 128, 128);
@@ -45,6 +47,7 @@ struct PrintFontEntry {
     grid::CellFont key;
     QFont font;
     const FontWidths *widths = nullptr;
+    int index = 0;  // the order in which the page first used the font
 };
 
 // Fonts are built once per distinct cell font within a page.
@@ -59,6 +62,7 @@ public:
         }
         auto entry = std::make_unique<PrintFontEntry>();
         entry->key = f;
+        entry->index = int(m_fonts.size());
         entry->font = printFont(f, m_painter);
         entry->widths = &fontWidths(entry->font);
         m_fonts.push_back(std::move(entry));
@@ -112,6 +116,21 @@ int firstSubtotalRow(const grid::Sheet &sheet) {
 }
 
 class PagePainter {
+    // A cell's fill, bar or border, and its text, as they wait to be painted (flushCells).
+    struct PendingRect {
+        QRectF rect;
+        QRgb colour;
+    };
+    struct PendingText {
+        QRectF rect;
+        QString text;
+        TextAlign align;
+        const PrintFontEntry *font;
+        QRgb colour;
+        bool header;
+        bool numeric;
+    };
+
 public:
     PagePainter(const grid::Sheet &sheet, const Pagination &pagination, int page, QPainter &painter)
         : m_sheet(sheet),
@@ -140,6 +159,7 @@ public:
         if (!m_layout.rowHeader.isEmpty()) {
             paintRowHeader();
         }
+        flushCells();
         if (m_settings.gridLines) {
             m_painter.setPen(QPen(kGridColor, kGridPen));
             const std::vector<QLineF> lines = joinSegments(std::move(m_hGrid), std::move(m_vGrid));
@@ -180,10 +200,18 @@ private:
     // through a merged group.
     // `number` says whether a data cell's text reads as a number (its column's format decides);
     // unset, the text itself does.
+    // `bar` is a data bar's share of the cell's width, drawn under the text in `barColor`.
     void paintCell(const QRectF &rect, const QString &text, const grid::CellStyle &style,
-                   bool header, std::optional<bool> number = std::nullopt) {
+                   bool header, std::optional<bool> number = std::nullopt,
+                   std::optional<double> bar = std::nullopt, const QColor &barColor = QColor()) {
         if (style.background.isValid()) {
-            m_painter.fillRect(rect, printColor(style.background, m_settings.color));
+            m_fills.push_back({rect, printColor(style.background, m_settings.color).rgba()});
+        }
+        if (bar) {
+            // A filled rectangle, which stays vector in a PDF.
+            const QRectF barArea = barRect(rect, *bar, kBarInset);
+            if (!barArea.isEmpty())
+                m_bars.push_back({barArea, printColor(barColor, m_settings.color).rgba()});
         }
         if (m_settings.gridLines) {
             m_vGrid.emplace_back(rect.topRight(), rect.bottomRight());
@@ -191,14 +219,12 @@ private:
         }
         if (style.border) {
             const QColor c = style.borderColor.isValid() ? style.borderColor : kDefaultBorderColor;
-            m_painter.setPen(QPen(printColor(c, m_settings.color), kGridPen));
-            m_painter.setBrush(Qt::NoBrush);
-            m_painter.drawRect(rect);
-            m_penColor = QColor();
+            m_borders.push_back({rect, printColor(c, m_settings.color).rgba()});
         }
         QRectF textRect = rect.adjusted(kCellPadding, 0, -kCellPadding, 0);
         if ((style.kind == grid::CellKind::Picture || style.kind == grid::CellKind::Button) &&
             !style.pictureKey.isEmpty()) {
+            flushShapes();  // the picture goes over the cell's fill
             textRect = paintPicture(rect, textRect, style);
         }
         if (text.isEmpty() || textRect.width() <= 0 || textRect.height() <= 0) {
@@ -206,18 +232,75 @@ private:
         }
         const bool numeric = !header && number.value_or(looksNumeric(text));
         const TextAlign align = cellTextAlign(style, text, header, numeric);
-        const PrintFontEntry &font = m_fonts.get(style.font);
-        if (&font.font != m_currentFont) {
-            m_painter.setFont(font.font);
-            m_currentFont = &font.font;
-        }
         const QColor fg = printColor(
             style.foreground.isValid() ? style.foreground : QColor(Qt::black), m_settings.color);
-        if (fg != m_penColor) {
-            m_painter.setPen(fg);
-            m_penColor = fg;
+        m_texts.push_back(
+            {textRect, text, align, &m_fonts.get(style.font), fg.rgba(), header, numeric});
+    }
+
+    // Cells are painted in layers once they are all known: fills, bars, borders, then texts.
+    // Cells never overlap, so the page looks as if painted cell by cell, but each layer is
+    // drawn grouped by colour (texts by font and colour): where rules give cells fills, colours
+    // or bold, the painter (and a PDF's graphics state) changes once per group rather than at
+    // every such cell, which keeps such a page about as fast as a plain one.
+    void flushCells() {
+        flushShapes();
+        std::stable_sort(m_texts.begin(), m_texts.end(),
+                         [](const PendingText &a, const PendingText &b) {
+                             return a.font->index != b.font->index ? a.font->index < b.font->index
+                                                                   : a.colour < b.colour;
+                         });
+        for (const PendingText &t : m_texts) {
+            if (&t.font->font != m_currentFont) {
+                m_painter.setFont(t.font->font);
+                m_currentFont = &t.font->font;
+            }
+            const QColor fg = QColor::fromRgba(t.colour);
+            if (fg != m_penColor) {
+                m_painter.setPen(fg);
+                m_penColor = fg;
+            }
+            drawCellText(t.rect, t.text, t.align, *t.font, t.header, t.numeric);
         }
-        drawCellText(textRect, text, align, font, header, numeric);
+        m_texts.clear();
+    }
+
+    void flushShapes() {
+        fillGrouped(m_fills);
+        fillGrouped(m_bars);
+        if (!m_borders.empty()) {
+            m_painter.setBrush(Qt::NoBrush);
+            for (const PendingRect &b : m_borders) {
+                m_painter.setPen(QPen(QColor::fromRgba(b.colour), kGridPen));
+                m_painter.drawRect(b.rect);
+            }
+            m_borders.clear();
+            m_penColor = QColor();
+        }
+    }
+
+    // One brush per colour for all its rectangles.
+    void fillGrouped(std::vector<PendingRect> &rects) {
+        if (rects.empty()) {
+            return;
+        }
+        std::stable_sort(
+            rects.begin(), rects.end(),
+            [](const PendingRect &a, const PendingRect &b) { return a.colour < b.colour; });
+        m_painter.setPen(Qt::NoPen);
+        std::vector<QRectF> group;
+        for (std::size_t i = 0; i < rects.size();) {
+            group.clear();
+            const QRgb colour = rects[i].colour;
+            for (; i < rects.size() && rects[i].colour == colour; ++i) {
+                group.push_back(rects[i].rect);
+            }
+            m_painter.setBrush(QColor::fromRgba(colour));
+            m_painter.drawRects(group.data(), int(group.size()));
+        }
+        m_painter.setBrush(Qt::NoBrush);
+        rects.clear();
+        m_penColor = QColor();
     }
 
     // One line of text, placed by the cached widths. Texts with line breaks or characters
@@ -310,9 +393,11 @@ private:
                 top.row >= 1 ? grid::cellDisplay(m_sheet.text(first.col, top.row),
                                                  m_sheet.colFormat(first.col), separators)
                              : grid::CellDisplay{m_sheet.text(first.col, top.row), false};
-            paintCell(QRectF(first.x, top.y, width, height), shown.text,
-                      m_sheet.style(first.col, top.row), false,
-                      top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt);
+            // The style as the sheet's conditional formats leave it, as the sheet view shows it.
+            const CellPaint paint = cellPaint(m_sheet, first.col, top.row);
+            paintCell(QRectF(first.x, top.y, width, height), shown.text, paint.style, false,
+                      top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt, paint.bar,
+                      paint.barColor);
         }
     }
 
@@ -444,6 +529,10 @@ private:
     QColor m_penColor;                     // the pen colour last set; invalid: unknown
     std::vector<QLineF> m_hGrid;           // grid segments, drawn at once at the end
     std::vector<QLineF> m_vGrid;
+    std::vector<PendingRect> m_fills;  // the cells' layers, painted by flushCells
+    std::vector<PendingRect> m_bars;
+    std::vector<PendingRect> m_borders;
+    std::vector<PendingText> m_texts;
     int m_subtotalRow = -1;  // the first subtotal row once looked up; 0: none
     std::map<int, grid::CellStyle> m_extraStyles;
 };

@@ -16,7 +16,9 @@ namespace tessel::print {
 // it. The painter's coordinates are points on the paper, origin at its top-left corner
 // (scale the painter beforehand: for a device of D dots per inch, scale by D / 72). The
 // page's background is not filled. Draws the cells of the page's rows and columns with
-// their fonts, colours (grey when colour printing is off), backgrounds and borders, merged
+// their fonts, colours (grey when colour printing is off), backgrounds and borders, as the
+// sheet's conditional formats leave them (cellPaint; a data bar is a filled rectangle under
+// the cell's text), merged
 // cells as one, grid lines, the table border and shadow, the repeated column and row
 // headers, the group header rows a page repeats (as the sheet styles them) and its carried
 // and page-total rows (extraRowCell's texts, styled as the sheet's subtotal rows are, else

@@ -54,6 +54,12 @@ struct ReportSession {
     QSet<QString> groupingNotices;
     // The runs leave every stored grouping out (the renderer's --no-groups).
     bool groupsOff = false;
+    // Conditional formats as the designer last saved them this session, by report name, in
+    // the stored form of 条件格式: what a report's runs use when tsl_report has no such column.
+    QHash<QString, QString> conditions;
+    // Stored conditional formats the user has been told cannot all be used ("report\ntext"):
+    // each is told once.
+    QSet<QString> conditionNotices;
 };
 
 }  // namespace tessel::report

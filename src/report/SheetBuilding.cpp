@@ -12,12 +12,14 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
+#include "conditions/StoredConditions.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
@@ -225,6 +227,29 @@ void ApplyColumnFormats(report::ReportSession &session) {
             sheet.setColFormat(entry.first, grid::ColumnFormat{});
         for (std::size_t i = 0; i < formats.size(); ++i)
             sheet.setColFormat(int(i) + 1, formats[i]);
+    });
+}
+
+void ApplyConditions(report::ReportSession &session) {
+    Sheet &sheet = session.sheet;
+    // No rules unless they are read: a refused read must not leave an earlier report's.
+    attempt([&] { sheet.setConditions({}); });
+    attempt([&] {
+        const std::optional<QVariant> stored =
+            storedSetting(session, definitions::column::kConditions);
+        const QString text = stored ? (stored->isNull() ? QString() : base::valueToText(*stored))
+                                    : session.conditions.value(session.reportName);
+        conditions::StoredConditions read = conditions::readConditions(text, sheet.maxCols());
+        // The sheet first: the report runs with what can be used whether or not the message
+        // can be shown.
+        sheet.setConditions(std::move(read.rules));
+        const QString told = session.reportName + u'\n' + text;
+        if (!read.ignored.isEmpty() && !session.conditionNotices.contains(told)) {
+            session.conditionNotices.insert(told);
+            base::showInformation(nullptr,
+                                  conditions::ignoredNotice(session.reportName, read.ignored),
+                                  base::noticeTitle());
+        }
     });
 }
 

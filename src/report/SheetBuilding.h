@@ -73,6 +73,14 @@ void ApplyColumnFormats(report::ReportSession &session);
 // database refuses leaves the sheet ungrouped.
 void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant> &totalsColumns);
 
+// Gives the session's sheet (its columns counted) the conditional formats of the current
+// report: the row's 条件格式 when tsl_report has that column (NULL or empty: none), else what
+// the designer saved for the report in this session (none when it did not). The rules that
+// cannot be used are left out and the user is told once per report and text (an information
+// message naming 条件格式, what was ignored and why); the rest apply. A read the database
+// refuses leaves the sheet without rules.
+void ApplyConditions(report::ReportSession &session);
+
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays

@@ -10,6 +10,7 @@
 
 #include "grid/ColumnFormat.h"
 #include "print/CellLayout.h"
+#include "print/CellLook.h"
 #include "print/PrintFonts.h"
 #include "widgets/SheetView.h"
 
@@ -20,6 +21,7 @@ namespace {
 const QColor kHeaderBackground{236, 236, 236};
 const QColor kHeaderLine{160, 160, 160};
 const QColor kSelectionTint{51, 153, 255, 60};
+constexpr double kBarInset = 2.0;  // pixels between a data bar and its cell's edges
 
 Qt::Alignment qtAlignment(print::TextAlign align) {
     switch (align) {
@@ -105,7 +107,9 @@ void SheetView::paintFrame(QPainter &p) {
 }
 
 void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
-    const grid::CellStyle &st = m_sheet->style(span.col, span.row);
+    // The style as the sheet's conditional formats leave it, as the page painter prints it.
+    const print::CellPaint paint = print::cellPaint(*m_sheet, span.col, span.row);
+    const grid::CellStyle &st = paint.style;
     // A data cell shows as its column's format shows it.
     const grid::CellDisplay shown =
         grid::cellDisplay(m_sheet->text(span.col, span.row),
@@ -129,6 +133,11 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
             inner.translate(1, 1);
         paintContent(p, inner, st, caption, shown.number);
     } else {
+        if (paint.bar) {
+            const QRectF bar = print::barRect(QRectF(rect), *paint.bar, kBarInset);
+            if (!bar.isEmpty())
+                p.fillRect(bar, paint.barColor);
+        }
         if (isSelected(span))
             p.fillRect(rect, kSelectionTint);
         paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption,

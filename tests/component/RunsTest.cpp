@@ -324,6 +324,47 @@ TEST_P(RunsOn, GetReportKeepsTheRowsAndAddsALabelledRowEachTime) {
     EXPECT_EQ(report.tsRows(), 6);
 }
 
+// A stored 条件格式 on every run: the rules that can be used reach the sheet the report prints
+// from; what cannot be used is told once per report and text (three runs, one message), naming
+// 条件格式, and the report still prints.
+TEST_P(RunsOn, StoredConditionalFormatsOnEveryRun) {
+    report::ReportSession &session = component::sharedState().session;
+    db.exec(
+        definitions::addColumnStatement(QStringLiteral("条件格式"), session.connection.dialect()));
+    report.ConDb(db.connectionString());  // the table's columns looked up afresh
+    session.conditionNotices.clear();     // told by another backend's run
+    QStandardItemModel model(2, 2);
+    const struct {
+        const char *stored;
+        std::size_t rules;
+    } cases[] = {
+        {R"('[{"column":2,"when":">","value":100,"fill":"#FFC7CE"},{"column":2,"bar":"#638EC6"}]')",
+         2},
+        {R"('[{"column":2,"when":"huge"},{"column":9,"bar":"#638EC6"},{"column":1,"when":"top","value":1}]')",
+         1},
+        {"'[{'", 0},
+        {"NULL", 0}};
+    for (const auto &c : cases) {
+        const QString pdf = dir.filePath(QStringLiteral("rules.pdf"));
+        const bool told = c.rules < 2 && QLatin1String(c.stored) != QLatin1String("NULL");
+        db.exec(QStringLiteral("update tsl_report set 条件格式 = %1").arg(c.stored));
+        user.messages.clear();
+        {
+            test::PrintToPdf printer(pdf);
+            report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 2,
+                                false);
+        }
+        EXPECT_EQ(session.sheet.conditions().size(), c.rules) << c.stored;
+        EXPECT_TRUE(test::pdfText(pdf).contains(QStringLiteral("300"))) << c.stored;
+        report.PrintPreGrid(&model, QStringLiteral("订单报表"), 0, false);
+        EXPECT_EQ(session.sheet.conditions().size(), c.rules) << c.stored;
+        report.getReport(QString(), 2, 0);
+        EXPECT_EQ(session.sheet.conditions().size(), c.rules) << c.stored;
+        EXPECT_EQ(user.messages.size(), told ? 1u : 0u) << user.texts().join('|').toStdString();
+        EXPECT_EQ(user.texts().join(u'|').contains(QStringLiteral("条件格式")), told) << c.stored;
+    }
+}
+
 TEST_F(Runs, GetReportWithoutDefinitionShowsAnEmptyDesigner) {
     report.getReport(QStringLiteral("无此报表"), 3, 0, 14.0f);
     EXPECT_EQ(report.NameOfReport(), QStringLiteral("无此报表"));

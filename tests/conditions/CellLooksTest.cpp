@@ -161,3 +161,24 @@ TEST(CellLooks, StatisticsFollowTheSheet) {
     EXPECT_TRUE(looks.look(sheet, 1, 1).bold);
     EXPECT_FALSE(looks.look(sheet, 1, 2).bold);
 }
+
+// A sheet large enough that its rows are read in parts: the statistics join them (the smallest
+// number in the first part, the largest in the last), and looksOf follows the sheet's rules.
+TEST(CellLooks, StatisticsOfALargeSheetJoinItsParts) {
+    constexpr int kRows = 200'001;
+    grid::Sheet sheet;
+    sheet.setMaxCols(1);
+    sheet.setMaxRows(kRows);
+    for (int r = 1; r <= kRows; ++r)
+        sheet.setText(1, r, QString::number(r));
+    const auto rules = QStringLiteral(R"([{"column":1,"when":"top","value":1,"bold":true},
+        {"column":1,"when":"aboveAverage","text":"#0000FF"}, {"column":1,"bar":"#638EC6"}])");
+    sheet.setConditions(conditions::readConditions(rules, 1).rules);
+    for (const auto &[row, look] : {std::pair(1, "bar0#638ec6"),
+                                    {100'002, "text#0000ff bar0.500005#638ec6"},
+                                    {kRows, "text#0000ff b bar1#638ec6"}})
+        EXPECT_EQ(described(conditions::looksOf(sheet).look(sheet, 1, row)).toStdString(), look)
+            << row;
+    sheet.setConditions({});
+    EXPECT_TRUE(conditions::looksOf(sheet).look(sheet, 1, kRows).isEmpty());
+}

@@ -1,8 +1,10 @@
 // Reading PostgreSQL results through libpq, and what a run meets when the server end of the
 // connection goes away. Needs the private server of scripts/with-postgres (TESSEL_TEST_PG).
 #include <gtest/gtest.h>
+
 #include <libpq-fe.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <tessel/Error.h>
 #include <QSqlDatabase>
@@ -140,7 +142,10 @@ TEST_F(Postgres, FailureWhileReading) {
         Error::Category category;
         const char *serverSays;
     } cases[] = {
-        {"backend terminated", true, Error::Category::Connection, "administrator command"},
+        // The server's farewell may be lost with the socket on a loaded machine: then the
+        // client's own text on the closed connection is what the database says.
+        {"backend terminated", true, Error::Category::Connection,
+         "administrator command|server closed the connection"},
         {"statement timeout", false, Error::Category::Statement, "statement timeout"},
     };
     for (const Case &c : cases) {
@@ -156,8 +161,10 @@ TEST_F(Postgres, FailureWhileReading) {
             ADD_FAILURE() << "the read ended without an error";
         } catch (const Error &e) {
             EXPECT_EQ(e.category(), c.category) << e.fullText().toStdString();
-            EXPECT_TRUE(e.databaseText().contains(QLatin1String(c.serverSays)))
-                << e.fullText().toStdString();
+            const QStringList says = QString::fromLatin1(c.serverSays).split(u'|');
+            EXPECT_TRUE(std::any_of(says.begin(), says.end(), [&](const QString &t) {
+                return e.databaseText().contains(t);
+            })) << e.fullText().toStdString();
         }
         conn.execute(QStringLiteral("set statement_timeout = 0"));
         EXPECT_EQ(read(conn, QStringLiteral("select 1")).value(0).toInt(), 1);
@@ -179,7 +186,8 @@ TEST_F(Postgres, LostWhileIdle) {
     Connection owned;
     owned.open(url(gone));
     terminate(backendOf(owned));
-    admin.execute(QStringLiteral("drop database %1").arg(gone));
+    // Forced: a loaded server may still be ending the terminated backend.
+    admin.execute(QStringLiteral("drop database %1 with (force)").arg(gone));
     for (int attempt = 0; attempt < 2; ++attempt) {
         SCOPED_TRACE(attempt);
         try {

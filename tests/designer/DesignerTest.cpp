@@ -4,8 +4,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -17,9 +19,12 @@
 #include <functional>
 
 #include "DesignerWindows.h"
+#include "conditions/CellLooks.h"
+#include "conditions/StoredConditions.h"
 #include "db/Recordset.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
+#include "designer/ConditionDialog.h"
 #include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
 #include "groups/StoredGrouping.h"
@@ -260,6 +265,93 @@ TEST_F(Designer, NewKeepsTheReportNameAndPreviewOpens) {
     EXPECT_EQ(session.reportName, QStringLiteral("当前"));
     click("cmdPreview");
     EXPECT_EQ(previews, 1);
+}
+
+// 条件格式… on a column: the dialog shows that column's rules, a rule added there reaches the
+// live sample and, saved, 条件格式 (other columns' rules and the host's own keys kept, in their
+// places), or without the column the session (told once). OK waits for a rule's values.
+TEST_P(DesignerSave, ConditionsDialogEditsAndSavesTheColumnsRules) {
+    const QString name = QStringLiteral("条件表");
+    const QString stored = QStringLiteral(
+        R"([{"column":3,"when":">","value":100,"text":"#C00000","x-host":1},)"
+        R"({"column":1,"when":"=","value":"1","bold":true},{"column":3,"bar":"#638EC6"}])");
+    for (const bool withColumn : {false, true}) {
+        SCOPED_TRACE(withColumn ? "with 条件格式" : "without 条件格式");
+        db.exec(QStringLiteral("delete from tsl_report"));
+        if (withColumn)
+            db.exec(
+                QStringLiteral("alter table tsl_report add 条件格式 text;"
+                               "insert into tsl_report (报表名称, 条件格式) values ('%1', '%2')")
+                    .arg(name, stored));
+        definitions::forgetOptionalColumns(session.connection);
+        session.reportName = name;
+        window = std::make_unique<PrintSpread>(session);
+        buildSheet();
+        session.sheet.setConditions(conditions::readConditions(stored, 3).rules);  // as a run
+        user.messages.clear();
+
+        QStringList shown;
+        std::optional<conditions::CellLook> sampleLook;
+        user.inDialog = [&](QDialog *d) {
+            if (auto *colours = qobject_cast<QColorDialog *>(d)) {
+                colours->setCurrentColor(QColor(0xE2, 0xEF, 0xDA));
+                return int(QDialog::Accepted);
+            }
+            auto *list = d->findChild<QListWidget *>("lstRules");
+            for (int i = 0; i < list->count(); ++i)
+                shown << list->item(i)->text();
+            d->findChild<QPushButton *>("cmdAddRule")->click();
+            d->findChild<QPushButton *>("cmdOK")->click();  // the rule has no value yet
+            EXPECT_EQ(user.messages.size(), 1u);
+            auto *when = d->findChild<QComboBox *>("cmbWhen");
+            when->setCurrentIndex(when->findText(QStringLiteral("介于")));
+            d->findChild<QLineEdit *>("txtValue")->setText(QStringLiteral("1,000"));
+            d->findChild<QLineEdit *>("txtValue2")->setText(QStringLiteral("100"));
+            d->findChild<QCheckBox *>("chkText")->setChecked(false);
+            d->findChild<QCheckBox *>("chkRow")->setChecked(true);
+            d->findChild<QPushButton *>("cmdFill")->click();
+            d->findChild<QPushButton *>("cmdRuleUp")->click();
+            d->findChild<QPushButton *>("cmdRuleUp")->click();  // first of the column's rules
+            const grid::Sheet &sample = static_cast<designer::ConditionDialog *>(d)->sample();
+            sampleLook = conditions::looksOf(sample).look(sample, 1, 1);
+            d->findChild<QPushButton *>("cmdOK")->click();
+            return d->result();
+        };
+        QMenu *menu = window->showColumnMenu(3, QPoint(0, 0));
+        menu->findChild<QAction *>("actConditions")->trigger();
+        menu->close();
+        EXPECT_EQ(user.dialogsRun, (std::vector<QString>{"frmConditions", "dlgColour"}));
+        user.dialogsRun.clear();
+        EXPECT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
+        // 120.5 lies between 100 and 1000: the whole first row of the sample takes the fill.
+        EXPECT_EQ(sampleLook.value_or(conditions::CellLook{}).fill, QColor(0xE2, 0xEF, 0xDA));
+        EXPECT_TRUE(window->hasUnsavedChanges());
+        user.messages.clear();
+        click("cmdSave");
+
+        const QString text =
+            withColumn ? definitions::readOptionalColumn(session.connection, "条件格式", name)
+                             .value_or(QVariant())
+                             .toString()
+                       : session.conditions.value(name);
+        const QJsonArray saved = QJsonDocument::fromJson(text.toUtf8()).array();
+        QStringList order;
+        for (const QJsonValue &rule : saved)
+            order << QString::number(rule[QLatin1String("column")].toInt()) +
+                         rule[QLatin1String("when")].toString(QStringLiteral("bar"));
+        EXPECT_EQ(order.join(u' '), QStringLiteral("3between 1= 3> 3bar")) << text.toStdString();
+        grid::ConditionRule added;
+        added.column = 3;
+        added.when = grid::RuleWhen::Between;
+        added.value = 1000.0;
+        added.value2 = 100.0;
+        added.fill = QColor(0xE2, 0xEF, 0xDA);
+        added.row = true;
+        EXPECT_EQ(conditions::readConditions(text, 3).rules.front(), added);
+        EXPECT_EQ(saved[2][QLatin1String("x-host")].toInt(), 1);
+        EXPECT_EQ(user.texts().join(u'|').contains("alter table tsl_report add 条件格式"),
+                  !withColumn);
+    }
 }
 
 // 分组… on a column: the dialog opens on the stored grouping, its edits reach the live sample,

@@ -19,6 +19,7 @@
 #include "base/Language.h"
 #include "designer/ColumnFormatDialog.h"
 #include "designer/ColumnHeaderEditor.h"
+#include "designer/ConditionDialog.h"
 #include "designer/DataSetWizard.h"
 #include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
@@ -123,6 +124,21 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
              g.levels[0].label = QStringLiteral("{value} total");  // a report's text
              g.pageTotals = grid::PageTotals{{2}, QStringLiteral("Page"), {}, {}};
              return new designer::GroupDialog(g, w.session.sheet, 1);
+         }},
+        {"conditional formats", QStringLiteral("应用于整行"),
+         [](Windows &w) {
+             grid::ConditionRule between;
+             between.column = 2;
+             between.when = grid::RuleWhen::Between;
+             between.value = 10.0;
+             between.value2 = 20.0;
+             between.text = Qt::red;
+             between.bold = true;
+             grid::ConditionRule scale;
+             scale.column = 2;
+             scale.kind = grid::RuleKind::Scale;
+             scale.scale = {Qt::red, Qt::yellow, Qt::green};
+             return new designer::ConditionDialog({between, scale}, w.session.sheet, 2);
          }},
     };
     for (const bool english : {true, false}) {

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <map>
 
+#include "conditions/StoredConditions.h"
 #include "definitions/Definitions.h"
 #include "export/CsvExport.h"
 #include "export/WorkbookExport.h"
@@ -484,6 +485,46 @@ TEST_F(Export, GroupedReportHasFormulasOutlineAndPageBreaks) {
         EXPECT_EQ(x[1].outline, c.outline2);
         EXPECT_EQ(x[0].breaks, c.breaks1);
         EXPECT_EQ(x[1].breaks, c.breaks2);
+    }
+}
+
+// The grouped report's conditional formats in the workbook: each worksheet's rules over the
+// worksheet rows of its data rows (sheet rows 2, 3, 6, 10), not the label, header, subtotal or
+// totals rows; as "sqref type" per rule, joined by "|".
+TEST_F(Export, ConditionalFormatsCoverTheDataRowsOfEachWorksheet) {
+    const auto rulesOf = [&](int worksheet) {
+        QXmlStreamReader x(
+            unzipPart(file(), QStringLiteral("xl/worksheets/sheet%1.xml").arg(worksheet)));
+        QStringList out;
+        QString sqref;
+        while (!x.atEnd()) {
+            // The worksheet's own elements; a data bar's extension repeats it under a prefix.
+            if (x.readNext() == QXmlStreamReader::StartElement &&
+                x.qualifiedName() == u"conditionalFormatting")
+                sqref = x.attributes().value(QLatin1String("sqref")).toString();
+            else if (x.isStartElement() && x.qualifiedName() == u"cfRule")
+                out << sqref + u' ' + x.attributes().value(QLatin1String("type")).toString();
+        }
+        return out.join(u'|').toStdString();
+    };
+    const char *cell = R"([{"column": 3, "when": ">", "value": 4}])";
+    const struct {
+        const char *what, *rules;
+        int rowsPerWorksheet;
+        const char *first, *second;  // the rules of worksheets 1 and 2
+    } cases[] = {
+        {"a cell rule", cell, exports::kWorksheetRows, "C3:C4 C7:C7 C11:C11 cellIs", ""},
+        {"a row rule and a bar",
+         R"([{"column": 3, "when": ">", "value": 4, "row": true}, {"column": 4, "bar": "#638EC6"}])",
+         exports::kWorksheetRows, "A3:D4 A7:D7 A11:D11 expression|D3:D4 D7:D7 D11:D11 dataBar", ""},
+        {"over two worksheets, each its own rows", cell, 8, "C3:C4 C7:C7 cellIs", "C4 cellIs"},
+    };
+    for (const auto &c : cases) {
+        auto sheet = groupedSheet();
+        sheet->setConditions(conditions::readConditions(QString::fromUtf8(c.rules), 4).rules);
+        writeWorkbook(file(), *sheet, {}, {}, c.rowsPerWorksheet);
+        EXPECT_EQ(rulesOf(1), c.first) << c.what;
+        EXPECT_EQ(rulesOf(2), c.second) << c.what;
     }
 }
 

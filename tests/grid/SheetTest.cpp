@@ -531,4 +531,23 @@ TEST(SheetTest, GroupSpansFollowTheMarks) {
     EXPECT_EQ(groupSpans(sheet), expected);
 }
 
+// A run moves the sheet aside and, cancelled, swaps it back: whatever a run sets must swap.
+TEST(SheetTest, SwapContentsTakesFormatsMarksAndGrouping) {
+    Sheet a, b;
+    a.setMaxRows(2);
+    a.setColFormat(2, ColumnFormat{FormatKind::Number, 2});
+    a.setRowMark(2, RowMark{RowKind::Totals, 0});
+    Grouping g;
+    g.levels.resize(1);
+    g.levels[0].column = 1;
+    a.setGrouping(g);
+    a.swapContents(b);
+    EXPECT_TRUE(a.colFormats().empty());
+    EXPECT_TRUE(a.rowMarks().empty());
+    EXPECT_TRUE(a.grouping().isEmpty());
+    EXPECT_EQ(b.colFormat(2), (ColumnFormat{FormatKind::Number, 2}));
+    EXPECT_EQ(b.rowMark(2).kind, RowKind::Totals);
+    EXPECT_EQ(b.grouping(), g);
+}
+
 }  // namespace
