@@ -1441,5 +1441,189 @@ To keep it, run this on the database:
         <source>分组已修改，下次运行报表时按新的分组排列</source>
         <translation>Grouping changed: the next run of the report arranges its rows by it</translation>
     </message>
+    <message>
+        <source>图表的列不在报表的第 1 至 %1 列之内。</source>
+        <translation>A column of the chart is not among the report's columns 1 to %1.</translation>
+    </message>
+    <message>
+        <source>图表的数据来源是分组，但报表没有分组。</source>
+        <translation>The chart's source is the groups, but the report has no grouping.</translation>
+    </message>
+    <message>
+        <source>仅显示前 %1 项</source>
+        <translation>Only the first %1 shown</translation>
+    </message>
+    <message>
+        <source>图表类型“%1”无法识别。</source>
+        <translation>The chart type “%1” is not known.</translation>
+    </message>
+    <message>
+        <source>“stacked”应为 true 或 false，而不是“%1”。</source>
+        <translation>“stacked” should be true or false, not “%1”.</translation>
+    </message>
+    <message>
+        <source>只有柱形图、条形图和面积图可以堆积。</source>
+        <translation>Only column, bar and area charts can be stacked.</translation>
+    </message>
+    <message>
+        <source>标题“%1”不是文本。</source>
+        <translation>The title “%1” is not a text.</translation>
+    </message>
+    <message>
+        <source>分类列“%1”不在报表的第 1 至 %2 列之内。</source>
+        <translation>The category column “%1” is not among the report's columns 1 to %2.</translation>
+    </message>
+    <message>
+        <source>数值列（values）应为列号的数组。</source>
+        <translation>The value columns (values) should be an array of column numbers.</translation>
+    </message>
+    <message>
+        <source>数值列“%1”不在报表的第 1 至 %2 列之内。</source>
+        <translation>The value column “%1” is not among the report's columns 1 to %2.</translation>
+    </message>
+    <message>
+        <source>饼图只画一个数值列。</source>
+        <translation>A pie chart draws one value column only.</translation>
+    </message>
+    <message>
+        <source>数据来源“%1”无法识别。</source>
+        <translation>The source “%1” is not known.</translation>
+    </message>
+    <message>
+        <source>位置“%1”无法识别。</source>
+        <translation>The place “%1” is not known.</translation>
+    </message>
+    <message>
+        <source>“%1”应为大于 0、不超过 %2 的厘米数，而不是“%3”。</source>
+        <translation>“%1” should be a number of centimetres above 0 and at most %2, not “%3”.</translation>
+    </message>
+    <message>
+        <source>所存的值不是 JSON 数组，图表全部未画。</source>
+        <translation>The stored value is not a JSON array; no chart was drawn.</translation>
+    </message>
+    <message>
+        <source>第 %1 个图表：%2</source>
+        <translation>Chart %1: %2</translation>
+    </message>
+    <message>
+        <source>报表“%1”的图表设置有部分未画，报表照常输出。未画的是：%2</source>
+        <translation>Some charts of the setting 图表 of report “%1” were left out; the report is printed as usual. Left out: %2</translation>
+    </message>
+    <message>
+        <source>数据行（每行一个点）</source>
+        <translation>Data rows (a point per row)</translation>
+    </message>
+    <message>
+        <source>分组小计（最外层每组一个点）</source>
+        <translation>Group subtotals (a point per outermost group)</translation>
+    </message>
+    <message>
+        <source>报表末尾（放得下时同页）</source>
+        <translation>After the rows (same page when it fits)</translation>
+    </message>
+    <message>
+        <source>单独一页</source>
+        <translation>A page of its own</translation>
+    </message>
+    <message>
+        <source>图表</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>报表的图表（按打印顺序）</source>
+        <translation>The report's charts (in print order)</translation>
+    </message>
+    <message>
+        <source>所选图表</source>
+        <translation>Selected chart</translation>
+    </message>
+    <message>
+        <source>堆积</source>
+        <translation>Stacked</translation>
+    </message>
+    <message>
+        <source> 厘米</source>
+        <translation> cm</translation>
+    </message>
+    <message>
+        <source>标题：</source>
+        <translation>Title:</translation>
+    </message>
+    <message>
+        <source>分类列：</source>
+        <translation>Categories:</translation>
+    </message>
+    <message>
+        <source>数值列：</source>
+        <translation>Values:</translation>
+    </message>
+    <message>
+        <source>数据来源：</source>
+        <translation>Source:</translation>
+    </message>
+    <message>
+        <source>位置：</source>
+        <translation>Place:</translation>
+    </message>
+    <message>
+        <source>大小（宽×高）：</source>
+        <translation>Size (width × height):</translation>
+    </message>
+    <message>
+        <source>保存的图表中以下部分无法使用，确定后不再保留：</source>
+        <translation>These parts of the stored charts cannot be used and are dropped on OK:</translation>
+    </message>
+    <message>
+        <source>以下图表还缺少内容，请补全或删除：</source>
+        <translation>These charts are incomplete; complete or remove them:</translation>
+    </message>
+    <message>
+        <source>第 %1 列</source>
+        <translation>Column %1</translation>
+    </message>
+    <message>
+        <source>%1（第 %2 列）</source>
+        <translation>%1 (column %2)</translation>
+    </message>
+    <message>
+        <source>柱形图</source>
+        <translation>Column chart</translation>
+    </message>
+    <message>
+        <source>条形图</source>
+        <translation>Bar chart</translation>
+    </message>
+    <message>
+        <source>折线图</source>
+        <translation>Line chart</translation>
+    </message>
+    <message>
+        <source>面积图</source>
+        <translation>Area chart</translation>
+    </message>
+    <message>
+        <source>饼图</source>
+        <translation>Pie chart</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+    <message>
+        <source>%1：%2（按%3）</source>
+        <translation>%1: %2 (by %3)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>第 %1 个图表没有选择数值列</source>
+        <translation>Chart %1 has no value column</translation>
+    </message>
+    <message>
+        <source>报表没有可画的数据行。</source>
+        <translation>The report has no data rows to draw.</translation>
+    </message>
 </context>
 </TS>
