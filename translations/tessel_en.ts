@@ -1443,23 +1443,23 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>图表的列不在报表的第 1 至 %1 列之内。</source>
-        <translation>A column of the chart is not among the report's columns 1 to %1.</translation>
+        <translation>The chart&apos;s columns are not within columns 1 to %1 of the report.</translation>
     </message>
     <message>
         <source>图表的数据来源是分组，但报表没有分组。</source>
-        <translation>The chart's source is the groups, but the report has no grouping.</translation>
+        <translation>The chart is drawn from the groups, but the report has no grouping.</translation>
     </message>
     <message>
         <source>仅显示前 %1 项</source>
-        <translation>Only the first %1 shown</translation>
+        <translation>Only the first %1 items are shown</translation>
     </message>
     <message>
         <source>图表类型“%1”无法识别。</source>
-        <translation>The chart type “%1” is not known.</translation>
+        <translation>The chart type &quot;%1&quot; is not known.</translation>
     </message>
     <message>
         <source>“stacked”应为 true 或 false，而不是“%1”。</source>
-        <translation>“stacked” should be true or false, not “%1”.</translation>
+        <translation>&quot;stacked&quot; should be true or false, not &quot;%1&quot;.</translation>
     </message>
     <message>
         <source>只有柱形图、条形图和面积图可以堆积。</source>
@@ -1467,11 +1467,11 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>标题“%1”不是文本。</source>
-        <translation>The title “%1” is not a text.</translation>
+        <translation>The title &quot;%1&quot; is not a text.</translation>
     </message>
     <message>
         <source>分类列“%1”不在报表的第 1 至 %2 列之内。</source>
-        <translation>The category column “%1” is not among the report's columns 1 to %2.</translation>
+        <translation>The category column &quot;%1&quot; is not within columns 1 to %2 of the report.</translation>
     </message>
     <message>
         <source>数值列（values）应为列号的数组。</source>
@@ -1479,7 +1479,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>数值列“%1”不在报表的第 1 至 %2 列之内。</source>
-        <translation>The value column “%1” is not among the report's columns 1 to %2.</translation>
+        <translation>The value column &quot;%1&quot; is not within columns 1 to %2 of the report.</translation>
     </message>
     <message>
         <source>饼图只画一个数值列。</source>
@@ -1487,19 +1487,19 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>数据来源“%1”无法识别。</source>
-        <translation>The source “%1” is not known.</translation>
+        <translation>The data source &quot;%1&quot; is not known.</translation>
     </message>
     <message>
         <source>位置“%1”无法识别。</source>
-        <translation>The place “%1” is not known.</translation>
+        <translation>The place &quot;%1&quot; is not known.</translation>
     </message>
     <message>
         <source>“%1”应为大于 0、不超过 %2 的厘米数，而不是“%3”。</source>
-        <translation>“%1” should be a number of centimetres above 0 and at most %2, not “%3”.</translation>
+        <translation>&quot;%1&quot; should be a number of centimetres above 0 and at most %2, not &quot;%3&quot;.</translation>
     </message>
     <message>
         <source>所存的值不是 JSON 数组，图表全部未画。</source>
-        <translation>The stored value is not a JSON array; no chart was drawn.</translation>
+        <translation>The stored value is no JSON array; no chart was drawn.</translation>
     </message>
     <message>
         <source>第 %1 个图表：%2</source>
@@ -1507,7 +1507,15 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>报表“%1”的图表设置有部分未画，报表照常输出。未画的是：%2</source>
-        <translation>Some charts of the setting 图表 of report “%1” were left out; the report is printed as usual. Left out: %2</translation>
+        <translation>Some charts of report &quot;%1&quot; were left out; the report is output as usual. Left out: %2</translation>
+    </message>
+    <message>
+        <source>报表没有可画的数据行。</source>
+        <translation>The report has no data rows to chart.</translation>
+    </message>
+    <message>
+        <source>图表“%1”：%2</source>
+        <translation>Chart “%1”: %2</translation>
     </message>
     <message>
         <source>数据行（每行一个点）</source>
@@ -1620,10 +1628,6 @@ To keep it, run this on the database:
     <message>
         <source>第 %1 个图表没有选择数值列</source>
         <translation>Chart %1 has no value column</translation>
-    </message>
-    <message>
-        <source>报表没有可画的数据行。</source>
-        <translation>The report has no data rows to draw.</translation>
     </message>
 </context>
 </TS>

@@ -1,7 +1,7 @@
 // tessel: renders stored reports without a display.
 //
 //   tessel render --db CONNECTION --report NAME [--where "where …"] [--var NAME=VALUE]…
-//                 [--totals [COLS]] [--no-groups]
+//                 [--totals [COLS]] [--no-groups] [--no-charts]
 //                 (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])
 //   tessel list --db CONNECTION
 //
@@ -43,7 +43,7 @@ namespace {
 const char *kUsage =
     "usage:\n"
     "  tessel render --db CONNECTION --report NAME [--where \"where ...\"]\n"
-    "                [--var NAME=VALUE]... [--totals [COLS]] [--no-groups]\n"
+    "                [--var NAME=VALUE]... [--totals [COLS]] [--no-groups] [--no-charts]\n"
     "                (--pdf FILE | --xlsx FILE | --csv FILE | --print [PRINTER])\n"
     "  tessel list --db CONNECTION\n"
     "  tessel --help\n"
@@ -55,6 +55,7 @@ const char *kUsage =
     "--var     a report variable, used in the header and footer as VNAME (repeatable)\n"
     "--totals  append a totals row over COLS (comma-separated sheet columns; all if none)\n"
     "--no-groups  leave out the report's stored grouping (groups, subtotals, page totals)\n"
+    "--no-charts  leave out the report's stored charts\n"
     "--csv     the data rows with their labels and totals as CSV (UTF-8, CR LF)\n"
     "--print   print to PRINTER, or to the system default printer\n"
     "\n"
@@ -228,6 +229,7 @@ struct Options {
     bool totals = false;
     QVariant totalsCols;
     bool noGroups = false;
+    bool noCharts = false;
     QString pdf;
     QString xlsx;
     QString csv;
@@ -292,6 +294,8 @@ Options parse(const QStringList &args) {
             }
         } else if (a == QLatin1String("--no-groups")) {
             o.noGroups = true;
+        } else if (a == QLatin1String("--no-charts")) {
+            o.noCharts = true;
         } else if (a == QLatin1String("--pdf")) {
             o.pdf = value(i);
         } else if (a == QLatin1String("--xlsx")) {
@@ -372,6 +376,7 @@ int render(const Options &o) {
     }
     report.PutVar(o.vars);
     session.groupsOff = o.noGroups;
+    session.chartsOff = o.noCharts;
     progress.begin(QStringLiteral("running the report query"), base::ProgressUnit::Rows, -1);
     // Only the where tail of the query matters when the report is stored.
     if (o.totals && o.totalsCols.isValid()) {

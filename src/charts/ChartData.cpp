@@ -33,16 +33,23 @@ ChartData emptyData(const grid::Sheet &sheet, const grid::ChartSpec &chart) {
 
 }  // namespace
 
-ChartDataResult chartData(const grid::Sheet &sheet, const grid::ChartSpec &chart) {
-    ChartDataResult out;
+QString chartDataProblem(const grid::Sheet &sheet, const grid::ChartSpec &chart) {
     const auto outside = [&](int col) { return col < 1 || col > sheet.maxCols(); };
     bool bad = outside(chart.category) || chart.values.empty();
     for (int col : chart.values)
         bad = bad || outside(col);
-    if (bad) {
-        out.why = tessel::base::tr("图表的列不在报表的第 1 至 %1 列之内。").arg(sheet.maxCols());
+    if (bad)
+        return tessel::base::tr("图表的列不在报表的第 1 至 %1 列之内。").arg(sheet.maxCols());
+    if (chart.source == grid::ChartSource::Groups && sheet.grouping().levels.empty())
+        return tessel::base::tr("图表的数据来源是分组，但报表没有分组。");
+    return {};
+}
+
+ChartDataResult chartData(const grid::Sheet &sheet, const grid::ChartSpec &chart) {
+    ChartDataResult out;
+    out.why = chartDataProblem(sheet, chart);
+    if (!out.why.isEmpty())
         return out;
-    }
     const grid::Separators separators = grid::numberSeparators();
     ChartData data = emptyData(sheet, chart);
 
@@ -59,10 +66,6 @@ ChartDataResult chartData(const grid::Sheet &sheet, const grid::ChartSpec &chart
     }
 
     const grid::Grouping &grouping = sheet.grouping();
-    if (grouping.levels.empty()) {
-        out.why = tessel::base::tr("图表的数据来源是分组，但报表没有分组。");
-        return out;
-    }
     const int levelColumn = grouping.levels.front().column;
     for (const grid::GroupSpan &span : grid::groupSpans(sheet)) {
         if (span.level != 1)

@@ -46,4 +46,9 @@ struct ChartDataResult {
 // no data and a why.
 ChartDataResult chartData(const grid::Sheet &sheet, const grid::ChartSpec &chart);
 
+// Why `sheet` cannot give `chart` its points (a column outside the sheet, groups without a
+// grouping), the sentence chartData's why holds; empty when it can. Time independent of the
+// rows, so pagination can ask it of every chart.
+QString chartDataProblem(const grid::Sheet &sheet, const grid::ChartSpec &chart);
+
 }  // namespace tessel::charts

@@ -1,6 +1,7 @@
 #include "charts/ChartPainter.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPolygonF>
 #include <algorithm>
 #include <array>
@@ -31,8 +32,10 @@ const QColor kAxisColor(0x59, 0x59, 0x59);
 const QColor kGridColor(0xD9, 0xD9, 0xD9);
 const QColor kTextColor(0x26, 0x26, 0x26);
 
-constexpr std::array<QRgb, 10> kPalette = {0x4472C4, 0xED7D31, 0x70AD47, 0xFFC000, 0x5B9BD5,
-                                           0xA5A5A5, 0x264478, 0x9E480E, 0x43682B, 0x997300};
+// Twelve colours: a pie's slices (at most kMaxPieSlices) never repeat one.
+constexpr std::array<QRgb, 12> kPalette = {0x4472C4, 0xED7D31, 0x70AD47, 0xFFC000,
+                                           0x5B9BD5, 0xA5A5A5, 0x264478, 0x9E480E,
+                                           0x43682B, 0x997300, 0x7030A0, 0x00A19A};
 
 // A font whose size is `points` in the painter's coordinates: point sizes are resolved with the
 // device's resolution before the painter's transform applies.
@@ -320,9 +323,23 @@ private:
                 m_p.setBrush(color);
                 m_p.drawPolygon(line);
             } else {
-                m_p.setPen(QPen(color, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
                 m_p.setBrush(Qt::NoBrush);
-                m_p.drawPolyline(line);
+                // A reduced line turns back in every pixel column: a pixel engine fills the
+                // outline of one stroke through all those turns slowly, separate segments
+                // quickly; a vector device (PDF, a printer) writes the one stroke faster.
+                const bool raster =
+                    m_p.paintEngine() && m_p.paintEngine()->type() == QPaintEngine::Raster;
+                if (points.size() <= std::size_t(pixels) || !raster) {
+                    m_p.setPen(QPen(color, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                    m_p.drawPolyline(line);
+                    continue;
+                }
+                m_p.setPen(QPen(color, kLineWidth, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+                std::vector<QLineF> segments;
+                segments.reserve(std::size_t(line.size()));
+                for (qsizetype k = 1; k < line.size(); ++k)
+                    segments.emplace_back(line[k - 1], line[k]);
+                m_p.drawLines(segments.data(), int(segments.size()));
             }
         }
     }

@@ -202,6 +202,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             report::FillFromRecordset(data, sheet, *progress);
             progress->finish();
             report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
+            report::ApplyCharts(session);  // once the rows are grouped
             try {
                 // Printing has a progress of its own: its cancel ends the job, not the run.
                 act(w, isshow, true, *base::interaction().progress(&w));
@@ -271,8 +272,10 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         }
         sheet.setRedraw(redraw);
         // The host's grid is data: it is grouped as the report's query would be.
-        if (firstRow == 1)
+        if (firstRow == 1) {
             report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
+            report::ApplyCharts(session);
+        }
         try {
             act(w, isshow, false, *base::interaction().progress(&w));
         } catch (const PrintFailed &p) {
@@ -340,6 +343,7 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
     applyHeaderHeight(stored, sheet);
     report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
     report::ApplyConditions(session);
+    report::ApplyCharts(session);
     try {
         act(w, isshow, true, *base::interaction().progress(&w));
     } catch (const PrintFailed &p) {

@@ -44,5 +44,7 @@ inline const QString kGrouping = QStringLiteral("分组");
 // Conditional formats: rules in priority order, a JSON array (see conditions/StoredConditions.h);
 // NULL or empty is none.
 inline const QString kConditions = QStringLiteral("条件格式");
+// Charts drawn with the report: a JSON array (see charts/StoredCharts.h); NULL or empty is none.
+inline const QString kCharts = QStringLiteral("图表");
 
 }  // namespace tessel::definitions::column

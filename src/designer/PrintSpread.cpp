@@ -238,6 +238,7 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     report::ApplyFitPagesWide(m_session);
     report::ApplyConditions(m_session);
     report::ApplyGrouping(m_session, std::nullopt);
+    report::ApplyCharts(m_session);
     for (const char *name : {"cmdSave", "cmdPreview"})
         button(name)->setEnabled(true);
     filllist();

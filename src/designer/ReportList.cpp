@@ -208,6 +208,7 @@ void ReportList::onOpenReport() {
         report::ApplyConditions(session);
         report::FillFromRecordset(sample, sheet);
         report::ApplyGrouping(session, std::nullopt);
+        report::ApplyCharts(session);
         m_designer.markClean();
     } catch (const std::exception &e) {
         progress->finish();

@@ -29,6 +29,7 @@
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
 #include "export/CsvExport.h"
+#include "export/WorkbookCharts.h"
 #include "export/WorkbookConditions.h"
 #include "export/WorkbookGroups.h"
 #include "grid/ColumnFormat.h"
@@ -176,7 +177,46 @@ public:
         }
     }
 
+    // The sheet's charts as native charts below the data, one under the other, on the last
+    // worksheet holding data rows, their series referring to that worksheet's data cells.
+    // A chart that cannot be made is left out: the report's build told the user why.
+    void charts() {
+        const grid::ChartSpecs &specs = m_sheet.charts();
+        if (specs.empty())
+            return;
+        const std::map<int, std::vector<RowRange>> ranges = dataRowRanges(m_sheet, m_rows);
+        int worksheet = int(m_worksheets.size()) - 1;
+        std::vector<RowRange> dataRows;
+        lxw_row_t row = m_rows.placeOfLine(m_line).row;
+        if (!ranges.empty()) {
+            const auto last = std::prev(ranges.end());
+            if (last->first != m_rows.placeOfLine(m_line).worksheet)
+                row = last->second.back().last + 1;
+            worksheet = last->first;
+            dataRows = last->second;
+        }
+        if (worksheet < 0 || std::size_t(worksheet) >= m_worksheets.size())
+            return;
+        lxw_worksheet *target = m_worksheets[std::size_t(worksheet)];
+        const QString name = QString::fromUtf8(target->name);
+        WorkbookCharts writer(m_wb, m_sheet);
+        row += kChartGapRows;
+        for (const grid::ChartSpec &chart : specs) {
+            if (!writer.insert(target, name, chart, dataRows, worksheet == 0 ? m_labelRow : 0, row)
+                     .isEmpty())
+                continue;
+            row += lxw_row_t(std::ceil(chart.heightCm / 2.54 * kPixelsPerInch / kRowPixels)) +
+                   kChartGapRows;
+        }
+    }
+
 private:
+    // Charts below the data: the blank rows above each, and the height of a default row in
+    // pixels at kPixelsPerInch, the unit a chart's size is inserted in.
+    static constexpr lxw_row_t kChartGapRows = 2;
+    static constexpr double kPixelsPerInch = 96.0;
+    static constexpr double kRowPixels = 20.0;
+
     lxw_row_t nextRow() {
         const WorksheetPlace place = m_rows.placeOfLine(m_line++);
         if (place.worksheet == int(m_worksheets.size())) {
@@ -493,6 +533,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         for (const print::PlainLine &line : footerLines)
             rows.headerFooterLine(line);
         rows.conditionalFormats();
+        rows.charts();
         errno = 0;
         rows.checkScratch();
     }

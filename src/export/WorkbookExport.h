@@ -42,6 +42,10 @@
 // on every worksheet, over the worksheet rows of its data rows (WorkbookConditions): label,
 // header, subtotal and totals rows are left out, and the rules stay live when a number is
 // edited.
+//
+// A sheet with charts (Sheet::charts) gets each as a native chart (WorkbookCharts) below the
+// data of the last worksheet holding data rows, two rows apart, its series referring to that
+// worksheet's data cells (a chart of the groups to a block on a worksheet of its own).
 #pragma once
 
 #include <QString>

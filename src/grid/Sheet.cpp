@@ -66,6 +66,7 @@ void Sheet::swapContents(Sheet &other) {
     swap(m_rowStyles, other.m_rowStyles);
     swap(m_grouping, other.m_grouping);
     swap(m_conditions, other.m_conditions);
+    swap(m_charts, other.m_charts);
     swap(m_pictures, other.m_pictures);
     swap(m_current, other.m_current);
     swap(m_selection, other.m_selection);
@@ -300,6 +301,13 @@ void Sheet::setConditions(ConditionRules rules) {
     if (rules == m_conditions)
         return;
     m_conditions = std::move(rules);
+    touch();
+}
+
+void Sheet::setCharts(ChartSpecs charts) {
+    if (charts == m_charts)
+        return;
+    m_charts = std::move(charts);
     touch();
 }
 

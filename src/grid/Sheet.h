@@ -34,6 +34,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "grid/ChartSpec.h"
 #include "grid/ColumnFormat.h"
 #include "grid/ConditionRules.h"
 #include "grid/Grouping.h"
@@ -183,8 +184,8 @@ public:
     // is columns 1..maxCols(), a whole column rows 1..maxRows().
     void clearText(const CellBlock &block);
     // Removes every cell text, cell and column style, width, height, column format, merge, row
-    // mark, the grouping and the conditional formats. The counts, the default style, pictures,
-    // headers, selection and print settings stay.
+    // mark, the grouping, the conditional formats and the charts. The counts, the default style,
+    // pictures, headers, selection and print settings stay.
     void clear();
 
     // The current cell and the current block (the target of style setters). Setting the
@@ -268,6 +269,11 @@ public:
     // what they give a cell.
     const ConditionRules &conditions() const { return m_conditions; }
     void setConditions(ConditionRules rules);
+
+    // The charts printed and exported with the sheet's rows, in their order; none unless set.
+    // The sheet only keeps them: charts::chartData reads their points from the rows.
+    const ChartSpecs &charts() const { return m_charts; }
+    void setCharts(ChartSpecs charts);
 
     // Rearranges the rows: row i + 1 becomes what row from[i] was (texts, cell and row
     // styles, height, row merge and mark) and from[i] == 0 gives a new empty row; the row
@@ -362,6 +368,7 @@ private:
     std::map<int, std::uint16_t> m_rowStyles;  // whole-row styles, for rows >= 1
     Grouping m_grouping;
     ConditionRules m_conditions;
+    ChartSpecs m_charts;
     std::map<QString, QPixmap> m_pictures;
     CellBlock m_current{1, 1, 1, 1};
     CellBlock m_selection{0, 0, 0, 0};

@@ -208,6 +208,7 @@ void Sheet::clear() {
     m_rowStyles.clear();
     m_grouping = Grouping{};
     m_conditions.clear();
+    m_charts.clear();
     m_colFormats.clear();
     touch();
 }

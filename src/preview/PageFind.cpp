@@ -6,6 +6,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "charts/ChartLayout.h"
 #include "grid/MergeSpans.h"
 #include "print/PageCells.h"
 #include "print/codes/PrintCodes.h"
@@ -134,10 +135,12 @@ int readingRank(const FindMatch &m) {
             return m.row == int(print::PageRowKind::Carried) ? 2 : 4;
         case FindMatch::Part::Cell:
             return 3;
-        case FindMatch::Part::Footer:
+        case FindMatch::Part::Chart:
             return 5;
+        case FindMatch::Part::Footer:
+            return 6;
     }
-    return 5;
+    return 6;
 }
 
 // Index of the first printed column at or after sheet column `col`.
@@ -154,6 +157,19 @@ std::size_t firstColumnFrom(const std::vector<print::PageColumn> &cols, int col)
 bool FindMatch::before(const FindMatch &o) const {
     return std::tuple(page, readingRank(*this), row, col) <
            std::tuple(o.page, readingRank(o), o.row, o.col);
+}
+
+QStringList chartTexts(const charts::ChartData &data) {
+    QStringList out;
+    if (!data.title.isEmpty())
+        out << data.title;
+    const int shown = charts::shownCategories(data.type, int(data.categories.size()));
+    out << data.categories.mid(0, shown);
+    if (data.series.size() > 1) {
+        for (const charts::ChartSeries &series : data.series)
+            out << series.name;
+    }
+    return out;
 }
 
 std::u32string foldForFind(QStringView text) {
@@ -384,6 +400,20 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
         visitRow(rows[i]);
     }
 
+    for (std::size_t i = 0; i < layout.charts.size(); ++i) {
+        const std::size_t chart = std::size_t(layout.charts[i].chart);
+        if (chart >= m_sheet.charts().size())
+            continue;
+        const charts::ChartDataResult data = charts::chartData(m_sheet, m_sheet.charts()[chart]);
+        if (!data.data)
+            continue;
+        const QStringList texts = chartTexts(*data.data);
+        for (int t = 0; t < texts.size(); ++t) {
+            if (containsQString(texts[t]))
+                visit(FindMatch{page, FindMatch::Part::Chart, t, int(i)});
+        }
+    }
+
     const int footerLines = int(m_pagination.footerLines().size());
     const int footerShown = int(layout.footerLines.size());
     visitCodeParts(FindMatch::Part::Footer, footerLines - footerShown, footerShown);
@@ -415,6 +445,11 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
             match.row - (int(m_pagination.footerLines().size()) - int(layout.footerLines.size()));
         return index >= 0 && index < int(layout.footerLines.size())
                    ? layout.footerLines[std::size_t(index)]
+                   : QRectF();
+    }
+    if (match.part == FindMatch::Part::Chart) {
+        return match.row >= 0 && match.row < int(layout.charts.size())
+                   ? layout.charts[std::size_t(match.row)].rect
                    : QRectF();
     }
     const std::vector<print::PageColumn> cols = m_pagination.columns(match.page);

@@ -6,7 +6,8 @@
 // the column header row prints), the data cells of the page's rows and columns (subtotal and
 // group header rows are sheet rows like the others, and a header row repeated at the top of
 // a page is searched there too), the page's carried and page-total rows as printed (their
-// labels and formatted sums, print::extraRowCell), and the page footer lines. Hidden columns and
+// labels and formatted sums, print::extraRowCell), the texts of the page's charts (chartTexts),
+// and the page footer lines. Hidden columns and
 // rows (width 1 or less, height 0) and cells outside the print area do not print and are not
 // searched; a merged group of equal cells prints once per page and is found once per page, at its
 // first printed cell. A header or footer part is searched as printed: its runs joined, the page
@@ -19,16 +20,18 @@
 //
 // Order of the matches of a page (reading order): header lines top to bottom, each left,
 // centre, right; column labels left to right; the carried row, then data cells row by row
-// (repeated header rows first), then the page-total rows, each left to right; footer lines
-// as the header's.
+// (repeated header rows first), then the page-total rows, each left to right; the charts top
+// to bottom, each in the order of chartTexts; footer lines as the header's.
 #pragma once
 
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "charts/ChartData.h"
 #include "grid/Sheet.h"
 #include "print/Pagination.h"
 
@@ -36,19 +39,24 @@ namespace tessel::preview {
 
 // One printed text that holds the searched text.
 struct FindMatch {
-    enum class Part { Header = 0, Label = 1, Cell = 2, Footer = 3, ExtraRow = 4 };
+    enum class Part { Header = 0, Label = 1, Cell = 2, Footer = 3, ExtraRow = 4, Chart = 5 };
     int page = 0;  // printed page, from 1
     Part part = Part::Cell;
     // Cell and Label: the sheet cell (col, row; row 0 for a label). Header and Footer: `row`
     // is the line (from 0, among all lines of the header or footer) and `col` the part
     // (CodePos: 0 left, 1 centre, 2 right). ExtraRow: `col` is the sheet column and `row` the
-    // print::PageRowKind of the carried or page-total row.
+    // print::PageRowKind of the carried or page-total row. Chart: `row` is the chart among the
+    // page's (PageLayout::charts, from 0) and `col` the text among its chartTexts.
     int col = 0;
     int row = 0;
     bool operator==(const FindMatch &) const = default;
     // Reading order within one page.
     bool before(const FindMatch &o) const;
 };
+
+// The texts a chart prints as text, in reading order: its title, the labels of the categories
+// it draws (charts::shownCategories) and, with more than one series, the series' names.
+QStringList chartTexts(const charts::ChartData &data);
 
 // A text folded for comparison: code points with Latin letters in lower case, full-width
 // forms and the ideographic space in their ASCII form.

@@ -1,5 +1,7 @@
 #include "print/PagePainter.h"
 
+#include "charts/ChartData.h"
+#include "charts/ChartPainter.h"
 #include "grid/ColumnFormat.h"
 #include "print/CellLayout.h"
 #include "print/CellLook.h"
@@ -143,6 +145,19 @@ public:
           m_fonts(painter) {}
 
     void paint(const Pagination &pagination) {
+        if (m_layout.tablePage)
+            paintTable(pagination);
+        paintCharts();
+        paintCodeLines(pagination.headerLines(), 0, m_layout.headerLines);
+        // The page holds the last footer lines when not all of them fit.
+        const std::size_t footerSkipped =
+            pagination.footerLines().size() -
+            std::min(pagination.footerLines().size(), m_layout.footerLines.size());
+        paintCodeLines(pagination.footerLines(), footerSkipped, m_layout.footerLines);
+    }
+
+private:
+    void paintTable(const Pagination &pagination) {
         // The table is drawn in table points; fit to pages wide scales it onto the paper.
         const bool scaled = pagination.scale() != 1;
         if (scaled) {
@@ -175,15 +190,27 @@ public:
             m_penColor = QColor();
             m_currentFont = nullptr;
         }
-        paintCodeLines(pagination.headerLines(), 0, m_layout.headerLines);
-        // The page holds the last footer lines when not all of them fit.
-        const std::size_t footerSkipped =
-            pagination.footerLines().size() -
-            std::min(pagination.footerLines().size(), m_layout.footerLines.size());
-        paintCodeLines(pagination.footerLines(), footerSkipped, m_layout.footerLines);
     }
 
-private:
+    // The charts are drawn from the sheet's rows as they are now; a chart whose points cannot
+    // be made was told about when the report was built and stays blank here.
+    void paintCharts() {
+        if (m_layout.charts.empty())
+            return;
+        for (const PlacedChart &placed : m_layout.charts) {
+            if (placed.chart < 0 || std::size_t(placed.chart) >= m_sheet.charts().size())
+                continue;
+            const charts::ChartDataResult data =
+                charts::chartData(m_sheet, m_sheet.charts()[std::size_t(placed.chart)]);
+            if (data.data)
+                charts::paintChart(*data.data, placed.rect, m_painter);
+        }
+        // paintChart leaves the painter as it found it, not the pen and font this painter
+        // remembers having set.
+        m_penColor = QColor();
+        m_currentFont = nullptr;
+    }
+
     void paintShadow() {
         const QRectF &t = m_layout.table;
         if (t.isEmpty()) {

@@ -23,10 +23,11 @@ namespace tessel::print {
 // headers, the group header rows a page repeats (as the sheet styles them) and its carried
 // and page-total rows (extraRowCell's texts, styled as the sheet's subtotal rows are, else
 // bold on a light fill), and the header and footer lines with their page numbers, as the print
-// settings switch them on. The table (cells and repeated headers) is drawn at the pagination's
-// scale (see Pagination::tableTransform); header and footer lines at their own size. A text
-// in a general-aligned data cell that starts right to left is aligned right and laid out
-// right to left. Texts holding characters no font can draw are recorded (noteUndrawable).
+// settings switch them on, and the page's charts (PageLayout::charts) with charts::paintChart
+// from the sheet's rows as they are when painted. The table (cells and repeated headers) is drawn
+// at the pagination's scale (see Pagination::tableTransform); header and footer lines at their own
+// size. A text in a general-aligned data cell that starts right to left is aligned right and laid
+// out right to left. Texts holding characters no font can draw are recorded (noteUndrawable).
 // Error(Argument) for a page outside 1..pageCount().
 void paintPage(const grid::Sheet &sheet, const Pagination &pagination, int page, QPainter &painter);
 

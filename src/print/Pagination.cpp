@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "charts/ChartData.h"
 #include "grid/CellNumber.h"
 
 namespace tessel::print {
@@ -240,6 +241,8 @@ Pagination::Pagination(const grid::Sheet &sheet, const QPageSize &paper, PageCho
         }
     }
 
+    placeCharts(sheet);
+
     // The pages the print type picks out of the area's pages.
     const int areaPages = areaPageCount();
     switch (choice == PageChoice::AllPages ? grid::PrintType::All : m_settings.type) {
@@ -266,6 +269,40 @@ Pagination::Pagination(const grid::Sheet &sheet, const QPageSize &paper, PageCho
 
 void Pagination::breakCols(double available) {
     m_colBandFirstVisible = bandStarts(m_visibleCols, available);
+}
+
+void Pagination::placeCharts(const grid::Sheet &sheet) {
+    const int tablePages = tablePageCount();
+    // Without a printed column nothing prints; a block printed alone is no report.
+    if (sheet.charts().empty() || tablePages == 0 ||
+        (m_settings.type == grid::PrintType::CellRange && !m_settings.block.isEmpty()))
+        return;
+    constexpr double kPointsPerCm = 72.0 / 2.54;
+    int page = tablePages - 1;
+    double y = tableTransform().mapRect(areaLayout(page).table).bottom();
+    bool open = true;  // whether the next `end` chart may join page
+    for (std::size_t i = 0; i < sheet.charts().size(); ++i) {
+        const grid::ChartSpec &chart = sheet.charts()[i];
+        if (!charts::chartDataProblem(sheet, chart).isEmpty())
+            continue;
+        double width = chart.widthCm * kPointsPerCm;
+        double height = chart.heightCm * kPointsPerCm;
+        if (width > m_body.width()) {
+            height *= m_body.width() / width;
+            width = m_body.width();
+        }
+        height = std::min(height, m_body.height());
+        const bool own = chart.place == grid::ChartPlace::Page;
+        if (own || !open || y + kChartGap + height > m_body.bottom()) {
+            page = tablePages + m_chartPages++;
+            y = m_body.top();
+        } else {
+            y += kChartGap;
+        }
+        m_charts.push_back({page, {int(i), QRectF(m_body.left(), y, width, height)}});
+        y += height;
+        open = !own;
+    }
 }
 
 // The band width the columns need is found by bisection between the widest column (every
@@ -579,25 +616,14 @@ int Pagination::areaPageIndex(int page) const {
 }
 
 PageLayout Pagination::layout(int page) const {
-    const int index = areaPageIndex(page);
-    const int rowBands = rowBandCount();
-    PageLayout l;
+    PageLayout l = areaLayout(areaPageIndex(page));
     l.page = page;
     l.number = pageNumber(page);
-    l.colBand = index / rowBands;
-    l.rowBand = index % rowBands;
+    return l;
+}
 
-    l.firstRow = m_rowBandStart[std::size_t(l.rowBand)];
-    l.lastRow =
-        l.rowBand + 1 < rowBands ? m_rowBandStart[std::size_t(l.rowBand) + 1] - 1 : m_rowLast;
-    const std::size_t firstVisible = std::size_t(m_colBandFirstVisible[std::size_t(l.colBand)]);
-    const std::size_t endVisible =
-        l.colBand + 1 < colBandCount()
-            ? std::size_t(m_colBandFirstVisible[std::size_t(l.colBand) + 1])
-            : m_visibleCols.size();
-    l.firstCol = m_visibleCols[firstVisible].first;
-    l.lastCol = m_visibleCols[endVisible - 1].first;
-
+PageLayout Pagination::areaLayout(int index) const {
+    PageLayout l;
     // Lines that begin past the paper's printable part are left out: a header of thousands of
     // lines would otherwise be painted in full on every page, none of it visible.
     double y = m_printable.top();
@@ -618,6 +644,32 @@ PageLayout Pagination::layout(int page) const {
         y += h;
     }
     l.body = m_body;
+    const auto byPage = [](const std::pair<int, PlacedChart> &placed, int page) {
+        return placed.first < page;
+    };
+    for (auto it = std::lower_bound(m_charts.begin(), m_charts.end(), index, byPage);
+         it != m_charts.end() && it->first == index; ++it)
+        l.charts.push_back(it->second);
+    if (index >= tablePageCount()) {
+        l.tablePage = false;
+        l.firstCol = 1;
+        l.lastCol = 0;
+        return l;
+    }
+
+    const int rowBands = rowBandCount();
+    l.colBand = index / rowBands;
+    l.rowBand = index % rowBands;
+    l.firstRow = m_rowBandStart[std::size_t(l.rowBand)];
+    l.lastRow =
+        l.rowBand + 1 < rowBands ? m_rowBandStart[std::size_t(l.rowBand) + 1] - 1 : m_rowLast;
+    const std::size_t firstVisible = std::size_t(m_colBandFirstVisible[std::size_t(l.colBand)]);
+    const std::size_t endVisible =
+        l.colBand + 1 < colBandCount()
+            ? std::size_t(m_colBandFirstVisible[std::size_t(l.colBand) + 1])
+            : m_visibleCols.size();
+    l.firstCol = m_visibleCols[firstVisible].first;
+    l.lastCol = m_visibleCols[endVisible - 1].first;
     l.carried = m_carried && l.rowBand > 0;
     if (!m_bandHeaders.empty()) {
         l.repeatedHeaders.assign(
@@ -652,6 +704,8 @@ PageLayout Pagination::layout(int page) const {
 
 std::vector<PageColumn> Pagination::columns(int page) const {
     const int index = areaPageIndex(page);
+    if (index >= tablePageCount())
+        return {};
     const int colBand = index / rowBandCount();
     const std::size_t first = std::size_t(m_colBandFirstVisible[std::size_t(colBand)]);
     const std::size_t end = colBand + 1 < colBandCount()

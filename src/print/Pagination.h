@@ -35,6 +35,14 @@
 // room at its top for the carried row; these rows are kPageTotalRowHeight high. Carried and
 // running sums follow the row bands: the pages across of one band show the same sums.
 //
+// Charts (Sheet::charts) follow the table: the area's pages are its table pages (the bands),
+// then its chart pages. A chart is widthCm × heightCm on the paper, shrunk with its height to
+// the body's width and cut to the body's height; its left edge is the body's. A chart placed
+// `end` stands kChartGap below the last printed row on the last table page (or below the chart
+// before it) when it fits above the body's foot, else at the top of a new chart page; a chart
+// placed `page` takes a new chart page of its own. A chart whose points the sheet cannot give
+// (charts::chartDataProblem) is left out, and a print of a cell block prints no chart.
+//
 // The bands are computed once, in the constructor, in time proportional to the number of
 // pages plus the number of rows with a height of their own (and, for a grouped sheet, its
 // marked rows); page details are derived from the bands on demand. With page totals the
@@ -71,6 +79,16 @@ constexpr double kPointsPerWidthUnit = grid::kTwipsPerWidthUnit / grid::kTwipsPe
 // Height of a page-total, running-total or carried row, in points: the sheet's default row
 // height, whatever the heights of the rows around it.
 constexpr double kPageTotalRowHeight = grid::kDefaultRowHeight;
+
+// Space between the last printed row and a chart below it, and between two charts, in points.
+constexpr double kChartGap = 12.0;
+
+// A chart a page draws: which of Sheet::charts() (from 0) and where, in points on the paper.
+struct PlacedChart {
+    int chart = 0;
+    QRectF rect;
+    bool operator==(const PlacedChart &) const = default;
+};
 
 // The rows a page prints beyond its band of sheet rows (see PageLayout).
 enum class ExtraRow : std::uint8_t {
@@ -116,6 +134,10 @@ struct PageLayout {
     bool carried = false;
     std::vector<int> repeatedHeaders;
     std::vector<ExtraRow> totals;
+    // False on a chart page: no rows, columns or table (firstRow > lastRow, empty rectangles).
+    bool tablePage = true;
+    // The charts the page draws below its table, top to bottom.
+    std::vector<PlacedChart> charts;
 };
 
 // Which of the print area's pages a pagination keeps.
@@ -140,8 +162,11 @@ public:
     // one for type 2 (the current page, clamped to the pages there are), the clamped range
     // pageStart..pageEnd for type 3 (0 when the range holds no page).
     int pageCount() const { return m_lastPage >= m_firstPage ? m_lastPage - m_firstPage + 1 : 0; }
-    // Pages of the whole print area before the choice of type 2 and 3.
-    int areaPageCount() const { return rowBandCount() * colBandCount(); }
+    // Pages of the whole print area before the choice of type 2 and 3: the table pages, then
+    // the chart pages.
+    int areaPageCount() const { return tablePageCount() + m_chartPages; }
+    int tablePageCount() const { return rowBandCount() * colBandCount(); }
+    int chartPageCount() const { return m_chartPages; }
     int rowBandCount() const { return int(m_rowBandStart.size()); }
     int colBandCount() const { return int(m_colBandFirstVisible.size()); }
 
@@ -181,7 +206,8 @@ public:
 
     // Details of printed page `page` (1..pageCount()); Error(Argument) outside that range.
     PageLayout layout(int page) const;
-    // The printed columns of printed page `page`, left to right, hidden columns left out.
+    // The printed columns of printed page `page`, left to right, hidden columns left out (none
+    // on a chart page).
     std::vector<PageColumn> columns(int page) const;
 
     // The page totals the pages print (the sheet grouping's), nullopt when none.
@@ -198,6 +224,8 @@ private:
     void breakGroupedRows(const grid::Sheet &sheet, double available);
     void addPageSums(const grid::Sheet &sheet);
     void breakCols(double available);
+    void placeCharts(const grid::Sheet &sheet);
+    PageLayout areaLayout(int index) const;  // page and number left 0
     double fitScale(int pagesWide) const;
     int areaPageIndex(int page) const;  // 0-based page of the print area
 
@@ -232,6 +260,9 @@ private:
     // running sum through the band.
     std::vector<double> m_bandSums;
     std::vector<double> m_runningSums;
+    int m_chartPages = 0;
+    // The charts placed, with the area page (0-based) each stands on, in the order of pages.
+    std::vector<std::pair<int, PlacedChart>> m_charts;
     int m_firstPage = 1;  // area pages printed: m_firstPage..m_lastPage (1-based)
     int m_lastPage = 0;
 };

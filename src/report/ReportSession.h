@@ -60,6 +60,14 @@ struct ReportSession {
     // Stored conditional formats the user has been told cannot all be used ("report\ntext"):
     // each is told once.
     QSet<QString> conditionNotices;
+    // Charts as the designer last saved them this session, by report name, in the stored form
+    // of 图表: what a report's runs use when tsl_report has no such column.
+    QHash<QString, QString> charts;
+    // Stored charts the user has been told cannot all be drawn ("report\ntext"): each is told
+    // once.
+    QSet<QString> chartNotices;
+    // The runs leave every stored chart out (the renderer's --no-charts).
+    bool chartsOff = false;
 };
 
 }  // namespace tessel::report

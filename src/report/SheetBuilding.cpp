@@ -19,6 +19,8 @@
 #include "base/Language.h"
 #include "base/MessageTitles.h"
 #include "base/ValueText.h"
+#include "charts/ChartData.h"
+#include "charts/StoredCharts.h"
 #include "conditions/StoredConditions.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
@@ -248,6 +250,42 @@ void ApplyConditions(report::ReportSession &session) {
             session.conditionNotices.insert(told);
             base::showInformation(nullptr,
                                   conditions::ignoredNotice(session.reportName, read.ignored),
+                                  base::noticeTitle());
+        }
+    });
+}
+
+void ApplyCharts(report::ReportSession &session) {
+    Sheet &sheet = session.sheet;
+    // No charts unless they are read: a refused read must not leave an earlier report's.
+    attempt([&] { sheet.setCharts({}); });
+    if (session.chartsOff)
+        return;
+    attempt([&] {
+        const std::optional<QVariant> stored = storedSetting(session, definitions::column::kCharts);
+        const QString text = stored ? (stored->isNull() ? QString() : base::valueToText(*stored))
+                                    : session.charts.value(session.reportName);
+        charts::StoredCharts read = charts::readCharts(text, sheet.maxCols());
+        // A chart the rows cannot give points (groups without a grouping) is told here, once,
+        // rather than left out of the pages without a word.
+        grid::ChartSpecs drawn;
+        for (grid::ChartSpec &chart : read.charts) {
+            const QString why = charts::chartDataProblem(sheet, chart);
+            if (why.isEmpty()) {
+                drawn.push_back(std::move(chart));
+            } else {
+                read.ignored.append(chart.title.isEmpty()
+                                        ? why
+                                        : tessel::base::tr("图表“%1”：%2").arg(chart.title, why));
+            }
+        }
+        // The sheet first: the report runs with what can be drawn whether or not the message
+        // can be shown.
+        sheet.setCharts(std::move(drawn));
+        const QString told = session.reportName + u'\n' + text;
+        if (!read.ignored.isEmpty() && !session.chartNotices.contains(told)) {
+            session.chartNotices.insert(told);
+            base::showInformation(nullptr, charts::ignoredNotice(session.reportName, read.ignored),
                                   base::noticeTitle());
         }
     });

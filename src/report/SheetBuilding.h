@@ -81,6 +81,15 @@ void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant>
 // refuses leaves the sheet without rules.
 void ApplyConditions(report::ReportSession &session);
 
+// Gives the session's sheet (its rows filled and grouped) the charts of the current report:
+// the row's 图表 when tsl_report has that column (NULL or empty: none), else what the designer
+// saved for the report in this session (none when it did not); none with session.chartsOff.
+// A chart that cannot be read, or whose points the sheet cannot give (groups without a
+// grouping), is left out and the user is told once per report and text (an information
+// message naming 图表, what was left out and why); the rest are drawn. A read the database
+// refuses leaves the sheet without charts.
+void ApplyCharts(report::ReportSession &session);
+
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
 // the number of records. Cells are not cleared first: what lay beyond the new counts stays

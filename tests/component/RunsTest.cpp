@@ -22,6 +22,7 @@
 #include "component/SharedState.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
+#include "export/WorkbookExport.h"
 #include "preview/SpreadPreview.h"
 #include "support/Pdf.h"
 #include "support/ScriptedInteraction.h"
@@ -362,6 +363,53 @@ TEST_P(RunsOn, StoredConditionalFormatsOnEveryRun) {
         EXPECT_EQ(session.sheet.conditions().size(), c.rules) << c.stored;
         EXPECT_EQ(user.messages.size(), told ? 1u : 0u) << user.texts().join('|').toStdString();
         EXPECT_EQ(user.texts().join(u'|').contains(QStringLiteral("条件格式")), told) << c.stored;
+    }
+}
+
+// A stored 图表 on every run: the charts that can be drawn reach the sheet, print with the
+// report and go into the workbook as native charts; what cannot be drawn is told once per
+// report and text, naming 图表, and the report still prints.
+TEST_P(RunsOn, StoredChartsOnEveryRun) {
+    report::ReportSession &session = component::sharedState().session;
+    db.exec(definitions::addColumnStatement(QStringLiteral("图表"), session.connection.dialect()));
+    report.ConDb(db.connectionString());
+    session.chartNotices.clear();
+    QStandardItemModel model(2, 2);
+    const struct {
+        const char *stored;
+        std::size_t charts;
+        bool told;
+    } cases[] = {
+        {R"('[{"type":"column","title":"订单金额图","category":1,"values":[2]}]')", 1, false},
+        {R"('[{"type":"donut","category":1,"values":[2]},{"type":"line","title":"订单金额图","category":1,"values":[2]}]')",
+         1, true},
+        {R"('[{"type":"pie","category":1,"values":[2],"source":"groups"}]')", 0, true},
+        {"'[{'", 0, true},
+        {"NULL", 0, false}};
+    for (const auto &c : cases) {
+        const QString pdf = dir.filePath(QStringLiteral("charts.pdf"));
+        const QString xlsx = dir.filePath(QStringLiteral("charts.xlsx"));
+        db.exec(QStringLiteral("update tsl_report set 图表 = %1").arg(c.stored));
+        user.messages.clear();
+        {
+            test::PrintToPdf printer(pdf);
+            report.PrintPreSQL1(QStringLiteral("select * from 订单"), QStringLiteral("订单报表"), 2,
+                                false);
+        }
+        EXPECT_EQ(session.sheet.charts().size(), c.charts) << c.stored;
+        const QString text = test::pdfText(pdf);
+        EXPECT_TRUE(text.contains(QStringLiteral("300"))) << c.stored;
+        EXPECT_EQ(text.contains(QStringLiteral("订单金额图")), c.charts > 0) << c.stored;
+        exports::writeWorkbook(xlsx, session.sheet, {}, {});
+        EXPECT_EQ(test::unzipPart(xlsx, QStringLiteral("xl/charts/chart1.xml")).isEmpty(),
+                  c.charts == 0)
+            << c.stored;
+        report.PrintPreGrid(&model, QStringLiteral("订单报表"), 0, false);
+        EXPECT_EQ(session.sheet.charts().size(), c.charts) << c.stored;
+        report.getReport(QString(), 2, 0);
+        EXPECT_EQ(session.sheet.charts().size(), c.charts) << c.stored;
+        EXPECT_EQ(user.messages.size(), c.told ? 1u : 0u) << user.texts().join('|').toStdString();
+        EXPECT_EQ(user.texts().join(u'|').contains(QStringLiteral("图表")), c.told) << c.stored;
     }
 }
 

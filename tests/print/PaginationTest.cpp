@@ -684,3 +684,87 @@ TEST(PaginationTest, GroupedPagesAndPageTotals) {
         }
     }
 }
+
+// Charts after the rows: below the last row when they fit, else on pages of their own, shrunk
+// to the body's width; the 160 x 260 pt body of kPaper starts at (20, 20).
+TEST(PaginationTest, ChartsFollowTheRows) {
+    const auto chart = [](ChartPlace place, double w, double h,
+                          ChartSource source = ChartSource::Rows) {
+        ChartSpec c;
+        c.category = 1;
+        c.values = {2};
+        c.place = place;
+        c.widthCm = w;
+        c.heightCm = h;
+        c.source = source;
+        return c;
+    };
+    constexpr double cm = 72 / 2.54;
+    const ChartSpec small = chart(ChartPlace::End, 5, 3);
+    struct Placed {
+        int page;
+        int chart;
+        QRectF rect;
+    };
+    const struct {
+        const char *name;
+        int rows;
+        ChartSpecs charts;
+        int pages;
+        std::vector<Placed> placed;
+    } cases[] = {
+        {"fits below the last row", 4, {small}, 1, {{1, 0, {20, 83, 5 * cm, 3 * cm}}}},
+        {"too tall for the room left", 18, {small}, 2, {{2, 0, {20, 20, 5 * cm, 3 * cm}}}},
+        {"a page of its own",
+         4,
+         {chart(ChartPlace::Page, 5, 3)},
+         2,
+         {{2, 0, {20, 20, 5 * cm, 3 * cm}}}},
+        {"two below the rows",
+         4,
+         {small, small},
+         1,
+         {{1, 0, {20, 83, 5 * cm, 3 * cm}}, {1, 1, {20, 95 + 3 * cm, 5 * cm, 3 * cm}}}},
+        {"after a chart page, a new page",
+         4,
+         {chart(ChartPlace::Page, 5, 3), small},
+         3,
+         {{2, 0, {20, 20, 5 * cm, 3 * cm}}, {3, 1, {20, 20, 5 * cm, 3 * cm}}}},
+        {"shrunk to the body's width",
+         4,
+         {chart(ChartPlace::End, 16, 9)},
+         1,
+         {{1, 0, {20, 83, 160, 160 * 9 / 16.0}}}},
+        {"groups without a grouping left out",
+         4,
+         {chart(ChartPlace::End, 5, 3, ChartSource::Groups)},
+         1,
+         {}},
+    };
+    for (const auto &c : cases) {
+        Sheet sheet;
+        baseSheet(sheet, 3, c.rows);
+        sheet.setCharts(c.charts);
+        const Pagination p(sheet, kPaper);
+        ASSERT_EQ(p.pageCount(), c.pages) << c.name;
+        std::vector<Placed> got;
+        for (int page = 1; page <= p.pageCount(); ++page) {
+            const PageLayout l = p.layout(page);
+            EXPECT_EQ(l.tablePage, page <= p.tablePageCount()) << c.name << " page " << page;
+            EXPECT_EQ(p.columns(page).empty(), !l.tablePage) << c.name << " page " << page;
+            for (const PlacedChart &placed : l.charts)
+                got.push_back({page, placed.chart, placed.rect});
+        }
+        ASSERT_EQ(got.size(), c.placed.size()) << c.name;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            const Placed &e = c.placed[i];
+            EXPECT_EQ(got[i].page, e.page) << c.name << " chart " << i;
+            EXPECT_EQ(got[i].chart, e.chart) << c.name << " chart " << i;
+            for (auto [a, b] :
+                 {std::pair(got[i].rect.x(), e.rect.x()), std::pair(got[i].rect.y(), e.rect.y()),
+                  std::pair(got[i].rect.width(), e.rect.width()),
+                  std::pair(got[i].rect.height(), e.rect.height())})
+                EXPECT_NEAR(a, b, 1e-6) << c.name << " chart " << i;
+        }
+    }
+}

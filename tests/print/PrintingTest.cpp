@@ -475,3 +475,44 @@ TEST(PrintingTest, FailuresAreErrors) {
 }
 
 }  // namespace
+
+// A chart prints its title, category labels and legend as text, on the last table page or on
+// a page of its own.
+TEST(PrintingTest, PdfHoldsTheChartsTexts) {
+    QTemporaryDir dir;
+    Sheet sheet;
+    sheet.setMaxCols(3);
+    sheet.setMaxRows(3);
+    const char *cells[][3] = {{"部门", "销售额", "成本"},
+                              {"华东区", "120", "80"},
+                              {"西南区", "95", "60"},
+                              {"Nordic", "40", "25"}};
+    for (int row = 0; row <= 3; ++row) {
+        for (int col = 1; col <= 3; ++col)
+            sheet.setText(col, row, QString::fromUtf8(cells[row][col - 1]));
+    }
+    const struct {
+        const char *name;
+        ChartType type;
+        ChartPlace place;
+        int pages;
+    } cases[] = {
+        {"columns below the rows", ChartType::Column, ChartPlace::End, 1},
+        {"a line chart on its own page", ChartType::Line, ChartPlace::Page, 2},
+        {"bars", ChartType::Bar, ChartPlace::End, 1},
+    };
+    for (const auto &c : cases) {
+        ChartSpec chart;
+        chart.type = c.type;
+        chart.place = c.place;
+        chart.title = QStringLiteral("各区销售额");
+        chart.category = 1;
+        chart.values = {2, 3};
+        sheet.setCharts({chart});
+        const QString path = dir.filePath(QStringLiteral("chart.pdf"));
+        ASSERT_EQ(writePdf(sheet, path), c.pages) << c.name;
+        const QString text = pdfText(path, c.pages);
+        for (const char *word : {"各区销售额", "华东区", "西南区", "Nordic", "成本"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << c.name << ": " << word;
+    }
+}
