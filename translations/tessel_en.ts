@@ -1539,7 +1539,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>报表的图表（按打印顺序）</source>
-        <translation>The report's charts (in print order)</translation>
+        <translation>The report&apos;s charts (in print order)</translation>
     </message>
     <message>
         <source>所选图表</source>
@@ -1628,6 +1628,10 @@ To keep it, run this on the database:
     <message>
         <source>第 %1 个图表没有选择数值列</source>
         <translation>Chart %1 has no value column</translation>
+    </message>
+    <message>
+        <source>图表…</source>
+        <translation>Charts…</translation>
     </message>
 </context>
 </TS>
