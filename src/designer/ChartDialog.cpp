@@ -92,6 +92,7 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     listBox->setObjectName(QStringLiteral("grpCharts"));
     m_list = new QListWidget(listBox);
     m_list->setObjectName(QStringLiteral("lstCharts"));
+    m_list->setMaximumHeight(110);
     const auto makeButton = [listBox](const char *name, const char *text) {
         auto *b = new QPushButton(tessel::base::tr(text), listBox);
         b->setObjectName(QString::fromLatin1(name));
@@ -188,8 +189,8 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     buttons->addWidget(cancel);
 
     auto *left = new QVBoxLayout;
-    left->addWidget(listBox, 1);
-    left->addWidget(m_chart, 3);
+    left->addWidget(listBox);
+    left->addWidget(m_chart, 1);
     auto *top = new QHBoxLayout;
     top->addLayout(left, 2);
     top->addWidget(m_picture, 3);
