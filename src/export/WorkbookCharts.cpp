@@ -131,25 +131,27 @@ QString WorkbookCharts::insert(lxw_worksheet *worksheet, const QString &workshee
             m_dataSheet = checked(
                 workbook_add_worksheet(m_workbook, chartDataSheetName().toStdString().c_str()));
         }
-        // The block: labels in its first row, a group per row below.
+        // The block: labels in its first row, a group per row below. The workbook is written
+        // in constant memory, where a row once left cannot be written again: row by row.
         const lxw_col_t first = m_nextDataCol;
         check(worksheet_write_string(
             m_dataSheet, 0, first, m_sheet.text(chart.category, 0).toStdString().c_str(), nullptr));
-        const int n = charts::shownCategories(chart.type, int(data.categories.size()));
-        for (int i = 0; i < n; ++i) {
-            check(worksheet_write_string(m_dataSheet, lxw_row_t(1 + i), first,
-                                         data.categories[i].toStdString().c_str(), nullptr));
-        }
         for (std::size_t s = 0; s < data.series.size(); ++s) {
             const lxw_col_t col = lxw_col_t(first + 1 + s);
             check(worksheet_write_string(m_dataSheet, 0, col,
                                          data.series[s].name.toStdString().c_str(), nullptr));
-            for (int i = 0; i < n; ++i) {
+            valueCols.push_back(col);
+        }
+        const int n = charts::shownCategories(chart.type, int(data.categories.size()));
+        for (int i = 0; i < n; ++i) {
+            check(worksheet_write_string(m_dataSheet, lxw_row_t(1 + i), first,
+                                         data.categories[i].toStdString().c_str(), nullptr));
+            for (std::size_t s = 0; s < data.series.size(); ++s) {
                 const double v = data.series[s].values[std::size_t(i)];
                 if (!std::isnan(v))
-                    check(worksheet_write_number(m_dataSheet, lxw_row_t(1 + i), col, v, nullptr));
+                    check(worksheet_write_number(m_dataSheet, lxw_row_t(1 + i),
+                                                 lxw_col_t(first + 1 + s), v, nullptr));
             }
-            valueCols.push_back(col);
         }
         m_nextDataCol = lxw_col_t(first + data.series.size() + 2);  // a blank column between
         sheet = quotedName(chartDataSheetName());
