@@ -1517,5 +1517,121 @@ To keep it, run this on the database:
         <source>图表“%1”：%2</source>
         <translation>Chart “%1”: %2</translation>
     </message>
+    <message>
+        <source>数据行（每行一个点）</source>
+        <translation>Data rows (a point per row)</translation>
+    </message>
+    <message>
+        <source>分组小计（最外层每组一个点）</source>
+        <translation>Group subtotals (a point per outermost group)</translation>
+    </message>
+    <message>
+        <source>报表末尾（放得下时同页）</source>
+        <translation>After the rows (same page when it fits)</translation>
+    </message>
+    <message>
+        <source>单独一页</source>
+        <translation>A page of its own</translation>
+    </message>
+    <message>
+        <source>图表</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>报表的图表（按打印顺序）</source>
+        <translation>The report&apos;s charts (in print order)</translation>
+    </message>
+    <message>
+        <source>所选图表</source>
+        <translation>Selected chart</translation>
+    </message>
+    <message>
+        <source>堆积</source>
+        <translation>Stacked</translation>
+    </message>
+    <message>
+        <source> 厘米</source>
+        <translation> cm</translation>
+    </message>
+    <message>
+        <source>标题：</source>
+        <translation>Title:</translation>
+    </message>
+    <message>
+        <source>分类列：</source>
+        <translation>Categories:</translation>
+    </message>
+    <message>
+        <source>数值列：</source>
+        <translation>Values:</translation>
+    </message>
+    <message>
+        <source>数据来源：</source>
+        <translation>Source:</translation>
+    </message>
+    <message>
+        <source>位置：</source>
+        <translation>Place:</translation>
+    </message>
+    <message>
+        <source>大小（宽×高）：</source>
+        <translation>Size (width × height):</translation>
+    </message>
+    <message>
+        <source>保存的图表中以下部分无法使用，确定后不再保留：</source>
+        <translation>These parts of the stored charts cannot be used and are dropped on OK:</translation>
+    </message>
+    <message>
+        <source>以下图表还缺少内容，请补全或删除：</source>
+        <translation>These charts are incomplete; complete or remove them:</translation>
+    </message>
+    <message>
+        <source>第 %1 列</source>
+        <translation>Column %1</translation>
+    </message>
+    <message>
+        <source>%1（第 %2 列）</source>
+        <translation>%1 (column %2)</translation>
+    </message>
+    <message>
+        <source>柱形图</source>
+        <translation>Column chart</translation>
+    </message>
+    <message>
+        <source>条形图</source>
+        <translation>Bar chart</translation>
+    </message>
+    <message>
+        <source>折线图</source>
+        <translation>Line chart</translation>
+    </message>
+    <message>
+        <source>面积图</source>
+        <translation>Area chart</translation>
+    </message>
+    <message>
+        <source>饼图</source>
+        <translation>Pie chart</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+    <message>
+        <source>%1：%2（按%3）</source>
+        <translation>%1: %2 (by %3)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>第 %1 个图表没有选择数值列</source>
+        <translation>Chart %1 has no value column</translation>
+    </message>
+    <message>
+        <source>图表…</source>
+        <translation>Charts…</translation>
+    </message>
 </context>
 </TS>

@@ -180,6 +180,10 @@ update tsl_report set 分组 = '{"levels": [{"column": 1, "totals": {"4": "sum",
 where 报表名称 = '部门销售汇总';
 update tsl_report set 分组 = '{"pageTotals": {"columns": [5, 6], "label": "本页小计", "running": "累计", "carried": "承前页"}}'
 where 报表名称 = '流水账';
+-- Sales by department as a column chart after the summary, a column per department's total.
+update tsl_report set 图表 =
+    '[{"type": "column", "title": "各部门销售额", "category": 1, "values": [6], "source": "groups"}]'
+where 报表名称 = '部门销售汇总';
 -- Order details in colour: orders over 50,000 in red bold across the row, and the amounts
 -- on a scale from red (smallest) over yellow to green (largest).
 update tsl_report set 条件格式 =

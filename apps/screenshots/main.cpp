@@ -15,7 +15,10 @@
 // on that report; docs/conditional-formats.png: the preview of 订单明细 coloured by its
 // stored conditional formats, and docs/conditions-dialog.png and
 // docs/conditions-dialog-english.png: the conditional formats dialog on the report's 金额
-// column. scripts/screenshots builds the sample database and runs it.
+// column; docs/chart-preview.png: the last page of 部门销售汇总 in the preview, with its
+// stored chart, and docs/charts-dialog.png and docs/charts-dialog-english.png: the charts
+// dialog opened from that report's 销售额 column. scripts/screenshots builds the sample
+// database and runs it (and renders docs/chart-pdf.png from the renderer's PDF).
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
@@ -150,6 +153,78 @@ bool groupedPreviewShot(const QString &database, const QString &path) {
     const bool saved = save(preview, path);
     preview->close();
     settle(100);
+    return saved;
+}
+
+// The last page of the grouped sample report in the preview: the page its chart is drawn on.
+bool chartPreviewShot(const QString &database, const QString &path) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(QString(), QStringLiteral("部门销售汇总"), 1, true,
+                            QVariantList{4, 5, 6});
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *preview = topLevel(QStringLiteral("spreadpreview"));
+    QWidget *pages =
+        preview ? preview->findChild<QWidget *>(QStringLiteral("fpSpreadPreview1")) : nullptr;
+    if (!pages) {
+        std::fprintf(stderr, "the preview did not open\n");
+        return false;
+    }
+    preview->resize(900, 1040);
+    settle(300);
+    pages->setProperty("pageCurrent", pages->property("pageCount"));
+    settle(300);
+    const bool saved = save(preview, path);
+    preview->close();
+    settle(100);
+    return saved;
+}
+
+// The charts dialog on the grouped sample report, opened from the column menu of its 销售额
+// column in the designer; the dialog is modal, so it is pictured from inside its own loop.
+bool chartsDialogShot(const QString &database, const QString &path) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(QString(), QStringLiteral("部门销售汇总"), 0, false);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *designer = topLevel(QStringLiteral("printSpread"));
+    QWidget *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
+    if (!grid) {
+        std::fprintf(stderr, "the designer did not open\n");
+        return false;
+    }
+    constexpr int kSales = 6;
+    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, kSales), Q_ARG(int, 0),
+                              Q_ARG(int, 100), Q_ARG(int, 5));
+    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
+    QAction *charts = menu ? menu->findChild<QAction *>(QStringLiteral("actCharts")) : nullptr;
+    if (!charts) {
+        std::fprintf(stderr, "the column menu has no 图表… entry\n");
+        return false;
+    }
+    menu->close();
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (dialog && dialog->objectName() == QLatin1String("frmCharts")) {
+            settle(200);
+            saved = save(dialog, path);
+        } else {
+            std::fprintf(stderr, "the charts dialog did not open\n");
+        }
+        if (dialog)
+            dialog->close();
+    });
+    charts->trigger();
+    designer->hide();
     return saved;
 }
 
@@ -320,11 +395,14 @@ int main(int argc, char **argv) {
 
     if (!designerShot(database, out.filePath(QStringLiteral("designer.png"))) ||
         !groupedPreviewShot(database, out.filePath(QStringLiteral("grouped-preview.png"))) ||
-        !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog.png"))))
+        !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog.png"))) ||
+        !chartPreviewShot(database, out.filePath(QStringLiteral("chart-preview.png"))) ||
+        !chartsDialogShot(database, out.filePath(QStringLiteral("charts-dialog.png"))))
         return 1;
     tessel::clsReport::setLanguage(QLocale(QLocale::English));
     if (!designerShot(database, out.filePath(QStringLiteral("designer-english.png"))) ||
-        !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog-english.png"))))
+        !groupsDialogShot(database, out.filePath(QStringLiteral("groups-dialog-english.png"))) ||
+        !chartsDialogShot(database, out.filePath(QStringLiteral("charts-dialog-english.png"))))
         return 1;
     preview = runReport();
     if (!preview || !save(preview, out.filePath(QStringLiteral("preview-english.png"))))

@@ -14,12 +14,14 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
+#include "charts/StoredCharts.h"
 #include "conditions/StoredConditions.h"
 #include "db/Recordset.h"
 #include "definitions/Columns.h"
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
+#include "designer/ChartDialog.h"
 #include "designer/ColumnFormatDialog.h"
 #include "designer/ConditionDialog.h"
 #include "designer/GroupDialog.h"
@@ -167,6 +169,7 @@ void PrintSpread::markClean() {
     m_userChanged = false;
     m_groups.reset();
     m_conditionsEdited = false;
+    m_chartsEdited = false;
 }
 
 bool PrintSpread::hasUnsavedChanges() const {
@@ -359,6 +362,10 @@ bool PrintSpread::save() {
         m_conditionsEdited ? std::optional(conditions::writeConditions(s.conditions()))
                            : std::nullopt;
     bool conditionsStored = false;
+    // Charts likewise: only those accepted in the dialog are written.
+    const std::optional<QString> charts =
+        m_chartsEdited ? std::optional(charts::writeCharts(s.charts())) : std::nullopt;
+    bool chartsStored = false;
     try {
         m_session.connection.requireOpen();
         // The formats are written by a statement of their own, in the layout's transaction.
@@ -375,6 +382,10 @@ bool PrintSpread::save() {
             conditionsStored = definitions::writeOptionalColumn(
                 m_session.connection, definitions::column::kConditions, name,
                 rules->isEmpty() ? QVariant() : QVariant(*rules));
+        if (charts)
+            chartsStored = definitions::writeOptionalColumn(
+                m_session.connection, definitions::column::kCharts, name,
+                charts->isEmpty() ? QVariant() : QVariant(*charts));
         tx.commit();
     } catch (const Error &e) {
         // Nothing was stored: the transaction rolled back, and the merge list is as before.
@@ -388,6 +399,8 @@ bool PrintSpread::save() {
         m_session.groupings.insert(name, *grouping);
     if (rules)
         m_session.conditions.insert(name, *rules);
+    if (charts)
+        m_session.charts.insert(name, *charts);
     if (created)
         button("cmdPreview")->setEnabled(true);
     markClean();
@@ -404,6 +417,8 @@ bool PrintSpread::save() {
     if (rules && !conditionsStored && !rules->isEmpty())
         definitions::tellIfSessionOnly(this, m_session.connection,
                                        definitions::column::kConditions);
+    if (charts && !chartsStored && !charts->isEmpty())
+        definitions::tellIfSessionOnly(this, m_session.connection, definitions::column::kCharts);
     return true;
 }
 
@@ -420,6 +435,9 @@ QMenu *PrintSpread::showColumnMenu(int col, const QPoint &pos) {
     QAction *looks = menu->addAction(tessel::base::tr("条件格式…"));
     looks->setObjectName(QStringLiteral("actConditions"));
     connect(looks, &QAction::triggered, this, [this, col] { onConditions(col); });
+    QAction *charts = menu->addAction(tessel::base::tr("图表…"));
+    charts->setObjectName(QStringLiteral("actCharts"));
+    connect(charts, &QAction::triggered, this, [this, col] { onCharts(col); });
     menu->popup(m_grid->viewport()->mapToGlobal(pos));
     return menu;
 }
@@ -481,6 +499,19 @@ void PrintSpread::onConditions(int col) {
         return;
     s.setConditions(dialog.rules());
     m_conditionsEdited = true;
+    m_userChanged = true;
+}
+
+void PrintSpread::onCharts(int col) {
+    grid::Sheet &s = sheet();
+    if (col < 1 || col > s.maxCols())
+        return;
+    ChartDialog dialog(s.charts(), s, col, {}, this);
+    if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
+        dialog.charts() == s.charts())
+        return;
+    s.setCharts(dialog.charts());
+    m_chartsEdited = true;
     m_userChanged = true;
 }
 

@@ -108,10 +108,10 @@ public:
     // into the session for the report in any case; formats kept for the session alone are
     // told once per connection (which column, the statement that adds it). A grouping the
     // user accepted in the groups dialog goes the same way into 分组, and rules accepted in
-    // the conditional formats dialog into 条件格式 (NULL for none; keys of the stored value
-    // this version does not know kept); a stored value the user did not edit is left as it
-    // is. A save shows "已保存 HH:mm" in the status line lblStatus. Returns true when the
-    // layout was stored.
+    // the conditional formats dialog into 条件格式, and charts accepted in the charts dialog
+    // into 图表 (NULL for none; keys of the stored value this version does not know kept); a
+    // stored value the user did not edit is left as it is. A save shows "已保存 HH:mm" in the
+    // status line lblStatus. Returns true when the layout was stored.
     bool save();
     void onSave() { save(); }
     void onNewReport();
@@ -127,7 +127,7 @@ public:
     bool hasUnsavedChanges() const;
     // The sheet now holds the report as stored (loaded, built by a run or saved): a grouping
     // edited in the groups dialog is forgotten, the stored one (or the session's) stands, and
-    // the sheet's rules count as the stored ones again.
+    // the sheet's rules and charts count as the stored ones again.
     void markClean();
     // The user changed the report in one of the designer's dialogs.
     void noteUserChange() { m_userChanged = true; }
@@ -140,7 +140,8 @@ public:
     // The context menu of a column header (a right click on the header of column `col`):
     // "格式…" (actFormat) opens the column format dialog on that column, "分组…" (actGroups)
     // the groups dialog starting from that column, "条件格式…" (actConditions) the
-    // conditional formats dialog on that column's rules. The menu
+    // conditional formats dialog on that column's rules, "图表…" (actCharts) the charts dialog
+    // starting from that column. The menu
     // (mnuColumn) pops up at `pos` (VaGrid's viewport pixels) and is returned; it deletes
     // itself once closed.
     QMenu *showColumnMenu(int col, const QPoint &pos);
@@ -157,6 +158,10 @@ public:
     // changed rules puts every rule of the report on the sheet, where the sheet view shows
     // them at once; the designer's save stores them.
     void onConditions(int col);
+    // The charts dialog (frmCharts) on the sheet's charts, a new one started from column
+    // `col`: OK with changed charts puts them on the sheet, where the preview and the exports
+    // draw them; the designer's save stores them.
+    void onCharts(int col);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -182,6 +187,7 @@ private:
     // The grouping accepted in the groups dialog since the report was loaded or saved.
     std::optional<groups::StoredGrouping> m_groups;
     bool m_conditionsEdited = false;  // rules accepted in the dialog since clean
+    bool m_chartsEdited = false;      // charts accepted in the dialog since clean
 };
 
 }  // namespace tessel::designer

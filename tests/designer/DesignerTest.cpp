@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,11 +20,13 @@
 #include <functional>
 
 #include "DesignerWindows.h"
+#include "charts/StoredCharts.h"
 #include "conditions/CellLooks.h"
 #include "conditions/StoredConditions.h"
 #include "db/Recordset.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
+#include "designer/ChartDialog.h"
 #include "designer/ConditionDialog.h"
 #include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
@@ -429,6 +432,76 @@ TEST_P(DesignerSave, GroupsDialogEditsAndSavesTheGrouping) {
         };
         window->onGroups(1);
         EXPECT_TRUE(headerShown);
+    }
+}
+
+// 图表… on a column: a chart added there takes its columns from it, the dialog's controls set
+// it and the picture draws it, OK waits for a value column, and the save stores the charts in
+// 图表 with the host's own keys kept, or, without the column, for the session (told once).
+TEST_P(DesignerSave, ChartsDialogEditsAndSavesTheCharts) {
+    const QString name = QStringLiteral("图表表");
+    const QString stored =
+        QStringLiteral(R"([{"type":"line","category":2,"values":[3],"x-host":1}])");
+    for (const bool withColumn : {false, true}) {
+        SCOPED_TRACE(withColumn ? "with 图表" : "without 图表");
+        db.exec(QStringLiteral("delete from tsl_report"));
+        if (withColumn)
+            db.exec(QStringLiteral("alter table tsl_report add 图表 text;"
+                                   "insert into tsl_report (报表名称, 图表) values ('%1', '%2')")
+                        .arg(name, stored));
+        definitions::forgetOptionalColumns(session.connection);
+        session.reportName = name;
+        window = std::make_unique<PrintSpread>(session);
+        buildSheet();
+        session.sheet.setCharts(charts::readCharts(stored, 3).charts);  // as a run
+        user.messages.clear();
+
+        QString why = QStringLiteral("not shown");
+        user.inDialog = [&](QDialog *d) {
+            d->findChild<QPushButton *>("cmdAddChart")->click();
+            auto *type = d->findChild<QComboBox *>("cmbType");
+            type->setCurrentIndex(type->findText(QStringLiteral("条形图")));
+            d->findChild<QCheckBox *>("chkStacked")->setChecked(true);
+            d->findChild<QLineEdit *>("txtTitle")->setText(QStringLiteral("各类金额"));
+            d->findChild<QComboBox *>("cmbPlace")->setCurrentIndex(1);
+            d->findChild<QDoubleSpinBox *>("spnWidth")->setValue(12);
+            QListWidgetItem *amount = d->findChild<QListWidget *>("lstValues")->item(2);
+            amount->setCheckState(Qt::Unchecked);
+            d->findChild<QPushButton *>("cmdOK")->click();  // no value column
+            EXPECT_EQ(user.messages.size(), 1u);
+            amount->setCheckState(Qt::Checked);
+            why = static_cast<designer::ChartDialog *>(d)->picture()->why();
+            d->findChild<QPushButton *>("cmdOK")->click();
+            return d->result();
+        };
+        QMenu *menu = window->showColumnMenu(3, QPoint(0, 0));
+        menu->findChild<QAction *>("actCharts")->trigger();
+        menu->close();
+        EXPECT_EQ(user.dialogsRun, (std::vector<QString>{"frmCharts"}));
+        user.dialogsRun.clear();
+        EXPECT_EQ(why, QString());
+        EXPECT_TRUE(window->hasUnsavedChanges());
+        user.messages.clear();
+        click("cmdSave");
+
+        const QString text = withColumn
+                                 ? definitions::readOptionalColumn(session.connection, "图表", name)
+                                       .value_or(QVariant())
+                                       .toString()
+                                 : session.charts.value(name);
+        const grid::ChartSpecs saved = charts::readCharts(text, 3).charts;
+        ASSERT_EQ(saved.size(), 2u) << text.toStdString();
+        EXPECT_EQ(saved[0].otherKeys.value("x-host").toInt(), 1);
+        grid::ChartSpec added;
+        added.type = grid::ChartType::Bar;
+        added.stacked = true;
+        added.title = QStringLiteral("各类金额");
+        added.category = 1;  // the first column of texts (合计 among its numbers)
+        added.values = {3};  // the column clicked
+        added.place = grid::ChartPlace::Page;
+        added.widthCm = 12;
+        EXPECT_EQ(saved[1], added) << text.toStdString();
+        EXPECT_EQ(user.texts().join(u'|').contains("alter table tsl_report add 图表"), !withColumn);
     }
 }
 

@@ -17,6 +17,8 @@
 #include <memory>
 
 #include "base/Language.h"
+#include "designer/ChartDialog.h"
+#include "designer/ChartEditing.h"
 #include "designer/ColumnFormatDialog.h"
 #include "designer/ColumnHeaderEditor.h"
 #include "designer/ConditionDialog.h"
@@ -139,6 +141,15 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
              scale.kind = grid::RuleKind::Scale;
              scale.scale = {Qt::red, Qt::yellow, Qt::green};
              return new designer::ConditionDialog({between, scale}, w.session.sheet, 2);
+         }},
+        {"charts", QStringLiteral("分类列："),
+         [](Windows &w) {
+             grid::ChartSpec pie;
+             pie.type = grid::ChartType::Pie;
+             pie.category = 1;
+             pie.values = {2};
+             return new designer::ChartDialog({pie, designer::chartForColumn(w.session.sheet, 2)},
+                                              w.session.sheet, 2);
          }},
     };
     for (const bool english : {true, false}) {
