@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <functional>
 
 #include <tessel/clsReport.h>
 
@@ -184,139 +185,85 @@ bool chartPreviewShot(const QString &database, const QString &path) {
     return saved;
 }
 
-// The charts dialog on the grouped sample report, opened from the column menu of its 销售额
-// column in the designer; the dialog is modal, so it is pictured from inside its own loop.
+// A column dialog of the designer, opened as a user opens it: report `reportName` run with
+// `sql` into the designer, a right click on the header of column `col`, the menu entry
+// `action`. The dialog is modal: `picture` is called from inside its own event loop with the
+// dialog (it may select something first) and saves it; the dialog then closes unchanged.
+bool columnDialogShot(const QString &database, const QString &sql, const QString &reportName,
+                      int col, const char *action,
+                      const std::function<bool(QWidget *dialog)> &picture) {
+    try {
+        tessel::clsReport report;
+        report.ConDb(QStringLiteral("sqlite:") + database);
+        report.PrintPreSQL1(sql, reportName, 0, false);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    QWidget *designer = topLevel(QStringLiteral("printSpread"));
+    QWidget *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
+    if (!grid) {
+        std::fprintf(stderr, "the designer did not open\n");
+        return false;
+    }
+    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, col), Q_ARG(int, 0),
+                              Q_ARG(int, 100), Q_ARG(int, 5));
+    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
+    QAction *entry = menu ? menu->findChild<QAction *>(QLatin1String(action)) : nullptr;
+    if (!entry) {
+        std::fprintf(stderr, "the column menu has no %s\n", action);
+        return false;
+    }
+    menu->close();
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (dialog) {
+            saved = picture(dialog);
+            dialog->close();
+        } else {
+            std::fprintf(stderr, "%s opened no dialog\n", action);
+        }
+    });
+    entry->trigger();
+    designer->hide();
+    return saved;
+}
+
+// Saves `dialog` to `path` once it has settled, when it is the window `name`.
+std::function<bool(QWidget *)> pictureOf(const char *name, const QString &path) {
+    return [name, path](QWidget *dialog) {
+        if (dialog->objectName() != QLatin1String(name)) {
+            std::fprintf(stderr, "%s did not open\n", name);
+            return false;
+        }
+        settle(200);
+        return save(dialog, path);
+    };
+}
+
+// The charts dialog on the grouped sample report, from its 销售额 column.
 bool chartsDialogShot(const QString &database, const QString &path) {
-    try {
-        tessel::clsReport report;
-        report.ConDb(QStringLiteral("sqlite:") + database);
-        report.PrintPreSQL1(QString(), QStringLiteral("部门销售汇总"), 0, false);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return false;
-    }
-    QWidget *designer = topLevel(QStringLiteral("printSpread"));
-    QWidget *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
-    if (!grid) {
-        std::fprintf(stderr, "the designer did not open\n");
-        return false;
-    }
-    constexpr int kSales = 6;
-    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, kSales), Q_ARG(int, 0),
-                              Q_ARG(int, 100), Q_ARG(int, 5));
-    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
-    QAction *charts = menu ? menu->findChild<QAction *>(QStringLiteral("actCharts")) : nullptr;
-    if (!charts) {
-        std::fprintf(stderr, "the column menu has no 图表… entry\n");
-        return false;
-    }
-    menu->close();
-    bool saved = false;
-    QTimer::singleShot(300, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (dialog && dialog->objectName() == QLatin1String("frmCharts")) {
-            settle(200);
-            saved = save(dialog, path);
-        } else {
-            std::fprintf(stderr, "the charts dialog did not open\n");
-        }
-        if (dialog)
-            dialog->close();
-    });
-    charts->trigger();
-    designer->hide();
-    return saved;
+    return columnDialogShot(database, QString(), QStringLiteral("部门销售汇总"), 6, "actCharts",
+                            pictureOf("frmCharts", path));
 }
 
-// The groups dialog on the grouped sample report, opened from the column menu of its month
-// column in the designer; the dialog is modal, so it is pictured from inside its own loop.
+// The groups dialog on the grouped sample report, from its month column.
 bool groupsDialogShot(const QString &database, const QString &path) {
-    try {
-        tessel::clsReport report;
-        report.ConDb(QStringLiteral("sqlite:") + database);
-        report.PrintPreSQL1(QString(), QStringLiteral("部门销售汇总"), 0, false);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return false;
-    }
-    QWidget *designer = topLevel(QStringLiteral("printSpread"));
-    QWidget *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
-    if (!grid) {
-        std::fprintf(stderr, "the designer did not open\n");
-        return false;
-    }
-    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, 2), Q_ARG(int, 0),
-                              Q_ARG(int, 100), Q_ARG(int, 5));
-    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
-    QAction *groups = menu ? menu->findChild<QAction *>(QStringLiteral("actGroups")) : nullptr;
-    if (!groups) {
-        std::fprintf(stderr, "the column menu has no 分组… entry\n");
-        return false;
-    }
-    menu->close();
-    bool saved = false;
-    QTimer::singleShot(300, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (dialog && dialog->objectName() == QLatin1String("frmGroups")) {
-            settle(100);
-            saved = save(dialog, path);
-        } else {
-            std::fprintf(stderr, "the groups dialog did not open\n");
-        }
-        if (dialog)
-            dialog->close();
-    });
-    groups->trigger();
-    designer->hide();
-    return saved;
+    return columnDialogShot(database, QString(), QStringLiteral("部门销售汇总"), 2, "actGroups",
+                            pictureOf("frmGroups", path));
 }
 
-// The conditional formats dialog, opened as a user opens it (a right click on the header of
-// the designer's 金额 column, 条件格式…), with its rule `rule` (from 0) selected. The dialog is
-// modal: it is pictured from inside its own event loop, then closed without a change.
+// The conditional formats dialog on 订单明细's 金额 column, with its rule `rule` (from 0)
+// selected.
 bool conditionsShot(const QString &database, const QString &path, int rule) {
-    try {
-        tessel::clsReport report;
-        report.ConDb(QStringLiteral("sqlite:") + database);
-        report.PrintPreSQL1(QStringLiteral("select * from x where 订单.金额 > 5000"),
-                            QStringLiteral("订单明细"), 0, false);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return false;
-    }
-    QWidget *designer = topLevel(QStringLiteral("printSpread"));
-    auto *grid = designer ? designer->findChild<QWidget *>(QStringLiteral("VaGrid")) : nullptr;
-    if (!grid) {
-        std::fprintf(stderr, "the designer did not open\n");
-        return false;
-    }
-    constexpr int kAmount = 7;
-    QMetaObject::invokeMethod(grid, "RightClick", Q_ARG(int, 1), Q_ARG(int, kAmount), Q_ARG(int, 0),
-                              Q_ARG(int, 20), Q_ARG(int, 5));
-    auto *menu = designer->findChild<QMenu *>(QStringLiteral("mnuColumn"));
-    QAction *action = menu ? menu->findChild<QAction *>(QStringLiteral("actConditions")) : nullptr;
-    if (!action) {
-        std::fprintf(stderr, "the column menu has no 条件格式…\n");
-        return false;
-    }
-    menu->close();
-    bool saved = false;
-    QTimer::singleShot(300, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (auto *rules =
-                dialog ? dialog->findChild<QListWidget *>(QStringLiteral("lstRules")) : nullptr) {
+    const auto selectRule = [&](QWidget *dialog) {
+        if (auto *rules = dialog->findChild<QListWidget *>(QStringLiteral("lstRules")))
             rules->setCurrentRow(rule);
-            settle(200);
-            saved = save(dialog, path);
-        } else {
-            std::fprintf(stderr, "the conditional formats dialog did not open\n");
-        }
-        if (dialog)
-            dialog->close();
-    });
-    action->trigger();
-    designer->hide();
-    return saved;
+        return pictureOf("frmConditions", path)(dialog);
+    };
+    return columnDialogShot(database, QStringLiteral("select * from x where 订单.金额 > 5000"),
+                            QStringLiteral("订单明细"), 7, "actConditions", selectRule);
 }
 
 }  // namespace
