@@ -264,3 +264,42 @@ TEST(PageFindGrouped, RepeatedHeadersAndPageTotalsAreFoundAsPrinted) {
         }
     }
 }
+
+// A chart's title, category labels and (with two series) series names are text on its page:
+// found there, each once, besides the cells that hold the same text.
+TEST(PageFindCharts, AChartsTextsAreFoundOnItsPage) {
+    Sheet sheet;
+    sheet.setMaxCols(3);
+    sheet.setMaxRows(3);
+    const char *labels[] = {"部门", "收入", "成本"};
+    for (int c = 1; c <= 3; ++c)
+        sheet.setTextUtf8(c, 0, labels[c - 1]);
+    const char *names[] = {"甲部", "乙部", "丙部"};
+    for (int r = 1; r <= 3; ++r) {
+        sheet.setTextUtf8(1, r, names[r - 1]);
+        sheet.setText(2, r, QString::number(r * 100));
+        sheet.setText(3, r, QString::number(r * 10));
+    }
+    grid::ChartSpec chart;
+    chart.title = QStringLiteral("各部门收支");
+    chart.category = 1;
+    chart.values = {2, 3};
+    sheet.setCharts({chart});
+    const Pagination pages(sheet);
+    ASSERT_EQ(pages.pageCount(), 1);  // three rows and the chart below them
+    const struct {
+        const char *text;
+        std::vector<Part> expected;
+    } cases[] = {
+        {"各部门收支", {Part::Chart}},
+        {"乙部", {Part::Cell, Part::Chart}},
+        {"成本", {Part::Label, Part::Chart}},  // the legend names the series
+    };
+    for (const auto &c : cases) {
+        std::vector<Part> parts;
+        for (const FindMatch &m :
+             PageFinder(sheet, pages, QString::fromUtf8(c.text)).matchesOnPage(1))
+            parts.push_back(m.part);
+        EXPECT_EQ(parts, c.expected) << c.text;
+    }
+}
