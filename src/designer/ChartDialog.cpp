@@ -20,6 +20,7 @@
 #include "charts/ChartPainter.h"
 #include "charts/StoredCharts.h"
 #include "designer/ChartEditing.h"
+#include "designer/DialogParts.h"
 
 namespace tessel::designer {
 
@@ -93,14 +94,8 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     m_list = new QListWidget(listBox);
     m_list->setObjectName(QStringLiteral("lstCharts"));
     m_list->setMaximumHeight(110);
-    const auto makeButton = [listBox](const char *name, const char *text) {
-        auto *b = new QPushButton(tessel::base::tr(text), listBox);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    m_add = makeButton("cmdAddChart", QT_TRANSLATE_NOOP("tessel::base", "添加"));
-    m_remove = makeButton("cmdRemoveChart", QT_TRANSLATE_NOOP("tessel::base", "删除"));
+    m_add = plainButton(listBox, "cmdAddChart", QT_TRANSLATE_NOOP("tessel::base", "添加"));
+    m_remove = plainButton(listBox, "cmdRemoveChart", QT_TRANSLATE_NOOP("tessel::base", "删除"));
     auto *listButtons = new QHBoxLayout;
     listButtons->addWidget(m_add);
     listButtons->addWidget(m_remove);
@@ -168,25 +163,9 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
 
     m_picture = new ChartPicture(this);
 
-    QLabel *ignoredNote = nullptr;
-    if (!ignored.isEmpty()) {
-        ignoredNote =
-            new QLabel(tessel::base::tr("保存的图表中以下部分无法使用，确定后不再保留：") + u'\n' +
-                           ignored.join(u'\n'),
-                       this);
-        ignoredNote->setObjectName(QStringLiteral("lblIgnored"));
-        ignoredNote->setWordWrap(true);
-    }
-    auto *ok = new QPushButton(tessel::base::tr("确定"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(tessel::base::tr("取消"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QLabel *const note = ignoredNote(
+        this, tessel::base::tr("保存的图表中以下部分无法使用，确定后不再保留："), ignored);
+    const auto [buttons, ok] = okCancelRow(this);
 
     auto *left = new QVBoxLayout;
     left->addWidget(listBox);
@@ -196,13 +175,12 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     top->addWidget(m_picture, 3);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    if (ignoredNote)
-        layout->addWidget(ignoredNote);
+    if (note)
+        layout->addWidget(note);
     layout->addLayout(buttons);
     resize(1000, 640);
 
     connect(ok, &QPushButton::clicked, this, &ChartDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { showChart(); });
     connect(m_add, &QPushButton::clicked, this, [this] {
         m_charts.push_back(chartForColumn(m_report, m_column));

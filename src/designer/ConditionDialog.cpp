@@ -17,6 +17,7 @@
 #include "base/Language.h"
 #include "base/MessageTitles.h"
 #include "designer/ConditionEditing.h"
+#include "designer/DialogParts.h"
 #include "widgets/SheetView.h"
 
 namespace tessel::designer {
@@ -72,16 +73,10 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lstRules"));
     m_list->setMinimumWidth(320);
-    const auto makeButton = [this](const char *name, const char *text) {
-        auto *b = new QPushButton(tessel::base::tr(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    m_add = makeButton("cmdAddRule", QT_TRANSLATE_NOOP("tessel::base", "添加"));
-    m_remove = makeButton("cmdRemoveRule", QT_TRANSLATE_NOOP("tessel::base", "删除"));
-    m_up = makeButton("cmdRuleUp", QT_TRANSLATE_NOOP("tessel::base", "上移"));
-    m_down = makeButton("cmdRuleDown", QT_TRANSLATE_NOOP("tessel::base", "下移"));
+    m_add = plainButton(this, "cmdAddRule", QT_TRANSLATE_NOOP("tessel::base", "添加"));
+    m_remove = plainButton(this, "cmdRemoveRule", QT_TRANSLATE_NOOP("tessel::base", "删除"));
+    m_up = plainButton(this, "cmdRuleUp", QT_TRANSLATE_NOOP("tessel::base", "上移"));
+    m_down = plainButton(this, "cmdRuleDown", QT_TRANSLATE_NOOP("tessel::base", "下移"));
     auto *listButtons = new QVBoxLayout;
     for (QPushButton *b : {m_add, m_remove, m_up, m_down})
         listButtons->addWidget(b);
@@ -184,16 +179,7 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     m_view->setSheet(&m_shown);
     m_view->setMinimumHeight(180);
 
-    auto *ok = new QPushButton(tessel::base::tr("确定"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(tessel::base::tr("取消"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const auto [buttons, ok] = okCancelRow(this);
 
     auto *top = new QHBoxLayout;
     top->addLayout(listLayout, 2);
@@ -206,7 +192,6 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     resize(1000, 600);
 
     connect(ok, &QPushButton::clicked, this, &ConditionDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { showRule(); });
     connect(m_add, &QPushButton::clicked, this, [this] {
         m_rules.push_back(newRule(m_column));

@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "base/Language.h"
+#include "designer/DialogParts.h"
 #include "designer/GroupEditing.h"
 #include "groups/ArrangeGroups.h"
 #include "widgets/SheetView.h"
@@ -31,13 +32,6 @@ using grid::TotalFunction;
 // example uses, which the user may change or empty.
 const QString kRunningLabel = QStringLiteral("累计");
 const QString kCarriedLabel = QStringLiteral("承前页");
-
-QPushButton *button(QWidget *parent, const char *name, const char *caption) {
-    auto *b = new QPushButton(tessel::base::tr(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QCheckBox *checkBox(QWidget *parent, const char *name, const char *caption) {
     auto *c = new QCheckBox(tessel::base::tr(caption), parent);
@@ -67,10 +61,10 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     levelsBox->setObjectName(QStringLiteral("grpLevels"));
     m_levels = new QListWidget(levelsBox);
     m_levels->setObjectName(QStringLiteral("lstLevels"));
-    m_add = button(levelsBox, "cmdAddLevel", QT_TRANSLATE_NOOP("tessel::base", "添加"));
-    m_remove = button(levelsBox, "cmdRemoveLevel", QT_TRANSLATE_NOOP("tessel::base", "删除"));
-    m_up = button(levelsBox, "cmdLevelUp", QT_TRANSLATE_NOOP("tessel::base", "上移"));
-    m_down = button(levelsBox, "cmdLevelDown", QT_TRANSLATE_NOOP("tessel::base", "下移"));
+    m_add = plainButton(levelsBox, "cmdAddLevel", QT_TRANSLATE_NOOP("tessel::base", "添加"));
+    m_remove = plainButton(levelsBox, "cmdRemoveLevel", QT_TRANSLATE_NOOP("tessel::base", "删除"));
+    m_up = plainButton(levelsBox, "cmdLevelUp", QT_TRANSLATE_NOOP("tessel::base", "上移"));
+    m_down = plainButton(levelsBox, "cmdLevelDown", QT_TRANSLATE_NOOP("tessel::base", "下移"));
     auto *levelButtons = new QVBoxLayout;
     for (QPushButton *b : {m_add, m_remove, m_up, m_down})
         levelButtons->addWidget(b);
@@ -175,26 +169,10 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     m_view->setSheet(&m_shown);
     m_view->setMinimumHeight(180);
 
-    QLabel *ignoredNote = nullptr;
-    if (!ignored.isEmpty()) {
-        ignoredNote =
-            new QLabel(tessel::base::tr("保存的分组中以下部分无法使用，确定后不再保留：") + u'\n' +
-                           ignored.join(u'\n'),
-                       this);
-        ignoredNote->setObjectName(QStringLiteral("lblIgnored"));
-        ignoredNote->setWordWrap(true);
-    }
+    QLabel *const note = ignoredNote(
+        this, tessel::base::tr("保存的分组中以下部分无法使用，确定后不再保留："), ignored);
 
-    auto *ok = new QPushButton(tessel::base::tr("确定"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(tessel::base::tr("取消"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const auto [buttons, ok] = okCancelRow(this);
 
     auto *top = new QGridLayout;
     top->addWidget(levelsBox, 0, 0);
@@ -207,13 +185,12 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     layout->addLayout(top, 3);
     layout->addWidget(sampleCaption);
     layout->addWidget(m_view, 2);
-    if (ignoredNote)
-        layout->addWidget(ignoredNote);
+    if (note)
+        layout->addWidget(note);
     layout->addLayout(buttons);
     resize(1000, 640);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_levels, &QListWidget::currentRowChanged, this, [this] { showLevel(); });
     connect(m_add, &QPushButton::clicked, this, [this] {
         // The column the menu was opened on, unless a level has it already: then the first
