@@ -3,7 +3,6 @@
 #include <tessel/Error.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "charts/ChartData.h"
