@@ -12,9 +12,9 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <future>
@@ -27,8 +27,8 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
-#include "base/ValueText.h"
 #include "export/CsvExport.h"
+#include "export/WorkbookCells.h"
 #include "export/WorkbookCharts.h"
 #include "export/WorkbookConditions.h"
 #include "export/WorkbookGroups.h"
@@ -115,12 +115,6 @@ private:
     std::vector<File> m_files;
 };
 
-// How the data cells of one sheet column go into the workbook.
-struct ColumnCells {
-    grid::FormatKind kind = grid::FormatKind::General;
-    lxw_format *format = nullptr;  // owned by the workbook
-};
-
 // Writes rows in order over as many worksheets as they need (WorksheetRows). Every worksheet
 // after the first starts with the sheet's label row. A grouped sheet's rows carry their
 // outline levels and its totals are formulas (WorkbookGroups).
@@ -150,7 +144,19 @@ public:
         }
     }
 
-    void sheetRow(int r) { writeSheetRow(nextRow(), r); }
+    // The sheet rows from the label row down, prepared on a thread of their own while the
+    // earlier ones are written (RowPreparer), each checked with `progress` by its number.
+    void sheetRows(base::Progress &progress) {
+        RowPreparer prepared(m_sheet, m_formats, 0, m_sheet.maxRows());
+        while (const PreparedRows *batch = prepared.next()) {
+            for (int i = 0; i < batch->count; ++i) {
+                const int r = batch->first + i;
+                progress.checkRow(r);
+                writeSheetRow(nextRow(), r, batch->row(i), batch->texts);
+            }
+            prepared.release();
+        }
+    }
 
     // The writer keeps each worksheet's rows in a scratch file and does not check those
     // writes; a failed one (a full disk) leaves the file's error flag set.
@@ -221,7 +227,9 @@ private:
         const WorksheetPlace place = m_rows.placeOfLine(m_line++);
         if (place.worksheet == int(m_worksheets.size())) {
             addWorksheet();
-            writeSheetRow(0, 0);
+            m_labels.reset(0, m_cols);
+            m_labels.add(m_sheet, m_formats, 0);
+            writeSheetRow(0, 0, m_labels.row(0), m_labels.texts);
         }
         return place.row;
     }
@@ -300,41 +308,6 @@ private:
         }
     }
 
-    // A data cell of a column with a format: a number or date it can read goes in as a
-    // number carrying the format, so that the workbook computes with it; the text format
-    // keeps every text a text. Returns false for a cell to write as usual.
-    bool writeFormatted(lxw_row_t row, lxw_col_t col, const ColumnCells &cells,
-                        std::string_view text) {
-        using grid::FormatKind;
-        const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
-        switch (cells.kind) {
-            case FormatKind::General:
-                return false;
-            case FormatKind::Number:
-            case FormatKind::Percent:
-                if (const std::optional<double> number = grid::formatNumber(value)) {
-                    check(worksheet_write_number(m_ws, row, col, *number, cells.format));
-                    return true;
-                }
-                return false;
-            case FormatKind::Date:
-            case FormatKind::DateTime:
-                // The workbook's dates start in 1900; an earlier one stays text.
-                if (const std::optional<grid::DateValue> d = grid::formatDate(value);
-                    d && d->year >= 1900) {
-                    lxw_datetime when{d->year, d->month,  d->day,
-                                      d->hour, d->minute, double(d->second)};
-                    check(worksheet_write_datetime(m_ws, row, col, &when, cells.format));
-                    return true;
-                }
-                return false;
-            case FormatKind::Text:
-                writeText(row, col, text, cells.format);
-                return true;
-        }
-        return false;
-    }
-
     // A subtotal or totals cell as its formula, with the sheet's number cached and its
     // column's number format. A text-format column holds no numbers to total: its cells stay
     // text. Returns false for a cell to write as usual.
@@ -352,7 +325,7 @@ private:
         return true;
     }
 
-    void writeSheetRow(lxw_row_t row, int r) {
+    void writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells, const std::string &texts) {
         bool totals = false;
         if (r >= 1 && m_groups.grouped()) {
             // The row's options go first: the writer keeps only the row being written.
@@ -364,37 +337,36 @@ private:
             totals = m_groups.rowHasTotals();
         }
         for (int c = 1; c <= m_cols; ++c) {
-            const std::string_view text = m_sheet.textUtf8(c, r);
-            if (text.empty())
+            const PreparedCell &cell = cells[c - 1];
+            if (cell.kind == PreparedCell::Kind::Empty)
                 continue;
-            if (totals && writeTotal(row, c, text))
+            if (totals && writeTotal(row, c, m_sheet.cellUtf8(c, r)))
                 continue;
-            if (r >= 1 && writeFormatted(row, lxw_col_t(c - 1), m_formats[std::size_t(c)], text))
-                continue;
-            if (const std::optional<double> number = sheetNumber(text))
-                check(worksheet_write_number(m_ws, row, lxw_col_t(c - 1), *number, nullptr));
-            else
-                writeText(row, lxw_col_t(c - 1), text);
+            const lxw_col_t col = lxw_col_t(c - 1);
+            lxw_format *format = cell.formatted ? m_formats[std::size_t(c)].format : nullptr;
+            switch (cell.kind) {
+                case PreparedCell::Kind::Empty:
+                    break;
+                case PreparedCell::Kind::Number:
+                    check(worksheet_write_number(m_ws, row, col, cell.number, format));
+                    break;
+                case PreparedCell::Kind::Text:
+                    check(worksheet_write_string(m_ws, row, col, texts.data() + cell.text, format));
+                    break;
+                case PreparedCell::Kind::Date: {
+                    lxw_datetime when{cell.year, cell.month,  cell.day,
+                                      cell.hour, cell.minute, double(cell.second)};
+                    check(worksheet_write_datetime(m_ws, row, col, &when, format));
+                    break;
+                }
+            }
         }
     }
 
-    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text,
-                   lxw_format *format = nullptr) {
-        // Up to kCellTextMax bytes the text is surely within the cell limit; a longer one is
-        // measured and cut, never split inside a character.
-        if (text.size() > size_t(kCellTextMax)) {
-            QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
-            if (s.size() > kCellTextMax) {
-                qsizetype n = kCellTextMax;
-                if (s.at(n - 1).isHighSurrogate())
-                    --n;
-                s.truncate(n);
-            }
-            m_buffer = s.toStdString();
-        } else {
-            m_buffer.assign(text);
-        }
-        check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), format));
+    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text) {
+        m_buffer.clear();
+        appendCellText(m_buffer, text);
+        check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), nullptr));
     }
 
     static void check(lxw_error err) {
@@ -412,8 +384,9 @@ private:
     const WorksheetRows m_rows;
     WorkbookGroups m_groups;
     const lxw_row_t m_labelRow;
-    long long m_line = 0;  // the next line of m_rows
-    std::string m_buffer;  // the current text, NUL-terminated for the writer
+    long long m_line = 0;   // the next line of m_rows
+    std::string m_buffer;   // the current header or footer text, NUL-terminated for the writer
+    PreparedRows m_labels;  // the label row, for the worksheets after the first
 };
 
 // Puts the finished file on the disk before it replaces anything, so that a crash never
@@ -432,47 +405,70 @@ void syncFile(const QString &name, const QString &targetName) {
 }  // namespace
 
 std::optional<double> sheetNumber(std::string_view s) {
-    // A quick look first: most report texts are words, dates or codes and fail here.
+    // The sheet's own text of a number (base::appendDouble) is its shortest round-trip
+    // digits, plain from 1e-6 up to 1e16, with "-" before a negative one and "0" for zero.
+    // A decimal of at most kMaxSignificantDigits digits reads as a double whose shortest
+    // digits are that decimal again (no two such decimals share a double), so such a text is
+    // the sheet's own form exactly when it is spelt canonically: no leading zero before
+    // another digit, no empty integer or fraction part, no trailing zero in the fraction,
+    // no "-0", and within those magnitudes. Checking the spelling stands in for printing
+    // the value back, and the digits read here make the value.
     if (s.empty() || s.size() > 32)
         return std::nullopt;
-    size_t i = s[0] == '-' ? 1 : 0;
-    if (i == s.size())
-        return std::nullopt;
-    int significant = 0;
-    int pendingZeros = 0;
-    bool seenNonZero = false, seenPoint = false;
-    for (; i < s.size(); ++i) {
-        const char ch = s[i];
-        if (ch == '.') {
-            if (seenPoint)
-                return std::nullopt;
-            seenPoint = true;
-        } else if (ch >= '0' && ch <= '9') {
-            if (ch == '0') {
-                if (seenNonZero)
-                    ++pendingZeros;
-            } else {
-                significant += seenNonZero ? pendingZeros + 1 : 1;
-                pendingZeros = 0;
-                seenNonZero = true;
+    const char *p = s.data();
+    const char *const end = p + s.size();
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    std::uint64_t digits = 0;   // every digit read, as one integer
+    int count = 0;              // digits read
+    int first = -1, last = -1;  // positions among them of the first and last non-zero one
+    const auto readDigits = [&] {
+        const char *const from = p;
+        for (; p != end && unsigned(*p - '0') < 10; ++p) {
+            const unsigned digit = unsigned(*p - '0');
+            digits = digits * 10 + digit;
+            if (digit != 0) {
+                if (first < 0)
+                    first = count;
+                last = count;
             }
-        } else {
-            return std::nullopt;
+            ++count;
         }
+        return int(p - from);
+    };
+    const char *const integer = p;
+    const int integerDigits = readDigits();
+    // A sixteen-digit integer part is below 1e16; a longer one is printed with an exponent.
+    if (integerDigits == 0 || integerDigits > 16 || (integerDigits > 1 && *integer == '0'))
+        return std::nullopt;
+    int fractionDigits = 0;
+    if (p != end) {
+        if (*p != '.')
+            return std::nullopt;
+        ++p;
+        fractionDigits = readDigits();
+        if (fractionDigits == 0 || p != end || end[-1] == '0')
+            return std::nullopt;
     }
+    if (first < 0)  // zero: only "0" itself
+        return negative || fractionDigits ? std::nullopt : std::optional<double>(0.0);
+    // Below 1e-6 the sheet prints an exponent: the sixth decimal must be reached.
+    if (integerDigits == 1 && *integer == '0' && first > 6)
+        return std::nullopt;
+    const int significant = (fractionDigits ? count : last + 1) - first;
     if (significant > kMaxSignificantDigits)
         return std::nullopt;
-    double d = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
-    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(d))
-        return std::nullopt;
-    // Only the sheet's own text of the value: "007", "1.50", "-0" or "1e3" stay text.
-    thread_local std::string back;
-    back.clear();
-    base::appendDouble(back, d);
-    if (back != s)
-        return std::nullopt;
-    return d;
+    // With a fraction the digits are at most kMaxSignificantDigits long, so below 2^53 and
+    // exact, as is every power of ten up to 1e22: one rounding, the division, gives the
+    // nearest double, as reading the text would. Without one the conversion of the integer
+    // is that rounding.
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static_assert(kMaxSignificantDigits + 6 < int(std::size(kPowersOfTen)));
+    const double value = double(digits) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
 }
 
 void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
@@ -526,10 +522,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet, int(headerLines.size()));
         for (const print::PlainLine &line : headerLines)
             rows.headerFooterLine(line);
-        for (int r = 0; r <= sheet.maxRows(); ++r) {
-            progress.checkRow(r);
-            rows.sheetRow(r);
-        }
+        rows.sheetRows(progress);
         for (const print::PlainLine &line : footerLines)
             rows.headerFooterLine(line);
         rows.conditionalFormats();

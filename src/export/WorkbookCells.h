@@ -1,0 +1,101 @@
+// What each sheet cell becomes in a workbook (a number, a text or a date, with or without its
+// column's format), worked out for batches of rows on a thread of its own while the writer
+// puts the previous batches into the workbook. Used by writeWorkbook; no file is touched here.
+#pragma once
+
+#include <xlsxwriter.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "grid/ColumnFormat.h"
+
+namespace tessel::grid {
+class Sheet;
+}
+
+namespace tessel::exports {
+
+// How the data cells of one sheet column go into the workbook.
+struct ColumnCells {
+    grid::FormatKind kind = grid::FormatKind::General;
+    lxw_format *format = nullptr;  // owned by the workbook
+};
+
+// One cell as the workbook gets it. A text is NUL-terminated in its batch's texts, already
+// cut to kCellTextMax UTF-16 units; a date is a date from 1900 on.
+struct PreparedCell {
+    enum class Kind : std::uint8_t { Empty, Number, Text, Date };
+    double number = 0;       // Number
+    std::uint32_t text = 0;  // Text: offset into PreparedRows::texts
+    std::int16_t year = 0;   // Date, with the fields below
+    Kind kind = Kind::Empty;
+    bool formatted = false;  // carries its column's workbook format
+    std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// Appends `text` to `out` as a workbook cell holds it, cut to kCellTextMax UTF-16 units
+// (never inside a character), and a NUL after it.
+void appendCellText(std::string &out, std::string_view text);
+
+// Consecutive sheet rows, each as `cols` cells (sheet columns 1..cols).
+struct PreparedRows {
+    int first = 0;  // sheet row of the first
+    int count = 0;
+    int cols = 0;
+    std::vector<PreparedCell> cells;  // count x cols, row by row
+    std::string texts;
+
+    const PreparedCell *row(int i) const {
+        return cells.data() + std::size_t(i) * std::size_t(cols);
+    }
+
+    // Empties the batch for `cols` columns from sheet row `first`, keeping its memory.
+    void reset(int firstRow, int columns);
+    // Appends sheet row `r` of `sheet`, its columns going in by `formats` (indexed by sheet
+    // column, 1..cols). The label row (0) and header lines take no column format.
+    void add(const grid::Sheet &sheet, const std::vector<ColumnCells> &formats, int r);
+};
+
+// Prepares the sheet rows first..last (inclusive) in batches on a thread of its own, at most
+// a few batches ahead of the one being written, so memory stays bounded however long the
+// sheet is. The sheet and the formats must not change until this object is gone; going
+// early (a cancel, a failed write) stops the thread.
+class RowPreparer {
+public:
+    RowPreparer(const grid::Sheet &sheet, const std::vector<ColumnCells> &formats, int first,
+                int last);
+    ~RowPreparer();
+    RowPreparer(const RowPreparer &) = delete;
+    RowPreparer &operator=(const RowPreparer &) = delete;
+
+    // The next batch in row order, waiting for it; nullptr after the last. Valid until
+    // release(). Throws what preparing it threw.
+    const PreparedRows *next();
+    // Hands the batch got from next() back for reuse.
+    void release();
+
+private:
+    void run();
+
+    const grid::Sheet &m_sheet;
+    const std::vector<ColumnCells> &m_formats;
+    const int m_first, m_last;
+    std::vector<PreparedRows> m_slots;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    long long m_made = 0;  // batches prepared, under m_mutex
+    long long m_used = 0;  // batches released, under m_mutex
+    bool m_done = false;   // the thread made its last batch, or failed
+    bool m_stop = false;   // the writer went
+    std::exception_ptr m_failure;
+    std::thread m_thread;  // last: starts once the rest is set
+};
+
+}  // namespace tessel::exports
