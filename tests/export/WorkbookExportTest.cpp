@@ -16,6 +16,7 @@
 #include "definitions/Definitions.h"
 #include "export/CsvExport.h"
 #include "export/WorkbookExport.h"
+#include "export/WorkbookGroups.h"
 #include "grid/Sheet.h"
 #include "print/Printing.h"
 #include "print/codes/HeaderFooterCodes.h"
@@ -262,6 +263,18 @@ TEST(SheetNumber, OnlyTheSheetsOwnFormIsANumber) {
         {"", {}},
         {"-", {}},
         {"1234567890123456", {}},  // more digits than a workbook keeps
+        {"9999999999999990", 9999999999999990.0},
+        {"10000000000000000", {}},  // the sheet prints 1e+16
+        {"0.000001", 1e-6},
+        {"0.0000001", {}},  // the sheet prints 1e-07
+        {"-0.5", -0.5},
+        {"123456789.012345", 123456789.012345},
+        {"0.0000012345678901234567", {}},
+        {"0.0", {}},
+        {"5.", {}},
+        {"00", {}},
+        {"1.2.3", {}},
+        {"1-2", {}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(exports::sheetNumber(c.text), c.value) << c.text;
@@ -346,6 +359,51 @@ TEST_F(Export, MoreRowsThanOneWorksheetHolds) {
     EXPECT_EQ(s2.at(2, 1), n("1048575"));
     EXPECT_EQ(s2.at(3, 1), n("1048576"));
     EXPECT_EQ(s2.lastRow, 3);
+}
+
+// Every cell lands where it belongs however the rows fall into the batches prepared ahead of
+// the writer (more of them than are held at once) and onto worksheets: batches that end with
+// the sheet, worksheets that end inside a batch, a sheet so wide that a batch is one row.
+// Empty cells stay empty.
+TEST_F(Export, EveryCellLandsInItsPlace) {
+    const struct {
+        int cols, rows, rowsPerWorksheet;
+    } cases[] = {{8, 3000, 700}, {3, 2730, exports::kWorksheetRows}, {5000, 6, 2}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.cols << " x " << c.rows << " by " << c.rowsPerWorksheet);
+        grid::Sheet sheet;
+        sheet.setMaxCols(c.cols);
+        sheet.setMaxRows(c.rows);
+        // Odd columns hold numbers, even ones texts.
+        const auto text = [](int col, int row) -> std::string {
+            if ((col + row) % 5 == 0)
+                return {};
+            return col % 2 ? std::to_string(row * 10 + col) : "行" + std::to_string(row);
+        };
+        const auto stored = [&](int col, int row) {
+            return (col % 2 ? n("") : s("")) + QString::fromStdString(text(col, row));
+        };
+        for (int r = 0; r <= c.rows; ++r)
+            for (int col = 1; col <= c.cols; ++col)
+                sheet.setTextUtf8(col, r, text(col, r));
+        writeWorkbook(file(), sheet, {}, {}, c.rowsPerWorksheet);
+        const exports::WorksheetRows places(0, c.rowsPerWorksheet);
+        std::map<int, std::map<std::pair<int, int>, QString>> expected;  // by worksheet
+        for (int r = 0; r <= c.rows; ++r) {
+            const exports::WorksheetPlace at = places.placeOfSheetRow(r);
+            for (int col = 1; col <= c.cols; ++col) {
+                auto &cells = expected[at.worksheet];
+                if (!text(col, r).empty())
+                    cells[{int(at.row) + 1, col}] = stored(col, r);
+                if (at.worksheet > 0 && !text(col, 0).empty())
+                    cells[{1, col}] = stored(col, 0);
+            }
+        }
+        for (const auto &[worksheet, cells] : expected)
+            EXPECT_EQ(readSheet(file(), worksheet + 1).cells, cells)
+                << "worksheet " << worksheet + 1;
+    }
 }
 
 TEST_F(Export, OverlongTextIsCutToTheCellLimit) {
