@@ -1,9 +1,11 @@
 // Exporting a report sheet of rows x 8 columns to an .xlsx workbook (writeWorkbook), next to a
 // raw libxlsxwriter program in constant-memory mode writing the same cells (same texts, same
 // numbers, same column widths) from memory prepared beforehand, in the same run.
-// Target: the export takes at most 1.3 x the raw writer's time, and its peak memory does not
-// grow with the row count (peak_rss_growth_MB: the highest resident size during the write
-// minus the resident size before it, for 100,000 and 1,000,000 rows).
+// Target: the export takes at most the raw writer's wall time (ratio <= 1.0; the cells are
+// prepared on a second thread ahead of the writer), and its peak memory does not grow with
+// the row count (peak_rss_growth_MB: the highest resident size during the write minus the
+// resident size before it, for 100,000 and 1,000,000 rows). CPU times are the process's, all
+// threads together, so the cpu ratio is the work done beside the raw writer's.
 // The same 1,000,000 rows grouped (10,000 groups on two levels, with subtotal and totals
 // rows) export with SUBTOTAL formulas, an outline and page breaks in at most 1.15 x the time
 // of the plain export of that sheet.
@@ -271,20 +273,24 @@ int main(int argc, char **argv) {
         benchmark::RegisterBenchmark(("RawLibxlsxwriter/" + n).c_str(), raw, rows)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
+            ->MeasureProcessCPUTime()
             ->Iterations(1);
         benchmark::RegisterBenchmark(("Export/" + n).c_str(), exportSheet, rows)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
+            ->MeasureProcessCPUTime()
             ->Iterations(1);
     }
     const std::string grouped = "Grouped/1000000";
     benchmark::RegisterBenchmark("GroupedPlain/1000000", exportGrouped, 1'000'000, false)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
+        ->MeasureProcessCPUTime()
         ->Iterations(1);
     benchmark::RegisterBenchmark(grouped.c_str(), exportGrouped, 1'000'000, true)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
+        ->MeasureProcessCPUTime()
         ->Iterations(1);
     bench::RatioReporter reporter(
         [](const std::string &name) {
@@ -294,7 +300,7 @@ int main(int argc, char **argv) {
                 return "GroupedPlain/" + name.substr(8);
             return std::string();
         },
-        1.3);
+        1.0);
     reporter.setTarget(grouped, 1.15);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
