@@ -28,6 +28,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -172,7 +173,7 @@ public:
     std::string_view cellUtf8(int col, int row) const {
         if (std::size_t(col) >= m_cells.size())
             return {};
-        const std::vector<CellRef> &column = m_cells[std::size_t(col)];
+        const CellColumn &column = m_cells[std::size_t(col)];
         if (std::size_t(row) >= column.size())
             return {};
         const CellRef r = column[std::size_t(row)];
@@ -336,6 +337,33 @@ private:
         std::uint32_t length = 0;
     };
 
+    // One column's cell references, rows from 0, held in blocks of 2^kBlockShift rows. A
+    // column grows a block at a time and never moves what it holds: a fill of a million rows
+    // copies no reference and leaves no outgrown buffer behind, where one growing array would
+    // leave each of its smaller copies to the allocator, resident, and keep up to half of its
+    // last one unused. References past size() in the blocks held are empty.
+    class CellColumn {
+    public:
+        std::size_t size() const { return m_size; }
+        bool empty() const { return m_size == 0; }
+        CellRef &operator[](std::size_t row) { return m_blocks[row >> kBlockShift][row & kMask]; }
+        const CellRef &operator[](std::size_t row) const {
+            return m_blocks[row >> kBlockShift][row & kMask];
+        }
+        CellRef &back() { return (*this)[m_size - 1]; }
+        // Grows with empty references, or shrinks, releasing the blocks past the new end.
+        void resize(std::size_t rows);
+        void pop_back() { resize(m_size - 1); }
+        // Bytes held: the blocks and the table of them.
+        std::size_t bytes() const;
+
+    private:
+        static constexpr unsigned kBlockShift = 13;  // 8,192 rows, 64 KiB a block
+        static constexpr std::size_t kMask = (std::size_t(1) << kBlockShift) - 1;
+        std::vector<std::unique_ptr<CellRef[]>> m_blocks;
+        std::size_t m_size = 0;
+    };
+
     static std::uint64_t key(int col, int row) {
         return (std::uint64_t(std::uint32_t(col)) << 32) | std::uint32_t(row);
     }
@@ -353,7 +381,7 @@ private:
 
     int m_maxCols = 0;
     int m_maxRows = 0;
-    std::vector<std::vector<CellRef>> m_cells;  // [col][row]
+    std::vector<CellColumn> m_cells;  // [col][row]
     std::string m_arena;
     std::size_t m_garbage = 0;        // arena bytes no cell refers to any more
     std::vector<CellStyle> m_styles;  // [0] is the default style

@@ -25,6 +25,30 @@ constexpr std::size_t kArenaLimit = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
 
+// ---- cell references
+
+void Sheet::CellColumn::resize(std::size_t rows) {
+    const std::size_t blocks = (rows + kMask) >> kBlockShift;
+    if (rows < m_size) {
+        m_blocks.resize(blocks);
+        // What stays of the last block past the new end is emptied, so that growing again
+        // finds empty references there.
+        const std::size_t end = std::min(m_size, blocks << kBlockShift);
+        for (std::size_t r = rows; r < end; ++r)
+            (*this)[r] = CellRef{};
+    } else {
+        m_blocks.reserve(blocks);
+        while (m_blocks.size() < blocks)
+            m_blocks.push_back(std::make_unique<CellRef[]>(kMask + 1));
+    }
+    m_size = rows;
+}
+
+std::size_t Sheet::CellColumn::bytes() const {
+    return m_blocks.capacity() * sizeof(m_blocks[0]) +
+           m_blocks.size() * (kMask + 1) * sizeof(CellRef);
+}
+
 // ---- texts
 
 Sheet::CellRef *Sheet::ref(int col, int row) {
@@ -51,7 +75,7 @@ void Sheet::store(int col, int row, std::string_view utf8) {
         if (m_cells.size() <= std::size_t(col))
             m_cells.resize(std::size_t(col) + 1);
         auto &column = m_cells[std::size_t(col)];
-        // resize grows the capacity geometrically, so a fill row by row stays linear.
+        // Blocks are added as the rows reach them, so a fill row by row stays linear.
         column.resize(std::size_t(row) + 1);
         r = &column[std::size_t(row)];
     }
@@ -117,7 +141,8 @@ void Sheet::compactArena() {
     std::string fresh;
     fresh.reserve(m_arena.size() - m_garbage);
     for (auto &column : m_cells) {
-        for (auto &r : column) {
+        for (std::size_t i = 0; i < column.size(); ++i) {
+            CellRef &r = column[i];
             if (!r.length)
                 continue;
             const auto offset = std::uint32_t(fresh.size());
@@ -194,7 +219,7 @@ void Sheet::clearText(const CellBlock &block) {
 }
 
 void Sheet::clear() {
-    std::vector<std::vector<CellRef>>().swap(m_cells);
+    std::vector<CellColumn>().swap(m_cells);
     std::string().swap(m_arena);
     m_garbage = 0;
     m_styles.resize(1);
