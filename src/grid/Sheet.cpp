@@ -350,20 +350,22 @@ void Sheet::arrangeRows(const std::vector<int> &from) {
             continue;
         CellColumn arranged;
         arranged.resize(from.size() + 1);
-        arranged[0] = column[0];
+        arranged.set(0, column.get(0));
         for (std::size_t i = 0; i < from.size(); ++i) {
             const auto old = std::size_t(from[i]);
             if (old != 0 && old < column.size())
-                arranged[i + 1] = column[old];
+                arranged.set(i + 1, column.get(old));
         }
         // What the new column no longer refers to is garbage in the arena.
         for (std::size_t r = 1; r < column.size(); ++r) {
             if (r >= newRow.size() || newRow[r] == 0)
-                m_garbage += column[r].length;
+                m_garbage += column.get(r).length;
         }
         // Trailing empty cells cost nothing as missing entries.
-        while (arranged.size() > 1 && arranged.back().length == 0)
-            arranged.pop_back();
+        std::size_t size = arranged.size();
+        while (size > 1 && arranged.get(size - 1).length == 0)
+            --size;
+        arranged.resize(size);
         std::swap(column, arranged);
     }
 

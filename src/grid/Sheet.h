@@ -176,7 +176,7 @@ public:
         const CellColumn &column = m_cells[std::size_t(col)];
         if (std::size_t(row) >= column.size())
             return {};
-        const CellRef r = column[std::size_t(row)];
+        const CellRef r = column.get(std::size_t(row));
         return r.length ? std::string_view(m_arena.data() + r.offset, r.length)
                         : std::string_view();
     }
@@ -337,38 +337,49 @@ private:
         std::uint32_t length = 0;
     };
 
-    // One column's cell references, rows from 0, held in blocks of 2^kBlockShift rows. A
-    // column grows a block at a time and never moves what it holds: a fill of a million rows
-    // copies no reference and leaves no outgrown buffer behind, where one growing array would
-    // leave each of its smaller copies to the allocator, resident, and keep up to half of its
-    // last one unused. References past size() in the blocks held are empty.
+    // One column's cell references, rows from 0, held in blocks of kBlockRows rows. A column
+    // grows a block at a time and never moves what it holds: a fill of a million rows copies
+    // no reference and leaves no outgrown buffer behind, where one growing array would leave
+    // each of its smaller copies to the allocator, resident, and keep up to half of its last
+    // one unused. A reference takes 5 bytes: its offset, and its length in one byte, since a
+    // report's cell is short; a block holding a text of kLong bytes or more gets a table of
+    // whole lengths, which that byte then defers to. References past size() in the blocks
+    // held are empty.
     class CellColumn {
     public:
         std::size_t size() const { return m_size; }
         bool empty() const { return m_size == 0; }
-        CellRef &operator[](std::size_t row) { return m_blocks[row >> kBlockShift][row & kMask]; }
-        const CellRef &operator[](std::size_t row) const {
-            return m_blocks[row >> kBlockShift][row & kMask];
+        CellRef get(std::size_t row) const {
+            const Block &b = *m_blocks[row >> kBlockShift];
+            const std::size_t i = row & kMask;
+            const std::uint8_t n = b.length[i];
+            return {b.offset[i], n != kLong ? n : b.longLength[i]};
         }
-        CellRef &back() { return (*this)[m_size - 1]; }
+        void set(std::size_t row, CellRef ref);
         // Grows with empty references, or shrinks, releasing the blocks past the new end.
         void resize(std::size_t rows);
-        void pop_back() { resize(m_size - 1); }
         // Bytes held: the blocks and the table of them.
         std::size_t bytes() const;
 
     private:
-        static constexpr unsigned kBlockShift = 13;  // 8,192 rows, 64 KiB a block
-        static constexpr std::size_t kMask = (std::size_t(1) << kBlockShift) - 1;
-        std::vector<std::unique_ptr<CellRef[]>> m_blocks;
+        static constexpr unsigned kBlockShift = 13;
+        static constexpr std::size_t kBlockRows = std::size_t(1) << kBlockShift;  // 40 KiB
+        static constexpr std::size_t kMask = kBlockRows - 1;
+        static constexpr std::uint8_t kLong = 255;
+        struct Block {
+            std::uint32_t offset[kBlockRows];
+            std::uint8_t length[kBlockRows];  // kLong: see longLength
+            std::unique_ptr<std::uint32_t[]> longLength;
+        };
+        std::vector<std::unique_ptr<Block>> m_blocks;
         std::size_t m_size = 0;
     };
 
     static std::uint64_t key(int col, int row) {
         return (std::uint64_t(std::uint32_t(col)) << 32) | std::uint32_t(row);
     }
-    CellRef *ref(int col, int row);
-    const CellRef *ref(int col, int row) const;
+    // The reference of a cell; empty for a cell never written.
+    CellRef cellRef(int col, int row) const;
     void store(int col, int row, std::string_view utf8);
     std::uint16_t styleIndex(const CellStyle &style);
     std::uint16_t fallbackStyle(int col, int row) const;

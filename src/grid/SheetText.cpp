@@ -27,6 +27,20 @@ constexpr std::size_t kArenaLimit = std::numeric_limits<std::uint32_t>::max();
 
 // ---- cell references
 
+void Sheet::CellColumn::set(std::size_t row, CellRef ref) {
+    Block &b = *m_blocks[row >> kBlockShift];
+    const std::size_t i = row & kMask;
+    b.offset[i] = ref.offset;
+    if (ref.length < kLong) {
+        b.length[i] = std::uint8_t(ref.length);
+        return;
+    }
+    if (!b.longLength)
+        b.longLength = std::make_unique<std::uint32_t[]>(kBlockRows);
+    b.length[i] = kLong;
+    b.longLength[i] = ref.length;
+}
+
 void Sheet::CellColumn::resize(std::size_t rows) {
     const std::size_t blocks = (rows + kMask) >> kBlockShift;
     if (rows < m_size) {
@@ -35,60 +49,57 @@ void Sheet::CellColumn::resize(std::size_t rows) {
         // finds empty references there.
         const std::size_t end = std::min(m_size, blocks << kBlockShift);
         for (std::size_t r = rows; r < end; ++r)
-            (*this)[r] = CellRef{};
+            set(r, CellRef{});
     } else {
         m_blocks.reserve(blocks);
         while (m_blocks.size() < blocks)
-            m_blocks.push_back(std::make_unique<CellRef[]>(kMask + 1));
+            m_blocks.push_back(std::make_unique<Block>());
     }
     m_size = rows;
 }
 
 std::size_t Sheet::CellColumn::bytes() const {
-    return m_blocks.capacity() * sizeof(m_blocks[0]) +
-           m_blocks.size() * (kMask + 1) * sizeof(CellRef);
+    std::size_t n = m_blocks.capacity() * sizeof(m_blocks[0]) + m_blocks.size() * sizeof(Block);
+    for (const auto &b : m_blocks) {
+        if (b->longLength)
+            n += kBlockRows * sizeof(std::uint32_t);
+    }
+    return n;
 }
 
 // ---- texts
 
-Sheet::CellRef *Sheet::ref(int col, int row) {
+Sheet::CellRef Sheet::cellRef(int col, int row) const {
     if (std::size_t(col) >= m_cells.size())
-        return nullptr;
-    auto &column = m_cells[std::size_t(col)];
-    return std::size_t(row) < column.size() ? &column[std::size_t(row)] : nullptr;
-}
-
-const Sheet::CellRef *Sheet::ref(int col, int row) const {
-    if (std::size_t(col) >= m_cells.size())
-        return nullptr;
-    const auto &column = m_cells[std::size_t(col)];
-    return std::size_t(row) < column.size() ? &column[std::size_t(row)] : nullptr;
+        return {};
+    const CellColumn &column = m_cells[std::size_t(col)];
+    return std::size_t(row) < column.size() ? column.get(std::size_t(row)) : CellRef{};
 }
 
 void Sheet::store(int col, int row, std::string_view utf8) {
     if (utf8.size() > kArenaLimit)
         refuse(tessel::base::tr("单元格文本过长（%1 字节）").arg(utf8.size()));
-    CellRef *r = ref(col, row);
-    if (!r) {
+    CellColumn *column = std::size_t(col) < m_cells.size() ? &m_cells[std::size_t(col)] : nullptr;
+    if (!column || std::size_t(row) >= column->size()) {
         if (utf8.empty())
             return;  // the cell is empty already
         if (m_cells.size() <= std::size_t(col))
             m_cells.resize(std::size_t(col) + 1);
-        auto &column = m_cells[std::size_t(col)];
+        column = &m_cells[std::size_t(col)];
         // Blocks are added as the rows reach them, so a fill row by row stays linear.
-        column.resize(std::size_t(row) + 1);
-        r = &column[std::size_t(row)];
+        column->resize(std::size_t(row) + 1);
     }
+    CellRef r = column->get(std::size_t(row));
     const auto len = std::uint32_t(utf8.size());
-    if (len <= r->length) {
+    if (len <= r.length) {
         // The new text fits where the old one was: no arena growth on re-fills with texts of
         // the same length or shorter. memmove: the text may come from this very cell.
         if (len)
-            std::memmove(m_arena.data() + r->offset, utf8.data(), len);
-        m_garbage += r->length - len;
-        r->length = len;
+            std::memmove(m_arena.data() + r.offset, utf8.data(), len);
+        m_garbage += r.length - len;
+        r.length = len;
         if (!len)
-            r->offset = 0;
+            r.offset = 0;
     } else {
         // A text read from another cell points into the arena, which may move as it grows.
         std::string copy;
@@ -103,11 +114,13 @@ void Sheet::store(int col, int row, std::string_view utf8) {
             if (m_arena.size() + len > kArenaLimit)
                 refuse(tessel::base::tr("表格的文本存储已满"));
         }
-        m_garbage += r->length;
-        r->offset = std::uint32_t(m_arena.size());
-        r->length = len;
+        // Compaction moves texts, not lengths: r's length is still the one to discard.
+        m_garbage += r.length;
+        r.offset = std::uint32_t(m_arena.size());
+        r.length = len;
         m_arena.append(utf8);
     }
+    column->set(std::size_t(row), r);
     maybeCompactArena();
 }
 
@@ -142,12 +155,13 @@ void Sheet::compactArena() {
     fresh.reserve(m_arena.size() - m_garbage);
     for (auto &column : m_cells) {
         for (std::size_t i = 0; i < column.size(); ++i) {
-            CellRef &r = column[i];
+            CellRef r = column.get(i);
             if (!r.length)
                 continue;
             const auto offset = std::uint32_t(fresh.size());
             fresh.append(m_arena, r.offset, r.length);
             r.offset = offset;
+            column.set(i, r);
         }
     }
     m_arena.swap(fresh);
@@ -179,10 +193,10 @@ void Sheet::setValue(int col, int row, const QVariant &value) {
 
 std::string_view Sheet::textUtf8(int col, int row) const {
     checkCell(col, row);
-    const CellRef *r = ref(col, row);
-    if (!r || !r->length)
+    const CellRef r = cellRef(col, row);
+    if (!r.length)
         return {};
-    return std::string_view(m_arena.data() + r->offset, r->length);
+    return std::string_view(m_arena.data() + r.offset, r.length);
 }
 
 QString Sheet::text(int col, int row) const {
@@ -192,8 +206,7 @@ QString Sheet::text(int col, int row) const {
 
 bool Sheet::hasText(int col, int row) const {
     checkCell(col, row);
-    const CellRef *r = ref(col, row);
-    return r && r->length;
+    return cellRef(col, row).length != 0;
 }
 
 void Sheet::clearText(const CellBlock &block) {
@@ -206,13 +219,14 @@ void Sheet::clearText(const CellBlock &block) {
         auto &column = m_cells[std::size_t(c)];
         const int lastRow = std::min(range.r2, int(column.size()) - 1);
         for (int r = range.r1; r <= lastRow; ++r) {
-            CellRef &cell = column[std::size_t(r)];
-            m_garbage += cell.length;
-            cell = CellRef{};
+            m_garbage += column.get(std::size_t(r)).length;
+            column.set(std::size_t(r), CellRef{});
         }
         // Trailing empty cells are dropped so the last row with data is found quickly.
-        while (!column.empty() && !column.back().length)
-            column.pop_back();
+        std::size_t size = column.size();
+        while (size > 0 && !column.get(size - 1).length)
+            --size;
+        column.resize(size);
     }
     maybeCompactArena();
     touch();
@@ -245,7 +259,7 @@ int Sheet::lastDataRow() const {
         const auto &column = m_cells[std::size_t(c)];
         // Only rows below the best so far can improve it.
         for (int r = std::min(m_maxRows, int(column.size()) - 1); r > best; --r) {
-            if (column[std::size_t(r)].length) {
+            if (column.get(std::size_t(r)).length) {
                 best = r;
                 break;
             }
@@ -258,7 +272,7 @@ int Sheet::lastDataCol() const {
     for (int c = std::min(m_maxCols, int(m_cells.size()) - 1); c >= 1; --c) {
         const auto &column = m_cells[std::size_t(c)];
         for (int r = std::min(m_maxRows, int(column.size()) - 1); r >= 1; --r) {
-            if (column[std::size_t(r)].length)
+            if (column.get(std::size_t(r)).length)
                 return c;
         }
     }
