@@ -10,8 +10,9 @@
 // Units: column width in character units (1 unit = 105 twips = 7 px at 96 dpi), row height
 // in points (20 twips), margins in twips (1440 to the inch).
 //
-// Storage: texts live as UTF-8 in one arena; each cell is an 8-byte reference into it, held
-// per column, so a sheet of 1,000,000 × 8 cells costs about 8 bytes per cell plus its text.
+// Storage: texts live as UTF-8 in one arena; each cell is a 5-byte reference into it, held
+// per column in blocks of rows, so a sheet of 1,000,000 × 8 cells costs about 5 bytes per cell
+// plus its text.
 // Overwriting a cell reuses its bytes when the new text fits and appends otherwise; the
 // arena is compacted once more than half of it is unused. Styles are shared: a table of
 // distinct styles, a style per column where one was set for the whole column, and a sparse
