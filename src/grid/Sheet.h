@@ -342,16 +342,17 @@ private:
     // grows a block at a time and never moves what it holds: a fill of a million rows copies
     // no reference and leaves no outgrown buffer behind, where one growing array would leave
     // each of its smaller copies to the allocator, resident, and keep up to half of its last
-    // one unused. A reference takes 5 bytes: its offset, and its length in one byte, since a
-    // report's cell is short; a block holding a text of kLong bytes or more gets a table of
-    // whole lengths, which that byte then defers to. References past size() in the blocks
-    // held are empty.
+    // one unused. Only a short column's one block grows by doubling, so that a column of a
+    // few cells (a toolbar strip, an editor grid) costs a few bytes. A reference takes 5
+    // bytes: its offset, and its length in one byte, since a report's cell is short; a block
+    // holding a text of kLong bytes or more gets a table of whole lengths, which that byte
+    // then defers to. References past size() in the blocks held are empty.
     class CellColumn {
     public:
         std::size_t size() const { return m_size; }
         bool empty() const { return m_size == 0; }
         CellRef get(std::size_t row) const {
-            const Block &b = *m_blocks[row >> kBlockShift];
+            const Block &b = m_blocks[row >> kBlockShift];
             const std::size_t i = row & kMask;
             const std::uint8_t n = b.length[i];
             return {b.offset[i], n != kLong ? n : b.longLength[i]};
@@ -366,14 +367,23 @@ private:
         static constexpr unsigned kBlockShift = 13;
         static constexpr std::size_t kBlockRows = std::size_t(1) << kBlockShift;  // 40 KiB
         static constexpr std::size_t kMask = kBlockRows - 1;
+        static constexpr std::size_t kFirstRows = 16;  // the least a column's block holds
         static constexpr std::uint8_t kLong = 255;
         struct Block {
-            std::uint32_t offset[kBlockRows];
-            std::uint8_t length[kBlockRows];  // kLong: see longLength
+            std::unique_ptr<std::uint32_t[]> offset;
+            std::unique_ptr<std::uint8_t[]> length;  // kLong: see longLength
             std::unique_ptr<std::uint32_t[]> longLength;
         };
-        std::vector<std::unique_ptr<Block>> m_blocks;
+        static Block emptyBlock(std::size_t rows);
+        std::size_t blockRows(std::size_t block) const {
+            return block == 0 ? m_firstRows : kBlockRows;
+        }
+        std::size_t capacity() const {
+            return m_blocks.empty() ? 0 : m_firstRows + (m_blocks.size() - 1) * kBlockRows;
+        }
+        std::vector<Block> m_blocks;
         std::size_t m_size = 0;
+        std::size_t m_firstRows = 0;  // rows of block 0; below kBlockRows only when it is alone
     };
 
     static std::uint64_t key(int col, int row) {

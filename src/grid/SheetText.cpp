@@ -1,6 +1,7 @@
 #include "grid/Sheet.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -27,8 +28,14 @@ constexpr std::size_t kArenaLimit = std::numeric_limits<std::uint32_t>::max();
 
 // ---- cell references
 
+Sheet::CellColumn::Block Sheet::CellColumn::emptyBlock(std::size_t rows) {
+    return {std::make_unique<std::uint32_t[]>(rows), std::make_unique<std::uint8_t[]>(rows),
+            nullptr};
+}
+
 void Sheet::CellColumn::set(std::size_t row, CellRef ref) {
-    Block &b = *m_blocks[row >> kBlockShift];
+    const std::size_t block = row >> kBlockShift;
+    Block &b = m_blocks[block];
     const std::size_t i = row & kMask;
     b.offset[i] = ref.offset;
     if (ref.length < kLong) {
@@ -36,33 +43,55 @@ void Sheet::CellColumn::set(std::size_t row, CellRef ref) {
         return;
     }
     if (!b.longLength)
-        b.longLength = std::make_unique<std::uint32_t[]>(kBlockRows);
+        b.longLength = std::make_unique<std::uint32_t[]>(blockRows(block));
     b.length[i] = kLong;
     b.longLength[i] = ref.length;
 }
 
 void Sheet::CellColumn::resize(std::size_t rows) {
-    const std::size_t blocks = (rows + kMask) >> kBlockShift;
     if (rows < m_size) {
-        m_blocks.resize(blocks);
-        // What stays of the last block past the new end is emptied, so that growing again
-        // finds empty references there.
-        const std::size_t end = std::min(m_size, blocks << kBlockShift);
+        const std::size_t blocks = (rows + kMask) >> kBlockShift;
+        if (blocks < m_blocks.size())
+            m_blocks.resize(blocks);
+        if (m_blocks.empty())
+            m_firstRows = 0;
+        // What stays of the blocks past the new end is emptied, so that growing again finds
+        // empty references there.
+        const std::size_t end = std::min(m_size, capacity());
         for (std::size_t r = rows; r < end; ++r)
             set(r, CellRef{});
-    } else {
-        m_blocks.reserve(blocks);
-        while (m_blocks.size() < blocks)
-            m_blocks.push_back(std::make_unique<Block>());
+    } else if (rows > capacity()) {
+        if (m_firstRows < kBlockRows) {
+            const std::size_t first =
+                std::min(kBlockRows, std::bit_ceil(std::max(rows, kFirstRows)));
+            Block grown = emptyBlock(first);
+            if (!m_blocks.empty()) {
+                const Block &old = m_blocks[0];
+                std::copy_n(old.offset.get(), m_firstRows, grown.offset.get());
+                std::copy_n(old.length.get(), m_firstRows, grown.length.get());
+                if (old.longLength) {
+                    grown.longLength = std::make_unique<std::uint32_t[]>(first);
+                    std::copy_n(old.longLength.get(), m_firstRows, grown.longLength.get());
+                }
+                m_blocks[0] = std::move(grown);
+            } else {
+                m_blocks.push_back(std::move(grown));
+            }
+            m_firstRows = first;
+        }
+        m_blocks.reserve((rows + kMask) >> kBlockShift);
+        while (capacity() < rows)
+            m_blocks.push_back(emptyBlock(kBlockRows));
     }
     m_size = rows;
 }
 
 std::size_t Sheet::CellColumn::bytes() const {
-    std::size_t n = m_blocks.capacity() * sizeof(m_blocks[0]) + m_blocks.size() * sizeof(Block);
-    for (const auto &b : m_blocks) {
-        if (b->longLength)
-            n += kBlockRows * sizeof(std::uint32_t);
+    std::size_t n = m_blocks.capacity() * sizeof(Block);
+    for (std::size_t k = 0; k < m_blocks.size(); ++k) {
+        const std::size_t entry = sizeof(std::uint32_t) + sizeof(std::uint8_t) +
+                                  (m_blocks[k].longLength ? sizeof(std::uint32_t) : 0);
+        n += blockRows(k) * entry;
     }
     return n;
 }

@@ -171,9 +171,9 @@ TEST(SheetTest, OverwritesAndCompactionKeepEveryText) {
 }
 
 // Texts of every length at rows on both sides of the storage's block boundaries: each case
-// writes a text and overwrites it with one of another length. Every cell reads back its last
-// text after the rows are turned upside down, and reads empty once cleared, when its column
-// has grown past it again.
+// writes a text, reads it back once every case has written its own, and overwrites it with
+// one of another length. Every cell reads back its last text after the rows are turned upside
+// down, and reads empty once cleared, when its column has grown past it again.
 TEST(SheetTest, TextsOfAnyLengthAtAnyRowReadBack) {
     constexpr int kRows = 250'000;
     struct Case {
@@ -183,7 +183,7 @@ TEST(SheetTest, TextsOfAnyLengthAtAnyRowReadBack) {
     };
     const Case cases[] = {
         {"empty to short on the label row", 1, 0, 0, 3},
-        {"short to 254 bytes", 1, 2, 5, 254},
+        {"long to 254 bytes in a column still short", 1, 2, 300, 254},
         {"254 to 255 bytes at a block's last row", 1, 8191, 254, 255},
         {"long to short at a block's first row", 2, 8192, 300, 4},
         {"short to long beside a long text", 2, 8193, 4, 70'000},
@@ -201,8 +201,10 @@ TEST(SheetTest, TextsOfAnyLengthAtAnyRowReadBack) {
     const auto moved = [](const Case &c) { return c.row == 0 ? 0 : kRows + 1 - c.row; };
     for (const Case &c : cases)
         sheet.setTextUtf8(c.col, c.row, text(c, c.first));
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
+        EXPECT_EQ(sheet.textUtf8(c.col, c.row), text(c, c.first)) << c.name;
         sheet.setTextUtf8(c.col, c.row, text(c, c.second));
+    }
     std::vector<int> upsideDown(kRows);
     for (int r = 0; r < kRows; ++r)
         upsideDown[std::size_t(r)] = kRows - r;
