@@ -357,7 +357,15 @@ private:
             const std::uint8_t n = b.length[i];
             return {b.offset[i], n != kLong ? n : b.longLength[i]};
         }
-        void set(std::size_t row, CellRef ref);
+        void set(std::size_t row, CellRef ref) {
+            Block &b = m_blocks[row >> kBlockShift];
+            const std::size_t i = row & kMask;
+            b.offset[i] = ref.offset;
+            if (ref.length < kLong)
+                b.length[i] = std::uint8_t(ref.length);
+            else
+                setLongLength(row, ref.length);
+        }
         // Grows with empty references, or shrinks, releasing the blocks past the new end.
         void resize(std::size_t rows);
         // Bytes held: the blocks and the table of them.
@@ -375,6 +383,7 @@ private:
             std::unique_ptr<std::uint32_t[]> longLength;
         };
         static Block emptyBlock(std::size_t rows);
+        void setLongLength(std::size_t row, std::uint32_t length);
         std::size_t blockRows(std::size_t block) const {
             return block == 0 ? m_firstRows : kBlockRows;
         }

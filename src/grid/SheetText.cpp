@@ -33,19 +33,13 @@ Sheet::CellColumn::Block Sheet::CellColumn::emptyBlock(std::size_t rows) {
             nullptr};
 }
 
-void Sheet::CellColumn::set(std::size_t row, CellRef ref) {
+void Sheet::CellColumn::setLongLength(std::size_t row, std::uint32_t length) {
     const std::size_t block = row >> kBlockShift;
     Block &b = m_blocks[block];
-    const std::size_t i = row & kMask;
-    b.offset[i] = ref.offset;
-    if (ref.length < kLong) {
-        b.length[i] = std::uint8_t(ref.length);
-        return;
-    }
     if (!b.longLength)
         b.longLength = std::make_unique<std::uint32_t[]>(blockRows(block));
-    b.length[i] = kLong;
-    b.longLength[i] = ref.length;
+    b.length[row & kMask] = kLong;
+    b.longLength[row & kMask] = length;
 }
 
 void Sheet::CellColumn::resize(std::size_t rows) {
