@@ -251,9 +251,9 @@ void Sheet::notifyPrintChanged() {
 
 std::size_t Sheet::storageBytes() const {
     std::size_t n = sizeof(*this);
-    n += m_cells.capacity() * sizeof(std::vector<CellRef>);
+    n += m_cells.capacity() * sizeof(CellColumn);
     for (const auto &column : m_cells)
-        n += column.capacity() * sizeof(CellRef);
+        n += column.bytes();
     n += m_arena.capacity();
     n += m_styles.capacity() * sizeof(CellStyle);
     // Hash and tree nodes: the value, the links, and the allocator's own word per block.
@@ -345,25 +345,28 @@ void Sheet::arrangeRows(const std::vector<int> &from) {
         newRow[std::size_t(old)] = int(i) + 1;
     }
 
-    for (std::vector<CellRef> &column : m_cells) {
+    for (CellColumn &column : m_cells) {
         if (column.size() <= 1)
             continue;
-        std::vector<CellRef> arranged(from.size() + 1);
-        arranged[0] = column[0];
+        CellColumn arranged;
+        arranged.resize(from.size() + 1);
+        arranged.set(0, column.get(0));
         for (std::size_t i = 0; i < from.size(); ++i) {
             const auto old = std::size_t(from[i]);
             if (old != 0 && old < column.size())
-                arranged[i + 1] = column[old];
+                arranged.set(i + 1, column.get(old));
         }
         // What the new column no longer refers to is garbage in the arena.
         for (std::size_t r = 1; r < column.size(); ++r) {
             if (r >= newRow.size() || newRow[r] == 0)
-                m_garbage += column[r].length;
+                m_garbage += column.get(r).length;
         }
         // Trailing empty cells cost nothing as missing entries.
-        while (arranged.size() > 1 && arranged.back().length == 0)
-            arranged.pop_back();
-        column.swap(arranged);
+        std::size_t size = arranged.size();
+        while (size > 1 && arranged.get(size - 1).length == 0)
+            --size;
+        arranged.resize(size);
+        std::swap(column, arranged);
     }
 
     std::unordered_map<std::uint64_t, std::uint16_t> styles;

@@ -10,8 +10,9 @@
 // Units: column width in character units (1 unit = 105 twips = 7 px at 96 dpi), row height
 // in points (20 twips), margins in twips (1440 to the inch).
 //
-// Storage: texts live as UTF-8 in one arena; each cell is an 8-byte reference into it, held
-// per column, so a sheet of 1,000,000 × 8 cells costs about 8 bytes per cell plus its text.
+// Storage: texts live as UTF-8 in one arena; each cell is a 5-byte reference into it, held
+// per column in blocks of rows, so a sheet of 1,000,000 × 8 cells costs about 5 bytes per cell
+// plus its text.
 // Overwriting a cell reuses its bytes when the new text fits and appends otherwise; the
 // arena is compacted once more than half of it is unused. Styles are shared: a table of
 // distinct styles, a style per column where one was set for the whole column, and a sparse
@@ -28,6 +29,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -172,10 +174,10 @@ public:
     std::string_view cellUtf8(int col, int row) const {
         if (std::size_t(col) >= m_cells.size())
             return {};
-        const std::vector<CellRef> &column = m_cells[std::size_t(col)];
+        const CellColumn &column = m_cells[std::size_t(col)];
         if (std::size_t(row) >= column.size())
             return {};
-        const CellRef r = column[std::size_t(row)];
+        const CellRef r = column.get(std::size_t(row));
         return r.length ? std::string_view(m_arena.data() + r.offset, r.length)
                         : std::string_view();
     }
@@ -336,11 +338,68 @@ private:
         std::uint32_t length = 0;
     };
 
+    // One column's cell references, rows from 0, held in blocks of kBlockRows rows. A column
+    // grows a block at a time and never moves what it holds: a fill of a million rows copies
+    // no reference and leaves no outgrown buffer behind, where one growing array would leave
+    // each of its smaller copies to the allocator, resident, and keep up to half of its last
+    // one unused. Only a short column's one block grows by doubling, so that a column of a
+    // few cells (a toolbar strip, an editor grid) costs a few bytes. A reference takes 5
+    // bytes: its offset, and its length in one byte, since a report's cell is short; a block
+    // holding a text of kLong bytes or more gets a table of whole lengths, which that byte
+    // then defers to. References past size() in the blocks held are empty.
+    class CellColumn {
+    public:
+        std::size_t size() const { return m_size; }
+        bool empty() const { return m_size == 0; }
+        CellRef get(std::size_t row) const {
+            const Block &b = m_blocks[row >> kBlockShift];
+            const std::size_t i = row & kMask;
+            const std::uint8_t n = b.length[i];
+            return {b.offset[i], n != kLong ? n : b.longLength[i]};
+        }
+        void set(std::size_t row, CellRef ref) {
+            Block &b = m_blocks[row >> kBlockShift];
+            const std::size_t i = row & kMask;
+            b.offset[i] = ref.offset;
+            if (ref.length < kLong)
+                b.length[i] = std::uint8_t(ref.length);
+            else
+                setLongLength(row, ref.length);
+        }
+        // Grows with empty references, or shrinks, releasing the blocks past the new end.
+        void resize(std::size_t rows);
+        // Bytes held: the blocks and the table of them.
+        std::size_t bytes() const;
+
+    private:
+        static constexpr unsigned kBlockShift = 13;
+        static constexpr std::size_t kBlockRows = std::size_t(1) << kBlockShift;  // 40 KiB
+        static constexpr std::size_t kMask = kBlockRows - 1;
+        static constexpr std::size_t kFirstRows = 16;  // the least a column's block holds
+        static constexpr std::uint8_t kLong = 255;
+        struct Block {
+            std::unique_ptr<std::uint32_t[]> offset;
+            std::unique_ptr<std::uint8_t[]> length;  // kLong: see longLength
+            std::unique_ptr<std::uint32_t[]> longLength;
+        };
+        static Block emptyBlock(std::size_t rows);
+        void setLongLength(std::size_t row, std::uint32_t length);
+        std::size_t blockRows(std::size_t block) const {
+            return block == 0 ? m_firstRows : kBlockRows;
+        }
+        std::size_t capacity() const {
+            return m_blocks.empty() ? 0 : m_firstRows + (m_blocks.size() - 1) * kBlockRows;
+        }
+        std::vector<Block> m_blocks;
+        std::size_t m_size = 0;
+        std::size_t m_firstRows = 0;  // rows of block 0; below kBlockRows only when it is alone
+    };
+
     static std::uint64_t key(int col, int row) {
         return (std::uint64_t(std::uint32_t(col)) << 32) | std::uint32_t(row);
     }
-    CellRef *ref(int col, int row);
-    const CellRef *ref(int col, int row) const;
+    // The reference of a cell; empty for a cell never written.
+    CellRef cellRef(int col, int row) const;
     void store(int col, int row, std::string_view utf8);
     std::uint16_t styleIndex(const CellStyle &style);
     std::uint16_t fallbackStyle(int col, int row) const;
@@ -353,7 +412,7 @@ private:
 
     int m_maxCols = 0;
     int m_maxRows = 0;
-    std::vector<std::vector<CellRef>> m_cells;  // [col][row]
+    std::vector<CellColumn> m_cells;  // [col][row]
     std::string m_arena;
     std::size_t m_garbage = 0;        // arena bytes no cell refers to any more
     std::vector<CellStyle> m_styles;  // [0] is the default style

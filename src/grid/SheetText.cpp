@@ -1,6 +1,7 @@
 #include "grid/Sheet.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -25,46 +26,103 @@ constexpr std::size_t kArenaLimit = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
 
-// ---- texts
+// ---- cell references
 
-Sheet::CellRef *Sheet::ref(int col, int row) {
-    if (std::size_t(col) >= m_cells.size())
-        return nullptr;
-    auto &column = m_cells[std::size_t(col)];
-    return std::size_t(row) < column.size() ? &column[std::size_t(row)] : nullptr;
+Sheet::CellColumn::Block Sheet::CellColumn::emptyBlock(std::size_t rows) {
+    return {std::make_unique<std::uint32_t[]>(rows), std::make_unique<std::uint8_t[]>(rows),
+            nullptr};
 }
 
-const Sheet::CellRef *Sheet::ref(int col, int row) const {
+void Sheet::CellColumn::setLongLength(std::size_t row, std::uint32_t length) {
+    const std::size_t block = row >> kBlockShift;
+    Block &b = m_blocks[block];
+    if (!b.longLength)
+        b.longLength = std::make_unique<std::uint32_t[]>(blockRows(block));
+    b.length[row & kMask] = kLong;
+    b.longLength[row & kMask] = length;
+}
+
+void Sheet::CellColumn::resize(std::size_t rows) {
+    if (rows < m_size) {
+        const std::size_t blocks = (rows + kMask) >> kBlockShift;
+        if (blocks < m_blocks.size())
+            m_blocks.resize(blocks);
+        if (m_blocks.empty())
+            m_firstRows = 0;
+        // What stays of the blocks past the new end is emptied, so that growing again finds
+        // empty references there.
+        const std::size_t end = std::min(m_size, capacity());
+        for (std::size_t r = rows; r < end; ++r)
+            set(r, CellRef{});
+    } else if (rows > capacity()) {
+        if (m_firstRows < kBlockRows) {
+            const std::size_t first =
+                std::min(kBlockRows, std::bit_ceil(std::max(rows, kFirstRows)));
+            Block grown = emptyBlock(first);
+            if (!m_blocks.empty()) {
+                const Block &old = m_blocks[0];
+                std::copy_n(old.offset.get(), m_firstRows, grown.offset.get());
+                std::copy_n(old.length.get(), m_firstRows, grown.length.get());
+                if (old.longLength) {
+                    grown.longLength = std::make_unique<std::uint32_t[]>(first);
+                    std::copy_n(old.longLength.get(), m_firstRows, grown.longLength.get());
+                }
+                m_blocks[0] = std::move(grown);
+            } else {
+                m_blocks.push_back(std::move(grown));
+            }
+            m_firstRows = first;
+        }
+        m_blocks.reserve((rows + kMask) >> kBlockShift);
+        while (capacity() < rows)
+            m_blocks.push_back(emptyBlock(kBlockRows));
+    }
+    m_size = rows;
+}
+
+std::size_t Sheet::CellColumn::bytes() const {
+    std::size_t n = m_blocks.capacity() * sizeof(Block);
+    for (std::size_t k = 0; k < m_blocks.size(); ++k) {
+        const std::size_t entry = sizeof(std::uint32_t) + sizeof(std::uint8_t) +
+                                  (m_blocks[k].longLength ? sizeof(std::uint32_t) : 0);
+        n += blockRows(k) * entry;
+    }
+    return n;
+}
+
+// ---- texts
+
+Sheet::CellRef Sheet::cellRef(int col, int row) const {
     if (std::size_t(col) >= m_cells.size())
-        return nullptr;
-    const auto &column = m_cells[std::size_t(col)];
-    return std::size_t(row) < column.size() ? &column[std::size_t(row)] : nullptr;
+        return {};
+    const CellColumn &column = m_cells[std::size_t(col)];
+    return std::size_t(row) < column.size() ? column.get(std::size_t(row)) : CellRef{};
 }
 
 void Sheet::store(int col, int row, std::string_view utf8) {
     if (utf8.size() > kArenaLimit)
         refuse(tessel::base::tr("单元格文本过长（%1 字节）").arg(utf8.size()));
-    CellRef *r = ref(col, row);
-    if (!r) {
+    CellColumn *column = std::size_t(col) < m_cells.size() ? &m_cells[std::size_t(col)] : nullptr;
+    if (!column || std::size_t(row) >= column->size()) {
         if (utf8.empty())
             return;  // the cell is empty already
         if (m_cells.size() <= std::size_t(col))
             m_cells.resize(std::size_t(col) + 1);
-        auto &column = m_cells[std::size_t(col)];
-        // resize grows the capacity geometrically, so a fill row by row stays linear.
-        column.resize(std::size_t(row) + 1);
-        r = &column[std::size_t(row)];
+        column = &m_cells[std::size_t(col)];
+        // Blocks are added as the rows reach them, so a fill row by row stays linear.
+        column->resize(std::size_t(row) + 1);
     }
+    CellRef r = column->get(std::size_t(row));
     const auto len = std::uint32_t(utf8.size());
-    if (len <= r->length) {
+    if (len <= r.length) {
         // The new text fits where the old one was: no arena growth on re-fills with texts of
         // the same length or shorter. memmove: the text may come from this very cell.
         if (len)
-            std::memmove(m_arena.data() + r->offset, utf8.data(), len);
-        m_garbage += r->length - len;
-        r->length = len;
+            std::memmove(m_arena.data() + r.offset, utf8.data(), len);
+        m_garbage += r.length - len;
+        r.length = len;
         if (!len)
-            r->offset = 0;
+            r.offset = 0;
     } else {
         // A text read from another cell points into the arena, which may move as it grows.
         std::string copy;
@@ -79,11 +137,13 @@ void Sheet::store(int col, int row, std::string_view utf8) {
             if (m_arena.size() + len > kArenaLimit)
                 refuse(tessel::base::tr("表格的文本存储已满"));
         }
-        m_garbage += r->length;
-        r->offset = std::uint32_t(m_arena.size());
-        r->length = len;
+        // Compaction moves texts, not lengths: r's length is still the one to discard.
+        m_garbage += r.length;
+        r.offset = std::uint32_t(m_arena.size());
+        r.length = len;
         m_arena.append(utf8);
     }
+    column->set(std::size_t(row), r);
     maybeCompactArena();
 }
 
@@ -117,12 +177,14 @@ void Sheet::compactArena() {
     std::string fresh;
     fresh.reserve(m_arena.size() - m_garbage);
     for (auto &column : m_cells) {
-        for (auto &r : column) {
+        for (std::size_t i = 0; i < column.size(); ++i) {
+            CellRef r = column.get(i);
             if (!r.length)
                 continue;
             const auto offset = std::uint32_t(fresh.size());
             fresh.append(m_arena, r.offset, r.length);
             r.offset = offset;
+            column.set(i, r);
         }
     }
     m_arena.swap(fresh);
@@ -154,10 +216,10 @@ void Sheet::setValue(int col, int row, const QVariant &value) {
 
 std::string_view Sheet::textUtf8(int col, int row) const {
     checkCell(col, row);
-    const CellRef *r = ref(col, row);
-    if (!r || !r->length)
+    const CellRef r = cellRef(col, row);
+    if (!r.length)
         return {};
-    return std::string_view(m_arena.data() + r->offset, r->length);
+    return std::string_view(m_arena.data() + r.offset, r.length);
 }
 
 QString Sheet::text(int col, int row) const {
@@ -167,8 +229,7 @@ QString Sheet::text(int col, int row) const {
 
 bool Sheet::hasText(int col, int row) const {
     checkCell(col, row);
-    const CellRef *r = ref(col, row);
-    return r && r->length;
+    return cellRef(col, row).length != 0;
 }
 
 void Sheet::clearText(const CellBlock &block) {
@@ -181,20 +242,21 @@ void Sheet::clearText(const CellBlock &block) {
         auto &column = m_cells[std::size_t(c)];
         const int lastRow = std::min(range.r2, int(column.size()) - 1);
         for (int r = range.r1; r <= lastRow; ++r) {
-            CellRef &cell = column[std::size_t(r)];
-            m_garbage += cell.length;
-            cell = CellRef{};
+            m_garbage += column.get(std::size_t(r)).length;
+            column.set(std::size_t(r), CellRef{});
         }
         // Trailing empty cells are dropped so the last row with data is found quickly.
-        while (!column.empty() && !column.back().length)
-            column.pop_back();
+        std::size_t size = column.size();
+        while (size > 0 && !column.get(size - 1).length)
+            --size;
+        column.resize(size);
     }
     maybeCompactArena();
     touch();
 }
 
 void Sheet::clear() {
-    std::vector<std::vector<CellRef>>().swap(m_cells);
+    std::vector<CellColumn>().swap(m_cells);
     std::string().swap(m_arena);
     m_garbage = 0;
     m_styles.resize(1);
@@ -220,7 +282,7 @@ int Sheet::lastDataRow() const {
         const auto &column = m_cells[std::size_t(c)];
         // Only rows below the best so far can improve it.
         for (int r = std::min(m_maxRows, int(column.size()) - 1); r > best; --r) {
-            if (column[std::size_t(r)].length) {
+            if (column.get(std::size_t(r)).length) {
                 best = r;
                 break;
             }
@@ -233,7 +295,7 @@ int Sheet::lastDataCol() const {
     for (int c = std::min(m_maxCols, int(m_cells.size()) - 1); c >= 1; --c) {
         const auto &column = m_cells[std::size_t(c)];
         for (int r = std::min(m_maxRows, int(column.size()) - 1); r >= 1; --r) {
-            if (column[std::size_t(r)].length)
+            if (column.get(std::size_t(r)).length)
                 return c;
         }
     }

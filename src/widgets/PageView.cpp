@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "grid/Paper.h"
@@ -16,7 +17,10 @@ namespace {
 
 constexpr int kGap = 12;                         // pixels around and between pages
 constexpr double kPixelsPerPoint = 96.0 / 72.0;  // 100 % zoom: the paper's real size
-constexpr int kCacheKiB = 96 * 1024;
+// Screens of page pictures kept: the one in view and the one shown before it, so that paging
+// back and forth draws nothing anew, while a long report paged through holds no more than that
+// (a fixed budget of pictures let a million-row preview grow by tens of megabytes).
+constexpr qint64 kCachedScreens = 2;
 // Pages larger than this (pixels) are drawn straight into the pane each time instead of
 // being kept as pictures: at high zoom a page picture would cost more memory than it saves.
 constexpr qint64 kMaxCachedPixels = 12 * 1000 * 1000;
@@ -37,7 +41,6 @@ quint64 cacheKey(int page, int pixelWidth) {
 }  // namespace
 
 PageView::PageView(QWidget *parent) : QAbstractScrollArea(parent) {
-    m_cache.setMaxCost(kCacheKiB);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     applyScrollPolicy();
 }
@@ -434,14 +437,30 @@ void PageView::paintEvent(QPaintEvent *) {
             return;
         const qreal dpr = viewport()->devicePixelRatioF();
         const QSizeF paper = m_pagination->paperSizePoints();
-        for (int page : pagesInView()) {
+        const auto pixelsOf = [dpr](const QRect &rect) {
+            return QSize(int(std::lround(rect.width() * dpr)),
+                         int(std::lround(rect.height() * dpr)));
+        };
+        const auto cached = [](const QSize &pixels) {
+            return qint64(pixels.width()) * pixels.height() <= kMaxCachedPixels;
+        };
+        const QList<int> pages = pagesInView();
+        qint64 screenKiB = 0;  // as pageImage counts a picture's cost
+        for (int page : pages) {
+            const QRect rect = pageRect(page);
+            const QSize pixels = pixelsOf(rect);
+            if (rect.intersects(viewport()->rect()) && cached(pixels))
+                screenKiB += std::max<qint64>(
+                    1, qint64(pixels.width()) * pixels.height() * qint64(sizeof(QRgb)) / 1024);
+        }
+        m_cache.setMaxCost(int(std::min<qint64>(kCachedScreens * screenKiB, INT_MAX)));
+        for (int page : pages) {
             const QRect rect = pageRect(page);
             if (!rect.intersects(viewport()->rect()))
                 continue;
             p.fillRect(rect.translated(3, 3), kShadowColor);
-            const QSize pixels(int(std::lround(rect.width() * dpr)),
-                               int(std::lround(rect.height() * dpr)));
-            if (qint64(pixels.width()) * pixels.height() <= kMaxCachedPixels) {
+            const QSize pixels = pixelsOf(rect);
+            if (cached(pixels)) {
                 p.drawImage(rect, pageImage(page, pixels));
                 continue;
             }
@@ -457,7 +476,7 @@ void PageView::paintEvent(QPaintEvent *) {
         }
         // The outline goes over the page's picture, never into it: pictures are shared with
         // later showings, and printing paints pages afresh.
-        if (m_highlightPage > 0 && pagesInView().contains(m_highlightPage)) {
+        if (m_highlightPage > 0 && pages.contains(m_highlightPage)) {
             const QRect rect = pageRect(m_highlightPage);
             const double s = rect.width() / paper.width();
             const QRectF r = m_highlightRect;

@@ -1,7 +1,7 @@
 // The page view: shows a sheet's printed pages as they will print, one page or several at a
 // time, at a chosen zoom. It draws each page through the one page paint path (paintPage) and
-// keeps the pictures of recently shown pages, so only pages coming into view are drawn and
-// the first page of a very long report shows at once.
+// keeps the pictures of the pages in view and of the screen shown before, so only pages coming
+// into view are drawn and the first page of a very long report shows at once.
 //
 // Pages are those the sheet's print settings produce (all pages, the print block, or the page
 // range), except that with "print the current page" the view shows every page of the print

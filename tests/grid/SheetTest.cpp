@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "base/ValueText.h"
 #include "grid/Sheet.h"
@@ -167,6 +168,57 @@ TEST(SheetTest, OverwritesAndCompactionKeepEveryText) {
     sheet.setTextUtf8(3, 3, "short");
     EXPECT_EQ(sheet.textUtf8(3, 3), "short");
     EXPECT_LT(sheet.arenaBytes(), std::size_t(1000));
+}
+
+// Texts of every length at rows on both sides of the storage's block boundaries: each case
+// writes a text, reads it back once every case has written its own, and overwrites it with
+// one of another length. Every cell reads back its last text after the rows are turned upside
+// down, and reads empty once cleared, when its column has grown past it again.
+TEST(SheetTest, TextsOfAnyLengthAtAnyRowReadBack) {
+    constexpr int kRows = 250'000;
+    struct Case {
+        const char *name;
+        int col, row;
+        std::size_t first, second;  // lengths in bytes
+    };
+    const Case cases[] = {
+        {"empty to short on the label row", 1, 0, 0, 3},
+        {"long to 254 bytes in a column still short", 1, 2, 300, 254},
+        {"254 to 255 bytes at a block's last row", 1, 8191, 254, 255},
+        {"long to short at a block's first row", 2, 8192, 300, 4},
+        {"short to long beside a long text", 2, 8193, 4, 70'000},
+        {"long to empty", 3, 16383, 1000, 0},
+        {"long to longer far down", 4, 100'000, 256, 512},
+        {"long at the last row, moved to the first", 5, kRows, 0, 255},
+    };
+    Sheet sheet;
+    sheet.setRedraw(false);
+    sheet.setMaxCols(5);
+    sheet.setMaxRows(kRows);
+    const auto text = [](const Case &c, std::size_t length) {
+        return std::string(length, char((length == c.first ? 'a' : 'A') + c.row % 26));
+    };
+    const auto moved = [](const Case &c) { return c.row == 0 ? 0 : kRows + 1 - c.row; };
+    for (const Case &c : cases)
+        sheet.setTextUtf8(c.col, c.row, text(c, c.first));
+    for (const Case &c : cases) {
+        EXPECT_EQ(sheet.textUtf8(c.col, c.row), text(c, c.first)) << c.name;
+        sheet.setTextUtf8(c.col, c.row, text(c, c.second));
+    }
+    std::vector<int> upsideDown(kRows);
+    for (int r = 0; r < kRows; ++r)
+        upsideDown[std::size_t(r)] = kRows - r;
+    sheet.arrangeRows(upsideDown);
+    for (const Case &c : cases)
+        EXPECT_EQ(sheet.textUtf8(c.col, moved(c)), text(c, c.second)) << c.name;
+
+    sheet.clearText(CellBlock{1, 2, 5, kRows});
+    for (int col = 1; col <= 5; ++col)
+        sheet.setTextUtf8(col, kRows, "end");
+    for (const Case &c : cases) {
+        EXPECT_EQ(sheet.textUtf8(c.col, moved(c)), moved(c) <= 1 ? text(c, c.second) : "")
+            << c.name;
+    }
 }
 
 TEST(SheetTest, SetValueConvertsLikeValueToText) {

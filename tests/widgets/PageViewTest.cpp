@@ -203,6 +203,36 @@ TEST(PageViewLarge, OnlyPagesInViewAreDrawnAndKept) {
     EXPECT_EQ(view.renderCount(), 14);
 }
 
+// Paged through one screen at a time, the view keeps the pictures of the screen in view and
+// of the one before: going back one screen draws nothing, going back further draws again.
+TEST(PageViewLarge, PicturesOfTwoScreensAreKept) {
+    Sheet sheet;
+    fillRows(sheet, 20'000);
+    PageView view;
+    view.setSheet(&sheet);
+    view.resize(800, 600);
+    view.setViewMode(PageView::MultiplePages);
+    view.setPagesAcross(2);
+    view.setPagesDown(1);
+    view.show();
+    struct Step {
+        const char *name;
+        int page;      // the first page in view
+        int newPages;  // pages drawn for it
+    };
+    const Step steps[] = {
+        {"first screen", 1, 2},      {"next screen", 3, 2},   {"back one screen", 1, 0},
+        {"forth again", 3, 0},       {"on to a third", 5, 2}, {"back two screens", 1, 2},
+        {"back to the third", 5, 0}, {"far down", 101, 2},    {"back to the third again", 5, 0},
+    };
+    for (const Step &step : steps) {
+        const int before = view.renderCount();
+        view.setPageCurrent(step.page);
+        view.grab();
+        EXPECT_EQ(view.renderCount() - before, step.newPages) << step.name;
+    }
+}
+
 TEST(PageViewLarge, UnboundViewHasNoPages) {
     PageView view;
     view.resize(400, 300);
