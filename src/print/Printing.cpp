@@ -3,6 +3,7 @@
 #include "base/Language.h"
 #include "print/PagePainter.h"
 #include "print/Pagination.h"
+#include "print/PdfParts.h"
 #include "print/PdfText.h"
 #include "print/PrintFonts.h"
 
@@ -10,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QLoggingCategory>
 #include <QPageLayout>
 #include <QPainter>
@@ -17,8 +19,21 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <QTemporaryFile>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace tessel::print {
 
@@ -38,10 +53,10 @@ void beginUndrawable() {
     t_lastUndrawable.clear();
 }
 
-// Ends the run's record: one warning naming the texts, where a host's message handler sees
-// it.
-void endUndrawable() {
-    t_lastUndrawable = takeUndrawableTexts();
+// Ends the run's record with `texts`: one warning naming them, where a host's message handler
+// sees it.
+void endUndrawable(const QStringList &texts) {
+    t_lastUndrawable = texts;
     if (!t_lastUndrawable.isEmpty()) {
         qCWarning(lcFonts).noquote()
             << QStringLiteral("No installed font can draw some characters of: \"%1\"")
@@ -93,25 +108,27 @@ QPageLayout::Orientation pageOrientation(const grid::Sheet &sheet) {
 // Why writing `file` failed. A write the disk took only in part leaves the device in error
 // without a reason; its rest, tried once more, fails at once and gives the system's reason
 // (a full disk, a quota).
-QString writeFailure(QSaveFile &file) {
+QString writeFailure(QFileDevice &file) {
     file.flush();
     return file.errorString();
 }
 
-// Paints every printed page on a paged device whose painter origin is the paper's top-left
-// corner. `failure` is the category of a device that stops taking pages. `file`, when the
-// pages go to one, is checked after each page: a disk that filled up stops the work there.
-// A cancel seen before a page ends the painting (and aborts the job of `printer`, when the
-// pages go to one) and is passed on.
-void paintPages(const grid::Sheet &sheet, const Pagination &pagination, QPagedPaintDevice &device,
-                QPainter &painter, int resolution, Error::Category failure,
-                const QString &failureText, base::Progress &progress, QSaveFile *file = nullptr,
+// Paints the printed pages first..last on a paged device whose painter origin is the paper's
+// top-left corner. `beforePage(page)` runs before each page and may throw to stop the work:
+// the painter is ended (and the job of `printer`, when the pages go to one, aborted) and the
+// exception passed on. `failure` is the category of a device that stops taking pages. `file`,
+// when the pages go to one, is checked after each page: a disk that filled up stops the work
+// there.
+void paintPages(const grid::Sheet &sheet, const Pagination &pagination, int first, int last,
+                QPagedPaintDevice &device, QPainter &painter, int resolution,
+                Error::Category failure, const QString &failureText,
+                const std::function<void(int)> &beforePage, QFileDevice *file = nullptr,
                 QPrinter *printer = nullptr) {
     const double scale = resolution / 72.0;
-    for (int page = 1; page <= pagination.pageCount(); ++page) {
+    for (int page = first; page <= last; ++page) {
         try {
-            progress.check(page - 1);
-        } catch (const base::Cancelled &) {
+            beforePage(page);
+        } catch (...) {
             if (printer)
                 printer->abort();
             painter.end();
@@ -121,7 +138,7 @@ void paintPages(const grid::Sheet &sheet, const Pagination &pagination, QPagedPa
             painter.end();
             throw Error(failure, failureText, writeFailure(*file));
         }
-        if (page > 1 && !device.newPage()) {
+        if (page > first && !device.newPage()) {
             painter.end();
             throw Error(failure, failureText);
         }
@@ -132,11 +149,170 @@ void paintPages(const grid::Sheet &sheet, const Pagination &pagination, QPagedPa
     }
 }
 
-int writePdfFile(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
-                 const QString &title, Error::Category failure, const QString &stage,
-                 base::Progress &progress) {
+// Writes the pages first..last to `file` as one PDF document from one writer, its fonts
+// completed (completePdfFonts) with the glyphs drawn on this thread. `beforePage` as for
+// paintPages.
+void writePdfPages(const grid::Sheet &sheet, const Pagination &pagination, int first, int last,
+                   QFileDevice &file, const QString &title, Error::Category failure,
+                   const QString &failureText, const std::function<void(int)> &beforePage) {
+    GlyphTextRecorder glyphTexts;
+    TailHoldingDevice device(file);
+    {
+        QPdfWriter writer(&device);
+        writer.setCreator(QStringLiteral("Tessel"));
+        writer.setTitle(title);
+        writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Error(failure, failureText);
+        paintPages(sheet, pagination, first, last, writer, painter, writer.resolution(), failure,
+                   failureText, beforePage, &file);
+        // The fonts are written when the painter ends; their names and character maps are
+        // completed before they reach the file.
+        device.hold();
+        if (!painter.end())
+            throw Error(failure, failureText);
+    }
+    file.write(completePdfFonts(device.held(), device.heldFrom(), glyphTexts));
+}
+
+// Thrown on a painting thread that stops because another one failed or the user cancelled.
+struct Stopped {};
+
+// One range of pages painted on a thread of its own into a temporary file.
+struct PdfPart {
+    int first = 1;
+    int last = 0;
+    QTemporaryFile file;
+    std::atomic<int> painted{0};  // pages of the range painted so far
+    QStringList undrawable;
+    std::exception_ptr error;  // Stopped, or what ended the painting
+};
+
+// Paints `parts` ranges of the pages into temporary files, the first on the calling thread
+// (which reports the pages of all to `progress`), the others on threads of their own, and
+// writes them joined to `file`. Every painting thread is stopped before this returns or throws,
+// and the temporary files are removed.
+void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSaveFile &file,
+                   const QString &title, Error::Category failure, const QString &failureText,
+                   base::Progress &progress, int partCount) {
+    const int pages = pagination.pageCount();
+    std::vector<std::unique_ptr<PdfPart>> parts;
+    for (int k = 0; k < partCount; ++k) {
+        auto part = std::make_unique<PdfPart>();
+        part->first = 1 + int(qint64(pages) * k / partCount);
+        part->last = int(qint64(pages) * (k + 1) / partCount);
+        part->file.setFileTemplate(QDir::temp().filePath(QStringLiteral("tessel-XXXXXX.pdf")));
+        if (!part->file.open())
+            throw Error(failure, failureText, part->file.errorString());
+        parts.push_back(std::move(part));
+    }
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;  // a page or a part was done
+    int running = partCount - 1;      // threads still painting, under `mutex`
+    const auto painted = [&] {
+        int n = 0;
+        for (const auto &part : parts)
+            n += part->painted.load(std::memory_order_relaxed);
+        return n;
+    };
+    const auto paintPart = [&](PdfPart &part, bool calling) {
+        beginUndrawable();
+        try {
+            writePdfPages(sheet, pagination, part.first, part.last, part.file, title, failure,
+                          failureText, [&](int page) {
+                              part.painted.store(page - part.first, std::memory_order_relaxed);
+                              if (calling) {
+                                  changed.notify_one();
+                                  progress.check(painted());
+                              }
+                              if (stop.load(std::memory_order_relaxed))
+                                  throw Stopped();
+                              if (!calling)
+                                  changed.notify_one();
+                          });
+            part.painted.store(part.last - part.first + 1, std::memory_order_relaxed);
+            if (!part.file.flush() || part.file.error() != QFileDevice::NoError)
+                throw Error(failure, failureText, writeFailure(part.file));
+        } catch (...) {
+            part.error = std::current_exception();
+            stop = true;
+        }
+        part.undrawable = takeUndrawableTexts();
+    };
+    {
+        // Joined on every way out; `stop` set first, so that they end before their next page.
+        std::vector<std::jthread> threads;
+        const auto stopAll = qScopeGuard([&] {
+            stop = true;
+            for (auto &thread : threads) {
+                if (thread.joinable())
+                    thread.join();
+            }
+        });
+        for (int k = 1; k < partCount; ++k) {
+            threads.emplace_back([&, k] {
+                paintPart(*parts[k], false);
+                {
+                    const std::lock_guard lock(mutex);
+                    --running;
+                }
+                changed.notify_one();
+            });
+        }
+        paintPart(*parts[0], true);
+        // The calling thread goes on reporting the others' pages (and seeing a cancel) until
+        // they are done.
+        std::unique_lock lock(mutex);
+        while (running > 0 && !parts[0]->error) {
+            changed.wait_for(lock, std::chrono::milliseconds(base::kProgressPollMs));
+            lock.unlock();
+            try {
+                progress.check(painted());
+            } catch (...) {
+                parts[0]->error = std::current_exception();
+            }
+            lock.lock();
+        }
+    }
+    // The first failure in page order is the one reported; a thread that only stopped
+    // because of it has nothing to tell.
+    QStringList undrawable;
+    for (const auto &part : parts) {
+        for (const QString &text : part->undrawable) {
+            if (undrawable.size() < kMaxUndrawable && !undrawable.contains(text))
+                undrawable << text;
+        }
+    }
+    for (const auto &part : parts) {
+        if (!part->error)
+            continue;
+        try {
+            std::rethrow_exception(part->error);
+        } catch (const Stopped &) {
+        }
+    }
+    endUndrawable(undrawable);
+    std::vector<QString> names;
+    for (const auto &part : parts)
+        names.push_back(part->file.fileName());
+    try {
+        joinPdfParts(names, file);
+    } catch (const std::exception &e) {
+        throw Error(failure, failureText, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+}  // namespace
+
+int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
+                    const QString &title, Error::Category failure, const QString &stage,
+                    base::Progress &progress, int parts) {
     const Pagination pagination(sheet, paper);
-    if (pagination.pageCount() == 0) {
+    const int pages = pagination.pageCount();
+    if (pages == 0) {
         throw Error(Error::Category::Printing, kNothingToPrint());
     }
     const QString failureText = tessel::base::tr("无法写入 PDF 文件“%1”").arg(path);
@@ -149,42 +325,32 @@ int writePdfFile(const grid::Sheet &sheet, const QString &path, const QPageSize 
     if (!file.open(QIODevice::WriteOnly))
         throw Error(failure, failureText, file.errorString());
     beginUndrawable();
-    GlyphTextRecorder glyphTexts;
-    TailHoldingDevice device(file);
-    {
-        QPdfWriter writer(&device);
-        writer.setCreator(QStringLiteral("Tessel"));
-        writer.setTitle(title);
-        writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
-                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw Error(failure, failureText);
-        progress.begin(stage, base::ProgressUnit::Pages, pagination.pageCount());
-        paintPages(sheet, pagination, writer, painter, writer.resolution(), failure, failureText,
-                   progress, &file);
-        // The fonts are written when the painter ends; their names and character maps are
-        // completed before they reach the file.
-        device.hold();
-        if (!painter.end())
-            throw Error(failure, failureText);
+    progress.begin(stage, base::ProgressUnit::Pages, pages);
+    parts =
+        std::clamp(parts > 0 ? parts : pdfPartCount(pages, QThread::idealThreadCount()), 1, pages);
+    if (parts == 1) {
+        writePdfPages(sheet, pagination, 1, pages, file, title, failure, failureText,
+                      [&](int page) { progress.check(page - 1); });
+        endUndrawable(takeUndrawableTexts());
+    } else {
+        writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts);
     }
-    file.write(completePdfFonts(device.held(), device.heldFrom(), glyphTexts));
-    endUndrawable();
     // The writer reports no write error of its own: the file's error state is the only
     // witness of a write the disk refused, the last buffered bytes included.
     if (!file.flush() || file.error() != QFileDevice::NoError)
         throw Error(failure, failureText, writeFailure(file));
     // The last page may take a while: a cancel meanwhile still leaves the old file.
-    progress.check(pagination.pageCount());
+    progress.check(pages);
     // commit() syncs too but ignores a failed sync; a disk that takes the data only now must
     // not end in a renamed, incomplete file.
     if (::fsync(file.handle()) != 0)
         throw Error(failure, failureText, QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
         throw Error(failure, failureText, file.errorString());
-    return pagination.pageCount();
+    return pages;
 }
+
+namespace {
 
 int printToPrinter(const grid::Sheet &sheet, const QString &name, const QString &jobName,
                    base::Progress &progress) {
@@ -215,13 +381,15 @@ int printToPrinter(const grid::Sheet &sheet, const QString &name, const QString 
         throw Error(Error::Category::Printing, failureText);
     }
     progress.begin(tessel::base::tr("打印"), base::ProgressUnit::Pages, pagination.pageCount());
-    paintPages(sheet, pagination, printer, painter, printer.resolution(), Error::Category::Printing,
-               failureText, progress, nullptr, &printer);
+    paintPages(
+        sheet, pagination, 1, pagination.pageCount(), printer, painter, printer.resolution(),
+        Error::Category::Printing, failureText, [&](int page) { progress.check(page - 1); },
+        nullptr, &printer);
     if (!painter.end() || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted) {
         throw Error(Error::Category::Printing, failureText);
     }
-    endUndrawable();
+    endUndrawable(takeUndrawableTexts());
     return pagination.pageCount();
 }
 
@@ -233,15 +401,15 @@ QStringList undrawableTextsOfLastPrint() {
 
 int writePdf(const grid::Sheet &sheet, const QString &path, const std::optional<QPageSize> &paper,
              const QString &title, base::Progress &progress) {
-    return writePdfFile(sheet, path, paper.value_or(grid::pageSize(sheet.print().paper)), title,
-                        Error::Category::Io, tessel::base::tr("写入 PDF 文件"), progress);
+    return writePdfInParts(sheet, path, paper.value_or(grid::pageSize(sheet.print().paper)), title,
+                           Error::Category::Io, tessel::base::tr("写入 PDF 文件"), progress, 0);
 }
 
 int printSheet(const grid::Sheet &sheet, const QString &jobName, base::Progress &progress) {
     const QString destination = qEnvironmentVariable(kPrinterEnvVar).trimmed();
     if (destination.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        return writePdfFile(sheet, destination, grid::pageSize(sheet.print().paper), jobName,
-                            Error::Category::Printing, tessel::base::tr("打印"), progress);
+        return writePdfInParts(sheet, destination, grid::pageSize(sheet.print().paper), jobName,
+                               Error::Category::Printing, tessel::base::tr("打印"), progress, 0);
     }
     return printToPrinter(sheet, destination, jobName, progress);
 }

@@ -1,0 +1,44 @@
+// A PDF file painted in page ranges on several threads at once, each range by a writer of its
+// own, and joined into one file.
+#pragma once
+
+#include "base/Progress.h"
+#include "grid/Sheet.h"
+
+#include <tessel/Error.h>
+
+#include <QIODevice>
+#include <QPageSize>
+#include <QString>
+#include <vector>
+
+namespace tessel::print {
+
+// The fewest pages a range painted on a thread of its own holds: below that, starting a writer
+// and joining its file costs more than the thread saves.
+inline constexpr int kMinPagesPerPart = 24;
+
+// The number of ranges a PDF file of `pages` pages is painted in on a machine with `cores`
+// cores: one per core, each of at least kMinPagesPerPart pages; 1 paints on the calling thread
+// alone.
+int pdfPartCount(int pages, int cores);
+
+// Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`, as
+// writePdf does (atomic write, fonts completed, progress in stage `stage`, cancel), the pages
+// painted in `parts` contiguous ranges on as many threads (the calling thread paints the
+// first) and joined in order (joinPdfParts); `parts` of 1 writes the file from one writer on
+// the calling thread, 0 or less takes pdfPartCount(pages, the machine's cores). Failures are
+// Error(`failure`), Error(Printing) when there is nothing to print. Returns the number of pages
+// written.
+int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
+                    const QString &title, Error::Category failure, const QString &stage,
+                    base::Progress &progress, int parts);
+
+// Writes to `out` the PDF files `parts` (written by the Qt PDF writer) joined into one: their
+// pages in order, every stream's data copied as it is (nothing decoded or compressed again),
+// the document information of the first. A font the parts embed alike (the same font
+// program, widths and character map) is embedded once. Throws std::exception (the PDF
+// library's) when a part cannot be read; a failed write is left in `out`'s error state.
+void joinPdfParts(const std::vector<QString> &parts, QIODevice &out);
+
+}  // namespace tessel::print
