@@ -101,20 +101,33 @@ void shareAlikeFonts(QPDF &pdf) {
 
 }  // namespace
 
-void joinPdfParts(const std::vector<QString> &parts, QIODevice &out) {
+void joinPdfParts(const std::vector<PdfPartPages> &parts, QIODevice &out) {
     // The parts stay open until the joined file is written: their streams' data is read
     // from them only then.
     std::vector<std::unique_ptr<QPDF>> pdfs;
-    for (const QString &part : parts) {
+    std::vector<std::vector<QPDFPageObjectHelper>> kept;
+    for (const PdfPartPages &part : parts) {
         pdfs.push_back(std::make_unique<QPDF>());
-        pdfs.back()->processFile(part.toLocal8Bit().constData());
+        pdfs.back()->processFile(part.path.toLocal8Bit().constData());
+        const std::vector<QPDFPageObjectHelper> all =
+            QPDFPageDocumentHelper(*pdfs.back()).getAllPages();
+        kept.emplace_back();
+        for (const int page : part.pages)
+            kept.back().push_back(all.at(std::size_t(page)));
     }
+    // The first part is the joined file: its other pages go, the other parts' pages follow.
     QPDF &joined = *pdfs.front();
     QPDFPageDocumentHelper pages(joined);
+    for (QPDFPageObjectHelper &page : pages.getAllPages()) {
+        const bool keep = std::any_of(kept[0].begin(), kept[0].end(), [&](auto &own) {
+            return own.getObjectHandle().getObjGen() == page.getObjectHandle().getObjGen();
+        });
+        if (!keep)
+            pages.removePage(page);
+    }
     for (std::size_t k = 1; k < pdfs.size(); ++k) {
-        for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(*pdfs[k]).getAllPages()) {
+        for (QPDFPageObjectHelper &page : kept[k])
             pages.addPage(page, false);
-        }
     }
     shareAlikeFonts(joined);
     DevicePipeline pipeline(out);

@@ -34,11 +34,18 @@ int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSi
                     const QString &title, Error::Category failure, const QString &stage,
                     base::Progress &progress, int parts);
 
-// Writes to `out` the PDF files `parts` (written by the Qt PDF writer) joined into one: their
-// pages in order, every stream's data copied as it is (nothing decoded or compressed again),
-// the document information of the first. A font the parts embed alike (the same font
-// program, widths and character map) is embedded once. Throws std::exception (the PDF
-// library's) when a part cannot be read; a failed write is left in `out`'s error state.
-void joinPdfParts(const std::vector<QString> &parts, QIODevice &out);
+// A PDF file and the pages of it that go into a joined file.
+struct PdfPartPages {
+    QString path;
+    std::vector<int> pages;  // 0-based page indexes, rising
+};
+
+// Writes to `out` the pages of the PDF files `parts` (written by the Qt PDF writer) joined
+// into one: part after part, each part's pages in their order, every stream's data copied as
+// it is (nothing decoded or compressed again), the document information of the first. A font
+// the parts embed alike (the same font program, widths and character map) is embedded once.
+// Throws std::exception (the PDF library's) when a part cannot be read or holds fewer pages;
+// a failed write is left in `out`'s error state.
+void joinPdfParts(const std::vector<PdfPartPages> &parts, QIODevice &out);
 
 }  // namespace tessel::print

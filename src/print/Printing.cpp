@@ -32,6 +32,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -113,21 +114,21 @@ QString writeFailure(QFileDevice &file) {
     return file.errorString();
 }
 
-// Paints the printed pages first..last on a paged device whose painter origin is the paper's
-// top-left corner. `beforePage(page)` runs before each page and may throw to stop the work:
-// the painter is ended (and the job of `printer`, when the pages go to one, aborted) and the
-// exception passed on. `failure` is the category of a device that stops taking pages. `file`,
-// when the pages go to one, is checked after each page: a disk that filled up stops the work
-// there.
-void paintPages(const grid::Sheet &sheet, const Pagination &pagination, int first, int last,
-                QPagedPaintDevice &device, QPainter &painter, int resolution,
-                Error::Category failure, const QString &failureText,
+// Paints the printed pages `pages` in that order on a paged device whose painter origin is the
+// paper's top-left corner. `beforePage(i)` runs before pages[i] and may throw to stop the
+// work: the painter is ended (and the job of `printer`, when the pages go to one, aborted) and
+// the exception passed on. `failure` is the category of a device that stops taking pages.
+// `file`, when the pages go to one, is checked after each page: a disk that filled up stops
+// the work there.
+void paintPages(const grid::Sheet &sheet, const Pagination &pagination,
+                const std::vector<int> &pages, QPagedPaintDevice &device, QPainter &painter,
+                int resolution, Error::Category failure, const QString &failureText,
                 const std::function<void(int)> &beforePage, QFileDevice *file = nullptr,
                 QPrinter *printer = nullptr) {
     const double scale = resolution / 72.0;
-    for (int page = first; page <= last; ++page) {
+    for (int i = 0; i < int(pages.size()); ++i) {
         try {
-            beforePage(page);
+            beforePage(i);
         } catch (...) {
             if (printer)
                 printer->abort();
@@ -138,23 +139,31 @@ void paintPages(const grid::Sheet &sheet, const Pagination &pagination, int firs
             painter.end();
             throw Error(failure, failureText, writeFailure(*file));
         }
-        if (page > first && !device.newPage()) {
+        if (i > 0 && !device.newPage()) {
             painter.end();
             throw Error(failure, failureText);
         }
         painter.save();
         painter.scale(scale, scale);
-        paintPage(sheet, pagination, page, painter);
+        paintPage(sheet, pagination, pages[i], painter);
         painter.restore();
     }
 }
 
-// Writes the pages first..last to `file` as one PDF document from one writer, its fonts
-// completed (completePdfFonts) with the glyphs drawn on this thread. `beforePage` as for
-// paintPages.
-void writePdfPages(const grid::Sheet &sheet, const Pagination &pagination, int first, int last,
-                   QFileDevice &file, const QString &title, Error::Category failure,
-                   const QString &failureText, const std::function<void(int)> &beforePage) {
+// The pages 1..count in order.
+std::vector<int> allPages(int count) {
+    std::vector<int> pages(count);
+    std::iota(pages.begin(), pages.end(), 1);
+    return pages;
+}
+
+// Writes the printed pages `pages` in that order to `file` as one PDF document from one
+// writer, its fonts completed (completePdfFonts) with the glyphs drawn on this thread.
+// `beforePage` as for paintPages.
+void writePdfPages(const grid::Sheet &sheet, const Pagination &pagination,
+                   const std::vector<int> &pages, QFileDevice &file, const QString &title,
+                   Error::Category failure, const QString &failureText,
+                   const std::function<void(int)> &beforePage) {
     GlyphTextRecorder glyphTexts;
     TailHoldingDevice device(file);
     {
@@ -166,7 +175,7 @@ void writePdfPages(const grid::Sheet &sheet, const Pagination &pagination, int f
         QPainter painter;
         if (!painter.begin(&writer))
             throw Error(failure, failureText);
-        paintPages(sheet, pagination, first, last, writer, painter, writer.resolution(), failure,
+        paintPages(sheet, pagination, pages, writer, painter, writer.resolution(), failure,
                    failureText, beforePage, &file);
         // The fonts are written when the painter ends; their names and character maps are
         // completed before they reach the file.
@@ -182,27 +191,38 @@ struct Stopped {};
 
 // One range of pages painted on a thread of its own into a temporary file.
 struct PdfPart {
-    int first = 1;
-    int last = 0;
+    // What its writer paints: first the first page of every part in part order, then the
+    // rest of its own range. The writer numbers a font's glyphs in the order it first draws
+    // them, so the parts' fonts begin alike; when the range draws no glyph those pages did
+    // not, they stay alike and the joined file embeds each font once.
+    std::vector<int> pages;
+    std::vector<int> kept;  // positions in `pages` of the range's own pages, in page order
     QTemporaryFile file;
-    std::atomic<int> painted{0};  // pages of the range painted so far
-    QStringList undrawable;
-    std::exception_ptr error;  // Stopped, or what ended the painting
+    std::atomic<int> painted{0};  // own pages painted so far
+    QStringList undrawable;       // of its own pages, in page order
+    std::exception_ptr error;     // Stopped, or what ended the painting
 };
 
-// Paints `parts` ranges of the pages into temporary files, the first on the calling thread
-// (which reports the pages of all to `progress`), the others on threads of their own, and
-// writes them joined to `file`. Every painting thread is stopped before this returns or throws,
-// and the temporary files are removed.
+// Paints `partCount` ranges of the pages into temporary files, the first on the calling
+// thread (which reports the pages of all to `progress`), the others on threads of their own,
+// and writes them joined to `file`. Every painting thread is stopped before this returns or
+// throws, and the temporary files are removed.
 void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSaveFile &file,
                    const QString &title, Error::Category failure, const QString &failureText,
                    base::Progress &progress, int partCount) {
     const int pages = pagination.pageCount();
+    std::vector<int> firsts;
+    for (int k = 0; k <= partCount; ++k)
+        firsts.push_back(1 + int(qint64(pages) * k / partCount));
     std::vector<std::unique_ptr<PdfPart>> parts;
     for (int k = 0; k < partCount; ++k) {
         auto part = std::make_unique<PdfPart>();
-        part->first = 1 + int(qint64(pages) * k / partCount);
-        part->last = int(qint64(pages) * (k + 1) / partCount);
+        part->pages.assign(firsts.begin(), firsts.end() - 1);
+        part->kept.push_back(k);
+        for (int page = firsts[k] + 1; page < firsts[k + 1]; ++page) {
+            part->kept.push_back(int(part->pages.size()));
+            part->pages.push_back(page);
+        }
         part->file.setFileTemplate(QDir::temp().filePath(QStringLiteral("tessel-XXXXXX.pdf")));
         if (!part->file.open())
             throw Error(failure, failureText, part->file.errorString());
@@ -220,27 +240,34 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
     };
     const auto paintPart = [&](PdfPart &part, bool calling) {
         beginUndrawable();
+        // What the page at position `i` left: its texts no font draws, and one more page
+        // painted when it is one of the range's own.
+        const auto pageDone = [&](int i) {
+            const QStringList texts = takeUndrawableTexts();
+            if (std::find(part.kept.begin(), part.kept.end(), i) != part.kept.end()) {
+                part.undrawable += texts;
+                part.painted.fetch_add(1, std::memory_order_relaxed);
+            }
+        };
         try {
-            writePdfPages(sheet, pagination, part.first, part.last, part.file, title, failure,
-                          failureText, [&](int page) {
-                              part.painted.store(page - part.first, std::memory_order_relaxed);
-                              if (calling) {
-                                  changed.notify_one();
+            writePdfPages(sheet, pagination, part.pages, part.file, title, failure, failureText,
+                          [&](int i) {
+                              if (i > 0)
+                                  pageDone(i - 1);
+                              if (calling)
                                   progress.check(painted());
-                              }
+                              else
+                                  changed.notify_one();
                               if (stop.load(std::memory_order_relaxed))
                                   throw Stopped();
-                              if (!calling)
-                                  changed.notify_one();
                           });
-            part.painted.store(part.last - part.first + 1, std::memory_order_relaxed);
+            pageDone(int(part.pages.size()) - 1);
             if (!part.file.flush() || part.file.error() != QFileDevice::NoError)
                 throw Error(failure, failureText, writeFailure(part.file));
         } catch (...) {
             part.error = std::current_exception();
             stop = true;
         }
-        part.undrawable = takeUndrawableTexts();
     };
     {
         // Joined on every way out; `stop` set first, so that they end before their next page.
@@ -279,13 +306,6 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
     }
     // The first failure in page order is the one reported; a thread that only stopped
     // because of it has nothing to tell.
-    QStringList undrawable;
-    for (const auto &part : parts) {
-        for (const QString &text : part->undrawable) {
-            if (undrawable.size() < kMaxUndrawable && !undrawable.contains(text))
-                undrawable << text;
-        }
-    }
     for (const auto &part : parts) {
         if (!part->error)
             continue;
@@ -294,12 +314,19 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
         } catch (const Stopped &) {
         }
     }
+    QStringList undrawable;
+    for (const auto &part : parts) {
+        for (const QString &text : part->undrawable) {
+            if (undrawable.size() < kMaxUndrawable && !undrawable.contains(text))
+                undrawable << text;
+        }
+    }
     endUndrawable(undrawable);
-    std::vector<QString> names;
+    std::vector<PdfPartPages> joined;
     for (const auto &part : parts)
-        names.push_back(part->file.fileName());
+        joined.push_back({part->file.fileName(), part->kept});
     try {
-        joinPdfParts(names, file);
+        joinPdfParts(joined, file);
     } catch (const std::exception &e) {
         throw Error(failure, failureText, QString::fromLocal8Bit(e.what()));
     }
@@ -329,8 +356,8 @@ int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSi
     parts =
         std::clamp(parts > 0 ? parts : pdfPartCount(pages, QThread::idealThreadCount()), 1, pages);
     if (parts == 1) {
-        writePdfPages(sheet, pagination, 1, pages, file, title, failure, failureText,
-                      [&](int page) { progress.check(page - 1); });
+        writePdfPages(sheet, pagination, allPages(pages), file, title, failure, failureText,
+                      [&](int i) { progress.check(i); });
         endUndrawable(takeUndrawableTexts());
     } else {
         writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts);
@@ -382,9 +409,9 @@ int printToPrinter(const grid::Sheet &sheet, const QString &name, const QString 
     }
     progress.begin(tessel::base::tr("打印"), base::ProgressUnit::Pages, pagination.pageCount());
     paintPages(
-        sheet, pagination, 1, pagination.pageCount(), printer, painter, printer.resolution(),
-        Error::Category::Printing, failureText, [&](int page) { progress.check(page - 1); },
-        nullptr, &printer);
+        sheet, pagination, allPages(pagination.pageCount()), printer, painter, printer.resolution(),
+        Error::Category::Printing, failureText, [&](int i) { progress.check(i); }, nullptr,
+        &printer);
     if (!painter.end() || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted) {
         throw Error(Error::Category::Printing, failureText);
