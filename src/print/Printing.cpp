@@ -238,14 +238,22 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
             n += part->painted.load(std::memory_order_relaxed);
         return n;
     };
-    const auto paintPart = [&](PdfPart &part, bool calling) {
+    // Part k: the calling thread's when k is 0.
+    const auto paintPart = [&](int k) {
+        PdfPart &part = *parts[k];
+        const bool calling = k == 0;
         beginUndrawable();
         // What the page at position `i` left: its texts no font draws, and one more page
         // painted when it is one of the range's own.
         const auto pageDone = [&](int i) {
             const QStringList texts = takeUndrawableTexts();
-            if (std::find(part.kept.begin(), part.kept.end(), i) != part.kept.end()) {
-                part.undrawable += texts;
+            // The range's own pages: the first page of its own at position k, then all from
+            // the first page after the others' first pages on.
+            if (i == k || i >= partCount) {
+                for (const QString &text : texts) {
+                    if (part.undrawable.size() < kMaxUndrawable && !part.undrawable.contains(text))
+                        part.undrawable << text;
+                }
                 part.painted.fetch_add(1, std::memory_order_relaxed);
             }
         };
@@ -281,7 +289,7 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
         });
         for (int k = 1; k < partCount; ++k) {
             threads.emplace_back([&, k] {
-                paintPart(*parts[k], false);
+                paintPart(k);
                 {
                     const std::lock_guard lock(mutex);
                     --running;
@@ -289,7 +297,7 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
                 changed.notify_one();
             });
         }
-        paintPart(*parts[0], true);
+        paintPart(0);
         // The calling thread goes on reporting the others' pages (and seeing a cancel) until
         // they are done.
         std::unique_lock lock(mutex);
