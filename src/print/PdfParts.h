@@ -27,9 +27,10 @@ int pdfPartCount(int pages, int cores);
 // Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`, as
 // writePdf does (atomic write, fonts completed, progress in stage `stage`, cancel), the pages
 // painted in `parts` contiguous ranges on as many threads (the calling thread paints the
-// first) and joined in order (joinPdfParts); `parts` of 1 writes the file from one writer on
-// the calling thread, 0 or less takes pdfPartCount(pages, the machine's cores). Failures are
-// Error(`failure`), Error(Printing) when there is nothing to print. Returns the number of pages
+// first) into files in the system's temporary folder and joined in order (joinPdfParts), or
+// on the calling thread alone when no such file can be made; `parts` of 1 writes the file from one
+// writer on the calling thread, 0 or less takes pdfPartCount(pages, the machine's cores). Failures
+// are Error(`failure`), Error(Printing) when there is nothing to print. Returns the number of pages
 // written.
 int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
                     const QString &title, Error::Category failure, const QString &stage,

@@ -206,8 +206,9 @@ struct PdfPart {
 // Paints `partCount` ranges of the pages into temporary files, the first on the calling
 // thread (which reports the pages of all to `progress`), the others on threads of their own,
 // and writes them joined to `file`. Every painting thread is stopped before this returns or
-// throws, and the temporary files are removed.
-void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSaveFile &file,
+// throws, and the temporary files are removed. Returns false, having painted nothing, when
+// the temporary files cannot be made.
+bool writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSaveFile &file,
                    const QString &title, Error::Category failure, const QString &failureText,
                    base::Progress &progress, int partCount) {
     const int pages = pagination.pageCount();
@@ -225,7 +226,7 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
         }
         part->file.setFileTemplate(QDir::temp().filePath(QStringLiteral("tessel-XXXXXX.pdf")));
         if (!part->file.open())
-            throw Error(failure, failureText, part->file.errorString());
+            return false;
         parts.push_back(std::move(part));
     }
     std::atomic<bool> stop{false};
@@ -338,6 +339,7 @@ void writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
     } catch (const std::exception &e) {
         throw Error(failure, failureText, QString::fromLocal8Bit(e.what()));
     }
+    return true;
 }
 
 }  // namespace
@@ -363,12 +365,12 @@ int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSi
     progress.begin(stage, base::ProgressUnit::Pages, pages);
     parts =
         std::clamp(parts > 0 ? parts : pdfPartCount(pages, QThread::idealThreadCount()), 1, pages);
-    if (parts == 1) {
+    // Without a temporary folder to paint the parts in, the pages are painted here alone.
+    if (parts == 1 ||
+        !writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts)) {
         writePdfPages(sheet, pagination, allPages(pages), file, title, failure, failureText,
                       [&](int i) { progress.check(i); });
         endUndrawable(takeUndrawableTexts());
-    } else {
-        writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts);
     }
     // The writer reports no write error of its own: the file's error state is the only
     // witness of a write the disk refused, the last buffered bytes included.
