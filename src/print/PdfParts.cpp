@@ -12,7 +12,10 @@
 namespace tessel::print {
 
 int pdfPartCount(int pages, int cores) {
-    return std::max(1, std::min(cores, pages / kMinPagesPerPart));
+    int parts = 1;
+    for (int n = 2; n <= cores && pages / n >= kMinPagesPerPart * (n - 1); ++n)
+        parts = n;
+    return parts;
 }
 
 namespace {

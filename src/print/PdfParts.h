@@ -14,14 +14,15 @@
 
 namespace tessel::print {
 
-// The fewest pages a range painted on a thread of its own holds. A range costs a writer, its
-// fonts embedded once more and the first pages of the other ranges painted once more; at 8
-// pages a range two threads already take about three quarters of one thread's time.
+// Own pages a range painted on a thread of its own holds at least, per page it paints only to
+// set its fonts up (one for each other range). A range costs a writer, its fonts embedded once
+// more and the first pages of the other ranges painted once more; at 8 pages a range two
+// threads already take about three quarters of one thread's time.
 inline constexpr int kMinPagesPerPart = 8;
 
 // The number of ranges a PDF file of `pages` pages is painted in on a machine with `cores`
-// cores: one per core, each of at least kMinPagesPerPart pages; 1 paints on the calling thread
-// alone.
+// cores: one per core, as long as each range holds kMinPagesPerPart own pages per other range
+// (and at least kMinPagesPerPart); 1 paints on the calling thread alone.
 int pdfPartCount(int pages, int cores);
 
 // Writes the pages the sheet's print settings produce to a PDF file at `path` on `paper`, as
