@@ -15,8 +15,6 @@ namespace tessel::print {
 
 namespace {
 
-constexpr qsizetype kMaxUndrawable = 20;
-
 // The fallback families, installed or not. WenQuanYi Micro Hei carries CJK, kana, hangul,
 // Latin, Cyrillic and Greek in one TrueType face. The script families are TrueType too, so
 // PDF output embeds them as subsets (the CJK Noto fonts are CFF, which the PDF writer

@@ -30,8 +30,11 @@ QStringList printFamilies(const QString &family);
 // once per thread and family list; a text is recorded once.
 void noteUndrawable(const QFont &font, const QString &text);
 
+// The most texts noteUndrawable keeps, and a print reports.
+inline constexpr qsizetype kMaxUndrawable = 20;
+
 // The texts recorded by noteUndrawable on this thread since the last call, in order of
-// first appearance, and forgets them. At most 20 are kept.
+// first appearance, and forgets them. At most kMaxUndrawable are kept.
 QStringList takeUndrawableTexts();
 
 // Installs, once per process, a message handler that drops the font engine's notes on fonts

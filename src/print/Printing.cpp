@@ -3,6 +3,7 @@
 #include "base/Language.h"
 #include "print/PagePainter.h"
 #include "print/Pagination.h"
+#include "print/PdfParts.h"
 #include "print/PdfText.h"
 #include "print/PrintFonts.h"
 
@@ -10,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QLoggingCategory>
 #include <QPageLayout>
 #include <QPainter>
@@ -17,8 +19,22 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <QTemporaryFile>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <thread>
+#include <vector>
 
 namespace tessel::print {
 
@@ -38,10 +54,10 @@ void beginUndrawable() {
     t_lastUndrawable.clear();
 }
 
-// Ends the run's record: one warning naming the texts, where a host's message handler sees
-// it.
-void endUndrawable() {
-    t_lastUndrawable = takeUndrawableTexts();
+// Ends the run's record with `texts`: one warning naming them, where a host's message handler
+// sees it.
+void endUndrawable(const QStringList &texts) {
+    t_lastUndrawable = texts;
     if (!t_lastUndrawable.isEmpty()) {
         qCWarning(lcFonts).noquote()
             << QStringLiteral("No installed font can draw some characters of: \"%1\"")
@@ -93,25 +109,27 @@ QPageLayout::Orientation pageOrientation(const grid::Sheet &sheet) {
 // Why writing `file` failed. A write the disk took only in part leaves the device in error
 // without a reason; its rest, tried once more, fails at once and gives the system's reason
 // (a full disk, a quota).
-QString writeFailure(QSaveFile &file) {
+QString writeFailure(QFileDevice &file) {
     file.flush();
     return file.errorString();
 }
 
-// Paints every printed page on a paged device whose painter origin is the paper's top-left
-// corner. `failure` is the category of a device that stops taking pages. `file`, when the
-// pages go to one, is checked after each page: a disk that filled up stops the work there.
-// A cancel seen before a page ends the painting (and aborts the job of `printer`, when the
-// pages go to one) and is passed on.
-void paintPages(const grid::Sheet &sheet, const Pagination &pagination, QPagedPaintDevice &device,
-                QPainter &painter, int resolution, Error::Category failure,
-                const QString &failureText, base::Progress &progress, QSaveFile *file = nullptr,
+// Paints the printed pages `pages` in that order on a paged device whose painter origin is the
+// paper's top-left corner. `beforePage(i)` runs before pages[i] and may throw to stop the
+// work: the painter is ended (and the job of `printer`, when the pages go to one, aborted) and
+// the exception passed on. `failure` is the category of a device that stops taking pages.
+// `file`, when the pages go to one, is checked after each page: a disk that filled up stops
+// the work there.
+void paintPages(const grid::Sheet &sheet, const Pagination &pagination,
+                const std::vector<int> &pages, QPagedPaintDevice &device, QPainter &painter,
+                int resolution, Error::Category failure, const QString &failureText,
+                const std::function<void(int)> &beforePage, QFileDevice *file = nullptr,
                 QPrinter *printer = nullptr) {
     const double scale = resolution / 72.0;
-    for (int page = 1; page <= pagination.pageCount(); ++page) {
+    for (int i = 0; i < int(pages.size()); ++i) {
         try {
-            progress.check(page - 1);
-        } catch (const base::Cancelled &) {
+            beforePage(i);
+        } catch (...) {
             if (printer)
                 printer->abort();
             painter.end();
@@ -121,22 +139,217 @@ void paintPages(const grid::Sheet &sheet, const Pagination &pagination, QPagedPa
             painter.end();
             throw Error(failure, failureText, writeFailure(*file));
         }
-        if (page > 1 && !device.newPage()) {
+        if (i > 0 && !device.newPage()) {
             painter.end();
             throw Error(failure, failureText);
         }
         painter.save();
         painter.scale(scale, scale);
-        paintPage(sheet, pagination, page, painter);
+        paintPage(sheet, pagination, pages[i], painter);
         painter.restore();
     }
 }
 
-int writePdfFile(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
-                 const QString &title, Error::Category failure, const QString &stage,
-                 base::Progress &progress) {
+// The pages 1..count in order.
+std::vector<int> allPages(int count) {
+    std::vector<int> pages(count);
+    std::iota(pages.begin(), pages.end(), 1);
+    return pages;
+}
+
+// Writes the printed pages `pages` in that order to `file` as one PDF document from one
+// writer, its fonts completed (completePdfFonts) with the glyphs drawn on this thread.
+// `beforePage` as for paintPages.
+void writePdfPages(const grid::Sheet &sheet, const Pagination &pagination,
+                   const std::vector<int> &pages, QFileDevice &file, const QString &title,
+                   Error::Category failure, const QString &failureText,
+                   const std::function<void(int)> &beforePage) {
+    GlyphTextRecorder glyphTexts;
+    TailHoldingDevice device(file);
+    {
+        QPdfWriter writer(&device);
+        writer.setCreator(QStringLiteral("Tessel"));
+        writer.setTitle(title);
+        writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Error(failure, failureText);
+        paintPages(sheet, pagination, pages, writer, painter, writer.resolution(), failure,
+                   failureText, beforePage, &file);
+        // The fonts are written when the painter ends; their names and character maps are
+        // completed before they reach the file.
+        device.hold();
+        if (!painter.end())
+            throw Error(failure, failureText);
+    }
+    file.write(completePdfFonts(device.held(), device.heldFrom(), glyphTexts));
+}
+
+// Thrown on a painting thread that stops because another one failed or the user cancelled.
+struct Stopped {};
+
+// One range of pages painted on a thread of its own into a temporary file.
+struct PdfPart {
+    // What its writer paints: first the first page of every part in part order, then the
+    // rest of its own range. The writer numbers a font's glyphs in the order it first draws
+    // them, so the parts' fonts begin alike; when the range draws no glyph those pages did
+    // not, they stay alike and the joined file embeds each font once.
+    std::vector<int> pages;
+    std::vector<int> kept;  // positions in `pages` of the range's own pages, in page order
+    QTemporaryFile file;
+    std::atomic<int> painted{0};  // own pages painted so far
+    QStringList undrawable;       // of its own pages, in page order
+    std::exception_ptr error;     // Stopped, or what ended the painting
+};
+
+// Paints `partCount` ranges of the pages into temporary files, the first on the calling
+// thread (which reports the pages of all to `progress`), the others on threads of their own,
+// and writes them joined to `file`. Every painting thread is stopped before this returns or
+// throws, and the temporary files are removed. Returns false, having painted nothing, when
+// the temporary files cannot be made.
+bool writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSaveFile &file,
+                   const QString &title, Error::Category failure, const QString &failureText,
+                   base::Progress &progress, int partCount) {
+    const int pages = pagination.pageCount();
+    std::vector<int> firsts;
+    for (int k = 0; k <= partCount; ++k)
+        firsts.push_back(1 + int(qint64(pages) * k / partCount));
+    std::vector<std::unique_ptr<PdfPart>> parts;
+    for (int k = 0; k < partCount; ++k) {
+        auto part = std::make_unique<PdfPart>();
+        part->pages.assign(firsts.begin(), firsts.end() - 1);
+        part->kept.push_back(k);
+        for (int page = firsts[k] + 1; page < firsts[k + 1]; ++page) {
+            part->kept.push_back(int(part->pages.size()));
+            part->pages.push_back(page);
+        }
+        part->file.setFileTemplate(QDir::temp().filePath(QStringLiteral("tessel-XXXXXX.pdf")));
+        if (!part->file.open())
+            return false;
+        parts.push_back(std::move(part));
+    }
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;  // a page or a part was done
+    int running = partCount - 1;      // threads still painting, under `mutex`
+    const auto painted = [&] {
+        int n = 0;
+        for (const auto &part : parts)
+            n += part->painted.load(std::memory_order_relaxed);
+        return n;
+    };
+    // Part k: the calling thread's when k is 0.
+    const auto paintPart = [&](int k) {
+        PdfPart &part = *parts[k];
+        const bool calling = k == 0;
+        beginUndrawable();
+        // What the page at position `i` left: its texts no font draws, and one more page
+        // painted when it is one of the range's own.
+        const auto pageDone = [&](int i) {
+            const QStringList texts = takeUndrawableTexts();
+            // The range's own pages: the first page of its own at position k, then all from
+            // the first page after the others' first pages on.
+            if (i == k || i >= partCount) {
+                for (const QString &text : texts) {
+                    if (part.undrawable.size() < kMaxUndrawable && !part.undrawable.contains(text))
+                        part.undrawable << text;
+                }
+                part.painted.fetch_add(1, std::memory_order_relaxed);
+            }
+        };
+        try {
+            writePdfPages(sheet, pagination, part.pages, part.file, title, failure, failureText,
+                          [&](int i) {
+                              if (i > 0)
+                                  pageDone(i - 1);
+                              if (calling)
+                                  progress.check(painted());
+                              else
+                                  changed.notify_one();
+                              if (stop.load(std::memory_order_relaxed))
+                                  throw Stopped();
+                          });
+            pageDone(int(part.pages.size()) - 1);
+            if (!part.file.flush() || part.file.error() != QFileDevice::NoError)
+                throw Error(failure, failureText, writeFailure(part.file));
+        } catch (...) {
+            part.error = std::current_exception();
+            stop = true;
+        }
+    };
+    {
+        // Joined on every way out; `stop` set first, so that they end before their next page.
+        std::vector<std::jthread> threads;
+        const auto stopAll = qScopeGuard([&] {
+            stop = true;
+            for (auto &thread : threads) {
+                if (thread.joinable())
+                    thread.join();
+            }
+        });
+        for (int k = 1; k < partCount; ++k) {
+            threads.emplace_back([&, k] {
+                paintPart(k);
+                {
+                    const std::lock_guard lock(mutex);
+                    --running;
+                }
+                changed.notify_one();
+            });
+        }
+        paintPart(0);
+        // The calling thread goes on reporting the others' pages (and seeing a cancel) until
+        // they are done.
+        std::unique_lock lock(mutex);
+        while (running > 0 && !parts[0]->error) {
+            changed.wait_for(lock, std::chrono::milliseconds(base::kProgressPollMs));
+            lock.unlock();
+            try {
+                progress.check(painted());
+            } catch (...) {
+                parts[0]->error = std::current_exception();
+            }
+            lock.lock();
+        }
+    }
+    // The first failure in page order is the one reported; a thread that only stopped
+    // because of it has nothing to tell.
+    for (const auto &part : parts) {
+        if (!part->error)
+            continue;
+        try {
+            std::rethrow_exception(part->error);
+        } catch (const Stopped &) {
+        }
+    }
+    QStringList undrawable;
+    for (const auto &part : parts) {
+        for (const QString &text : part->undrawable) {
+            if (undrawable.size() < kMaxUndrawable && !undrawable.contains(text))
+                undrawable << text;
+        }
+    }
+    endUndrawable(undrawable);
+    std::vector<PdfPartPages> joined;
+    for (const auto &part : parts)
+        joined.push_back({part->file.fileName(), part->kept});
+    try {
+        joinPdfParts(joined, file);
+    } catch (const std::exception &e) {
+        throw Error(failure, failureText, QString::fromLocal8Bit(e.what()));
+    }
+    return true;
+}
+
+}  // namespace
+
+int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
+                    const QString &title, Error::Category failure, const QString &stage,
+                    base::Progress &progress, int parts) {
     const Pagination pagination(sheet, paper);
-    if (pagination.pageCount() == 0) {
+    const int pages = pagination.pageCount();
+    if (pages == 0) {
         throw Error(Error::Category::Printing, kNothingToPrint());
     }
     const QString failureText = tessel::base::tr("无法写入 PDF 文件“%1”").arg(path);
@@ -149,42 +362,32 @@ int writePdfFile(const grid::Sheet &sheet, const QString &path, const QPageSize 
     if (!file.open(QIODevice::WriteOnly))
         throw Error(failure, failureText, file.errorString());
     beginUndrawable();
-    GlyphTextRecorder glyphTexts;
-    TailHoldingDevice device(file);
-    {
-        QPdfWriter writer(&device);
-        writer.setCreator(QStringLiteral("Tessel"));
-        writer.setTitle(title);
-        writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
-                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw Error(failure, failureText);
-        progress.begin(stage, base::ProgressUnit::Pages, pagination.pageCount());
-        paintPages(sheet, pagination, writer, painter, writer.resolution(), failure, failureText,
-                   progress, &file);
-        // The fonts are written when the painter ends; their names and character maps are
-        // completed before they reach the file.
-        device.hold();
-        if (!painter.end())
-            throw Error(failure, failureText);
+    progress.begin(stage, base::ProgressUnit::Pages, pages);
+    parts =
+        std::clamp(parts > 0 ? parts : pdfPartCount(pages, QThread::idealThreadCount()), 1, pages);
+    // Without a temporary folder to paint the parts in, the pages are painted here alone.
+    if (parts == 1 ||
+        !writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts)) {
+        writePdfPages(sheet, pagination, allPages(pages), file, title, failure, failureText,
+                      [&](int i) { progress.check(i); });
+        endUndrawable(takeUndrawableTexts());
     }
-    file.write(completePdfFonts(device.held(), device.heldFrom(), glyphTexts));
-    endUndrawable();
     // The writer reports no write error of its own: the file's error state is the only
     // witness of a write the disk refused, the last buffered bytes included.
     if (!file.flush() || file.error() != QFileDevice::NoError)
         throw Error(failure, failureText, writeFailure(file));
     // The last page may take a while: a cancel meanwhile still leaves the old file.
-    progress.check(pagination.pageCount());
+    progress.check(pages);
     // commit() syncs too but ignores a failed sync; a disk that takes the data only now must
     // not end in a renamed, incomplete file.
     if (::fsync(file.handle()) != 0)
         throw Error(failure, failureText, QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
         throw Error(failure, failureText, file.errorString());
-    return pagination.pageCount();
+    return pages;
 }
+
+namespace {
 
 int printToPrinter(const grid::Sheet &sheet, const QString &name, const QString &jobName,
                    base::Progress &progress) {
@@ -215,13 +418,15 @@ int printToPrinter(const grid::Sheet &sheet, const QString &name, const QString 
         throw Error(Error::Category::Printing, failureText);
     }
     progress.begin(tessel::base::tr("打印"), base::ProgressUnit::Pages, pagination.pageCount());
-    paintPages(sheet, pagination, printer, painter, printer.resolution(), Error::Category::Printing,
-               failureText, progress, nullptr, &printer);
+    paintPages(
+        sheet, pagination, allPages(pagination.pageCount()), printer, painter, printer.resolution(),
+        Error::Category::Printing, failureText, [&](int i) { progress.check(i); }, nullptr,
+        &printer);
     if (!painter.end() || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted) {
         throw Error(Error::Category::Printing, failureText);
     }
-    endUndrawable();
+    endUndrawable(takeUndrawableTexts());
     return pagination.pageCount();
 }
 
@@ -233,15 +438,15 @@ QStringList undrawableTextsOfLastPrint() {
 
 int writePdf(const grid::Sheet &sheet, const QString &path, const std::optional<QPageSize> &paper,
              const QString &title, base::Progress &progress) {
-    return writePdfFile(sheet, path, paper.value_or(grid::pageSize(sheet.print().paper)), title,
-                        Error::Category::Io, tessel::base::tr("写入 PDF 文件"), progress);
+    return writePdfInParts(sheet, path, paper.value_or(grid::pageSize(sheet.print().paper)), title,
+                           Error::Category::Io, tessel::base::tr("写入 PDF 文件"), progress, 0);
 }
 
 int printSheet(const grid::Sheet &sheet, const QString &jobName, base::Progress &progress) {
     const QString destination = qEnvironmentVariable(kPrinterEnvVar).trimmed();
     if (destination.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        return writePdfFile(sheet, destination, grid::pageSize(sheet.print().paper), jobName,
-                            Error::Category::Printing, tessel::base::tr("打印"), progress);
+        return writePdfInParts(sheet, destination, grid::pageSize(sheet.print().paper), jobName,
+                               Error::Category::Printing, tessel::base::tr("打印"), progress, 0);
     }
     return printToPrinter(sheet, destination, jobName, progress);
 }
