@@ -225,6 +225,7 @@ public:
     // Pictures by key, for button and picture cells.
     void setPictureList(const std::map<QString, QPixmap> &pictures);
     QPixmap picture(const QString &key) const;
+    bool hasPictures() const { return !m_pictures.empty(); }
 
     // Column widths (character units; 0 hides; 1 or less counts as hidden) and row heights
     // (points; 0 hides). Column 0 is the row header column, row 0 the column header row.

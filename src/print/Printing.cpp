@@ -363,8 +363,10 @@ int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSi
         throw Error(failure, failureText, file.errorString());
     beginUndrawable();
     progress.begin(stage, base::ProgressUnit::Pages, pages);
-    parts =
-        std::clamp(parts > 0 ? parts : pdfPartCount(pages, QThread::idealThreadCount()), 1, pages);
+    // A pixmap may only be used off the application's thread where the window system allows
+    // it, which not every platform does: a sheet holding pictures is painted here alone.
+    const int cores = sheet.hasPictures() ? 1 : QThread::idealThreadCount();
+    parts = std::clamp(parts > 0 ? parts : pdfPartCount(pages, cores), 1, pages);
     // Without a temporary folder to paint the parts in, the pages are painted here alone.
     if (parts == 1 ||
         !writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts)) {
