@@ -251,7 +251,7 @@ void Sheet::notifyPrintChanged() {
 
 std::size_t Sheet::storageBytes() const {
     std::size_t n = sizeof(*this);
-    n += m_cells.capacity() * sizeof(std::vector<CellRef>);
+    n += m_cells.capacity() * sizeof(decltype(m_cells)::value_type);
     for (const auto &column : m_cells)
         n += column.capacity() * sizeof(CellRef);
     n += m_arena.capacity();
@@ -345,10 +345,10 @@ void Sheet::arrangeRows(const std::vector<int> &from) {
         newRow[std::size_t(old)] = int(i) + 1;
     }
 
-    for (std::vector<CellRef> &column : m_cells) {
+    for (auto &column : m_cells) {
         if (column.size() <= 1)
             continue;
-        std::vector<CellRef> arranged(from.size() + 1);
+        detail::PodArray<CellRef> arranged(from.size() + 1);
         arranged[0] = column[0];
         for (std::size_t i = 0; i < from.size(); ++i) {
             const auto old = std::size_t(from[i]);

@@ -68,9 +68,7 @@ void Sheet::store(int col, int row, std::string_view utf8) {
     } else {
         // A text read from another cell points into the arena, which may move as it grows.
         std::string copy;
-        const std::less<const char *> before;
-        if (!m_arena.empty() && !before(utf8.data(), m_arena.data()) &&
-            before(utf8.data(), m_arena.data() + m_arena.size())) {
+        if (inArena(utf8)) {
             copy.assign(utf8);
             utf8 = copy;
         }
@@ -82,9 +80,15 @@ void Sheet::store(int col, int row, std::string_view utf8) {
         m_garbage += r->length;
         r->offset = std::uint32_t(m_arena.size());
         r->length = len;
-        m_arena.append(utf8);
+        m_arena.append(utf8.data(), utf8.size());
     }
     maybeCompactArena();
+}
+
+bool Sheet::inArena(std::string_view utf8) const {
+    const std::less<const char *> before;
+    return !m_arena.empty() && !before(utf8.data(), m_arena.data()) &&
+           before(utf8.data(), m_arena.data() + m_arena.size());
 }
 
 void Sheet::maybeCompactArena() {
@@ -105,23 +109,20 @@ void Sheet::reserveText(std::size_t bytes) {
         return;
     if (m_arena.size() + bytes > kArenaLimit)
         refuse(tessel::base::tr("表格的文本存储已满"));
-    // A fresh string's reserve takes exactly what it is asked for, where growing the old one
-    // would double it. Copied as it is, offsets and all: no reference changes.
-    std::string fresh;
-    fresh.reserve(m_arena.size() + bytes);
-    fresh.append(m_arena);
-    m_arena.swap(fresh);
+    // Exactly what is asked for, where growing by appends would double it; the texts keep
+    // their offsets: no reference changes.
+    m_arena.reserve(m_arena.size() + bytes);
 }
 
 void Sheet::compactArena() {
-    std::string fresh;
+    PodArray<char> fresh;
     fresh.reserve(m_arena.size() - m_garbage);
     for (auto &column : m_cells) {
         for (auto &r : column) {
             if (!r.length)
                 continue;
             const auto offset = std::uint32_t(fresh.size());
-            fresh.append(m_arena, r.offset, r.length);
+            fresh.append(m_arena.data() + r.offset, r.length);
             r.offset = offset;
         }
     }
@@ -140,6 +141,41 @@ void Sheet::setTextUtf8(int col, int row, std::string_view utf8) {
     checkCell(col, row);
     store(col, row, utf8);
     touch();
+}
+
+void Sheet::setRowUtf8(int row, int firstCol, std::span<const std::string_view> texts) {
+    checkCell(firstCol, row);
+    // Cells past the last column are refused after the ones before them are written.
+    const std::size_t fit = std::min(texts.size(), std::size_t(kMaxColNumber - firstCol) + 1);
+    bool wrote = false;
+    try {
+        for (std::size_t i = 0; i < fit; ++i) {
+            const auto col = std::size_t(firstCol) + i;
+            const std::string_view utf8 = texts[i];
+            // A new cell below the column's last one: its reference and text are appended,
+            // with nothing to reuse or free. Everything else takes the general way.
+            if (col < m_cells.size() && std::size_t(row) >= m_cells[col].size() && !utf8.empty() &&
+                m_arena.size() + utf8.size() <= kArenaLimit && !inArena(utf8)) {
+                auto &column = m_cells[col];
+                if (std::size_t(row) > column.size())
+                    column.resize(std::size_t(row));
+                column.push_back(
+                    CellRef{std::uint32_t(m_arena.size()), std::uint32_t(utf8.size())});
+                m_arena.append(utf8.data(), utf8.size());
+            } else {
+                store(int(col), row, utf8);
+            }
+            wrote = true;
+        }
+        if (fit < texts.size())
+            checkCol(firstCol + int(fit));
+    } catch (...) {
+        if (wrote)
+            touch();
+        throw;
+    }
+    if (wrote)
+        touch();
 }
 
 void Sheet::setValue(int col, int row, const QVariant &value) {
@@ -194,8 +230,8 @@ void Sheet::clearText(const CellBlock &block) {
 }
 
 void Sheet::clear() {
-    std::vector<std::vector<CellRef>>().swap(m_cells);
-    std::string().swap(m_arena);
+    decltype(m_cells)().swap(m_cells);
+    PodArray<char>().swap(m_arena);
     m_garbage = 0;
     m_styles.resize(1);
     m_cellStyles.clear();
