@@ -432,24 +432,32 @@ struct PgStream final : Recordset::Cursor {
         requireRow();
         return shown(i, buffer);
     }
+    // The server's texts of the whole row first, then the few fields whose shown text
+    // differs: the loop over the row stays a loop of libpq calls.
     void rowUtf8(std::span<std::string_view> out) const override {
         requireRow();
         if (rowScratch.size() < out.size())
             rowScratch.resize(out.size());
         for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = shown(int(i), rowScratch[i]);
+            out[i] = raw(int(i));
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (!isShown(kinds[i], out[i]))
+                out[i] = respelt(int(i), out[i], rowScratch[i]);
+        }
     }
 
-    // Field i of the current row as its shown text. Small, so that a row's loop keeps it
-    // inline: texts, whole numbers and most doubles are the server's own bytes.
+    // Field i of the current row as its shown text: texts, whole numbers and most doubles
+    // are the server's own bytes.
     std::string_view shown(int i, std::string &buffer) const {
-        // A NULL is the empty text, as libpq gives it: no separate test is needed.
-        const std::string_view raw(PQgetvalue(current, index, i),
-                                   size_t(PQgetlength(current, index, i)));
-        const TextKind kind = kinds[size_t(i)];
-        if (kind == TextKind::Server || (kind == TextKind::Float8 && plainShortest(raw)))
-            return raw;
-        return respelt(i, raw, buffer);
+        const std::string_view text = raw(i);
+        return isShown(kinds[size_t(i)], text) ? text : respelt(i, text, buffer);
+    }
+    // A NULL is the empty text, as libpq gives it: no separate test is needed.
+    std::string_view raw(int i) const {
+        return {PQgetvalue(current, index, i), size_t(PQgetlength(current, index, i))};
+    }
+    static bool isShown(TextKind kind, std::string_view raw) {
+        return kind == TextKind::Server || (kind == TextKind::Float8 && plainShortest(raw));
     }
     // The shown text of a value whose server text is not it, made in `buffer`.
     std::string_view respelt(int i, std::string_view raw, std::string &buffer) const {
