@@ -4,19 +4,28 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <type_traits>
 #include <utility>
 
 namespace tessel::grid::detail {
 
-// Like std::vector<T> for the few operations the sheet needs, but grown with realloc: a
-// large block (one the allocator maps on its own) is moved by remapping its pages instead of
-// copying them into fresh ones, so growth neither copies the contents nor touches fresh
-// memory for them, nor holds old and new blocks at once. Capacity doubles as a vector's
-// does, so appending stays linear. Elements are value-initialised (zero for the sheet's).
+// The storage of a PodArray: `bytes` usable bytes at `data`, `bytes` 0 for none.
+struct PodBlock {
+    void *data = nullptr;
+    std::size_t bytes = 0;
+};
+
+// Makes `block` hold at least `bytes` bytes, its first `used` bytes kept; may move it. Large
+// blocks are pages of their own, moved by remapping them: growing copies nothing, touches no
+// fresh memory for what it holds, and never holds old and new storage at once. Small ones
+// come from the allocator. Throws std::bad_alloc.
+void growBlock(PodBlock &block, std::size_t used, std::size_t bytes);
+void freeBlock(PodBlock &block) noexcept;
+
+// Like std::vector<T> for the few operations the sheet needs, grown by growBlock. Capacity
+// doubles as a vector's does, so appending stays linear. Elements are value-initialised
+// (zero for the sheet's).
 template <class T>
 class PodArray {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
@@ -24,9 +33,10 @@ class PodArray {
 public:
     PodArray() = default;
     explicit PodArray(std::size_t n) { resize(n); }
-    ~PodArray() { std::free(m_data); }
+    ~PodArray() { freeBlock(m_block); }
     PodArray(PodArray &&o) noexcept
-        : m_data(std::exchange(o.m_data, nullptr)),
+        : m_block(std::exchange(o.m_block, PodBlock{})),
+          m_data(std::exchange(o.m_data, nullptr)),
           m_size(std::exchange(o.m_size, 0)),
           m_capacity(std::exchange(o.m_capacity, 0)) {}
     PodArray &operator=(PodArray &&o) noexcept {
@@ -37,6 +47,7 @@ public:
     PodArray &operator=(const PodArray &) = delete;
 
     void swap(PodArray &o) noexcept {
+        std::swap(m_block, o.m_block);
         std::swap(m_data, o.m_data);
         std::swap(m_size, o.m_size);
         std::swap(m_capacity, o.m_capacity);
@@ -75,7 +86,7 @@ public:
             ::new (static_cast<void *>(m_data + i)) T();
         m_size = n;
     }
-    // Capacity for exactly `n` elements when there is less.
+    // Capacity for `n` elements when there is less: exactly that, or up to a page more.
     void reserve(std::size_t n) {
         if (n > m_capacity)
             reallocate(n);
@@ -84,13 +95,12 @@ public:
 private:
     void grow(std::size_t needed) { reallocate(std::max(needed, 2 * m_capacity)); }
     void reallocate(std::size_t n) {
-        void *p = std::realloc(m_data, n * sizeof(T));
-        if (!p)
-            throw std::bad_alloc();
-        m_data = static_cast<T *>(p);
-        m_capacity = n;
+        growBlock(m_block, m_size * sizeof(T), n * sizeof(T));
+        m_data = static_cast<T *>(m_block.data);
+        m_capacity = m_block.bytes / sizeof(T);
     }
 
+    PodBlock m_block;
     T *m_data = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
