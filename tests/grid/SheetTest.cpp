@@ -570,6 +570,7 @@ TEST(SheetTest, RowInOneCallMatchesCellByCell) {
         {"texts of the sheet itself", 3, 1, {"@2,2", "@1,1", "@3,1"}},
         {"header row and column", 0, 0, {"h0", "h1"}},
         {"past the last column", 5, lastCol - 1, {"p", "q", "r"}},
+        {"texts of megabytes", 6, 1, {std::string(3 << 20, 'm'), "s", std::string(5 << 20, 'n')}},
     };
     const auto throws = [](auto &&write) {
         try {
