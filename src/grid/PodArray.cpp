@@ -12,8 +12,8 @@ namespace {
 
 // From this size on a block is pages of its own. The allocator would map such blocks itself
 // only above a threshold that it raises as mapped blocks are freed (up to 32 MB), and grows
-// the others by copying: a million-row column of references (8 MB) would be copied at every
-// doubling and its new pages touched again.
+// the others by copying: the texts of a million-row fill (tens of MB) would be copied at
+// every doubling, the old copy and the new one held at once, and the new pages touched again.
 constexpr std::size_t kMappedBytes = std::size_t(1) << 20;
 
 std::size_t pageRounded(std::size_t bytes) {

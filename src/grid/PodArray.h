@@ -1,5 +1,5 @@
-// A growable array of trivially copyable elements for the sheet's bulk storage (cell
-// references, text bytes). Not part of the model's interface.
+// A growable array of trivially copyable elements for the sheet's bulk storage (its text
+// bytes). Not part of the model's interface.
 #pragma once
 
 #include <algorithm>
