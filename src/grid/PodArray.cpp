@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -47,6 +48,10 @@ void growBlock(PodBlock &block, std::size_t used, std::size_t bytes) {
         std::free(block.data);
     }
     block = {p, bytes};
+}
+
+std::size_t heldBytes(const PodBlock &block, std::size_t used) noexcept {
+    return mapped(block) ? std::min(block.bytes, pageRounded(used)) : block.bytes;
 }
 
 void freeBlock(PodBlock &block) noexcept {

@@ -22,6 +22,10 @@ struct PodBlock {
 // come from the allocator. Throws std::bad_alloc.
 void growBlock(PodBlock &block, std::size_t used, std::size_t bytes);
 void freeBlock(PodBlock &block) noexcept;
+// Bytes of memory `block` holds when its first `used` bytes are written: the allocator's
+// block, or of pages of its own those up to `used`, since the system backs the pages
+// reserved past them only once they are written.
+std::size_t heldBytes(const PodBlock &block, std::size_t used) noexcept;
 
 // Like std::vector<T> for the few operations the sheet needs, grown by growBlock. Capacity
 // doubles as a vector's does, so appending stays linear. Elements are value-initialised
@@ -57,6 +61,8 @@ public:
     const T *data() const { return m_data; }
     std::size_t size() const { return m_size; }
     std::size_t capacity() const { return m_capacity; }
+    // Bytes of memory held, for an array that has only grown (see heldBytes).
+    std::size_t heldBytes() const { return detail::heldBytes(m_block, m_size * sizeof(T)); }
     bool empty() const { return m_size == 0; }
     T &operator[](std::size_t i) { return m_data[i]; }
     const T &operator[](std::size_t i) const { return m_data[i]; }
