@@ -1,8 +1,9 @@
 // Reading 1,000,000 rows x 8 columns (integers, reals, Latin and Chinese texts) from
 // PostgreSQL, all in one run against the same server: the raw libpq single-row scan (the
 // anchor), Qt's forward-only query, Recordset's text scan and FillFromRecordset into a new
-// sheet. Targets: the fill takes at most 1.5 x the raw scan, and its peak memory stays within
-// the sheet's own storage + 50 MB (no whole result held).
+// sheet. The fill reads in single-row mode too, so anchor and fill fetch alike. Targets: the
+// fill takes at most 1.15 x the raw scan (the other readers 1.5 x), and its peak memory stays
+// within the sheet's own storage + 50 MB (no whole result held).
 // Run: scripts/with-postgres build/dev/bench/tessel_pg_bench
 // (without TESSEL_TEST_PG every benchmark reports itself skipped).
 #include <benchmark/benchmark.h>
@@ -202,6 +203,7 @@ int main(int argc, char **argv) {
         makeBenchDatabase();  // outside the timings
     bench::RatioReporter reporter([](const std::string &) { return std::string("RawLibpqScan"); },
                                   1.5);
+    reporter.setTarget("FillIntoNewSheet", 1.15);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

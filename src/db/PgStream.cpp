@@ -78,6 +78,28 @@ QMetaType::Type qtType(Oid oid) {
     }
 }
 
+// How a field's value becomes its shown UTF-8 text, settled once per statement from the
+// field's type so that reading a row asks no type questions.
+enum class TextKind : std::uint8_t {
+    Server,  // texts and whole numbers: the server's text is the shown one
+    Float8,  // a double: the server's text when it is plain and shortest, else re-spelt
+    Real,    // other reals (float4, numeric): read as a double and spelt as one
+    Other,   // dates, times, truth values, bytes: through the typed value
+};
+
+TextKind textKind(Oid oid) {
+    switch (qtType(oid)) {
+        case QMetaType::QString:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return TextKind::Server;
+        case QMetaType::Double:
+            return oid == kFloat8 ? TextKind::Float8 : TextKind::Real;
+        default:
+            return TextKind::Other;
+    }
+}
+
 // The server's text of a real as a double; nullopt for NaN and infinities spelt the
 // server's way, which from_chars does not read.
 std::optional<double> parseReal(std::string_view s) {
@@ -187,6 +209,7 @@ struct PgStream final : Recordset::Cursor {
     Statement statement;
     QByteArray text;
     std::vector<Oid> types;
+    std::vector<TextKind> kinds;  // [field]
 
     PGresult *current = nullptr;  // holds the current row
     int index = 0;                // the current row within `current`
@@ -236,6 +259,7 @@ struct PgStream final : Recordset::Cursor {
         for (int i = 0; i < fields; ++i) {
             names << QString::fromUtf8(PQfname(r, i));
             types.push_back(PQftype(r, i));
+            kinds.push_back(textKind(types.back()));
         }
         take(r, true);
     }
@@ -377,6 +401,7 @@ struct PgStream final : Recordset::Cursor {
         failure.reset();
         names.clear();
         types.clear();
+        kinds.clear();
         bof = eof = true;  // no row until the statement has run again
         conn.ensureLive();
         pg = conn.postgresHandle();  // opened again meanwhile, maybe
@@ -403,29 +428,47 @@ struct PgStream final : Recordset::Cursor {
         return decode(types[size_t(i)], PQgetvalue(current, index, i),
                       PQgetlength(current, index, i));
     }
-    std::string_view utf8(int i) const override {
+    std::string_view utf8(int i, std::string &buffer) const override {
         requireRow();
-        // A NULL is the empty text, as libpq gives it: no separate test is needed.
-        const std::string_view raw(PQgetvalue(current, index, i),
-                                   size_t(PQgetlength(current, index, i)));
-        switch (qtType(types[size_t(i)])) {
-            case QMetaType::QString:
-            case QMetaType::Int:
-            case QMetaType::LongLong:
-                return raw;  // the server's text is already the shown one
-            case QMetaType::Double:
-                if (types[size_t(i)] == kFloat8 && plainShortest(raw))
-                    return raw;
-                if (const auto d = parseReal(raw)) {
-                    scratch.clear();
-                    base::appendDouble(scratch, *d);
-                    return scratch;
-                }
-                break;
-            default:
-                break;
+        return shown(i, buffer);
+    }
+    // The server's texts of the whole row first, then the few fields whose shown text
+    // differs: the loop over the row stays a loop of libpq calls.
+    void rowUtf8(std::span<std::string_view> out) const override {
+        requireRow();
+        if (rowScratch.size() < out.size())
+            rowScratch.resize(out.size());
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = raw(int(i));
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (!isShown(kinds[i], out[i]))
+                out[i] = respelt(int(i), out[i], rowScratch[i]);
         }
-        return PQgetisnull(current, index, i) ? std::string_view() : Cursor::utf8(i);
+    }
+
+    // Field i of the current row as its shown text: texts, whole numbers and most doubles
+    // are the server's own bytes.
+    std::string_view shown(int i, std::string &buffer) const {
+        const std::string_view text = raw(i);
+        return isShown(kinds[size_t(i)], text) ? text : respelt(i, text, buffer);
+    }
+    // A NULL is the empty text, as libpq gives it: no separate test is needed.
+    std::string_view raw(int i) const {
+        return {PQgetvalue(current, index, i), size_t(PQgetlength(current, index, i))};
+    }
+    static bool isShown(TextKind kind, std::string_view raw) {
+        return kind == TextKind::Server || (kind == TextKind::Float8 && plainShortest(raw));
+    }
+    // The shown text of a value whose server text is not it, made in `buffer`.
+    std::string_view respelt(int i, std::string_view raw, std::string &buffer) const {
+        if (kinds[size_t(i)] != TextKind::Other) {
+            if (const auto d = parseReal(raw)) {
+                buffer.clear();
+                base::appendDouble(buffer, *d);
+                return buffer;
+            }
+        }
+        return PQgetisnull(current, index, i) ? std::string_view() : Cursor::utf8(i, buffer);
     }
 
     // The server writes a double in plain notation only between 1e-4 and 1e15, in the

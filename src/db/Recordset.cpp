@@ -128,6 +128,12 @@ QString Recordset::text(const QString &name) const {
 std::string_view Recordset::utf8(int index) const {
     return cursor().utf8(index);
 }
+void Recordset::rowUtf8(std::span<std::string_view> out) const {
+    const Cursor &c = cursor();
+    if (qsizetype(out.size()) > c.names.size())
+        fail(QStringLiteral("There is no field number %1").arg(c.names.size()));
+    c.rowUtf8(out);
+}
 
 void Recordset::setValue(const QString &name, const QVariant &value) {
     cursor().setValue(requireField(*this, name), value);

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,10 @@ public:
     QString text(const QString &name) const;
     // The value's text as UTF-8, valid until the next move: the fast path for fills.
     std::string_view utf8(int index) const;
+    // Fields 0..out.size() - 1 of the current row as utf8 gives each, all valid together
+    // until the next move: a row in one call. Throws like value() (no current row, fewer
+    // fields than asked for).
+    void rowUtf8(std::span<std::string_view> out) const;
 
     // Field write on the current row (or on the row being added). Editable sets only.
     void setValue(const QString &name, const QVariant &value);

@@ -7,8 +7,10 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/ValueText.h"
 #include "db/Recordset.h"
@@ -26,14 +28,27 @@ struct Recordset::Cursor {
     bool eof = true;
     // Still on the row the set opened on: moving to the first row then needs no new query.
     bool onFirstRow = true;
-    mutable std::string scratch;
+    mutable std::string scratch;                  // utf8(i)'s text when it is made
+    mutable std::vector<std::string> rowScratch;  // rowUtf8's, one per field
 
     virtual void first() = 0;
     virtual void next() = 0;
     virtual QVariant value(int i) const = 0;
-    virtual std::string_view utf8(int i) const {
-        scratch = base::valueToText(value(i)).toStdString();
-        return scratch;
+    // Field i of the current row as UTF-8 (valueToText's text; NULL the empty text). The
+    // view points at the cursor's row or, for a text made here, into `buffer`.
+    virtual std::string_view utf8(int i, std::string &buffer) const {
+        buffer = base::valueToText(value(i)).toStdString();
+        return buffer;
+    }
+    std::string_view utf8(int i) const { return utf8(i, scratch); }
+    // The first out.size() fields of the current row as utf8 gives each, all valid together
+    // until the next move. Fields 0..out.size() - 1 exist (the caller checked).
+    virtual void rowUtf8(std::span<std::string_view> out) const {
+        requireRow();
+        if (rowScratch.size() < out.size())
+            rowScratch.resize(out.size());
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = utf8(int(i), rowScratch[i]);
     }
     virtual bool editable() const { return false; }
     virtual void setValue(int, const QVariant &) {

@@ -71,19 +71,19 @@ struct SqliteStream final : Recordset::Cursor {
         requireRow();
         return sqliteValue(stmt, i);
     }
-    std::string_view utf8(int i) const override {
+    std::string_view utf8(int i, std::string &buffer) const override {
         requireRow();
         switch (sqlite3_column_type(stmt, i)) {
             case SQLITE_INTEGER: {
                 char buf[24];
                 auto r = std::to_chars(buf, buf + sizeof buf, sqlite3_column_int64(stmt, i));
-                scratch.assign(buf, r.ptr);
-                return scratch;
+                buffer.assign(buf, r.ptr);
+                return buffer;
             }
             case SQLITE_FLOAT:
-                scratch.clear();
-                base::appendDouble(scratch, sqlite3_column_double(stmt, i));
-                return scratch;
+                buffer.clear();
+                base::appendDouble(buffer, sqlite3_column_double(stmt, i));
+                return buffer;
             case SQLITE_NULL:
                 return {};
             default: {

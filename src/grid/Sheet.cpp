@@ -254,7 +254,8 @@ std::size_t Sheet::storageBytes() const {
     n += m_cells.capacity() * sizeof(CellColumn);
     for (const auto &column : m_cells)
         n += column.bytes();
-    n += m_arena.capacity();
+    // The arena's pages reserved for growth and not written yet take no memory.
+    n += m_arena.heldBytes();
     n += m_styles.capacity() * sizeof(CellStyle);
     // Hash and tree nodes: the value, the links, and the allocator's own word per block.
     constexpr std::size_t kMallocOverhead = sizeof(void *);

@@ -126,9 +126,7 @@ void Sheet::store(int col, int row, std::string_view utf8) {
     } else {
         // A text read from another cell points into the arena, which may move as it grows.
         std::string copy;
-        const std::less<const char *> before;
-        if (!m_arena.empty() && !before(utf8.data(), m_arena.data()) &&
-            before(utf8.data(), m_arena.data() + m_arena.size())) {
+        if (inArena(utf8)) {
             copy.assign(utf8);
             utf8 = copy;
         }
@@ -141,10 +139,16 @@ void Sheet::store(int col, int row, std::string_view utf8) {
         m_garbage += r.length;
         r.offset = std::uint32_t(m_arena.size());
         r.length = len;
-        m_arena.append(utf8);
+        m_arena.append(utf8.data(), utf8.size());
     }
     column->set(std::size_t(row), r);
     maybeCompactArena();
+}
+
+bool Sheet::inArena(std::string_view utf8) const {
+    const std::less<const char *> before;
+    return !m_arena.empty() && !before(utf8.data(), m_arena.data()) &&
+           before(utf8.data(), m_arena.data() + m_arena.size());
 }
 
 void Sheet::maybeCompactArena() {
@@ -165,16 +169,13 @@ void Sheet::reserveText(std::size_t bytes) {
         return;
     if (m_arena.size() + bytes > kArenaLimit)
         refuse(tessel::base::tr("表格的文本存储已满"));
-    // A fresh string's reserve takes exactly what it is asked for, where growing the old one
-    // would double it. Copied as it is, offsets and all: no reference changes.
-    std::string fresh;
-    fresh.reserve(m_arena.size() + bytes);
-    fresh.append(m_arena);
-    m_arena.swap(fresh);
+    // Exactly what is asked for, where growing by appends would double it; the texts keep
+    // their offsets: no reference changes.
+    m_arena.reserve(m_arena.size() + bytes);
 }
 
 void Sheet::compactArena() {
-    std::string fresh;
+    detail::PodArray<char> fresh;
     fresh.reserve(m_arena.size() - m_garbage);
     for (auto &column : m_cells) {
         for (std::size_t i = 0; i < column.size(); ++i) {
@@ -182,7 +183,7 @@ void Sheet::compactArena() {
             if (!r.length)
                 continue;
             const auto offset = std::uint32_t(fresh.size());
-            fresh.append(m_arena, r.offset, r.length);
+            fresh.append(m_arena.data() + r.offset, r.length);
             r.offset = offset;
             column.set(i, r);
         }
@@ -202,6 +203,41 @@ void Sheet::setTextUtf8(int col, int row, std::string_view utf8) {
     checkCell(col, row);
     store(col, row, utf8);
     touch();
+}
+
+void Sheet::setRowUtf8(int row, int firstCol, std::span<const std::string_view> texts) {
+    checkCell(firstCol, row);
+    // Cells past the last column are refused after the ones before them are written.
+    const std::size_t fit = std::min(texts.size(), std::size_t(kMaxColNumber - firstCol) + 1);
+    bool wrote = false;
+    try {
+        for (std::size_t i = 0; i < fit; ++i) {
+            const auto col = std::size_t(firstCol) + i;
+            const std::string_view utf8 = texts[i];
+            // A new cell below the column's last one: its reference and text are appended,
+            // with nothing to reuse or free, and the references between are empty already.
+            // Everything else takes the general way.
+            if (col < m_cells.size() && std::size_t(row) >= m_cells[col].size() && !utf8.empty() &&
+                m_arena.size() + utf8.size() <= kArenaLimit && !inArena(utf8)) {
+                CellColumn &column = m_cells[col];
+                column.resize(std::size_t(row) + 1);
+                column.set(std::size_t(row),
+                           CellRef{std::uint32_t(m_arena.size()), std::uint32_t(utf8.size())});
+                m_arena.append(utf8.data(), utf8.size());
+            } else {
+                store(int(col), row, utf8);
+            }
+            wrote = true;
+        }
+        if (fit < texts.size())
+            checkCol(firstCol + int(fit));
+    } catch (...) {
+        if (wrote)
+            touch();
+        throw;
+    }
+    if (wrote)
+        touch();
 }
 
 void Sheet::setValue(int col, int row, const QVariant &value) {
@@ -257,7 +293,7 @@ void Sheet::clearText(const CellBlock &block) {
 
 void Sheet::clear() {
     std::vector<CellColumn>().swap(m_cells);
-    std::string().swap(m_arena);
+    detail::PodArray<char>().swap(m_arena);
     m_garbage = 0;
     m_styles.resize(1);
     m_cellStyles.clear();

@@ -460,15 +460,23 @@ void FillFromRecordset(Recordset &rs, Sheet &sheet, base::Progress &progress) {
         attempt([&] { rs.moveFirst(); });
         // Field numbers past the sheet's last column could never be written.
         const int writable = std::min(fields, grid::kMaxColNumber);
+        std::vector<std::string_view> cells(std::size_t(std::max(writable, 0)));
         // Rows past the sheet's last one could not be written either: the fill ends there.
         while (rows < grid::kMaxRowNumber && !atEnd(rs)) {
             progress.checkRow(rows);
             ++rows;
-            for (int f = 0; f < writable; ++f) {
-                // UTF-8 straight from the database into the sheet's text storage; a NULL
-                // comes as the empty text and empties a cell left by an earlier fill.
+            // UTF-8 straight from the database into the sheet's text storage, a row at a
+            // time; a NULL comes as the empty text and empties a cell left by an earlier fill.
+            bool whole = false;
+            attempt([&] {
+                rs.rowUtf8(cells);
+                sheet.setRowUtf8(rows, 1, cells);
+                whole = true;
+            });
+            // A row that cannot go whole (a value that cannot be read, a text the sheet
+            // refuses) goes cell by cell, so that every cell that can be written is.
+            for (int f = 0; !whole && f < writable; ++f)
                 attempt([&] { sheet.setTextUtf8(f + 1, rows, rs.utf8(f)); });
-            }
             // A failure to read the next row (the connection lost, the statement cancelled)
             // is no end of the data: the fill fails, the counts unchanged, rather than show
             // part of the result as the whole of it.

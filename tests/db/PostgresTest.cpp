@@ -5,6 +5,8 @@
 #include <libpq-fe.h>
 #include <unistd.h>
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include <tessel/Error.h>
 #include <QSqlDatabase>
@@ -108,6 +110,29 @@ TEST_F(Postgres, ValuesMatchQtsDriver) {
         EXPECT_EQ(p.value(1).toInt(), 42);
     }
     EXPECT_EQ(rows, 3);
+}
+
+// A row read in one call holds every field's text at once, each as reading it alone gives it,
+// values the component spells itself (reals, dates, bytes) side by side; asking for more
+// fields than the row has is refused.
+TEST_F(Postgres, RowInOneCallMatchesFieldByField) {
+    const QString sql = QStringLiteral(
+        "select * from (values (1e20::float8, 2.50::numeric, 'Ab 中文'::text, "
+        "date '2024-01-05', '\\x00ff'::bytea, 123456.79::float4, '-0'::float8, true), "
+        "(null, null, null, null, null, null, 0.1::float8 + 0.2, false)) v");
+    Recordset rs = read(conn, sql);
+    int rows = 0;
+    for (; !rs.eof(); rs.moveNext(), ++rows) {
+        std::vector<std::string_view> row(std::size_t(rs.fieldCount()));
+        rs.rowUtf8(row);
+        for (int i = 0; i < rs.fieldCount(); ++i) {
+            SCOPED_TRACE(QStringLiteral("row %1 field %2").arg(rows).arg(i).toStdString());
+            EXPECT_EQ(std::string(row[std::size_t(i)]), std::string(rs.utf8(i)));
+        }
+        std::vector<std::string_view> tooMany(std::size_t(rs.fieldCount()) + 1);
+        EXPECT_THROW(rs.rowUtf8(tooMany), Error);
+    }
+    EXPECT_EQ(rows, 2);
 }
 
 // A statement on the connection in the middle of a read: the read keeps every row, and the

@@ -602,4 +602,70 @@ TEST(SheetTest, SwapContentsTakesFormatsMarksAndGrouping) {
     EXPECT_EQ(b.grouping(), g);
 }
 
+// A row written in one call leaves the sheet as writing its cells one by one does: new rows,
+// rows below gaps, overwrites longer and shorter, empties, texts taken from the sheet itself,
+// and a row running past the last column (the cells before it written, then refused).
+TEST(SheetTest, RowInOneCallMatchesCellByCell) {
+    struct Case {
+        const char *name;
+        int row;
+        int firstCol;
+        std::vector<std::string> texts;  // "@r,c" stands for the text of cell (c, r)
+    };
+    const int lastCol = kMaxColNumber;
+    const Case cases[] = {
+        {"new row below the others", 4, 1, {"a", "中文", "", "12.5"}},
+        {"row past a gap", 9, 2, {"x", "", "yz"}},
+        {"overwrite with longer and shorter", 2, 1, {"longer text", "s", "", "新"}},
+        {"empty row on new cells", 7, 1, {"", "", ""}},
+        {"texts of the sheet itself", 3, 1, {"@2,2", "@1,1", "@3,1"}},
+        {"header row and column", 0, 0, {"h0", "h1"}},
+        {"past the last column", 5, lastCol - 1, {"p", "q", "r"}},
+        {"texts of megabytes", 6, 1, {std::string(3 << 20, 'm'), "s", std::string(5 << 20, 'n')}},
+    };
+    const auto throws = [](auto &&write) {
+        try {
+            write();
+        } catch (const Error &) {
+            return true;
+        }
+        return false;
+    };
+    const auto resolve = [](const Sheet &s, const std::string &t) {
+        return t.empty() || t[0] != '@'
+                   ? std::string_view(t)
+                   : s.textUtf8(std::stoi(t.substr(3)), std::stoi(t.substr(1)));
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        Sheet one;
+        Sheet each;
+        for (int cell = 0; cell < 9; ++cell) {
+            const std::string text =
+                "r" + std::to_string(cell / 3 + 1) + "c" + std::to_string(cell);
+            one.setTextUtf8(cell % 3 + 1, cell / 3 + 1, text);
+            each.setTextUtf8(cell % 3 + 1, cell / 3 + 1, text);
+        }
+        std::vector<std::string_view> views;
+        for (const std::string &t : k.texts)
+            views.push_back(resolve(one, t));
+        const bool oneThrew = throws([&] { one.setRowUtf8(k.row, k.firstCol, views); });
+        bool eachThrew = false;
+        for (std::size_t i = 0; i < k.texts.size() && !eachThrew; ++i) {
+            const std::string text(resolve(each, k.texts[i]));
+            eachThrew = throws([&] { each.setTextUtf8(k.firstCol + int(i), k.row, text); });
+        }
+        EXPECT_EQ(oneThrew, eachThrew);
+        for (int r = 0; r <= 10; ++r) {
+            for (int c : {0, 1, 2, 3, 4, 5, lastCol - 1, lastCol})
+                EXPECT_EQ(one.textUtf8(c, r), each.textUtf8(c, r)) << c << "," << r;
+        }
+        for (Sheet *s : {&one, &each}) {
+            s->setMaxCols(lastCol);
+            s->setMaxRows(10);
+        }
+        EXPECT_EQ(one.lastDataRow(), each.lastDataRow());
+    }
+}
+
 }  // namespace
