@@ -73,6 +73,11 @@ struct CellDisplay {
 CellDisplay cellDisplay(const QString &text, const ColumnFormat &format,
                         const Separators &separators);
 
+// Whether `text` reads as a number as QString::toDouble reads it (decimal or exponent form,
+// "inf" and "nan", white space around it, the minus sign U+2212). Exactly toDouble's verdict,
+// reached without it for texts holding a character it never takes, as names and places do.
+bool readsAsNumber(const QString &text);
+
 // The number a text holds in the decimal form above; nullopt for any other text or one that
 // is not finite as a double.
 std::optional<double> formatNumber(const QString &text);

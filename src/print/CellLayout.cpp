@@ -1,5 +1,6 @@
 #include "print/CellLayout.h"
 
+#include "grid/ColumnFormat.h"
 #include "grid/NumberFit.h"
 
 namespace tessel::print {
@@ -23,9 +24,7 @@ QString rowLabel(const grid::Sheet &sheet, int row) {
 }
 
 bool looksNumeric(const QString &text) {
-    bool ok = false;
-    text.toDouble(&ok);
-    return ok;
+    return grid::readsAsNumber(text);
 }
 
 TextAlign cellTextAlign(const grid::CellStyle &style, const QString &text, bool header,
