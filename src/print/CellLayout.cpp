@@ -1,6 +1,5 @@
 #include "print/CellLayout.h"
 
-#include "grid/ColumnFormat.h"
 #include "grid/NumberFit.h"
 
 namespace tessel::print {
@@ -21,10 +20,6 @@ QString columnLabel(const grid::Sheet &sheet, int col) {
 
 QString rowLabel(const grid::Sheet &sheet, int row) {
     return sheet.hasText(0, row) ? sheet.text(0, row) : QString::number(row);
-}
-
-bool looksNumeric(const QString &text) {
-    return grid::readsAsNumber(text);
 }
 
 TextAlign cellTextAlign(const grid::CellStyle &style, const QString &text, bool header,

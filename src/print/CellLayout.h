@@ -18,9 +18,6 @@ QString columnLetters(int col);
 QString columnLabel(const grid::Sheet &sheet, int col);
 QString rowLabel(const grid::Sheet &sheet, int row);
 
-// Whether `text` reads as a number (a decimal number as QString::toDouble takes it).
-bool looksNumeric(const QString &text);
-
 enum class TextAlign { Left, Center, Right };
 
 // Where a cell's text sits across its cell. An explicit alignment is kept. A general one

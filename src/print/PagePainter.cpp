@@ -257,7 +257,7 @@ private:
         if (text.isEmpty() || textRect.width() <= 0 || textRect.height() <= 0) {
             return;
         }
-        const bool numeric = !header && number.value_or(looksNumeric(text));
+        const bool numeric = !header && number.value_or(grid::readsAsNumber(text));
         const TextAlign align = cellTextAlign(style, text, header, numeric);
         const QColor fg = printColor(
             style.foreground.isValid() ? style.foreground : QColor(Qt::black), m_settings.color);

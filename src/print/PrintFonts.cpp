@@ -152,9 +152,7 @@ void noteUndrawable(const QFont &font, const QString &text) {
             coverage = log.last;
         }
         if (!coverage->draws(c)) {
-            if (log.texts.size() < kMaxUndrawable && !log.texts.contains(text)) {
-                log.texts << text;
-            }
+            addUndrawable(log.texts, text);
             return;
         }
     }

@@ -33,6 +33,12 @@ void noteUndrawable(const QFont &font, const QString &text);
 // The most texts noteUndrawable keeps, and a print reports.
 inline constexpr qsizetype kMaxUndrawable = 20;
 
+// Adds `text` to the undrawable texts `list` unless it is there or the list is full.
+inline void addUndrawable(QStringList &list, const QString &text) {
+    if (list.size() < kMaxUndrawable && !list.contains(text))
+        list << text;
+}
+
 // The texts recorded by noteUndrawable on this thread since the last call, in order of
 // first appearance, and forgets them. At most kMaxUndrawable are kept.
 QStringList takeUndrawableTexts();

@@ -251,10 +251,8 @@ bool writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
             // The range's own pages: the first page of its own at position k, then all from
             // the first page after the others' first pages on.
             if (i == k || i >= partCount) {
-                for (const QString &text : texts) {
-                    if (part.undrawable.size() < kMaxUndrawable && !part.undrawable.contains(text))
-                        part.undrawable << text;
-                }
+                for (const QString &text : texts)
+                    addUndrawable(part.undrawable, text);
                 part.painted.fetch_add(1, std::memory_order_relaxed);
             }
         };
@@ -325,10 +323,8 @@ bool writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSave
     }
     QStringList undrawable;
     for (const auto &part : parts) {
-        for (const QString &text : part->undrawable) {
-            if (undrawable.size() < kMaxUndrawable && !undrawable.contains(text))
-                undrawable << text;
-        }
+        for (const QString &text : part->undrawable)
+            addUndrawable(undrawable, text);
     }
     endUndrawable(undrawable);
     std::vector<PdfPartPages> joined;
