@@ -928,56 +928,8 @@ To keep it, run this on the database:
         <translation>The report holds no data: there is nothing to print.</translation>
     </message>
     <message>
-        <source>列“%1”不在报表的第 1 至 %2 列之内。</source>
-        <translation>Column “%1” is not one of the report’s columns 1 to %2.</translation>
-    </message>
-    <message>
-        <source>一条规则应有且只有 when、scale、bar 之一。</source>
-        <translation>A rule needs exactly one of when, scale and bar.</translation>
-    </message>
-    <message>
-        <source>颜色“%1”不是 #RRGGBB 形式。</source>
-        <translation>The colour “%1” is not of the form #RRGGBB.</translation>
-    </message>
-    <message>
-        <source>“%1”应为 true 或 false，而不是“%2”。</source>
-        <translation>“%1” must be true or false, not “%2”.</translation>
-    </message>
-    <message>
-        <source>色阶（scale）应为 2 或 3 个颜色。</source>
-        <translation>A colour scale (scale) needs 2 or 3 colours.</translation>
-    </message>
-    <message>
-        <source>条件“%1”无法识别。</source>
-        <translation>The condition “%1” is unknown.</translation>
-    </message>
-    <message>
-        <source>前后项数“%1”应为 1 至 %2 的整数。</source>
-        <translation>The number of top or bottom items “%1” must be a whole number from 1 to %2.</translation>
-    </message>
-    <message>
-        <source>缺少“%1”。</source>
-        <translation>“%1” is missing.</translation>
-    </message>
-    <message>
-        <source>“%1”应为数字或文本，而不是“%2”。</source>
-        <translation>“%1” must be a number or a text, not “%2”.</translation>
-    </message>
-    <message>
-        <source>所存的值不是 JSON 数组，全部规则未用。</source>
-        <translation>The stored value is not a JSON array; none of its rules is used.</translation>
-    </message>
-    <message>
-        <source>它不是 JSON 对象。</source>
-        <translation>it is not a JSON object.</translation>
-    </message>
-    <message>
-        <source>第 %1 条规则：%2</source>
-        <translation>Rule %1: %2</translation>
-    </message>
-    <message>
         <source>%1：%2，已略过。</source>
-        <translation>%1: %2; left out. </translation>
+        <translation>%1: %2; left out.</translation>
     </message>
     <message>
         <source>%1 不是列号</source>
@@ -1008,28 +960,8 @@ To keep it, run this on the database:
         <translation>%1 is not an object</translation>
     </message>
     <message>
-        <source>没有 column</source>
-        <translation>it has no column</translation>
-    </message>
-    <message>
-        <source>“%1”不是列号</source>
-        <translation>&quot;%1&quot; is not a column number</translation>
-    </message>
-    <message>
-        <source>列 %1 的函数 %2 未知（可用 sum、count、avg、min、max）</source>
-        <translation>the function %2 of column %1 is unknown (use sum, count, avg, min or max)</translation>
-    </message>
-    <message>
         <source>列 %1 出现两次</source>
         <translation>column %1 is given twice</translation>
-    </message>
-    <message>
-        <source>没有 columns</source>
-        <translation>it has no columns</translation>
-    </message>
-    <message>
-        <source>columns %1 不是数组</source>
-        <translation>columns %1 is not an array</translation>
     </message>
     <message>
         <source>整个值</source>
@@ -1054,16 +986,6 @@ To keep it, run this on the database:
     <message>
         <source>%1 不是数组</source>
         <translation>%1 is not an array</translation>
-    </message>
-    <message>
-        <source>报表“%1”的分组设置（分组）有无法使用的部分，报表不带这些部分打印：%2</source>
-        <translation>The grouping (分组) of report &quot;%1&quot; has parts that cannot be used; the report prints without them: %2</translation>
-    </message>
-    <message>
-        <source>报表“%1”的条件格式有部分无法使用，其余照常应用。未用的是：
-%2</source>
-        <translation>Some conditional formats (条件格式) of report &quot;%1&quot; cannot be used; the others apply. Left out:
-%2</translation>
     </message>
     <message>
         <source>分组</source>
@@ -1454,62 +1376,6 @@ To keep it, run this on the database:
         <translation>Only the first %1 items are shown</translation>
     </message>
     <message>
-        <source>图表类型“%1”无法识别。</source>
-        <translation>The chart type &quot;%1&quot; is not known.</translation>
-    </message>
-    <message>
-        <source>“stacked”应为 true 或 false，而不是“%1”。</source>
-        <translation>&quot;stacked&quot; should be true or false, not &quot;%1&quot;.</translation>
-    </message>
-    <message>
-        <source>只有柱形图、条形图和面积图可以堆积。</source>
-        <translation>Only column, bar and area charts can be stacked.</translation>
-    </message>
-    <message>
-        <source>标题“%1”不是文本。</source>
-        <translation>The title &quot;%1&quot; is not a text.</translation>
-    </message>
-    <message>
-        <source>分类列“%1”不在报表的第 1 至 %2 列之内。</source>
-        <translation>The category column &quot;%1&quot; is not within columns 1 to %2 of the report.</translation>
-    </message>
-    <message>
-        <source>数值列（values）应为列号的数组。</source>
-        <translation>The value columns (values) should be an array of column numbers.</translation>
-    </message>
-    <message>
-        <source>数值列“%1”不在报表的第 1 至 %2 列之内。</source>
-        <translation>The value column &quot;%1&quot; is not within columns 1 to %2 of the report.</translation>
-    </message>
-    <message>
-        <source>饼图只画一个数值列。</source>
-        <translation>A pie chart draws one value column only.</translation>
-    </message>
-    <message>
-        <source>数据来源“%1”无法识别。</source>
-        <translation>The data source &quot;%1&quot; is not known.</translation>
-    </message>
-    <message>
-        <source>位置“%1”无法识别。</source>
-        <translation>The place &quot;%1&quot; is not known.</translation>
-    </message>
-    <message>
-        <source>“%1”应为大于 0、不超过 %2 的厘米数，而不是“%3”。</source>
-        <translation>&quot;%1&quot; should be a number of centimetres above 0 and at most %2, not &quot;%3&quot;.</translation>
-    </message>
-    <message>
-        <source>所存的值不是 JSON 数组，图表全部未画。</source>
-        <translation>The stored value is no JSON array; no chart was drawn.</translation>
-    </message>
-    <message>
-        <source>第 %1 个图表：%2</source>
-        <translation>Chart %1: %2</translation>
-    </message>
-    <message>
-        <source>报表“%1”的图表设置有部分未画，报表照常输出。未画的是：%2</source>
-        <translation>Some charts of report &quot;%1&quot; were left out; the report is output as usual. Left out: %2</translation>
-    </message>
-    <message>
         <source>报表没有可画的数据行。</source>
         <translation>The report has no data rows to chart.</translation>
     </message>
@@ -1632,6 +1498,86 @@ To keep it, run this on the database:
     <message>
         <source>图表…</source>
         <translation>Charts…</translation>
+    </message>
+    <message>
+        <source>饼图只画一个数值列</source>
+        <translation>a pie chart draws one value column only</translation>
+    </message>
+    <message>
+        <source>只有柱形图、条形图和面积图可以堆积</source>
+        <translation>only column, bar and area charts can be stacked</translation>
+    </message>
+    <message>
+        <source>第 %1 个图表</source>
+        <translation>chart %1</translation>
+    </message>
+    <message>
+        <source>图表设置（图表）</source>
+        <translation>charts (图表)</translation>
+    </message>
+    <message>
+        <source>%1 不是数字或文本</source>
+        <translation>%1 is not a number or a text</translation>
+    </message>
+    <message>
+        <source>%1 不是 2 或 3 个颜色</source>
+        <translation>%1 is not 2 or 3 colours</translation>
+    </message>
+    <message>
+        <source>应有且只有 when、scale、bar 之一</source>
+        <translation>it needs exactly one of when, scale and bar</translation>
+    </message>
+    <message>
+        <source>第 %1 条规则</source>
+        <translation>rule %1</translation>
+    </message>
+    <message>
+        <source>条件格式设置（条件格式）</source>
+        <translation>conditional formats (条件格式)</translation>
+    </message>
+    <message>
+        <source>分组设置（分组）</source>
+        <translation>grouping (分组)</translation>
+    </message>
+    <message>
+        <source>%1 不是 %2 至 %3 的整数</source>
+        <translation>%1 is not a whole number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>%1 不是大于 %2、不超过 %3 的数</source>
+        <translation>%1 is not a number above %2 and at most %3</translation>
+    </message>
+    <message>
+        <source>%1 不是 #RRGGBB 形式的颜色</source>
+        <translation>%1 is not a colour of the form #RRGGBB</translation>
+    </message>
+    <message>
+        <source>%1：%2，改用默认值。</source>
+        <translation>%1: %2; the default is used.</translation>
+    </message>
+    <message>
+        <source>%1：%2，整项已略过。</source>
+        <translation>%1: %2; the whole item is left out.</translation>
+    </message>
+    <message>
+        <source>不是 JSON 数组</source>
+        <translation>it is not a JSON array</translation>
+    </message>
+    <message>
+        <source>没有列号</source>
+        <translation>it holds no column number</translation>
+    </message>
+    <message>
+        <source>报表“%1”的%2有无法使用的部分，报表不带这些部分照常输出：%3</source>
+        <translation>The %2 of report &quot;%1&quot; has parts that cannot be used; the report is output without them: %3</translation>
+    </message>
+    <message>
+        <source>%1 未知（可用 %2）</source>
+        <translation>%1 is not known (known: %2)</translation>
+    </message>
+    <message>
+        <source>没有 %1</source>
+        <translation>it has no %1</translation>
     </message>
 </context>
 </TS>

@@ -22,18 +22,19 @@ namespace tessel::charts {
 constexpr double kMaxChartSizeCm = 200.0;
 
 // A stored value as read: the charts that can be drawn, in their order, and for the user one
-// sentence per chart left out saying which and why.
+// sentence per chart or key left out saying which and why.
 struct StoredCharts {
     grid::ChartSpecs charts;
     QStringList ignored;
 };
 
-// Reads a stored 图表 text for a report of `columnCount` sheet columns. A chart that cannot be
-// used is left out and named in `ignored`: an unknown type, source or place, a category that
-// is no integer of 1..columnCount, values that are not a non-empty array of such integers (a
-// pie takes exactly one), `stacked` that is no boolean or set on a line or pie, a title that is
-// no text, a width or height that is no number above 0 up to kMaxChartSizeCm. A text that is
-// no JSON array is ignored whole (one sentence). Never throws.
+// Reads a stored 图表 text for a report of `columnCount` sheet columns by the stored settings'
+// rule (settings/SettingReader.h). A chart is left out, and named in `ignored`, without what it
+// needs: a known type, a category that is an integer of 1..columnCount, values that are a
+// non-empty array of such integers (a pie takes exactly one). An unknown source or place,
+// `stacked` that is no boolean or set on a line or pie, a title that is no text, a width or
+// height that is no number above 0 up to kMaxChartSizeCm is named and left at its default.
+// A text that is no JSON array is ignored whole (one sentence). Never throws.
 StoredCharts readCharts(const QString &text, int columnCount);
 
 // The text 图表 stores for `charts`: each chart's other keys with the known ones set from the

@@ -1,16 +1,15 @@
 #include "conditions/StoredConditions.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLocale>
-#include <array>
 #include <cmath>
 #include <optional>
 #include <utility>
 
 #include "base/Language.h"
+#include "settings/SettingReader.h"
 
 namespace tessel::conditions {
 
@@ -20,7 +19,7 @@ using grid::RuleWhen;
 
 namespace {
 
-constexpr std::array<std::pair<RuleWhen, const char *>, 20> kWhenNames = {{
+constexpr auto kWhenNames = settings::names<RuleWhen>({
     {RuleWhen::Greater, ">"},
     {RuleWhen::GreaterEqual, ">="},
     {RuleWhen::Less, "<"},
@@ -41,33 +40,10 @@ constexpr std::array<std::pair<RuleWhen, const char *>, 20> kWhenNames = {{
     {RuleWhen::BelowAverage, "belowAverage"},
     {RuleWhen::Duplicate, "duplicate"},
     {RuleWhen::Unique, "unique"},
-}};
-
-// The keys this version reads from every rule, and from a rule with a condition besides
-// (a scale or a bar colours its own column's cells alone); every other key of a rule is kept
-// as stored.
-constexpr std::array<const char *, 5> kRuleKeys = {"column", "when", "scale", "bar", "stop"};
-constexpr std::array<const char *, 8> kConditionKeys = {"value", "value2", "percent", "text",
-                                                        "fill",  "bold",   "italic",  "row"};
+});
 
 // The largest N of a top or bottom rule counted in cells (the workbook program's own bound).
-constexpr double kMaxRank = 1000;
-
-std::optional<RuleWhen> whenFromName(const QString &name) {
-    for (const auto &[when, text] : kWhenNames) {
-        if (name == QLatin1String(text))
-            return when;
-    }
-    return std::nullopt;
-}
-
-QString whenName(RuleWhen when) {
-    for (const auto &[w, text] : kWhenNames) {
-        if (w == when)
-            return QString::fromLatin1(text);
-    }
-    return QString();
-}
+constexpr int kMaxRank = 1000;
 
 bool takesTwoValues(RuleWhen when) {
     return when == RuleWhen::Between || when == RuleWhen::NotBetween;
@@ -92,164 +68,83 @@ bool isTextTest(RuleWhen when) {
            when == RuleWhen::BeginsWith || when == RuleWhen::EndsWith;
 }
 
-// A stored value as the user wrote it, for a message.
-QString shown(const QJsonValue &value) {
-    if (value.isString())
-        return value.toString();
-    if (value.isDouble())
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    if (value.isObject())
-        return QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
-    if (value.isArray())
-        return QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact));
-    if (value.isBool())
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    return QStringLiteral("null");
-}
-
-// "#RRGGBB" exactly (either case of the hex digits).
-std::optional<QColor> readColor(const QJsonValue &value) {
-    if (!value.isString())
-        return std::nullopt;
-    const QString text = value.toString();
-    if (text.size() != 7 || text[0] != u'#')
-        return std::nullopt;
-    for (qsizetype i = 1; i < 7; ++i) {
-        const char16_t c = text[i].unicode();
-        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')))
-            return std::nullopt;
-    }
-    return QColor::fromString(text);
-}
-
 QString colorText(const QColor &color) {
     return color.name(QColor::HexRgb).toUpper();
 }
 
-// Reads one rule; on failure returns the sentence that says why (without the rule's number).
-class RuleReader {
-public:
-    RuleReader(const QJsonObject &object, int columnCount)
-        : m_object(object), m_columnCount(columnCount) {}
+// A value a condition compares with: a finite number or a text.
+settings::Checked<QVariant> asValue(const QJsonValue &value) {
+    if (value.isDouble() && std::isfinite(value.toDouble()))
+        return {QVariant(value.toDouble()), {}};
+    if (value.isString())
+        return {QVariant(value.toString()), {}};
+    return {std::nullopt, tessel::base::tr("%1 不是数字或文本").arg(settings::shown(value))};
+}
 
-    std::optional<QString> read(ConditionRule &rule) {
-        const QJsonValue column = m_object.value(QLatin1String("column"));
-        const double c = column.toDouble(-1);
-        if (!column.isDouble() || c != std::floor(c) || c < 1 || c > m_columnCount) {
-            return tessel::base::tr("列“%1”不在报表的第 1 至 %2 列之内。")
-                .arg(shown(column))
-                .arg(m_columnCount);
-        }
-        rule.column = int(c);
-
-        const bool hasWhen = m_object.contains(QLatin1String("when"));
-        const bool hasScale = m_object.contains(QLatin1String("scale"));
-        const bool hasBar = m_object.contains(QLatin1String("bar"));
-        if (int(hasWhen) + int(hasScale) + int(hasBar) != 1)
-            return tessel::base::tr("一条规则应有且只有 when、scale、bar 之一。");
-        keepOtherKeys(rule, hasWhen);
-        if (auto why = readFlags(rule, hasWhen))
-            return why;
-        if (hasScale)
-            return readScale(rule);
-        if (hasBar) {
-            rule.kind = RuleKind::Bar;
-            const QJsonValue bar = m_object.value(QLatin1String("bar"));
-            const std::optional<QColor> color = readColor(bar);
-            if (!color)
-                return badColor(bar);
-            rule.bar = *color;
-            return std::nullopt;
-        }
-        return readCondition(rule);
+// The colours of a scale: 2 or 3 of them.
+settings::Checked<std::vector<QColor>> asScale(const QJsonValue &value) {
+    const QJsonArray colours = value.toArray();
+    if (!value.isArray() || colours.size() < 2 || colours.size() > 3)
+        return {std::nullopt,
+                tessel::base::tr("%1 不是 2 或 3 个颜色").arg(settings::shown(value))};
+    std::vector<QColor> out;
+    for (const QJsonValue &entry : colours) {
+        const settings::Checked<QString> colour = settings::asColour(entry);
+        if (!colour.value)
+            return {std::nullopt, colour.why};
+        out.push_back(QColor::fromString(*colour.value));
     }
+    return {out, {}};
+}
 
-private:
-    static QString badColor(const QJsonValue &value) {
-        return tessel::base::tr("颜色“%1”不是 #RRGGBB 形式。").arg(shown(value));
-    }
-
-    // A scale or a bar gives its colours alone: the keys of a condition's look stay as stored.
-    void keepOtherKeys(ConditionRule &rule, bool condition) const {
-        const auto among = [](const QString &key, const auto &keys) {
-            for (const char *known : keys) {
-                if (key == QLatin1String(known))
-                    return true;
-            }
-            return false;
-        };
-        for (auto it = m_object.begin(); it != m_object.end(); ++it) {
-            if (!among(it.key(), kRuleKeys) && !(condition && among(it.key(), kConditionKeys)))
-                rule.otherKeys.insert(it.key(), it.value());
-        }
-    }
-
-    std::optional<QString> readFlags(ConditionRule &rule, bool condition) const {
-        const auto set = [](auto *target) { return [target](bool on) { *target = on; }; };
-        if (auto why = readFlag("stop", set(&rule.stop)))
-            return why;
-        if (!condition)
-            return std::nullopt;
-        if (auto why = readFlag("row", set(&rule.row)))
-            return why;
-        if (auto why = readFlag("percent", set(&rule.percent)))
-            return why;
-        if (auto why = readFlag("bold", set(&rule.bold)))
-            return why;
-        return readFlag("italic", set(&rule.italic));
-    }
-
-    template <typename Set>
-    std::optional<QString> readFlag(const char *key, Set set) const {
-        const QJsonValue value = m_object.value(QLatin1String(key));
-        if (value.isUndefined())
-            return std::nullopt;
-        if (!value.isBool()) {
-            return tessel::base::tr("“%1”应为 true 或 false，而不是“%2”。")
-                .arg(QLatin1String(key), shown(value));
-        }
-        set(value.toBool());
+// The rule stored in `object`, or nullopt when it is left out. A rule needs its column, exactly
+// one of when, scale and bar, and what that one needs (a known when and the values it compares
+// with, the scale's colours, the bar's colour); its look, flags and stop are optional.
+std::optional<ConditionRule> readRule(settings::Keys &keys) {
+    ConditionRule rule;
+    const std::optional<int> column = keys.column(QStringLiteral("column"));
+    if (!column)
+        return std::nullopt;
+    rule.column = *column;
+    const bool hasWhen = keys.has(QStringLiteral("when"));
+    const bool hasScale = keys.has(QStringLiteral("scale"));
+    const bool hasBar = keys.has(QStringLiteral("bar"));
+    if (int(hasWhen) + int(hasScale) + int(hasBar) != 1) {
+        keys.leaveOut(tessel::base::tr("应有且只有 when、scale、bar 之一"));
         return std::nullopt;
     }
-
-    std::optional<QString> readScale(ConditionRule &rule) const {
+    if (hasScale) {
         rule.kind = RuleKind::Scale;
-        const QJsonValue scale = m_object.value(QLatin1String("scale"));
-        const QJsonArray colors = scale.toArray();
-        if (!scale.isArray() || colors.size() < 2 || colors.size() > 3)
-            return tessel::base::tr("色阶（scale）应为 2 或 3 个颜色。");
-        for (const QJsonValue &entry : colors) {
-            const std::optional<QColor> color = readColor(entry);
-            if (!color)
-                return badColor(entry);
-            rule.scale.push_back(*color);
-        }
-        return std::nullopt;
-    }
-
-    std::optional<QString> readCondition(ConditionRule &rule) const {
-        const QJsonValue when = m_object.value(QLatin1String("when"));
-        const std::optional<RuleWhen> parsed = whenFromName(when.toString());
-        if (!when.isString() || !parsed)
-            return tessel::base::tr("条件“%1”无法识别。").arg(shown(when));
-        rule.kind = RuleKind::Condition;
-        rule.when = *parsed;
-        for (const char *key : {"text", "fill"}) {
-            const QJsonValue value = m_object.value(QLatin1String(key));
-            if (value.isUndefined())
-                continue;
-            const std::optional<QColor> color = readColor(value);
-            if (!color)
-                return badColor(value);
-            (QLatin1String(key) == QLatin1String("text") ? rule.text : rule.fill) = *color;
-        }
-        if (takesNoValue(rule.when))
+        const auto scale = keys.required(QStringLiteral("scale"), asScale);
+        if (!scale)
             return std::nullopt;
-        if (auto why = readValue("value", rule.value))
-            return why;
+        rule.scale = *scale;
+    } else if (hasBar) {
+        rule.kind = RuleKind::Bar;
+        const std::optional<QString> bar = keys.required(QStringLiteral("bar"), settings::asColour);
+        if (!bar)
+            return std::nullopt;
+        rule.bar = QColor::fromString(*bar);
+    } else {
+        rule.kind = RuleKind::Condition;
+        const std::optional<RuleWhen> when =
+            keys.required(QStringLiteral("when"),
+                          [](const QJsonValue &v) { return settings::asName(v, kWhenNames); });
+        if (!when)
+            return std::nullopt;
+        rule.when = *when;
+        rule.percent = keys.flag(QStringLiteral("percent"), false);
+        if (!takesNoValue(rule.when)) {
+            const auto value = keys.required(QStringLiteral("value"), asValue);
+            if (!value)
+                return std::nullopt;
+            rule.value = *value;
+        }
         if (takesTwoValues(rule.when)) {
-            if (auto why = readValue("value2", rule.value2))
-                return why;
+            const auto value2 = keys.required(QStringLiteral("value2"), asValue);
+            if (!value2)
+                return std::nullopt;
+            rule.value2 = *value2;
         }
         if (isTextTest(rule.when) && rule.value.typeId() == QMetaType::Double) {
             // A number searched for is searched as its text.
@@ -257,37 +152,33 @@ private:
                 QString::number(rule.value.toDouble(), 'g', QLocale::FloatingPointShortest);
         }
         if (rule.when == RuleWhen::Top || rule.when == RuleWhen::Bottom) {
-            const double n = rule.value.toDouble();
-            const double most = rule.percent ? 100 : kMaxRank;
-            if (rule.value.typeId() != QMetaType::Double || n != std::floor(n) || n < 1 ||
-                n > most) {
-                return tessel::base::tr("前后项数“%1”应为 1 至 %2 的整数。")
-                    .arg(shown(m_object.value(QLatin1String("value"))))
-                    .arg(int(most));
+            // N counts cells, or with percent a share of the column's numbers.
+            const settings::Checked<int> n = settings::asWhole(keys.value(QStringLiteral("value")),
+                                                               1, rule.percent ? 100 : kMaxRank);
+            if (!n.value) {
+                keys.leaveOut(n.why, QStringLiteral("value"));
+                return std::nullopt;
             }
         }
-        return std::nullopt;
-    }
-
-    std::optional<QString> readValue(const char *key, QVariant &target) const {
-        const QJsonValue value = m_object.value(QLatin1String(key));
-        if (value.isDouble() && std::isfinite(value.toDouble())) {
-            target = value.toDouble();
-            return std::nullopt;
+        for (const auto &[key, target] :
+             {std::pair{"text", &rule.text}, std::pair{"fill", &rule.fill}}) {
+            if (const std::optional<QString> colour = keys.colour(QLatin1String(key)))
+                *target = QColor::fromString(*colour);
         }
-        if (value.isString()) {
-            target = value.toString();
-            return std::nullopt;
-        }
-        if (value.isUndefined())
-            return tessel::base::tr("缺少“%1”。").arg(QLatin1String(key));
-        return tessel::base::tr("“%1”应为数字或文本，而不是“%2”。")
-            .arg(QLatin1String(key), shown(value));
+        rule.row = keys.flag(QStringLiteral("row"), false);
+        rule.bold = keys.flag(QStringLiteral("bold"));
+        rule.italic = keys.flag(QStringLiteral("italic"));
     }
-
-    const QJsonObject &m_object;
-    int m_columnCount;
-};
+    rule.stop = keys.flag(QStringLiteral("stop"), false);
+    // A scale or a bar gives its colours alone: the keys of a condition's look stay as stored.
+    rule.otherKeys =
+        rule.kind == RuleKind::Condition
+            ? settings::otherKeys(keys.stored(),
+                                  {"column", "when", "scale", "bar", "stop", "value", "value2",
+                                   "percent", "text", "fill", "bold", "italic", "row"})
+            : settings::otherKeys(keys.stored(), {"column", "when", "scale", "bar", "stop"});
+    return rule;
+}
 
 QJsonValue valueJson(const QVariant &value) {
     if (value.typeId() == QMetaType::Double)
@@ -299,28 +190,20 @@ QJsonValue valueJson(const QVariant &value) {
 
 StoredConditions readConditions(const QString &text, int columnCount) {
     StoredConditions out;
-    if (text.trimmed().isEmpty())
-        return out;
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        out.ignored << tessel::base::tr("所存的值不是 JSON 数组，全部规则未用。");
-        return out;
+    settings::Notes notes;
+    const std::optional<QJsonArray> rules = settings::parseArray(text, notes);
+    for (qsizetype i = 0; rules && i < rules->size(); ++i) {
+        const QString item = tessel::base::tr("第 %1 条规则").arg(i + 1);
+        const settings::Checked<QJsonObject> object = settings::asObject(rules->at(i));
+        if (!object.value) {
+            notes.itemDropped(item, object.why);
+            continue;
+        }
+        settings::Keys keys(*object.value, item, columnCount, notes);
+        if (std::optional<ConditionRule> rule = readRule(keys))
+            out.rules.push_back(std::move(*rule));
     }
-    const QJsonArray rules = document.array();
-    for (qsizetype i = 0; i < rules.size(); ++i) {
-        const QJsonValue entry = rules.at(i);
-        std::optional<QString> why;
-        ConditionRule rule;
-        if (!entry.isObject())
-            why = tessel::base::tr("它不是 JSON 对象。");
-        else
-            why = RuleReader(entry.toObject(), columnCount).read(rule);
-        if (why)
-            out.ignored << tessel::base::tr("第 %1 条规则：%2").arg(i + 1).arg(*why);
-        else
-            out.rules.push_back(std::move(rule));
-    }
+    out.ignored = notes.sentences();
     return out;
 }
 
@@ -343,7 +226,7 @@ QString writeConditions(const grid::ConditionRules &rules) {
                 object.insert(QLatin1String("bar"), colorText(rule.bar));
                 break;
             case RuleKind::Condition:
-                object.insert(QLatin1String("when"), whenName(rule.when));
+                object.insert(QLatin1String("when"), kWhenNames.name(rule.when));
                 if (rule.value.isValid())
                     object.insert(QLatin1String("value"), valueJson(rule.value));
                 if (rule.value2.isValid())
@@ -368,12 +251,11 @@ QString writeConditions(const grid::ConditionRules &rules) {
         }
         array.append(object);
     }
-    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+    return settings::jsonText(array);
 }
 
 QString ignoredNotice(const QString &report, const QStringList &ignored) {
-    return tessel::base::tr("报表“%1”的条件格式有部分无法使用，其余照常应用。未用的是：\n%2")
-        .arg(report, ignored.join(u'\n'));
+    return settings::notice(report, tessel::base::tr("条件格式设置（条件格式）"), ignored);
 }
 
 }  // namespace tessel::conditions

@@ -23,17 +23,19 @@
 namespace tessel::conditions {
 
 // A stored value as read: the rules that can be used, in their order, and for the user one
-// sentence per rule left out saying which and why.
+// sentence per rule or key left out saying which and why.
 struct StoredConditions {
     grid::ConditionRules rules;
     QStringList ignored;
 };
 
-// Reads a stored 条件格式 text for a report of `columnCount` sheet columns. A rule that cannot
-// be used is left out and named in `ignored`: a column that is no integer of 1..columnCount, an
-// unknown `when`, a colour that is not "#RRGGBB", a missing or unusable value (top and bottom
-// take a whole number of 1..1000 cells, or of 1..100 with percent), a flag that is no boolean, a
-// scale of other than 2 or 3 colours, a rule with none or more than one of when, scale and bar.
+// Reads a stored 条件格式 text for a report of `columnCount` sheet columns by the stored
+// settings' rule (settings/SettingReader.h). A rule is left out, and named in `ignored`, without
+// what it needs: a column that is an integer of 1..columnCount, exactly one of when, scale and
+// bar, a known `when` with the number or text values it compares with (top and bottom take a
+// whole number of 1..1000 cells, or of 1..100 with percent), a scale of 2 or 3 colours
+// "#RRGGBB", a bar's colour. A text or fill colour that is not "#RRGGBB" or a flag that is no
+// boolean is named and left at its default (no colour, false, the cell's own bold or italic).
 // A text that is no JSON array is ignored whole (one sentence). Never throws.
 StoredConditions readConditions(const QString &text, int columnCount);
 

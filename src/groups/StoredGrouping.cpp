@@ -1,14 +1,12 @@
 #include "groups/StoredGrouping.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QJsonValue>
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 #include "base/Language.h"
+#include "settings/SettingReader.h"
 
 namespace tessel::groups {
 
@@ -34,261 +32,118 @@ const QString kColumns = QStringLiteral("columns");
 const QString kRunning = QStringLiteral("running");
 const QString kCarried = QStringLiteral("carried");
 
-struct FunctionName {
-    TotalFunction function;
-    const char *name;
-};
-constexpr FunctionName kFunctions[] = {{TotalFunction::Sum, "sum"},
-                                       {TotalFunction::Count, "count"},
-                                       {TotalFunction::Average, "avg"},
-                                       {TotalFunction::Min, "min"},
-                                       {TotalFunction::Max, "max"}};
+constexpr auto kFunctions = settings::names<TotalFunction>({{TotalFunction::Sum, "sum"},
+                                                            {TotalFunction::Count, "count"},
+                                                            {TotalFunction::Average, "avg"},
+                                                            {TotalFunction::Min, "min"},
+                                                            {TotalFunction::Max, "max"}});
 
-QString functionName(TotalFunction f) {
-    for (const FunctionName &n : kFunctions) {
-        if (n.function == f)
-            return QString::fromLatin1(n.name);
+// The totals of a level in column order; each entry that cannot be used is left out.
+std::vector<GroupTotal> levelTotals(const QJsonObject &o, const QString &where, int columnCount,
+                                    settings::Notes &notes) {
+    std::vector<GroupTotal> totals;
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        bool ok = false;
+        const int number = it.key().toInt(&ok);
+        const settings::Checked<int> c = ok ? settings::asColumn(number, columnCount)
+                                            : settings::asColumn(QJsonValue(it.key()), columnCount);
+        if (!c.value) {
+            notes.dropped(where, c.why);
+            continue;
+        }
+        const settings::Checked<TotalFunction> f = settings::asName(it.value(), kFunctions);
+        if (!f.value) {
+            notes.dropped(where + u' ' + it.key(), f.why);
+            continue;
+        }
+        if (std::any_of(totals.begin(), totals.end(),
+                        [&](const GroupTotal &t) { return t.column == *c.value; })) {
+            notes.dropped(where, tessel::base::tr("列 %1 出现两次").arg(*c.value));
+            continue;
+        }
+        totals.push_back({*c.value, *f.value});
     }
-    return QString::fromLatin1(kFunctions[0].name);
+    std::sort(totals.begin(), totals.end(),
+              [](const GroupTotal &a, const GroupTotal &b) { return a.column < b.column; });
+    return totals;
 }
 
-std::optional<TotalFunction> functionNamed(const QString &name) {
-    for (const FunctionName &n : kFunctions) {
-        if (name == QLatin1String(n.name))
-            return n.function;
-    }
-    return std::nullopt;
-}
-
-// A stored value as the user reads it in a message: its JSON text, cut short when long.
-QString shown(const QJsonValue &v) {
-    QString text;
-    if (v.isString())
-        text = u'"' + v.toString() + u'"';
-    else if (v.isArray())
-        text = QString::fromUtf8(QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact));
-    else if (v.isObject())
-        text = QString::fromUtf8(QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact));
-    else if (v.isBool())
-        text = v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    else if (v.isDouble())
-        text = QString::number(v.toDouble(), 'g', 15);
-    else
-        text = QStringLiteral("null");
-    constexpr qsizetype kLongest = 40;
-    return text.size() > kLongest ? text.left(kLongest) + u'…' : text;
-}
-
-// A whole number stored as a JSON number (3, 3.0), or nullopt.
-std::optional<int> wholeNumber(const QJsonValue &v) {
-    if (!v.isDouble())
+// The level `v`, number `index`, or nullopt when it is left out (named in `notes`).
+std::optional<GroupLevel> readLevel(const QJsonValue &v, int index, int columnCount,
+                                    settings::Notes &notes) {
+    const QString item = tessel::base::tr("第 %1 层").arg(index);
+    const settings::Checked<QJsonObject> object = settings::asObject(v);
+    if (!object.value) {
+        notes.itemDropped(item, object.why);
         return std::nullopt;
-    const double d = v.toDouble();
-    if (!(d >= 0 && d <= 1e9) || std::floor(d) != d)
+    }
+    settings::Keys keys(*object.value, item, columnCount, notes);
+    const std::optional<int> column = keys.column(kColumn);
+    if (!column)
         return std::nullopt;
-    return int(d);
+    GroupLevel level;
+    level.column = *column;
+    if (const std::optional<QJsonObject> totals = keys.object(kTotals))
+        level.totals = levelTotals(*totals, keys.named(kTotals), columnCount, notes);
+    level.label = keys.text(kLabel, grid::defaultSubtotalLabel());
+    level.header = keys.flag(kHeader, false);
+    level.pageBreak = keys.flag(kPageBreak, false);
+    level.keepTogether = keys.flag(kKeepTogether, false);
+    return level;
 }
 
-// A key as a message names it: after the level it belongs to, if any.
-QString named(const QString &where, const QString &key) {
-    return where.isEmpty() ? key : where + u' ' + key;
+// The page totals `o`, or nullopt when they are left out (named in `notes`).
+std::optional<PageTotals> readPageTotals(const QJsonObject &o, int columnCount,
+                                         settings::Notes &notes) {
+    settings::Keys keys(o, kPageTotals, columnCount, notes);
+    const std::optional<QJsonArray> columns = keys.required(kColumns, settings::asArray);
+    if (!columns)
+        return std::nullopt;
+    PageTotals totals;
+    // Each column is an entry of its own: one of no use, or repeated, is left out alone.
+    const QString where = keys.named(kColumns);
+    for (const QJsonValue &entry : *columns) {
+        const settings::Checked<int> c = settings::asColumn(entry, columnCount);
+        if (!c.value)
+            notes.dropped(where, c.why);
+        else if (std::find(totals.columns.begin(), totals.columns.end(), *c.value) !=
+                 totals.columns.end())
+            notes.dropped(where, tessel::base::tr("列 %1 出现两次").arg(*c.value));
+        else
+            totals.columns.push_back(*c.value);
+    }
+    totals.label = keys.text(kLabel, totals.label);
+    totals.running = keys.text(kRunning, QString());
+    totals.carried = keys.text(kCarried, QString());
+    return totals;
 }
-
-// Collects what is left out, one sentence each, and checks columns against the sheet.
-class Reader {
-public:
-    explicit Reader(int columnCount) : m_columns(columnCount) {}
-
-    QStringList ignored;
-
-    void leaveOut(const QString &where, const QString &why) {
-        ignored << tessel::base::tr("%1：%2，已略过。").arg(where, why);
-    }
-
-    // A sheet column given as `v`, or nullopt after naming why it cannot be used.
-    std::optional<int> column(const QString &where, const QJsonValue &v) {
-        const std::optional<int> c = wholeNumber(v);
-        if (!c) {
-            leaveOut(where, tessel::base::tr("%1 不是列号").arg(shown(v)));
-            return std::nullopt;
-        }
-        return inSheet(where, *c);
-    }
-
-    std::optional<int> inSheet(const QString &where, int c) {
-        if (c < 1 || c > m_columns) {
-            leaveOut(
-                where,
-                m_columns > 0
-                    ? tessel::base::tr("列 %1 不在报表的第 1 至 %2 列之内").arg(c).arg(m_columns)
-                    : tessel::base::tr("报表没有列 %1").arg(c));
-            return std::nullopt;
-        }
-        return c;
-    }
-
-    // A flag, or `fallback` after naming a value that is no flag; a missing key is `fallback`.
-    bool flag(const QJsonObject &o, const QString &key, const QString &where, bool fallback) {
-        const QJsonValue v = o.value(key);
-        if (v.isUndefined() || v.isNull())
-            return fallback;
-        if (!v.isBool()) {
-            leaveOut(named(where, key), tessel::base::tr("%1 不是 true 或 false").arg(shown(v)));
-            return fallback;
-        }
-        return v.toBool();
-    }
-
-    // A text, or `fallback` after naming a value that is no text.
-    QString text(const QJsonObject &o, const QString &key, const QString &where,
-                 const QString &fallback) {
-        const QJsonValue v = o.value(key);
-        if (v.isUndefined() || v.isNull())
-            return fallback;
-        if (!v.isString()) {
-            leaveOut(named(where, key), tessel::base::tr("%1 不是文本").arg(shown(v)));
-            return fallback;
-        }
-        return v.toString();
-    }
-
-    std::optional<GroupLevel> level(const QJsonValue &v, int index) {
-        const QString where = tessel::base::tr("第 %1 层").arg(index);
-        if (!v.isObject()) {
-            leaveOut(where, tessel::base::tr("%1 不是对象").arg(shown(v)));
-            return std::nullopt;
-        }
-        const QJsonObject o = v.toObject();
-        if (!o.contains(kColumn)) {
-            leaveOut(where, tessel::base::tr("没有 column"));
-            return std::nullopt;
-        }
-        const std::optional<int> c = column(where, o.value(kColumn));
-        if (!c)
-            return std::nullopt;
-        GroupLevel level;
-        level.column = *c;
-        const QJsonValue totals = o.value(kTotals);
-        if (totals.isObject())
-            level.totals = levelTotals(totals.toObject(), where + u' ' + kTotals);
-        else if (!totals.isUndefined() && !totals.isNull())
-            leaveOut(where + u' ' + kTotals, tessel::base::tr("%1 不是对象").arg(shown(totals)));
-        level.label = text(o, kLabel, where, grid::defaultSubtotalLabel());
-        level.header = flag(o, kHeader, where, false);
-        level.pageBreak = flag(o, kPageBreak, where, false);
-        level.keepTogether = flag(o, kKeepTogether, where, false);
-        return level;
-    }
-
-    // The totals of a level in column order; each entry that cannot be used is left out.
-    std::vector<GroupTotal> levelTotals(const QJsonObject &o, const QString &where) {
-        std::vector<GroupTotal> totals;
-        for (auto it = o.begin(); it != o.end(); ++it) {
-            bool ok = false;
-            const int c = it.key().toInt(&ok);
-            if (!ok) {
-                leaveOut(where, tessel::base::tr("“%1”不是列号").arg(it.key()));
-                continue;
-            }
-            if (!inSheet(where, c))
-                continue;
-            const std::optional<TotalFunction> f =
-                it.value().isString() ? functionNamed(it.value().toString()) : std::nullopt;
-            if (!f) {
-                leaveOut(where, tessel::base::tr("列 %1 的函数 %2 未知（可用 sum、count、avg、"
-                                                 "min、max）")
-                                    .arg(c)
-                                    .arg(shown(it.value())));
-                continue;
-            }
-            if (std::any_of(totals.begin(), totals.end(),
-                            [&](const GroupTotal &t) { return t.column == c; })) {
-                leaveOut(where, tessel::base::tr("列 %1 出现两次").arg(c));
-                continue;
-            }
-            totals.push_back({c, *f});
-        }
-        std::sort(totals.begin(), totals.end(),
-                  [](const GroupTotal &a, const GroupTotal &b) { return a.column < b.column; });
-        return totals;
-    }
-
-    std::optional<PageTotals> pageTotals(const QJsonValue &v) {
-        if (!v.isObject()) {
-            leaveOut(kPageTotals, tessel::base::tr("%1 不是对象").arg(shown(v)));
-            return std::nullopt;
-        }
-        const QJsonObject o = v.toObject();
-        const QJsonValue columns = o.value(kColumns);
-        if (!columns.isArray()) {
-            leaveOut(kPageTotals,
-                     columns.isUndefined()
-                         ? tessel::base::tr("没有 columns")
-                         : tessel::base::tr("columns %1 不是数组").arg(shown(columns)));
-            return std::nullopt;
-        }
-        PageTotals totals;
-        const QString where = kPageTotals + u' ' + kColumns;
-        for (const QJsonValue &entry : columns.toArray()) {
-            const std::optional<int> c = column(where, entry);
-            if (!c)
-                continue;
-            if (std::find(totals.columns.begin(), totals.columns.end(), *c) != totals.columns.end())
-                leaveOut(where, tessel::base::tr("列 %1 出现两次").arg(*c));
-            else
-                totals.columns.push_back(*c);
-        }
-        totals.label = text(o, kLabel, kPageTotals, totals.label);
-        totals.running = text(o, kRunning, kPageTotals, QString());
-        totals.carried = text(o, kCarried, kPageTotals, QString());
-        return totals;
-    }
-
-private:
-    int m_columns;
-};
 
 }  // namespace
 
 StoredGrouping readGrouping(const QString &text, int columnCount) {
     StoredGrouping out;
-    if (text.trimmed().isEmpty())
-        return out;
-    Reader reader(columnCount);
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        reader.leaveOut(
-            tessel::base::tr("整个值"),
-            error.error != QJsonParseError::NoError
-                ? tessel::base::tr("不是 JSON（第 %1 个字节处有误）").arg(error.offset + 1)
-                : tessel::base::tr("不是 JSON 对象"));
-        out.ignored = reader.ignored;
-        return out;
-    }
-    out.object = doc.object();
-    const QJsonObject &o = out.object;
-
-    const QJsonValue levels = o.value(kLevels);
-    if (levels.isArray()) {
-        const QJsonArray list = levels.toArray();
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            if (int(out.grouping.levels.size()) == grid::kMaxGroupLevels) {
-                reader.leaveOut(tessel::base::tr("第 %1 层起").arg(i + 1),
-                                tessel::base::tr("最多 %1 层").arg(grid::kMaxGroupLevels));
-                break;
+    settings::Notes notes;
+    std::optional<QJsonObject> object = settings::parseObject(text, notes);
+    if (object) {
+        out.object = std::move(*object);
+        settings::Keys keys(out.object, QString(), columnCount, notes);
+        if (const std::optional<QJsonArray> levels = keys.array(kLevels)) {
+            for (qsizetype i = 0; i < levels->size(); ++i) {
+                if (int(out.grouping.levels.size()) == grid::kMaxGroupLevels) {
+                    notes.dropped(tessel::base::tr("第 %1 层起").arg(i + 1),
+                                  tessel::base::tr("最多 %1 层").arg(grid::kMaxGroupLevels));
+                    break;
+                }
+                if (std::optional<GroupLevel> level =
+                        readLevel(levels->at(i), int(i) + 1, columnCount, notes))
+                    out.grouping.levels.push_back(std::move(*level));
             }
-            if (std::optional<GroupLevel> level = reader.level(list[i], int(i) + 1))
-                out.grouping.levels.push_back(std::move(*level));
         }
-    } else if (!levels.isUndefined() && !levels.isNull()) {
-        reader.leaveOut(kLevels, tessel::base::tr("%1 不是数组").arg(shown(levels)));
+        out.grouping.sort = keys.flag(kSort, true);
+        if (const std::optional<QJsonObject> pageTotals = keys.object(kPageTotals))
+            out.grouping.pageTotals = readPageTotals(*pageTotals, columnCount, notes);
     }
-    out.grouping.sort = reader.flag(o, kSort, QString(), true);
-    const QJsonValue pageTotals = o.value(kPageTotals);
-    if (!pageTotals.isUndefined() && !pageTotals.isNull())
-        out.grouping.pageTotals = reader.pageTotals(pageTotals);
-    out.ignored = reader.ignored;
+    out.ignored = notes.sentences();
     return out;
 }
 
@@ -301,7 +156,7 @@ QString writeGrouping(const Grouping &grouping, const QJsonObject &kept) {
         QJsonObject l;
         for (qsizetype i = 0; i < keptLevels.size(); ++i) {
             const QJsonObject candidate = keptLevels[i].toObject();
-            if (wholeNumber(candidate.value(kColumn)) == level.column) {
+            if (settings::asColumn(candidate.value(kColumn), level.column).value == level.column) {
                 l = candidate;
                 keptLevels.removeAt(i);
                 break;
@@ -311,7 +166,7 @@ QString writeGrouping(const Grouping &grouping, const QJsonObject &kept) {
         if (level.totals) {
             QJsonObject totals;
             for (const GroupTotal &t : *level.totals)
-                totals[QString::number(t.column)] = functionName(t.function);
+                totals[QString::number(t.column)] = kFunctions.name(t.function);
             l[kTotals] = totals;
         } else {
             l.remove(kTotals);
@@ -326,8 +181,7 @@ QString writeGrouping(const Grouping &grouping, const QJsonObject &kept) {
         // Nothing of a grouping is left: only the caller's own keys, if any, are written.
         for (const QString &key : {kLevels, kSort, kPageTotals})
             o.remove(key);
-        return o.isEmpty() ? QString()
-                           : QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+        return o.isEmpty() ? QString() : settings::jsonText(o);
     }
     o[kLevels] = levels;
     o[kSort] = grouping.sort;
@@ -349,12 +203,11 @@ QString writeGrouping(const Grouping &grouping, const QJsonObject &kept) {
     } else {
         o.remove(kPageTotals);
     }
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    return settings::jsonText(o);
 }
 
 QString ignoredNotice(const QString &report, const QStringList &ignored) {
-    return tessel::base::tr("报表“%1”的分组设置（分组）有无法使用的部分，报表不带这些部分打印：%2")
-        .arg(report, ignored.join(QString()));
+    return settings::notice(report, tessel::base::tr("分组设置（分组）"), ignored);
 }
 
 }  // namespace tessel::groups

@@ -27,10 +27,10 @@ struct StoredGrouping {
     QStringList ignored;
 };
 
-// Reads a stored 分组 text for a report of `columnCount` sheet columns. A part that cannot
-// be used (not JSON, a column outside 1..columnCount, an unknown function, more than
-// kMaxGroupLevels levels, a value of the wrong type) is left out and named in `ignored`; the
-// rest applies. Never throws.
+// Reads a stored 分组 text for a report of `columnCount` sheet columns by the stored settings'
+// rule (settings/SettingReader.h): a level needs its column; every other key, each total and
+// each page-total column is optional, a level beyond kMaxGroupLevels is left out; what is not
+// used is named in `ignored` and the rest applies. Never throws.
 StoredGrouping readGrouping(const QString &text, int columnCount);
 
 // The text 分组 stores for `grouping`: `kept` (the object as read) with the keys this

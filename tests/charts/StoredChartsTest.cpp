@@ -29,14 +29,14 @@ TEST(StoredCharts, WhatCannotBeUsedIsLeftOutAndNamed) {
          {1, 2, 3}},
         {"a column that is no integer", R"([{"type":"area","category":1.5,"values":[2]}])", 0, {1}},
         {"a pie of two series", R"([{"type":"pie","category":1,"values":[2,3]}])", 0, {1}},
-        {"stacked lines", R"([{"type":"line","stacked":true,"category":1,"values":[2]}])", 0, {1}},
+        {"stacked lines", R"([{"type":"line","stacked":true,"category":1,"values":[2]}])", 1, {1}},
         {"unknown source and place",
          R"([{"type":"bar","category":1,"values":[2],"source":"all"},{"type":"bar","category":1,"values":[2],"place":"top"}])",
-         0,
+         2,
          {1, 2}},
         {"sizes of no use",
          R"([{"type":"bar","category":1,"values":[2],"width":0},{"type":"bar","category":1,"values":[2],"height":"9"},{"type":"bar","category":1,"values":[2],"width":16.5}])",
-         1,
+         3,
          {1, 2}},
     };
     for (const auto &c : cases) {
