@@ -97,8 +97,8 @@ settings::Checked<std::vector<QColor>> asScale(const QJsonValue &value) {
     return {out, {}};
 }
 
-// The rule stored in `object`, or nullopt when it is left out. A rule needs its column, exactly
-// one of when, scale and bar, and what that one needs (a known when and the values it compares
+// The rule `keys` reads, or nullopt when it is left out. A rule needs its column, exactly one
+// of when, scale and bar, and what that one needs (a known when and the values it compares
 // with, the scale's colours, the bar's colour); its look, flags and stop are optional.
 std::optional<ConditionRule> readRule(settings::Keys &keys) {
     ConditionRule rule;
