@@ -17,18 +17,18 @@ using grid::ChartType;
 
 namespace {
 
-constexpr auto kTypeNames = settings::names<ChartType>({
+constexpr auto kTypeNames = settings::nameTable<ChartType>({
     {ChartType::Column, "column"},
     {ChartType::Bar, "bar"},
     {ChartType::Line, "line"},
     {ChartType::Area, "area"},
     {ChartType::Pie, "pie"},
 });
-constexpr auto kSourceNames = settings::names<ChartSource>({
+constexpr auto kSourceNames = settings::nameTable<ChartSource>({
     {ChartSource::Rows, "rows"},
     {ChartSource::Groups, "groups"},
 });
-constexpr auto kPlaceNames = settings::names<ChartPlace>({
+constexpr auto kPlaceNames = settings::nameTable<ChartPlace>({
     {ChartPlace::End, "end"},
     {ChartPlace::Page, "page"},
 });

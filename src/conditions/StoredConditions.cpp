@@ -19,7 +19,7 @@ using grid::RuleWhen;
 
 namespace {
 
-constexpr auto kWhenNames = settings::names<RuleWhen>({
+constexpr auto kWhenNames = settings::nameTable<RuleWhen>({
     {RuleWhen::Greater, ">"},
     {RuleWhen::GreaterEqual, ">="},
     {RuleWhen::Less, "<"},

@@ -32,11 +32,11 @@ const QString kColumns = QStringLiteral("columns");
 const QString kRunning = QStringLiteral("running");
 const QString kCarried = QStringLiteral("carried");
 
-constexpr auto kFunctions = settings::names<TotalFunction>({{TotalFunction::Sum, "sum"},
-                                                            {TotalFunction::Count, "count"},
-                                                            {TotalFunction::Average, "avg"},
-                                                            {TotalFunction::Min, "min"},
-                                                            {TotalFunction::Max, "max"}});
+constexpr auto kFunctions = settings::nameTable<TotalFunction>({{TotalFunction::Sum, "sum"},
+                                                                {TotalFunction::Count, "count"},
+                                                                {TotalFunction::Average, "avg"},
+                                                                {TotalFunction::Min, "min"},
+                                                                {TotalFunction::Max, "max"}});
 
 // The totals of a level in column order; each entry that cannot be used is left out.
 std::vector<GroupTotal> levelTotals(const QJsonObject &o, const QString &where, int columnCount,

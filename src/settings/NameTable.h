@@ -48,9 +48,9 @@ private:
 };
 
 // A table from its entries, the enum named and the count taken from the list:
-// `constexpr auto kTypes = names<ChartType>({{ChartType::Pie, "pie"}, …});`
+// `constexpr auto kTypes = nameTable<ChartType>({{ChartType::Pie, "pie"}, …});`
 template <typename Enum, std::size_t N>
-constexpr NameTable<Enum, N> names(const std::pair<Enum, const char *> (&entries)[N]) {
+constexpr NameTable<Enum, N> nameTable(const std::pair<Enum, const char *> (&entries)[N]) {
     std::array<std::pair<Enum, const char *>, N> out{};
     for (std::size_t i = 0; i < N; ++i)
         out[i] = entries[i];

@@ -7,7 +7,7 @@ using namespace tessel;
 namespace {
 
 enum class Kind { Plain, Bold };
-constexpr auto kKinds = settings::names<Kind>({{Kind::Plain, "plain"}, {Kind::Bold, "bold"}});
+constexpr auto kKinds = settings::nameTable<Kind>({{Kind::Plain, "plain"}, {Kind::Bold, "bold"}});
 
 struct Item {
     int column = 0;
