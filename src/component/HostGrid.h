@@ -2,8 +2,6 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
-#include <functional>
 #include <optional>
 
 #include "report/ReportRun.h"
