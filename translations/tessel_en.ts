@@ -1360,10 +1360,6 @@ To keep it, run this on the database:
         <translation>Group levels (outermost first)</translation>
     </message>
     <message>
-        <source>分组已修改，下次运行报表时按新的分组排列</source>
-        <translation>Grouping changed: the next run of the report arranges its rows by it</translation>
-    </message>
-    <message>
         <source>图表的列不在报表的第 1 至 %1 列之内。</source>
         <translation>The chart&apos;s columns are not within columns 1 to %1 of the report.</translation>
     </message>

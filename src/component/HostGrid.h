@@ -2,18 +2,15 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
-#include <functional>
 #include <optional>
+
+#include "report/ReportRun.h"
 
 namespace tessel::component {
 
-// A host grid seen as rows × cols texts; row 0 is the grid's header row.
-struct HostGrid {
-    int cols = 0;
-    int rows = 0;
-    std::function<QString(int row, int col)> text;
-};
+// A host grid seen as rows × cols texts; row 0 is the grid's header row. A run takes it as
+// its rows' source (report/ReportRun).
+using HostGrid = report::HostGrid;
 
 // Reads `gd` as a QAbstractItemModel (its horizontal headers are row 0, its rows 1…), a
 // QAbstractItemView (its model), or an object with properties `cols`, `Rows` and an

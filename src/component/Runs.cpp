@@ -11,6 +11,7 @@
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
 #include "print/Printing.h"
+#include "report/ReportRun.h"
 #include "report/SheetBuilding.h"
 
 namespace tessel {
@@ -28,9 +29,6 @@ QString kQueryFailed() {
 }
 QString kRunCancelled() {
     return tessel::base::tr("报表已取消");
-}
-QString kRunningQuery() {
-    return tessel::base::tr("执行查询");
 }
 
 // The run's message and, on a line of its own, why the database refused or broke off when it
@@ -70,13 +68,6 @@ void printNow(const grid::Sheet &sheet, bool busy, base::Progress &progress) {
 void tellPrintFailed(QWidget *parent, const PrintFailed &p) {
     base::showWarning(parent, base::errorMessage(tessel::base::tr("打印失败"), p.error),
                       base::warningTitle());
-}
-
-// The header row height of the definition; a definition without one (a report the data-set
-// wizard created and the designer never saved) keeps the sheet's height.
-void applyHeaderHeight(const definitions::DefinitionRecord &def, grid::Sheet &sheet) {
-    if (const std::optional<double> height = def.headerHeight.value())
-        sheet.setRowHeight(0, *height);
 }
 
 // Shows the built sheet as `isshow` asks: 0 the designer, 1 the preview, 2 the printer.
@@ -170,7 +161,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
                                               session.connection, Access::ReadOnly);
         if (definitions::notFound(def)) {
             base::showInformation(&w, kNoDefinition(), base::infoTitle());
-            progress->begin(kRunningQuery(), base::ProgressUnit::Rows, -1);
+            progress->begin(report::queryStage(), base::ProgressUnit::Rows, -1);
             const db::StatementProgress watched(session.connection, *progress);
             db::Recordset data;
             data.open(sql, session.connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
@@ -183,26 +174,12 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             data.close();
             w.disableForUnstoredReport();
         } else {
-            const definitions::DefinitionRecord stored = definitions::readDefinition(def);
-            report::ApplyDefinition(stored, sheet, session.mergeList);
-            report::ApplyFitPagesWide(session);
-            report::ApplyPaper(session);
-            report::ApplyColumnFormats(session);
-            const QString query =
-                definitions::cutBeforeWhere(stored.query.value()) + u' ' + session.whereSQL;
-            progress->begin(kRunningQuery(), base::ProgressUnit::Rows, -1);
-            const db::StatementProgress watched(session.connection, *progress);
-            db::Recordset data;
-            data.open(query, session.connection, db::CursorType::ForwardOnly,
-                      db::LockType::ReadOnly, db::kCommandText);
-            applyHeaderHeight(stored, sheet);
-            report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
-                                       data.fieldCount(), sheet);
-            report::ApplyConditions(session);  // once the columns are counted
-            report::FillFromRecordset(data, sheet, *progress);
-            progress->finish();
-            report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
-            report::ApplyCharts(session);  // once the rows are grouped
+            report::RunRequest run;
+            run.source.kind = report::RunSource::Kind::StoredQuery;
+            run.source.where = session.whereSQL;
+            run.source.progress = progress.get();
+            run.totals = {ishj, HJcol};
+            report::buildReport(session, definitions::readDefinition(def), run);
             try {
                 // Printing has a progress of its own: its cancel ends the job, not the run.
                 act(w, isshow, true, *base::interaction().progress(&w));
@@ -211,8 +188,7 @@ void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj
             }
         }
         w.refreshForBuiltReport();
-        if (ishj)
-            report::AddTotalsRow(sheet, HJcol);
+        report::addRunTotals(session, {ishj, HJcol});
     } catch (const base::Cancelled &) {
         cancelled();
     } catch (const std::exception &e) {
@@ -250,31 +226,23 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
 
         db::Recordset def = definitions::open(definitions::selectReport(session.reportName),
                                               session.connection, Access::ReadOnly);
-        int firstRow = 0;
         if (definitions::notFound(def)) {
             w.show();
+            // Without a stored report the grid's header row is the labels' row.
+            const bool redraw = sheet.redraw();
+            sheet.setRedraw(false);
+            for (int i = 0; i <= grid->rows - 1; ++i) {
+                for (int j = 0; j <= grid->cols - 1; ++j)
+                    sheet.setText(j + 1, i, grid->text(i, j));
+            }
+            sheet.setRedraw(redraw);
         } else {
-            const definitions::DefinitionRecord stored = definitions::readDefinition(def);
-            const int count = definitions::requireColumnCount(stored);
-            report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), count, sheet);
-            report::ApplyDefinition(stored, sheet, session.mergeList);
-            report::ApplyFitPagesWide(session);
-            report::ApplyPaper(session);
-            report::ApplyColumnFormats(session);
-            report::ApplyConditions(session);
-            firstRow = 1;
-        }
-        const bool redraw = sheet.redraw();
-        sheet.setRedraw(false);
-        for (int i = firstRow; i <= grid->rows - 1; ++i) {
-            for (int j = 0; j <= grid->cols - 1; ++j)
-                sheet.setText(j + 1, i, grid->text(i, j));
-        }
-        sheet.setRedraw(redraw);
-        // The host's grid is data: it is grouped as the report's query would be.
-        if (firstRow == 1) {
-            report::ApplyGrouping(session, ishj ? HJcol : std::nullopt);
-            report::ApplyCharts(session);
+            report::RunRequest run;
+            run.source.kind = report::RunSource::Kind::Grid;
+            run.source.grid = *grid;
+            run.totals = {ishj, HJcol};
+            // The host's grid is data: it is grouped as the report's query would be.
+            report::buildReport(session, definitions::readDefinition(def), run);
         }
         try {
             act(w, isshow, false, *base::interaction().progress(&w));
@@ -285,8 +253,7 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
         }
         w.refreshForBuiltReport();
         w.disableForGridData();
-        if (ishj)
-            report::AddTotalsRow(sheet, HJcol);
+        report::addRunTotals(session, {ishj, HJcol});
         busy.reset();
     } catch (const std::exception &e) {
         busy.reset();
@@ -335,23 +302,20 @@ void clsReport::getReport(const QString &name, int col, int isshow, float rowH) 
         w.disableForUnstoredReport();
         return;
     }
-    const definitions::DefinitionRecord stored = definitions::readDefinition(def);
-    report::ApplyDefinition(stored, sheet, session.mergeList);
-    report::ApplyFitPagesWide(session);
-    report::ApplyPaper(session);
-    report::ApplyColumnFormats(session);
-    applyHeaderHeight(stored, sheet);
-    report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(), col, sheet);
-    report::ApplyConditions(session);
-    report::ApplyCharts(session);
+    // Whatever the arguments, the row is labelled and holds no sums; the rows are never
+    // grouped.
+    report::RunRequest run;
+    run.source.columns = col;
+    run.grouped = false;
+    run.totals = {true, QVariant()};
+    report::buildReport(session, definitions::readDefinition(def), run);
     try {
         act(w, isshow, true, *base::interaction().progress(&w));
     } catch (const PrintFailed &p) {
         throw p.error;  // getReport returns its errors to the host
     }
     w.refreshForBuiltReport();
-    // Whatever the arguments, the row is labelled and holds no sums.
-    report::AddTotalsRow(sheet, QVariant());
+    report::addRunTotals(session, run.totals);
 }
 
 }  // namespace tessel

@@ -1,6 +1,7 @@
 #include "designer/PrintSpread.h"
 
 #include <tessel/Error.h>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,7 +26,9 @@
 #include "designer/ColumnFormatDialog.h"
 #include "designer/ConditionDialog.h"
 #include "designer/GroupDialog.h"
+#include "report/ConditionsStep.h"
 #include "report/ReportGrouping.h"
+#include "report/ReportRun.h"
 #include "report/SheetBuilding.h"
 #include "widgets/SheetView.h"
 
@@ -169,7 +172,7 @@ void PrintSpread::markClean() {
     m_userChanged = false;
     m_groups.reset();
     m_conditionsEdited = false;
-    m_chartsEdited = false;
+    m_charts.reset();
 }
 
 bool PrintSpread::hasUnsavedChanges() const {
@@ -235,13 +238,12 @@ void PrintSpread::takeDataSet(const DataSetResult &result, db::Recordset &data) 
     data.close();
 
     setReportName(result.reportName);
-    // The formats are the named report's (none for a new one), not those of the report the
-    // sheet held before.
-    report::ApplyColumnFormats(m_session);
-    report::ApplyFitPagesWide(m_session);
+    // The steps of a run around the wizard's own labels and rows: the named report's stored
+    // page settings and formats (none for a new one), not those of the report the sheet held
+    // before, its rules, grouping and charts.
+    report::applyStoredLayout(m_session);
     report::ApplyConditions(m_session);
-    report::ApplyGrouping(m_session, std::nullopt);
-    report::ApplyCharts(m_session);
+    report::arrangeReport(m_session, true, std::nullopt);
     for (const char *name : {"cmdSave", "cmdPreview"})
         button(name)->setEnabled(true);
     filllist();
@@ -362,9 +364,10 @@ bool PrintSpread::save() {
         m_conditionsEdited ? std::optional(conditions::writeConditions(s.conditions()))
                            : std::nullopt;
     bool conditionsStored = false;
-    // Charts likewise: only those accepted in the dialog are written.
+    // Charts likewise: only those accepted in the dialog are written, those the rows cannot
+    // draw now among them.
     const std::optional<QString> charts =
-        m_chartsEdited ? std::optional(charts::writeCharts(s.charts())) : std::nullopt;
+        m_charts ? std::optional(charts::writeCharts(*m_charts)) : std::nullopt;
     bool chartsStored = false;
     try {
         m_session.connection.requireOpen();
@@ -485,8 +488,9 @@ void PrintSpread::onGroups(int col) {
     current.ignored.clear();  // what could not be used is not written back
     m_groups = std::move(current);
     m_userChanged = true;
-    m_status->setText(tessel::base::tr("分组已修改，下次运行报表时按新的分组排列"));
-    m_status->adjustSize();
+    // The rows shown are regrouped as a run groups them, and the charts, which may take the
+    // groups' subtotals, put on them again: the sheet and its preview show what will print.
+    report::rearrangeReport(m_session, m_groups->grouping, m_charts);
 }
 
 void PrintSpread::onConditions(int col) {
@@ -506,13 +510,15 @@ void PrintSpread::onCharts(int col) {
     grid::Sheet &s = sheet();
     if (col < 1 || col > s.maxCols())
         return;
-    ChartDialog dialog(s.charts(), s, col, {}, this);
-    if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
-        dialog.charts() == s.charts())
+    // The charts accepted before, also those the rows could not draw, else the sheet's.
+    const grid::ChartSpecs current = m_charts ? *m_charts : s.charts();
+    ChartDialog dialog(current, s, col, {}, this);
+    if (base::interaction().execDialog(&dialog) != QDialog::Accepted || dialog.charts() == current)
         return;
-    s.setCharts(dialog.charts());
-    m_chartsEdited = true;
+    m_charts = dialog.charts();
     m_userChanged = true;
+    // On the sheet as a run puts them: those the rows cannot give points are left out and told.
+    report::rearrangeReport(m_session, std::nullopt, m_charts);
 }
 
 void PrintSpread::onNewReport() {
@@ -528,22 +534,37 @@ void PrintSpread::onPreview() {
         m_openers.preview();
 }
 
-void PrintSpread::onClose() {
+bool PrintSpread::mayClose() {
     // Without a name there is nothing a save could store: the window closes as it always did.
-    if (!m_session.reportName.isEmpty() && hasUnsavedChanges()) {
-        const base::MessageAnswer answer =
-            base::askSaveDiscardCancel(this,
-                                       tessel::base::tr("报表“%1”已修改，是否保存？")
-                                           .arg(definitions::trimBlanks(m_session.reportName)),
-                                       base::promptTitle());
-        if (answer == base::MessageAnswer::Cancel)
-            return;
-        if (answer == base::MessageAnswer::Save && !save())
-            return;  // the failure was told; the changes stay on screen
-    }
+    if (m_session.reportName.isEmpty() || !hasUnsavedChanges())
+        return true;
+    const base::MessageAnswer answer =
+        base::askSaveDiscardCancel(this,
+                                   tessel::base::tr("报表“%1”已修改，是否保存？")
+                                       .arg(definitions::trimBlanks(m_session.reportName)),
+                                   base::promptTitle());
+    if (answer == base::MessageAnswer::Cancel)
+        return false;
+    // A failed save was told; the changes stay on screen.
+    return answer != base::MessageAnswer::Save || save();
+}
+
+void PrintSpread::onClose() {
+    if (!mayClose())
+        return;
     m_closed = true;
     hide();
     deleteLater();
+}
+
+void PrintSpread::closeEvent(QCloseEvent *event) {
+    // The title bar's close hides the window (a later run shows it again, its sheet kept), but
+    // not over the user's changes unasked: as the last window it would end the host with them.
+    if (!m_closed && isVisible() && !mayClose()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void PrintSpread::resizeEvent(QResizeEvent *event) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "definitions/DefinitionRecord.h"
+#include "grid/ChartSpec.h"
 #include "groups/StoredGrouping.h"
 #include "report/ReportSession.h"
 
@@ -93,9 +94,10 @@ public:
     // columns with result.labels over result.fieldCount columns, a column without a typed
     // label by its field's name (widths kept; a clean sheet's from the field names), or
     // with the field names of `data` when there are none; fills the sheet from the rows of
-    // `data` and closes it. The report then
-    // becomes the designer's: its name, its column formats, Save, Preview and Data enabled,
-    // the check list rebuilt and ticked, the name shown, and a tick gives a width (listini
+    // `data` and closes it. The report then becomes the designer's: its name, the steps of a
+    // run around its rows (report/ReportRun: its stored page settings, paper among them, and
+    // column formats, its rules, grouping and charts), Save, Preview and Data enabled, the
+    // check list rebuilt and ticked, the name shown, and a tick gives a width (listini
     // false). When the rows cannot all be read the sheet keeps no rows, the designer keeps
     // its report, and the error is thrown.
     void takeDataSet(const DataSetResult &result, db::Recordset &data);
@@ -116,9 +118,12 @@ public:
     void onSave() { save(); }
     void onNewReport();
     // Closes the window: hidden at once, destroyed once control returns to the event loop.
-    // With unsaved changes to a named report the user is asked first: 保存 saves and closes
-    // (stays open when the save failed), 不保存 closes, 取消 keeps the window.
+    // With unsaved changes to a named report the user is asked first (mayClose).
     void onClose();
+    // Asks, when a named report has unsaved changes, whether to save them: 保存 saves (false
+    // when the save failed), 不保存 gives them up, 取消 answers false. True when the window may
+    // close; nothing is asked without changes.
+    bool mayClose();
 
     // Unsaved changes: what the user did since the report was loaded or saved. Column widths
     // and the header row height count when they differ from those at that moment (whatever
@@ -150,21 +155,26 @@ public:
     void onColumnFormat(int col);
     // The groups dialog (frmGroups) on the report's grouping: the one accepted here before,
     // else the stored one as the report's runs read it (a read the database refuses is told,
-    // and no dialog opens). OK with a changed grouping makes it the report's unsaved
-    // grouping; the sheet keeps its rows, grouped by the next run (the status line says so),
-    // since the rows on it may be a host's and its totals row was summed by a run.
+    // and no dialog opens). OK with a changed grouping makes it the report's unsaved grouping
+    // and regroups the sheet's data rows by it as a run does (report::rearrangeReport: the
+    // earlier header and subtotal rows give way, a totals row stays last and keeps its sums,
+    // no grouping puts back plain rows), the charts put on them again.
     void onGroups(int col);
     // The conditional formats dialog (frmConditions) on the rules of column `col`: OK with
     // changed rules puts every rule of the report on the sheet, where the sheet view shows
     // them at once; the designer's save stores them.
     void onConditions(int col);
-    // The charts dialog (frmCharts) on the sheet's charts, a new one started from column
-    // `col`: OK with changed charts puts them on the sheet, where the preview and the exports
-    // draw them; the designer's save stores them.
+    // The charts dialog (frmCharts) on the charts accepted here before, else the sheet's, a new
+    // one started from column `col`: OK with changed charts puts them on the sheet as a run does
+    // (report::rearrangeReport: one whose points the rows cannot give is left out and told),
+    // where the preview and the exports draw them; the designer's save stores them all.
     void onCharts(int col);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // The title bar's close (✕, Alt+F4) of the shown window asks as 关闭 does (mayClose);
+    // when it may close the window is hidden, and stays loaded.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void onEntryChanged(QListWidgetItem *item);
@@ -187,7 +197,8 @@ private:
     // The grouping accepted in the groups dialog since the report was loaded or saved.
     std::optional<groups::StoredGrouping> m_groups;
     bool m_conditionsEdited = false;  // rules accepted in the dialog since clean
-    bool m_chartsEdited = false;      // charts accepted in the dialog since clean
+    // The charts accepted in the charts dialog since clean, those the rows cannot draw too.
+    std::optional<grid::ChartSpecs> m_charts;
 };
 
 }  // namespace tessel::designer

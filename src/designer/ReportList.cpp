@@ -18,7 +18,7 @@
 #include "definitions/Definitions.h"
 #include "designer/ChildWindows.h"
 #include "designer/PrintSpread.h"
-#include "report/SheetBuilding.h"
+#include "report/ReportRun.h"
 
 namespace tessel::designer {
 
@@ -173,7 +173,6 @@ void ReportList::onOpenReport() {
         return;
     const QString name = trimBlanks(item->text());
     report::ReportSession &session = m_designer.session();
-    grid::Sheet &sheet = m_designer.sheet();
     const std::unique_ptr<base::Progress> progress = base::interaction().progress(this);
     try {
         db::Recordset def = definitions::open(definitions::selectReport(name), session.connection,
@@ -198,17 +197,11 @@ void ReportList::onOpenReport() {
         }
         progress->finish();
 
-        report::ApplyDefinition(stored, sheet, session.mergeList);
         m_designer.setReportName(stored.name.value());
-        report::ApplyFitPagesWide(session);
-        report::ApplyPaper(session);
-        report::ApplyColumnFormats(session);
-        report::SetLabelsAndWidths(stored.labels.value(), stored.widths.value(),
-                                   sample.fieldCount(), sheet);
-        report::ApplyConditions(session);
-        report::FillFromRecordset(sample, sheet);
-        report::ApplyGrouping(session, std::nullopt);
-        report::ApplyCharts(session);
+        report::RunRequest run;
+        run.source.kind = report::RunSource::Kind::OpenRows;
+        run.source.rows = &sample;
+        report::buildReport(session, stored, run);
         m_designer.markClean();
     } catch (const std::exception &e) {
         progress->finish();

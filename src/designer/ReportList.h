@@ -20,11 +20,11 @@ public:
     explicit ReportList(PrintSpread &designer);
     ~ReportList() override;
 
-    // Open: applies the selected report's definition to the designer's sheet, loads a sample
-    // of at most 50 rows with its labels and widths, grouped as the report is (report::
-    // ApplyGrouping, without totals columns), makes it the designer's report and
-    // closes. When the row or the sample cannot be read, the user is told why and nothing
-    // changes.
+    // Open: makes the selected report the designer's and builds its sheet as a run does
+    // (report::buildReport) from a sample of at most 50 rows: its definition, stored settings,
+    // labels and widths, grouped as the report is (without totals columns) and with its
+    // charts; then closes. When the row or the sample cannot be read, the user is told why and
+    // nothing changes.
     void onOpenReport();
     // Delete: after the user confirms, deletes the selected report by its exact name.
     void onDeleteReport();

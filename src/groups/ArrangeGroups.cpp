@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -398,6 +399,26 @@ void arrangeGroups(Sheet &sheet, const Grouping &grouping, const std::vector<int
         sheet.setRowMark(row, mark);
         sheet.setRowStyle(row, style);
     }
+}
+
+void removeGroups(Sheet &sheet) {
+    if (!sheet.grouping().isEmpty())
+        sheet.setGrouping({});
+    const std::map<int, grid::RowMark> &marks = sheet.rowMarks();
+    if (std::none_of(marks.begin(), marks.end(),
+                     [](const auto &m) { return m.second.kind != RowKind::Totals; }))
+        return;
+    std::vector<int> from;
+    std::vector<int> totalsRows;
+    from.reserve(std::size_t(sheet.maxRows()));
+    for (int r = 1; r <= sheet.maxRows(); ++r) {
+        if (sheet.isDataRow(r))
+            from.push_back(r);
+        else if (sheet.rowMark(r).kind == RowKind::Totals)
+            totalsRows.push_back(r);
+    }
+    from.insert(from.end(), totalsRows.begin(), totalsRows.end());
+    sheet.arrangeRows(from);
 }
 
 std::vector<int> defaultTotalColumns(const Sheet &sheet,

@@ -37,6 +37,12 @@ inline const QColor kGroupRowFill{242, 242, 242};
 void arrangeGroups(grid::Sheet &sheet, const grid::Grouping &grouping,
                    const std::vector<int> &defaultTotals);
 
+// Takes an arrangement off `sheet`: the header and subtotal rows of its grouping are dropped,
+// the data rows keep their present order, a totals row stays after them, and the sheet's
+// grouping becomes empty. Costs one pass over the row marks; one rearrangement of the sheet
+// when there are such rows.
+void removeGroups(grid::Sheet &sheet);
+
 // The columns a level without totals sums: `totalsColumns` (the totals row's columns) when
 // given and naming a column of the sheet (in column order, each once), else every column
 // 1..maxCols() whose non-empty data cells all read as numbers (and that has at least one).

@@ -2,18 +2,15 @@
 
 #include "base/ValueText.h"
 #include "definitions/Columns.h"
-#include "definitions/OptionalColumns.h"
+#include "report/StoredSetting.h"
 
 namespace tessel::report {
 
 QString storedGroupingText(const ReportSession &session) {
-    const QString &column = definitions::column::kGrouping;
-    if (!definitions::hasOptionalColumn(session.connection, column))
+    const std::optional<QVariant> stored = storedSetting(session, definitions::column::kGrouping);
+    if (!stored)
         return session.groupings.value(session.reportName);
-    const QVariant stored =
-        definitions::readOptionalColumn(session.connection, column, session.reportName)
-            .value_or(QVariant());
-    return stored.isNull() ? QString() : base::valueToText(stored);
+    return stored->isNull() ? QString() : base::valueToText(*stored);
 }
 
 groups::StoredGrouping readReportGrouping(const ReportSession &session, int columnCount) {

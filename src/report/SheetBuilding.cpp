@@ -17,18 +17,13 @@
 
 #include "base/Interaction.h"
 #include "base/Language.h"
-#include "base/MessageTitles.h"
 #include "base/ValueText.h"
-#include "charts/ChartData.h"
-#include "charts/StoredCharts.h"
-#include "conditions/StoredConditions.h"
 #include "definitions/Columns.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
 #include "grid/CellNumber.h"
-#include "groups/ArrangeGroups.h"
-#include "groups/StoredGrouping.h"
-#include "report/ReportGrouping.h"
+#include "report/StepAttempt.h"
+#include "report/StoredSetting.h"
 
 namespace tessel::report {
 
@@ -38,16 +33,6 @@ using grid::PrintSettings;
 using grid::Sheet;
 
 namespace {
-
-// Runs one step of a routine; whatever it throws only ends that step.
-template <class F>
-void attempt(F &&step) noexcept {
-    try {
-        step();
-    } catch (const Error &) {
-    } catch (const std::exception &) {
-    }
-}
 
 // A value a step cannot do without: its absence fails the step.
 template <class T>
@@ -144,21 +129,6 @@ bool atEnd(const Recordset &rs) noexcept {
     }
 }
 
-// The column list of a totals row as given: column numbers, entries that are no number
-// left out. Not a list: no columns.
-std::vector<int> givenColumns(const QVariant &columns) {
-    std::vector<int> out;
-    const int type = columns.typeId();
-    if (type == QMetaType::QString || type == QMetaType::QByteArray ||
-        !columns.canConvert<QVariantList>())
-        return out;
-    const QVariantList entries = columns.toList();
-    for (const QVariant &entry : entries) {
-        attempt([&] { out.push_back(need(toWhole(need(toNumber(entry))))); });
-    }
-    return out;
-}
-
 }  // namespace
 
 // ---- applying a definition
@@ -167,19 +137,6 @@ void ApplyDefinition(const Recordset &row, Sheet &sheet, QString &mergeList) {
     ApplyDefinition(definitions::readDefinition(row), sheet, mergeList);
 }
 
-namespace {
-
-// The report's value in optional column `name`: the row's value (null for NULL or no row)
-// when the table has the column; nullopt when it has not, and the session keeps the setting.
-std::optional<QVariant> storedSetting(const report::ReportSession &session, const QString &name) {
-    if (!definitions::hasOptionalColumn(session.connection, name))
-        return std::nullopt;
-    return definitions::readOptionalColumn(session.connection, name, session.reportName)
-        .value_or(QVariant());
-}
-
-}  // namespace
-
 void ApplyFitPagesWide(report::ReportSession &session) {
     attempt([&] {
         const std::optional<QVariant> stored =
@@ -187,31 +144,6 @@ void ApplyFitPagesWide(report::ReportSession &session) {
         const int pages = stored ? definitions::decodeFitPagesWide(*stored).value_or(0)
                                  : session.fitPagesWide.value(session.reportName, 0);
         editPrint(session.sheet, [&](PrintSettings &p) { p.fitPagesWide = pages; });
-    });
-}
-
-void ApplyPaper(report::ReportSession &session) {
-    attempt([&] {
-        grid::Paper paper = session.papers.value(session.reportName, grid::Paper{});
-        std::optional<QString> unread;  // a stored text that names no paper
-        if (const std::optional<QVariant> stored =
-                storedSetting(session, definitions::column::kPaper)) {
-            const std::optional<grid::Paper> decoded = definitions::decodePaper(*stored);
-            paper = decoded.value_or(grid::Paper{});
-            if (!decoded)
-                unread = stored->toString();
-        }
-        // The sheet first: the report runs on A4 whether or not the message can be shown.
-        editPrint(session.sheet, [&](PrintSettings &p) { p.paper = paper; });
-        if (unread && !session.paperNotices.contains(session.reportName + u'\n' + *unread)) {
-            session.paperNotices.insert(session.reportName + u'\n' + *unread);
-            base::showInformation(
-                nullptr,
-                tessel::base::tr("报表“%1”的纸张“%2”无法识别，按 A4 打印。纸张可写作 A3、A4、"
-                                 "A5、B5、Letter、Legal 或 宽x高mm（如 241x280mm）。")
-                    .arg(session.reportName, *unread),
-                base::noticeTitle());
-        }
     });
 }
 
@@ -229,95 +161,6 @@ void ApplyColumnFormats(report::ReportSession &session) {
             sheet.setColFormat(entry.first, grid::ColumnFormat{});
         for (std::size_t i = 0; i < formats.size(); ++i)
             sheet.setColFormat(int(i) + 1, formats[i]);
-    });
-}
-
-void ApplyConditions(report::ReportSession &session) {
-    Sheet &sheet = session.sheet;
-    // No rules unless they are read: a refused read must not leave an earlier report's.
-    attempt([&] { sheet.setConditions({}); });
-    attempt([&] {
-        const std::optional<QVariant> stored =
-            storedSetting(session, definitions::column::kConditions);
-        const QString text = stored ? (stored->isNull() ? QString() : base::valueToText(*stored))
-                                    : session.conditions.value(session.reportName);
-        conditions::StoredConditions read = conditions::readConditions(text, sheet.maxCols());
-        // The sheet first: the report runs with what can be used whether or not the message
-        // can be shown.
-        sheet.setConditions(std::move(read.rules));
-        const QString told = session.reportName + u'\n' + text;
-        if (!read.ignored.isEmpty() && !session.conditionNotices.contains(told)) {
-            session.conditionNotices.insert(told);
-            base::showInformation(nullptr,
-                                  conditions::ignoredNotice(session.reportName, read.ignored),
-                                  base::noticeTitle());
-        }
-    });
-}
-
-void ApplyCharts(report::ReportSession &session) {
-    Sheet &sheet = session.sheet;
-    // No charts unless they are read: a refused read must not leave an earlier report's.
-    attempt([&] { sheet.setCharts({}); });
-    if (session.chartsOff)
-        return;
-    attempt([&] {
-        const std::optional<QVariant> stored = storedSetting(session, definitions::column::kCharts);
-        const QString text = stored ? (stored->isNull() ? QString() : base::valueToText(*stored))
-                                    : session.charts.value(session.reportName);
-        charts::StoredCharts read = charts::readCharts(text, sheet.maxCols());
-        // A chart the rows cannot give points (groups without a grouping) is told here, once,
-        // rather than left out of the pages without a word.
-        grid::ChartSpecs drawn;
-        for (grid::ChartSpec &chart : read.charts) {
-            const QString why = charts::chartDataProblem(sheet, chart);
-            if (why.isEmpty()) {
-                drawn.push_back(std::move(chart));
-            } else {
-                read.ignored.append(chart.title.isEmpty()
-                                        ? why
-                                        : tessel::base::tr("图表“%1”：%2").arg(chart.title, why));
-            }
-        }
-        // The sheet first: the report runs with what can be drawn whether or not the message
-        // can be shown.
-        sheet.setCharts(std::move(drawn));
-        const QString told = session.reportName + u'\n' + text;
-        if (!read.ignored.isEmpty() && !session.chartNotices.contains(told)) {
-            session.chartNotices.insert(told);
-            base::showInformation(nullptr, charts::ignoredNotice(session.reportName, read.ignored),
-                                  base::noticeTitle());
-        }
-    });
-}
-
-void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant> &totalsColumns) {
-    if (session.groupsOff)
-        return;
-    attempt([&] {
-        const QString text = storedGroupingText(session);
-        Sheet &sheet = session.sheet;
-        const groups::StoredGrouping read = groups::readGrouping(text, sheet.maxCols());
-        // The sheet first: the report runs with what can be used whether or not the message
-        // can be shown.
-        const grid::Grouping &grouping = read.grouping;
-        const bool needsDefaults =
-            std::any_of(grouping.levels.begin(), grouping.levels.end(),
-                        [](const grid::GroupLevel &l) { return !l.totals.has_value(); });
-        std::vector<int> defaults;
-        if (needsDefaults) {
-            std::optional<std::vector<int>> given;
-            if (totalsColumns)
-                given = givenColumns(*totalsColumns);
-            defaults = groups::defaultTotalColumns(sheet, given);
-        }
-        attempt([&] { groups::arrangeGroups(sheet, grouping, defaults); });
-        const QString told = session.reportName + u'\n' + text;
-        if (!read.ignored.isEmpty() && !session.groupingNotices.contains(told)) {
-            session.groupingNotices.insert(told);
-            base::showInformation(nullptr, groups::ignoredNotice(session.reportName, read.ignored),
-                                  base::noticeTitle());
-        }
     });
 }
 
@@ -567,6 +410,19 @@ void StartReportSheet(Sheet &sheet) {
 
 // ---- totals row
 
+std::vector<int> totalsColumnList(const QVariant &columns) {
+    std::vector<int> out;
+    const int type = columns.typeId();
+    if (type == QMetaType::QString || type == QMetaType::QByteArray ||
+        !columns.canConvert<QVariantList>())
+        return out;
+    const QVariantList entries = columns.toList();
+    for (const QVariant &entry : entries) {
+        attempt([&] { out.push_back(need(toWhole(need(toNumber(entry))))); });
+    }
+    return out;
+}
+
 void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
     RedrawPause pause(sheet);
     const int count = sheet.maxCols();
@@ -577,7 +433,7 @@ void AddTotalsRow(Sheet &sheet, const std::optional<QVariant> &columns) {
         for (int c = 1; c <= count; ++c)
             list.push_back(c);
     } else {
-        list = givenColumns(*columns);
+        list = totalsColumnList(*columns);
     }
     // Sums exist for columns 0..count + 1; other column numbers total nothing.
     std::vector<double> sums(std::size_t(count) + 2, 0.0);

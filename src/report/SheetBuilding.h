@@ -1,17 +1,23 @@
-// Routines that turn a report definition and a query result into a finished report sheet.
+// Routines that turn a report definition and a query result into a report sheet: the
+// definition's layout, the rows, labels and widths, the totals row, and the stored settings
+// that need no word to the user (fit to pages wide, column formats). The steps that may tell
+// the user about a stored setting live in files of their own (PaperStep, ConditionsStep,
+// GroupingStep, ChartsStep); report/ReportRun puts all of them in their order.
 //
 // Sheet layout: row 0 holds the column labels, rows 1..maxRows() the data; column 0 is the
 // row header column and report column c shows field c - 1 of the query.
 //
 // Every routine is forgiving: each step is attempted on its own, and a step that fails (a
 // missing column, a NULL, a value the sheet refuses) is skipped silently while the next
-// step runs. None of them throws or reports anything.
+// step runs. None of them tells the user anything, and none throws but FillFromRecordset
+// (a result that broke off, a cancelled read).
 #pragma once
 
 #include <QString>
 #include <QVariant>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "base/Progress.h"
 #include "db/Recordset.h"
@@ -50,45 +56,11 @@ void ApplyDefinition(const db::Recordset &row, grid::Sheet &sheet, QString &merg
 // refuses leaves the sheet's setting as it was, as for every other step of a definition.
 void ApplyFitPagesWide(report::ReportSession &session);
 
-// Puts the paper of the session's current report on its sheet: the row's 纸张 when
-// tsl_report has that column (NULL: A4), else the paper page setup last set for the report
-// in this session (A4 when none). A stored text that names no paper prints on A4, and the
-// user is told so once per report and text (an information message). A read the database
-// refuses leaves the sheet's paper as it was.
-void ApplyPaper(report::ReportSession &session);
-
 // Puts the column formats of the session's current report on its sheet, every other column
 // back to general: the row's 列格式 when tsl_report has that column (NULL: none), else the
 // formats the designer last saved for the report in this session (none when it did not). A
 // read the database refuses leaves the sheet's formats as they were.
 void ApplyColumnFormats(report::ReportSession &session);
-
-// Groups the data rows of the session's sheet (filled, labelled and formatted) by the
-// current report's grouping: the row's 分组 when tsl_report has that column (NULL or empty:
-// none), else what the designer saved for the report in this session (none when it did not);
-// nothing with session.groupsOff. A level without totals sums the columns `totalsColumns`
-// names (the run's totals columns, as AddTotalsRow takes them), else every numeric column.
-// What the stored value holds that cannot be used is left out and the user is told once per
-// report and text (an information message naming 分组); the rest applies. A read the
-// database refuses leaves the sheet ungrouped.
-void ApplyGrouping(report::ReportSession &session, const std::optional<QVariant> &totalsColumns);
-
-// Gives the session's sheet (its columns counted) the conditional formats of the current
-// report: the row's 条件格式 when tsl_report has that column (NULL or empty: none), else what
-// the designer saved for the report in this session (none when it did not). The rules that
-// cannot be used are left out and the user is told once per report and text (an information
-// message naming 条件格式, what was ignored and why); the rest apply. A read the database
-// refuses leaves the sheet without rules.
-void ApplyConditions(report::ReportSession &session);
-
-// Gives the session's sheet (its rows filled and grouped) the charts of the current report:
-// the row's 图表 when tsl_report has that column (NULL or empty: none), else what the designer
-// saved for the report in this session (none when it did not); none with session.chartsOff.
-// A chart that cannot be read, or whose points the sheet cannot give (groups without a
-// grouping), is left out and the user is told once per report and text (an information
-// message naming 图表, what was left out and why); the rest are drawn. A read the database
-// refuses leaves the sheet without charts.
-void ApplyCharts(report::ReportSession &session);
 
 // Writes every record of `rs`, from its first, into the data rows (record n in row n, field
 // f in column f + 1), then sets the column count to the field count and the row count to
@@ -131,6 +103,11 @@ void SetTypedLabels(const QString &labels, const QStringList &fieldNames, int co
 // definition that stores none (portrait, half-inch margins, the default flags, no header or
 // footer, no fit to pages). Column and row headers are shown.
 void StartReportSheet(grid::Sheet &sheet);
+
+// The column numbers a totals column list names (AddTotalsRow's `columns`, a run's totals
+// columns): its entries that read as whole numbers, in their order; the others left out. A
+// value that is no list (a text among them) names no column.
+std::vector<int> totalsColumnList(const QVariant &columns);
 
 // Appends a totals row below the data, marked RowKind::Totals: for each column named in
 // `columns` (sheet columns from 1; left out: every column 1..maxCols()) the sum of the numeric

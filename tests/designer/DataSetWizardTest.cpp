@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "designer/DesignerWindows.h"
+#include "widgets/PageView.h"
 
 using namespace tessel;
 using test::DesignerWindows;
@@ -422,8 +423,9 @@ TEST_F(Wizard, SelectedFieldsFollowTheListCommands) {
 }
 
 // A new report's finish: the host's condition only when the host ran this report; a clean
-// sheet, or the settings stored under the name, never those of the report shown before; a
-// column without a typed label named after its field.
+// sheet, or the settings stored under the name (page setup's paper among them, in the page
+// view), never those of the report shown before; a column without a typed label named after
+// its field.
 TEST_P(WizardOn, FinishStartsTheReportClean) {
     db.exec(
         "insert into tsl_report (报表名称, 查询, 打印方向, 左, 页头页脚, 页头文本) "
@@ -433,11 +435,27 @@ TEST_P(WizardOn, FinishStartsTheReportClean) {
         int rows;
         const char *header;
         grid::Orientation orientation;
+        grid::Paper paper;
     } cases[] = {
         // A new report prints as a stored row of NULLs does: landscape, as its later runs do.
-        {"新表", "订单明细", "where 订单.金额 > 5000", 120, "", grid::Orientation::Landscape},
-        {"工资表", "工资表", "where 工资 > 11000", 19, "/c工资", grid::Orientation::Portrait}};
+        {"新表",
+         "订单明细",
+         "where 订单.金额 > 5000",
+         120,
+         "",
+         grid::Orientation::Landscape,
+         {210, 297}},
+        {"工资表",
+         "工资表",
+         "where 工资 > 11000",
+         19,
+         "/c工资",
+         grid::Orientation::Portrait,
+         {297, 420}}};
     grid::Sheet &s = session.sheet;
+    session.papers.insert("工资表", {297, 420});  // page setup's, kept for the session
+    widgets::PageView view;
+    view.setSheet(&s);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.report);
         session.reportName = "订单明细";  // what it left
@@ -447,6 +465,7 @@ TEST_P(WizardOn, FinishStartsTheReportClean) {
                               ? grid::Orientation::Landscape
                               : grid::Orientation::Portrait;  // never the one expected
         old.marginLeft = 99;
+        old.paper = {215.9, 279.4};
         s.setPrint(old);
         session.mergeList = "1";
         session.whereSQL = c.where;
@@ -462,6 +481,8 @@ TEST_P(WizardOn, FinishStartsTheReportClean) {
         EXPECT_EQ(s.print().header, c.header);
         EXPECT_EQ(s.print().orientation, c.orientation);
         EXPECT_NE(s.print().marginLeft, 99);
+        EXPECT_EQ(view.paper().size(QPageSize::Millimeter),
+                  QSizeF(c.paper.widthMm, c.paper.heightMm));
         EXPECT_TRUE(session.mergeList.isEmpty());
         EXPECT_EQ((QStringList{s.text(1, 0), s.text(2, 0), s.text(3, 0)}),
                   (QStringList{"号", "姓名", "工资"}));

@@ -18,8 +18,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <functional>
+#include <tuple>
 
 #include "DesignerWindows.h"
+#include "charts/ChartData.h"
 #include "charts/StoredCharts.h"
 #include "conditions/CellLooks.h"
 #include "conditions/StoredConditions.h"
@@ -31,6 +33,7 @@
 #include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
 #include "groups/StoredGrouping.h"
+#include "report/SheetBuilding.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 #include "widgets/SheetView.h"
@@ -252,6 +255,32 @@ TEST_F(Designer, CloseAsksToSaveWhatTheUserChanged) {
         const QString status = window->findChild<QLabel *>("lblStatus")->text();
         EXPECT_EQ(status.startsWith("已保存 "), c.saved) << status.toStdString();
     }
+}
+
+// The title bar's close (✕, Alt+F4) asks what 关闭 asks: 取消 keeps the window shown, 不保存
+// lets it go; nothing is asked without changes.
+TEST_F(Designer, TitleBarCloseAsksAsTheCloseButtonDoes) {
+    session.reportName = QStringLiteral("关闭表");
+    window->markClean();
+    window->show();
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(user.messages.empty());
+
+    window->show();
+    session.sheet.setColWidth(2, 20);
+    user.answers = {base::MessageAnswer::Cancel, base::MessageAnswer::Cancel};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    click("cmdClose");
+    ASSERT_EQ(user.messages.size(), 2u);
+    const test::ShownMessage &bar = user.messages[0], &button = user.messages[1];
+    EXPECT_EQ(std::tie(bar.text, bar.title, bar.buttons),
+              std::tie(button.text, button.title, button.buttons));
+
+    user.answers = {base::MessageAnswer::Discard};
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(user.messages.size(), 3u);
 }
 
 TEST_F(Designer, SaveWithoutNameDoesNothing) {
@@ -503,6 +532,74 @@ TEST_P(DesignerSave, ChartsDialogEditsAndSavesTheCharts) {
         EXPECT_EQ(saved[1], added) << text.toStdString();
         EXPECT_EQ(user.texts().join(u'|').contains("alter table tsl_report add 图表"), !withColumn);
     }
+}
+
+// 分组… and 图表… accepted in the designer: the sheet the preview shows is regrouped and charted
+// at once as a run prints it, and stays so after 保存; a chart of the groups' subtotals draws;
+// no grouping puts back the plain rows. The totals row stays last with its sums throughout.
+TEST_F(Designer, AcceptedGroupingAndChartsShowOnTheSheetAtOnce) {
+    using grid::RowKind;
+    grid::Sheet &s = session.sheet;
+    s.clear();
+    s.setMaxCols(2);
+    s.setMaxRows(3);
+    s.setText(1, 0, "客户"), s.setText(2, 0, "金额");
+    const char *rows[][2] = {{"乙", "10"}, {"甲", "20"}, {"乙", "30"}};  // 乙 sorts first
+    for (int r = 1; r <= 3; ++r) {
+        s.setText(1, r, QString::fromUtf8(rows[r - 1][0]));
+        s.setText(2, r, QString::fromUtf8(rows[r - 1][1]));
+    }
+    report::AddTotalsRow(s, QVariant(QVariantList{2}));  // as a run with totals
+    session.reportName = QStringLiteral("分组表");
+    window->markClean();
+    const auto kinds = [&] {
+        std::vector<RowKind> out;
+        for (int r = 1; r <= s.maxRows(); ++r)
+            out.push_back(s.rowMark(r).kind);
+        return out;
+    };
+    const std::vector<RowKind> grouped{RowKind::Data, RowKind::Data,     RowKind::Subtotal,
+                                       RowKind::Data, RowKind::Subtotal, RowKind::Totals};
+
+    user.inDialog = [](QDialog *d) {
+        d->findChild<QPushButton *>("cmdAddLevel")->click();  // by 客户, summing 金额
+        d->findChild<QPushButton *>("cmdOK")->click();
+        return d->result();
+    };
+    window->onGroups(1);
+    EXPECT_EQ(kinds(), grouped);
+    EXPECT_EQ(s.text(2, 3), "40");
+    EXPECT_EQ(s.text(2, 6), "60");
+
+    user.inDialog = [](QDialog *d) {
+        d->findChild<QComboBox *>("cmbSource")->setCurrentIndex(1);  // the groups' subtotals
+        d->findChild<QPushButton *>("cmdOK")->click();
+        return d->result();
+    };
+    window->onCharts(2);
+    ASSERT_EQ(s.charts().size(), 1u);
+    EXPECT_EQ(s.charts()[0].source, grid::ChartSource::Groups);
+    EXPECT_EQ(charts::chartDataProblem(s, s.charts()[0]), QString());
+
+    click("cmdSave");
+    click("cmdPreview");
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(kinds(), grouped);
+    EXPECT_EQ(s.charts().size(), 1u);
+
+    user.messages.clear();
+    user.inDialog = [](QDialog *d) {
+        d->findChild<QPushButton *>("cmdRemoveLevel")->click();
+        d->findChild<QPushButton *>("cmdOK")->click();
+        return d->result();
+    };
+    window->onGroups(1);
+    EXPECT_EQ(kinds(),
+              (std::vector<RowKind>{RowKind::Data, RowKind::Data, RowKind::Data, RowKind::Totals}));
+    EXPECT_EQ(s.text(2, 4), "60");
+    // The chart of the groups cannot be drawn from plain rows: it is left out, and told.
+    EXPECT_TRUE(s.charts().empty());
+    EXPECT_TRUE(user.texts().join(u'|').contains("图表")) << user.texts().join(u'|').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DesignerSave, ::testing::ValuesIn(test::kAllBackends),

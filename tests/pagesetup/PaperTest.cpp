@@ -9,7 +9,7 @@
 
 #include "pagesetup/PageSetup.h"
 #include "print/Printing.h"
-#include "report/SheetBuilding.h"
+#include "report/PaperStep.h"
 #include "support/Pdf.h"
 #include "support/PreviewFixture.h"
 #include "widgets/PageView.h"
