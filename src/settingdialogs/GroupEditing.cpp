@@ -1,9 +1,9 @@
-#include "designer/GroupEditing.h"
+#include "settingdialogs/GroupEditing.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 using grid::Grouping;
 using grid::GroupLevel;
@@ -111,4 +111,4 @@ void takeDataSample(const grid::Sheet &from, int rows, grid::Sheet &to) {
     }
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

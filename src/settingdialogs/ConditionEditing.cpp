@@ -1,4 +1,4 @@
-#include "designer/ConditionEditing.h"
+#include "settingdialogs/ConditionEditing.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "conditions/StoredConditions.h"
 #include "grid/CellNumber.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 using grid::ConditionRule;
 using grid::ConditionRules;
@@ -275,4 +275,4 @@ void takeRuleSample(const grid::Sheet &from, int rows, grid::Sheet &to) {
     }
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs
