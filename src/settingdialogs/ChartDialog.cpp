@@ -19,6 +19,7 @@
 #include "settingdialogs/ChartEditing.h"
 #include "settingdialogs/DialogParts.h"
 #include "settingdialogs/ListEditor.h"
+#include "settingdialogs/ListItems.h"
 
 namespace tessel::settingdialogs {
 
@@ -140,10 +141,7 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
         m_charts.push_back(chartForColumn(m_report, m_column));
         m_list->append(chartSummary(m_charts.back(), m_report));
     });
-    connect(m_list, &ListEditor::removed, this, [this](int row) {
-        if (row >= 0 && row < int(m_charts.size()))
-            m_charts.erase(m_charts.begin() + row);
-    });
+    connect(m_list, &ListEditor::removed, this, [this](int row) { removeItem(m_charts, row); });
     // Each control edits the chart selected, then the list and the picture follow.
     const auto edit = [this](auto change) {
         if (ChartSpec *c = currentChart(); c && !m_showing) {

@@ -19,6 +19,7 @@
 #include "settingdialogs/ConditionEditing.h"
 #include "settingdialogs/DialogParts.h"
 #include "settingdialogs/ListEditor.h"
+#include "settingdialogs/ListItems.h"
 
 namespace tessel::settingdialogs {
 
@@ -180,10 +181,8 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
         refreshSample();
     });
     connect(m_list, &ListEditor::removed, this, [this](int row) {
-        if (row < 0 || row >= int(m_rules.size()))
-            return;
-        m_rules.erase(m_rules.begin() + row);
-        refreshSample();
+        if (removeItem(m_rules, row))
+            refreshSample();
     });
     connect(m_list, &ListEditor::moved, this, [this](int from, int to) {
         if (moveRule(m_rules, from, to - from))
