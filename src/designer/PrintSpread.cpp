@@ -22,14 +22,14 @@
 #include "definitions/DefinitionWrites.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
-#include "designer/ChartDialog.h"
-#include "designer/ColumnFormatDialog.h"
-#include "designer/ConditionDialog.h"
-#include "designer/GroupDialog.h"
 #include "report/ConditionsStep.h"
 #include "report/ReportGrouping.h"
 #include "report/ReportRun.h"
 #include "report/SheetBuilding.h"
+#include "settingdialogs/ChartDialog.h"
+#include "settingdialogs/ColumnFormatDialog.h"
+#include "settingdialogs/ConditionDialog.h"
+#include "settingdialogs/GroupDialog.h"
 #include "widgets/SheetView.h"
 
 namespace tessel::designer {
@@ -455,7 +455,7 @@ void PrintSpread::onColumnFormat(int col) {
         sample = s.text(col, r);
     if (sample.isEmpty())
         sample = QStringLiteral("24318246.5");
-    ColumnFormatDialog dialog(s.colFormat(col), sample, this);
+    settingdialogs::ColumnFormatDialog dialog(s.colFormat(col), sample, this);
     if (base::interaction().execDialog(&dialog) == QDialog::Accepted &&
         !(dialog.format() == s.colFormat(col))) {
         s.setColFormat(col, dialog.format());
@@ -480,7 +480,7 @@ void PrintSpread::onGroups(int col) {
             return;
         }
     }
-    GroupDialog dialog(current.grouping, s, col, current.ignored, this);
+    settingdialogs::GroupDialog dialog(current.grouping, s, col, current.ignored, this);
     if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
         dialog.grouping() == current.grouping)
         return;
@@ -497,7 +497,7 @@ void PrintSpread::onConditions(int col) {
     grid::Sheet &s = sheet();
     if (col < 1 || col > s.maxCols())
         return;
-    ConditionDialog dialog(s.conditions(), s, col, this);
+    settingdialogs::ConditionDialog dialog(s.conditions(), s, col, this);
     if (base::interaction().execDialog(&dialog) != QDialog::Accepted ||
         dialog.rules() == s.conditions())
         return;
@@ -512,7 +512,7 @@ void PrintSpread::onCharts(int col) {
         return;
     // The charts accepted before, also those the rows could not draw, else the sheet's.
     const grid::ChartSpecs current = m_charts ? *m_charts : s.charts();
-    ChartDialog dialog(current, s, col, {}, this);
+    settingdialogs::ChartDialog dialog(current, s, col, {}, this);
     if (base::interaction().execDialog(&dialog) != QDialog::Accepted || dialog.charts() == current)
         return;
     m_charts = dialog.charts();

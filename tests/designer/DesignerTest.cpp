@@ -28,12 +28,12 @@
 #include "db/Recordset.h"
 #include "definitions/Definitions.h"
 #include "definitions/OptionalColumns.h"
-#include "designer/ChartDialog.h"
-#include "designer/ConditionDialog.h"
-#include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
 #include "groups/StoredGrouping.h"
 #include "report/SheetBuilding.h"
+#include "settingdialogs/ChartDialog.h"
+#include "settingdialogs/ConditionDialog.h"
+#include "settingdialogs/GroupDialog.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 #include "widgets/SheetView.h"
@@ -344,7 +344,7 @@ TEST_P(DesignerSave, ConditionsDialogEditsAndSavesTheColumnsRules) {
             d->findChild<QPushButton *>("cmdFill")->click();
             d->findChild<QPushButton *>("cmdRuleUp")->click();
             d->findChild<QPushButton *>("cmdRuleUp")->click();  // first of the column's rules
-            const grid::Sheet &sample = static_cast<designer::ConditionDialog *>(d)->sample();
+            const grid::Sheet &sample = static_cast<settingdialogs::ConditionDialog *>(d)->sample();
             sampleLook = conditions::looksOf(sample).look(sample, 1, 1);
             d->findChild<QPushButton *>("cmdOK")->click();
             return d->result();
@@ -422,7 +422,7 @@ TEST_P(DesignerSave, GroupsDialogEditsAndSavesTheGrouping) {
             auto *carried = d->findChild<QLineEdit *>("txtCarried");
             carried->selectAll();
             carried->del();
-            marked = int(static_cast<designer::GroupDialog *>(d)->sample().rowMarks().size());
+            marked = int(static_cast<settingdialogs::GroupDialog *>(d)->sample().rowMarks().size());
             d->findChild<QPushButton *>("cmdOK")->click();
             return d->result();
         };
@@ -499,7 +499,7 @@ TEST_P(DesignerSave, ChartsDialogEditsAndSavesTheCharts) {
             d->findChild<QPushButton *>("cmdOK")->click();  // no value column
             EXPECT_EQ(user.messages.size(), 1u);
             amount->setCheckState(Qt::Checked);
-            why = static_cast<designer::ChartDialog *>(d)->picture()->why();
+            why = static_cast<settingdialogs::ChartDialog *>(d)->picture()->why();
             d->findChild<QPushButton *>("cmdOK")->click();
             return d->result();
         };

@@ -17,19 +17,19 @@
 #include <memory>
 
 #include "base/Language.h"
-#include "designer/ChartDialog.h"
-#include "designer/ChartEditing.h"
-#include "designer/ColumnFormatDialog.h"
 #include "designer/ColumnHeaderEditor.h"
-#include "designer/ConditionDialog.h"
 #include "designer/DataSetWizard.h"
-#include "designer/GroupDialog.h"
 #include "designer/PrintSpread.h"
 #include "designer/ReportList.h"
 #include "pagesetup/HeaderFooterEditor.h"
 #include "pagesetup/PageSetup.h"
 #include "pagesetup/PrintOptions.h"
 #include "preview/SpreadPreview.h"
+#include "settingdialogs/ChartDialog.h"
+#include "settingdialogs/ChartEditing.h"
+#include "settingdialogs/ColumnFormatDialog.h"
+#include "settingdialogs/ConditionDialog.h"
+#include "settingdialogs/GroupDialog.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestDb.h"
 #include "widgets/SheetView.h"
@@ -117,7 +117,9 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
         {"column header editor", QStringLiteral("设置列标题文本"),
          [](Windows &w) { return new designer::ColumnHeaderEditor(*w.designer); }},
         {"column format", QStringLiteral("列格式"),
-         [](Windows &) { return new designer::ColumnFormatDialog({}, QStringLiteral("1234.5")); }},
+         [](Windows &) {
+             return new settingdialogs::ColumnFormatDialog({}, QStringLiteral("1234.5"));
+         }},
         {"groups", QStringLiteral("按分组排序"),
          [](Windows &w) {
              grid::Grouping g;
@@ -125,7 +127,7 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
              g.levels[0].column = 1;
              g.levels[0].label = QStringLiteral("{value} total");  // a report's text
              g.pageTotals = grid::PageTotals{{2}, QStringLiteral("Page"), {}, {}};
-             return new designer::GroupDialog(g, w.session.sheet, 1);
+             return new settingdialogs::GroupDialog(g, w.session.sheet, 1);
          }},
         {"conditional formats", QStringLiteral("应用于整行"),
          [](Windows &w) {
@@ -140,7 +142,7 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
              scale.column = 2;
              scale.kind = grid::RuleKind::Scale;
              scale.scale = {Qt::red, Qt::yellow, Qt::green};
-             return new designer::ConditionDialog({between, scale}, w.session.sheet, 2);
+             return new settingdialogs::ConditionDialog({between, scale}, w.session.sheet, 2);
          }},
         {"charts", QStringLiteral("分类列："),
          [](Windows &w) {
@@ -148,8 +150,8 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
              pie.type = grid::ChartType::Pie;
              pie.category = 1;
              pie.values = {2};
-             return new designer::ChartDialog({pie, designer::chartForColumn(w.session.sheet, 2)},
-                                              w.session.sheet, 2);
+             return new settingdialogs::ChartDialog(
+                 {pie, settingdialogs::chartForColumn(w.session.sheet, 2)}, w.session.sheet, 2);
          }},
     };
     for (const bool english : {true, false}) {

@@ -1,4 +1,4 @@
-#include "designer/ColumnFormatDialog.h"
+#include "settingdialogs/ColumnFormatDialog.h"
 
 #include "base/Language.h"
 
@@ -10,7 +10,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 namespace {
 
@@ -118,4 +118,4 @@ void ColumnFormatDialog::refresh() {
     m_shown->setText(grid::formatted(m_sample, format(), grid::numberSeparators()));
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -12,7 +12,7 @@ class QComboBox;
 class QLabel;
 class QSpinBox;
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 class ColumnFormatDialog : public QDialog {
     Q_OBJECT
@@ -36,4 +36,4 @@ private:
     QLabel *m_shown = nullptr;
 };
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

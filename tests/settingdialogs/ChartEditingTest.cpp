@@ -1,7 +1,7 @@
 // The charts dialog's edits of a report's charts, without the dialog.
 #include <gtest/gtest.h>
 
-#include "designer/ChartEditing.h"
+#include "settingdialogs/ChartEditing.h"
 
 using namespace tessel;
 using grid::ChartSpec;
@@ -42,7 +42,7 @@ TEST(ChartEditing, ChartStartedFromAColumn) {
         {"the category is no value", numbersOnly, 1, 1, {2}},
     };
     for (const auto &c : cases) {
-        const ChartSpec chart = designer::chartForColumn(c.sheet, c.clicked);
+        const ChartSpec chart = settingdialogs::chartForColumn(c.sheet, c.clicked);
         EXPECT_EQ(chart.category, c.category) << c.name;
         EXPECT_EQ(chart.values, c.values) << c.name;
     }
@@ -67,13 +67,13 @@ TEST(ChartEditing, ValueColumnsAndType) {
         ChartSpec chart;
         chart.type = c.type;
         chart.values = c.values;
-        designer::setValueColumn(chart, c.column, c.on);
+        settingdialogs::setValueColumn(chart, c.column, c.on);
         EXPECT_EQ(chart.values, c.expected) << c.name;
     }
     ChartSpec chart;
     chart.stacked = true;
     chart.values = {2, 3};
-    designer::setChartType(chart, ChartType::Pie);
+    settingdialogs::setChartType(chart, ChartType::Pie);
     EXPECT_FALSE(chart.stacked);
     EXPECT_EQ(chart.values, std::vector<int>{2});
 }

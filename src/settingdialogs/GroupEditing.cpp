@@ -1,9 +1,11 @@
-#include "designer/GroupEditing.h"
+#include "settingdialogs/GroupEditing.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 
-namespace tessel::designer {
+#include "settingdialogs/ListItems.h"
+
+namespace tessel::settingdialogs {
 
 using grid::Grouping;
 using grid::GroupLevel;
@@ -40,23 +42,11 @@ std::optional<int> addLevel(Grouping &grouping, int column) {
 }
 
 bool removeLevel(Grouping &grouping, int index) {
-    if (index < 0 || index >= int(grouping.levels.size()))
-        return false;
-    grouping.levels.erase(grouping.levels.begin() + index);
-    return true;
+    return removeItem(grouping.levels, index);
 }
 
 bool moveLevel(Grouping &grouping, int index, int step) {
-    const int to = index + step;
-    const int count = int(grouping.levels.size());
-    if (index < 0 || index >= count || to < 0 || to >= count)
-        return false;
-    // Taken out and put back rather than swapped: GCC 12 warns, wrongly, of an uninitialised
-    // optional in std::swap's temporary.
-    GroupLevel moved = grouping.levels[std::size_t(index)];
-    grouping.levels.erase(grouping.levels.begin() + index);
-    grouping.levels.insert(grouping.levels.begin() + to, std::move(moved));
-    return true;
+    return moveItem(grouping.levels, index, index + step);
 }
 
 std::optional<TotalFunction> totalOf(const GroupLevel &level, int column) {
@@ -111,4 +101,4 @@ void takeDataSample(const grid::Sheet &from, int rows, grid::Sheet &to) {
     }
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -19,6 +19,7 @@
 
 #include "grid/ConditionRules.h"
 #include "grid/Sheet.h"
+#include "settingdialogs/SampleView.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,37 +27,32 @@ class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 
-namespace tessel::widgets {
-class SheetView;
-}
+namespace tessel::settingdialogs {
 
-namespace tessel::designer {
+class ListEditor;
 
 class ConditionDialog : public QDialog {
     Q_OBJECT
 public:
     // The rows the sample shows at most.
-    static constexpr int kSampleRows = 20;
+    static constexpr int kSampleRows = SampleView::kRows;
 
     // Edits the rules of `column` (1..report.maxCols()) among `rules`, all of the report's.
     // The column labels and the sample come from `report` (row 0 and its first kSampleRows
     // rows).
     ConditionDialog(const grid::ConditionRules &rules, const grid::Sheet &report, int column,
                     QWidget *parent = nullptr);
-    ~ConditionDialog() override;
 
     // Every rule of the report: the others as given, the column's as edited in their places.
     grid::ConditionRules rules() const;
     // The sample as shown, its rules set.
-    const grid::Sheet &sample() const { return m_shown; }
+    const grid::Sheet &sample() const { return m_sample->sheet(); }
 
     void accept() override;
 
 private:
-    void fillList(int select);
     void showRule();
     void showShape();
     void ruleEdited();
@@ -71,17 +67,12 @@ private:
     int m_column = 1;
     int m_columnCount = 0;
     grid::ConditionRules m_rules;  // the column's, as edited
-    grid::Sheet m_shown;
-    bool m_showing = false;  // controls are being set from a rule: no edit
+    bool m_showing = false;        // controls are being set from a rule: no edit
     // The colours the two look boxes bring back when ticked again.
     QColor m_lastText;
     QColor m_lastFill;
 
-    QListWidget *m_list = nullptr;
-    QPushButton *m_add = nullptr;
-    QPushButton *m_remove = nullptr;
-    QPushButton *m_up = nullptr;
-    QPushButton *m_down = nullptr;
+    ListEditor *m_list = nullptr;
     QGroupBox *m_rule = nullptr;
     QFormLayout *m_form = nullptr;
     QComboBox *m_kind = nullptr;
@@ -101,7 +92,7 @@ private:
     QPushButton *m_scale[3] = {};
     QLabel *m_middleCaption = nullptr;
     QPushButton *m_bar = nullptr;
-    widgets::SheetView *m_view = nullptr;
+    SampleView *m_sample = nullptr;  // the report's first rows, coloured by the rules
 };
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

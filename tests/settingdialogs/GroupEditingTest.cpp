@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "designer/GroupEditing.h"
+#include "settingdialogs/GroupEditing.h"
 
 using namespace tessel;
 using grid::GroupTotal;
@@ -41,9 +41,9 @@ TEST(GroupEditing, SetTotalKeepsColumnOrderAndStartsFromTheDefaults) {
     for (const auto &c : cases) {
         grid::GroupLevel level;
         level.totals = c.before;
-        designer::setTotal(level, c.column, c.function, {3, 5});
+        settingdialogs::setTotal(level, c.column, c.function, {3, 5});
         EXPECT_EQ(level.totals, Totals(c.after)) << c.name;
-        EXPECT_EQ(designer::totalOf(level, c.column), c.function) << c.name;
+        EXPECT_EQ(settingdialogs::totalOf(level, c.column), c.function) << c.name;
     }
 }
 
@@ -54,20 +54,29 @@ TEST(GroupEditing, LevelsAreAddedMovedAndRemovedWithinBounds) {
         bool done;
         std::vector<int> columns;
     } cases[] = {
-        {"add", [](auto &g) { return designer::addLevel(g, 4) == 2; }, true, {1, 2, 4}},
+        {"add", [](auto &g) { return settingdialogs::addLevel(g, 4) == 2; }, true, {1, 2, 4}},
         {"add past the last",
          [](auto &g) {
-             designer::addLevel(g, 4);
-             return designer::addLevel(g, 5).has_value();
+             settingdialogs::addLevel(g, 4);
+             return settingdialogs::addLevel(g, 5).has_value();
          },
          false,
          {1, 2, 4}},
-        {"inner outward", [](auto &g) { return designer::moveLevel(g, 1, -1); }, true, {2, 1}},
-        {"outer inward", [](auto &g) { return designer::moveLevel(g, 0, 1); }, true, {2, 1}},
-        {"outermost outward", [](auto &g) { return designer::moveLevel(g, 0, -1); }, false, {1, 2}},
-        {"innermost inward", [](auto &g) { return designer::moveLevel(g, 1, 1); }, false, {1, 2}},
-        {"remove", [](auto &g) { return designer::removeLevel(g, 0); }, true, {2}},
-        {"remove none", [](auto &g) { return designer::removeLevel(g, 2); }, false, {1, 2}},
+        {"inner outward",
+         [](auto &g) { return settingdialogs::moveLevel(g, 1, -1); },
+         true,
+         {2, 1}},
+        {"outer inward", [](auto &g) { return settingdialogs::moveLevel(g, 0, 1); }, true, {2, 1}},
+        {"outermost outward",
+         [](auto &g) { return settingdialogs::moveLevel(g, 0, -1); },
+         false,
+         {1, 2}},
+        {"innermost inward",
+         [](auto &g) { return settingdialogs::moveLevel(g, 1, 1); },
+         false,
+         {1, 2}},
+        {"remove", [](auto &g) { return settingdialogs::removeLevel(g, 0); }, true, {2}},
+        {"remove none", [](auto &g) { return settingdialogs::removeLevel(g, 2); }, false, {1, 2}},
     };
     for (const auto &c : cases) {
         grid::Grouping g;
@@ -100,13 +109,13 @@ TEST(GroupEditing, TheSampleIsTheDataRowsOfAGroupedSheet) {
     grouped.setRowMark(5, {grid::RowKind::Totals, 0});
     grid::Sheet sample;
     sample.setRowMark(1, {grid::RowKind::GroupHeader, 1});  // what it held goes
-    designer::takeDataSample(grouped, 20, sample);
+    settingdialogs::takeDataSample(grouped, 20, sample);
     EXPECT_EQ(sample.maxRows(), 2);
     EXPECT_EQ(sample.text(1, 0), QStringLiteral("部门"));
     EXPECT_EQ(sample.text(1, 2), QStringLiteral("华南"));
     EXPECT_EQ(sample.colWidth(2), 12);
     EXPECT_TRUE(sample.rowMarks().empty());
-    designer::takeDataSample(grouped, 1, sample);
+    settingdialogs::takeDataSample(grouped, 1, sample);
     EXPECT_EQ(sample.maxRows(), 1);
 }
 

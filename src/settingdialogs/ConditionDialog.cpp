@@ -1,4 +1,4 @@
-#include "designer/ConditionDialog.h"
+#include "settingdialogs/ConditionDialog.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -16,11 +16,12 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
-#include "designer/ConditionEditing.h"
-#include "designer/DialogParts.h"
-#include "widgets/SheetView.h"
+#include "settingdialogs/ConditionEditing.h"
+#include "settingdialogs/DialogParts.h"
+#include "settingdialogs/ListEditor.h"
+#include "settingdialogs/ListItems.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 using grid::ConditionRule;
 using grid::RuleKind;
@@ -59,7 +60,6 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     setObjectName(QStringLiteral("frmConditions"));
     setWindowTitle(tessel::base::tr("条件格式"));
     setModal(true);
-    takeRuleSample(report, kSampleRows, m_shown);
     m_showing = true;
 
     // The column's rules.
@@ -70,23 +70,12 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
             : tessel::base::tr("第 %1 列“%2”的规则（靠上的优先）：").arg(column).arg(label),
         this);
     caption->setObjectName(QStringLiteral("lblRules"));
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("lstRules"));
-    m_list->setMinimumWidth(320);
-    m_add = plainButton(this, "cmdAddRule", QT_TRANSLATE_NOOP("tessel::base", "添加"));
-    m_remove = plainButton(this, "cmdRemoveRule", QT_TRANSLATE_NOOP("tessel::base", "删除"));
-    m_up = plainButton(this, "cmdRuleUp", QT_TRANSLATE_NOOP("tessel::base", "上移"));
-    m_down = plainButton(this, "cmdRuleDown", QT_TRANSLATE_NOOP("tessel::base", "下移"));
-    auto *listButtons = new QVBoxLayout;
-    for (QPushButton *b : {m_add, m_remove, m_up, m_down})
-        listButtons->addWidget(b);
-    listButtons->addStretch(1);
-    auto *listRow = new QHBoxLayout;
-    listRow->addWidget(m_list, 1);
-    listRow->addLayout(listButtons);
+    m_list = new ListEditor({"lstRules", "cmdAddRule", "cmdRemoveRule", "cmdRuleUp", "cmdRuleDown"},
+                            Qt::Vertical, this);
+    m_list->list()->setMinimumWidth(320);
     auto *listLayout = new QVBoxLayout;
     listLayout->addWidget(caption);
-    listLayout->addLayout(listRow, 1);
+    listLayout->addWidget(m_list, 1);
 
     // The rule selected.
     m_rule = new QGroupBox(tessel::base::tr("所选规则"), this);
@@ -170,14 +159,8 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     m_form->addRow(tessel::base::tr("色阶："), scaleRow);
     m_form->addRow(tessel::base::tr("颜色："), barRow);
 
-    // The sample.
-    auto *sampleCaption =
-        new QLabel(tessel::base::tr("示例（报表的前 %1 行）：").arg(kSampleRows), this);
-    sampleCaption->setObjectName(QStringLiteral("lblSample"));
-    m_view = new widgets::SheetView(this);
-    m_view->setObjectName(QStringLiteral("VaSample"));
-    m_view->setSheet(&m_shown);
-    m_view->setMinimumHeight(180);
+    m_sample = new SampleView(this);
+    takeRuleSample(report, kSampleRows, m_sample->sheet());
 
     const auto [buttons, ok] = okCancelRow(this);
 
@@ -186,35 +169,25 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     top->addWidget(m_rule, 3);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 3);
-    layout->addWidget(sampleCaption);
-    layout->addWidget(m_view, 2);
+    layout->addWidget(m_sample, 2);
     layout->addLayout(buttons);
     resize(1000, 600);
 
     connect(ok, &QPushButton::clicked, this, &ConditionDialog::accept);
-    connect(m_list, &QListWidget::currentRowChanged, this, [this] { showRule(); });
-    connect(m_add, &QPushButton::clicked, this, [this] {
+    connect(m_list, &ListEditor::currentChanged, this, [this] { showRule(); });
+    connect(m_list, &ListEditor::addClicked, this, [this] {
         m_rules.push_back(newRule(m_column));
-        fillList(int(m_rules.size()) - 1);
+        m_list->append(ruleSummary(m_rules.back()));
         refreshSample();
     });
-    connect(m_remove, &QPushButton::clicked, this, [this] {
-        const int row = m_list->currentRow();
-        if (row < 0 || row >= int(m_rules.size()))
-            return;
-        m_rules.erase(m_rules.begin() + row);
-        fillList(std::min(row, int(m_rules.size()) - 1));
-        refreshSample();
+    connect(m_list, &ListEditor::removed, this, [this](int row) {
+        if (removeItem(m_rules, row))
+            refreshSample();
     });
-    for (const auto &[b, step] : {std::pair{m_up, -1}, std::pair{m_down, 1}}) {
-        connect(b, &QPushButton::clicked, this, [this, step = step] {
-            const int row = m_list->currentRow();
-            if (moveRule(m_rules, row, step)) {
-                fillList(row + step);
-                refreshSample();
-            }
-        });
-    }
+    connect(m_list, &ListEditor::moved, this, [this](int from, int to) {
+        if (moveRule(m_rules, from, to - from))
+            refreshSample();
+    });
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (ConditionRule *r = currentRule(); r && !m_showing && index >= 0) {
             setShape(*r, RuleShape(index));
@@ -286,13 +259,11 @@ ConditionDialog::ConditionDialog(const grid::ConditionRules &rules, const grid::
     pick(m_bar, [](ConditionRule &r) -> QColor & { return r.bar; });
 
     m_showing = false;
-    fillList(m_rules.empty() ? -1 : 0);
+    QStringList lines;
+    for (const ConditionRule &r : m_rules)
+        lines.push_back(ruleSummary(r));
+    m_list->setItems(lines, m_rules.empty() ? -1 : 0);
     refreshSample();
-}
-
-ConditionDialog::~ConditionDialog() {
-    // The view must let go of the sheet before the sheet, a member, is destroyed.
-    m_view->setSheet(nullptr);
 }
 
 grid::ConditionRules ConditionDialog::rules() const {
@@ -341,22 +312,8 @@ ConditionRule *ConditionDialog::currentRule() {
     return row >= 0 && row < int(m_rules.size()) ? &m_rules[std::size_t(row)] : nullptr;
 }
 
-void ConditionDialog::fillList(int select) {
-    m_showing = true;
-    m_list->clear();
-    for (const ConditionRule &r : m_rules)
-        m_list->addItem(ruleSummary(r));
-    m_showing = false;
-    m_list->setCurrentRow(select);
-    showRule();
-}
-
 void ConditionDialog::showRule() {
     const ConditionRule *r = currentRule();
-    const int row = m_list->currentRow();
-    m_remove->setEnabled(r != nullptr);
-    m_up->setEnabled(r != nullptr && row > 0);
-    m_down->setEnabled(r != nullptr && row + 1 < int(m_rules.size()));
     m_rule->setEnabled(r != nullptr);
     if (!r) {
         showShape();
@@ -421,12 +378,12 @@ void ConditionDialog::showShape() {
 void ConditionDialog::ruleEdited() {
     const int row = m_list->currentRow();
     if (row >= 0 && row < int(m_rules.size()))
-        m_list->item(row)->setText(ruleSummary(m_rules[std::size_t(row)]));
+        m_list->setLine(row, ruleSummary(m_rules[std::size_t(row)]));
     refreshSample();
 }
 
 void ConditionDialog::refreshSample() {
-    m_shown.setConditions(rules());
+    m_sample->sheet().setConditions(rules());
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

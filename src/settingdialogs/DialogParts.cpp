@@ -1,4 +1,4 @@
-#include "designer/DialogParts.h"
+#include "settingdialogs/DialogParts.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -7,7 +7,7 @@
 
 #include "base/Language.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 QPushButton *plainButton(QWidget *parent, const char *name, const char *caption) {
     auto *b = new QPushButton(tessel::base::tr(caption), parent);
@@ -39,4 +39,4 @@ QLabel *ignoredNote(QWidget *parent, const QString &lead, const QStringList &ign
     return note;
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

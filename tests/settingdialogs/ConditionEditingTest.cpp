@@ -1,12 +1,12 @@
 // The conditional formats dialog's edits of a report's rules, without the dialog.
 #include <gtest/gtest.h>
 
-#include "designer/ConditionEditing.h"
+#include "settingdialogs/ConditionEditing.h"
 
 using namespace tessel;
-using designer::withColumnRules;
 using grid::ConditionRule;
 using grid::ConditionRules;
+using settingdialogs::withColumnRules;
 
 namespace {
 
@@ -74,14 +74,16 @@ TEST(ConditionEditing, ValuesAndProblems) {
         {"blank takes no value", RuleWhen::Blank, "5", "", 5.0, true},
     };
     for (const auto &c : cases) {
-        ConditionRule r = designer::newRule(2);
-        r.value = designer::valueFromText(c.value).value_or(QVariant());
-        r.value2 = designer::valueFromText(c.value2).value_or(QVariant());
-        designer::setWhen(r, c.when);
-        EXPECT_EQ(designer::valueFromText(c.value).value_or(QVariant()), c.stored) << c.name;
-        EXPECT_EQ(designer::ruleProblems({r}, 3).isEmpty(), c.storable) << c.name;
+        ConditionRule r = settingdialogs::newRule(2);
+        r.value = settingdialogs::valueFromText(c.value).value_or(QVariant());
+        r.value2 = settingdialogs::valueFromText(c.value2).value_or(QVariant());
+        settingdialogs::setWhen(r, c.when);
+        EXPECT_EQ(settingdialogs::valueFromText(c.value).value_or(QVariant()), c.stored) << c.name;
+        EXPECT_EQ(settingdialogs::ruleProblems({r}, 3).isEmpty(), c.storable) << c.name;
         if (c.stored.typeId() == QMetaType::Double) {
-            EXPECT_EQ(designer::valueFromText(designer::textOfValue(c.stored)), c.stored) << c.name;
+            EXPECT_EQ(settingdialogs::valueFromText(settingdialogs::textOfValue(c.stored)),
+                      c.stored)
+                << c.name;
         }
     }
 }

@@ -14,10 +14,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QWidget>
 
 #include "grid/ChartSpec.h"
 #include "grid/Sheet.h"
+#include "settingdialogs/ChartPicture.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,30 +26,10 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
-// Draws one chart of a sheet with charts::paintChart, scaled to the widget; when the chart
-// cannot be drawn, the sentence saying why.
-class ChartPicture : public QWidget {
-    Q_OBJECT
-public:
-    explicit ChartPicture(QWidget *parent = nullptr);
-    // Shows `chart` drawn from `sheet` (which must outlive the picture or the next call), or
-    // nothing with a null sheet.
-    void showChart(const grid::Sheet *sheet, const grid::ChartSpec &chart);
-    // The sentence shown instead of the chart; empty while the chart is drawn.
-    const QString &why() const { return m_why; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    const grid::Sheet *m_sheet = nullptr;
-    grid::ChartSpec m_chart;
-    QString m_why;
-};
+class ListEditor;
 
 class ChartDialog : public QDialog {
     Q_OBJECT
@@ -68,7 +48,6 @@ public:
     void accept() override;
 
 private:
-    void fillList(int select);
     void showChart();
     void chartEdited();
     grid::ChartSpec *currentChart();
@@ -79,9 +58,7 @@ private:
     grid::ChartSpecs m_charts;
     bool m_showing = false;  // controls are being set from a chart: no edit
 
-    QListWidget *m_list = nullptr;
-    QPushButton *m_add = nullptr;
-    QPushButton *m_remove = nullptr;
+    ListEditor *m_list = nullptr;
     QGroupBox *m_chart = nullptr;
     QComboBox *m_type = nullptr;
     QCheckBox *m_stacked = nullptr;
@@ -95,4 +72,4 @@ private:
     ChartPicture *m_picture = nullptr;
 };
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -1,4 +1,4 @@
-#include "designer/ChartDialog.h"
+#include "settingdialogs/ChartDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,20 +9,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
-#include "charts/ChartData.h"
-#include "charts/ChartPainter.h"
 #include "charts/StoredCharts.h"
-#include "designer/ChartEditing.h"
-#include "designer/DialogParts.h"
+#include "settingdialogs/ChartEditing.h"
+#include "settingdialogs/DialogParts.h"
+#include "settingdialogs/ListEditor.h"
+#include "settingdialogs/ListItems.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 using grid::ChartSpec;
 
@@ -40,44 +39,6 @@ constexpr const char *kPlaces[] = {
 
 }  // namespace
 
-ChartPicture::ChartPicture(QWidget *parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("picChart"));
-    setMinimumSize(320, 200);
-}
-
-void ChartPicture::showChart(const grid::Sheet *sheet, const ChartSpec &chart) {
-    m_sheet = sheet;
-    m_chart = chart;
-    m_why.clear();
-    if (sheet) {
-        // The data is taken again when painted: the check here only finds the sentence.
-        if (const charts::ChartDataResult result = charts::chartData(*sheet, chart); !result.data)
-            m_why = result.why;
-    }
-    update();
-}
-
-void ChartPicture::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (!m_sheet)
-        return;
-    const charts::ChartDataResult result = charts::chartData(*m_sheet, m_chart);
-    if (!result.data) {
-        painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_why);
-        return;
-    }
-    painter.setRenderHint(QPainter::Antialiasing);
-    // The painter works in points, as on paper: the widget's pixels are scaled to them.
-    const double scale = logicalDpiX() / 72.0;
-    painter.scale(scale, scale);
-    const QRectF points(6, 6, width() / scale - 12, height() / scale - 12);
-    charts::paintChart(*result.data, points, painter);
-}
-
 ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &report, int column,
                          const QStringList &ignored, QWidget *parent)
     : QDialog(parent), m_report(report), m_column(column), m_charts(charts) {
@@ -91,18 +52,12 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     // The charts.
     auto *listBox = new QGroupBox(tessel::base::tr("报表的图表（按打印顺序）"), this);
     listBox->setObjectName(QStringLiteral("grpCharts"));
-    m_list = new QListWidget(listBox);
-    m_list->setObjectName(QStringLiteral("lstCharts"));
-    m_list->setMaximumHeight(110);
-    m_add = plainButton(listBox, "cmdAddChart", QT_TRANSLATE_NOOP("tessel::base", "添加"));
-    m_remove = plainButton(listBox, "cmdRemoveChart", QT_TRANSLATE_NOOP("tessel::base", "删除"));
-    auto *listButtons = new QHBoxLayout;
-    listButtons->addWidget(m_add);
-    listButtons->addWidget(m_remove);
-    listButtons->addStretch(1);
+    // Their order is the printing's alone: no 上移 or 下移.
+    m_list =
+        new ListEditor({"lstCharts", "cmdAddChart", "cmdRemoveChart"}, Qt::Horizontal, listBox);
+    m_list->list()->setMaximumHeight(110);
     auto *listLayout = new QVBoxLayout(listBox);
     listLayout->addWidget(m_list, 1);
-    listLayout->addLayout(listButtons);
 
     // The chart selected.
     m_chart = new QGroupBox(tessel::base::tr("所选图表"), this);
@@ -181,18 +136,12 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     resize(1000, 640);
 
     connect(ok, &QPushButton::clicked, this, &ChartDialog::accept);
-    connect(m_list, &QListWidget::currentRowChanged, this, [this] { showChart(); });
-    connect(m_add, &QPushButton::clicked, this, [this] {
+    connect(m_list, &ListEditor::currentChanged, this, [this] { showChart(); });
+    connect(m_list, &ListEditor::addClicked, this, [this] {
         m_charts.push_back(chartForColumn(m_report, m_column));
-        fillList(int(m_charts.size()) - 1);
+        m_list->append(chartSummary(m_charts.back(), m_report));
     });
-    connect(m_remove, &QPushButton::clicked, this, [this] {
-        const int row = m_list->currentRow();
-        if (row < 0 || row >= int(m_charts.size()))
-            return;
-        m_charts.erase(m_charts.begin() + row);
-        fillList(std::min(row, int(m_charts.size()) - 1));
-    });
+    connect(m_list, &ListEditor::removed, this, [this](int row) { removeItem(m_charts, row); });
     // Each control edits the chart selected, then the list and the picture follow.
     const auto edit = [this](auto change) {
         if (ChartSpec *c = currentChart(); c && !m_showing) {
@@ -234,7 +183,10 @@ ChartDialog::ChartDialog(const grid::ChartSpecs &charts, const grid::Sheet &repo
     connect(m_height, &QDoubleSpinBox::valueChanged, this,
             [edit](double cm) { edit([cm](ChartSpec &c) { c.heightCm = cm; }); });
 
-    fillList(0);
+    QStringList lines;
+    for (const ChartSpec &c : m_charts)
+        lines.push_back(chartSummary(c, m_report));
+    m_list->setItems(lines, 0);
 }
 
 void ChartDialog::accept() {
@@ -260,22 +212,11 @@ ChartSpec *ChartDialog::currentChart() {
     return row >= 0 && row < int(m_charts.size()) ? &m_charts[std::size_t(row)] : nullptr;
 }
 
-void ChartDialog::fillList(int select) {
-    m_showing = true;
-    m_list->clear();
-    for (const ChartSpec &c : m_charts)
-        m_list->addItem(chartSummary(c, m_report));
-    m_showing = false;
-    m_list->setCurrentRow(select);
-    showChart();
-}
-
 void ChartDialog::showChart() {
     const ChartSpec *c = currentChart();
-    m_remove->setEnabled(c != nullptr);
     m_chart->setEnabled(c != nullptr);
     // One chart needs no list: the list shows when there are several to choose from.
-    m_list->setVisible(m_charts.size() > 1);
+    m_list->list()->setVisible(m_charts.size() > 1);
     if (!c) {
         m_picture->showChart(nullptr, {});
         return;
@@ -303,7 +244,7 @@ void ChartDialog::showChart() {
 void ChartDialog::chartEdited() {
     const int row = m_list->currentRow();
     if (row >= 0 && row < int(m_charts.size()))
-        m_list->item(row)->setText(chartSummary(m_charts[std::size_t(row)], m_report));
+        m_list->setLine(row, chartSummary(m_charts[std::size_t(row)], m_report));
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

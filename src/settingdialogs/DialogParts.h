@@ -1,4 +1,4 @@
-// Controls the designer's column dialogs (groups, conditional formats, charts) share.
+// Controls the setting dialogs (column format, groups, conditional formats, charts) share.
 #pragma once
 
 #include <QString>
@@ -10,7 +10,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 // A push button `name` captioned tr(`caption`) that Enter in its dialog does not press.
 QPushButton *plainButton(QWidget *parent, const char *name, const char *caption);
@@ -27,4 +27,4 @@ OkCancelRow okCancelRow(QDialog *dialog);
 // used; nullptr when `ignored` is empty.
 QLabel *ignoredNote(QWidget *parent, const QString &lead, const QStringList &ignored);
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -22,26 +22,24 @@
 
 #include "grid/Grouping.h"
 #include "grid/Sheet.h"
+#include "settingdialogs/SampleView.h"
 
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
 class QTableWidget;
 
-namespace tessel::widgets {
-class SheetView;
-}
+namespace tessel::settingdialogs {
 
-namespace tessel::designer {
+class ListEditor;
 
 class GroupDialog : public QDialog {
     Q_OBJECT
 public:
     // The rows the sample shows at most.
-    static constexpr int kSampleRows = 20;
+    static constexpr int kSampleRows = SampleView::kRows;
 
     // Starts on `initial`, whose columns lie in 1..report.maxCols() (as groups::readGrouping
     // gives them for the report's columns). The column labels and the sample come from `report`
@@ -50,15 +48,13 @@ public:
     // buttons when not empty.
     GroupDialog(const grid::Grouping &initial, const grid::Sheet &report, int column,
                 const QStringList &ignored = {}, QWidget *parent = nullptr);
-    ~GroupDialog() override;
 
     // The grouping the controls describe.
     const grid::Grouping &grouping() const { return m_grouping; }
     // The sample as shown: the report's first rows grouped as edited.
-    const grid::Sheet &sample() const { return m_shown; }
+    const grid::Sheet &sample() const { return m_sample->sheet(); }
 
 private:
-    void fillLevels(int select);
     void showLevel();
     void showTotals();
     void showPageTotals();
@@ -70,14 +66,9 @@ private:
     grid::Grouping m_grouping;
     int m_startColumn = 1;
     grid::Sheet m_data;      // the report's columns and first rows
-    grid::Sheet m_shown;     // m_data grouped as edited
     bool m_showing = false;  // controls are being set from m_grouping: no edit
 
-    QListWidget *m_levels = nullptr;
-    QPushButton *m_add = nullptr;
-    QPushButton *m_remove = nullptr;
-    QPushButton *m_up = nullptr;
-    QPushButton *m_down = nullptr;
+    ListEditor *m_levels = nullptr;
     QGroupBox *m_level = nullptr;
     QComboBox *m_column = nullptr;
     QLineEdit *m_label = nullptr;
@@ -92,7 +83,7 @@ private:
     QLineEdit *m_pageLabel = nullptr;
     QLineEdit *m_running = nullptr;
     QLineEdit *m_carried = nullptr;
-    widgets::SheetView *m_view = nullptr;
+    SampleView *m_sample = nullptr;  // m_data grouped as edited
 };
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

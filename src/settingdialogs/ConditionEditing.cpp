@@ -1,12 +1,13 @@
-#include "designer/ConditionEditing.h"
+#include "settingdialogs/ConditionEditing.h"
 
 #include <algorithm>
 
 #include "base/Language.h"
 #include "conditions/StoredConditions.h"
 #include "grid/CellNumber.h"
+#include "settingdialogs/ListItems.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 using grid::ConditionRule;
 using grid::ConditionRules;
@@ -239,11 +240,7 @@ ConditionRules withColumnRules(const ConditionRules &rules, int column, Conditio
 }
 
 bool moveRule(ConditionRules &rules, int index, int step) {
-    const int to = index + step;
-    if (index < 0 || index >= int(rules.size()) || to < 0 || to >= int(rules.size()))
-        return false;
-    std::swap(rules[std::size_t(index)], rules[std::size_t(to)]);
-    return true;
+    return moveItem(rules, index, index + step);
 }
 
 QStringList ruleProblems(const ConditionRules &rules, int columnCount) {
@@ -275,4 +272,4 @@ void takeRuleSample(const grid::Sheet &from, int rows, grid::Sheet &to) {
     }
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

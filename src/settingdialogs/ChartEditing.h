@@ -9,7 +9,7 @@
 #include "grid/ChartSpec.h"
 #include "grid/Sheet.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 // A chart type and its caption (a text marked for translation), in the order the dialog
 // lists them.
@@ -51,4 +51,4 @@ QString chartSummary(const grid::ChartSpec &chart, const grid::Sheet &sheet);
 // a value column. Empty when they can be stored.
 QStringList chartProblems(const grid::ChartSpecs &charts);
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -1,11 +1,11 @@
-#include "designer/ChartEditing.h"
+#include "settingdialogs/ChartEditing.h"
 
 #include <algorithm>
 
 #include "base/Language.h"
 #include "grid/CellNumber.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 using grid::ChartSpec;
 using grid::ChartType;
@@ -132,4 +132,4 @@ QStringList chartProblems(const grid::ChartSpecs &charts) {
     return problems;
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

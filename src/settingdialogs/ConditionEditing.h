@@ -12,7 +12,7 @@
 #include "grid/ConditionRules.h"
 #include "grid/Sheet.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 // A condition the dialog offers and its caption (a text marked for translation), in the order
 // it lists them.
@@ -85,4 +85,4 @@ QStringList ruleProblems(const grid::ConditionRules &rules, int columnCount);
 // `to` is cleared first.
 void takeRuleSample(const grid::Sheet &from, int rows, grid::Sheet &to);
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -1,4 +1,4 @@
-#include "designer/GroupDialog.h"
+#include "settingdialogs/GroupDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,12 +16,12 @@
 #include <algorithm>
 
 #include "base/Language.h"
-#include "designer/DialogParts.h"
-#include "designer/GroupEditing.h"
 #include "groups/ArrangeGroups.h"
-#include "widgets/SheetView.h"
+#include "settingdialogs/DialogParts.h"
+#include "settingdialogs/GroupEditing.h"
+#include "settingdialogs/ListEditor.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 namespace {
 
@@ -59,19 +59,12 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     // The levels.
     auto *levelsBox = new QGroupBox(tessel::base::tr("分组级别（外层在上）"), this);
     levelsBox->setObjectName(QStringLiteral("grpLevels"));
-    m_levels = new QListWidget(levelsBox);
-    m_levels->setObjectName(QStringLiteral("lstLevels"));
-    m_add = plainButton(levelsBox, "cmdAddLevel", QT_TRANSLATE_NOOP("tessel::base", "添加"));
-    m_remove = plainButton(levelsBox, "cmdRemoveLevel", QT_TRANSLATE_NOOP("tessel::base", "删除"));
-    m_up = plainButton(levelsBox, "cmdLevelUp", QT_TRANSLATE_NOOP("tessel::base", "上移"));
-    m_down = plainButton(levelsBox, "cmdLevelDown", QT_TRANSLATE_NOOP("tessel::base", "下移"));
-    auto *levelButtons = new QVBoxLayout;
-    for (QPushButton *b : {m_add, m_remove, m_up, m_down})
-        levelButtons->addWidget(b);
-    levelButtons->addStretch(1);
+    m_levels =
+        new ListEditor({"lstLevels", "cmdAddLevel", "cmdRemoveLevel", "cmdLevelUp", "cmdLevelDown"},
+                       Qt::Vertical, levelsBox);
+    m_levels->setCapacity(cols > 0 ? grid::kMaxGroupLevels : 0);
     auto *levelsLayout = new QHBoxLayout(levelsBox);
-    levelsLayout->addWidget(m_levels, 1);
-    levelsLayout->addLayout(levelButtons);
+    levelsLayout->addWidget(m_levels);
 
     // The level selected.
     m_level = new QGroupBox(tessel::base::tr("本级设置"), this);
@@ -160,14 +153,7 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     pageLayout->addWidget(m_pageColumns, 1);
     pageLayout->addLayout(pageForm);
 
-    // The sample.
-    auto *sampleCaption =
-        new QLabel(tessel::base::tr("示例（报表的前 %1 行）：").arg(kSampleRows), this);
-    sampleCaption->setObjectName(QStringLiteral("lblSample"));
-    m_view = new widgets::SheetView(this);
-    m_view->setObjectName(QStringLiteral("VaSample"));
-    m_view->setSheet(&m_shown);
-    m_view->setMinimumHeight(180);
+    m_sample = new SampleView(this);
 
     QLabel *const note = ignoredNote(
         this, tessel::base::tr("保存的分组中以下部分无法使用，确定后不再保留："), ignored);
@@ -183,16 +169,15 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     top->setColumnStretch(2, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 3);
-    layout->addWidget(sampleCaption);
-    layout->addWidget(m_view, 2);
+    layout->addWidget(m_sample, 2);
     if (note)
         layout->addWidget(note);
     layout->addLayout(buttons);
     resize(1000, 640);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_levels, &QListWidget::currentRowChanged, this, [this] { showLevel(); });
-    connect(m_add, &QPushButton::clicked, this, [this] {
+    connect(m_levels, &ListEditor::currentChanged, this, [this] { showLevel(); });
+    connect(m_levels, &ListEditor::addClicked, this, [this] {
         // The column the menu was opened on, unless a level has it already: then the first
         // column no level has.
         auto used = [this](int c) {
@@ -202,33 +187,25 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
         int column = m_startColumn;
         for (int c = 1; used(column) && c <= m_data.maxCols(); ++c)
             column = c;
-        if (const std::optional<int> added = addLevel(m_grouping, column)) {
-            fillLevels(*added);
+        if (addLevel(m_grouping, column)) {
+            m_levels->append(columnCaption(column));
             refreshSample();
         }
     });
-    connect(m_remove, &QPushButton::clicked, this, [this] {
-        const int row = m_levels->currentRow();
-        if (removeLevel(m_grouping, row)) {
-            fillLevels(std::min(row, int(m_grouping.levels.size()) - 1));
+    connect(m_levels, &ListEditor::removed, this, [this](int row) {
+        if (removeLevel(m_grouping, row))
             refreshSample();
-        }
     });
-    for (const auto &[b, step] : {std::pair{m_up, -1}, std::pair{m_down, 1}}) {
-        connect(b, &QPushButton::clicked, this, [this, step = step] {
-            const int row = m_levels->currentRow();
-            if (moveLevel(m_grouping, row, step)) {
-                fillLevels(row + step);
-                refreshSample();
-            }
-        });
-    }
+    connect(m_levels, &ListEditor::moved, this, [this](int from, int to) {
+        if (moveLevel(m_grouping, from, to - from))
+            refreshSample();
+    });
     connect(m_column, &QComboBox::currentIndexChanged, this, [this](int index) {
         GroupLevel *level = currentLevel();
         if (m_showing || !level || index < 0)
             return;
         level->column = index + 1;
-        m_levels->currentItem()->setText(columnCaption(index + 1));
+        m_levels->setLine(m_levels->currentRow(), columnCaption(index + 1));
         refreshSample();
     });
     connect(m_label, &QLineEdit::textEdited, this, [this](const QString &text) {
@@ -319,13 +296,11 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
     m_sort->setChecked(m_grouping.sort);
     m_showing = false;
     showPageTotals();
-    fillLevels(m_grouping.levels.empty() ? -1 : 0);
+    QStringList lines;
+    for (const GroupLevel &level : m_grouping.levels)
+        lines.push_back(columnCaption(level.column));
+    m_levels->setItems(lines, m_grouping.levels.empty() ? -1 : 0);
     refreshSample();
-}
-
-GroupDialog::~GroupDialog() {
-    // The view must let go of the sheet before the sheet, a member, is destroyed.
-    m_view->setSheet(nullptr);
 }
 
 QString GroupDialog::columnCaption(int column) const {
@@ -345,24 +320,7 @@ std::vector<int> GroupDialog::defaultTotals() const {
     return groups::defaultTotalColumns(m_data, std::nullopt);
 }
 
-void GroupDialog::fillLevels(int select) {
-    m_showing = true;
-    m_levels->clear();
-    for (std::size_t i = 0; i < m_grouping.levels.size(); ++i)
-        m_levels->addItem(columnCaption(m_grouping.levels[i].column));
-    m_showing = false;
-    m_levels->setCurrentRow(select);
-    const int count = int(m_grouping.levels.size());
-    m_add->setEnabled(count < grid::kMaxGroupLevels && m_data.maxCols() > 0);
-    showLevel();
-}
-
 void GroupDialog::showLevel() {
-    const int row = m_levels->currentRow();
-    const int count = int(m_grouping.levels.size());
-    m_remove->setEnabled(row >= 0);
-    m_up->setEnabled(row > 0);
-    m_down->setEnabled(row >= 0 && row < count - 1);
     const GroupLevel *level = currentLevel();
     m_level->setEnabled(level != nullptr);
     m_showing = true;
@@ -415,8 +373,8 @@ void GroupDialog::showPageTotals() {
 }
 
 void GroupDialog::refreshSample() {
-    takeDataSample(m_data, kSampleRows, m_shown);
-    groups::arrangeGroups(m_shown, m_grouping, defaultTotals());
+    takeDataSample(m_data, kSampleRows, m_sample->sheet());
+    groups::arrangeGroups(m_sample->sheet(), m_grouping, defaultTotals());
 }
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs

@@ -10,7 +10,7 @@
 #include "grid/Grouping.h"
 #include "grid/Sheet.h"
 
-namespace tessel::designer {
+namespace tessel::settingdialogs {
 
 // A function a subtotal offers and its caption (a text marked for translation), in the order
 // the dialog lists them.
@@ -47,4 +47,4 @@ void setTotal(grid::GroupLevel &level, int column, std::optional<grid::TotalFunc
 // order, without header, subtotal or totals rows. `to` is cleared first.
 void takeDataSample(const grid::Sheet &from, int rows, grid::Sheet &to);
 
-}  // namespace tessel::designer
+}  // namespace tessel::settingdialogs
