@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "export/WorkbookExport.h"
+#include "grid/CellNumber.h"
 #include "grid/Sheet.h"
 
 namespace tessel::exports {
@@ -66,6 +67,60 @@ bool prepareFormatted(PreparedCell &cell, const ColumnCells &column, std::string
 
 }  // namespace
 
+std::uint16_t numberSpelling(std::string_view text, QChar group) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    const QByteArray separator = QString(group).toUtf8();
+    std::size_t intDigits = 0;
+    bool grouped = false, leadingZero = false;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            if (intDigits == 0 && text[i] == '0')
+                leadingZero = true;
+            ++intDigits;
+        } else if (!separator.isEmpty() && text.substr(i).starts_with(separator.constData())) {
+            grouped = true;
+            i += std::size_t(separator.size()) - 1;
+        } else {
+            break;
+        }
+    }
+    leadingZero = leadingZero && intDigits > 1;
+    std::size_t decimals = 0;
+    bool trailingZero = false;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            ++decimals;
+            trailingZero = text[i] == '0';
+        }
+    }
+    if (i != text.size())  // an exponent: the general form shows the value
+        return 0;
+    const bool noWhole = intDigits == 0;
+    if (!grouped && !leadingZero && !trailingZero && !noWhole)
+        return 0;
+    // Bit 15 marks a code; bits 0-4 the decimals, 5-9 the whole digits shown (0 for none),
+    // bit 10 thousands separators. A workbook format shows at most 30 decimals.
+    const std::size_t whole = leadingZero ? std::min<std::size_t>(intDigits, 30) : noWhole ? 0 : 1;
+    return std::uint16_t(0x8000 | std::min<std::size_t>(decimals, 30) | (whole << 5) |
+                         (grouped ? 0x400 : 0));
+}
+
+std::string spelledFormat(std::uint16_t spelling) {
+    const std::size_t decimals = spelling & 0x1F, whole = (spelling >> 5) & 0x1F;
+    std::string code = (spelling & 0x400) ? std::string("#,##0")
+                       : whole == 0       ? std::string("#")
+                                          : std::string(whole, '0');
+    if (decimals > 0)
+        code += '.' + std::string(decimals, '0');
+    return code;
+}
+
 void appendCellText(std::string &out, std::string_view text) {
     // Up to kCellTextMax bytes the text is surely within the cell limit; a longer one is
     // measured and cut, never split inside a character.
@@ -95,6 +150,9 @@ void PreparedRows::reset(int firstRow, int columns) {
 
 void PreparedRows::add(const grid::Sheet &sheet, const std::vector<ColumnCells> &formats, int r) {
     ++count;
+    // A workbook cell holds 15 digits: a longer number stays text there (see NumberReading).
+    grid::NumberReading reading = grid::numberReadingInForce();
+    reading.exactDigits = true;
     for (int c = 1; c <= cols; ++c) {
         PreparedCell &cell = cells.emplace_back();
         const std::string_view text = sheet.cellUtf8(c, r);
@@ -102,9 +160,15 @@ void PreparedRows::add(const grid::Sheet &sheet, const std::vector<ColumnCells> 
             continue;
         if (r >= 1 && prepareFormatted(cell, formats[std::size_t(c)], text, texts))
             continue;
+        // The sheet's own form needs no second look; any other number the rule of every
+        // output reads goes in as a number too, shown as the sheet spells it.
         if (const std::optional<double> number = sheetNumber(text)) {
             cell.kind = PreparedCell::Kind::Number;
             cell.number = *number;
+        } else if (const std::optional<double> read = grid::cellNumber(text, reading)) {
+            cell.kind = PreparedCell::Kind::Number;
+            cell.number = *read;
+            cell.spelling = numberSpelling(text, reading.group);
         } else {
             cell.kind = PreparedCell::Kind::Text;
             cell.text = std::uint32_t(texts.size());

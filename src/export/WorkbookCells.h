@@ -5,6 +5,8 @@
 
 #include <xlsxwriter.h>
 
+#include <QChar>
+
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -37,8 +39,19 @@ struct PreparedCell {
     std::int16_t year = 0;   // Date, with the fields below
     Kind kind = Kind::Empty;
     bool formatted = false;  // carries its column's workbook format
+    // Number: the number format that shows it as the sheet spells it (spelledFormat), 0 for
+    // the workbook's general form.
+    std::uint16_t spelling = 0;
     std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
+
+// A number the sheet spells otherwise than the workbook's general form shows it ("1,234",
+// "1.50", "007", ".5"), as a small code for the number format that shows it so: 0 when the
+// general form shows it as spelt (or nearly: a sign, blanks or an exponent are not kept).
+// `group` is the thousands separator the text was read with.
+std::uint16_t numberSpelling(std::string_view text, QChar group);
+// The workbook number format of a spelling code: "#,##0", "0.00", "000", "#.0".
+std::string spelledFormat(std::uint16_t spelling);
 
 // Appends `text` to `out` as a workbook cell holds it, cut to kCellTextMax UTF-16 units
 // (never inside a character), and a NUL after it.

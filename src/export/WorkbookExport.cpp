@@ -308,6 +308,18 @@ private:
         }
     }
 
+    // The format that shows a number as the sheet spells it, made once per spelling.
+    lxw_format *spelledNumberFormat(std::uint16_t spelling) {
+        lxw_format *&f = m_spellings[spelling];
+        if (!f) {
+            f = workbook_add_format(m_wb);
+            if (!f)
+                throw ioError(tessel::base::tr("工作表写入失败"), QString());
+            format_set_num_format(f, spelledFormat(spelling).c_str());
+        }
+        return f;
+    }
+
     // A subtotal or totals cell as its formula, with the sheet's number cached and its
     // column's number format. A text-format column holds no numbers to total: its cells stay
     // text. Returns false for a cell to write as usual.
@@ -343,7 +355,9 @@ private:
             if (totals && writeTotal(row, c, m_sheet.cellUtf8(c, r)))
                 continue;
             const lxw_col_t col = lxw_col_t(c - 1);
-            lxw_format *format = cell.formatted ? m_formats[std::size_t(c)].format : nullptr;
+            lxw_format *format = cell.formatted  ? m_formats[std::size_t(c)].format
+                                 : cell.spelling ? spelledNumberFormat(cell.spelling)
+                                                 : nullptr;
             switch (cell.kind) {
                 case PreparedCell::Kind::Empty:
                     break;
@@ -376,7 +390,8 @@ private:
 
     lxw_workbook *m_wb;
     ScratchFiles &m_scratch;
-    std::vector<ColumnCells> m_formats;  // by sheet column
+    std::vector<ColumnCells> m_formats;                 // by sheet column
+    std::map<std::uint16_t, lxw_format *> m_spellings;  // by numberSpelling code
     lxw_worksheet *m_ws = nullptr;
     std::vector<lxw_worksheet *> m_worksheets;
     const grid::Sheet &m_sheet;

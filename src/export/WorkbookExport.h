@@ -12,9 +12,13 @@
 // A report longer than a worksheet continues on further worksheets (Sheet2, ...), each of
 // which starts with the label row again. Column widths carry over in the sheet's own width
 // unit, which is the workbook's; a column the sheet hides (width 1 or less) is written with
-// its data at the workbook's default width. A cell whose text is exactly the sheet's own text
-// of a number (the shortest round-trip decimal form, at most 15 significant digits) is
-// written as a number; every other cell, "007" included, as text. In the data rows of a
+// its data at the workbook's default width. A cell whose text reads as a number by the rule of
+// every output (grid::cellNumber: what paper totals, rules test and alignment shows as a
+// number) is written as a number, so the workbook sums and tests what the report does: in
+// the sheet's own form as it is, spelt otherwise ("1,234", "1.50", "007") with a number
+// format that shows it as spelt. A number of more than 15 significant digits, which a
+// workbook cell would hold with other digits (an account or identity number), stays text, as
+// does every other cell. In the data rows of a
 // column with a format (Sheet::colFormat) the format decides instead: under a number or
 // percent format every text that format reads as a number is written as that number
 // carrying the format's number format ("#,##0.00", "0.0%"), so the workbook sums it; under a

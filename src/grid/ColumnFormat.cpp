@@ -1,5 +1,7 @@
 #include "grid/ColumnFormat.h"
 
+#include "grid/CellNumber.h"
+
 #include <QDate>
 #include <QRegularExpression>
 #include <atomic>
@@ -220,34 +222,10 @@ QString formatted(const QString &text, const ColumnFormat &format, const Separat
 CellDisplay cellDisplay(const QString &text, const ColumnFormat &format,
                         const Separators &separators) {
     if (std::optional<QString> shown = applyFormat(text, format, separators))
-        return {*std::move(shown), true};
+        return {*std::move(shown), true, true};
     if (format.kind == FormatKind::Text)
         return {text, false};
     return {text, readsAsNumber(text)};
-}
-
-bool readsAsNumber(const QString &text) {
-    // Beyond ASCII, toDouble takes only white space (trimmed off, as QChar::isSpace has it),
-    // the byte order mark and the minus sign U+2212; every other character fails it, checked
-    // over all of Unicode in and around digits. And what it takes begins, after white space,
-    // with a digit, a sign, a point, or the "i" of "inf" or "n" of "nan". Codes, names and
-    // places fail one of these at once, at a small part of the cost of the conversion's
-    // locale lookups, which showed as a sixth of the time of writing a report's pages.
-    bool first = true;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool space = u == 0xFEFF || c.isSpace();
-        if (u >= 0x80 && u != 0x2212 && !space)
-            return false;
-        if (first && !space) {
-            first = false;
-            if (!(u >= '0' && u <= '9') && !QStringView(u"+-.iInN\u2212").contains(c))
-                return false;
-        }
-    }
-    bool ok = false;
-    text.toDouble(&ok);
-    return ok;
 }
 
 QString formatCode(const ColumnFormat &format) {

@@ -65,18 +65,14 @@ QString formatted(const QString &text, const ColumnFormat &format, const Separat
 // A data cell as its column's format shows it: the text, and whether it reads as a number
 // (aligned right when its alignment is general, never cut when too wide). A formatted
 // text counts as a number; under the text format nothing does; otherwise a text that reads
-// as a number does.
+// as a number (readsAsNumber, the rule of every output) does.
 struct CellDisplay {
     QString text;
     bool number = false;
+    bool formatted = false;  // the column's format made the text (a formatted number or date)
 };
 CellDisplay cellDisplay(const QString &text, const ColumnFormat &format,
                         const Separators &separators);
-
-// Whether `text` reads as a number as QString::toDouble reads it (decimal or exponent form,
-// "inf" and "nan", white space around it, the minus sign U+2212). Exactly toDouble's verdict,
-// reached without it for texts holding a character it never takes, as names and places do.
-bool readsAsNumber(const QString &text);
 
 // The number a text holds in the decimal form above; nullopt for any other text or one that
 // is not finite as a double.

@@ -41,20 +41,23 @@ TextAlign cellTextAlign(const grid::CellStyle &style, const QString &text, bool 
     return number || text.isRightToLeft() ? TextAlign::Right : TextAlign::Left;
 }
 
-QString fittedCellText(const QString &text, bool number, double available,
+FittedText fitCellText(const QString &text, bool number, bool formatted, double available,
                        const std::function<double(const QString &)> &width) {
     // Only a number is measured: the sheet view paints every visible cell through here.
     if (!number) {
-        return text;
+        return {text};
     }
     const double w = width(text);
     if (w >= 0 && w <= available) {
-        return text;
+        return {text};
     }
-    return grid::fitNumberText(text, available, [&](const QString &t) {
+    if (formatted && w > 0 && w * kSmallestNumberScale <= available) {
+        return {text, available / w};
+    }
+    return {grid::fitNumberText(text, available, [&](const QString &t) {
         const double tw = width(t);
         return tw < 0 ? available + 1 : tw;
-    });
+    })};
 }
 
 }  // namespace tessel::print

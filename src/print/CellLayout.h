@@ -27,11 +27,27 @@ enum class TextAlign { Left, Center, Right };
 TextAlign cellTextAlign(const grid::CellStyle &style, const QString &text, bool header,
                         bool number);
 
-// The text a cell shows of `text` in `available` width units, measured by `width` (a
-// negative width counts as too wide): the text itself when it fits; a number too wide is
-// rounded to the decimals that fit or shows as "#" marks, since a number cut short reads as
-// another number; any other text is left whole, for the caller to cut or clip.
-QString fittedCellText(const QString &text, bool number, double available,
+// Points between a cell's edge and its text on paper, on either side.
+constexpr double kCellPaddingPoints = 2.0;
+
+// The smallest share of its size a formatted number is drawn at to show whole: any smaller
+// and it no longer reads as one of its column. A report's run widens a column whose numbers
+// need more (widenForNumbers); on a column narrowed by hand such a number shows as "#" marks.
+constexpr double kSmallestNumberScale = 0.7;
+
+// A cell's text as it is drawn: the characters, and the share of the cell's font size.
+struct FittedText {
+    QString text;
+    double scale = 1.0;
+};
+
+// The text a cell shows of `text` in `available` width units, measured at the cell's font
+// size by `width` (a negative width counts as too wide): the text itself when it fits. A
+// number too wide is never cut, since a number cut short reads as another number: a formatted
+// one (`formatted`: its column's format made the text) is drawn smaller, down to
+// kSmallestNumberScale, and otherwise, like any other number, rounded to the decimals that
+// fit or shown as "#" marks. Any other text is left whole, for the caller to cut or clip.
+FittedText fitCellText(const QString &text, bool number, bool formatted, double available,
                        const std::function<double(const QString &)> &width);
 
 }  // namespace tessel::print

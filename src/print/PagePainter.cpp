@@ -2,6 +2,7 @@
 
 #include "charts/ChartData.h"
 #include "charts/ChartPainter.h"
+#include "grid/CellNumber.h"
 #include "grid/ColumnFormat.h"
 #include "print/CellLayout.h"
 #include "print/CellLook.h"
@@ -26,7 +27,6 @@ namespace tessel::print {
 
 namespace {
 
-constexpr double kCellPadding = 2.0;  // points between a cell's edge and its text
 constexpr double kGridPen = 0.5;      // points
 constexpr double kBorderPen = 1.0;    // points
 constexpr double kShadowDepth = 3.0;  // points
@@ -131,6 +131,7 @@ class PagePainter {
         QRgb colour;
         bool header;
         bool numeric;
+        bool formatted;
     };
 
 public:
@@ -230,7 +231,8 @@ private:
     // `bar` is a data bar's share of the cell's width, drawn under the text in `barColor`.
     void paintCell(const QRectF &rect, const QString &text, const grid::CellStyle &style,
                    bool header, std::optional<bool> number = std::nullopt,
-                   std::optional<double> bar = std::nullopt, const QColor &barColor = QColor()) {
+                   std::optional<double> bar = std::nullopt, const QColor &barColor = QColor(),
+                   bool formatted = false) {
         if (style.background.isValid()) {
             m_fills.push_back({rect, printColor(style.background, m_settings.color).rgba()});
         }
@@ -248,7 +250,7 @@ private:
             const QColor c = style.borderColor.isValid() ? style.borderColor : kDefaultBorderColor;
             m_borders.push_back({rect, printColor(c, m_settings.color).rgba()});
         }
-        QRectF textRect = rect.adjusted(kCellPadding, 0, -kCellPadding, 0);
+        QRectF textRect = rect.adjusted(kCellPaddingPoints, 0, -kCellPaddingPoints, 0);
         if ((style.kind == grid::CellKind::Picture || style.kind == grid::CellKind::Button) &&
             !style.pictureKey.isEmpty()) {
             flushShapes();  // the picture goes over the cell's fill
@@ -261,8 +263,8 @@ private:
         const TextAlign align = cellTextAlign(style, text, header, numeric);
         const QColor fg = printColor(
             style.foreground.isValid() ? style.foreground : QColor(Qt::black), m_settings.color);
-        m_texts.push_back(
-            {textRect, text, align, &m_fonts.get(style.font), fg.rgba(), header, numeric});
+        m_texts.push_back({textRect, text, align, &m_fonts.get(style.font), fg.rgba(), header,
+                           numeric, formatted});
     }
 
     // Cells are painted in layers once they are all known: fills, bars, borders, then texts.
@@ -287,7 +289,7 @@ private:
                 m_painter.setPen(fg);
                 m_penColor = fg;
             }
-            drawCellText(t.rect, t.text, t.align, *t.font, t.header, t.numeric);
+            drawCellText(t.rect, t.text, t.align, *t.font, t.header, t.numeric, t.formatted);
         }
         m_texts.clear();
     }
@@ -334,7 +336,7 @@ private:
     // measured only in context, and header texts too long for one line, are laid out by Qt,
     // wrapped and clipped.
     void drawCellText(const QRectF &rect, const QString &text, TextAlign align,
-                      const PrintFontEntry &font, bool wrap, bool numeric) {
+                      const PrintFontEntry &font, bool wrap, bool numeric, bool formatted) {
         const double size = cellPoints(font.key);
         noteUndrawable(font.font, text);
         const double width = font.widths->width(text, size);
@@ -352,15 +354,22 @@ private:
         }
         QString shown = text;
         double shownWidth = width;
+        double scale = 1.0;
         if (width > rect.width() + 0.01) {
             // Clipping costs the PDF a graphics state per cell: print the characters that fit
-            // instead. A number is not cut (a cut number reads as another number): it is
-            // rounded to the decimals that fit, or prints as "#" marks, as on screen.
-            shown = numeric ? fittedCellText(
-                                  text, true, rect.width() + 0.01,
-                                  [&](const QString &t) { return font.widths->width(t, size); })
-                            : text.left(font.widths->fit(text, size, rect.width()));
-            shownWidth = font.widths->width(shown, size);
+            // instead. A number is not cut (a cut number reads as another number): a formatted
+            // one is drawn smaller, others rounded to the decimals that fit, or "#" marks, as
+            // on screen.
+            if (numeric) {
+                const FittedText fitted =
+                    fitCellText(text, true, formatted, rect.width() + 0.01,
+                                [&](const QString &t) { return font.widths->width(t, size); });
+                shown = fitted.text;
+                scale = fitted.scale;
+            } else {
+                shown = text.left(font.widths->fit(text, size, rect.width()));
+            }
+            shownWidth = font.widths->width(shown, size) * scale;
             if (shown.isEmpty()) {
                 return;
             }
@@ -372,7 +381,17 @@ private:
             x = rect.center().x() - shownWidth / 2;
         }
         const double baseline =
-            rect.center().y() + (font.widths->ascent(size) - font.widths->descent(size)) / 2;
+            rect.center().y() +
+            (font.widths->ascent(size) - font.widths->descent(size)) * scale / 2;
+        if (scale < 1.0) {
+            // Rare, a number a little too wide: its own font for this one text.
+            QFont smaller = font.font;
+            smaller.setPointSizeF(font.font.pointSizeF() * scale);
+            m_painter.setFont(smaller);
+            m_painter.drawText(QPointF(x, baseline), shown);
+            m_painter.setFont(font.font);
+            return;
+        }
         m_painter.drawText(QPointF(x, baseline), shown);
     }
 
@@ -412,7 +431,8 @@ private:
                 const grid::CellDisplay shown =
                     extraRowCell(m_sheet, m_pagination, m_layout, m_cols, top.kind, first.col);
                 paintCell(QRectF(first.x, top.y, width, height), shown.text,
-                          extraRowStyle(first.col), false, shown.number);
+                          extraRowStyle(first.col), false, shown.number, std::nullopt, QColor(),
+                          shown.formatted);
                 continue;
             }
             // A data cell prints as its column's format shows it.
@@ -424,7 +444,7 @@ private:
             const CellPaint paint = cellPaint(m_sheet, first.col, top.row);
             paintCell(QRectF(first.x, top.y, width, height), shown.text, paint.style, false,
                       top.row >= 1 ? std::optional<bool>(shown.number) : std::nullopt, paint.bar,
-                      paint.barColor);
+                      paint.barColor, shown.formatted);
         }
     }
 

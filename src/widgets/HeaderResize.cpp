@@ -99,6 +99,11 @@ double fitColumnWidth(const grid::Sheet &sheet, int col, int firstRow, int lastR
     const int sampleEnd = std::min(kFitSampleRows, sheet.maxRows());
     measureRows(1, sampleEnd);
     measureRows(std::max(firstRow, sampleEnd + 1), lastRow);
+    // Subtotal and totals rows hold a column's widest numbers wherever they stand.
+    for (const auto &[row, mark] : sheet.rowMarks()) {
+        if (row > sampleEnd && (row < firstRow || row > lastRow))
+            measureRows(row, row);
+    }
 
     const double units =
         std::ceil((widest + kFitExtraPixels) / kPixelsPerWidthUnit * 100.0) / 100.0;

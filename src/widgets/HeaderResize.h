@@ -43,9 +43,10 @@ double widthForPixels(int px);
 double heightForPixels(int px);
 
 // The width in character units that shows column `col`'s widest text whole: its label
-// (row 0, or its letters when it has none), and the texts of data rows 1..kFitSampleRows
-// and firstRow..lastRow, as the column's format shows them, each in its cell's font with
-// the cell's padding; hidden rows are skipped. Kept within kFitMinWidth..kFitMaxWidth.
+// (row 0, or its letters when it has none), and the texts of rows 1..kFitSampleRows,
+// firstRow..lastRow and every group header, subtotal and totals row, as the column's format
+// shows them, each in its cell's font with the cell's padding; hidden rows are skipped. Kept within
+// kFitMinWidth..kFitMaxWidth.
 double fitColumnWidth(const grid::Sheet &sheet, int col, int firstRow, int lastRow);
 
 }  // namespace tessel::widgets::headerResize

@@ -131,7 +131,7 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
         QRect inner = rect.adjusted(2, 1, -2, -1);
         if (down)
             inner.translate(1, 1);
-        paintContent(p, inner, st, caption, shown.number);
+        paintContent(p, inner, st, caption, shown.number, shown.formatted);
     } else {
         if (paint.bar) {
             const QRectF bar = print::barRect(QRectF(rect), *paint.bar, kBarInset);
@@ -140,8 +140,8 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
         }
         if (isSelected(span))
             p.fillRect(rect, kSelectionTint);
-        paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption,
-                     shown.number);
+        paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption, shown.number,
+                     shown.formatted);
     }
 
     if (m_gridLines) {
@@ -166,7 +166,7 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
 // Text, or a picture with its caption, laid out in `rect` as the cell's kind and
 // placement ask.
 void SheetView::paintContent(QPainter &p, const QRect &rect, const grid::CellStyle &st,
-                             const QString &caption, bool number) {
+                             const QString &caption, bool number, bool formatted) {
     if (rect.width() <= 0 || rect.height() <= 0)
         return;
     p.save();
@@ -182,13 +182,18 @@ void SheetView::paintContent(QPainter &p, const QRect &rect, const grid::CellSty
     if (!withPicture || pm.isNull()) {
         const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, caption, false, number));
         if (!(withPicture && st.pictureAlign == grid::PictureAlign::PictureOnly)) {
-            // A number too wide for its cell is rounded or shown as "#" marks, as on paper,
-            // rather than cut to digits that read as another number.
+            // A number too wide for its cell is drawn smaller, rounded or shown as "#" marks,
+            // as on paper, rather than cut to digits that read as another number.
             const QFontMetricsF metrics(font, p.device());
-            const QString shown = print::fittedCellText(
-                caption, number, rect.width(),
-                [&](const QString &t) { return metrics.horizontalAdvance(t); });
-            p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
+            const print::FittedText fitted =
+                print::fitCellText(caption, number, formatted, rect.width(),
+                                   [&](const QString &t) { return metrics.horizontalAdvance(t); });
+            if (fitted.scale < 1.0) {
+                QFont smaller = font;
+                smaller.setPointSizeF(font.pointSizeF() * fitted.scale);
+                p.setFont(smaller);
+            }
+            p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, fitted.text);
         }
         p.restore();
         return;

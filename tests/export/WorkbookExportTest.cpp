@@ -15,8 +15,10 @@
 #include "conditions/StoredConditions.h"
 #include "definitions/Definitions.h"
 #include "export/CsvExport.h"
+#include "export/WorkbookCells.h"
 #include "export/WorkbookExport.h"
 #include "export/WorkbookGroups.h"
+#include "grid/CellNumber.h"
 #include "grid/Sheet.h"
 #include "print/Printing.h"
 #include "print/codes/HeaderFooterCodes.h"
@@ -187,8 +189,8 @@ TEST_F(Export, RealReportLandsBlockByBlock) {
         QString value;
     } cells[] = {
         {1, 1, s("某某公司")}, {1, 5, s("库存报表")}, {1, 9, s("制表:王五")}, {3, 1, s("编号")},
-        {3, 5, s("数量")},     {4, 1, n("1")},        {4, 2, s("办公椅")},    {4, 3, s("007")},
-        {5, 3, s("0815")},     {4, 4, n("120.5")},    {5, 4, n("980")},       {6, 3, s("A-1")},
+        {3, 5, s("数量")},     {4, 1, n("1")},        {4, 2, s("办公椅")},    {4, 3, n("7")},
+        {5, 3, n("815")},      {4, 4, n("120.5")},    {5, 4, n("980")},       {6, 3, s("A-1")},
         {7, 1, s("合计")},     {7, 4, n("1135.75")},  {7, 5, n("7")},         {9, 9, s("/p")}};
     for (const auto &c : cells)
         EXPECT_EQ(x.at(c.row, c.col), c.value) << c.row << "," << c.col;
@@ -278,6 +280,87 @@ TEST(SheetNumber, OnlyTheSheetsOwnFormIsANumber) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(exports::sheetNumber(c.text), c.value) << c.text;
+}
+
+// One sheet of the texts whose reading matters, to paper, workbook and CSV: a text the
+// totals row adds up on paper is a number in the workbook, and a text it leaves out is text
+// there; CSV keeps every text as it stands.
+TEST_F(Export, EveryOutputReadsTheSameNumbers) {
+    const struct {
+        const char *text;
+        std::optional<double> value;
+    } cases[] = {
+        {"1,234", 1234},    {" 12 ", 12}, {"-0", 0},     {"1e5", 1e5},   {"1.5", 1.5},
+        {"-0.125", -0.125}, {"inf", {}},  {"nan", {}},   {"0x1F", {}},   {"١٢٣", {}},
+        {"１２３", {}},     {"", {}},     {"12abc", {}}, {"1,23,4", {}},
+    };
+    const int count = int(std::size(cases));
+    grid::Sheet sheet;
+    sheet.setMaxCols(count + 1);
+    sheet.setMaxRows(2);
+    sheet.setText(1, 0, QStringLiteral("项"));
+    for (int i = 0; i < count; ++i) {
+        sheet.setText(i + 2, 0, QStringLiteral("c%1").arg(i + 1));
+        sheet.setText(i + 2, 1, QString::fromUtf8(cases[i].text));
+        sheet.setText(i + 2, 2, QStringLiteral("1"));  // so that every total shows
+        sheet.setColWidth(i + 2, 8);
+    }
+    grid::PrintSettings landscape = sheet.print();  // every column on one page
+    landscape.orientation = grid::Orientation::Landscape;
+    sheet.setPrint(landscape);
+    sheet.setText(1, 1, QStringLiteral("甲"));
+    sheet.setText(1, 2, QStringLiteral("乙"));
+    report::AddTotalsRow(sheet, std::nullopt);
+    writeWorkbook(file(), sheet, {}, {});
+    print::writePdf(sheet, file(QStringLiteral("out.pdf")));
+    exports::writeCsv(file(QStringLiteral("out.csv")), sheet);
+
+    const XSheet x = readSheet(file(), 1);
+    QStringList printedTotals;
+    for (const QString &line : test::pdfText(file(QStringLiteral("out.pdf"))).split(u'\n')) {
+        const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
+        if (const qsizetype at = words.indexOf(QStringLiteral("合计")); at >= 0)
+            printedTotals = words.mid(at + 1);
+    }
+    ASSERT_EQ(printedTotals.size(), count)
+        << test::pdfText(file(QStringLiteral("out.pdf"))).toStdString();
+    QFile csv(file(QStringLiteral("out.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> csvLines = csv.readAll().split('\n');
+    ASSERT_GE(csvLines.size(), 2);
+    for (int i = 0; i < count; ++i) {
+        const auto &c = cases[i];
+        SCOPED_TRACE(c.text);
+        const bool number = c.value.has_value();
+        EXPECT_EQ(printedTotals[i], grid::totalText(c.value.value_or(0) + 1));
+        EXPECT_EQ(x.at(2, i + 2).startsWith(u"n:"), number) << x.at(2, i + 2).toStdString();
+        if (number) {
+            EXPECT_EQ(x.at(2, i + 2).mid(2).toDouble(), *c.value);
+        } else if (*c.text) {
+            EXPECT_EQ(x.at(2, i + 2), s(c.text));
+        }
+        EXPECT_TRUE(csvLines[1].contains(c.text));
+    }
+}
+
+// A number spelt otherwise than the workbook's general form shows it keeps its look there.
+TEST(NumberSpelling, FormatShowsTheNumberAsSpelt) {
+    const struct {
+        const char *text, *format;  // format: nullptr for the general form
+    } cases[] = {
+        {"1,234", "#,##0"}, {"1,234.50", "#,##0.00"}, {"1.50", "0.00"},
+        {"007", "000"},     {"-0.50", "0.00"},        {".5", "#.0"},
+        {"12", nullptr},    {"1.5", nullptr},         {"1e5", nullptr},
+        {" 12 ", nullptr},  {"0", nullptr},           {"0.05", nullptr},
+    };
+    for (const auto &c : cases) {
+        const std::uint16_t spelling = exports::numberSpelling(c.text, u',');
+        if (!c.format) {
+            EXPECT_EQ(spelling, 0) << c.text;
+        } else {
+            EXPECT_EQ(exports::spelledFormat(spelling), c.format) << c.text;
+        }
+    }
 }
 
 TEST_F(Export, LongReportContinuesOnAnotherWorksheetWithTheLabels) {

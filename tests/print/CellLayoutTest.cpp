@@ -65,17 +65,23 @@ TEST(CellLayout, LabelsAndFitting) {
     const auto chars = [](const QString &t) { return double(t.size()); };
     const struct {
         const char *text;
-        bool number;
+        bool number, formatted;
         double available;
         const char *shown;
+        double scale;
     } fits[] = {
-        {"3.14159", true, 7, "3.14159"},  // fits as it is
-        {"3.14159", true, 4, "3.14"},     // rounded to the decimals that fit
-        {"123456789", true, 6, "######"},
-        {"abcdefgh", false, 3, "abcdefgh"},  // text is cut or clipped by the caller
+        {"3.14159", true, false, 7, "3.14159", 1},  // fits as it is
+        {"3.14159", true, false, 4, "3.14", 1},     // rounded to the decimals that fit
+        {"123456789", true, false, 6, "######", 1},
+        {"abcdefgh", false, false, 3, "abcdefgh", 1},        // text is cut or clipped by the caller
+        {"12,345.00", true, true, 8, "12,345.00", 8.0 / 9},  // formatted: drawn smaller
+        {"12,345.00", true, true, 6.3, "12,345.00", 0.7},
+        {"12,345.00", true, true, 6, "######", 1},  // not even at 70 %
     };
-    for (const auto &f : fits)
-        EXPECT_EQ(print::fittedCellText(QString::fromUtf8(f.text), f.number, f.available, chars),
-                  QString::fromUtf8(f.shown))
-            << f.text << " in " << f.available;
+    for (const auto &f : fits) {
+        const print::FittedText fitted = print::fitCellText(QString::fromUtf8(f.text), f.number,
+                                                            f.formatted, f.available, chars);
+        EXPECT_EQ(fitted.text, QString::fromUtf8(f.shown)) << f.text << " in " << f.available;
+        EXPECT_DOUBLE_EQ(fitted.scale, f.scale) << f.text << " in " << f.available;
+    }
 }

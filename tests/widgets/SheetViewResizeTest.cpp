@@ -95,12 +95,15 @@ TEST_F(SheetViewResizeTest, DoubleClickOnABorderFitsTheWidestTextWithinLimits) {
         int row;  // where the text goes (0: the label)
         QString text;
         double leastPx, mostPx;  // the fitted width in pixels
+        RowKind kind = RowKind::Data;
     };
     const Case cases[] = {
         {"a long label", 0, wide, widePx + 4.0, widePx + 16.0},
         {"a long text in the first rows", 3, wide, widePx + 4.0, widePx + 16.0},
         {"a long text in view, far down", 5990, wide, widePx + 4.0, widePx + 16.0},
         {"far down, out of view: not measured", 5500, wide, 14, 14},
+        {"a subtotal out of view is measured", 5500, wide, widePx + 4.0, widePx + 16.0,
+         RowKind::Subtotal},
         {"an empty column keeps the least width", 1, {}, 14, 14},
         {"a very long label is capped", 0, QString(300, QChar(u'宽')), 700, 700},
     };
@@ -110,6 +113,7 @@ TEST_F(SheetViewResizeTest, DoubleClickOnABorderFitsTheWidestTextWithinLimits) {
         sheet.setColWidth(2, 10);
         sheet.setText(2, 0, QStringLiteral(" "));  // a blank label: no letters either
         sheet.setText(2, c.row, c.text);
+        sheet.setRowMark(5500, RowMark{c.kind, c.kind == RowKind::Data ? 0 : 1});
         view.scrollTo(1, c.row == 5990 ? 5990 : 1);
         QSignalSpy widths(&view, &SheetView::ColumnWidthChanged);
         QSignalSpy dbl(&view, &SheetView::DblClick);
