@@ -6,6 +6,7 @@
 #include "report/ChartsStep.h"
 #include "report/ConditionsStep.h"
 #include "report/GroupingStep.h"
+#include "report/NumberWidthStep.h"
 #include "report/PaperStep.h"
 #include "report/SheetBuilding.h"
 
@@ -62,6 +63,7 @@ void rearrangeReport(ReportSession &session, const std::optional<grid::Grouping>
         ApplyCharts(session, *charts);
     else
         ApplyCharts(session);
+    WidenForNumbers(session);  // new subtotals may not fit as the run's numbers did
 }
 
 void buildReport(ReportSession &session, const definitions::DefinitionRecord &stored,
@@ -118,6 +120,7 @@ void buildReport(ReportSession &session, const definitions::DefinitionRecord &st
 void addRunTotals(ReportSession &session, const RunTotals &totals) {
     if (totals.added)
         AddTotalsRow(session.sheet, totals.columns);
+    WidenForNumbers(session);  // 11: once every number of the run is in
 }
 
 }  // namespace tessel::report

@@ -18,7 +18,8 @@
 //    8. the grouping (GroupingStep), then 9. the charts (ChartsStep), once the rows are
 //       grouped (arrangeReport)
 //    -- the caller shows, previews or prints the sheet --
-//   10. the totals row (addRunTotals)
+//   10. the totals row, 11. columns widened for formatted numbers that would not print
+//       whole (NumberWidthStep) (addRunTotals)
 // A new stored setting's step is added here once, in its place, and every path has it:
 // parameters before the query (3), a crosstab after the fill (7), documents after the
 // grouping (8).
@@ -111,12 +112,13 @@ void arrangeReport(ReportSession &session, bool grouped,
 // Steps 8 and 9 again, on rows the sheet already holds and may have arranged, with what the
 // designer's dialogs were just given in place of the stored settings: `grouping`, when given,
 // re-arranges the rows (an empty one puts back the plain data rows, a totals row staying
-// last), and the charts (`charts` when given, else the stored ones) are put on them. The sheet
-// then shows what a run with those settings prints.
+// last), and the charts (`charts` when given, else the stored ones) are put on them; then step
+// 11. The sheet then shows what a run with those settings prints.
 void rearrangeReport(ReportSession &session, const std::optional<grid::Grouping> &grouping,
                      const std::optional<grid::ChartSpecs> &charts);
 
-// Step 10: the totals row `totals` asks for, below the rows.
+// Steps 10 and 11: the totals row `totals` asks for, below the rows; then the columns too
+// narrow for their formatted numbers widened (and the user told once).
 void addRunTotals(ReportSession &session, const RunTotals &totals);
 
 }  // namespace tessel::report

@@ -68,6 +68,9 @@ struct ReportSession {
     QSet<QString> chartNotices;
     // The runs leave every stored chart out (the renderer's --no-charts).
     bool chartsOff = false;
+    // Columns a run widened for their numbers that the user has been told of ("report\n
+    // labels"): each is told once.
+    QSet<QString> numberWidthNotices;
 };
 
 }  // namespace tessel::report
