@@ -293,9 +293,15 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
 
     const std::vector<print::PageRow> rows = print::pageRows(m_sheet, layout);
     // Whether printed cell (ri, ci) begins a block. The blocks are worked out only on a page
-    // where some cell holds the text, so a page without a match costs its texts alone.
-    std::vector<char> begins;  // [ri * cols.size() + ci]
+    // where some cell holds the text and some cells may join, so a page without a match costs
+    // its texts alone.
+    int joins = -1;            // pageJoinsCells; -1: not asked yet
+    std::vector<char> begins;  // [ri * cols.size() + ci], on a page where cells join
     const auto beginsBlock = [&](std::size_t ri, std::size_t ci) {
+        if (joins < 0)
+            joins = print::pageJoinsCells(m_sheet, cols, rows) ? 1 : 0;
+        if (!joins)
+            return true;
         if (begins.empty()) {
             begins.assign(rows.size() * cols.size(), 0);
             for (const print::PageBlock &b : print::cellBlocks(m_sheet, cols, rows))
