@@ -31,10 +31,6 @@ CellContentBoxes cellContentBoxes(const QRectF &cell, double padding, const grid
     return {picture, text.adjusted(0, 0, -picture.width(), 0)};
 }
 
-bool laysOutLines(const QString &text, double width, double room, bool wrap) {
-    return width < 0 || (wrap && width > room) || text.contains(u'\n');
-}
-
 QTextOption cellTextOption(const QString &text, Qt::Alignment align, bool wrap) {
     QTextOption option((align & Qt::AlignHorizontal_Mask) | Qt::AlignAbsolute);
     option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);

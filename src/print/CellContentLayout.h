@@ -39,7 +39,9 @@ CellContentBoxes cellContentBoxes(const QRectF &cell, double padding, const grid
 // a text holding a line break, a text `width` wide (on one line) when `wrap` and `room` is less,
 // or one whose width could not be measured (`width` negative: characters shaped only in
 // context).
-bool laysOutLines(const QString &text, double width, double room, bool wrap);
+inline bool laysOutLines(const QString &text, double width, double room, bool wrap) {
+    return width < 0 || (wrap && width > room) || text.contains(u'\n');
+}
 
 // The options a cell's text is laid out with: aligned by `align` (absolute: left stays left),
 // wrapped at word boundaries when `wrap`, in the direction of the text's first strong character.
