@@ -42,7 +42,8 @@ QPageLayout::Orientation pageOrientation(const grid::Sheet &sheet);
 QString writeFailure(QFileDevice &file);
 
 // Paints the printed pages `pages` in that order on a paged device whose painter origin is the
-// paper's top-left corner. `beforePage(i)` runs before pages[i] and may throw to stop the
+// paper's top-left corner, at `resolution` dots per inch (the pages are painted in points,
+// scaled to it). `beforePage(i)` runs before pages[i] and may throw to stop the
 // work: the painter is ended (and the job of `printer`, when the pages go to one, aborted) and
 // the exception passed on. `failure` is the category of a device that stops taking pages.
 // `file`, when the pages go to one, is checked after each page: a disk that filled up stops
