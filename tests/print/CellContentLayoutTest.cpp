@@ -71,10 +71,4 @@ TEST(CellContentLayout, LinesOfACellText) {
         const QRectF laid = layout.boundingRect().translated(origin);
         EXPECT_NEAR(laid.center().y(), rect.center().y(), 0.5) << c.name;
     }
-    // Whether a text takes the laid-out path at all: line breaks, a wrapped text too wide, an
-    // unmeasured one.
-    EXPECT_TRUE(print::laysOutLines("a\nb", 5, 100, false));
-    EXPECT_TRUE(print::laysOutLines("abc", 120, 100, true));
-    EXPECT_FALSE(print::laysOutLines("abc", 120, 100, false));
-    EXPECT_TRUE(print::laysOutLines("abc", -1, 100, false));
 }
