@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conditions/ColumnStatistics.h"
 #include "grid/ConditionRules.h"
 
 namespace tessel::grid {
@@ -59,7 +60,7 @@ grid::CellStyle withLook(const grid::CellStyle &style, const CellLook &look);
 // threads at once (look() may refresh the statistics).
 class CellLooks {
 public:
-    CellLooks() = default;
+    CellLooks();
     explicit CellLooks(grid::ConditionRules rules);
     CellLooks(const CellLooks &) = delete;
     CellLooks &operator=(const CellLooks &) = delete;
@@ -78,12 +79,7 @@ public:
 
 private:
     struct Prepared;
-    struct Statistics;
     void prepare();
-    // Whether the Condition rule `index` matches `cell`, the text of its column in `row`,
-    // whose number is `number` (read when the rule compares numbers).
-    bool matches(int index, std::string_view cell, int row,
-                 const std::optional<double> &number) const;
     // The number of the cell, from the statistics' copy of its column when there is one.
     std::optional<double> number(const grid::Sheet &sheet, int col, int row) const;
 
@@ -93,11 +89,8 @@ private:
     std::vector<std::vector<int>> m_byColumn;
     std::vector<int> m_rowRules;
     std::vector<int> m_rowSlot;  // per rule: its place in m_rowRules, -1 for a cell rule
-    mutable std::vector<Statistics> m_stats;  // per rule
-    // Per column (null where no statistic reads it): each row's number 0..m_numberRows - 1,
-    // NaN for none.
-    mutable std::vector<std::unique_ptr<double[]>> m_numbers;
-    mutable std::size_t m_numberRows = 0;
+    mutable std::vector<RuleStatistics> m_stats;  // per rule
+    mutable ColumnNumbers m_numbers;              // what the statistics were computed from
     // Whether each row rule matched row m_matchedRow: the other cells of a row painted after
     // the first reuse it. -1: not tested yet.
     mutable int m_matchedRow = 0;

@@ -1,18 +1,15 @@
 #include "export/CsvExport.h"
 
-#include <unistd.h>
-
 #include <tessel/Error.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 #include <vector>
 
 #include "base/Language.h"
+#include "export/SafeReplace.h"
 #include "grid/ColumnFormat.h"
 #include "grid/Sheet.h"
 
@@ -46,7 +43,7 @@ void writeCsv(const QString &path, const grid::Sheet &sheet, base::Progress &pro
     const QString failureText = tessel::base::tr("无法写入文件 %1").arg(targetName);
 
     // QSaveFile writes a temporary file beside the target and renames it over the target only
-    // on commit(); every other way out removes it.
+    // on commit (commitSaveFile); every other way out removes it.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(Error::Category::Io, failureText, file.errorString());
@@ -92,14 +89,7 @@ void writeCsv(const QString &path, const grid::Sheet &sheet, base::Progress &pro
         }
     }
     flushChunk(chunk);
-    if (!file.flush())
-        throw Error(Error::Category::Io, failureText, file.errorString());
-    // commit() ignores a failed sync; a disk that refuses the data only now must not end in
-    // a renamed, incomplete file.
-    if (::fsync(file.handle()) != 0)
-        throw Error(Error::Category::Io, failureText, QString::fromLocal8Bit(std::strerror(errno)));
-    if (!file.commit())
-        throw Error(Error::Category::Io, failureText, file.errorString());
+    commitSaveFile(file, failureText);
 }
 
 }  // namespace tessel::exports

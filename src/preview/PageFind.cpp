@@ -7,13 +7,10 @@
 #include <tuple>
 
 #include "charts/ChartLayout.h"
-#include "grid/MergeSpans.h"
 #include "print/PageCells.h"
 #include "print/codes/PrintCodes.h"
 
 namespace tessel::preview {
-
-using grid::MergeMode;
 
 namespace {
 
@@ -107,23 +104,6 @@ std::vector<char32_t> foldSources(char32_t n) {
     return out;
 }
 
-bool isMerged(const grid::Sheet &sheet, int col) {
-    return sheet.colMerge(col) == MergeMode::Always;
-}
-
-// The band rows of a page's printed rows: indices first..last (first > last when none).
-std::pair<std::size_t, std::size_t> bandOf(const std::vector<print::PageRow> &rows) {
-    std::size_t first = 0;
-    while (first < rows.size() && rows[first].kind != print::PageRowKind::Sheet) {
-        ++first;
-    }
-    std::size_t last = first;
-    while (last + 1 < rows.size() && rows[last + 1].kind == print::PageRowKind::Sheet) {
-        ++last;
-    }
-    return {first, first < rows.size() ? last : 0};
-}
-
 // Where a carried or page-total row prints in reading order relative to the data cells.
 int readingRank(const FindMatch &m) {
     switch (m.part) {
@@ -141,15 +121,6 @@ int readingRank(const FindMatch &m) {
             return 6;
     }
     return 6;
-}
-
-// Index of the first printed column at or after sheet column `col`.
-std::size_t firstColumnFrom(const std::vector<print::PageColumn> &cols, int col) {
-    std::size_t i = 0;
-    while (i < cols.size() && cols[i].col < col) {
-        ++i;
-    }
-    return i;
 }
 
 }  // namespace
@@ -281,21 +252,6 @@ bool PageFinder::containsText(std::string_view utf8) const {
     return false;
 }
 
-bool PageFinder::rowHidden(int row) const {
-    return m_sheet.rowHeight(row) <= 0;
-}
-
-// In a merged column a run of equal cells prints once per page, from its first printed row:
-// a cell is that row unless an equal printed row above it on the page continues the run.
-bool PageFinder::firstOfColumnRun(int col, int row, int firstRow, std::string_view text) const {
-    for (int r = row - 1; r >= firstRow && m_sheet.textUtf8(col, r) == text; --r) {
-        if (!rowHidden(r)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 template <class Visit>
 void PageFinder::scanPage(int page, Visit &&visit) const {
     if (m_needle.empty()) {
@@ -326,78 +282,49 @@ void PageFinder::scanPage(int page, Visit &&visit) const {
     };
     visitCodeParts(FindMatch::Part::Header, 0, int(layout.headerLines.size()));
 
+    // What prints is what the painter draws: a merged block shows the text of its first printed
+    // cell once (print::headerBlocks, print::cellBlocks), and is found there.
     if (!cols.empty() && m_pagination.printsColHeader()) {
-        const bool rowMerged = m_sheet.rowMerge(0) == MergeMode::Always;
-        const grid::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
-        for (const print::PageColumn &c : cols) {
-            if (!contains(m_sheet.textUtf8(c.col, 0))) {
-                continue;
-            }
-            // Equal labels of a merged header row print once, in their first printed column.
-            if (rowMerged &&
-                cols[firstColumnFrom(cols, grid::mergeSpan(m_sheet, c.col, 0, window).col)].col !=
-                    c.col) {
-                continue;
-            }
-            visit(FindMatch{page, FindMatch::Part::Label, c.col, 0});
+        for (const print::PageBlock &b : print::headerBlocks(m_sheet, cols)) {
+            if (contains(m_sheet.textUtf8(cols[b.ci].col, 0)))
+                visit(FindMatch{page, FindMatch::Part::Label, cols[b.ci].col, 0});
         }
     }
 
     const std::vector<print::PageRow> rows = print::pageRows(m_sheet, layout);
-    const auto [bandFirst, bandLast] = bandOf(rows);
-    // Repeated header rows and the extra rows join no merge: each cell prints on its own.
-    const auto visitRow = [&](const print::PageRow &r) {
-        for (const print::PageColumn &c : cols) {
-            if (r.fromSheet()) {
-                if (contains(m_sheet.cellUtf8(c.col, r.row))) {
-                    visit(FindMatch{page, FindMatch::Part::Cell, c.col, r.row});
-                }
-            } else if (containsQString(
-                           print::extraRowCell(m_sheet, m_pagination, layout, cols, r.kind, c.col)
-                               .text)) {
-                visit(FindMatch{page, FindMatch::Part::ExtraRow, c.col, int(r.kind)});
-            }
+    // Whether printed cell (ri, ci) begins a block. The blocks are worked out only on a page
+    // where some cell holds the text and some cells may join, so a page without a match costs
+    // its texts alone.
+    int joins = -1;            // pageJoinsCells; -1: not asked yet
+    std::vector<char> begins;  // [ri * cols.size() + ci], on a page where cells join
+    const auto beginsBlock = [&](std::size_t ri, std::size_t ci) {
+        if (joins < 0)
+            joins = print::pageJoinsCells(m_sheet, cols, rows) ? 1 : 0;
+        if (!joins)
+            return true;
+        if (begins.empty()) {
+            begins.assign(rows.size() * cols.size(), 0);
+            for (const print::PageBlock &b : print::cellBlocks(m_sheet, cols, rows))
+                begins[b.ri * cols.size() + b.ci] = 1;
         }
+        return begins[ri * cols.size() + ci] != 0;
     };
-    for (std::size_t i = 0; i < bandFirst && i < rows.size(); ++i) {
-        visitRow(rows[i]);
-    }
-    if (!cols.empty() && bandFirst <= bandLast && bandFirst < rows.size()) {
-        const grid::MergeWindow window{cols.front().col, cols.back().col, rows[bandFirst].row,
-                                       rows[bandLast].row};
-        std::vector<char> colMergedFlags(cols.size());
-        for (std::size_t i = 0; i < cols.size(); ++i) {
-            colMergedFlags[i] = isMerged(m_sheet, cols[i].col);
-        }
-        // Row by row: a fill stores a row's texts one after the other, so the texts are read
-        // in the order they lie in memory.
-        for (std::size_t ri = bandFirst; ri <= bandLast; ++ri) {
-            const int r = rows[ri].row;
-            for (std::size_t i = 0; i < cols.size(); ++i) {
-                const print::PageColumn &c = cols[i];
-                const bool colMerged = colMergedFlags[i];
-                const std::string_view t = m_sheet.cellUtf8(c.col, r);
-                if (!contains(t)) {
-                    continue;
-                }
-                const bool rowMerged = m_sheet.rowMerge(r) == MergeMode::Always;
-                if (colMerged && grid::inColumnRun(m_sheet, c.col, r)) {
-                    if (!firstOfColumnRun(c.col, r, layout.firstRow, t)) {
-                        continue;
-                    }
-                } else if (rowMerged) {
-                    const grid::CellSpan span = grid::mergeSpan(m_sheet, c.col, r, window);
-                    if (cols[firstColumnFrom(cols, span.col)].col != c.col) {
-                        continue;
-                    }
-                }
-                visit(FindMatch{page, FindMatch::Part::Cell, c.col, r});
+    // Row by row: a fill stores a row's texts one after the other, so the texts are read in
+    // the order they lie in memory.
+    for (std::size_t ri = 0; ri < rows.size(); ++ri) {
+        const print::PageRow &r = rows[ri];
+        for (std::size_t ci = 0; ci < cols.size(); ++ci) {
+            const int col = cols[ci].col;
+            if (r.fromSheet()) {
+                if (contains(m_sheet.cellUtf8(col, r.row)) && beginsBlock(ri, ci))
+                    visit(FindMatch{page, FindMatch::Part::Cell, col, r.row});
+            } else if (containsQString(
+                           print::extraRowCell(m_sheet, m_pagination, layout, cols, r.kind, col)
+                               .text) &&
+                       beginsBlock(ri, ci)) {
+                visit(FindMatch{page, FindMatch::Part::ExtraRow, col, int(r.kind)});
             }
         }
-    }
-    for (std::size_t i = bandFirst < rows.size() ? bandLast + 1 : rows.size(); i < rows.size();
-         ++i) {
-        visitRow(rows[i]);
     }
 
     for (std::size_t i = 0; i < layout.charts.size(); ++i) {
@@ -459,69 +386,33 @@ QRectF PageFinder::matchRect(const FindMatch &match) const {
     // The table's geometry is in table points; a report fitted to pages wide is drawn
     // scaled, so its rectangles are mapped onto the paper.
     const QTransform toPaper = m_pagination.tableTransform();
-    const auto columnSpan = [&](int col, int col2) -> std::pair<double, double> {
-        const std::size_t ci = firstColumnFrom(cols, col);
-        if (ci >= cols.size() || cols[ci].col > col2) {
-            return {0, -1};
-        }
-        std::size_t cj = ci;
-        while (cj + 1 < cols.size() && cols[cj + 1].col <= col2) {
-            ++cj;
-        }
-        return {cols[ci].x, cols[cj].x + cols[cj].width};
+    // The block the painter draws the cell in, from its first printed column to its last.
+    const auto blockRect = [&](const print::PageBlock &b, double top, double bottom) {
+        const double left = cols[b.ci].x;
+        const double right = cols[b.cj].x + cols[b.cj].width;
+        return toPaper.mapRect(QRectF(left, top, right - left, bottom - top));
+    };
+    const auto holdsColumn = [&](const print::PageBlock &b) {
+        return cols[b.ci].col <= match.col && match.col <= cols[b.cj].col;
     };
     if (match.part == FindMatch::Part::Label) {
-        const grid::MergeWindow window{cols.front().col, cols.back().col, 0, 0};
-        const grid::CellSpan span = grid::mergeSpan(m_sheet, match.col, 0, window);
-        const auto [left, right] = columnSpan(span.col, span.col2);
-        if (right < left) {
-            return {};
+        for (const print::PageBlock &b : print::headerBlocks(m_sheet, cols)) {
+            if (holdsColumn(b))
+                return blockRect(b, layout.colHeader.top(), layout.colHeader.bottom());
         }
-        return toPaper.mapRect(
-            QRectF(left, layout.colHeader.top(), right - left, layout.colHeader.height()));
+        return {};
     }
     const std::vector<print::PageRow> rows = print::pageRows(m_sheet, layout);
-    const auto [bandFirst, bandLast] = bandOf(rows);
-    // A repeated header or an extra row: the one cell.
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const print::PageRow &r = rows[i];
-        const bool inBand = i >= bandFirst && i <= bandLast;
-        const bool single = match.part == FindMatch::Part::ExtraRow
-                                ? !r.fromSheet() && int(r.kind) == match.row
-                                : !inBand && r.fromSheet() && r.row == match.row;
-        if (single) {
-            const auto [left, right] = columnSpan(match.col, match.col);
-            return right < left ? QRectF() : toPaper.mapRect(QRectF(left, r.y, right - left, r.h));
-        }
+    for (const print::PageBlock &b : print::cellBlocks(m_sheet, cols, rows)) {
+        const print::PageRow &top = rows[b.ri];
+        const print::PageRow &bottom = rows[b.rj];
+        const bool holds = match.part == FindMatch::Part::ExtraRow
+                               ? !top.fromSheet() && int(top.kind) == match.row
+                               : top.fromSheet() && top.row <= match.row && match.row <= bottom.row;
+        if (holds && holdsColumn(b))
+            return blockRect(b, top.y, bottom.y + bottom.h);
     }
-    if (match.part == FindMatch::Part::ExtraRow || bandFirst >= rows.size()) {
-        return {};
-    }
-    const grid::MergeWindow window{cols.front().col, cols.back().col, rows[bandFirst].row,
-                                   rows[bandLast].row};
-    const grid::CellSpan span = grid::mergeSpan(m_sheet, match.col, match.row, window);
-    const auto [left, right] = columnSpan(span.col, span.col2);
-    if (right < left) {
-        return {};
-    }
-    // Rows: as the page prints them.
-    double top = -1, bottom = -1;
-    for (std::size_t i = bandFirst; i <= bandLast; ++i) {
-        const print::PageRow &r = rows[i];
-        if (r.row >= span.row && r.row <= span.row2) {
-            if (top < 0) {
-                top = r.y;
-            }
-            bottom = r.y + r.h;
-        }
-        if (r.row >= span.row2) {
-            break;
-        }
-    }
-    if (top < 0) {
-        return {};
-    }
-    return toPaper.mapRect(QRectF(left, top, right - left, bottom - top));
+    return {};
 }
 
 }  // namespace tessel::preview

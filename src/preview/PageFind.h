@@ -10,7 +10,8 @@
 // and the page footer lines. Hidden columns and
 // rows (width 1 or less, height 0) and cells outside the print area do not print and are not
 // searched; a merged group of equal cells prints once per page and is found once per page, at its
-// first printed cell. A header or footer part is searched as printed: its runs joined, the page
+// first printed cell: the blocks are the page painter's own (print::cellBlocks,
+// print::headerBlocks). A header or footer part is searched as printed: its runs joined, the page
 // number as the page's own number (the header codes hold the report variables already substituted
 // by the preview).
 //
@@ -91,9 +92,7 @@ private:
     bool containsText(std::string_view utf8) const;
     template <class Visit>
     void scanPage(int page, Visit &&visit) const;
-    bool firstOfColumnRun(int col, int row, int firstRow, std::string_view text) const;
     bool containsQString(const QString &text) const { return contains(text.toStdString()); }
-    bool rowHidden(int row) const;
 
     const grid::Sheet &m_sheet;
     const print::Pagination &m_pagination;

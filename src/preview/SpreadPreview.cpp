@@ -21,7 +21,7 @@
 #include "base/Interaction.h"
 #include "base/Language.h"
 #include "base/MessageTitles.h"
-#include "export/WorkbookExport.h"
+#include "export/ExportCommand.h"
 #include "pagesetup/PageSetup.h"
 #include "preview/FindBar.h"
 #include "preview/Paging.h"

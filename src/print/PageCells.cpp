@@ -63,6 +63,22 @@ grid::CellDisplay extraRowCell(const grid::Sheet &sheet, const Pagination &pagin
     return {label, false};
 }
 
+bool pageJoinsCells(const grid::Sheet &sheet, const std::vector<PageColumn> &cols,
+                    const std::vector<PageRow> &rows) {
+    for (const PageColumn &c : cols) {
+        if (sheet.colMerge(c.col) == grid::MergeMode::Always) {
+            return true;
+        }
+    }
+    for (const PageRow &r : rows) {
+        if (!r.fromSheet() || grid::spillsLabels(sheet, r.row) ||
+            (r.kind == PageRowKind::Sheet && sheet.rowMerge(r.row) == grid::MergeMode::Always)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The blocks of a page's data cells, in drawing order (row by row, left to right). Which
 // cells join is decided by mergeSpan within the page's rows and columns, as the view decides
 // it on the whole sheet. Each block is looked up once, from its first printed cell; the
@@ -74,6 +90,15 @@ std::vector<PageBlock> cellBlocks(const grid::Sheet &sheet, const std::vector<Pa
     const std::size_t nRows = rows.size();
     const std::size_t nCols = cols.size();
     if (nRows == 0 || nCols == 0) {
+        return blocks;
+    }
+    if (!pageJoinsCells(sheet, cols, rows)) {
+        blocks.reserve(nRows * nCols);
+        for (std::size_t ri = 0; ri < nRows; ++ri) {
+            for (std::size_t ci = 0; ci < nCols; ++ci) {
+                blocks.push_back({ci, ri, ci, ri});
+            }
+        }
         return blocks;
     }
     // The band's rows are the sheet rows among the page's rows, one run in sheet order.

@@ -51,6 +51,12 @@ struct PageBlock {
     std::size_t ci, ri, cj, rj;
 };
 
+// Whether any printed cells of a page may join into one block (cellBlocks): a merged column
+// among `cols`, a band row whose merge mode is Always, a row whose labels spill, or an extra
+// row. When none may, each printed cell is a block of its own.
+bool pageJoinsCells(const grid::Sheet &sheet, const std::vector<PageColumn> &cols,
+                    const std::vector<PageRow> &rows);
+
 // The blocks of a page's data cells, in drawing order (row by row, left to right). Which
 // cells join is decided by mergeSpan within the page's band rows and columns, as the view
 // decides it on the whole sheet; repeated header rows and extra rows join nothing; every

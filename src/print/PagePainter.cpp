@@ -4,6 +4,7 @@
 #include "charts/ChartPainter.h"
 #include "grid/CellNumber.h"
 #include "grid/ColumnFormat.h"
+#include "print/CellContentLayout.h"
 #include "print/CellLayout.h"
 #include "print/CellLook.h"
 #include "print/FontWidths.h"
@@ -33,7 +34,6 @@ constexpr double kShadowDepth = 3.0;  // points
 constexpr double kBarInset = 1.5;     // points between a data bar and its cell's edges
 const QColor kGridColor(192, 192, 192);
 const QColor kShadowColor(128, 128, 128);
-const QColor kDefaultBorderColor(128, 128, 128);
 // The fill of page-total rows on a sheet that has no subtotal row to take one from.
 const QColor kExtraRowFill(242, 242, 242);
 
@@ -247,14 +247,21 @@ private:
             m_hGrid.emplace_back(rect.bottomLeft(), rect.bottomRight());
         }
         if (style.border) {
-            const QColor c = style.borderColor.isValid() ? style.borderColor : kDefaultBorderColor;
+            const QColor c =
+                style.borderColor.isValid() ? style.borderColor : QColor(kDefaultBorderGrey);
             m_borders.push_back({rect, printColor(c, m_settings.color).rgba()});
         }
         QRectF textRect = rect.adjusted(kCellPaddingPoints, 0, -kCellPaddingPoints, 0);
         if ((style.kind == grid::CellKind::Picture || style.kind == grid::CellKind::Button) &&
             !style.pictureKey.isEmpty()) {
-            flushShapes();  // the picture goes over the cell's fill
-            textRect = paintPicture(rect, textRect, style);
+            const QPixmap pm = m_sheet.picture(style.pictureKey);
+            const CellContentBoxes boxes = cellContentBoxes(
+                rect, kCellPadding, style, pm.isNull() ? QSizeF() : QSizeF(pm.size()));
+            if (!boxes.picture.isEmpty()) {
+                flushShapes();  // the picture goes over the cell's fill
+                m_painter.drawPixmap(boxes.picture, pm, pm.rect());
+            }
+            textRect = boxes.text;
         }
         if (text.isEmpty() || textRect.width() <= 0 || textRect.height() <= 0) {
             return;
@@ -340,7 +347,7 @@ private:
         const double size = cellPoints(font.key);
         noteUndrawable(font.font, text);
         const double width = font.widths->width(text, size);
-        if (width < 0 || (wrap && width > rect.width()) || text.contains(u'\n')) {
+        if (laysOutLines(text, width, rect.width(), wrap)) {
             m_painter.save();
             m_painter.setClipRect(rect);
             // The text's own direction orders its runs, so a right-to-left text reads from
@@ -393,29 +400,6 @@ private:
             return;
         }
         m_painter.drawText(QPointF(x, baseline), shown);
-    }
-
-    // Draws a cell's picture beside its caption; returns the space left for the caption.
-    QRectF paintPicture(const QRectF &cell, const QRectF &textRect, const grid::CellStyle &style) {
-        const QPixmap pm = m_sheet.picture(style.pictureKey);
-        if (pm.isNull()) {
-            return textRect;
-        }
-        const double side = std::min(cell.height(), cell.width());
-        QRectF target(0, 0, side, side * pm.height() / std::max(1, pm.width()));
-        if (style.pictureAlign == grid::PictureAlign::PictureOnly) {
-            target.moveCenter(cell.center());
-            m_painter.drawPixmap(target, pm, pm.rect());
-            return QRectF();
-        }
-        if (style.pictureAlign == grid::PictureAlign::PictureLeftCaptionRight) {
-            target.moveTopLeft(QPointF(cell.left(), cell.center().y() - target.height() / 2));
-            m_painter.drawPixmap(target, pm, pm.rect());
-            return textRect.adjusted(target.width(), 0, 0, 0);
-        }
-        target.moveTopRight(QPointF(cell.right(), cell.center().y() - target.height() / 2));
-        m_painter.drawPixmap(target, pm, pm.rect());
-        return textRect.adjusted(0, 0, -target.width(), 0);
     }
 
     // Data cells, a merged group as one cell drawn with the text and style of its first

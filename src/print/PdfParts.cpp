@@ -1,13 +1,33 @@
 #include "print/PdfParts.h"
 
-#include <QFile>
+#include "base/Language.h"
+#include "print/Pagination.h"
+#include "print/PdfText.h"
+#include "print/PrintFonts.h"
+#include "print/PrintRun.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <QTemporaryFile>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
-#include <map>
+#include <exception>
+#include <functional>
 #include <memory>
-#include <stdexcept>
-#include <string>
-#include <string_view>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace tessel::print {
 
@@ -20,382 +40,268 @@ int pdfPartCount(int pages, int cores) {
 
 namespace {
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
-}
-
-bool isDelimiter(char c) {
-    return isSpace(c) || std::strchr("()<>[]{}/%", c) != nullptr;
-}
-
-// A PDF file as the Qt PDF writer writes it, mapped into memory: where each object is, the
-// references its dictionary makes, the document's catalog, information and page tree. Every
-// object is listed in one cross-reference table at the end, objects lie one after the other,
-// and a stream's data ends at the last "endstream" before the next object.
-class WrittenPdf {
+// Passes the PDF writer's bytes on to the file until hold() is called, and keeps the rest
+// (what the writer writes when the painter ends) for completePdfFonts.
+class TailHoldingDevice : public QIODevice {
 public:
-    struct Ref {
-        qint64 at;      // where "N G R" starts in the file
-        qint64 length;  // its length
-        int id;
-    };
-    struct Object {
-        qint64 begin = -1;   // "N 0 obj"; -1 for an id the file does not use
-        qint64 body = 0;     // after "N 0 obj"
-        qint64 stream = -1;  // the first byte of the stream's data; -1 for no stream
-        qint64 end = 0;      // where the next object (or the table) begins
-        std::vector<Ref> refs;
-    };
-
-    explicit WrittenPdf(const QString &path) : m_file(path) {
-        if (!m_file.open(QIODevice::ReadOnly))
-            fail("cannot open " + path.toStdString());
-        m_size = m_file.size();
-        m_data = reinterpret_cast<const char *>(m_file.map(0, m_size));
-        if (!m_data)
-            fail("cannot map " + path.toStdString());
-        readTable();
-        for (Object &object : objects) {
-            if (object.begin >= 0)
-                scan(object);
-        }
-        root = trailerRef("/Root");
-        info = trailerRef("/Info");
-        pagesId = refAfter(object(root), "/Pages");
-        const Object &tree = object(pagesId);
-        const qint64 kids = find(tree.body, tree.end, "/Kids");
-        kidsOpen = find(kids, tree.end, "[");
-        kidsClose = find(kidsOpen, tree.end, "]");
-        for (const Ref &ref : tree.refs) {
-            if (ref.at > kidsOpen && ref.at < kidsClose)
-                pages.push_back(ref.id);
-        }
-        countAt = find(tree.body, tree.end, "/Count") + 6;
-        countEnd = countAt;
-        while (countEnd < tree.end && (isSpace(m_data[countEnd]) || isdigit(m_data[countEnd])))
-            ++countEnd;
+    explicit TailHoldingDevice(QIODevice &target) : m_target(target) { open(WriteOnly); }
+    void hold() {
+        m_holding = true;
+        m_heldFrom = m_written;
     }
+    qint64 heldFrom() const { return m_heldFrom; }
+    const QByteArray &held() const { return m_held; }
+    bool isSequential() const override { return true; }
 
-    const Object &object(int id) const {
-        if (id <= 0 || id >= int(objects.size()) || objects[id].begin < 0)
-            fail("no object " + std::to_string(id));
-        return objects[id];
-    }
-    std::string_view bytes(qint64 from, qint64 to) const {
-        return std::string_view(m_data + from, std::size_t(to - from));
-    }
-    // The dictionary part of an object: what follows "N 0 obj" up to its stream's data.
-    std::string_view dictionary(const Object &object) const {
-        return bytes(object.body, object.stream >= 0 ? object.stream : object.end);
-    }
-    // What comes before the first object: the header.
-    std::string_view header() const {
-        qint64 first = m_size;
-        for (const Object &object : objects) {
-            if (object.begin >= 0)
-                first = std::min(first, object.begin);
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 len) override {
+        if (m_holding) {
+            m_held.append(data, len);
+            m_written += len;
+            return len;
         }
-        return bytes(0, first);
-    }
-
-    std::vector<Object> objects;  // by id
-    int root = 0, info = 0, pagesId = 0;
-    std::vector<int> pages;              // the page objects in page order
-    qint64 kidsOpen = 0, kidsClose = 0;  // the page tree's "[" and "]" around its pages
-    qint64 countAt = 0, countEnd = 0;    // its page count's number
-
-private:
-    [[noreturn]] static void fail(const std::string &what) {
-        throw std::runtime_error("PDF part: " + what);
-    }
-
-    qint64 find(qint64 from, qint64 to, std::string_view what) const {
-        if (from >= 0 && from < to) {
-            const std::size_t at = bytes(from, to).find(what);
-            if (at != std::string_view::npos)
-                return from + qint64(at);
+        const qint64 n = m_target.write(data, len);
+        if (n > 0) {
+            m_written += n;
         }
-        fail("no " + std::string(what));
-    }
-
-    void readTable() {
-        const qint64 tail = std::max<qint64>(0, m_size - 64);
-        const qint64 start = find(tail, m_size, "startxref") + 9;
-        m_xref = std::atoll(std::string(bytes(start, std::min(m_size, start + 24))).c_str());
-        qint64 at = find(m_xref, m_size, "xref") + 4;
-        while (at < m_size && isSpace(m_data[at]))
-            ++at;
-        const qint64 line = find(at, m_size, "\n");
-        const std::string counts(bytes(at, line));
-        const int first = std::atoi(counts.c_str());
-        const int count = std::atoi(counts.c_str() + counts.find(' '));
-        if (first != 0 || count <= 0 || line + 1 + qint64(count) * 20 > m_size)
-            fail("unexpected cross-reference table");
-        objects.resize(count);
-        std::vector<std::pair<qint64, int>> order;
-        for (int i = 0; i < count; ++i) {
-            const char *entry = m_data + line + 1 + qint64(i) * 20;
-            if (entry[17] == 'n' && i > 0)
-                order.emplace_back(std::atoll(std::string(entry, 10).c_str()), i);
-        }
-        std::sort(order.begin(), order.end());
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            Object &object = objects[order[k].second];
-            object.begin = order[k].first;
-            object.end = k + 1 < order.size() ? order[k + 1].first : m_xref;
-            object.body = find(object.begin, object.end, "obj") + 3;
-        }
-    }
-
-    // The references of the object's dictionary, and where its stream's data begins.
-    void scan(Object &object) const {
-        struct Token {
-            qint64 at = -1;
-            long value = -1;  // a non-negative integer, else -1
-        } prev2, prev1;
-        qint64 i = object.body;
-        const qint64 end = object.end;
-        while (i < end) {
-            const char c = m_data[i];
-            if (isSpace(c)) {
-                ++i;
-                continue;
-            }
-            Token token{i, -1};
-            if (c == '%') {
-                while (i < end && m_data[i] != '\n' && m_data[i] != '\r')
-                    ++i;
-                continue;
-            } else if (c == '(') {
-                int depth = 0;
-                for (; i < end; ++i) {
-                    if (m_data[i] == '\\') {
-                        ++i;
-                    } else if (m_data[i] == '(') {
-                        ++depth;
-                    } else if (m_data[i] == ')' && --depth == 0) {
-                        ++i;
-                        break;
-                    }
-                }
-            } else if (c == '<' && i + 1 < end && m_data[i + 1] != '<') {
-                while (i < end && m_data[i] != '>')
-                    ++i;
-                ++i;
-            } else if (c == '<' || c == '>') {
-                i += (i + 1 < end && m_data[i + 1] == c) ? 2 : 1;
-            } else if (std::strchr("[]{}", c)) {
-                ++i;
-            } else {
-                const qint64 from = i;
-                ++i;
-                while (i < end && !isDelimiter(m_data[i]))
-                    ++i;
-                const std::string_view word = bytes(from, i);
-                if (word == "R" && prev2.value > 0 && prev1.value >= 0) {
-                    object.refs.push_back({prev2.at, i - prev2.at, int(prev2.value)});
-                } else if (word == "stream") {
-                    if (i < end && m_data[i] == '\r')
-                        ++i;
-                    if (i < end && m_data[i] == '\n')
-                        ++i;
-                    object.stream = i;
-                    return;
-                } else if (word == "endobj") {
-                    return;
-                } else if (std::all_of(word.begin(), word.end(), ::isdigit)) {
-                    token.value = std::atol(std::string(word).c_str());
-                }
-            }
-            prev2 = prev1;
-            prev1 = token;
-        }
-    }
-
-    int trailerRef(std::string_view key) const {
-        const qint64 trailer = find(m_xref, m_size, "trailer");
-        const qint64 at = find(trailer, m_size, key) + qint64(key.size());
-        return std::atoi(std::string(bytes(at, std::min(m_size, at + 16))).c_str());
-    }
-
-    int refAfter(const Object &object, std::string_view key) const {
-        const qint64 at = find(object.body, object.end, key);
-        for (const Ref &ref : object.refs) {
-            if (ref.at > at)
-                return ref.id;
-        }
-        fail("no reference after " + std::string(key));
-    }
-
-    QFile m_file;
-    const char *m_data = nullptr;
-    qint64 m_size = 0;
-    qint64 m_xref = 0;
-};
-
-// The parts and the objects of each that go into the joined file, under their new numbers.
-class Joiner {
-public:
-    explicit Joiner(const std::vector<PdfPartPages> &parts) {
-        for (const PdfPartPages &part : parts) {
-            m_pdfs.push_back(std::make_unique<WrittenPdf>(part.path));
-            m_newId.emplace_back(m_pdfs.back()->objects.size(), 0);
-            m_copied.emplace_back(m_pdfs.back()->objects.size(), false);
-        }
-        // The first part's catalog and information stand for the joined file, its page tree
-        // holds every part's pages.
-        const WrittenPdf &first = *m_pdfs.front();
-        visit(0, first.root);
-        visit(0, first.info);
-        for (std::size_t k = 0; k < parts.size(); ++k) {
-            for (const int page : parts[k].pages) {
-                const int id = m_pdfs[k]->pages.at(std::size_t(page));
-                visit(k, id);
-                m_kids.push_back(m_newId[k][id]);
-            }
-        }
-    }
-
-    void write(QIODevice &out) {
-        const WrittenPdf &first = *m_pdfs.front();
-        std::vector<qint64> offsets(std::size_t(m_next), 0);
-        qint64 at = 0;
-        const auto put = [&](std::string_view bytes) {
-            out.write(bytes.data(), qint64(bytes.size()));
-            at += qint64(bytes.size());
-        };
-        put(first.header());
-        for (std::size_t k = 0; k < m_pdfs.size(); ++k) {
-            const WrittenPdf &pdf = *m_pdfs[k];
-            std::vector<int> ids;
-            for (int id = 0; id < int(pdf.objects.size()); ++id) {
-                if (m_copied[k][id])
-                    ids.push_back(id);
-            }
-            std::sort(ids.begin(), ids.end(),
-                      [&](int a, int b) { return pdf.objects[a].begin < pdf.objects[b].begin; });
-            for (const int id : ids) {
-                const WrittenPdf::Object &object = pdf.objects[id];
-                offsets[m_newId[k][id]] = at;
-                put(std::to_string(m_newId[k][id]) + " 0 obj");
-                if (k == 0 && id == pdf.pagesId) {
-                    putPageTree(pdf, object, put);
-                    continue;
-                }
-                qint64 from = object.body;
-                for (const WrittenPdf::Ref &ref : object.refs) {
-                    put(pdf.bytes(from, ref.at));
-                    put(std::to_string(m_newId[k][ref.id]) + " 0 R");
-                    from = ref.at + ref.length;
-                }
-                put(pdf.bytes(from, object.end));
-            }
-        }
-        const qint64 xref = at;
-        std::string table = "xref\n0 " + std::to_string(m_next) + "\n0000000000 65535 f \n";
-        char entry[32];
-        for (int id = 1; id < m_next; ++id) {
-            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", (long long)offsets[id]);
-            table += entry;
-        }
-        table += "trailer\n<<\n/Size " + std::to_string(m_next) + "\n/Info " +
-                 std::to_string(m_newId[0][first.info]) + " 0 R\n/Root " +
-                 std::to_string(m_newId[0][first.root]) + " 0 R\n>>\nstartxref\n" +
-                 std::to_string(xref) + "\n%%EOF\n";
-        put(table);
+        return n;
     }
 
 private:
-    // The first part's page tree with every part's pages as its kids.
-    template <class Put>
-    void putPageTree(const WrittenPdf &pdf, const WrittenPdf::Object &tree, const Put &put) {
-        put(pdf.bytes(tree.body, pdf.kidsOpen + 1));
-        std::string kids = "\n";
-        for (const int id : m_kids)
-            kids += std::to_string(id) + " 0 R\n";
-        put(kids);
-        put(pdf.bytes(pdf.kidsClose, pdf.countAt));
-        put(' ' + std::to_string(m_kids.size()) + '\n');
-        put(pdf.bytes(pdf.countEnd, tree.end));
-    }
+    QIODevice &m_target;
+    bool m_holding = false;
+    qint64 m_written = 0;
+    qint64 m_heldFrom = 0;
+    QByteArray m_held;
+};
 
-    // Gives object `id` of part `k` its number in the joined file, with what it refers to.
-    // Another part's page tree is the joined one; a font alike to one already taken is that
-    // one.
-    void visit(std::size_t k, int id) {
-        const WrittenPdf &pdf = *m_pdfs[k];
-        if (m_newId[k][id] != 0)
-            return;
-        if (k > 0 && id == pdf.pagesId) {
-            m_newId[k][id] = m_newId[0][m_pdfs[0]->pagesId];
-            return;
-        }
-        const WrittenPdf::Object &object = pdf.object(id);
-        const bool font = pdf.dictionary(object).find("/Subtype /Type0") != std::string_view::npos;
-        std::string key;
-        if (font) {
-            key = this->key(pdf, id, 0);
-            const auto known = m_fonts.find(key);
-            if (known != m_fonts.end()) {
-                m_newId[k][id] = known->second;
-                return;
-            }
-        }
-        m_newId[k][id] = m_next++;
-        m_copied[k][id] = true;
-        if (font)
-            m_fonts.emplace(std::move(key), m_newId[k][id]);
-        if (id == pdf.pagesId)
-            return;  // its kids are those of the joined file
-        for (const WrittenPdf::Ref &ref : object.refs)
-            visit(k, ref.id);
+// Writes the printed pages `pages` in that order to `file` as one PDF document from one
+// writer, its fonts completed (completePdfFonts) with the glyphs drawn on this thread.
+// `beforePage` as for paintPages.
+void writePdfPages(const grid::Sheet &sheet, const Pagination &pagination,
+                   const std::vector<int> &pages, QFileDevice &file, const QString &title,
+                   Error::Category failure, const QString &failureText,
+                   const std::function<void(int)> &beforePage) {
+    GlyphTextRecorder glyphTexts;
+    TailHoldingDevice device(file);
+    {
+        QPdfWriter writer(&device);
+        writer.setCreator(QStringLiteral("Tessel"));
+        writer.setTitle(title);
+        writer.setPageLayout(QPageLayout(pagination.paper(), pageOrientation(sheet),
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Error(failure, failureText);
+        paintPages(sheet, pagination, pages, writer, painter, writer.resolution(), failure,
+                   failureText, beforePage, &file);
+        // The fonts are written when the painter ends; their names and character maps are
+        // completed before they reach the file.
+        device.hold();
+        if (!painter.end())
+            throw Error(failure, failureText);
     }
+    file.write(completePdfFonts(device.held(), device.heldFrom(), glyphTexts));
+}
 
-    // What makes objects alike: their bytes with every reference replaced by what it refers
-    // to, the subset tags the writer takes from object numbers ("/QABCDE+Name") left out.
-    std::string key(const WrittenPdf &pdf, int id, int depth) const {
-        if (depth > 8)
-            throw std::runtime_error("PDF part: objects nested too deep");
-        const WrittenPdf::Object &object = pdf.object(id);
-        std::string out;
-        qint64 from = object.body;
-        const auto plain = [&](std::string_view bytes) {
-            for (std::size_t i = 0; i < bytes.size(); ++i) {
-                if (bytes[i] == '/' && i + 8 <= bytes.size() && bytes[i + 7] == '+' &&
-                    std::all_of(bytes.begin() + i + 1, bytes.begin() + i + 7, ::isupper)) {
-                    out += "/+";
-                    i += 7;
-                } else {
-                    out += bytes[i];
-                }
+// Thrown on a painting thread that stops because another one failed or the user cancelled.
+struct Stopped {};
+
+// One range of pages painted on a thread of its own into a temporary file.
+struct PdfPart {
+    // What its writer paints: first the first page of every part in part order, then the
+    // rest of its own range. The writer numbers a font's glyphs in the order it first draws
+    // them, so the parts' fonts begin alike; when the range draws no glyph those pages did
+    // not, they stay alike and the joined file embeds each font once.
+    std::vector<int> pages;
+    std::vector<int> kept;  // positions in `pages` of the range's own pages, in page order
+    QTemporaryFile file;
+    std::atomic<int> painted{0};  // own pages painted so far
+    QStringList undrawable;       // of its own pages, in page order
+    std::exception_ptr error;     // Stopped, or what ended the painting
+};
+
+// Paints `partCount` ranges of the pages into temporary files, the first on the calling
+// thread (which reports the pages of all to `progress`), the others on threads of their own,
+// and writes them joined to `file`. Every painting thread is stopped before this returns or
+// throws, and the temporary files are removed. Returns false, having painted nothing, when
+// the temporary files cannot be made.
+bool writePdfParts(const grid::Sheet &sheet, const Pagination &pagination, QSaveFile &file,
+                   const QString &title, Error::Category failure, const QString &failureText,
+                   base::Progress &progress, int partCount) {
+    const int pages = pagination.pageCount();
+    std::vector<int> firsts;
+    for (int k = 0; k <= partCount; ++k)
+        firsts.push_back(1 + int(qint64(pages) * k / partCount));
+    std::vector<std::unique_ptr<PdfPart>> parts;
+    for (int k = 0; k < partCount; ++k) {
+        auto part = std::make_unique<PdfPart>();
+        part->pages.assign(firsts.begin(), firsts.end() - 1);
+        part->kept.push_back(k);
+        for (int page = firsts[k] + 1; page < firsts[k + 1]; ++page) {
+            part->kept.push_back(int(part->pages.size()));
+            part->pages.push_back(page);
+        }
+        part->file.setFileTemplate(QDir::temp().filePath(QStringLiteral("tessel-XXXXXX.pdf")));
+        if (!part->file.open())
+            return false;
+        parts.push_back(std::move(part));
+    }
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;  // a page or a part was done
+    int running = partCount - 1;      // threads still painting, under `mutex`
+    const auto painted = [&] {
+        int n = 0;
+        for (const auto &part : parts)
+            n += part->painted.load(std::memory_order_relaxed);
+        return n;
+    };
+    // Part k: the calling thread's when k is 0.
+    const auto paintPart = [&](int k) {
+        PdfPart &part = *parts[k];
+        const bool calling = k == 0;
+        beginUndrawable();
+        // What the page at position `i` left: its texts no font draws, and one more page
+        // painted when it is one of the range's own.
+        const auto pageDone = [&](int i) {
+            const QStringList texts = takeUndrawableTexts();
+            // The range's own pages: the first page of its own at position k, then all from
+            // the first page after the others' first pages on.
+            if (i == k || i >= partCount) {
+                for (const QString &text : texts)
+                    addUndrawable(part.undrawable, text);
+                part.painted.fetch_add(1, std::memory_order_relaxed);
             }
         };
-        for (const WrittenPdf::Ref &ref : object.refs) {
-            plain(pdf.bytes(from, ref.at));
-            out += '{' + key(pdf, ref.id, depth + 1) + '}';
-            from = ref.at + ref.length;
+        try {
+            writePdfPages(sheet, pagination, part.pages, part.file, title, failure, failureText,
+                          [&](int i) {
+                              if (i > 0)
+                                  pageDone(i - 1);
+                              if (calling)
+                                  progress.check(painted());
+                              else
+                                  changed.notify_one();
+                              if (stop.load(std::memory_order_relaxed))
+                                  throw Stopped();
+                          });
+            pageDone(int(part.pages.size()) - 1);
+            if (!part.file.flush() || part.file.error() != QFileDevice::NoError)
+                throw Error(failure, failureText, writeFailure(part.file));
+        } catch (...) {
+            part.error = std::current_exception();
+            stop = true;
         }
-        if (object.stream >= 0) {
-            plain(pdf.bytes(from, object.stream));
-            out += pdf.bytes(object.stream, object.end);
-        } else {
-            plain(pdf.bytes(from, object.end));
+    };
+    {
+        // Joined on every way out; `stop` set first, so that they end before their next page.
+        std::vector<std::jthread> threads;
+        const auto stopAll = qScopeGuard([&] {
+            stop = true;
+            for (auto &thread : threads) {
+                if (thread.joinable())
+                    thread.join();
+            }
+        });
+        for (int k = 1; k < partCount; ++k) {
+            threads.emplace_back([&, k] {
+                paintPart(k);
+                {
+                    const std::lock_guard lock(mutex);
+                    --running;
+                }
+                changed.notify_one();
+            });
         }
-        return out;
+        paintPart(0);
+        // The calling thread goes on reporting the others' pages (and seeing a cancel) until
+        // they are done.
+        std::unique_lock lock(mutex);
+        while (running > 0 && !parts[0]->error) {
+            changed.wait_for(lock, std::chrono::milliseconds(base::kProgressPollMs));
+            lock.unlock();
+            try {
+                progress.check(painted());
+            } catch (...) {
+                parts[0]->error = std::current_exception();
+            }
+            lock.lock();
+        }
     }
-
-    std::vector<std::unique_ptr<WrittenPdf>> m_pdfs;
-    std::vector<std::vector<int>> m_newId;    // per part, per object: its number, 0 for none
-    std::vector<std::vector<bool>> m_copied;  // per part, per object: written from this part
-    std::map<std::string, int> m_fonts;       // the fonts taken, by key
-    std::vector<int> m_kids;                  // the joined file's pages
-    int m_next = 1;
-};
+    // The first failure in page order is the one reported; a thread that only stopped
+    // because of it has nothing to tell.
+    for (const auto &part : parts) {
+        if (!part->error)
+            continue;
+        try {
+            std::rethrow_exception(part->error);
+        } catch (const Stopped &) {
+        }
+    }
+    QStringList undrawable;
+    for (const auto &part : parts) {
+        for (const QString &text : part->undrawable)
+            addUndrawable(undrawable, text);
+    }
+    endUndrawable(undrawable);
+    std::vector<PdfPartPages> joined;
+    for (const auto &part : parts)
+        joined.push_back({part->file.fileName(), part->kept});
+    try {
+        joinPdfParts(joined, file);
+    } catch (const std::exception &e) {
+        throw Error(failure, failureText, QString::fromLocal8Bit(e.what()));
+    }
+    return true;
+}
 
 }  // namespace
 
-void joinPdfParts(const std::vector<PdfPartPages> &parts, QIODevice &out) {
-    Joiner(parts).write(out);
+int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSize &paper,
+                    const QString &title, Error::Category failure, const QString &stage,
+                    base::Progress &progress, int parts) {
+    const Pagination pagination(sheet, paper);
+    const int pages = pagination.pageCount();
+    if (pages == 0) {
+        throw Error(Error::Category::Printing, nothingToPrint());
+    }
+    const QString failureText = tessel::base::tr("无法写入 PDF 文件“%1”").arg(path);
+
+    // The pages go to a temporary file in the target's folder, which takes the target's name
+    // (and its permissions) only once it is complete and on the disk: a full disk or a
+    // failed write never costs the user the file that was there. Until commit() the
+    // temporary file is removed on every way out.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(failure, failureText, file.errorString());
+    beginUndrawable();
+    progress.begin(stage, base::ProgressUnit::Pages, pages);
+    // A pixmap may only be used off the application's thread where the window system allows
+    // it, which not every platform does: a sheet holding pictures is painted here alone.
+    const int cores = sheet.hasPictures() ? 1 : QThread::idealThreadCount();
+    parts = std::clamp(parts > 0 ? parts : pdfPartCount(pages, cores), 1, pages);
+    // Without a temporary folder to paint the parts in, the pages are painted here alone.
+    if (parts == 1 ||
+        !writePdfParts(sheet, pagination, file, title, failure, failureText, progress, parts)) {
+        writePdfPages(sheet, pagination, allPages(pages), file, title, failure, failureText,
+                      [&](int i) { progress.check(i); });
+        endUndrawable(takeUndrawableTexts());
+    }
+    // The writer reports no write error of its own: the file's error state is the only
+    // witness of a write the disk refused, the last buffered bytes included.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw Error(failure, failureText, writeFailure(file));
+    // The last page may take a while: a cancel meanwhile still leaves the old file.
+    progress.check(pages);
+    // commit() syncs too but ignores a failed sync; a disk that takes the data only now must
+    // not end in a renamed, incomplete file.
+    if (::fsync(file.handle()) != 0)
+        throw Error(failure, failureText, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.commit())
+        throw Error(failure, failureText, file.errorString());
+    return pages;
 }
 
 }  // namespace tessel::print

@@ -1,5 +1,7 @@
 #include "print/PdfText.h"
 
+#include "print/CellContentLayout.h"
+
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -233,36 +235,20 @@ void drawLayout(QPainter &painter, const QTextLayout &layout, const QPointF &ori
     }
 }
 
-QTextOption layoutOption(const QString &text, Qt::Alignment align, bool wrap) {
-    QTextOption option((align & Qt::AlignHorizontal_Mask) | Qt::AlignAbsolute);
-    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
-    option.setTextDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
-    return option;
-}
-
 }  // namespace
 
 void drawLaidOut(QPainter &painter, const QFont &font, const QRectF &rect, const QString &text,
                  Qt::Alignment align, bool wrap) {
-    QString laid = text;
-    laid.replace(u'\n', QChar::LineSeparator);
+    const QString laid = cellLayoutText(text);
     QTextLayout layout(laid, font, painter.device());
-    layout.setTextOption(layoutOption(text, align, wrap));
-    double height = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(rect.width());
-        line.setPosition(QPointF(0, height));
-        height += line.height();
-    }
-    layout.endLayout();
-    drawLayout(painter, layout, QPointF(rect.left(), rect.center().y() - height / 2), laid);
+    const QPointF origin = layOutCellText(layout, rect, align, wrap);
+    drawLayout(painter, layout, origin, laid);
 }
 
 void drawLaidOutLine(QPainter &painter, const QFont &font, const QPointF &origin,
                      const QString &text) {
     QTextLayout layout(text, font, painter.device());
-    layout.setTextOption(layoutOption(text, Qt::AlignLeft, false));
+    layout.setTextOption(cellTextOption(text, Qt::AlignLeft, false));
     layout.beginLayout();
     QTextLine line = layout.createLine();
     if (line.isValid()) {

@@ -45,11 +45,10 @@ private:
     GlyphTextRecorder *m_outer;
 };
 
-// Lays `text` out with `font` in `rect` (points of the painter) and draws it: wrapped at
-// word boundaries when `wrap`, line breaks kept, lines centred vertically, aligned by
-// `align` (absolute: left stays left), in the direction of the text's first strong
-// character. Draws nothing outside what the painter's clip allows. Records the glyphs for
-// an active GlyphTextRecorder.
+// Lays `text` out with `font` in `rect` (the painter's units) as a cell's text is laid out
+// (layOutCellText: wrapped at word boundaries when `wrap`, line breaks kept, lines centred
+// vertically, aligned by `align`) and draws it. Draws nothing outside what the painter's clip
+// allows. Records the glyphs for an active GlyphTextRecorder.
 void drawLaidOut(QPainter &painter, const QFont &font, const QRectF &rect, const QString &text,
                  Qt::Alignment align, bool wrap);
 

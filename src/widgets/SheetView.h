@@ -205,9 +205,11 @@ private:
     void paintFrame(QPainter &p);
     void paintCell(QPainter &p, const Span &span, const QRect &rect);
     void paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRow, int lastRow);
-    // `number`: the caption reads as a number (aligned right under general alignment, drawn
-    // smaller when `formatted`, rounded or shown as "#" marks rather than cut when too wide).
-    void paintContent(QPainter &p, const QRect &rect, const grid::CellStyle &style,
+    // The picture and caption of a cell drawn in `cell`, its text `padding` pixels from the
+    // left and right edges. `number`: the caption reads as a number (aligned right under
+    // general alignment, drawn smaller when `formatted`, rounded or shown as "#" marks rather
+    // than cut when too wide).
+    void paintContent(QPainter &p, const QRect &cell, int padding, const grid::CellStyle &style,
                       const QString &caption, bool number, bool formatted);
 
     static constexpr int kCellPadding = 2;  // pixels between a cell's edge and its text

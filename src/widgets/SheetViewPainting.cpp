@@ -9,8 +9,10 @@
 #include <unordered_set>
 
 #include "grid/ColumnFormat.h"
+#include "print/CellContentLayout.h"
 #include "print/CellLayout.h"
 #include "print/CellLook.h"
+#include "print/PdfText.h"
 #include "print/PrintFonts.h"
 #include "widgets/SheetView.h"
 
@@ -131,7 +133,7 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
         QRect inner = rect.adjusted(2, 1, -2, -1);
         if (down)
             inner.translate(1, 1);
-        paintContent(p, inner, st, caption, shown.number, shown.formatted);
+        paintContent(p, inner, 0, st, caption, shown.number, shown.formatted);
     } else {
         if (paint.bar) {
             const QRectF bar = print::barRect(QRectF(rect), *paint.bar, kBarInset);
@@ -140,8 +142,7 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
         }
         if (isSelected(span))
             p.fillRect(rect, kSelectionTint);
-        paintContent(p, rect.adjusted(kCellPadding, 0, -kCellPadding, 0), st, caption, shown.number,
-                     shown.formatted);
+        paintContent(p, rect, kCellPadding, st, caption, shown.number, shown.formatted);
     }
 
     if (m_gridLines) {
@@ -150,7 +151,7 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
         p.drawLine(rect.bottomLeft(), rect.bottomRight());
     }
     if (st.border) {
-        p.setPen(st.borderColor.isValid() ? st.borderColor : QColor(128, 128, 128));
+        p.setPen(st.borderColor.isValid() ? st.borderColor : QColor(print::kDefaultBorderGrey));
         p.setBrush(Qt::NoBrush);
         p.drawRect(rect.adjusted(0, 0, -1, -1));
     }
@@ -163,63 +164,46 @@ void SheetView::paintCell(QPainter &p, const Span &span, const QRect &rect) {
     }
 }
 
-// Text, or a picture with its caption, laid out in `rect` as the cell's kind and
-// placement ask.
-void SheetView::paintContent(QPainter &p, const QRect &rect, const grid::CellStyle &st,
+// Text, or a picture with its caption, laid out in `cell` as the page painter lays it out
+// (print::cellContentBoxes): the picture scaled to the cell, a text with line breaks over lines.
+void SheetView::paintContent(QPainter &p, const QRect &cell, int padding, const grid::CellStyle &st,
                              const QString &caption, bool number, bool formatted) {
-    if (rect.width() <= 0 || rect.height() <= 0)
+    if (cell.width() <= 0 || cell.height() <= 0)
         return;
-    p.save();
-    p.setClipRect(rect, Qt::IntersectClip);
-    const QFont font = print::cellFont(st.font);
-    p.setFont(font);
-    p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
-
     const bool withPicture =
-        st.kind == grid::CellKind::Button || st.kind == grid::CellKind::Picture;
-    const QPixmap pm =
-        withPicture && !st.pictureKey.isEmpty() ? m_sheet->picture(st.pictureKey) : QPixmap();
-    if (!withPicture || pm.isNull()) {
+        (st.kind == grid::CellKind::Button || st.kind == grid::CellKind::Picture) &&
+        !st.pictureKey.isEmpty();
+    const QPixmap pm = withPicture ? m_sheet->picture(st.pictureKey) : QPixmap();
+    const print::CellContentBoxes boxes = print::cellContentBoxes(
+        QRectF(cell), padding, st, pm.isNull() ? QSizeF() : QSizeF(pm.size()));
+    p.save();
+    p.setClipRect(cell, Qt::IntersectClip);
+    if (!boxes.picture.isEmpty())
+        p.drawPixmap(boxes.picture, pm, QRectF(pm.rect()));
+    const QRectF &box = boxes.text;
+    if (!caption.isEmpty() && box.width() > 0 && box.height() > 0) {
+        p.setClipRect(box, Qt::IntersectClip);
+        const QFont font = print::cellFont(st.font);
+        p.setFont(font);
+        p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
         const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, caption, false, number));
-        if (!(withPicture && st.pictureAlign == grid::PictureAlign::PictureOnly)) {
+        const QFontMetricsF metrics(font, p.device());
+        const double width = metrics.horizontalAdvance(caption);
+        if (print::laysOutLines(caption, width, box.width(), false)) {
+            print::drawLaidOut(p, font, box, caption, h, true);
+        } else {
             // A number too wide for its cell is drawn smaller, rounded or shown as "#" marks,
             // as on paper, rather than cut to digits that read as another number.
-            const QFontMetricsF metrics(font, p.device());
             const print::FittedText fitted =
-                print::fitCellText(caption, number, formatted, rect.width(),
+                print::fitCellText(caption, number, formatted, box.width(),
                                    [&](const QString &t) { return metrics.horizontalAdvance(t); });
             if (fitted.scale < 1.0) {
                 QFont smaller = font;
                 smaller.setPointSizeF(font.pointSizeF() * fitted.scale);
                 p.setFont(smaller);
             }
-            p.drawText(rect, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, fitted.text);
+            p.drawText(box, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, fitted.text);
         }
-        p.restore();
-        return;
-    }
-
-    const QSizeF pmSize = pm.deviceIndependentSize();
-    const int pmW = qRound(pmSize.width()), pmH = qRound(pmSize.height());
-    const bool showCaption =
-        st.pictureAlign != grid::PictureAlign::PictureOnly && !caption.isEmpty();
-    const int textW = showCaption ? QFontMetrics(font).horizontalAdvance(caption) : 0;
-    const int gap = showCaption ? 3 : 0;
-    const int total = pmW + gap + textW;
-    int x = rect.left() + std::max(0, (rect.width() - total) / 2);
-    const int pmY = rect.top() + (rect.height() - pmH) / 2;
-    auto drawCaption = [&](int left) {
-        p.drawText(QRect(left, rect.top(), textW + 1, rect.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
-    };
-    if (st.pictureAlign == grid::PictureAlign::CaptionLeftPictureRight) {
-        if (showCaption)
-            drawCaption(x);
-        p.drawPixmap(QPoint(x + textW + gap, pmY), pm);
-    } else {
-        p.drawPixmap(QPoint(x, pmY), pm);
-        if (showCaption)
-            drawCaption(x + pmW + gap);
     }
     p.restore();
 }
@@ -235,8 +219,18 @@ void SheetView::paintHeaders(QPainter &p, int firstCol, int lastCol, int firstRo
         p.setFont(print::cellFont(st.font));
         p.setPen(st.foreground.isValid() ? st.foreground : QColor(Qt::black));
         const Qt::Alignment h = qtAlignment(print::cellTextAlign(st, text, true, false));
-        p.drawText(rect.adjusted(kCellPadding, 0, -kCellPadding, 0),
-                   int(h | Qt::AlignVCenter) | Qt::TextSingleLine, text);
+        const QRectF box = QRectF(rect).adjusted(kCellPadding, 0, -kCellPadding, 0);
+        // A header text too long for one line takes several, as on paper.
+        const QFont font = print::cellFont(st.font);
+        const double width = QFontMetricsF(font, p.device()).horizontalAdvance(text);
+        if (print::laysOutLines(text, width, box.width(), true)) {
+            p.save();
+            p.setClipRect(box, Qt::IntersectClip);
+            print::drawLaidOut(p, font, box, text, h, true);
+            p.restore();
+        } else {
+            p.drawText(box, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, text);
+        }
     };
 
     if (m_headerHeight > 0 && firstCol <= lastCol) {

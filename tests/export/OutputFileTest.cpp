@@ -13,6 +13,7 @@
 
 #include "base/Progress.h"
 #include "export/CsvExport.h"
+#include "export/ExportCommand.h"
 #include "export/WorkbookExport.h"
 #include "print/Printing.h"
 #include "support/Pdf.h"

@@ -15,6 +15,7 @@
 #include "conditions/StoredConditions.h"
 #include "definitions/Definitions.h"
 #include "export/CsvExport.h"
+#include "export/ExportCommand.h"
 #include "export/WorkbookCells.h"
 #include "export/WorkbookExport.h"
 #include "export/WorkbookGroups.h"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "grid/Sheet.h"
 #include "preview/PageFind.h"
@@ -301,5 +302,69 @@ TEST(PageFindCharts, AChartsTextsAreFoundOnItsPage) {
              PageFinder(sheet, pages, QString::fromUtf8(c.text)).matchesOnPage(1))
             parts.push_back(m.part);
         EXPECT_EQ(parts, c.expected) << c.text;
+    }
+}
+
+// Find and the painter agree on merged blocks: every block the painter draws whose text holds
+// the searched text is found once, at its first printed cell, and nothing else is. A merged
+// column's value in a group header row above its run (a marked row joins no run), a run cut by
+// page breaks, a row merge whose first cell is in a hidden column, a run through hidden rows.
+TEST(PageFindAndPrint, FindsEachPrintedBlockOnce) {
+    const struct {
+        const char *name;
+        std::function<void(Sheet &)> build;  // on a sheet of 3 columns and 300 rows of "其他"
+    } cases[] = {
+        {"group header above a merged run",
+         [](Sheet &s) {
+             s.setColMerge(1, grid::MergeMode::Always);
+             s.setRowMark(1, {grid::RowKind::GroupHeader, 1});
+             for (int r = 1; r <= 5; ++r)
+                 s.setTextUtf8(1, r, "华东");
+         }},
+        {"run across page breaks",
+         [](Sheet &s) {
+             s.setColMerge(2, grid::MergeMode::Always);
+             for (int r = 1; r <= 300; ++r)
+                 s.setTextUtf8(2, r, "华东");
+         }},
+        {"row merge from a hidden column",
+         [](Sheet &s) {
+             s.setColWidth(1, 0);
+             s.setRowMerge(2, grid::MergeMode::Always);
+             for (int c = 1; c <= 3; ++c)
+                 s.setTextUtf8(c, 2, "华东");
+         }},
+        {"run through hidden rows",
+         [](Sheet &s) {
+             s.setColMerge(3, grid::MergeMode::Always);
+             for (int r = 10; r <= 20; ++r)
+                 s.setTextUtf8(3, r, "华东");
+             s.setRowHeight(10, 0);
+             s.setRowHeight(15, 0);
+         }},
+    };
+    for (const auto &c : cases) {
+        Sheet sheet;
+        sheet.setMaxCols(3);
+        sheet.setMaxRows(300);
+        for (int r = 1; r <= 300; ++r) {
+            for (int col = 1; col <= 3; ++col)
+                sheet.setTextUtf8(col, r, "其他");
+        }
+        c.build(sheet);
+        const Pagination pages(sheet);
+        const PageFinder finder(sheet, pages, QStringLiteral("华东"));
+        for (int page = 1; page <= pages.pageCount(); ++page) {
+            std::vector<std::pair<int, int>> printed, found;
+            for (const grid::CellSpan &b : print::printedBlocks(sheet, pages, page)) {
+                if (b.row >= 1 && sheet.text(b.col, b.row) == QStringLiteral("华东"))
+                    printed.emplace_back(b.col, b.row);
+            }
+            for (const FindMatch &m : finder.matchesOnPage(page))
+                found.emplace_back(m.col, m.row);
+            std::sort(printed.begin(), printed.end());
+            std::sort(found.begin(), found.end());
+            EXPECT_EQ(found, printed) << c.name << ", page " << page;
+        }
     }
 }

@@ -23,7 +23,7 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "export/WorkbookExport.h"
+#include "export/ExportCommand.h"
 
 using namespace tessel;
 using widgets::PageView;

@@ -1,0 +1,308 @@
+#include "export/WorkbookRowWriter.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <tessel/Error.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "base/Language.h"
+#include "export/WorkbookCharts.h"
+#include "export/WorkbookConditions.h"
+#include "export/WorkbookExport.h"
+#include "grid/ColumnFormat.h"
+#include "grid/Paper.h"
+#include "grid/Sheet.h"
+
+namespace tessel::exports {
+
+namespace {
+
+// Worksheet columns (from 0) of the left, centre and right parts of a header/footer line.
+constexpr lxw_col_t kPartCols[3] = {0, 4, 8};
+
+Error ioError(const QString &message, const QString &reason) {
+    return Error(Error::Category::Io, message, reason);
+}
+
+QString lxwReason(lxw_error err) {
+    return QString::fromUtf8(lxw_strerror(err));
+}
+
+}  // namespace
+
+ScratchFiles::~ScratchFiles() {
+    for (const File &f : m_files) {
+        struct stat st {};
+        if (::fstat(f.fd, &st) == 0 && st.st_dev == f.dev && st.st_ino == f.ino && st.st_nlink == 0)
+            ::close(f.fd);
+    }
+}
+
+void ScratchFiles::add(lxw_worksheet *ws) {
+    struct stat st {};
+    if (ws->optimize_tmpfile && ::fstat(fileno(ws->optimize_tmpfile), &st) == 0)
+        m_files.push_back({fileno(ws->optimize_tmpfile), st.st_dev, st.st_ino});
+}
+
+RowWriter::RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
+                     int rowsPerWorksheet, int linesAbove)
+    : m_wb(wb),
+      m_scratch(scratch),
+      m_sheet(sheet),
+      m_cols(sheet.maxCols()),
+      m_rows(linesAbove, rowsPerWorksheet),
+      m_groups(sheet, m_rows),
+      m_labelRow(lxw_row_t(std::min(linesAbove, rowsPerWorksheet - 1))) {
+    addColumnFormats();
+    addWorksheet();
+}
+
+void RowWriter::headerFooterLine(const print::PlainLine &parts) {
+    const lxw_row_t row = nextRow();
+    for (int i = 0; i < 3; ++i) {
+        if (!parts[i].isEmpty()) {
+            const QByteArray utf8 = parts[i].toUtf8();
+            writeText(row, kPartCols[i], std::string_view(utf8.constData(), utf8.size()));
+        }
+    }
+}
+
+void RowWriter::sheetRows(base::Progress &progress) {
+    RowPreparer prepared(m_sheet, m_formats, 0, m_sheet.maxRows());
+    while (const PreparedRows *batch = prepared.next()) {
+        for (int i = 0; i < batch->count; ++i) {
+            const int r = batch->first + i;
+            progress.checkRow(r);
+            writeSheetRow(nextRow(), r, batch->row(i), batch->texts);
+        }
+        prepared.release();
+    }
+}
+
+// The writer keeps each worksheet's rows in a scratch file and does not check those writes; a
+// failed one (a full disk) leaves the file's error flag set.
+void RowWriter::checkScratch() const {
+    for (lxw_worksheet *ws : m_worksheets) {
+        FILE *scratch = ws->optimize_tmpfile;
+        if (scratch && (std::fflush(scratch) != 0 || std::ferror(scratch))) {
+            throw ioError(tessel::base::tr("工作表写入失败"),
+                          QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
+        }
+    }
+}
+
+void RowWriter::conditionalFormats() {
+    const grid::ConditionRules &rules = m_sheet.conditions();
+    if (rules.empty())
+        return;
+    for (const auto &[worksheet, ranges] : dataRowRanges(m_sheet, m_rows)) {
+        if (worksheet >= 0 && std::size_t(worksheet) < m_worksheets.size())
+            writeConditionalFormats(m_wb, m_worksheets[std::size_t(worksheet)], rules, ranges,
+                                    m_cols);
+    }
+}
+
+void RowWriter::charts() {
+    const grid::ChartSpecs &specs = m_sheet.charts();
+    if (specs.empty())
+        return;
+    const std::map<int, std::vector<RowRange>> ranges = dataRowRanges(m_sheet, m_rows);
+    int worksheet = int(m_worksheets.size()) - 1;
+    std::vector<RowRange> dataRows;
+    lxw_row_t row = m_rows.placeOfLine(m_line).row;
+    if (!ranges.empty()) {
+        const auto last = std::prev(ranges.end());
+        if (last->first != m_rows.placeOfLine(m_line).worksheet)
+            row = last->second.back().last + 1;
+        worksheet = last->first;
+        dataRows = last->second;
+    }
+    if (worksheet < 0 || std::size_t(worksheet) >= m_worksheets.size())
+        return;
+    lxw_worksheet *target = m_worksheets[std::size_t(worksheet)];
+    const QString name = QString::fromUtf8(target->name);
+    WorkbookCharts writer(m_wb, m_sheet);
+    row += kChartGapRows;
+    for (const grid::ChartSpec &chart : specs) {
+        if (!writer.insert(target, name, chart, dataRows, worksheet == 0 ? m_labelRow : 0, row)
+                 .isEmpty())
+            continue;
+        row += lxw_row_t(std::ceil(chart.heightCm / 2.54 * kPixelsPerInch / kRowPixels)) +
+               kChartGapRows;
+    }
+}
+
+lxw_row_t RowWriter::nextRow() {
+    const WorksheetPlace place = m_rows.placeOfLine(m_line++);
+    if (place.worksheet == int(m_worksheets.size())) {
+        addWorksheet();
+        m_labels.reset(0, m_cols);
+        m_labels.add(m_sheet, m_formats, 0);
+        writeSheetRow(0, 0, m_labels.row(0), m_labels.texts);
+    }
+    return place.row;
+}
+
+void RowWriter::addWorksheet() {
+    m_ws = workbook_add_worksheet(m_wb, nullptr);
+    if (!m_ws)
+        throw ioError(tessel::base::tr("无法在工作簿中添加工作表"), QString());
+    m_worksheets.push_back(m_ws);
+    m_scratch.add(m_ws);
+    setPageSetup(m_worksheets.size() == 1 ? m_labelRow : 0);
+    if (m_groups.grouped())
+        setOutline(int(m_worksheets.size()) - 1);
+    for (int c = 1; c <= m_cols; ++c) {
+        const double w = m_sheet.colWidth(c);
+        // A hidden column is exported like a shown one, so it gets a width its data shows in.
+        if (w <= 1.0 || w == grid::kDefaultColWidth)
+            continue;
+        check(worksheet_set_column(m_ws, lxw_col_t(c - 1), lxw_col_t(c - 1), std::min(w, 255.0),
+                                   nullptr));
+    }
+}
+
+void RowWriter::setPageSetup(lxw_row_t labelRow) {
+    const grid::PrintSettings &print = m_sheet.print();
+    if (print.orientation == grid::Orientation::Landscape)
+        worksheet_set_landscape(m_ws);
+    else
+        worksheet_set_portrait(m_ws);
+    if (const int paper = workbookPaperIndex(print.paper))
+        worksheet_set_paper(m_ws, uint8_t(paper));
+    const auto inches = [](int twips) { return double(twips) / grid::kTwipsPerInch; };
+    worksheet_set_margins(m_ws, inches(print.marginLeft), inches(print.marginRight),
+                          inches(print.marginTop), inches(print.marginBottom));
+    if (print.fitPagesWide > 0)
+        worksheet_fit_to_pages(m_ws, uint16_t(print.fitPagesWide), 0);
+    worksheet_gridlines(m_ws, print.gridLines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
+    if (print.colHeaders)
+        check(worksheet_repeat_rows(m_ws, labelRow, labelRow));
+    // The report's own header and footer lines are cells; the page number can only come
+    // from the workbook's footer, which the printing program fills in.
+    const QByteArray footer = tessel::base::tr("&C第 &P 页，共 &N 页").toUtf8();
+    check(worksheet_set_footer(m_ws, footer.constData()));
+}
+
+// Collapsing a group leaves its subtotal row below it shown; the page breaks before the
+// groups that start a page are known before the worksheet's first row.
+void RowWriter::setOutline(int worksheet) {
+    worksheet_outline_settings(m_ws, LXW_TRUE, LXW_TRUE, LXW_TRUE, LXW_FALSE);
+    const std::vector<lxw_row_t> &breaks = m_groups.pageBreaks(worksheet);
+    if (breaks.empty())
+        return;
+    std::vector<lxw_row_t> terminated = breaks;
+    terminated.push_back(0);
+    check(worksheet_set_h_pagebreaks(m_ws, terminated.data()));
+}
+
+// One workbook format per distinct column format, shared by every cell of the columns
+// that carry it.
+void RowWriter::addColumnFormats() {
+    m_formats.assign(std::size_t(m_cols) + 1, ColumnCells{});
+    std::map<QString, lxw_format *> made;
+    for (const auto &[col, format] : m_sheet.colFormats()) {
+        if (col < 1 || col > m_cols)
+            continue;
+        const QString code = grid::workbookNumberFormat(format);
+        lxw_format *&f = made[code];
+        if (!f) {
+            f = workbook_add_format(m_wb);
+            if (!f)
+                throw ioError(tessel::base::tr("工作表写入失败"), QString());
+            format_set_num_format(f, code.toUtf8().constData());
+        }
+        m_formats[std::size_t(col)] = ColumnCells{format.kind, f};
+    }
+}
+
+// The format that shows a number as the sheet spells it, made once per spelling.
+lxw_format *RowWriter::spelledNumberFormat(std::uint16_t spelling) {
+    lxw_format *&f = m_spellings[spelling];
+    if (!f) {
+        f = workbook_add_format(m_wb);
+        if (!f)
+            throw ioError(tessel::base::tr("工作表写入失败"), QString());
+        format_set_num_format(f, spelledFormat(spelling).c_str());
+    }
+    return f;
+}
+
+// A subtotal or totals cell as its formula, with the sheet's number cached and its
+// column's number format. A text-format column holds no numbers to total: its cells stay
+// text. Returns false for a cell to write as usual.
+bool RowWriter::writeTotal(lxw_row_t row, int c, std::string_view text) {
+    const ColumnCells &cells = m_formats[std::size_t(c)];
+    if (cells.kind == grid::FormatKind::Text)
+        return false;
+    const std::optional<TotalFormula> total = m_groups.formula(c, text);
+    if (!total)
+        return false;
+    const bool numeric =
+        cells.kind == grid::FormatKind::Number || cells.kind == grid::FormatKind::Percent;
+    check(worksheet_write_formula_num(m_ws, row, lxw_col_t(c - 1), total->text.c_str(),
+                                      numeric ? cells.format : nullptr, total->value));
+    return true;
+}
+
+void RowWriter::writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells,
+                              const std::string &texts) {
+    bool totals = false;
+    if (r >= 1 && m_groups.grouped()) {
+        // The row's options go first: the writer keeps only the row being written.
+        if (const int level = m_groups.enterRow(r)) {
+            lxw_row_col_options options{};
+            options.level = uint8_t(level);
+            check(worksheet_set_row_opt(m_ws, row, LXW_DEF_ROW_HEIGHT, nullptr, &options));
+        }
+        totals = m_groups.rowHasTotals();
+    }
+    for (int c = 1; c <= m_cols; ++c) {
+        const PreparedCell &cell = cells[c - 1];
+        if (cell.kind == PreparedCell::Kind::Empty)
+            continue;
+        if (totals && writeTotal(row, c, m_sheet.cellUtf8(c, r)))
+            continue;
+        const lxw_col_t col = lxw_col_t(c - 1);
+        lxw_format *format = cell.formatted  ? m_formats[std::size_t(c)].format
+                             : cell.spelling ? spelledNumberFormat(cell.spelling)
+                                             : nullptr;
+        switch (cell.kind) {
+            case PreparedCell::Kind::Empty:
+                break;
+            case PreparedCell::Kind::Number:
+                check(worksheet_write_number(m_ws, row, col, cell.number, format));
+                break;
+            case PreparedCell::Kind::Text:
+                check(worksheet_write_string(m_ws, row, col, texts.data() + cell.text, format));
+                break;
+            case PreparedCell::Kind::Date: {
+                lxw_datetime when{cell.year, cell.month,  cell.day,
+                                  cell.hour, cell.minute, double(cell.second)};
+                check(worksheet_write_datetime(m_ws, row, col, &when, format));
+                break;
+            }
+        }
+    }
+}
+
+void RowWriter::writeText(lxw_row_t row, lxw_col_t col, std::string_view text) {
+    m_buffer.clear();
+    appendCellText(m_buffer, text);
+    check(worksheet_write_string(m_ws, row, col, m_buffer.c_str(), nullptr));
+}
+
+void RowWriter::check(lxw_error err) {
+    if (err != LXW_NO_ERROR)
+        throw ioError(tessel::base::tr("工作表写入失败"), lxwReason(err));
+}
+
+}  // namespace tessel::exports

@@ -1,0 +1,114 @@
+// Writing a sheet's rows into a workbook: the header and footer lines, the sheet rows over as
+// many worksheets as they need with each worksheet's page setup, outline and column widths,
+// then the conditional formats and charts over the rows written (the layout is described in
+// WorkbookExport.h).
+#pragma once
+
+#include <xlsxwriter.h>
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Progress.h"
+#include "export/WorkbookCells.h"
+#include "export/WorkbookGroups.h"
+#include "print/codes/PrintCodes.h"
+
+namespace tessel::grid {
+class Sheet;
+}
+
+namespace tessel::exports {
+
+// The writer's scratch files (one per worksheet, unlinked as soon as made) are closed only by
+// a workbook_close that succeeds. After a failure they would hold their space, on a disk that
+// may just have filled up, until the process ends: whatever is still open of them is closed
+// when this object goes. Each is known by descriptor and file identity, so a descriptor the
+// writer closed and the system handed out again is never touched.
+class ScratchFiles {
+public:
+    ScratchFiles() = default;
+    ScratchFiles(const ScratchFiles &) = delete;
+    ScratchFiles &operator=(const ScratchFiles &) = delete;
+    ~ScratchFiles();
+    // Remembers the scratch file of `ws`, when it has one.
+    void add(lxw_worksheet *ws);
+
+private:
+    struct File {
+        int fd;
+        dev_t dev;
+        ino_t ino;
+    };
+    std::vector<File> m_files;
+};
+
+// Writes rows in order over as many worksheets as they need (WorksheetRows). Every worksheet
+// after the first starts with the sheet's label row. A grouped sheet's rows carry their
+// outline levels and its totals are formulas (WorkbookGroups). Failures throw Error(Io) with
+// the workbook library's reason.
+class RowWriter {
+public:
+    // `linesAbove` header lines come before the sheet's label row.
+    RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
+              int rowsPerWorksheet, int linesAbove);
+
+    // One header or footer line: its left, centre and right parts in columns 1, 5 and 9.
+    void headerFooterLine(const print::PlainLine &parts);
+
+    // The sheet rows from the label row down, prepared on a thread of their own while the
+    // earlier ones are written (RowPreparer), each checked with `progress` by its number.
+    void sheetRows(base::Progress &progress);
+
+    // Throws Error(Io) with the system's reason when a worksheet's scratch file lost a write.
+    void checkScratch() const;
+
+    // The sheet's conditional formats as the workbook's own rules on every worksheet, over the
+    // worksheet rows of its data rows, so that they keep working when a number is edited.
+    void conditionalFormats();
+
+    // The sheet's charts as native charts below the data, one under the other, on the last
+    // worksheet holding data rows, their series referring to that worksheet's data cells.
+    // A chart that cannot be made is left out: the report's build told the user why.
+    void charts();
+
+private:
+    // Charts below the data: the blank rows above each, and the height of a default row in
+    // pixels at kPixelsPerInch, the unit a chart's size is inserted in.
+    static constexpr lxw_row_t kChartGapRows = 2;
+    static constexpr double kPixelsPerInch = 96.0;
+    static constexpr double kRowPixels = 20.0;
+
+    lxw_row_t nextRow();
+    void addWorksheet();
+    void setPageSetup(lxw_row_t labelRow);
+    void setOutline(int worksheet);
+    void addColumnFormats();
+    lxw_format *spelledNumberFormat(std::uint16_t spelling);
+    bool writeTotal(lxw_row_t row, int c, std::string_view text);
+    void writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells, const std::string &texts);
+    void writeText(lxw_row_t row, lxw_col_t col, std::string_view text);
+    static void check(lxw_error err);
+
+    lxw_workbook *m_wb;
+    ScratchFiles &m_scratch;
+    std::vector<ColumnCells> m_formats;                 // by sheet column
+    std::map<std::uint16_t, lxw_format *> m_spellings;  // by numberSpelling code
+    lxw_worksheet *m_ws = nullptr;
+    std::vector<lxw_worksheet *> m_worksheets;
+    const grid::Sheet &m_sheet;
+    const int m_cols;
+    const WorksheetRows m_rows;
+    WorkbookGroups m_groups;
+    const lxw_row_t m_labelRow;
+    long long m_line = 0;   // the next line of m_rows
+    std::string m_buffer;   // the current header or footer text, NUL-terminated for the writer
+    PreparedRows m_labels;  // the label row, for the worksheets after the first
+};
+
+}  // namespace tessel::exports
