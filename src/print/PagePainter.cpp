@@ -256,7 +256,7 @@ private:
             !style.pictureKey.isEmpty()) {
             const QPixmap pm = m_sheet.picture(style.pictureKey);
             const CellContentBoxes boxes = cellContentBoxes(
-                rect, kCellPadding, style, pm.isNull() ? QSizeF() : QSizeF(pm.size()));
+                rect, kCellPaddingPoints, style, pm.isNull() ? QSizeF() : QSizeF(pm.size()));
             if (!boxes.picture.isEmpty()) {
                 flushShapes();  // the picture goes over the cell's fill
                 m_painter.drawPixmap(boxes.picture, pm, pm.rect());
