@@ -1575,5 +1575,9 @@ To keep it, run this on the database:
         <source>没有 %1</source>
         <translation>it has no %1</translation>
     </message>
+    <message>
+        <source>报表“%1”的列“%2”放不下其中的数字，本次已将其加宽。在设计器中双击该列标题的右边界后保存，可保留合适的列宽。</source>
+        <translation>The numbers of column “%2” of report “%1” did not fit; the column was widened for this run. To keep a width that fits, double-click the right border of the column&apos;s header in the designer and save.</translation>
+    </message>
 </context>
 </TS>
