@@ -80,18 +80,9 @@ std::optional<ChartSpec> readChart(settings::Keys &keys) {
 StoredCharts readCharts(const QString &text, int columnCount) {
     StoredCharts out;
     settings::Notes notes;
-    const std::optional<QJsonArray> charts = settings::parseArray(text, notes);
-    for (qsizetype i = 0; charts && i < charts->size(); ++i) {
-        const QString item = tessel::base::tr("第 %1 个图表").arg(i + 1);
-        const settings::Checked<QJsonObject> object = settings::asObject(charts->at(i));
-        if (!object.value) {
-            notes.itemDropped(item, object.why);
-            continue;
-        }
-        settings::Keys keys(*object.value, item, columnCount, notes);
-        if (std::optional<ChartSpec> chart = readChart(keys))
-            out.charts.push_back(std::move(*chart));
-    }
+    out.charts = settings::readItems<ChartSpec>(
+        text, columnCount, notes, [](int n) { return tessel::base::tr("第 %1 个图表").arg(n); },
+        readChart);
     out.ignored = notes.sentences();
     return out;
 }

@@ -45,24 +45,6 @@ constexpr auto kWhenNames = settings::nameTable<RuleWhen>({
 // The largest N of a top or bottom rule counted in cells (the workbook program's own bound).
 constexpr int kMaxRank = 1000;
 
-bool takesTwoValues(RuleWhen when) {
-    return when == RuleWhen::Between || when == RuleWhen::NotBetween;
-}
-
-bool takesNoValue(RuleWhen when) {
-    switch (when) {
-        case RuleWhen::Blank:
-        case RuleWhen::NotBlank:
-        case RuleWhen::AboveAverage:
-        case RuleWhen::BelowAverage:
-        case RuleWhen::Duplicate:
-        case RuleWhen::Unique:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool isTextTest(RuleWhen when) {
     return when == RuleWhen::Contains || when == RuleWhen::NotContains ||
            when == RuleWhen::BeginsWith || when == RuleWhen::EndsWith;
@@ -134,13 +116,13 @@ std::optional<ConditionRule> readRule(settings::Keys &keys) {
             return std::nullopt;
         rule.when = *when;
         rule.percent = keys.flag(QStringLiteral("percent"), false);
-        if (!takesNoValue(rule.when)) {
+        if (grid::whenValueCount(rule.when) > 0) {
             const auto value = keys.required(QStringLiteral("value"), asValue);
             if (!value)
                 return std::nullopt;
             rule.value = *value;
         }
-        if (takesTwoValues(rule.when)) {
+        if (grid::whenValueCount(rule.when) == 2) {
             const auto value2 = keys.required(QStringLiteral("value2"), asValue);
             if (!value2)
                 return std::nullopt;
@@ -191,18 +173,9 @@ QJsonValue valueJson(const QVariant &value) {
 StoredConditions readConditions(const QString &text, int columnCount) {
     StoredConditions out;
     settings::Notes notes;
-    const std::optional<QJsonArray> rules = settings::parseArray(text, notes);
-    for (qsizetype i = 0; rules && i < rules->size(); ++i) {
-        const QString item = tessel::base::tr("第 %1 条规则").arg(i + 1);
-        const settings::Checked<QJsonObject> object = settings::asObject(rules->at(i));
-        if (!object.value) {
-            notes.itemDropped(item, object.why);
-            continue;
-        }
-        settings::Keys keys(*object.value, item, columnCount, notes);
-        if (std::optional<ConditionRule> rule = readRule(keys))
-            out.rules.push_back(std::move(*rule));
-    }
+    out.rules = settings::readItems<ConditionRule>(
+        text, columnCount, notes, [](int n) { return tessel::base::tr("第 %1 条规则").arg(n); },
+        readRule);
     out.ignored = notes.sentences();
     return out;
 }

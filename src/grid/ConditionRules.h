@@ -42,6 +42,25 @@ enum class RuleWhen : std::uint8_t {
     Unique,     // the value occurs in exactly one
 };
 
+// How many values a condition takes (value, value2): none for blank, the averages and the
+// repeats, two for between, one for the others. The stored form and the dialog both ask.
+constexpr int whenValueCount(RuleWhen when) {
+    switch (when) {
+        case RuleWhen::Between:
+        case RuleWhen::NotBetween:
+            return 2;
+        case RuleWhen::Blank:
+        case RuleWhen::NotBlank:
+        case RuleWhen::AboveAverage:
+        case RuleWhen::BelowAverage:
+        case RuleWhen::Duplicate:
+        case RuleWhen::Unique:
+            return 0;
+        default:
+            return 1;
+    }
+}
+
 // What a rule is: a condition with a look, a colour scale, or a data bar.
 enum class RuleKind : std::uint8_t { Condition, Scale, Bar };
 

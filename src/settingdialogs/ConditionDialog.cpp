@@ -368,7 +368,7 @@ void ConditionDialog::showShape() {
     m_middleCaption->setVisible(shape == RuleShape::Scale3);
     m_scale[1]->setVisible(shape == RuleShape::Scale3);
     const grid::RuleWhen when = r ? r->when : grid::RuleWhen::Greater;
-    const int values = valueCount(when);
+    const int values = grid::whenValueCount(when);
     m_value->setVisible(values >= 1);
     m_and->setVisible(values == 2);
     m_value2->setVisible(values == 2);

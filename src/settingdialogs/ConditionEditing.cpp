@@ -60,23 +60,6 @@ int whenChoiceIndex(RuleWhen when) {
     return it == choices.end() ? 0 : int(it - choices.begin());
 }
 
-int valueCount(RuleWhen when) {
-    switch (when) {
-        case RuleWhen::Between:
-        case RuleWhen::NotBetween:
-            return 2;
-        case RuleWhen::Blank:
-        case RuleWhen::NotBlank:
-        case RuleWhen::AboveAverage:
-        case RuleWhen::BelowAverage:
-        case RuleWhen::Duplicate:
-        case RuleWhen::Unique:
-            return 0;
-        default:
-            return 1;
-    }
-}
-
 bool countsCells(RuleWhen when) {
     return when == RuleWhen::Top || when == RuleWhen::Bottom;
 }
@@ -124,7 +107,7 @@ void setShape(ConditionRule &rule, RuleShape shape) {
 
 void setWhen(ConditionRule &rule, RuleWhen when) {
     rule.when = when;
-    const int values = valueCount(when);
+    const int values = grid::whenValueCount(when);
     if (values < 2)
         rule.value2 = QVariant();
     if (values < 1)
@@ -170,7 +153,7 @@ QString ruleSummary(const ConditionRule &rule) {
         return tessel::base::tr("数据条 %1").arg(rule.bar.name().toUpper());
     QString condition =
         tessel::base::tr(whenChoices()[std::size_t(whenChoiceIndex(rule.when))].caption);
-    const int values = valueCount(rule.when);
+    const int values = grid::whenValueCount(rule.when);
     if (values >= 1)
         condition += QLatin1Char(' ') + textOfValue(rule.value);
     if (countsCells(rule.when) && rule.percent)

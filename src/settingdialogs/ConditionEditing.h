@@ -24,8 +24,6 @@ const std::array<WhenChoice, 20> &whenChoices();
 // The position of `when` in whenChoices().
 int whenChoiceIndex(grid::RuleWhen when);
 
-// How many values a condition takes: 0 (blank, averages, duplicates), 1 or 2 (between).
-int valueCount(grid::RuleWhen when);
 // Whether a condition counts cells (top, bottom): its value is a whole number, a percentage
 // with `percent`.
 bool countsCells(grid::RuleWhen when);

@@ -169,6 +169,29 @@ private:
     qsizetype m_start;  // the sentences before this item's
 };
 
+// The items of a setting stored as a JSON array in `text` (conditions, charts, and the
+// settings that follow): each object read by `readItem(Keys &)`, which gives nullopt for an
+// item it leaves out (having named why); an entry that is no object is left out and named.
+// `itemName(n)` names item n (from 1) in the sentences ("第 2 条规则").
+template <typename T, typename ItemName, typename ReadItem>
+std::vector<T> readItems(const QString &text, int columnCount, Notes &notes, ItemName itemName,
+                         ReadItem readItem) {
+    std::vector<T> out;
+    const std::optional<QJsonArray> items = parseArray(text, notes);
+    for (qsizetype i = 0; items && i < items->size(); ++i) {
+        const QString item = itemName(int(i + 1));
+        const Checked<QJsonObject> object = asObject(items->at(i));
+        if (!object.value) {
+            notes.itemDropped(item, object.why);
+            continue;
+        }
+        Keys keys(*object.value, item, columnCount, notes);
+        if (std::optional<T> read = readItem(keys))
+            out.push_back(std::move(*read));
+    }
+    return out;
+}
+
 // The one notice of a stored setting of report `report` that could not all be used: naming the
 // setting (`setting`, as the user knows it) and listing `sentences`, on one line.
 QString notice(const QString &report, const QString &setting, const QStringList &sentences);
