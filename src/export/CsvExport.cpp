@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/Language.h"
-#include "export/SafeReplace.h"
+#include "base/SafeReplace.h"
 #include "grid/ColumnFormat.h"
 #include "grid/Sheet.h"
 
@@ -89,7 +89,7 @@ void writeCsv(const QString &path, const grid::Sheet &sheet, base::Progress &pro
         }
     }
     flushChunk(chunk);
-    commitSaveFile(file, failureText);
+    base::commitSaveFile(file, failureText);
 }
 
 }  // namespace tessel::exports

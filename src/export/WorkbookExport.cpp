@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/Language.h"
-#include "export/SafeReplace.h"
+#include "base/SafeReplace.h"
 #include "export/WorkbookClose.h"
 #include "export/WorkbookRowWriter.h"
 #include "grid/Paper.h"
@@ -113,9 +113,9 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
                         .arg(sheet.maxCols())
                         .arg(kWorksheetCols));
     }
-    // The workbook is built under a name of its own in the target folder (ReplacementFile),
+    // The workbook is built under a name of its own in the target folder (base::ReplacementFile),
     // which a folder that takes no new file refuses before any work is done.
-    ReplacementFile file(path);
+    base::ReplacementFile file(path);
     const QFileInfo target(path);
 
     // Constant-memory mode writes each row out as the next one starts, so memory stays flat

@@ -1,12 +1,11 @@
 #include "print/PdfParts.h"
 
 #include "base/Language.h"
+#include "base/SafeReplace.h"
 #include "print/Pagination.h"
 #include "print/PdfText.h"
 #include "print/PrintFonts.h"
 #include "print/PrintRun.h"
-
-#include <unistd.h>
 
 #include <QDir>
 #include <QPageLayout>
@@ -18,10 +17,8 @@
 #include <QThread>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -270,9 +267,9 @@ int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSi
     const QString failureText = tessel::base::tr("无法写入 PDF 文件“%1”").arg(path);
 
     // The pages go to a temporary file in the target's folder, which takes the target's name
-    // (and its permissions) only once it is complete and on the disk: a full disk or a
-    // failed write never costs the user the file that was there. Until commit() the
-    // temporary file is removed on every way out.
+    // (and its permissions) only once it is complete and on the disk (base::commitSaveFile):
+    // a full disk or a failed write never costs the user the file that was there. Until then
+    // the temporary file is removed on every way out.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(failure, failureText, file.errorString());
@@ -289,18 +286,10 @@ int writePdfInParts(const grid::Sheet &sheet, const QString &path, const QPageSi
                       [&](int i) { progress.check(i); });
         endUndrawable(takeUndrawableTexts());
     }
-    // The writer reports no write error of its own: the file's error state is the only
-    // witness of a write the disk refused, the last buffered bytes included.
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        throw Error(failure, failureText, writeFailure(file));
     // The last page may take a while: a cancel meanwhile still leaves the old file.
     progress.check(pages);
-    // commit() syncs too but ignores a failed sync; a disk that takes the data only now must
-    // not end in a renamed, incomplete file.
-    if (::fsync(file.handle()) != 0)
-        throw Error(failure, failureText, QString::fromLocal8Bit(std::strerror(errno)));
-    if (!file.commit())
-        throw Error(failure, failureText, file.errorString());
+    // The writer reports no write error of its own: committing checks the file's.
+    base::commitSaveFile(file, failureText, failure);
     return pages;
 }
 

@@ -1,14 +1,16 @@
-// Replacing a file only by a complete one: every writer of an export writes under a
-// temporary name in the target's folder, and the target takes that file's place only once it
-// is complete and on the disk. A failed or cancelled write leaves the target as it was and no
-// temporary file behind; a replaced file's permissions carry over.
+// Replacing a file only by a complete one: every writer of a file the user asked for (the
+// workbook, CSV and PDF) writes under a temporary name in the target's folder, and the target takes
+// that file's place only once it is complete and on the disk. A failed or cancelled write leaves
+// the target as it was and no temporary file behind; a replaced file's permissions carry over.
 #pragma once
+
+#include <tessel/Error.h>
 
 #include <QSaveFile>
 #include <QString>
 #include <QTemporaryFile>
 
-namespace tessel::exports {
+namespace tessel::base {
 
 // A file for a writer that takes a file name (the workbook library): a temporary file in
 // the target's folder, removed on destruction unless committed.
@@ -38,8 +40,9 @@ private:
 };
 
 // Finishes a QSaveFile a writer has filled: flushed, put on the disk, and renamed over its
-// target (QSaveFile keeps the replaced file's permissions). Throws Error(Io, failureText, the
-// system's reason) when any step fails; the target then stays as it was.
-void commitSaveFile(QSaveFile &file, const QString &failureText);
+// target (QSaveFile keeps the replaced file's permissions). Throws Error(`category`,
+// failureText, the system's reason) when any step fails; the target then stays as it was.
+void commitSaveFile(QSaveFile &file, const QString &failureText,
+                    Error::Category category = Error::Category::Io);
 
-}  // namespace tessel::exports
+}  // namespace tessel::base

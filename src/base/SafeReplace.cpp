@@ -1,4 +1,4 @@
-#include "export/SafeReplace.h"
+#include "base/SafeReplace.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 
 #include "base/Language.h"
 
-namespace tessel::exports {
+namespace tessel::base {
 
 namespace {
 
@@ -83,15 +83,17 @@ void ReplacementFile::commit() {
     m_temp.setAutoRemove(false);
 }
 
-void commitSaveFile(QSaveFile &file, const QString &failureText) {
-    if (!file.flush())
-        throw ioError(failureText, file.errorString());
+void commitSaveFile(QSaveFile &file, const QString &failureText, Error::Category category) {
+    // The file's error state is the only witness of a write the disk refused, the last
+    // buffered bytes included.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw Error(category, failureText, file.errorString());
     // commit() ignores a failed sync; a disk that refuses the data only now must not end in
     // a renamed, incomplete file.
     if (::fsync(file.handle()) != 0)
-        throw ioError(failureText, QString::fromLocal8Bit(std::strerror(errno)));
+        throw Error(category, failureText, QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
-        throw ioError(failureText, file.errorString());
+        throw Error(category, failureText, file.errorString());
 }
 
-}  // namespace tessel::exports
+}  // namespace tessel::base
