@@ -95,61 +95,77 @@ void checkGrouping(const QString &text, const Stored &stored, int columns) {
     FUZZ_REQUIRE(groups::writeGrouping(again.grouping, again.object) == written, with);
 }
 
-void checkConditions(const QString &text, const Stored &stored, int columns) {
-    const conditions::StoredConditions read = conditions::readConditions(text, columns);
+// A setting stored as an array of items (条件格式, 图表): `read(text, columns)` gives the items
+// and what was left out, `write(items)` the text stored for them, and `inside(item)` whether
+// an item used lies in the sheet.
+template <typename Read, typename Write, typename Inside>
+void checkItems(const QString &text, const Stored &stored, int columns, const QString &setting,
+                Read read, Write write, Inside inside) {
+    const auto first = read(text, columns);
     const auto what = [&] {
-        return QStringLiteral("conditions, columns %1\ntext: %2\nleft out: %3")
+        return QStringLiteral("%1, columns %2\ntext: %3\nleft out: %4")
+            .arg(setting)
             .arg(columns)
-            .arg(text, read.ignored.join(u'\n'));
+            .arg(text, first.ignored.join(u'\n'));
     };
-    checkSentences(read.ignored, stored.blank, !stored.blank && !stored.array, read.rules.empty(),
-                   conditions::ignoredNotice(QStringLiteral("r"), read.ignored),
-                   QStringLiteral("条件格式"), what);
+    checkSentences(first.ignored, stored.blank, !stored.blank && !stored.array, first.items.empty(),
+                   first.notice, setting, what);
     if (stored.array) {
         const qsizetype elements = stored.document.array().size();
-        const auto used = qsizetype(read.rules.size());
-        FUZZ_REQUIRE(used <= elements && used + read.ignored.size() >= elements, what());
+        const auto used = qsizetype(first.items.size());
+        FUZZ_REQUIRE(used <= elements && used + first.ignored.size() >= elements, what());
     }
-    for (const grid::ConditionRule &rule : read.rules)
-        FUZZ_REQUIRE(rule.column >= 1 && rule.column <= columns, what());
+    for (const auto &item : first.items)
+        FUZZ_REQUIRE(inside(item), what());
 
-    const QString written = conditions::writeConditions(read.rules);
-    const conditions::StoredConditions again = conditions::readConditions(written, columns);
+    const QString written = write(first.items);
+    const auto again = read(written, columns);
     const QString with = what() + QStringLiteral("\nwritten: ") + written;
-    FUZZ_REQUIRE(again.ignored.isEmpty() && again.rules == read.rules, with);
-    FUZZ_REQUIRE(conditions::writeConditions(again.rules) == written, with);
+    FUZZ_REQUIRE(again.ignored.isEmpty() && again.items == first.items, with);
+    FUZZ_REQUIRE(write(again.items) == written, with);
+}
+
+// What checkItems needs of a reader's result.
+template <typename Items>
+struct ReadItems {
+    Items items;
+    QStringList ignored;
+    QString notice;
+};
+
+void checkConditions(const QString &text, const Stored &stored, int columns) {
+    checkItems(
+        text, stored, columns, QStringLiteral("条件格式"),
+        [](const QString &t, int n) {
+            conditions::StoredConditions r = conditions::readConditions(t, n);
+            const QString notice = conditions::ignoredNotice(QStringLiteral("r"), r.ignored);
+            return ReadItems<grid::ConditionRules>{std::move(r.rules), r.ignored, notice};
+        },
+        [](const grid::ConditionRules &rules) { return conditions::writeConditions(rules); },
+        [columns](const grid::ConditionRule &rule) {
+            return rule.column >= 1 && rule.column <= columns;
+        });
 }
 
 void checkCharts(const QString &text, const Stored &stored, int columns) {
-    const charts::StoredCharts read = charts::readCharts(text, columns);
-    const auto what = [&] {
-        return QStringLiteral("charts, columns %1\ntext: %2\nleft out: %3")
-            .arg(columns)
-            .arg(text, read.ignored.join(u'\n'));
-    };
-    checkSentences(read.ignored, stored.blank, !stored.blank && !stored.array, read.charts.empty(),
-                   charts::ignoredNotice(QStringLiteral("r"), read.ignored), QStringLiteral("图表"),
-                   what);
-    if (stored.array) {
-        const qsizetype elements = stored.document.array().size();
-        const auto used = qsizetype(read.charts.size());
-        FUZZ_REQUIRE(used <= elements && used + read.ignored.size() >= elements, what());
-    }
-    for (const grid::ChartSpec &chart : read.charts) {
-        bool inside = chart.category >= 1 && chart.category <= columns && !chart.values.empty();
-        for (int col : chart.values)
-            inside = inside && col >= 1 && col <= columns;
-        FUZZ_REQUIRE(inside, what());
-        FUZZ_REQUIRE(chart.type != grid::ChartType::Pie || chart.values.size() == 1, what());
-        for (double cm : {chart.widthCm, chart.heightCm})
-            FUZZ_REQUIRE(cm > 0 && cm <= charts::kMaxChartSizeCm, what());
-    }
-
-    const QString written = charts::writeCharts(read.charts);
-    const charts::StoredCharts again = charts::readCharts(written, columns);
-    const QString with = what() + QStringLiteral("\nwritten: ") + written;
-    FUZZ_REQUIRE(again.ignored.isEmpty() && again.charts == read.charts, with);
-    FUZZ_REQUIRE(charts::writeCharts(again.charts) == written, with);
+    checkItems(
+        text, stored, columns, QStringLiteral("图表"),
+        [](const QString &t, int n) {
+            charts::StoredCharts r = charts::readCharts(t, n);
+            const QString notice = charts::ignoredNotice(QStringLiteral("r"), r.ignored);
+            return ReadItems<grid::ChartSpecs>{std::move(r.charts), r.ignored, notice};
+        },
+        [](const grid::ChartSpecs &specs) { return charts::writeCharts(specs); },
+        [columns](const grid::ChartSpec &chart) {
+            bool inside = chart.category >= 1 && chart.category <= columns && !chart.values.empty();
+            for (int col : chart.values)
+                inside = inside && col >= 1 && col <= columns;
+            if (chart.type == grid::ChartType::Pie && chart.values.size() != 1)
+                return false;
+            for (double cm : {chart.widthCm, chart.heightCm})
+                inside = inside && cm > 0 && cm <= charts::kMaxChartSizeCm;
+            return inside;
+        });
 }
 
 }  // namespace
