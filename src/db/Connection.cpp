@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -24,6 +25,12 @@ namespace {
 std::atomic<int> g_connectionSerial{0};
 
 constexpr int kConnectTimeout = 10;  // seconds a PostgreSQL connect may take
+
+// Milliseconds to wait for the close that follows a server's farewell on an idle
+// connection. The server sends its message, then tidies up before its socket closes; on a
+// loaded machine that takes a moment. Long enough for that, short enough to go unnoticed
+// in the rare case the unprompted data was something else.
+constexpr int kFarewellCloseWaitMs = 250;
 
 QString newConnectionName() {
     return QStringLiteral("tessel-%1").arg(g_connectionSerial.fetch_add(1) + 1);
@@ -178,10 +185,15 @@ void Connection::ensureLive() const {
     if (pg) {
         // A server end that closed while the connection was idle shows only once its
         // farewell is read: the first read takes the server's message, the second meets the
-        // closed socket.
-        for (int i = 0; i < 2 && PQstatus(pg) == CONNECTION_OK &&
-                        PQtransactionStatus(pg) != PQTRANS_ACTIVE && PQconsumeInput(pg);
+        // closed socket. Nothing waiting on the socket is the common case and costs one poll;
+        // once something came unprompted, the close is waited for briefly, since it may
+        // lag behind the message.
+        for (int i = 0;
+             i < 2 && PQstatus(pg) == CONNECTION_OK && PQtransactionStatus(pg) != PQTRANS_ACTIVE;
              ++i) {
+            pollfd ready{PQsocket(pg), POLLIN, 0};
+            if (poll(&ready, 1, i == 0 ? 0 : kFarewellCloseWaitMs) <= 0 || !PQconsumeInput(pg))
+                break;
         }
         if (PQstatus(pg) == CONNECTION_BAD) {
             m_state->lostReason = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
