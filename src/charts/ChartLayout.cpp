@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "base/Language.h"
 
@@ -109,21 +110,46 @@ ValueRange valueRange(const ChartData &data, int count) {
     return range;
 }
 
-QString axisNumber(double value, const ValueAxis &axis, const grid::ColumnFormat &format) {
-    const grid::Separators separators = grid::numberSeparators();
-    if (std::abs(value) < axis.step * kEpsilon)
-        value = 0;
-    if (format.kind == grid::FormatKind::Number || format.kind == grid::FormatKind::Percent) {
-        const bool percent = format.kind == grid::FormatKind::Percent;
-        const int needed = stepDecimals(percent ? axis.step * 100 : axis.step);
-        const grid::ColumnFormat shown{
-            format.kind, std::min(grid::kMaxFormatDecimals, std::max(format.decimals, needed))};
-        const QString text = QString::number(value, 'f', shown.decimals + (percent ? 2 : 0));
-        return grid::formatted(text, shown, separators);
+AxisNumbers axisNumbers(const ValueAxis &axis, const grid::ColumnFormat &format,
+                        const grid::Separators &separators, bool chineseUnits) {
+    AxisNumbers out;
+    out.separators = separators;
+    out.percent = format.kind == grid::FormatKind::Percent;
+    if (out.percent) {
+        out.decimals = stepDecimals(axis.step * 100);
+        return out;
     }
-    QString text = QString::number(value, 'f', stepDecimals(axis.step));
-    text.replace(u'.', separators.decimal);
-    return text;
+    if (chineseUnits) {
+        for (const double unit : {1e8, 1e4}) {
+            // Steps are 1, 2 or 5 × 10ⁿ: a multiple of the unit is at least the unit.
+            if (axis.step >= unit * (1 - kEpsilon)) {
+                out.unit = unit;
+                break;
+            }
+        }
+    }
+    out.decimals = stepDecimals(axis.step / out.unit);
+    return out;
+}
+
+QString axisNumber(double value, const AxisNumbers &numbers) {
+    value /= numbers.unit;
+    if (std::abs(value) < kEpsilon * std::pow(10.0, -numbers.decimals))
+        value = 0;
+    // Written with exactly the decimals shown, so the format only adds the separators and "%".
+    const grid::FormatKind kind =
+        numbers.percent ? grid::FormatKind::Percent : grid::FormatKind::Number;
+    const int decimals = std::min(numbers.decimals, grid::kMaxFormatDecimals);
+    const QString text = QString::number(value, 'f', decimals + (numbers.percent ? 2 : 0));
+    return grid::formatted(text, grid::ColumnFormat{kind, decimals}, numbers.separators);
+}
+
+QString unitNote(const AxisNumbers &numbers) {
+    if (numbers.unit == 1e8)
+        return tessel::base::tr("单位：亿");
+    if (numbers.unit == 1e4)
+        return tessel::base::tr("单位：万");
+    return QString();
 }
 
 int labelStride(int count, double slot, double extent, double gap) {
@@ -131,6 +157,59 @@ int labelStride(int count, double slot, double extent, double gap) {
         return 1;
     const double needed = std::ceil((extent + gap) / slot - kEpsilon);
     return int(std::clamp(needed, 1.0, double(count)));
+}
+
+CategoryLabels categoryLabels(const CategoryLabelRoom &room) {
+    const int n = std::max(1, room.count);
+    const double h = room.line;
+    constexpr double kHalf = std::numbers::sqrt2 / 2;  // sin 45° = cos 45°
+    // How far a label `length` long reaches left of its slot's middle: a level one by half its
+    // length, a turned one by its end (and half its line's height) the way it leans.
+    const auto reachLeft = [h](int angle, double length) {
+        if (angle == 0)
+            return length / 2;
+        return angle == 45 ? (length + h / 2) * kHalf : h / 2;
+    };
+    const auto place = [&](int angle) {
+        CategoryLabels out;
+        out.angle = angle;
+        const double deepest = std::max(0.0, room.maxDepth - kLabelGap);
+        out.length = angle == 0    ? room.widest
+                     : angle == 45 ? std::max(0.0, deepest / kHalf - h)
+                                   : deepest;
+        out.length = std::min(out.length, room.widest);
+        out.depth = kLabelGap + (angle == 0    ? h
+                                 : angle == 45 ? (out.length + h) * kHalf
+                                               : out.length);
+        // A turned label's line reaches half its height right of its slot's middle.
+        out.right = angle == 0 ? kPlotRightPad : std::max(kPlotRightPad, h / 2);
+        // With the plot from P to the area's width less `right`, slot i's middle lies at
+        // P + (i + ½)·(across − P) / n; label i stays inside when that is at least its reach:
+        // solved for P. The first label is measured; the second, with the widest's reach,
+        // stands for every later one.
+        const double across = room.width - out.right;
+        const auto least = [&](int i, double reach) {
+            const double at = (i + 0.5) / n;
+            return (reach - at * across) / (1 - at);
+        };
+        out.left =
+            std::max(room.numbers, least(0, reachLeft(angle, std::min(room.first, out.length))));
+        if (n > 1)
+            out.left = std::max(out.left, least(1, reachLeft(angle, out.length)));
+        return out;
+    };
+    const auto slotOf = [&](const CategoryLabels &l) {
+        return (room.width - l.left - l.right) / n;
+    };
+    // Level labels need their width in a slot; turned ones, parallel, their line's height
+    // across the slot: slot · sin 45° apart at 45°, the slot at 90°.
+    if (const CategoryLabels level = place(0); room.widest + kLabelGap <= slotOf(level))
+        return level;
+    if (const CategoryLabels leaning = place(45); h + kLabelGap <= slotOf(leaning) * kHalf)
+        return leaning;
+    CategoryLabels upright = place(90);
+    upright.stride = labelStride(n, slotOf(upright), h, kLabelGap);
+    return upright;
 }
 
 int shownCategories(grid::ChartType type, int count) {

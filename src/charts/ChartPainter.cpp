@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/Language.h"
 #include "charts/ChartLayout.h"
 
 namespace tessel::charts {
@@ -27,6 +28,8 @@ constexpr double kBarShare = 0.75;
 constexpr double kInsideLabelShare = 0.06;
 // Labels measured to find the widest of many categories.
 constexpr int kLabelSample = 200;
+// The share of a chart's height its category labels may take under the plot.
+constexpr double kLabelDepthShare = 1.0 / 3;
 
 const QColor kAxisColor(0x59, 0x59, 0x59);
 const QColor kGridColor(0xD9, 0xD9, 0xD9);
@@ -127,11 +130,15 @@ private:
         return widest;
     }
 
-    double widestNumber(const ValueAxis &axis, const grid::ColumnFormat &format) const {
+    double widestNumber(const ValueAxis &axis, const AxisNumbers &numbers) const {
         double widest = 0;
         for (double tick : axis.ticks())
-            widest = std::max(widest, m_metrics.horizontalAdvance(axisNumber(tick, axis, format)));
+            widest = std::max(widest, m_metrics.horizontalAdvance(axisNumber(tick, numbers)));
         return widest;
+    }
+
+    AxisNumbers numbersOf(const ValueAxis &axis, const grid::ColumnFormat &format) const {
+        return axisNumbers(axis, format, grid::numberSeparators(), !base::translationInUse());
     }
 
     void paintCartesian(QRectF area) {
@@ -149,30 +156,56 @@ private:
 
         QRectF plot;
         ValueAxis axis;
+        AxisNumbers numbers;
+        CategoryLabels labels;
+        double noteLine = 0;  // the line the unit note takes above the plot
         if (horizontal) {
             // Numbers under the plot: as many ticks as fit their widths side by side.
-            const double labels = std::min(widestLabel(n), area.width() * 0.3);
+            const double names = std::min(widestLabel(n), area.width() * 0.3);
             int ticks = int(area.width() / (m_line * 3));
             do {
                 axis = valueAxis(range.low, range.high, ticks, fromZero);
+                numbers = numbersOf(axis, format);
                 ticks = int(axis.ticks().size()) - 1;
             } while (ticks > 2 &&
-                     (widestNumber(axis, format) + kGap) * double(axis.ticks().size()) >
-                         area.width() - labels);
-            const double overhang = widestNumber(axis, format) / 2;
-            plot = QRectF(QPointF(area.left() + labels + kGap, area.top()),
+                     (widestNumber(axis, numbers) + kGap) * double(axis.ticks().size()) >
+                         area.width() - names);
+            noteLine = unitNote(numbers).isEmpty() ? 0 : m_line;
+            const double overhang = widestNumber(axis, numbers) / 2;
+            plot = QRectF(QPointF(area.left() + names + kGap, area.top() + noteLine),
                           QPointF(area.right() - overhang, area.bottom() - m_line - kGap));
         } else {
-            axis = valueAxis(range.low, range.high, int((area.height() - m_line) / (m_line * 2)),
-                             fromZero);
-            plot = QRectF(
-                QPointF(area.left() + widestNumber(axis, format) + kGap, area.top() + m_line / 2),
-                QPointF(area.right() - kPad, area.bottom() - m_line - kGap));
+            // The numbers' width moves the plot's left edge and so the labels' slots; the
+            // labels' depth sets the plot's height and so the ticks: the second round lays out
+            // for the plot's height the first found.
+            const double first = m_metrics.horizontalAdvance(m_data.categories.front());
+            const double widest = widestLabel(n);
+            double height = area.height() - m_line * 1.5 - kLabelGap;
+            for (int round = 0; round < 2; ++round) {
+                axis = valueAxis(range.low, range.high, int(height / (m_line * 2)) + 1, fromZero);
+                numbers = numbersOf(axis, format);
+                noteLine = unitNote(numbers).isEmpty() ? 0 : m_line;
+                labels = categoryLabels({n, first, widest, m_line, area.width(),
+                                         widestNumber(axis, numbers) + kGap,
+                                         area.height() * kLabelDepthShare});
+                height = area.height() - noteLine - m_line / 2 - labels.depth;
+            }
+            plot = QRectF(QPointF(area.left() + labels.left, area.top() + noteLine + m_line / 2),
+                          QPointF(area.right() - labels.right, area.bottom() - labels.depth));
         }
         if (plot.width() <= 0 || plot.height() <= 0)
             return;
-        paintValueAxis(plot, axis, format, horizontal);
-        paintCategoryLabels(plot, n, horizontal, plot.left() - kGap - area.left());
+        if (noteLine > 0) {
+            m_p.setPen(kTextColor);
+            m_p.drawText(QRectF(area.left(), area.top(), area.width(), m_line),
+                         (horizontal ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                         unitNote(numbers));
+        }
+        paintValueAxis(plot, axis, numbers, horizontal);
+        if (horizontal)
+            paintBarLabels(plot, n, plot.left() - kGap - area.left());
+        else
+            paintCategoryLabels(plot, n, labels);
 
         m_p.save();
         m_p.setClipRect(plot, Qt::IntersectClip);
@@ -194,11 +227,11 @@ private:
         }
     }
 
-    void paintValueAxis(const QRectF &plot, const ValueAxis &axis, const grid::ColumnFormat &format,
+    void paintValueAxis(const QRectF &plot, const ValueAxis &axis, const AxisNumbers &numbers,
                         bool horizontal) {
         for (double tick : axis.ticks()) {
             const double f = axis.fraction(tick);
-            const QString text = axisNumber(tick, axis, format);
+            const QString text = axisNumber(tick, numbers);
             const double w = m_metrics.horizontalAdvance(text);
             m_p.setPen(QPen(kGridColor, 0.5));
             if (horizontal) {
@@ -216,31 +249,44 @@ private:
         }
     }
 
-    // `width`: the room of a horizontal chart's labels before the plot.
-    void paintCategoryLabels(const QRectF &plot, int n, bool horizontal, double width) {
+    // A bar chart's categories from the top down, right-aligned before the plot in `width`.
+    void paintBarLabels(const QRectF &plot, int n, double width) {
         m_p.setPen(kTextColor);
-        if (horizontal) {
-            // Categories from the top down, right-aligned before the plot.
-            const double slot = plot.height() / n;
-            const int stride = labelStride(n, slot, m_line, 1);
-            for (int i = 0; i < n; i += stride) {
-                const QString text = m_metrics.elidedText(m_data.categories[i], Qt::ElideRight,
-                                                          std::max(0.0, width));
-                const double y = plot.top() + (i + 0.5) * slot;
-                m_p.drawText(QPointF(plot.left() - kGap - m_metrics.horizontalAdvance(text),
-                                     y - m_line / 2 + m_metrics.ascent()),
-                             text);
-            }
-            return;
-        }
-        const double slot = plot.width() / n;
-        const double widest = std::min(widestLabel(n), plot.width());
-        const int stride = labelStride(n, slot, widest, kGap);
+        const double slot = plot.height() / n;
+        const int stride = labelStride(n, slot, m_line, 1);
         for (int i = 0; i < n; i += stride) {
             const QString text =
-                m_metrics.elidedText(m_data.categories[i], Qt::ElideRight, plot.width());
-            const double x = plot.left() + (i + 0.5) * slot - m_metrics.horizontalAdvance(text) / 2;
-            m_p.drawText(QPointF(x, plot.bottom() + kGap + m_metrics.ascent()), text);
+                m_metrics.elidedText(m_data.categories[i], Qt::ElideRight, std::max(0.0, width));
+            const double y = plot.top() + (i + 0.5) * slot;
+            m_p.drawText(QPointF(plot.left() - kGap - m_metrics.horizontalAdvance(text),
+                                 y - m_line / 2 + m_metrics.ascent()),
+                         text);
+        }
+    }
+
+    // The categories under the plot as `labels` lays them out: a level label centred under its
+    // slot, a turned one ending at the top by its slot's middle.
+    void paintCategoryLabels(const QRectF &plot, int n, const CategoryLabels &labels) {
+        m_p.setPen(kTextColor);
+        const double slot = plot.width() / n;
+        // A label at 45° turns about the middle of its line's end, which lies that much below
+        // the gap so that its upper corner stays under the plot.
+        const double drop = labels.angle == 45 ? m_line / 2 * std::numbers::sqrt2 / 2 : 0;
+        for (int i = 0; i < n; i += labels.stride) {
+            const QString text =
+                m_metrics.elidedText(m_data.categories[i], Qt::ElideRight, labels.length);
+            const double w = m_metrics.horizontalAdvance(text);
+            const double x = plot.left() + (i + 0.5) * slot;
+            if (labels.angle == 0) {
+                m_p.drawText(QPointF(x - w / 2, plot.bottom() + kLabelGap + m_metrics.ascent()),
+                             text);
+                continue;
+            }
+            m_p.save();
+            m_p.translate(x, plot.bottom() + kLabelGap + drop);
+            m_p.rotate(-labels.angle);
+            m_p.drawText(QPointF(-w, -m_line / 2 + m_metrics.ascent()), text);
+            m_p.restore();
         }
     }
 

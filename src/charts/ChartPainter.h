@@ -18,7 +18,9 @@ QColor seriesColor(int index);
 // the painter beforehand: for a device of D dots per inch, scale by D / 72); texts are sized
 // in points whatever the device. Draws the title above, then:
 //  - column, bar, line and area charts: a value axis with nice steps, its numbers in the first
-//    series' column format, grid lines, category labels thinned so that they do not overlap,
+//    series' column format (axisNumbers: in 万 or 亿 in the Chinese interface, with the unit
+//    note above the plot), grid lines, category labels under the plot level, turned or thinned
+//    as categoryLabels lays them out, never cut at the chart's edges,
 //    the series in palette colours side by side or stacked; lines and areas reduced to the
 //    device's pixel columns (decimate) with every point's extremes kept; a legend of the
 //    series' names under the chart when there is more than one;

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <numeric>
 
 #include "charts/ChartLayout.h"
@@ -39,22 +40,77 @@ TEST(ChartLayout, AxesHaveNiceStepsAndCoverTheValues) {
 
 TEST(ChartLayout, AxisNumbersFollowTheColumnFormat) {
     using grid::FormatKind;
+    const grid::Separators host{u',', u'.'};
     const struct {
         const char *name;
         double value, step;
         grid::ColumnFormat format;
+        bool chinese;
         const char *shown;
+        const char *note;
+        grid::Separators separators = {};
     } cases[] = {
-        {"thousands", 1234567, 500000, {FormatKind::Number, 0}, "1,234,567"},
-        {"decimals of the format", 1500, 500, {FormatKind::Number, 2}, "1,500.00"},
-        {"percent", 0.25, 0.05, {FormatKind::Percent, 0}, "25%"},
-        {"percent finer than its format", 0.125, 0.005, {FormatKind::Percent, 0}, "12.5%"},
-        {"general with the step's decimals", 2.5, 0.5, {}, "2.5"},
-        {"a sum's rounding is no minus zero", -1e-12, 1, {}, "0"},
+        {"thousands", 1234567, 500000, {FormatKind::Number, 0}, false, "1,234,567", ""},
+        {"no decimals unneeded", 1500, 500, {FormatKind::Number, 2}, false, "1,500", ""},
+        {"general, grouped", 90e6, 1e7, {}, false, "90,000,000", ""},
+        {"the host's separators", 1234567.5, 0.5, {}, false, "1.234.567,5", "", host},
+        {"percent", 0.25, 0.05, {FormatKind::Percent, 2}, false, "25%", ""},
+        {"percent, finer", 0.125, 0.005, {FormatKind::Percent, 0}, false, "12.5%", ""},
+        {"general, step's decimals", 2.5, 0.5, {}, false, "2.5", ""},
+        {"no minus zero", -1e-12, 1, {}, false, "0", ""},
+        {"万, step 10⁷", 50e6, 1e7, {FormatKind::Number, 2}, true, "5,000", "单位：万"},
+        {"亿, step 10⁸", 3e8, 1e8, {}, true, "3", "单位：亿"},
+        {"no unit, step 5,000", 25000, 5000, {}, true, "25,000", ""},
+        {"no unit, percent", 3e6, 1e6, {FormatKind::Percent, 0}, true, "300000000%", ""},
     };
     for (const auto &c : cases) {
         const ValueAxis axis{c.value - c.step, c.value + c.step, c.step};
-        EXPECT_EQ(axisNumber(c.value, axis, c.format), QString::fromUtf8(c.shown)) << c.name;
+        const AxisNumbers numbers = axisNumbers(axis, c.format, c.separators, c.chinese);
+        EXPECT_EQ(axisNumber(c.value, numbers), QString::fromUtf8(c.shown)) << c.name;
+        EXPECT_EQ(unitNote(numbers), QString::fromUtf8(c.note)) << c.name;
+    }
+}
+
+// Category labels under a plot 450 points across in a 10-point font, the value axis' numbers
+// taking 40 points, at most 80 points deep: each case's angle, stride and shortening, and for
+// every case that no drawn label overlaps the next or reaches past the area's edges.
+TEST(ChartLayout, CategoryLabelsTurnBeforeAnyIsLeftOut) {
+    const struct {
+        const char *name;
+        int count;
+        double first, widest;
+        int angle, stride;
+        double length;
+    } cases[] = {
+        {"short labels stay level", 5, 30, 30, 0, 1, 30},
+        {"ten customers' names lean", 10, 75, 75, 45, 1, 75},
+        {"a long first name moves the plot right", 10, 200, 200, 45, 1, 97.5},
+        {"twenty-five stand upright", 25, 40, 40, 90, 1, 40},
+        {"a hundred: every fourth labelled", 100, 40, 40, 90, 4, 40},
+        {"one wide label leans", 1, 500, 500, 45, 1, 97.5},
+    };
+    constexpr double kLine = 10, kWidth = 450, kNumbers = 40, kDepth = 80;
+    for (const auto &c : cases) {
+        const CategoryLabels l =
+            categoryLabels({c.count, c.first, c.widest, kLine, kWidth, kNumbers, kDepth});
+        EXPECT_EQ(l.angle, c.angle) << c.name;
+        EXPECT_EQ(l.stride, c.stride) << c.name;
+        EXPECT_NEAR(l.length, c.length, 0.1) << c.name;
+        EXPECT_LE(l.depth, kDepth + 1e-9) << c.name;
+        EXPECT_GE(l.left, kNumbers) << c.name;
+        const double slot = (kWidth - l.left - l.right) / c.count;
+        const double rad = l.angle * std::numbers::pi / 180;
+        // A level label is centred on its slot; a turned one ends at its slot's middle.
+        const auto reach = [&](double length) {
+            return l.angle == 0 ? length / 2 : length * std::cos(rad) + kLine / 2 * std::sin(rad);
+        };
+        EXPECT_GE(l.left + slot / 2 - reach(std::min(c.first, l.length)), -1e-9) << c.name;
+        EXPECT_GE(l.left + 1.5 * slot - reach(l.length), -1e-9) << c.name;
+        const double rightReach = l.angle == 0 ? l.length / 2 : kLine / 2 * std::sin(rad);
+        EXPECT_LE(kWidth - l.right - slot / 2 + rightReach, kWidth + 1e-9) << c.name;
+        // Apart along the axis by the label's width when level, else across by its height.
+        const double apart = slot * l.stride * (l.angle == 0 ? 1 : std::sin(rad));
+        EXPECT_GE(apart, (l.angle == 0 ? l.length : kLine) + kLabelGap - 1e-9) << c.name;
     }
 }
 
