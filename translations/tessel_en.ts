@@ -1579,5 +1579,25 @@ To keep it, run this on the database:
         <source>报表“%1”的列“%2”放不下其中的数字，本次已将其加宽。在设计器中双击该列标题的右边界后保存，可保留合适的列宽。</source>
         <translation>The numbers of column “%2” of report “%1” did not fit; the column was widened for this run. To keep a width that fits, double-click the right border of the column&apos;s header in the designer and save.</translation>
     </message>
+    <message>
+        <source>单位：亿</source>
+        <translation>Unit: 100,000,000</translation>
+    </message>
+    <message>
+        <source>单位：万</source>
+        <translation>Unit: 10,000</translation>
+    </message>
+    <message>
+        <source>本列是数字，以下规则却与文本比较大小，请把值改为数字或删除规则：</source>
+        <translation>This column holds numbers, but these rules compare them with a text; change the values to numbers or remove the rules:</translation>
+    </message>
+    <message>
+        <source>“%1”</source>
+        <translation>“%1”</translation>
+    </message>
+    <message>
+        <source>第 %1 条规则（%2）：%3不是数字</source>
+        <translation>Rule %1 (%2): not a number: %3</translation>
+    </message>
 </context>
 </TS>

@@ -279,6 +279,16 @@ void ConditionDialog::accept() {
             base::warningTitle());
         return;
     }
+    // Refused rather than stored: compared as texts, every number of the column would stand on
+    // the same side of the text, so the rule could only colour all of them or none.
+    if (const QStringList texts = textComparisons(m_rules, sample()); !texts.isEmpty()) {
+        base::showWarning(this,
+                          tessel::base::tr("本列是数字，以下规则却与文本比较大小，请把值改为数字"
+                                           "或删除规则：") +
+                              u'\n' + texts.join(u'\n'),
+                          base::warningTitle());
+        return;
+    }
     QDialog::accept();
 }
 
@@ -383,7 +393,7 @@ void ConditionDialog::ruleEdited() {
 }
 
 void ConditionDialog::refreshSample() {
-    m_sample->sheet().setConditions(rules());
+    m_sample->sheet().setConditions(sampleRules(rules(), m_columnCount));
 }
 
 }  // namespace tessel::settingdialogs

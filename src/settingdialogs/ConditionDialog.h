@@ -10,9 +10,10 @@
 //    cmdScale_1 middle of three, cmdScale_2 largest); a bar's colour (cmdBar). A colour button
 //    shows its colour and opens a colour dialog (dlgColour).
 // A live sample (VaSample) shows the report's first rows coloured by every rule of the report
-// as edited. OK keeps the dialog open, and says why, while a rule lacks what it needs (a
-// value, a count of 1 to 1000). It takes the report's rules and gives them back with the
-// column's edited in place.
+// as edited that a run would apply (a rule whose value is still to be typed colours nothing).
+// OK keeps the dialog open, and says why, while a rule lacks what it needs (a value, a count of
+// 1 to 1000) or compares a number column by order with a text (textComparisons). It takes the
+// report's rules and gives them back with the column's edited in place.
 #pragma once
 
 #include <QDialog>

@@ -142,15 +142,10 @@ QString textOfValue(const QVariant &value) {
     return value.toString();
 }
 
-QString ruleSummary(const ConditionRule &rule) {
-    if (rule.kind == RuleKind::Scale) {
-        QStringList colours;
-        for (const QColor &c : rule.scale)
-            colours << c.name().toUpper();
-        return tessel::base::tr("色阶 %1").arg(colours.join(QStringLiteral(" → ")));
-    }
-    if (rule.kind == RuleKind::Bar)
-        return tessel::base::tr("数据条 %1").arg(rule.bar.name().toUpper());
+namespace {
+
+// A condition with its values, as the rules' list shows it: "介于 100 与 1000".
+QString conditionText(const ConditionRule &rule) {
     QString condition =
         tessel::base::tr(whenChoices()[std::size_t(whenChoiceIndex(rule.when))].caption);
     const int values = grid::whenValueCount(rule.when);
@@ -160,6 +155,36 @@ QString ruleSummary(const ConditionRule &rule) {
         condition += QLatin1Char('%');
     if (values == 2)
         condition += tessel::base::tr(" 与 ") + textOfValue(rule.value2);
+    return condition;
+}
+
+// Whether a condition compares by order, where a text and a number cannot be told apart.
+bool comparesByOrder(RuleWhen when) {
+    switch (when) {
+        case RuleWhen::Greater:
+        case RuleWhen::GreaterEqual:
+        case RuleWhen::Less:
+        case RuleWhen::LessEqual:
+        case RuleWhen::Between:
+        case RuleWhen::NotBetween:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+QString ruleSummary(const ConditionRule &rule) {
+    if (rule.kind == RuleKind::Scale) {
+        QStringList colours;
+        for (const QColor &c : rule.scale)
+            colours << c.name().toUpper();
+        return tessel::base::tr("色阶 %1").arg(colours.join(QStringLiteral(" → ")));
+    }
+    if (rule.kind == RuleKind::Bar)
+        return tessel::base::tr("数据条 %1").arg(rule.bar.name().toUpper());
+    const QString condition = conditionText(rule);
     QStringList look;
     if (rule.text.isValid())
         look << tessel::base::tr("文字 %1").arg(rule.text.name().toUpper());
@@ -230,6 +255,50 @@ QStringList ruleProblems(const ConditionRules &rules, int columnCount) {
     // The stored form's own reader decides, so that what the dialog lets through is what a
     // run can use.
     return conditions::readConditions(conditions::writeConditions(rules), columnCount).ignored;
+}
+
+ConditionRules sampleRules(const ConditionRules &rules, int columnCount) {
+    return conditions::readConditions(conditions::writeConditions(rules), columnCount).rules;
+}
+
+bool numberColumn(const grid::Sheet &sheet, int column) {
+    if (column < 1 || column > sheet.maxCols())
+        return false;
+    const grid::FormatKind kind = sheet.colFormat(column).kind;
+    if (kind == grid::FormatKind::Number || kind == grid::FormatKind::Percent)
+        return true;
+    bool any = false;
+    for (int row = 1; row <= sheet.maxRows(); ++row) {
+        if (!sheet.isDataRow(row))
+            continue;
+        const std::string_view cell = sheet.textUtf8(column, row);
+        if (cell.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
+        if (!grid::cellNumber(cell))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+QStringList textComparisons(const ConditionRules &rules, const grid::Sheet &sample) {
+    QStringList out;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const ConditionRule &r = rules[i];
+        if (r.kind != RuleKind::Condition || !comparesByOrder(r.when))
+            continue;
+        QStringList texts;
+        for (const QVariant *value : {&r.value, &r.value2}) {
+            if (value->typeId() == QMetaType::QString)
+                texts << tessel::base::tr("“%1”").arg(value->toString());
+        }
+        if (texts.isEmpty() || !numberColumn(sample, r.column))
+            continue;
+        out << tessel::base::tr("第 %1 条规则（%2）：%3不是数字")
+                   .arg(i + 1)
+                   .arg(conditionText(r), texts.join(tessel::base::tr("、")));
+    }
+    return out;
 }
 
 void takeRuleSample(const grid::Sheet &from, int rows, grid::Sheet &to) {

@@ -77,6 +77,21 @@ bool moveRule(grid::ConditionRules &rules, int index, int step);
 // empty when every rule can be stored. `columnCount` is the report's.
 QStringList ruleProblems(const grid::ConditionRules &rules, int columnCount);
 
+// The rules the live sample applies: those a run would apply (the stored form's reader keeps
+// them), so that a rule whose value is still to be typed colours nothing.
+grid::ConditionRules sampleRules(const grid::ConditionRules &rules, int columnCount);
+
+// Whether `column` of `sheet` holds numbers: its format is Number or Percent, or each of its
+// data rows' cells that is not blank reads as a number (grid::cellNumber) and one does at least.
+bool numberColumn(const grid::Sheet &sheet, int column);
+
+// The rules that compare a number column (numberColumn of `sample`) by order (greater, less,
+// between and their kin) with a text: compared as texts, every number lies on the same side of
+// "abc", so such a rule cannot mean what it says. One sentence per rule, named by its place in
+// `rules`, quoting the texts; empty when no rule does. Equality tests are not named: a number
+// column may hold texts such as "无" among its numbers.
+QStringList textComparisons(const grid::ConditionRules &rules, const grid::Sheet &sample);
+
 // Puts on `to` the columns of `from` (labels, widths, formats, merges, the label row's height)
 // and the texts and marks of its first `rows` rows below the label row, so that rules colour
 // the data rows there as they would the report's and leave its subtotal and totals rows alone.
