@@ -158,7 +158,7 @@ private:
         ValueAxis axis;
         AxisNumbers numbers;
         CategoryLabels labels;
-        double noteLine = 0;  // the line the unit note takes above the plot
+        double noteLine = 0;  // what the unit note takes above the plot, its gap included
         if (horizontal) {
             // Numbers under the plot: as many ticks as fit their widths side by side.
             const double names = std::min(widestLabel(n), area.width() * 0.3);
@@ -170,7 +170,7 @@ private:
             } while (ticks > 2 &&
                      (widestNumber(axis, numbers) + kGap) * double(axis.ticks().size()) >
                          area.width() - names);
-            noteLine = unitNote(numbers).isEmpty() ? 0 : m_line;
+            noteLine = unitNote(numbers).isEmpty() ? 0 : m_line + kGap / 2;
             const double overhang = widestNumber(axis, numbers) / 2;
             plot = QRectF(QPointF(area.left() + names + kGap, area.top() + noteLine),
                           QPointF(area.right() - overhang, area.bottom() - m_line - kGap));
@@ -184,7 +184,7 @@ private:
             for (int round = 0; round < 2; ++round) {
                 axis = valueAxis(range.low, range.high, int(height / (m_line * 2)) + 1, fromZero);
                 numbers = numbersOf(axis, format);
-                noteLine = unitNote(numbers).isEmpty() ? 0 : m_line;
+                noteLine = unitNote(numbers).isEmpty() ? 0 : m_line + kGap / 2;
                 labels = categoryLabels({n, first, widest, m_line, area.width(),
                                          widestNumber(axis, numbers) + kGap,
                                          area.height() * kLabelDepthShare});
