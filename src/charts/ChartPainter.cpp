@@ -171,9 +171,11 @@ private:
                      (widestNumber(axis, numbers) + kGap) * double(axis.ticks().size()) >
                          area.width() - names);
             noteLine = unitNote(numbers).isEmpty() ? 0 : m_line + kGap / 2;
+            // The numbers are centred on their ticks: the outermost reach past the plot's ends.
             const double overhang = widestNumber(axis, numbers) / 2;
-            plot = QRectF(QPointF(area.left() + names + kGap, area.top() + noteLine),
-                          QPointF(area.right() - overhang, area.bottom() - m_line - kGap));
+            plot = QRectF(
+                QPointF(area.left() + std::max(names + kGap, overhang), area.top() + noteLine),
+                QPointF(area.right() - overhang, area.bottom() - m_line - kGap));
         } else {
             // The numbers' width moves the plot's left edge and so the labels' slots; the
             // labels' depth sets the plot's height and so the ticks: the second round lays out
