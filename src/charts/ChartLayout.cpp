@@ -134,14 +134,18 @@ AxisNumbers axisNumbers(const ValueAxis &axis, const grid::ColumnFormat &format,
 
 QString axisNumber(double value, const AxisNumbers &numbers) {
     value /= numbers.unit;
-    if (std::abs(value) < kEpsilon * std::pow(10.0, -numbers.decimals))
-        value = 0;
-    // Written with exactly the decimals shown, so the format only adds the separators and "%".
+    if (numbers.decimals > grid::kMaxFormatDecimals) {
+        // Finer than any format writes: the plain number, so the ticks stay apart.
+        QString text = QString::number(value * (numbers.percent ? 100 : 1), 'f', numbers.decimals);
+        text.replace(u'.', numbers.separators.decimal);
+        return numbers.percent ? text + u'%' : text;
+    }
+    // Written with exactly the decimals shown, so the format only adds the separators and "%"
+    // (and drops the minus of a sum's rounding that shows as zero).
     const grid::FormatKind kind =
         numbers.percent ? grid::FormatKind::Percent : grid::FormatKind::Number;
-    const int decimals = std::min(numbers.decimals, grid::kMaxFormatDecimals);
-    const QString text = QString::number(value, 'f', decimals + (numbers.percent ? 2 : 0));
-    return grid::formatted(text, grid::ColumnFormat{kind, decimals}, numbers.separators);
+    const QString text = QString::number(value, 'f', numbers.decimals + (numbers.percent ? 2 : 0));
+    return grid::formatted(text, grid::ColumnFormat{kind, numbers.decimals}, numbers.separators);
 }
 
 QString unitNote(const AxisNumbers &numbers) {
