@@ -279,8 +279,8 @@ void ConditionDialog::accept() {
             base::warningTitle());
         return;
     }
-    // Refused rather than stored: compared as texts, every number of the column would stand on
-    // the same side of the text, so the rule could only colour all of them or none.
+    // Refused rather than stored: compared with a text, the column's numbers would be compared
+    // as texts, character by character, which no one means by "greater than".
     if (const QStringList texts = textComparisons(m_rules, sample()); !texts.isEmpty()) {
         base::showWarning(this,
                           tessel::base::tr("本列是数字，以下规则却与文本比较大小，请把值改为数字"

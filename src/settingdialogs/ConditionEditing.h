@@ -86,10 +86,10 @@ grid::ConditionRules sampleRules(const grid::ConditionRules &rules, int columnCo
 bool numberColumn(const grid::Sheet &sheet, int column);
 
 // The rules that compare a number column (numberColumn of `sample`) by order (greater, less,
-// between and their kin) with a text: compared as texts, every number lies on the same side of
-// "abc", so such a rule cannot mean what it says. One sentence per rule, named by its place in
-// `rules`, quoting the texts; empty when no rule does. Equality tests are not named: a number
-// column may hold texts such as "无" among its numbers.
+// between and their kin) with a text: such a rule compares the cells as texts, character by
+// character ("9" after "10,000"), never by their value, so it cannot mean what it says. One
+// sentence per rule, named by its place in `rules`, quoting the texts; empty when no rule does.
+// Equality tests are not named: a number column may hold texts such as "无" among its numbers.
 QStringList textComparisons(const grid::ConditionRules &rules, const grid::Sheet &sample);
 
 // Puts on `to` the columns of `from` (labels, widths, formats, merges, the label row's height)
