@@ -1579,5 +1579,13 @@ To keep it, run this on the database:
         <source>报表“%1”的列“%2”放不下其中的数字，本次已将其加宽。在设计器中双击该列标题的右边界后保存，可保留合适的列宽。</source>
         <translation>The numbers of column “%2” of report “%1” did not fit; the column was widened for this run. To keep a width that fits, double-click the right border of the column&apos;s header in the designer and save.</translation>
     </message>
+    <message>
+        <source>报表的页眉长于工作簿打印页眉的 %1 个字符，工作簿的打印页眉已缩短。</source>
+        <translation>The report&apos;s header is longer than the %1 characters of a workbook&apos;s print header; the workbook&apos;s print header was shortened.</translation>
+    </message>
+    <message>
+        <source>报表的页脚长于工作簿打印页脚的 %1 个字符，工作簿的打印页脚已缩短。</source>
+        <translation>The report&apos;s footer is longer than the %1 characters of a workbook&apos;s print footer; the workbook&apos;s print footer was shortened.</translation>
+    </message>
 </context>
 </TS>
