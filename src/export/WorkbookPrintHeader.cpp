@@ -46,8 +46,11 @@ QString compose(const std::vector<print::PrintedLine> &lines, bool fonts) {
         if (last < 0)
             continue;
         out += QLatin1String(kSections[pos]);
-        // A section starts in the default font: underline and strikeout are off.
+        // A section starts in the default font: underline and strikeout off, no size or font
+        // set. A code is written where a run's differs from the one before.
         bool underline = false, strikeout = false;
+        int shownSize = 0;
+        QString shownFont;
         for (int i = 0; i <= last; ++i) {
             if (i > 0)
                 out += u'\n';
@@ -59,8 +62,13 @@ QString compose(const std::vector<print::PrintedLine> &lines, bool fonts) {
                 const int size = pointSize(run.font.size);
                 partSize = std::max(partSize, size);
                 if (fonts) {
-                    // The font name's code ends the size's digits.
-                    out += QStringLiteral("&%1").arg(size) + fontCode(run.font);
+                    const QString font = fontCode(run.font);
+                    // The font name's code ends the size's digits: after a size, a font
+                    // code always follows.
+                    if (size != shownSize || font != shownFont)
+                        out += QStringLiteral("&%1").arg(size) + font;
+                    shownSize = size;
+                    shownFont = font;
                     if (run.font.underline != underline) {
                         out += QLatin1String("&U");
                         underline = run.font.underline;
@@ -74,8 +82,10 @@ QString compose(const std::vector<print::PrintedLine> &lines, bool fonts) {
             }
             // A part lower than its line (or none) is raised to the line's height by a space
             // in the line's size, so that the section's next line stands beside the others'.
-            if (fonts && i < last && partSize < lineSize)
+            if (fonts && i < last && partSize < lineSize) {
                 out += QStringLiteral("&%1 ").arg(lineSize);
+                shownSize = lineSize;
+            }
         }
     }
     return out;
