@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "base/Language.h"
+#include "export/WorkbookColumns.h"
 #include "export/WorkbookExport.h"
 #include "export/WorkbookGroups.h"
 #include "export/WorkbookPrintHeader.h"
@@ -50,10 +51,19 @@ WorkbookPage workbookPage(const grid::Sheet &sheet, const QString &header, const
         if (pages.rowBandCount() > 1 && pages.layout(2).carried)
             above += print::kPageTotalRowHeight * scale;
     }
+    // Rows print smaller by the rounding of the scale: the body is shortened alike, so that
+    // it holds the rows the report's does.
+    const double body = std::max(0.0, printable.height() - above - below);
+    below += body * (1 - page.scale / 100.0 / scale);
     page.left = printable.left() / kPointsPerInch;
     page.right = (paper.width() - printable.right()) / kPointsPerInch;
     page.top = (printable.top() + above) / kPointsPerInch;
     page.bottom = (paper.height() - printable.bottom() + below) / kPointsPerInch;
+    if (pages.tablePageCount() > 0 && pages.colBandCount() > 1) {
+        for (const print::PageColumn &column : pages.columns(1))
+            page.chartPixels +=
+                workbookColumnPixels(sheet.colWidth(column.col) * print::kPointsPerWidthUnit);
+    }
     page.header = headerLines.empty() ? std::min(kDefaultHeaderMargin, page.top / 2)
                                       : printable.top() / kPointsPerInch;
     page.footer = footerLines.empty() ? std::min(kDefaultHeaderMargin, page.bottom / 2)

@@ -7,7 +7,8 @@
 // is the report's: the top margin ends where the report's header lines end, the bottom margin
 // starts where its footer lines start, and the room the report keeps on a page for its page
 // totals (the page-total and running rows at the foot, the carried row at the top of the pages
-// after the first) stays in the margins, so that as many rows print on a page as on paper.
+// after the first) stays in the margins, so that as many rows print on a page as on paper; a
+// scale rounded down shortens the body by as much, for the same reason.
 // The report's header and footer go into the print header and footer (WorkbookPrintHeader),
 // printed from the report's top and bottom margins; a report without a footer gets the page
 // number and count instead. The print area starts at the label row, so the header lines that
@@ -34,6 +35,10 @@ struct WorkbookPage {
     double left = 0, right = 0, top = 0, bottom = 0;
     double header = 0, footer = 0;  // where the print header and footer start
     std::string headerCodes, footerCodes;
+    // The widest a chart may be, in the workbook's pixels (worksheet_insert_chart's): the
+    // columns of the report's first band of columns across, so that a chart prints whole on
+    // the pages of that band; 0 for no limit.
+    int chartPixels = 0;
     // What the user is told: a print header or footer the format's length shortened.
     QStringList notices;
 };

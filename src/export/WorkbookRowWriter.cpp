@@ -149,7 +149,14 @@ void RowWriter::charts() {
     });
     row += kChartGapRows;
     bool inserted = false;
-    for (const grid::ChartSpec &chart : specs) {
+    for (grid::ChartSpec chart : specs) {
+        // A chart wider than the report's first band of columns is shrunk with its height to
+        // it, as paper shrinks it to the page: across more columns it would print in pieces.
+        const double pixels = chart.widthCm / 2.54 * kPixelsPerInch;
+        if (m_page.chartPixels > 0 && pixels > m_page.chartPixels) {
+            chart.heightCm *= m_page.chartPixels / pixels;
+            chart.widthCm *= m_page.chartPixels / pixels;
+        }
         if (!writer.insert(target, name, chart, dataRows, worksheet == 0 ? m_labelRow : 0, row)
                  .isEmpty())
             continue;
