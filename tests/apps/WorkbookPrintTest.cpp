@@ -33,9 +33,8 @@ int run(const QString &program, const QStringList &args, int seconds, QString *o
 
 // Each report as a PDF and as a workbook; the workbooks converted to PDF by one run of the
 // spreadsheet program (its own profile in the test's folder, so parallel runs do not meet).
-// The two long reports are run on a part of their rows: their pages cost the spreadsheet
-// program about 30 s each in full, and a part has the same page shape (header, hidden column,
-// page totals).
+// 订单明细 runs whole (378 pages, about 20 s of the spreadsheet program); 流水账, as long, on
+// a part of its rows, which has its page shape (page totals at the foot, carried at the top).
 TEST(WorkbookPrint, SamplesPrintOnTheReportsPages) {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty())
@@ -49,7 +48,7 @@ TEST(WorkbookPrint, SamplesPrintOnTheReportsPages) {
         {"部门销售汇总", ""},
         {"产品目录", ""},
         {"季度利润", ""},
-        {"订单明细", "where 订单.编号 <= 3000"},
+        {"订单明细", ""},
         {"流水账", "where 日期 < '2024-03-01'"},
     };
     QStringList workbooks;
