@@ -13,20 +13,15 @@
 
 namespace {
 
-// Runs `program` with `args`, waiting up to `seconds`; its exit code, or -1.
-int run(const QString &program, const QStringList &args, int seconds, QString *output = nullptr) {
+// Runs `program` with `args`, waiting up to `seconds`: whether it ended with exit code 0; what
+// it said goes to `output`.
+bool run(const QString &program, const QStringList &args, int seconds, QString &output) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
     const bool done = p.waitForFinished(seconds * 1000);
-    if (output)
-        *output = QString::fromUtf8(p.readAll());
-    if (!done) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    output = QString::fromUtf8(p.readAll());
+    return done && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 }  // namespace
@@ -44,43 +39,31 @@ TEST(WorkbookPrint, SamplesPrintOnTheReportsPages) {
     QTemporaryDir dir;
     const struct {
         const char *report, *where;
-    } reports[] = {
-        {"部门销售汇总", ""},
-        {"产品目录", ""},
-        {"季度利润", ""},
-        {"订单明细", ""},
-        {"流水账", "where 日期 < '2024-03-01'"},
-    };
+    } reports[] = {{"部门销售汇总", ""},
+                   {"产品目录", ""},
+                   {"季度利润", ""},
+                   {"订单明细", ""},
+                   {"流水账", "where 日期 < '2024-03-01'"}};
     QStringList workbooks;
+    QString said;
     for (const auto &r : reports) {
         const QString name = QString::fromUtf8(r.report);
-        QStringList args{QStringLiteral("render"), QStringLiteral("--db"), db.path(),
-                         QStringLiteral("--report"), name};
+        QStringList args{"render", "--db", db.path(), "--report", name};
         if (*r.where)
-            args << QStringLiteral("--where") << QString::fromUtf8(r.where);
-        QString said;
-        ASSERT_EQ(run(QStringLiteral(TESSEL_CLI),
-                      args + QStringList{QStringLiteral("--pdf"), dir.filePath(name + ".pdf")}, 120,
-                      &said),
-                  0)
-            << r.report << ": " << said.toStdString();
+            args << "--where" << QString::fromUtf8(r.where);
         workbooks << dir.filePath(name + ".xlsx");
-        ASSERT_EQ(run(QStringLiteral(TESSEL_CLI),
-                      args + QStringList{QStringLiteral("--xlsx"), workbooks.back()}, 120, &said),
-                  0)
-            << r.report << ": " << said.toStdString();
+        for (const QStringList &target :
+             {QStringList{"--pdf", dir.filePath(name + ".pdf")}, {"--xlsx", workbooks.back()}})
+            ASSERT_TRUE(run(TESSEL_CLI, args + target, 120, said)) << said.toStdString();
     }
     const QString printed = dir.filePath(QStringLiteral("printed"));
-    QString said;
-    ASSERT_EQ(run(soffice,
-                  QStringList{QStringLiteral("-env:UserInstallation=file://") +
-                                  dir.filePath(QStringLiteral("profile")),
-                              QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                              QStringLiteral("pdf"), QStringLiteral("--outdir"), printed} +
-                      workbooks,
-                  600, &said),
-              0)
-        << said.toStdString();
+    const QStringList convert{"-env:UserInstallation=file://" + dir.filePath("profile"),
+                              "--headless",
+                              "--convert-to",
+                              "pdf",
+                              "--outdir",
+                              printed};
+    ASSERT_TRUE(run(soffice, convert + workbooks, 600, said)) << said.toStdString();
     for (const auto &r : reports) {
         const QString name = QString::fromUtf8(r.report);
         const int own = tessel::test::pdfPageCount(dir.filePath(name + ".pdf"));

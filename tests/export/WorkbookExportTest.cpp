@@ -116,12 +116,10 @@ QString n(const char *number) {
 // Whether a stored column width prints the report's width `w` (character units of 5.25 pt)
 // within one workbook pixel below it, at the width LibreOffice prints a stored character.
 testing::AssertionResult printsAsWide(double stored, double w) {
-    const double printed = stored * exports::kWorkbookDigitPoints;
-    const double points = w * 5.25;
+    const double printed = stored * exports::kWorkbookDigitPoints, points = w * 5.25;
     if (printed <= points + 1e-6 && printed > points - exports::kWorkbookDigitPoints / 7)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "stored " << stored << " prints " << printed << " pt for " << points << " pt";
+    return testing::AssertionFailure() << "prints " << printed << " pt for " << points << " pt";
 }
 
 // A sheet of three columns labelled 编码, 名称, 数量 and `rows` data rows "C<r>", "名<r>", r.
