@@ -1599,5 +1599,13 @@ To keep it, run this on the database:
         <source>第 %1 条规则（%2）：%3不是数字</source>
         <translation>Rule %1 (%2): not a number: %3</translation>
     </message>
+    <message>
+        <source>报表的页眉长于工作簿打印页眉的 %1 个字符，工作簿的打印页眉已缩短。</source>
+        <translation>The report&apos;s header is longer than the %1 characters of a workbook&apos;s print header; the workbook&apos;s print header was shortened.</translation>
+    </message>
+    <message>
+        <source>报表的页脚长于工作簿打印页脚的 %1 个字符，工作簿的打印页脚已缩短。</source>
+        <translation>The report&apos;s footer is longer than the %1 characters of a workbook&apos;s print footer; the workbook&apos;s print footer was shortened.</translation>
+    </message>
 </context>
 </TS>

@@ -52,13 +52,6 @@ uint8_t chartType(const grid::ChartSpec &chart) {
     return LXW_CHART_PIE;
 }
 
-// Always quoted: valid for every worksheet name, spaces and quotes included.
-std::string quotedName(const QString &name) {
-    QString q = name;
-    q.replace(u'\'', QStringLiteral("''"));
-    return "'" + q.toStdString() + "'";
-}
-
 std::string cellRange(lxw_row_t first, lxw_row_t last, lxw_col_t col) {
     char text[LXW_MAX_CELL_RANGE_LENGTH];
     lxw_rowcol_to_range_abs(text, first, col, last, col);
@@ -94,6 +87,13 @@ std::vector<RowRange> firstRows(const std::vector<RowRange> &rows, long long lim
 
 }  // namespace
 
+// Always quoted: valid for every worksheet name, spaces and quotes included.
+std::string quotedWorksheetName(const QString &name) {
+    QString q = name;
+    q.replace(u'\'', QStringLiteral("''"));
+    return "'" + q.toStdString() + "'";
+}
+
 QString chartDataSheetName() {
     return QStringLiteral("图表数据");
 }
@@ -109,7 +109,7 @@ QString WorkbookCharts::insert(lxw_worksheet *worksheet, const QString &workshee
         return tessel::base::tr("图表的列不在报表的第 1 至 %1 列之内。").arg(m_sheet.maxCols());
 
     // Where the chart's cells are: the sheet, its ranges, the columns and the names' row.
-    std::string sheet = quotedName(worksheetName);
+    std::string sheet = quotedWorksheetName(worksheetName);
     std::vector<RowRange> ranges;
     lxw_col_t categoryCol = lxw_col_t(chart.category - 1);
     std::vector<lxw_col_t> valueCols;
@@ -127,9 +127,25 @@ QString WorkbookCharts::insert(lxw_worksheet *worksheet, const QString &workshee
         if (!result.data)
             return result.why;
         const charts::ChartData &data = *result.data;
+        // The groups' subtotal rows, in the order chartData takes them.
+        std::vector<int> subtotalRows;
+        for (const grid::GroupSpan &span : grid::groupSpans(m_sheet)) {
+            if (span.level == 1)
+                subtotalRows.push_back(span.last);
+        }
+        const auto cellOf = [&, worksheet = sheet](int sheetRow, int col) {
+            if (m_cells)
+                return m_cells(sheetRow, col);
+            char text[LXW_MAX_CELL_NAME_LENGTH];
+            lxw_rowcol_to_cell(text, lxw_row_t(labelRow + lxw_row_t(sheetRow)), lxw_col_t(col - 1));
+            return worksheet + "!" + text;
+        };
         if (!m_dataSheet) {
             m_dataSheet = checked(
                 workbook_add_worksheet(m_workbook, chartDataSheetName().toStdString().c_str()));
+            // The block is the chart's workings, not the report: hidden, so that the workbook
+            // prints the report's pages alone; a user can show it again.
+            worksheet_hide(m_dataSheet);
         }
         // The block: labels in its first row, a group per row below, below earlier blocks. Row
         // by row, left to right: a workbook written in constant memory takes no cell above or
@@ -149,12 +165,21 @@ QString WorkbookCharts::insert(lxw_worksheet *worksheet, const QString &workshee
                                          data.categories[i].toStdString().c_str(), nullptr));
             for (std::size_t s = 0; s < data.series.size(); ++s) {
                 const double v = data.series[s].values[std::size_t(i)];
-                if (!std::isnan(v))
+                if (std::isnan(v))
+                    continue;
+                const std::string cell = std::size_t(i) < subtotalRows.size()
+                                             ? cellOf(subtotalRows[std::size_t(i)], chart.values[s])
+                                             : std::string();
+                if (cell.empty()) {
                     check(worksheet_write_number(m_dataSheet, at, valueCols[s], v, nullptr));
+                } else {
+                    check(worksheet_write_formula_num(m_dataSheet, at, valueCols[s],
+                                                      ("=" + cell).c_str(), nullptr, v));
+                }
             }
         }
         m_nextDataRow = lxw_row_t(top + n + 2);  // a blank row between
-        sheet = quotedName(chartDataSheetName());
+        sheet = quotedWorksheetName(chartDataSheetName());
         categoryCol = 0;
         namesRow = top;
         if (n > 0)

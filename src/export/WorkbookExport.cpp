@@ -15,6 +15,7 @@
 #include "base/Language.h"
 #include "base/SafeReplace.h"
 #include "export/WorkbookClose.h"
+#include "export/WorkbookPageSetup.h"
 #include "export/WorkbookRowWriter.h"
 #include "grid/Paper.h"
 #include "grid/Sheet.h"
@@ -101,8 +102,8 @@ std::optional<double> sheetNumber(std::string_view s) {
     return negative ? -value : value;
 }
 
-void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
-                   const QString &footer, int rowsPerWorksheet, base::Progress &progress) {
+QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
+                          const QString &footer, int rowsPerWorksheet, base::Progress &progress) {
     if (path.isEmpty())
         throw Error(Error::Category::Argument, tessel::base::tr("未指定导出文件名"));
     if (rowsPerWorksheet < 2 || rowsPerWorksheet > kWorksheetRows)
@@ -135,13 +136,15 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
     if (!wb)
         throw Error(Error::Category::Io, tessel::base::tr("无法创建工作簿"), QString());
 
+    const WorkbookPage page = workbookPage(sheet, header, footer);
     {
         const std::vector<print::PlainLine> headerLines = print::plainTextLines(header);
         const std::vector<print::PlainLine> footerLines = print::plainTextLines(footer);
         progress.begin(
             tessel::base::tr("写入工作簿"), base::ProgressUnit::Rows,
             qint64(headerLines.size()) + sheet.maxRows() + 1 + qint64(footerLines.size()));
-        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet, int(headerLines.size()));
+        RowWriter rows(wb.get(), scratchFiles, sheet, rowsPerWorksheet, int(headerLines.size()),
+                       page);
         for (const print::PlainLine &line : headerLines)
             rows.headerFooterLine(line);
         rows.sheetRows(progress);
@@ -149,6 +152,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
             rows.headerFooterLine(line);
         rows.conditionalFormats();
         rows.charts();
+        rows.finishPages();
         errno = 0;
         rows.checkScratch();
     }
@@ -159,6 +163,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
                   progress);
     progress.check(0);
     file.commit();
+    return page.notices;
 }
 
 int workbookPaperIndex(const grid::Paper &paper) {

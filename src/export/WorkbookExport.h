@@ -7,12 +7,13 @@
 //   footer line i               row H + rows + 2 + i, parts as for the header
 // where H is the number of header lines. The lines and their parts are those of
 // print::plainTextLines: a header or footer ending in "/n" has a last, empty line, and text
-// before a line's first "/fn" is not written.
+// before a line's first "/fn" is not written; a part that is the page number's code alone
+// ("/p") stays empty, as a cell has no page to number.
 //
 // A report longer than a worksheet continues on further worksheets (Sheet2, ...), each of
-// which starts with the label row again. Column widths carry over in the sheet's own width
-// unit, which is the workbook's; a column the sheet hides (width 1 or less) is written with
-// its data at the workbook's default width. A cell whose text reads as a number by the rule of
+// which starts with the label row again. Columns are as wide as they print in the report
+// (WorkbookColumns) and rows as high; a column the sheet hides (width 1 or less) is hidden,
+// its data kept for a user to show it again. A cell whose text reads as a number by the rule of
 // every output (grid::cellNumber: what paper totals, rules test and alignment shows as a
 // number) is written as a number, so the workbook sums and tests what the report does: in
 // the sheet's own form as it is, spelt otherwise ("1,234", "1.50", "007") with a number
@@ -26,11 +27,13 @@
 // "yyyy-mm-dd" (or "yyyy-mm-dd hh:mm:ss"); under the text format every cell is text with the
 // format "@". Columns with equal formats share one workbook format.
 //
-// Each worksheet prints like the report: the sheet's orientation, its paper where the
-// workbook has that paper (workbookPaperIndex; other papers print on the printer's default),
-// its margins, its fit to pages wide, grid lines when the report prints them, the label row
-// repeated at the top of every printed page when the report repeats it, and the page number
-// in the workbook's own print footer.
+// Each worksheet prints like the report, on the same pages (WorkbookPageSetup): the sheet's
+// orientation, its paper where the workbook has that paper (workbookPaperIndex; other papers
+// print on the printer's default), its margins and page body, the report's print scale, grid
+// lines when the report prints them, the label row repeated at the top of every printed page
+// when the report repeats it, and the report's header and footer as the workbook's own print
+// header and footer (the page number and count when the report has no footer); the print
+// area starts at the label row.
 //
 // A grouped sheet (one whose grouping has levels; see WorkbookGroups) keeps its rows and
 // texts, and adds: subtotal cells and the totals row's numbers as SUBTOTAL formulas over
@@ -48,11 +51,13 @@
 // edited.
 //
 // A sheet with charts (Sheet::charts) gets each as a native chart (WorkbookCharts) below the
-// data of the last worksheet holding data rows, two rows apart, its series referring to that
-// worksheet's data cells (a chart of the groups to a block on a worksheet of its own).
+// data of the last worksheet holding data rows, on a page of their own, two rows apart, its
+// series referring to that worksheet's data cells (a chart of the groups to a block on a
+// worksheet of its own whose values are formulas over the subtotal cells).
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string_view>
 
@@ -81,10 +86,11 @@ constexpr int kCellTextMax = 32'767;
 // kRowsPerCheck rows, then the compression of the file (stage "压缩工作簿", total unknown)
 // while the user-interface thread goes on; when it is cancelled the work stops at its next
 // check point (the compression, which cannot be broken off, is waited for), `path` stays as
-// it was, and base::Cancelled is thrown.
-void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
-                   const QString &footer, int rowsPerWorksheet = kWorksheetRows,
-                   base::Progress &progress = base::noProgress());
+// it was, and base::Cancelled is thrown. Returns the notices the user is told once the file is
+// written: what the workbook holds shortened (a print header or footer past its length).
+QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
+                          const QString &footer, int rowsPerWorksheet = kWorksheetRows,
+                          base::Progress &progress = base::noProgress());
 
 // The workbook's paper number for `paper`: Letter 1, Legal 5, A3 8, A4 9, A5 11, B5 13; 0
 // (the printer's default paper) for a continuous form or a custom size, which the workbook

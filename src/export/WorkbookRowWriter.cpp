@@ -15,6 +15,7 @@
 
 #include "base/Language.h"
 #include "export/WorkbookCharts.h"
+#include "export/WorkbookColumns.h"
 #include "export/WorkbookConditions.h"
 #include "export/WorkbookExport.h"
 #include "grid/ColumnFormat.h"
@@ -53,14 +54,17 @@ void ScratchFiles::add(lxw_worksheet *ws) {
 }
 
 RowWriter::RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
-                     int rowsPerWorksheet, int linesAbove)
+                     int rowsPerWorksheet, int linesAbove, const WorkbookPage &page)
     : m_wb(wb),
       m_scratch(scratch),
       m_sheet(sheet),
       m_cols(sheet.maxCols()),
       m_rows(linesAbove, rowsPerWorksheet),
       m_groups(sheet, m_rows),
-      m_labelRow(lxw_row_t(std::min(linesAbove, rowsPerWorksheet - 1))) {
+      m_labelRow(lxw_row_t(std::min(linesAbove, rowsPerWorksheet - 1))),
+      m_capacity(lxw_row_t(rowsPerWorksheet)),
+      m_page(page),
+      m_height(sheet.rowHeightOverrides().lower_bound(1)) {
     addColumnFormats();
     addWorksheet();
 }
@@ -68,7 +72,7 @@ RowWriter::RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet 
 void RowWriter::headerFooterLine(const print::PlainLine &parts) {
     const lxw_row_t row = nextRow();
     for (int i = 0; i < 3; ++i) {
-        if (!parts[i].isEmpty()) {
+        if (!parts[i].isEmpty() && !print::isPageNumberPart(parts[i])) {
             const QByteArray utf8 = parts[i].toUtf8();
             writeText(row, kPartCols[i], std::string_view(utf8.constData(), utf8.size()));
         }
@@ -127,16 +131,63 @@ void RowWriter::charts() {
     }
     if (worksheet < 0 || std::size_t(worksheet) >= m_worksheets.size())
         return;
+    // The charts' page starts after the last sheet row: the footer lines in cells print
+    // above them there, and the table's pages stay as the report's.
+    const WorksheetPlace end = m_rows.placeOfSheetRow(m_sheet.maxRows());
+    const lxw_row_t pageStart = end.worksheet == worksheet ? end.row + 1 : row;
     lxw_worksheet *target = m_worksheets[std::size_t(worksheet)];
     const QString name = QString::fromUtf8(target->name);
-    WorkbookCharts writer(m_wb, m_sheet);
+    WorkbookCharts writer(m_wb, m_sheet, [this](int sheetRow, int col) {
+        const WorksheetPlace place = m_rows.placeOfSheetRow(sheetRow);
+        if (place.worksheet < 0 || std::size_t(place.worksheet) >= m_worksheets.size())
+            return std::string();
+        char cell[LXW_MAX_CELL_NAME_LENGTH];
+        lxw_rowcol_to_cell(cell, place.row, lxw_col_t(col - 1));
+        return quotedWorksheetName(
+                   QString::fromUtf8(m_worksheets[std::size_t(place.worksheet)]->name)) +
+               "!" + cell;
+    });
     row += kChartGapRows;
-    for (const grid::ChartSpec &chart : specs) {
+    bool inserted = false;
+    for (grid::ChartSpec chart : specs) {
+        // A chart wider than the report's first band of columns is shrunk with its height to
+        // it, as paper shrinks it to the page: across more columns it would print in pieces.
+        const double pixels = chart.widthCm / 2.54 * kPixelsPerInch;
+        if (m_page.chartPixels > 0 && pixels > m_page.chartPixels) {
+            chart.heightCm *= m_page.chartPixels / pixels;
+            chart.widthCm *= m_page.chartPixels / pixels;
+        }
         if (!writer.insert(target, name, chart, dataRows, worksheet == 0 ? m_labelRow : 0, row)
                  .isEmpty())
             continue;
-        row += lxw_row_t(std::ceil(chart.heightCm / 2.54 * kPixelsPerInch / kRowPixels)) +
-               kChartGapRows;
+        inserted = true;
+        row += lxw_row_t(std::ceil(chart.heightCm / 2.54 * kPixelsPerInch / kRowPixels));
+        m_chartEnd = row;
+        row += kChartGapRows;
+    }
+    if (inserted) {
+        m_chartWorksheet = worksheet;
+        m_chartBreak = pageStart;
+    }
+}
+
+void RowWriter::finishPages() {
+    const WorksheetPlace end = m_rows.placeOfSheetRow(m_sheet.maxRows());
+    for (std::size_t i = 0; i < m_worksheets.size(); ++i) {
+        const int w = int(i);
+        const lxw_row_t first = w == 0 ? m_labelRow : 0;
+        lxw_row_t last = w < end.worksheet ? m_capacity - 1 : w == end.worksheet ? end.row : first;
+        std::vector<lxw_row_t> breaks;
+        if (m_groups.grouped())
+            breaks = m_groups.pageBreaks(w);
+        if (w == m_chartWorksheet) {
+            last = std::max(last, m_chartEnd);
+            breaks.insert(std::upper_bound(breaks.begin(), breaks.end(), m_chartBreak),
+                          m_chartBreak);
+            breaks.erase(std::unique(breaks.begin(), breaks.end()), breaks.end());
+        }
+        finishWorkbookPage(m_worksheets[i], first, last, lxw_col_t(std::max(m_cols, 1) - 1),
+                           std::move(breaks));
     }
 }
 
@@ -157,51 +208,26 @@ void RowWriter::addWorksheet() {
         throw ioError(tessel::base::tr("无法在工作簿中添加工作表"), QString());
     m_worksheets.push_back(m_ws);
     m_scratch.add(m_ws);
-    setPageSetup(m_worksheets.size() == 1 ? m_labelRow : 0);
+    setWorkbookPage(m_ws, m_sheet, m_page, m_worksheets.size() == 1 ? m_labelRow : 0);
     if (m_groups.grouped())
-        setOutline(int(m_worksheets.size()) - 1);
-    for (int c = 1; c <= m_cols; ++c) {
-        const double w = m_sheet.colWidth(c);
-        // A hidden column is exported like a shown one, so it gets a width its data shows in.
-        if (w <= 1.0 || w == grid::kDefaultColWidth)
-            continue;
-        check(worksheet_set_column(m_ws, lxw_col_t(c - 1), lxw_col_t(c - 1), std::min(w, 255.0),
-                                   nullptr));
-    }
+        setOutline();
+    setWorkbookColumns(m_ws, m_sheet);
 }
 
-void RowWriter::setPageSetup(lxw_row_t labelRow) {
-    const grid::PrintSettings &print = m_sheet.print();
-    if (print.orientation == grid::Orientation::Landscape)
-        worksheet_set_landscape(m_ws);
-    else
-        worksheet_set_portrait(m_ws);
-    if (const int paper = workbookPaperIndex(print.paper))
-        worksheet_set_paper(m_ws, uint8_t(paper));
-    const auto inches = [](int twips) { return double(twips) / grid::kTwipsPerInch; };
-    worksheet_set_margins(m_ws, inches(print.marginLeft), inches(print.marginRight),
-                          inches(print.marginTop), inches(print.marginBottom));
-    if (print.fitPagesWide > 0)
-        worksheet_fit_to_pages(m_ws, uint16_t(print.fitPagesWide), 0);
-    worksheet_gridlines(m_ws, print.gridLines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
-    if (print.colHeaders)
-        check(worksheet_repeat_rows(m_ws, labelRow, labelRow));
-    // The report's own header and footer lines are cells; the page number can only come
-    // from the workbook's footer, which the printing program fills in.
-    const QByteArray footer = tessel::base::tr("&C第 &P 页，共 &N 页").toUtf8();
-    check(worksheet_set_footer(m_ws, footer.constData()));
-}
-
-// Collapsing a group leaves its subtotal row below it shown; the page breaks before the
-// groups that start a page are known before the worksheet's first row.
-void RowWriter::setOutline(int worksheet) {
+// Collapsing a group leaves its subtotal row below it shown.
+void RowWriter::setOutline() {
     worksheet_outline_settings(m_ws, LXW_TRUE, LXW_TRUE, LXW_TRUE, LXW_FALSE);
-    const std::vector<lxw_row_t> &breaks = m_groups.pageBreaks(worksheet);
-    if (breaks.empty())
-        return;
-    std::vector<lxw_row_t> terminated = breaks;
-    terminated.push_back(0);
-    check(worksheet_set_h_pagebreaks(m_ws, terminated.data()));
+}
+
+// The sheet's height of row `r`; rows other than the label row are asked in increasing order.
+double RowWriter::rowHeight(int r) {
+    if (r == 0)
+        return m_sheet.rowHeight(0);
+    const std::map<int, double> &heights = m_sheet.rowHeightOverrides();
+    while (m_height != heights.end() && m_height->first < r)
+        ++m_height;
+    return m_height != heights.end() && m_height->first == r ? m_height->second
+                                                             : grid::kDefaultRowHeight;
 }
 
 // One workbook format per distinct column format, shared by every cell of the columns
@@ -256,15 +282,23 @@ bool RowWriter::writeTotal(lxw_row_t row, int c, std::string_view text) {
 void RowWriter::writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells,
                               const std::string &texts) {
     bool totals = false;
+    lxw_row_col_options options{};
     if (r >= 1 && m_groups.grouped()) {
-        // The row's options go first: the writer keeps only the row being written.
-        if (const int level = m_groups.enterRow(r)) {
-            lxw_row_col_options options{};
-            options.level = uint8_t(level);
-            check(worksheet_set_row_opt(m_ws, row, LXW_DEF_ROW_HEIGHT, nullptr, &options));
-        }
+        options.level = uint8_t(m_groups.enterRow(r));
         totals = m_groups.rowHasTotals();
     }
+    // A row of the default height is written without one: the worksheet's default row height,
+    // set once the rows are out (finishWorkbookPage), stands for it. The writer takes its own
+    // default height (15 pt) as "none", so a row of exactly that height is given a hair more.
+    double height = rowHeight(r);
+    options.hidden = height <= 0;
+    if (height == grid::kDefaultRowHeight || height <= 0)
+        height = LXW_DEF_ROW_HEIGHT;
+    else if (height == LXW_DEF_ROW_HEIGHT)
+        height += 1.0 / 64;
+    // The row's options go first: the writer keeps only the row being written.
+    if (options.level || options.hidden || height != LXW_DEF_ROW_HEIGHT)
+        check(worksheet_set_row_opt(m_ws, row, height, nullptr, &options));
     for (int c = 1; c <= m_cols; ++c) {
         const PreparedCell &cell = cells[c - 1];
         if (cell.kind == PreparedCell::Kind::Empty)

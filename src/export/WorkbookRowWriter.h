@@ -17,6 +17,7 @@
 #include "base/Progress.h"
 #include "export/WorkbookCells.h"
 #include "export/WorkbookGroups.h"
+#include "export/WorkbookPageSetup.h"
 #include "print/codes/PrintCodes.h"
 
 namespace tessel::grid {
@@ -54,11 +55,14 @@ private:
 // the workbook library's reason.
 class RowWriter {
 public:
-    // `linesAbove` header lines come before the sheet's label row.
+    // `linesAbove` header lines come before the sheet's label row; every worksheet prints
+    // with `page`, which outlives the writer.
     RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet &sheet,
-              int rowsPerWorksheet, int linesAbove);
+              int rowsPerWorksheet, int linesAbove, const WorkbookPage &page);
 
-    // One header or footer line: its left, centre and right parts in columns 1, 5 and 9.
+    // One header or footer line: its left, centre and right parts in columns 1, 5 and 9, a
+    // part that is the page number's code alone left empty. Nothing is written in the cells
+    // between, so that a part's text runs on over them.
     void headerFooterLine(const print::PlainLine &parts);
 
     // The sheet rows from the label row down, prepared on a thread of their own while the
@@ -74,8 +78,15 @@ public:
 
     // The sheet's charts as native charts below the data, one under the other, on the last
     // worksheet holding data rows, their series referring to that worksheet's data cells.
-    // A chart that cannot be made is left out: the report's build told the user why.
+    // They start a page of their own (a page break after the last sheet row). Group charts'
+    // values refer to the subtotal cells. A chart that cannot be made is left out: the
+    // report's build told the user why.
     void charts();
+
+    // Once everything is written: each worksheet's print area (from the label row through
+    // the last sheet row, or the last chart), its page breaks (the groups' and the charts')
+    // and its default row height (finishWorkbookPage).
+    void finishPages();
 
 private:
     // Charts below the data: the blank rows above each, and the height of a default row in
@@ -86,8 +97,8 @@ private:
 
     lxw_row_t nextRow();
     void addWorksheet();
-    void setPageSetup(lxw_row_t labelRow);
-    void setOutline(int worksheet);
+    void setOutline();
+    double rowHeight(int r);
     void addColumnFormats();
     lxw_format *spelledNumberFormat(std::uint16_t spelling);
     bool writeTotal(lxw_row_t row, int c, std::string_view text);
@@ -106,7 +117,13 @@ private:
     const WorksheetRows m_rows;
     WorkbookGroups m_groups;
     const lxw_row_t m_labelRow;
-    long long m_line = 0;   // the next line of m_rows
+    const lxw_row_t m_capacity;  // rows of a worksheet
+    const WorkbookPage &m_page;
+    std::map<int, double>::const_iterator m_height;  // the next row height of the sheet's own
+    int m_chartWorksheet = -1;                       // where the charts are, -1 for none
+    lxw_row_t m_chartBreak = 0;                      // the row starting their page
+    lxw_row_t m_chartEnd = 0;                        // the last row they cover
+    long long m_line = 0;                            // the next line of m_rows
     std::string m_buffer;   // the current header or footer text, NUL-terminated for the writer
     PreparedRows m_labels;  // the label row, for the worksheets after the first
 };

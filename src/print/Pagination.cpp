@@ -13,11 +13,9 @@ namespace tessel::print {
 
 using namespace detail;
 
-namespace {
-
-// The lines of a header or footer code string. A string ends with "/n", so the parse may
-// leave empty lines behind the last one with text; they take no space on the page. Empty
-// lines between lines with text are kept as blank lines. A parse error keeps what was parsed.
+// A string ends with "/n", so the parse may leave empty lines behind the last one with text;
+// they take no space on the page. Empty lines between lines with text are kept as blank lines.
+// A parse error keeps what was parsed.
 std::vector<PrintedLine> codeLines(const QString &codes) {
     if (codes.isEmpty()) {
         return {};
@@ -29,6 +27,15 @@ std::vector<PrintedLine> codeLines(const QString &codes) {
     }
     return lines;
 }
+
+double codeBlockHeight(const std::vector<PrintedLine> &lines) {
+    double height = 0;
+    for (const PrintedLine &line : lines)
+        height += Pagination::codeLineHeight(line);
+    return lines.empty() ? 0 : height + kCodeBlockGap;
+}
+
+namespace {
 
 // The first column (index into `cols`) of each column band when the columns of widths
 // `cols` are broken into bands of `available` points, each band taking as many as fit.
@@ -163,22 +170,14 @@ Pagination::Pagination(const grid::Sheet &sheet, const QPageSize &paper, PageCho
     // Header and footer lines, and the body between them.
     m_header = codeLines(m_settings.header);
     m_footer = codeLines(m_settings.footer);
-    double headerHeight = 0;
     for (const PrintedLine &line : m_header) {
         m_headerHeights.push_back(codeLineHeight(line));
-        headerHeight += m_headerHeights.back();
     }
-    double footerHeight = 0;
     for (const PrintedLine &line : m_footer) {
         m_footerHeights.push_back(codeLineHeight(line));
-        footerHeight += m_footerHeights.back();
     }
-    if (!m_header.empty()) {
-        headerHeight += kCodeBlockGap;
-    }
-    if (!m_footer.empty()) {
-        footerHeight += kCodeBlockGap;
-    }
+    const double headerHeight = codeBlockHeight(m_header);
+    const double footerHeight = codeBlockHeight(m_footer);
     const double bodyTop = std::min(m_printable.top() + headerHeight, m_printable.bottom());
     const double bodyBottom = std::max(bodyTop, m_printable.bottom() - footerHeight);
     m_body = QRectF(m_printable.left(), bodyTop, m_printable.width(), bodyBottom - bodyTop);

@@ -83,6 +83,13 @@ constexpr double kPageTotalRowHeight = grid::kDefaultRowHeight;
 // Space between the last printed row and a chart below it, and between two charts, in points.
 constexpr double kChartGap = 12.0;
 
+// The lines a header or footer code string prints, top to bottom: parsed, the empty lines
+// after the last one with text dropped.
+std::vector<PrintedLine> codeLines(const QString &codes);
+// Height in points of a block of header or footer lines: their lines (Pagination::
+// codeLineHeight) and the gap to the table; 0 without lines.
+double codeBlockHeight(const std::vector<PrintedLine> &lines);
+
 // A chart a page draws: which of Sheet::charts() (from 0) and where, in points on the paper.
 struct PlacedChart {
     int chart = 0;

@@ -11,12 +11,14 @@
 #include <QXmlStreamReader>
 #include <csignal>
 #include <map>
+#include <set>
 
 #include "conditions/StoredConditions.h"
 #include "definitions/Definitions.h"
 #include "export/CsvExport.h"
 #include "export/ExportCommand.h"
 #include "export/WorkbookCells.h"
+#include "export/WorkbookColumns.h"
 #include "export/WorkbookExport.h"
 #include "export/WorkbookGroups.h"
 #include "grid/CellNumber.h"
@@ -42,6 +44,7 @@ namespace {
 struct XSheet {
     std::map<std::pair<int, int>, QString> cells;
     std::map<int, double> widths;  // stored width by column
+    std::set<int> hidden;          // hidden columns
     int lastRow = 0;
     std::map<std::pair<int, int>, QString> formulas;
     std::map<int, int> outline;  // outline level by row, where set
@@ -72,8 +75,11 @@ XSheet readSheet(const QString &file, int index) {
         if (x.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (x.name() == u"col") {
-            for (int c = attr("min").toInt(); c <= attr("max").toInt(); ++c)
+            for (int c = attr("min").toInt(); c <= attr("max").toInt(); ++c) {
                 out.widths[c] = attr("width").toDouble();
+                if (attr("hidden") == u"1")
+                    out.hidden.insert(c);
+            }
         } else if (x.name() == u"row") {
             out.lastRow = std::max(out.lastRow, attr("r").toInt());
             if (const int level = attr("outlineLevel").toInt())
@@ -107,11 +113,13 @@ QString n(const char *number) {
     return QStringLiteral("n:") + QString::fromUtf8(number);
 }
 
-// The stored form of a column width w as spreadsheet programs write it: the width in
-// characters plus the cell padding, in 1/256 of a character.
-double storedWidth(double w) {
-    const int pixels = int(w * 7 + 0.5) + 5;
-    return double(int(pixels / 7.0 * 256.0)) / 256.0;
+// Whether a stored column width prints the report's width `w` (character units of 5.25 pt)
+// within one workbook pixel below it, at the width LibreOffice prints a stored character.
+testing::AssertionResult printsAsWide(double stored, double w) {
+    const double printed = stored * exports::kWorkbookDigitPoints, points = w * 5.25;
+    if (printed <= points + 1e-6 && printed > points - exports::kWorkbookDigitPoints / 7)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "prints " << printed << " pt for " << points << " pt";
 }
 
 // A sheet of three columns labelled 编码, 名称, 数量 and `rows` data rows "C<r>", "名<r>", r.
@@ -184,7 +192,7 @@ TEST_F(Export, RealReportLandsBlockByBlock) {
     const XSheet x = readSheet(file(), 1);
     // Header in row 1 (columns 1, 5, 9); its closing "/n" leaves row 2 empty. Labels in row
     // 3, data in rows 4..6, totals in row 7; the footer's empty first line is row 8 and its
-    // page number "/p" lands in row 9.
+    // page number leaves row 9 empty: a cell has no page to number.
     const struct {
         int row, col;
         QString value;
@@ -192,16 +200,16 @@ TEST_F(Export, RealReportLandsBlockByBlock) {
         {1, 1, s("某某公司")}, {1, 5, s("库存报表")}, {1, 9, s("制表:王五")}, {3, 1, s("编号")},
         {3, 5, s("数量")},     {4, 1, n("1")},        {4, 2, s("办公椅")},    {4, 3, n("7")},
         {5, 3, n("815")},      {4, 4, n("120.5")},    {5, 4, n("980")},       {6, 3, s("A-1")},
-        {7, 1, s("合计")},     {7, 4, n("1135.75")},  {7, 5, n("7")},         {9, 9, s("/p")}};
+        {7, 1, s("合计")},     {7, 4, n("1135.75")},  {7, 5, n("7")},         {9, 9, QString()}};
     for (const auto &c : cells)
         EXPECT_EQ(x.at(c.row, c.col), c.value) << c.row << "," << c.col;
-    EXPECT_EQ(x.rowsUsed(), (std::vector<int>{1, 3, 4, 5, 6, 7, 9}));
+    EXPECT_EQ(x.rowsUsed(), (std::vector<int>{1, 3, 4, 5, 6, 7}));
 
-    // Widths carry over; the hidden column 3 keeps its data at the default width.
-    EXPECT_EQ(x.widths, (std::map<int, double>{{1, storedWidth(6)},
-                                               {2, storedWidth(20)},
-                                               {4, storedWidth(9.5)},
-                                               {5, storedWidth(8)}}));
+    // Columns print as wide as the report's; the hidden column 3 is hidden, its data kept.
+    const std::map<int, double> widths{{1, 6}, {2, 20}, {4, 9.5}, {5, 8}};
+    for (const auto &[col, w] : widths)
+        EXPECT_TRUE(printsAsWide(x.widths.at(col), w)) << "column " << col;
+    EXPECT_EQ(x.hidden, std::set<int>{3});
     EXPECT_TRUE(unzipPart(file(), QStringLiteral("xl/worksheets/sheet2.xml")).isEmpty());
     EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("out.xlsx")});
 }
@@ -395,12 +403,14 @@ TEST_F(Export, WorksheetsPrintLikeTheReport) {
          true,
          true,
          true,
-         {"paperSize=\"8\"", "orientation=\"landscape\"", "fitToWidth=\"2\" fitToHeight=\"0\"",
-          "<printOptions gridLines=\"1\"/>",
-          "<pageMargins left=\"0.5\" right=\"0.75\" top=\"1\" bottom=\"0.25\"",
+         {"paperSize=\"8\"", "orientation=\"landscape\"", "<printOptions gridLines=\"1\"/>",
+          // The body below the two 9-point header lines and their gap: 1 in + 28.5 pt.
+          "<pageMargins left=\"0.5\" right=\"0.75\" top=\"1.395833333333333\" bottom=\"0.25\" "
+          "header=\"1\"",
+          "<oddHeader>&amp;C&amp;9&amp;\"A,Regular\"标题\n副标题</oddHeader>",
           "<oddFooter>&amp;C第 &amp;P 页，共 &amp;N 页</oddFooter>",
           "localSheetId=\"0\">Sheet1!$3:$3<", "localSheetId=\"1\">Sheet2!$1:$1<"},
-         {}},
+         {"fitTo"}},
         {{241, 140},
          false,
          false,

@@ -196,4 +196,8 @@ std::vector<PlainLine> plainTextLines(const QString &codes) {
     return out;
 }
 
+bool isPageNumberPart(const QString &part) {
+    return part.trimmed() == QLatin1String("/p");
+}
+
 }  // namespace tessel::print

@@ -106,4 +106,8 @@ using PlainLine = std::array<QString, 3>;
 // becomes "/" again.
 std::vector<PlainLine> plainTextLines(const QString &codes);
 
+// Whether a part of plainTextLines is the page-number code alone ("/p", spaces around it
+// allowed): a text without a page to number, which a workbook cell leaves empty.
+bool isPageNumberPart(const QString &part);
+
 }  // namespace tessel::print
