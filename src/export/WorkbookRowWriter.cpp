@@ -72,7 +72,7 @@ RowWriter::RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet 
 void RowWriter::headerFooterLine(const print::PlainLine &parts) {
     const lxw_row_t row = nextRow();
     for (int i = 0; i < 3; ++i) {
-        if (!parts[i].isEmpty() && !print::isPageNumberPart(parts[i])) {
+        if (!parts[i].isEmpty()) {
             const QByteArray utf8 = parts[i].toUtf8();
             writeText(row, kPartCols[i], std::string_view(utf8.constData(), utf8.size()));
         }

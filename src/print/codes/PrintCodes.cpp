@@ -187,7 +187,12 @@ std::vector<PlainLine> plainTextLines(const QString &codes) {
                 if (at < 0)
                     continue;
                 QString &part = parts[size_t(i)];
-                part = pieces[j].mid(at + 2).replace(kValueSlash, u'/');
+                part = pieces[j].mid(at + 2);
+                // Checked before value slashes turn back into "/": a substituted value's
+                // "/p" is text, not the code.
+                if (part.contains(QLatin1String("/p")))
+                    part.clear();
+                part.replace(kValueSlash, u'/');
                 if (part.isNull())
                     part = QLatin1String("");  // a part named with no text: empty, not absent
             }
@@ -196,8 +201,5 @@ std::vector<PlainLine> plainTextLines(const QString &codes) {
     return out;
 }
 
-bool isPageNumberPart(const QString &part) {
-    return part.trimmed() == QLatin1String("/p");
-}
 
 }  // namespace tessel::print

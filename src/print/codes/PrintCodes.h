@@ -102,12 +102,10 @@ using PlainLine = std::array<QString, 3>;
 // the text before the first "/fn" is dropped, and in each later piece the text after its
 // first "/l", "/c" and "/r" is the left, centre and right part (all three are looked for, so
 // "/fn\"A\"/lA/cB" gives the left part A/cB and the centre part B; a later piece overrides
-// an earlier one). A part is taken as it stands, "/p" included, except that kValueSlash
-// becomes "/" again.
+// an earlier one). A part is taken as it stands, except that kValueSlash becomes "/" again,
+// and that a part holding the page-number code ("/p" alone, or within a text such as
+// "第 /p 页") is empty: these lines have no pages to number (the workbook's own print footer
+// numbers its pages).
 std::vector<PlainLine> plainTextLines(const QString &codes);
-
-// Whether a part of plainTextLines is the page-number code alone ("/p", spaces around it
-// allowed): a text without a page to number, which a workbook cell leaves empty.
-bool isPageNumberPart(const QString &part);
 
 }  // namespace tessel::print
