@@ -413,9 +413,11 @@ int render(const Options &o) {
         warnUndrawable();
         err() << "tessel: " << counted(pages, "page", "pages") << " written to " << o.pdf << '\n';
     } else if (!o.xlsx.isEmpty()) {
-        exports::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer, exports::kWorksheetRows,
-                               progress);
+        const QStringList notes = exports::writeWorkbook(o.xlsx, sheet, ps.header, ps.footer,
+                                                         exports::kWorksheetRows, progress);
         progress.finish();
+        for (const QString &note : notes)
+            err() << "tessel: note: " << note << '\n';
         err() << "tessel: workbook written to " << o.xlsx << '\n';
     } else if (!o.csv.isEmpty()) {
         exports::writeCsv(o.csv, sheet, progress);

@@ -57,13 +57,14 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
     // The name is remembered whether or not the write succeeds: after a failure the user
     // corrects it rather than typing it again.
     lastName = name;
+    QStringList notes;  // what the file could not carry, told after the success
     try {
         const std::unique_ptr<base::Progress> progress = base::interaction().progress(parent);
         base::ProgressScope shown(*progress);
         base::BusyCursor busy;
         switch (format) {
             case ExportFormat::Workbook:
-                writeWorkbook(name, sheet, header, footer, kWorksheetRows, *progress);
+                notes = writeWorkbook(name, sheet, header, footer, kWorksheetRows, *progress);
                 break;
             case ExportFormat::Pdf:
                 print::writePdf(sheet, name, std::nullopt, title, *progress);
@@ -80,6 +81,8 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
         return;
     }
     base::showInformation(parent, tessel::base::tr(chosen.done), tessel::base::tr("导出数据成功"));
+    for (const QString &note : notes)
+        base::showInformation(parent, note, base::informationTitle());
     const grid::Paper paper = sheet.print().paper;
     if (format == ExportFormat::Workbook && workbookPaperIndex(paper) == 0) {
         base::showInformation(

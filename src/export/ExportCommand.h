@@ -22,8 +22,8 @@ enum class ExportFormat { Workbook, Pdf, Csv };
 // a workbook by writeWorkbook, a PDF by print::writePdf (the pages printing makes, on the
 // sheet's paper, titled `title`), CSV by writeCsv. Then it says "表格数据导出到excel表成功！"
 // (for a PDF "表格数据导出到PDF文件成功！", for CSV "表格数据导出到CSV文件成功！"), titled
-// "导出数据成功"; a workbook of a paper it has no number for is followed by a note that says
-// which paper to choose when printing it.
+// "导出数据成功"; then each note writeWorkbook returned, and for a workbook of a paper it has
+// no number for a note that says which paper to choose when printing it.
 // A cancelled dialog does nothing; a failure is shown as a warning with its reason and leaves
 // no file behind (an existing file of that name stays as it was). A write that takes long
 // shows its progress with a 取消 button; a cancelled write, like a failed one, leaves no file

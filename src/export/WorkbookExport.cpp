@@ -101,8 +101,8 @@ std::optional<double> sheetNumber(std::string_view s) {
     return negative ? -value : value;
 }
 
-void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
-                   const QString &footer, int rowsPerWorksheet, base::Progress &progress) {
+QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
+                          const QString &footer, int rowsPerWorksheet, base::Progress &progress) {
     if (path.isEmpty())
         throw Error(Error::Category::Argument, tessel::base::tr("未指定导出文件名"));
     if (rowsPerWorksheet < 2 || rowsPerWorksheet > kWorksheetRows)
@@ -135,6 +135,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
     if (!wb)
         throw Error(Error::Category::Io, tessel::base::tr("无法创建工作簿"), QString());
 
+    QStringList notes;
     {
         const std::vector<print::PlainLine> headerLines = print::plainTextLines(header);
         const std::vector<print::PlainLine> footerLines = print::plainTextLines(footer);
@@ -151,6 +152,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
         rows.charts();
         errno = 0;
         rows.checkScratch();
+        notes = rows.notes();
     }
 
     // Most of the time of a large workbook goes into compressing it, which reports nothing:
@@ -159,6 +161,7 @@ void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString 
                   progress);
     progress.check(0);
     file.commit();
+    return notes;
 }
 
 int workbookPaperIndex(const grid::Paper &paper) {

@@ -53,6 +53,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string_view>
 
@@ -81,10 +82,12 @@ constexpr int kCellTextMax = 32'767;
 // kRowsPerCheck rows, then the compression of the file (stage "压缩工作簿", total unknown)
 // while the user-interface thread goes on; when it is cancelled the work stops at its next
 // check point (the compression, which cannot be broken off, is waited for), `path` stays as
-// it was, and base::Cancelled is thrown.
-void writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
-                   const QString &footer, int rowsPerWorksheet = kWorksheetRows,
-                   base::Progress &progress = base::noProgress());
+// it was, and base::Cancelled is thrown. Returns what the workbook could not carry as the
+// report shows it, one sentence each for the user (runs of a merged column left unmerged past
+// a worksheet's merged ranges, see WorkbookMerges); empty when it carries everything.
+QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
+                          const QString &footer, int rowsPerWorksheet = kWorksheetRows,
+                          base::Progress &progress = base::noProgress());
 
 // The workbook's paper number for `paper`: Letter 1, Legal 5, A3 8, A4 9, A5 11, B5 13; 0
 // (the printer's default paper) for a continuous form or a custom size, which the workbook
