@@ -1579,5 +1579,9 @@ To keep it, run this on the database:
         <source>报表“%1”的列“%2”放不下其中的数字，本次已将其加宽。在设计器中双击该列标题的右边界后保存，可保留合适的列宽。</source>
         <translation>The numbers of column “%2” of report “%1” did not fit; the column was widened for this run. To keep a width that fits, double-click the right border of the column&apos;s header in the designer and save.</translation>
     </message>
+    <message>
+        <source>一个工作表最多容纳 %1 个合并区域：工作表 %2 中其余相同值的单元格没有合并，各自保留其值。</source>
+        <translation>A worksheet holds at most %1 merged ranges: the other cells of equal values on worksheet %2 were not merged, each keeps its value.</translation>
+    </message>
 </context>
 </TS>
