@@ -32,6 +32,11 @@
 // repeated at the top of every printed page when the report repeats it, and the page number
 // in the workbook's own print footer.
 //
+// Every cell looks as it prints (WorkbookStyles): its style's font, colours and fill, the
+// label and totals rows bold, grid lines and borders as paper draws them, alignment by paper's
+// rule; a merged column's runs of equal values are merged ranges holding the value in their
+// first cell, within a worksheet and up to its limit of merged ranges (WorkbookMerges).
+//
 // A grouped sheet (one whose grouping has levels; see WorkbookGroups) keeps its rows and
 // texts, and adds: subtotal cells and the totals row's numbers as SUBTOTAL formulas over
 // their data cells, the sheet's number cached in each; outline levels (data rows one below
