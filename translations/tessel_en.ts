@@ -1607,5 +1607,9 @@ To keep it, run this on the database:
         <source>报表的页脚长于工作簿打印页脚的 %1 个字符，工作簿的打印页脚已缩短。</source>
         <translation>The report&apos;s footer is longer than the %1 characters of a workbook&apos;s print footer; the workbook&apos;s print footer was shortened.</translation>
     </message>
+    <message>
+        <source>一个工作表最多容纳 %1 个合并区域：工作表 %2 中其余相同值的单元格没有合并，各自保留其值。</source>
+        <translation>A worksheet holds at most %1 merged ranges: the other cells of equal values on worksheet %2 were not merged, each keeps its value.</translation>
+    </message>
 </context>
 </TS>

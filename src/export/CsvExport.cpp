@@ -65,11 +65,16 @@ void writeCsv(const QString &path, const grid::Sheet &sheet, base::Progress &pro
             formats[std::size_t(col)] = &format;
     }
     const grid::Separators separators = grid::numberSeparators();
-    if (cols > 0) {
+    std::vector<int> columns;  // the columns the report shows
+    for (int c = 1; c <= cols; ++c) {
+        if (!sheet.colHidden(c))
+            columns.push_back(c);
+    }
+    if (!columns.empty()) {
         for (int r = 0; r <= sheet.maxRows(); ++r) {
             progress.checkRow(r);
-            for (int c = 1; c <= cols; ++c) {
-                if (c > 1)
+            for (const int c : columns) {
+                if (c != columns.front())
                     chunk.push_back(',');
                 const std::string_view text = sheet.textUtf8(c, r);
                 const grid::ColumnFormat *format = formats[std::size_t(c)];

@@ -4,12 +4,12 @@
 // The file is UTF-8 and starts with a byte-order mark, so that spreadsheet programs read its
 // Chinese texts as such. It has one record per sheet row from the column labels (row 0) down
 // to the last row (the totals row, when the report has one), and one field per sheet column
-// 1..maxCols() (hidden columns too, the row-header column never), every record with the same
-// number of fields. Records end in CR LF. A field is the cell's text as the sheet holds it
-// (a number as its cell text), or in a data row of a column with a format the text that
-// format shows ("24,318,246.50", with the separators grid::numberSeparators gives); a
-// text holding a comma, a double quote, a CR or an LF is
-// enclosed in double quotes with each of its double quotes doubled (RFC 4180).
+// 1..maxCols() the report shows (a hidden column, Sheet::colHidden, is left out, as is the
+// row-header column), every record with the same number of fields. Records end in CR LF. A field is
+// the cell's text as the sheet holds it (a number as its cell text), or in a data row of a column
+// with a format the text that format shows ("24,318,246.50", with the separators
+// grid::numberSeparators gives); a text holding a comma, a double quote, a CR or an LF is enclosed
+// in double quotes with each of its double quotes doubled (RFC 4180).
 #pragma once
 
 #include <QString>

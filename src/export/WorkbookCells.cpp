@@ -151,13 +151,22 @@ void PreparedRows::reset(int firstRow, int columns) {
 void PreparedRows::add(const grid::Sheet &sheet, const std::vector<ColumnCells> &formats, int r) {
     ++count;
     // A workbook cell holds 15 digits: a longer number stays text there (see NumberReading).
-    grid::NumberReading reading = grid::numberReadingInForce();
+    const grid::NumberReading paper = grid::numberReadingInForce();
+    grid::NumberReading reading = paper;
     reading.exactDigits = true;
+    // Runs of a merged column are among data rows only (grid::inColumnRun).
+    const bool data = r >= 1 && sheet.isDataRow(r);
+    const bool dataAbove = data && r >= 2 && sheet.isDataRow(r - 1);
+    const bool dataBelow = data && r < sheet.maxRows() && sheet.isDataRow(r + 1);
     for (int c = 1; c <= cols; ++c) {
         PreparedCell &cell = cells.emplace_back();
         const std::string_view text = sheet.cellUtf8(c, r);
         if (text.empty())
             continue;
+        if (data && formats[std::size_t(c)].merged) {
+            cell.joinsAbove = dataAbove && sheet.cellUtf8(c, r - 1) == text;
+            cell.joinsBelow = dataBelow && sheet.cellUtf8(c, r + 1) == text;
+        }
         if (r >= 1 && prepareFormatted(cell, formats[std::size_t(c)], text, texts))
             continue;
         // The sheet's own form needs no second look; any other number the rule of every
@@ -173,6 +182,9 @@ void PreparedRows::add(const grid::Sheet &sheet, const std::vector<ColumnCells> 
             cell.kind = PreparedCell::Kind::Text;
             cell.text = std::uint32_t(texts.size());
             appendCellText(texts, text);
+            // Only a text of more digits than the workbook keeps can still be a number on
+            // paper, which reads any number of digits.
+            cell.numberText = text.size() > 15 && grid::cellNumber(text, paper).has_value();
         }
     }
 }

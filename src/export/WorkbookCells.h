@@ -27,7 +27,7 @@ namespace tessel::exports {
 // How the data cells of one sheet column go into the workbook.
 struct ColumnCells {
     grid::FormatKind kind = grid::FormatKind::General;
-    lxw_format *format = nullptr;  // owned by the workbook
+    bool merged = false;  // its runs of equal values show as one cell (合并)
 };
 
 // One cell as the workbook gets it. A text is NUL-terminated in its batch's texts, already
@@ -43,6 +43,13 @@ struct PreparedCell {
     // the workbook's general form.
     std::uint16_t spelling = 0;
     std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    // Text: a number on paper that the workbook holds as text (more digits than a workbook
+    // number keeps), so it is aligned as paper aligns a number.
+    bool numberText : 1 = false;
+    // A data cell of a merged column equal to the data cell above / below it (a run, see
+    // grid::inColumnRun), by the sheet's rows.
+    bool joinsAbove : 1 = false;
+    bool joinsBelow : 1 = false;
 };
 
 // A number the sheet spells otherwise than the workbook's general form shows it ("1,234",
@@ -72,7 +79,8 @@ struct PreparedRows {
     // Empties the batch for `cols` columns from sheet row `first`, keeping its memory.
     void reset(int firstRow, int columns);
     // Appends sheet row `r` of `sheet`, its columns going in by `formats` (indexed by sheet
-    // column, 1..cols). The label row (0) and header lines take no column format.
+    // column, 1..cols). The label row (0) and header lines take no column format, and join
+    // no run.
     void add(const grid::Sheet &sheet, const std::vector<ColumnCells> &formats, int r);
 };
 

@@ -137,6 +137,7 @@ QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const Q
         throw Error(Error::Category::Io, tessel::base::tr("无法创建工作簿"), QString());
 
     const WorkbookPage page = workbookPage(sheet, header, footer);
+    QStringList notes = page.notices;
     {
         const std::vector<print::PlainLine> headerLines = print::plainTextLines(header);
         const std::vector<print::PlainLine> footerLines = print::plainTextLines(footer);
@@ -155,6 +156,7 @@ QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const Q
         rows.finishPages();
         errno = 0;
         rows.checkScratch();
+        notes += rows.notes();
     }
 
     // Most of the time of a large workbook goes into compressing it, which reports nothing:
@@ -163,7 +165,7 @@ QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const Q
                   progress);
     progress.check(0);
     file.commit();
-    return page.notices;
+    return notes;
 }
 
 int workbookPaperIndex(const grid::Paper &paper) {

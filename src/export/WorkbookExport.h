@@ -35,6 +35,11 @@
 // header and footer (the page number and count when the report has no footer); the print
 // area starts at the label row.
 //
+// Every cell looks as it prints (WorkbookStyles): its style's font, colours and fill, the
+// label and totals rows bold, grid lines and borders as paper draws them, alignment by paper's
+// rule; a merged column's runs of equal values are merged ranges holding the value in their
+// first cell, within a worksheet and up to its limit of merged ranges (WorkbookMerges).
+//
 // A grouped sheet (one whose grouping has levels; see WorkbookGroups) keeps its rows and
 // texts, and adds: subtotal cells and the totals row's numbers as SUBTOTAL formulas over
 // their data cells, the sheet's number cached in each; outline levels (data rows one below
@@ -86,8 +91,10 @@ constexpr int kCellTextMax = 32'767;
 // kRowsPerCheck rows, then the compression of the file (stage "压缩工作簿", total unknown)
 // while the user-interface thread goes on; when it is cancelled the work stops at its next
 // check point (the compression, which cannot be broken off, is waited for), `path` stays as
-// it was, and base::Cancelled is thrown. Returns the notices the user is told once the file is
-// written: what the workbook holds shortened (a print header or footer past its length).
+// it was, and base::Cancelled is thrown. Returns what the workbook could not carry as the
+// report shows it, one sentence each for the user, told once the file is written: a print
+// header or footer shortened to its length (WorkbookPageSetup), runs of a merged column left
+// unmerged past a worksheet's merged ranges (WorkbookMerges); empty when it carries everything.
 QStringList writeWorkbook(const QString &path, const grid::Sheet &sheet, const QString &header,
                           const QString &footer, int rowsPerWorksheet = kWorksheetRows,
                           base::Progress &progress = base::noProgress());

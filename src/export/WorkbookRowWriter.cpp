@@ -61,6 +61,8 @@ RowWriter::RowWriter(lxw_workbook *wb, ScratchFiles &scratch, const grid::Sheet 
       m_cols(sheet.maxCols()),
       m_rows(linesAbove, rowsPerWorksheet),
       m_groups(sheet, m_rows),
+      m_looks(wb, sheet),
+      m_merges(sheet.maxCols()),
       m_labelRow(lxw_row_t(std::min(linesAbove, rowsPerWorksheet - 1))),
       m_capacity(lxw_row_t(rowsPerWorksheet)),
       m_page(page),
@@ -230,36 +232,16 @@ double RowWriter::rowHeight(int r) {
                                                              : grid::kDefaultRowHeight;
 }
 
-// One workbook format per distinct column format, shared by every cell of the columns
-// that carry it.
+// How each column's data cells go in: its format's kind (the formats they carry are
+// WorkbookStyles'), and whether its runs of equal values merge.
 void RowWriter::addColumnFormats() {
     m_formats.assign(std::size_t(m_cols) + 1, ColumnCells{});
-    std::map<QString, lxw_format *> made;
     for (const auto &[col, format] : m_sheet.colFormats()) {
-        if (col < 1 || col > m_cols)
-            continue;
-        const QString code = grid::workbookNumberFormat(format);
-        lxw_format *&f = made[code];
-        if (!f) {
-            f = workbook_add_format(m_wb);
-            if (!f)
-                throw ioError(tessel::base::tr("工作表写入失败"), QString());
-            format_set_num_format(f, code.toUtf8().constData());
-        }
-        m_formats[std::size_t(col)] = ColumnCells{format.kind, f};
+        if (col >= 1 && col <= m_cols)
+            m_formats[std::size_t(col)].kind = format.kind;
     }
-}
-
-// The format that shows a number as the sheet spells it, made once per spelling.
-lxw_format *RowWriter::spelledNumberFormat(std::uint16_t spelling) {
-    lxw_format *&f = m_spellings[spelling];
-    if (!f) {
-        f = workbook_add_format(m_wb);
-        if (!f)
-            throw ioError(tessel::base::tr("工作表写入失败"), QString());
-        format_set_num_format(f, spelledFormat(spelling).c_str());
-    }
-    return f;
+    for (int c = 1; c <= m_cols; ++c)
+        m_formats[std::size_t(c)].merged = m_sheet.colMerge(c) == grid::MergeMode::Always;
 }
 
 // A subtotal or totals cell as its formula, with the sheet's number cached and its
@@ -275,7 +257,7 @@ bool RowWriter::writeTotal(lxw_row_t row, int c, std::string_view text) {
     const bool numeric =
         cells.kind == grid::FormatKind::Number || cells.kind == grid::FormatKind::Percent;
     check(worksheet_write_formula_num(m_ws, row, lxw_col_t(c - 1), total->text.c_str(),
-                                      numeric ? cells.format : nullptr, total->value));
+                                      m_looks.total(c, numeric), total->value));
     return true;
 }
 
@@ -299,16 +281,28 @@ void RowWriter::writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells,
     // The row's options go first: the writer keeps only the row being written.
     if (options.level || options.hidden || height != LXW_DEF_ROW_HEIGHT)
         check(worksheet_set_row_opt(m_ws, row, height, nullptr, &options));
+    m_looks.enterRow(r);
+    const int worksheet = int(m_worksheets.size()) - 1;
     for (int c = 1; c <= m_cols; ++c) {
         const PreparedCell &cell = cells[c - 1];
-        if (cell.kind == PreparedCell::Kind::Empty)
+        const lxw_col_t col = lxw_col_t(c - 1);
+        if (cell.kind == PreparedCell::Kind::Empty) {
+            // An empty cell is written only for the fill and borders paper shows around it.
+            if (lxw_format *blank = m_looks.blank(c))
+                check(worksheet_write_blank(m_ws, row, col, blank));
             continue;
+        }
         if (totals && writeTotal(row, c, m_sheet.cellUtf8(c, r)))
             continue;
-        const lxw_col_t col = lxw_col_t(c - 1);
-        lxw_format *format = cell.formatted  ? m_formats[std::size_t(c)].format
-                             : cell.spelling ? spelledNumberFormat(cell.spelling)
-                                             : nullptr;
+        const bool inRun = cell.joinsAbove || cell.joinsBelow;
+        if (inRun) {
+            if (lxw_format *run = m_merges.inside(worksheet, c, cell)) {
+                check(worksheet_write_blank(m_ws, row, col, run));
+                check(m_merges.written(m_ws, worksheet, row, c, cell, run, belowOnSameWorksheet()));
+                continue;
+            }
+        }
+        lxw_format *format = m_looks.cell(c, cell);
         switch (cell.kind) {
             case PreparedCell::Kind::Empty:
                 break;
@@ -325,7 +319,13 @@ void RowWriter::writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells,
                 break;
             }
         }
+        if (inRun)
+            check(m_merges.written(m_ws, worksheet, row, c, cell, format, belowOnSameWorksheet()));
     }
+}
+
+bool RowWriter::belowOnSameWorksheet() const {
+    return m_rows.placeOfLine(m_line).worksheet == int(m_worksheets.size()) - 1;
 }
 
 void RowWriter::writeText(lxw_row_t row, lxw_col_t col, std::string_view text) {

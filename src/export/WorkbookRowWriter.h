@@ -17,7 +17,9 @@
 #include "base/Progress.h"
 #include "export/WorkbookCells.h"
 #include "export/WorkbookGroups.h"
+#include "export/WorkbookMerges.h"
 #include "export/WorkbookPageSetup.h"
+#include "export/WorkbookStyles.h"
 #include "print/codes/PrintCodes.h"
 
 namespace tessel::grid {
@@ -88,6 +90,10 @@ public:
     // and its default row height (finishWorkbookPage).
     void finishPages();
 
+    // What the workbook could not carry as the report shows it, one sentence each (runs left
+    // unmerged past a worksheet's merged ranges).
+    QStringList notes() const { return m_merges.notes(m_worksheets); }
+
 private:
     // Charts below the data: the blank rows above each, and the height of a default row in
     // pixels at kPixelsPerInch, the unit a chart's size is inserted in.
@@ -100,22 +106,24 @@ private:
     void setOutline();
     double rowHeight(int r);
     void addColumnFormats();
-    lxw_format *spelledNumberFormat(std::uint16_t spelling);
     bool writeTotal(lxw_row_t row, int c, std::string_view text);
     void writeSheetRow(lxw_row_t row, int r, const PreparedCell *cells, const std::string &texts);
     void writeText(lxw_row_t row, lxw_col_t col, std::string_view text);
+    // Whether the line after the row being written goes to the same worksheet.
+    bool belowOnSameWorksheet() const;
     static void check(lxw_error err);
 
     lxw_workbook *m_wb;
     ScratchFiles &m_scratch;
-    std::vector<ColumnCells> m_formats;                 // by sheet column
-    std::map<std::uint16_t, lxw_format *> m_spellings;  // by numberSpelling code
+    std::vector<ColumnCells> m_formats;  // by sheet column
     lxw_worksheet *m_ws = nullptr;
     std::vector<lxw_worksheet *> m_worksheets;
     const grid::Sheet &m_sheet;
     const int m_cols;
     const WorksheetRows m_rows;
     WorkbookGroups m_groups;
+    WorkbookStyles m_looks;
+    WorkbookMerges m_merges;
     const lxw_row_t m_labelRow;
     const lxw_row_t m_capacity;  // rows of a worksheet
     const WorkbookPage &m_page;

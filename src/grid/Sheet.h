@@ -225,6 +225,11 @@ public:
     // The style of one cell: its own, else its column's (data rows), else the default.
     // The reference stays valid until the next style change.
     const CellStyle &style(int col, int row) const;
+    // The rows from 1, in increasing order, where some cell's style is not its column's: a
+    // row with a row style (setRowStyle) or a cell with a style of its own. In every other
+    // row from 1 a column's cells share one style, its column's. Costs one pass over the
+    // cells with their own style.
+    std::vector<int> rowsWithOwnStyles() const;
     const CellStyle &defaultStyle() const { return m_styles[0]; }
     void setDefaultStyle(const CellStyle &style);
 
@@ -238,6 +243,8 @@ public:
     // Negative or non-finite sizes are refused.
     double colWidth(int col) const;
     void setColWidth(int col, double width);
+    // Whether column `col` is hidden: a width of 1 or less, which nothing prints.
+    bool colHidden(int col) const { return colWidth(col) <= 1.0; }
     double rowHeight(int row) const;
     void setRowHeight(int row, double height);
     // Rows whose height was set, for pagination: (row, height) in row order.

@@ -202,6 +202,21 @@ const CellStyle &Sheet::style(int col, int row) const {
     return m_styles[fallbackStyle(col, row)];
 }
 
+std::vector<int> Sheet::rowsWithOwnStyles() const {
+    std::vector<int> rows;
+    rows.reserve(m_rowStyles.size() + m_cellStyles.size());
+    for (const auto &[row, index] : m_rowStyles)
+        rows.push_back(row);
+    for (const auto &[k, index] : m_cellStyles) {
+        const int row = int(std::uint32_t(k));
+        if (row >= 1)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
 void Sheet::setDefaultStyle(const CellStyle &style) {
     if (style == m_styles[0])
         return;

@@ -18,6 +18,8 @@ namespace tessel::print {
 
 // The grey of a cell's border when its style names no colour, on screen and on paper.
 inline constexpr QRgb kDefaultBorderGrey = qRgb(128, 128, 128);
+// The grey of the grid lines a report prints between its cells (PrintSettings::gridLines).
+inline constexpr QRgb kGridLineGrey = qRgb(192, 192, 192);
 
 // Where a cell's picture and its text go, in the cell's units.
 struct CellContentBoxes {

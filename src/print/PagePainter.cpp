@@ -32,7 +32,7 @@ constexpr double kGridPen = 0.5;      // points
 constexpr double kBorderPen = 1.0;    // points
 constexpr double kShadowDepth = 3.0;  // points
 constexpr double kBarInset = 1.5;     // points between a data bar and its cell's edges
-const QColor kGridColor(192, 192, 192);
+const QColor kGridColor(kGridLineGrey);
 const QColor kShadowColor(128, 128, 128);
 // The fill of page-total rows on a sheet that has no subtotal row to take one from.
 const QColor kExtraRowFill(242, 242, 242);
