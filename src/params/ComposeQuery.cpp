@@ -250,8 +250,12 @@ db::Statement composeQuery(const QString &storedQuery, const QString &hostText,
     while (out.text.endsWith(u' '))
         out.text.chop(1);
     QStringList joined;
-    if (!hostCondition.isEmpty())
-        joined << (conditions.isEmpty() ? hostCondition : u'(' + hostCondition + u')');
+    if (!hostCondition.isEmpty()) {
+        // A condition ending in a line comment would swallow what follows on its line.
+        const QString end =
+            hostCondition.contains(QLatin1StringView("--")) ? QStringLiteral("\n") : QString();
+        joined << (conditions.isEmpty() ? hostCondition + end : u'(' + hostCondition + end + u')');
+    }
     joined += conditions;
     if (!joined.isEmpty())
         out.text += QStringLiteral(" where ") + joined.join(QLatin1StringView(" and "));
