@@ -1611,5 +1611,113 @@ To keep it, run this on the database:
         <source>一个工作表最多容纳 %1 个合并区域：工作表 %2 中其余相同值的单元格没有合并，各自保留其值。</source>
         <translation>A worksheet holds at most %1 merged ranges: the other cells of equal values on worksheet %2 were not merged, each keeps its value.</translation>
     </message>
+    <message>
+        <source>查询文本既不是 select 语句，也没有 where 子句，不能用来选择数据行。条件前要写 where，例如：where 订单.金额 &gt; 60000</source>
+        <translation>The query text is neither a select statement nor has a where clause, so it cannot choose rows. Put where before the condition, for example: where 订单.金额 &gt; 60000</translation>
+    </message>
+    <message>
+        <source>参数“%1”必须有值</source>
+        <translation>The parameter “%1” needs a value</translation>
+    </message>
+    <message>
+        <source>“%1”不是%2</source>
+        <translation>“%1” is not %2</translation>
+    </message>
+    <message>
+        <source>值含有 NUL 字符</source>
+        <translation>the value contains a NUL character</translation>
+    </message>
+    <message>
+        <source>整数</source>
+        <translation>a whole number</translation>
+    </message>
+    <message>
+        <source>数</source>
+        <translation>a number</translation>
+    </message>
+    <message>
+        <source>日期（yyyy-MM-dd 或 today、monthStart 等）</source>
+        <translation>a date (yyyy-MM-dd, or today, monthStart and the like)</translation>
+    </message>
+    <message>
+        <source>日期时间（yyyy-MM-dd HH:mm:ss）</source>
+        <translation>a date and time (yyyy-MM-dd HH:mm:ss)</translation>
+    </message>
+    <message>
+        <source>是非值（true 或 false）</source>
+        <translation>a yes/no value (true or false)</translation>
+    </message>
+    <message>
+        <source>可用的值</source>
+        <translation>a usable value</translation>
+    </message>
+    <message>
+        <source>参数“%1”的值不能用：%2</source>
+        <translation>The value of the parameter “%1” cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>范围要给两个值（从、到）</source>
+        <translation>a range takes two values (from, to)</translation>
+    </message>
+    <message>
+        <source>只能给一个值</source>
+        <translation>only one value may be given</translation>
+    </message>
+    <message>
+        <source>“%1”不在可选的值中</source>
+        <translation>“%1” is not among the values offered</translation>
+    </message>
+    <message>
+        <source>列表要有 values（非空数组）或 query（查询语句）</source>
+        <translation>a list needs values (a non-empty array) or query (a query)</translation>
+    </message>
+    <message>
+        <source>%1 不是名称（只能用字母、数字和下划线）</source>
+        <translation>%1 is no name (letters, digits and underscores only)</translation>
+    </message>
+    <message>
+        <source>“%1”是内置变量的名称</source>
+        <translation>“%1” is the name of a built-in variable</translation>
+    </message>
+    <message>
+        <source>名称“%1”与前面的参数重复</source>
+        <translation>the name “%1” is taken by an earlier parameter</translation>
+    </message>
+    <message>
+        <source>只有日期、日期时间、整数和数可以是范围</source>
+        <translation>only dates, date-times, whole numbers and numbers can be ranges</translation>
+    </message>
+    <message>
+        <source>只有文本、整数和数可以多选，范围不能多选</source>
+        <translation>only texts, whole numbers and numbers can take several values, and a range cannot</translation>
+    </message>
+    <message>
+        <source>多选参数用 in 比较</source>
+        <translation>a parameter of several values compares with in</translation>
+    </message>
+    <message>
+        <source>范围参数用 &gt;= 和 &lt;= 比较</source>
+        <translation>a range compares with &gt;= and &lt;=</translation>
+    </message>
+    <message>
+        <source>contains 和 startsWith 只用于文本</source>
+        <translation>contains and startsWith are for texts only</translation>
+    </message>
+    <message>
+        <source>参数“%1”</source>
+        <translation>parameter “%1”</translation>
+    </message>
+    <message>
+        <source>列表查询循环引用（%1）</source>
+        <translation>its list query refers back to itself (%1)</translation>
+    </message>
+    <message>
+        <source>第 %1 个参数</source>
+        <translation>parameter %1</translation>
+    </message>
+    <message>
+        <source>查询参数（参数）</source>
+        <translation>query parameters (参数)</translation>
+    </message>
 </context>
 </TS>

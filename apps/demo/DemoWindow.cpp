@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTableWidget>
@@ -115,8 +116,16 @@ void DemoWindow::putVariables() {
 // 2 printer. The component shows its own messages when something goes wrong.
 void DemoWindow::runSql(int isshow) {
     putVariables();
-    m_report.PrintPreSQL1(QStringLiteral("select * from x ") + m_where->text(), currentReport(),
-                          isshow, m_totals->isChecked());
+    // A condition typed without its keyword ("订单.金额 > 60000") gets it: the component reads
+    // the host's condition from its where, in any case.
+    static const QRegularExpression clause(
+        QStringLiteral("^\\s*(where|order\\s+by|group\\s+by)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString condition = m_where->text();
+    if (!condition.trimmed().isEmpty() && !clause.match(condition).hasMatch())
+        condition = QStringLiteral("where ") + condition;
+    m_report.PrintPreSQL1(QStringLiteral("select * from x ") + condition, currentReport(), isshow,
+                          m_totals->isChecked());
 }
 
 void DemoWindow::runDesigner() {

@@ -8,8 +8,10 @@
 #include "base/Progress.h"
 #include "component/HostGrid.h"
 #include "component/SharedState.h"
+#include "db/SqlClauses.h"
 #include "definitions/DefinitionRecord.h"
 #include "definitions/Definitions.h"
+#include "params/ParamValues.h"
 #include "print/Printing.h"
 #include "report/ReportRun.h"
 #include "report/SheetBuilding.h"
@@ -31,9 +33,10 @@ QString kRunCancelled() {
     return tessel::base::tr("报表已取消");
 }
 
-// The run's message and, on a line of its own, why the database refused or broke off when it
-// said so (a server that went away, a statement cancelled, a refused query): a user facing a
-// server fault must see the server's reason, not only the advice to check the query.
+// The run's message and, on a line of its own, what was wrong with what the run was given (a
+// parameter without its value), or why the database refused or broke off when it said so (a
+// server that went away, a statement cancelled, a refused query): a user facing a server fault
+// must see the server's reason, not only the advice to check the query.
 QString queryFailedText(const std::exception &e) {
     const auto *error = dynamic_cast<const Error *>(&e);
     if (!error)
@@ -41,6 +44,8 @@ QString queryFailedText(const std::exception &e) {
     QString reason = error->databaseText().trimmed();
     if (error->category() == Error::Category::Connection)
         reason = error->fullText().trimmed();  // "connection lost" and the server's text
+    else if (dynamic_cast<const params::ParamError *>(error))
+        reason = error->userMessage().trimmed();  // which parameter, and what is wrong
     return reason.isEmpty() ? kQueryFailed() : kQueryFailed() + u'\n' + reason;
 }
 
@@ -134,8 +139,20 @@ private:
     bool m_listini = true;
 };
 
+// What the user is told when the host's text is a bare condition: the rows it meant cannot be
+// chosen, and every row would print without a word.
+QString kBareCondition() {
+    return tessel::base::tr(
+        "查询文本既不是 select 语句，也没有 where 子句，不能用来选择数据行。"
+        "条件前要写 where，例如：where 订单.金额 > 60000");
+}
+
 void runSql(const QString &sql, const QString &reportName, int isshow, bool ishj,
             const std::optional<QVariant> &HJcol) {
+    if (!sql.trimmed().isEmpty() && db::findWhere(sql) < 0 && !db::isSelectStatement(sql)) {
+        base::showInformation(nullptr, kBareCondition(), base::infoTitle());
+        return;
+    }
     auto &state = sharedState();
     auto &session = state.session;
     designer::PrintSpread *window = nullptr;

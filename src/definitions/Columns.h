@@ -46,5 +46,8 @@ inline const QString kGrouping = QStringLiteral("分组");
 inline const QString kConditions = QStringLiteral("条件格式");
 // Charts drawn with the report: a JSON array (see charts/StoredCharts.h); NULL or empty is none.
 inline const QString kCharts = QStringLiteral("图表");
+// Parameters asked before a run: a JSON array (see params/StoredParameters.h); NULL or empty is
+// none.
+inline const QString kParams = QStringLiteral("参数");
 
 }  // namespace tessel::definitions::column

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/ValueText.h"
+#include "db/SqlClauses.h"
 #include "grid/Sheet.h"
 
 namespace tessel::definitions {
@@ -160,12 +161,12 @@ QString trimBlanks(const QString &text) {
 }
 
 QString cutBeforeWhere(const QString &query) {
-    const qsizetype at = query.indexOf(QLatin1String("where"), 0, Qt::CaseSensitive);
+    const qsizetype at = db::findWhere(query);
     return at < 0 ? query : query.left(at);
 }
 
 QString tailFromWhere(const QString &query) {
-    const qsizetype at = query.indexOf(QLatin1String("where"), 0, Qt::CaseSensitive);
+    const qsizetype at = db::findWhere(query);
     return at < 0 ? QString() : query.mid(at);
 }
 

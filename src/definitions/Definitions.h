@@ -102,11 +102,12 @@ QString trimBlanks(const QString &text);
 
 // ---- queries
 
-// A query without its condition: the text before its first lowercase "where" (the blank
-// ahead of it stays), or the whole text when it has none. An uppercase WHERE is not found.
+// A query without its condition: the text before its where (db::findWhere: the keyword in
+// any case, outside literals, quoted names and comments; the blank ahead of it stays), or the
+// whole text when it has none.
 QString cutBeforeWhere(const QString &query);
-// The condition of a query: the text from its first lowercase "where" to the end, "where"
-// included; empty when it has none.
+// The condition of a query: the text from its where (as cutBeforeWhere finds it) to the end,
+// "where" included; empty when it has none.
 QString tailFromWhere(const QString &query);
 
 }  // namespace tessel::definitions

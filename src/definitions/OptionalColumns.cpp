@@ -54,6 +54,7 @@ const std::vector<OptionalColumn> &optionalColumns() {
         {QStringLiteral("分组"), OptionalType::LongText},
         {QStringLiteral("条件格式"), OptionalType::LongText},
         {QStringLiteral("图表"), OptionalType::LongText},
+        {column::kParams, OptionalType::LongText},
     };
     return columns;
 }

@@ -30,7 +30,7 @@ struct OptionalColumn {
 };
 
 // Every optional column tsl_report may have, in the order they were added: 页宽缩放
-// integer, 列格式 varchar(400), 纸张 varchar(40), 分组, 条件格式 and 图表 text.
+// integer, 列格式 varchar(400), 纸张 varchar(40), 分组, 条件格式, 图表 and 参数 text.
 const std::vector<OptionalColumn> &optionalColumns();
 
 // The statement that adds optional column `name` to tsl_report on a database of `dialect`:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/SqlClauses.h"
 #include "definitions/Definitions.h"
 
 namespace tessel::designer {
@@ -18,15 +19,12 @@ bool isNameChar(QChar c) {
            c == u'$';
 }
 
-enum class Occurrence { First, Last };
-
-// The position (from 0) of `keyword` in `text` as a word of the statement, -1 when it has
-// none: in any case, not part of a longer name, not inside a string literal or a quoted
+// The position (from 0) of the first `keyword` in `text` as a word of the statement, -1 when
+// it has none: in any case, not part of a longer name, not inside a string literal or a quoted
 // name. A doubled quote inside a literal closes and reopens it, which keeps it inside.
-qsizetype findKeyword(const QString &text, QLatin1String keyword, Occurrence which) {
+qsizetype findKeyword(const QString &text, QLatin1String keyword) {
     const qsizetype n = text.size();
     const qsizetype k = keyword.size();
-    qsizetype found = -1;
     QChar closing;  // the quote that ends the literal or name being read; null outside
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
@@ -40,12 +38,10 @@ qsizetype findKeyword(const QString &text, QLatin1String keyword, Occurrence whi
         } else if ((i == 0 || !isNameChar(text[i - 1])) && i + k <= n &&
                    QStringView(text).mid(i, k).compare(keyword, Qt::CaseInsensitive) == 0 &&
                    (i + k == n || !isNameChar(text[i + k]))) {
-            found = i;
-            if (which == Occurrence::First)
-                return found;
+            return i;
         }
     }
-    return found;
+    return -1;
 }
 
 // Lower case one UTF-16 unit at a time, so that positions found in the result are positions
@@ -132,11 +128,12 @@ StoredQuery parseStoredQuery(const QString &s) {
     StoredQuery parts;
     const QString lower = lowerKeepingPositions(s);
     const qsizetype len = s.size();
-    const qsizetype w = findKeyword(s, QLatin1String("where"), Occurrence::First) + 1;
+    // The where is the one every run cuts at.
+    const qsizetype w = db::findWhere(s) + 1;
     if (w > 0)
         parts.condition = s.right(len - w - 4);  // after "where", with the blank that follows
 
-    const qsizetype f = findKeyword(s, QLatin1String("from"), Occurrence::First) + 1;
+    const qsizetype f = findKeyword(s, QLatin1String("from")) + 1;
     if (f == 0)
         return parts;  // no "from": nothing to take apart
     const qsizetype fieldsLength = f - 7;
@@ -183,7 +180,7 @@ QString withCondition(const QString &query, const QString &condition) {
     if (trimBlanks(condition).isEmpty())
         return query;
     const QString t = trimBlanks(query);
-    const qsizetype p = findKeyword(t, QLatin1String("where"), Occurrence::Last);
+    const qsizetype p = db::findWhere(t);
     // The blank ahead of "where" goes with it.
     const QString head = p >= 0 ? t.left(std::max<qsizetype>(0, p - 1)) : t;
     return head + QStringLiteral(" where ") + condition;

@@ -35,8 +35,9 @@ struct StoredQuery {
 //  - tables: from the second character after that "from" up to the one before the blank
 //    ahead of the first "where" (the character right before it is left out), or to the end.
 // The keywords "from" and "where" count in any case, as whole words only, and not inside
-// string literals ('…') or quoted names ("…", […]): "fromage" holds no "from". Fields and
-// tables are trimmed of blanks before they are split at ",", the pieces are not.
+// string literals ('…') or quoted names ("…", […]): "fromage" holds no "from"; the where is
+// the statement's own, as db::findWhere finds it (not a subquery's, nor one in a comment). Fields
+// and tables are trimmed of blanks before they are split at ",", the pieces are not.
 StoredQuery parseStoredQuery(const QString &query);
 
 // ---- the wizard's selected-field entries: "员工.姓名", "员工.姓名 as 名字"
@@ -54,7 +55,7 @@ bool isFieldOf(const QString &entry, const QString &table);
 QString withAlias(const QString &entry, const QString &alias);
 
 // `query` under `condition`: the query trimmed of blanks, cut before the blank ahead of its
-// last "where" (the same keyword rule as parseStoredQuery), then " where " and the condition
+// where (db::findWhere, as parseStoredQuery), then " where " and the condition
 // as typed. A query without "where" gets the condition appended; a blank condition leaves
 // the query as it is.
 QString withCondition(const QString &query, const QString &condition);

@@ -8,6 +8,7 @@
 #include "report/GroupingStep.h"
 #include "report/NumberWidthStep.h"
 #include "report/PaperStep.h"
+#include "report/ParamsStep.h"
 #include "report/SheetBuilding.h"
 
 namespace tessel::report {
@@ -87,12 +88,13 @@ void buildReport(ReportSession &session, const definitions::DefinitionRecord &st
     db::Recordset query;
     db::Recordset *rows = source.rows;
     if (source.kind == Kind::StoredQuery) {
-        const QString text =
-            definitions::cutBeforeWhere(stored.query.value()) + u' ' + source.where;
+        const db::Statement statement =
+            ComposeRunQuery(session, stored.query.value(), source.where, request.params,
+                            request.today.isValid() ? request.today : QDate::currentDate());
         progress.begin(queryStage(), base::ProgressUnit::Rows, -1);
         watched.emplace(session.connection, progress);
-        query.open(text, session.connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
-                   db::kCommandText);
+        query.open(statement, session.connection, db::CursorType::ForwardOnly,
+                   db::LockType::ReadOnly, db::kCommandText);
         rows = &query;
     }
     if (rows)

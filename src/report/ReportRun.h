@@ -10,7 +10,8 @@
 //    1. the definition's layout: print settings, margins, merges, header row (ApplyDefinition)
 //    2. the stored page settings and formats: fit to pages wide, paper (PaperStep), column
 //       formats (applyStoredLayout)
-//    3. the rows' source opened: the stored query with the run's condition
+//    3. the rows' source opened: the stored query with the run's condition and the
+//       parameters' conditions, every value bound (ParamsStep)
 //    4. the header row height of the definition, again
 //    5. labels and widths over the run's column count
 //    6. conditional formats (ConditionsStep), once the columns are counted
@@ -21,12 +22,13 @@
 //   10. the totals row, 11. columns widened for formatted numbers that would not print
 //       whole (NumberWidthStep) (addRunTotals)
 // A new stored setting's step is added here once, in its place, and every path has it:
-// parameters before the query (3), a crosstab after the fill (7), documents after the
-// grouping (8).
+// a crosstab after the fill (7), documents after the grouping (8).
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
+#include <QVariantMap>
 #include <functional>
 #include <optional>
 
@@ -49,7 +51,8 @@ struct HostGrid {
 // Where a run's data rows come from, and what that changes in the steps.
 struct RunSource {
     enum class Kind {
-        // The definition's query cut before its own "where", joined with `where` (step 3); its
+        // The definition's query cut before its own where, joined with `where` and the
+        // parameters' conditions (step 3, ParamsStep), every value bound; its
         // work and rows reported to `progress` (queryStage(), then the fill's), finished once
         // the rows are in. The columns are its fields.
         StoredQuery,
@@ -85,6 +88,11 @@ struct RunRequest {
     bool grouped = true;
     // The totals row; with it, a grouping level without totals sums its columns.
     RunTotals totals;
+    // The values of the report's parameters (StoredQuery): name → value, a QVariantList of two
+    // for a range, a list for multi; a parameter not named here runs with its default.
+    QVariantMap params;
+    // The day date presets resolve against; invalid: the current date.
+    QDate today;
 };
 
 // The progress stage a run's query is reported under while the database works on it.

@@ -66,6 +66,12 @@ struct ReportSession {
     // Stored charts the user has been told cannot all be drawn ("report\ntext"): each is told
     // once.
     QSet<QString> chartNotices;
+    // Parameters as the designer last saved them this session, by report name, in the stored
+    // form of 参数: what a report's runs use when tsl_report has no such column.
+    QHash<QString, QString> params;
+    // Stored parameters the user has been told cannot all be used ("report\ntext"): each is
+    // told once.
+    QSet<QString> paramNotices;
     // The runs leave every stored chart out (the renderer's --no-charts).
     bool chartsOff = false;
     // Columns a run widened for their numbers that the user has been told of ("report\n

@@ -150,12 +150,20 @@ TEST_P(RunsOn, PrintPreSQL1TakesTheHostsWhereTail) {
     EXPECT_EQ(user.busyDepth, 0);
 }
 
-TEST_F(Runs, UppercaseWhereIsNotATail) {
+// A condition in capitals selects its rows (it was once ignored, and every row printed); a bare
+// condition, without where and no select, is refused with a message that says so.
+TEST_F(Runs, UppercaseWhereIsATailAndABareConditionIsRefused) {
     report.setNameOfReport(QStringLiteral("订单报表"));
     report.PrintPreSQL1(QStringLiteral("select * from 订单 WHERE 金额>100"), QString(), 5, false);
-    EXPECT_TRUE(component::sharedState().session.whereSQL.isEmpty());
-    EXPECT_EQ(report.tsRows(), 4);
+    EXPECT_EQ(component::sharedState().session.whereSQL, QStringLiteral("WHERE 金额>100"));
+    EXPECT_EQ(report.tsRows(), 2);
     EXPECT_FALSE(report.Visible());  // isshow 5 shows nothing
+    EXPECT_TRUE(user.texts().isEmpty());
+
+    report.PrintPreSQL1(QStringLiteral("订单.金额 > 60000"), QString(), 5, false);
+    ASSERT_EQ(user.texts().size(), 1);
+    EXPECT_TRUE(user.texts()[0].contains(QStringLiteral("where 订单.金额 > 60000")));
+    EXPECT_EQ(component::sharedState().session.whereSQL, QStringLiteral("WHERE 金额>100"));
 }
 
 TEST_F(Runs, WithoutADefinitionTheQueryIsShownForSaving) {
@@ -194,14 +202,14 @@ TEST_P(RunsOn, QueryErrorsAreShownAndTheCallReturns) {
     user.messages.clear();
     // A stored query the database refuses takes the same path.
     db.exec(QStringLiteral("update tsl_report set 查询 = 'select nothing from 订单'"));
-    report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
+    report.PrintPreSQL1(QString(), QStringLiteral("订单报表"), 0, true);
     EXPECT_EQ(shown(), QStringList{kQueryFailed});
     // So do rows that break off after the first two (the third overflows): no short report.
     user.messages.clear();
     db.exec(
         QStringLiteral("update tsl_report set 查询 = 'select case when 编号 < 3 then 编号 "
                        "else abs(-9223372036854775807 - 1) end from 订单'"));
-    report.PrintPreSQL1(QStringLiteral("x"), QStringLiteral("订单报表"), 0, true);
+    report.PrintPreSQL1(QString(), QStringLiteral("订单报表"), 0, true);
     EXPECT_EQ(shown(), QStringList{kQueryFailed});
 }
 
@@ -323,6 +331,34 @@ TEST_P(RunsOn, GetReportKeepsTheRowsAndAddsALabelledRowEachTime) {
     EXPECT_EQ(report.getText(1, 4).toString(), QStringLiteral("4"));
     report.getReport(QStringLiteral("订单报表"), 2, 5);
     EXPECT_EQ(report.tsRows(), 6);
+}
+
+// A stored 参数 on every run: the parameters' defaults select the rows, joined to the host's
+// condition and bound; what cannot be used is told once naming 参数; a required parameter
+// without value fails the run naming it.
+TEST_P(RunsOn, StoredParametersChooseTheRows) {
+    report::ReportSession &session = component::sharedState().session;
+    db.exec(definitions::addColumnStatement(QStringLiteral("参数"), session.connection.dialect()));
+    report.ConDb(db.connectionString());
+    session.paramNotices.clear();
+    const auto run = [&](const char *stored) {
+        db.exec(QStringLiteral("update tsl_report set 参数 = '%1'").arg(QString::fromUtf8(stored)));
+        user.messages.clear();
+        report.PrintPreSQL1(QStringLiteral("where 编号 < 4"), QStringLiteral("订单报表"), 5, false);
+        return report.tsRows();
+    };
+    EXPECT_EQ(run(R"([{"name":"最低","type":"number","column":"金额","op":">=","default":100}])"),
+              2);
+    EXPECT_TRUE(user.texts().isEmpty());
+    EXPECT_EQ(
+        run(R"([{"name":"最低","type":"number","column":"金额","default":"x"},{"name":"日期"}])"),
+        3);
+    ASSERT_EQ(user.texts().size(), 1);
+    EXPECT_TRUE(user.texts()[0].contains(QStringLiteral("参数")));
+    EXPECT_TRUE(user.texts()[0].contains(QStringLiteral("日期")));
+    run(R"([{"name":"最低","type":"number","column":"金额","required":true}])");
+    ASSERT_EQ(user.texts().size(), 1);
+    EXPECT_TRUE(user.texts()[0].contains(QStringLiteral("参数“最低”必须有值")));
 }
 
 // A stored 条件格式 on every run: the rules that can be used reach the sheet the report prints

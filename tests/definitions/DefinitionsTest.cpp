@@ -141,13 +141,17 @@ TEST(ListCodecs, EncodeFromTheSheet) {
     EXPECT_EQ(encodeHeaderHeight(sheet), QStringLiteral("20.25"));
 }
 
-TEST(StoredQuery, CutAtTheFirstLowercaseWhere) {
+TEST(StoredQuery, CutAtItsOwnWhereInAnyCase) {
     const QString q = QStringLiteral("select a from t where x=1 and y in (select b where c)");
     EXPECT_EQ(cutBeforeWhere(q), QStringLiteral("select a from t "));
     EXPECT_EQ(tailFromWhere(q), QStringLiteral("where x=1 and y in (select b where c)"));
+    // A condition written in capitals is the query's condition too: it was once ignored.
     const QString upper = QStringLiteral("select a from t WHERE x=1");
-    EXPECT_EQ(cutBeforeWhere(upper), upper);
-    EXPECT_EQ(tailFromWhere(upper), QString());
+    EXPECT_EQ(cutBeforeWhere(upper), QStringLiteral("select a from t "));
+    EXPECT_EQ(tailFromWhere(upper), QStringLiteral("WHERE x=1"));
+    const QString none = QStringLiteral("select nowhere from t -- where");
+    EXPECT_EQ(cutBeforeWhere(none), none);
+    EXPECT_EQ(tailFromWhere(none), QString());
 }
 
 }  // namespace
