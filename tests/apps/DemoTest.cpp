@@ -1,9 +1,13 @@
 // The demo host starts on the sample database and runs its reports.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "DemoWindow.h"
 #include "SampleDb.h"
@@ -48,6 +52,27 @@ TEST(Demo, RunsTheSampleReports) {
     EXPECT_EQ(sheet.text(1, 0), QStringLiteral("季度"));
     EXPECT_EQ(sheet.text(2, 4), QStringLiteral("450.75"));  // the totals row
     tessel::component::sharedState().unloadDesigner();
+}
+
+// With the interface in English the demo's own captions are English too; its data (the
+// report names, the sample variables and condition) stays as stored.
+TEST(Demo, SpeaksTheInterfaceLanguage) {
+    tessel::test::TempDb db;
+    tessel::test::loadSample(db);
+    const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    for (const bool english : {true, false}) {
+        tessel::clsReport::setLanguage(english ? QLocale(QLocale::English)
+                                               : QLocale(QLocale::Chinese));
+        DemoWindow demo(db.path());
+        QStringList captions{demo.windowTitle().section(u' ', 0, -2)};
+        for (const QAbstractButton *b : demo.findChildren<QAbstractButton *>())
+            captions << b->text();
+        for (const QLabel *l : demo.findChildren<QLabel *>())
+            captions << l->text();
+        for (const QAction *a : demo.findChildren<QAction *>())
+            captions << a->text();
+        EXPECT_EQ(captions.filter(chinese).isEmpty(), english) << captions.join(u'|').toStdString();
+    }
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ TEST_F(Preview, ExportButtonWritesTheWorkbookWithTheSubstitutedHeader) {
     user.saveNames.push_back(path);
     click(kColExport);
     ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(user.texts(), QStringList{"表格数据导出到excel表成功！"});
+    EXPECT_EQ(user.texts(), QStringList{"表格数据导出到excel表成功！\n" + path});
     const QString xml =
         QString::fromUtf8(test::unzipPart(path, QStringLiteral("xl/worksheets/sheet1.xml")));
     EXPECT_TRUE(xml.contains("部门：销售部"));
