@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,9 +21,20 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The demo's own captions in the component's interface language: the component installs its
+// translation in the application (TESSEL_LANG, clsReport::setLanguage), and the demo's texts
+// are in the same catalogue, so the window speaks the language the component's windows do.
+QString text(const char *source) {
+    return QCoreApplication::translate("tessel::base", source);
+}
+
+}  // namespace
+
 DemoWindow::DemoWindow(const QString &database) {
     setObjectName(QStringLiteral("tesselDemo"));
-    setWindowTitle(QStringLiteral("Tessel 演示 — %1").arg(database));
+    setWindowTitle(text(QT_TRANSLATE_NOOP("tessel::base", "Tessel 演示 — %1")).arg(database));
 
     // 1. Hand the component a connection. Any connection string works; a host that
     //    already has a QSqlDatabase open would call m_report.setTsDBc(db) instead. A bare
@@ -44,7 +56,7 @@ DemoWindow::DemoWindow(const QString &database) {
         m_reports->addItem(q.value(0).toString());
     if (m_reports->count() > 0)
         m_reports->setCurrentRow(0);
-    layout->addWidget(new QLabel(QStringLiteral("已存报表："), central));
+    layout->addWidget(new QLabel(text(QT_TRANSLATE_NOOP("tessel::base", "已存报表：")), central));
     layout->addWidget(m_reports);
 
     // 3. What the host adds to a run: a condition and report variables.
@@ -52,15 +64,16 @@ DemoWindow::DemoWindow(const QString &database) {
     m_where = new QLineEdit(central);
     m_where->setObjectName(QStringLiteral("where"));
     m_where->setPlaceholderText(QStringLiteral("where 订单.金额 > 5000"));
-    form->addRow(QStringLiteral("查询条件："), m_where);
-    m_totals = new QCheckBox(QStringLiteral("加合计行"), central);
+    form->addRow(text(QT_TRANSLATE_NOOP("tessel::base", "查询条件：")), m_where);
+    m_totals = new QCheckBox(text(QT_TRANSLATE_NOOP("tessel::base", "加合计行")), central);
     m_totals->setObjectName(QStringLiteral("totals"));
     form->addRow(QString(), m_totals);
     layout->addLayout(form);
 
     m_vars = new QTableWidget(2, 2, central);
     m_vars->setObjectName(QStringLiteral("variables"));
-    m_vars->setHorizontalHeaderLabels({QStringLiteral("变量"), QStringLiteral("值")});
+    m_vars->setHorizontalHeaderLabels({text(QT_TRANSLATE_NOOP("tessel::base", "变量")),
+                                       text(QT_TRANSLATE_NOOP("tessel::base", "值"))});
     m_vars->horizontalHeader()->setStretchLastSection(true);
     m_vars->setItem(0, 0, new QTableWidgetItem(QStringLiteral("公司")));
     m_vars->setItem(0, 1, new QTableWidgetItem(QStringLiteral("示例贸易有限公司")));
@@ -75,12 +88,14 @@ DemoWindow::DemoWindow(const QString &database) {
         const char *caption;
         void (DemoWindow::*run)();
     } runs[] = {
-        {"design", "设计", &DemoWindow::runDesigner}, {"preview", "预览", &DemoWindow::runPreview},
-        {"print", "打印", &DemoWindow::runPrint},     {"grid", "网格报表", &DemoWindow::runGrid},
-        {"layout", "仅版式", &DemoWindow::runLayout},
+        {"design", QT_TRANSLATE_NOOP("tessel::base", "设计"), &DemoWindow::runDesigner},
+        {"preview", QT_TRANSLATE_NOOP("tessel::base", "预览"), &DemoWindow::runPreview},
+        {"print", QT_TRANSLATE_NOOP("tessel::base", "打印"), &DemoWindow::runPrint},
+        {"grid", QT_TRANSLATE_NOOP("tessel::base", "网格报表"), &DemoWindow::runGrid},
+        {"layout", QT_TRANSLATE_NOOP("tessel::base", "仅版式"), &DemoWindow::runLayout},
     };
     for (const auto &r : runs) {
-        auto *b = new QPushButton(QString::fromUtf8(r.caption), central);
+        auto *b = new QPushButton(text(r.caption), central);
         b->setObjectName(QString::fromLatin1(r.name));
         connect(b, &QPushButton::clicked, this, r.run);
         buttons->addWidget(b);
@@ -88,10 +103,10 @@ DemoWindow::DemoWindow(const QString &database) {
     layout->addLayout(buttons);
 
     // The designer builds new reports from the database's tables.
-    QMenu *menu = menuBar()->addMenu(QStringLiteral("报表(&R)"));
-    QAction *design = menu->addAction(QStringLiteral("报表设计器…"));
+    QMenu *menu = menuBar()->addMenu(text(QT_TRANSLATE_NOOP("tessel::base", "报表(&R)")));
+    QAction *design = menu->addAction(text(QT_TRANSLATE_NOOP("tessel::base", "报表设计器…")));
     connect(design, &QAction::triggered, this, [this] { m_report.setVisible(true); });
-    menu->addAction(QStringLiteral("退出"), this, &QWidget::close);
+    menu->addAction(text(QT_TRANSLATE_NOOP("tessel::base", "退出")), this, &QWidget::close);
     resize(520, 520);
 }
 

@@ -1,5 +1,6 @@
 #include "base/Language.h"
 
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <memory>
@@ -8,10 +9,18 @@ namespace tessel::base {
 
 namespace {
 
-// The translator we installed, if any; one at a time, so switching languages never stacks.
-std::unique_ptr<QTranslator> &installed() {
-    static std::unique_ptr<QTranslator> t;
-    return t;
+// The interface language in force and the translators installed for it: ours (none for
+// Chinese, whose texts are the sources) and Qt's own, for the file dialogs, the colour
+// chooser and the message boxes' buttons. One set at a time, so switching never stacks.
+struct InstalledLanguage {
+    QLocale language{QLocale::Chinese, QLocale::China};
+    std::unique_ptr<QTranslator> ours;
+    std::unique_ptr<QTranslator> qt;
+};
+
+InstalledLanguage &installed() {
+    static InstalledLanguage l;
+    return l;
 }
 
 bool &chosen() {
@@ -19,37 +28,60 @@ bool &chosen() {
     return c;
 }
 
+void remove(std::unique_ptr<QTranslator> &t) {
+    if (t) {
+        QCoreApplication::removeTranslator(t.get());
+        t.reset();
+    }
+}
+
+// Qt's translation of its own texts for `language` from the Qt installation, when there is
+// one (English needs none: Qt's texts are English).
+std::unique_ptr<QTranslator> qtTranslation(const QLocale &language) {
+    auto t = std::make_unique<QTranslator>();
+    if (!t->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    QCoreApplication::installTranslator(t.get());
+    return t;
+}
+
 }  // namespace
 
 bool setLanguage(const QLocale &locale) {
     chosen() = true;
-    if (installed()) {
-        QCoreApplication::removeTranslator(installed().get());
-        installed().reset();
+    InstalledLanguage &l = installed();
+    remove(l.ours);
+    remove(l.qt);
+    // The sources carry the Chinese texts, so Chinese needs no translator of ours; a language
+    // without one shows them too, and Qt's dialogs then speak Chinese with them.
+    const bool chinese = locale.language() == QLocale::Chinese || locale.language() == QLocale::C;
+    if (!chinese) {
+        auto t = std::make_unique<QTranslator>();
+        if (t->load(locale, QStringLiteral("tessel"), QStringLiteral("_"),
+                    QStringLiteral(":/tessel/i18n"))) {
+            QCoreApplication::installTranslator(t.get());
+            l.ours = std::move(t);
+        }
     }
-    // The sources carry the Chinese texts, so Chinese needs no translator.
-    if (locale.language() == QLocale::Chinese || locale.language() == QLocale::C)
-        return false;
-    auto t = std::make_unique<QTranslator>();
-    if (!t->load(locale, QStringLiteral("tessel"), QStringLiteral("_"),
-                 QStringLiteral(":/tessel/i18n")))
-        return false;
-    QCoreApplication::installTranslator(t.get());
-    installed() = std::move(t);
-    return true;
+    l.language = l.ours ? locale : QLocale(QLocale::Chinese, QLocale::China);
+    l.qt = qtTranslation(l.language);
+    return l.ours != nullptr;
 }
 
 bool translationInUse() {
-    return installed() != nullptr;
+    return installed().ours != nullptr;
+}
+
+QLocale interfaceLanguage() {
+    return installed().language;
 }
 
 void applyLanguageFromEnvironment() {
     if (chosen())
         return;
-    chosen() = true;
     const QString name = qEnvironmentVariable("TESSEL_LANG");
-    if (!name.isEmpty())
-        setLanguage(QLocale(name));
+    setLanguage(name.isEmpty() ? QLocale(QLocale::Chinese, QLocale::China) : QLocale(name));
 }
 
 }  // namespace tessel::base

@@ -5,10 +5,33 @@
 #include <QApplication>
 #include <QProgressDialog>
 #include <QThread>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 
 namespace tessel::base {
+
+namespace {
+
+// Milliseconds the work waits, at most, for the window system to show a new dialog.
+constexpr int kExposeWaitMs = 300;
+
+// A new window is mapped by the window system and asked for its contents a moment later; the
+// work turns the event loop only at its next check point, and a stretch without one (a file
+// being joined or closed) would leave an empty, unpainted frame on the screen meanwhile. So
+// the dialog is painted before the work goes on: the events are handled until the window is
+// shown on the screen, then it is painted at once.
+void paintNow(QWidget &dialog) {
+    QElapsedTimer waited;
+    waited.start();
+    QWindow *window = dialog.windowHandle();
+    while (window && !window->isExposed() && waited.elapsed() < kExposeWaitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    dialog.repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
 
 DialogProgress::DialogProgress(QWidget *parent) : m_parent(parent) {
     m_onGuiThread = qobject_cast<QApplication *>(QCoreApplication::instance()) &&
@@ -61,6 +84,7 @@ void DialogProgress::update(qint64 done) {
                          [this] { m_cancelled = true; });
         refresh();
         m_dialog->show();
+        paintNow(*m_dialog);
         m_redraw.start();
     } else if (m_dialog && m_redraw.elapsed() >= kProgressRedrawMs) {
         refresh();

@@ -63,6 +63,17 @@ ReplacementFile::ReplacementFile(const QString &path)
       m_targetName(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
       m_temp(QFileInfo(path).absolutePath() + QStringLiteral("/.") + QFileInfo(path).fileName() +
              QStringLiteral(".XXXXXX")) {
+    // The check the CSV and PDF writers' QSaveFile makes, made by QSaveFile itself: an existing
+    // file this user may not write, or a folder of that name, is refused with its reason.
+    // Renaming over a read-only file would otherwise replace it, since only the folder's
+    // permissions govern a rename.
+    {
+        QSaveFile probe(path);
+        if (!probe.open(QIODevice::WriteOnly))
+            throw ioError(tessel::base::tr("无法写入文件 %1").arg(m_targetName),
+                          probe.errorString());
+        probe.cancelWriting();
+    }
     if (!m_temp.open())
         throw ioError(tessel::base::tr("无法写入文件 %1").arg(m_targetName), m_temp.errorString());
     m_tempName = m_temp.fileName();

@@ -16,8 +16,9 @@ namespace tessel::base {
 // the target's folder, removed on destruction unless committed.
 class ReplacementFile {
 public:
-    // Makes the temporary file beside `path`, so that a folder that takes no new file is found
-    // before any work is done. Throws Error(Io) ("无法写入文件 <target>", the system's reason).
+    // Makes the temporary file beside `path`, so that a target this user may not write (an
+    // existing read-only file, a folder) or a folder that takes no new file is found before any
+    // work is done. Throws Error(Io) ("无法写入文件 <target>", the reason).
     explicit ReplacementFile(const QString &path);
     ReplacementFile(const ReplacementFile &) = delete;
     ReplacementFile &operator=(const ReplacementFile &) = delete;

@@ -7,6 +7,7 @@
 #include "base/MessageTitles.h"
 #include "base/Progress.h"
 #include "component/HostGrid.h"
+#include "component/Runs.h"
 #include "component/SharedState.h"
 #include "db/SqlClauses.h"
 #include "definitions/DefinitionRecord.h"
@@ -27,7 +28,7 @@ QString kNoDefinition() {
     return tessel::base::tr("不存在这个报表数据，请新建报表。");
 }
 QString kQueryFailed() {
-    return tessel::base::tr("查询有误，不能生成报表，请确认是否点击查询按钮。");
+    return component::queryFailedMessage();
 }
 QString kRunCancelled() {
     return tessel::base::tr("报表已取消");
@@ -279,6 +280,10 @@ void runGrid(QObject *gd, const QString &rpName, int isshow, bool ishj,
 }
 
 }  // namespace
+
+QString component::queryFailedMessage() {
+    return tessel::base::tr("查询有误，不能生成报表，请确认是否点击查询按钮。");
+}
 
 void clsReport::PrintPreSQL1(const QString &sql, const QString &reportName, int isshow, bool ishj) {
     runSql(sql, reportName, isshow, ishj, std::nullopt);

@@ -2,6 +2,7 @@
 
 #include <tessel/Error.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <memory>
@@ -80,7 +81,11 @@ void exportWorkbook(QWidget *parent, const grid::Sheet &sheet, const QString &he
                           base::warningTitle());
         return;
     }
-    base::showInformation(parent, tessel::base::tr(chosen.done), tessel::base::tr("导出数据成功"));
+    // The file is named on a line of its own, where a user looks for what was written.
+    base::showInformation(parent,
+                          tessel::base::tr(chosen.done) + u'\n' +
+                              QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()),
+                          tessel::base::tr("导出数据成功"));
     for (const QString &notice : notices)
         base::showInformation(parent, notice, base::noticeTitle());
     const grid::Paper paper = sheet.print().paper;

@@ -152,7 +152,7 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
         marginLayout->addWidget(label, i / 2, (i % 2) * 2);
         marginLayout->addWidget(m_margin[i], i / 2, (i % 2) * 2 + 1);
     }
-    // Centimetres beside inches, where the interface is Chinese.
+    // Centimetres beside inches, in every interface language.
     auto *unitLabel = new QLabel(tessel::base::tr("单位:"), frameMargins);
     m_marginUnit = new QComboBox(frameMargins);
     m_marginUnit->setObjectName(QStringLiteral("cboMarginUnit"));
@@ -160,8 +160,6 @@ PageSetup::PageSetup(report::ReportSession &session, widgets::PageView *preview,
     unitLabel->setBuddy(m_marginUnit);
     marginLayout->addWidget(unitLabel, 2, 0);
     marginLayout->addWidget(m_marginUnit, 2, 1);
-    unitLabel->setVisible(!base::translationInUse());
-    m_marginUnit->setVisible(!base::translationInUse());
 
     // Fit to pages wide, under the margins: the columns shrink to N pages across.
     auto *fitLayout = new QHBoxLayout;

@@ -6,7 +6,7 @@
 // table has that column, and in the session for the report in any case. The paper
 // (cboPaper, under the orientation) works the same way with 纸张: a named paper, a continuous
 // form, or "自定义" with a width (spnPaperWidth) and height (spnPaperHeight) in millimetres.
-// In the Chinese interface the margins may also be shown and typed in centimetres
+// In every interface language the margins may also be shown and typed in centimetres
 // (cboMarginUnit); the sheet and the row keep them as always.
 #pragma once
 
@@ -64,7 +64,7 @@ public:
     QDoubleSpinBox *paperHeight() const { return m_paperSize[1]; }  // millimetres, custom only
     // The paper the controls choose now.
     grid::Paper chosenPaper() const;
-    QComboBox *marginUnit() const { return m_marginUnit; }  // 0 英寸, 1 厘米 (Chinese only)
+    QComboBox *marginUnit() const { return m_marginUnit; }  // 0 英寸, 1 厘米
 
 private:
     bool applyAndStore();

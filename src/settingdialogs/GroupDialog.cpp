@@ -28,11 +28,6 @@ namespace {
 using grid::GroupLevel;
 using grid::TotalFunction;
 
-// The proposals of a report that takes up page totals: the texts the stored form's own
-// example uses, which the user may change or empty.
-const QString kRunningLabel = QStringLiteral("累计");
-const QString kCarriedLabel = QStringLiteral("承前页");
-
 QCheckBox *checkBox(QWidget *parent, const char *name, const char *caption) {
     auto *c = new QCheckBox(tessel::base::tr(caption), parent);
     c->setObjectName(QString::fromLatin1(name));
@@ -263,10 +258,12 @@ GroupDialog::GroupDialog(const grid::Grouping &initial, const grid::Sheet &repor
         if (m_showing)
             return;
         if (on) {
+            // New labels in the interface language; stored ones stay as they were stored.
             grid::PageTotals totals;
             totals.columns = defaultTotals();
-            totals.running = kRunningLabel;
-            totals.carried = kCarriedLabel;
+            totals.label = tessel::base::tr("本页小计");
+            totals.running = tessel::base::tr("累计");
+            totals.carried = tessel::base::tr("承前页");
             m_grouping.pageTotals = totals;
         } else {
             m_grouping.pageTotals.reset();

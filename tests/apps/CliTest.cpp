@@ -1,6 +1,7 @@
 // The command-line renderer, run as a user would run it, on the sample database.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -10,9 +11,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+
 #include <csignal>
 
 #include "SampleDb.h"
+#include "print/codes/HeaderFooterCodes.h"
 #include "support/Pdf.h"
 #include "support/Unzip.h"
 
@@ -73,14 +76,15 @@ TEST_F(Cli, RendersAPdfWithSubstitutedHeaderAndFooter) {
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const int pages = tessel::test::pdfPageCount(pdf);
     EXPECT_GE(pages, 2);
-    EXPECT_EQ(r.err, QStringLiteral("tessel: %1 pages written to %2\n").arg(pages).arg(pdf));
+    EXPECT_EQ(r.err, QStringLiteral("tessel: 已将 %1 页写入 %2\n").arg(pages).arg(pdf));
     const QString text = tessel::test::pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("订单明细表")));
     EXPECT_TRUE(text.contains(QStringLiteral("公司:测试公司")));
     EXPECT_TRUE(text.contains(QStringLiteral("制表:李四")));
-    EXPECT_TRUE(
-        text.contains(QStringLiteral("日期:") +
-                      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)));
+    const tessel::print::DateForms dates = tessel::print::placeholderDateForms(
+        QLocale::system(), QLocale(QLocale::Chinese, QLocale::China));
+    EXPECT_TRUE(text.contains(QStringLiteral("日期:") +
+                              dates.locale.toString(QDate::currentDate(), dates.date)));
     EXPECT_TRUE(text.contains(QStringLiteral("投影仪")));
     EXPECT_FALSE(text.contains(QStringLiteral("V公司")));
 }
@@ -99,7 +103,7 @@ TEST_F(Cli, RendersOnTheReportsPaper) {
         const CliRun r =
             tessel({"render", "--db", db.path(), "--report", "产品目录", "--pdf", pdf});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        EXPECT_EQ(r.err.contains("tessel: note: "), points.width() == 595) << r.err.toStdString();
+        EXPECT_EQ(r.err.contains("tessel: 注意："), points.width() == 595) << r.err.toStdString();
         EXPECT_EQ(tessel::test::pdfPageSize(pdf), points) << stored;
     }
 }
@@ -164,7 +168,7 @@ TEST_F(Cli, RendersTheStoredGroupingUnlessToldNot) {
         const QString text = QString::fromUtf8(f.readAll());
         EXPECT_EQ(text.contains(QStringLiteral(" 小计,")), c.grouped) << c.stored;
         EXPECT_TRUE(text.contains(QStringLiteral("\r\n合计,,,20000,"))) << c.stored;
-        EXPECT_EQ(r.err.count(QStringLiteral("tessel: note: ")), int(c.noted)) << c.stored;
+        EXPECT_EQ(r.err.count(QStringLiteral("tessel: 注意：")), int(c.noted)) << c.stored;
         EXPECT_EQ(r.err.contains(QStringLiteral("分组")), c.noted) << r.err.toStdString();
     }
 }
@@ -175,17 +179,17 @@ TEST_F(Cli, FailsClearly) {
         int exitCode;
         const char *says;
     } cases[] = {
-        {{}, 2, "no command"},
-        {{QStringLiteral("draw")}, 2, "unknown command"},
+        {{}, 2, "没有给出命令"},
+        {{QStringLiteral("draw")}, 2, "未知命令“draw”"},
         {{QStringLiteral("render"), QStringLiteral("--db"), db.path()}, 2, "--report"},
         {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
           QStringLiteral("订单明细")},
          2,
-         "exactly one"},
+         "只给出一个"},
         {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
           QStringLiteral("没有这个"), QStringLiteral("--pdf"), out("x.pdf")},
          1,
-         "no report named"},
+         "没有名为“没有这个”的报表"},
         {{QStringLiteral("list"), QStringLiteral("--db"), db.path() + QStringLiteral(".missing")},
          1,
          "数据库文件不存在"},  // the component's own message, in the interface language
@@ -193,11 +197,16 @@ TEST_F(Cli, FailsClearly) {
           QStringLiteral("订单明细"), QStringLiteral("--where"), QStringLiteral("where 没有列 > 1"),
           QStringLiteral("--pdf"), out("y.pdf")},
          1,
-         "查询有误"},
+         "tessel: 查询失败：no such column: 没有列\n"},  // without the designer's advice
+        {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
+          QStringLiteral("部门销售汇总"), QStringLiteral("--totals"), QStringLiteral("4,99"),
+          QStringLiteral("--csv"), out("t.csv")},
+         2,
+         "报表只有 6 列，没有第 99 列"},
         {{QStringLiteral("render"), QStringLiteral("--db"), db.path(), QStringLiteral("--report"),
           QStringLiteral("订单明细"), QStringLiteral("--pdf"), out("no/z.pdf")},
          1,
-         "z.pdf”: No such file or directory"},
+         "z.pdf”: 此文件或目录不存在"},  // the system's reason, in Qt's Chinese
     };
     for (const auto &c : cases) {
         const CliRun r = tessel(c.args);
@@ -209,6 +218,7 @@ TEST_F(Cli, FailsClearly) {
     }
     EXPECT_FALSE(QFileInfo::exists(out("x.pdf")));
     EXPECT_FALSE(QFileInfo::exists(out("y.pdf")));
+    EXPECT_FALSE(QFileInfo::exists(out("t.csv")));
     const CliRun help = tessel({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("tessel render")));
@@ -221,7 +231,10 @@ TEST_F(Cli, SpeaksEnglishWhenTesselLangAsksForIt) {
     } cases[] = {
         {{QStringLiteral("--where"), QStringLiteral("where 没有列 > 1"), QStringLiteral("--pdf"),
           out("y.pdf")},
-         "System information: The query is wrong"},
+         "tessel: Query failed: no such column: 没有列\n"},
+        {{QStringLiteral("--report"), QStringLiteral("没有这个"), QStringLiteral("--pdf"),
+          out("x.pdf")},
+         "tessel: there is no report named \"没有这个\"\n"},
         {{QStringLiteral("--pdf"), out("no/z.pdf")}, "Cannot write the PDF file"},
     };
     for (const auto &c : cases) {
@@ -233,6 +246,40 @@ TEST_F(Cli, SpeaksEnglishWhenTesselLangAsksForIt) {
         EXPECT_EQ(r.exitCode, 1) << c.says;
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
     }
+}
+
+// A target the user may not write (mode 444) is refused alike by every file target: exit 1,
+// the writers' one message, the old file kept and nothing else left. Root writes any file, so
+// a test run as root runs the renderer as nobody, in a folder that user may write in.
+TEST_F(Cli, RefusesATargetTheUserMayNotWrite) {
+    ASSERT_TRUE(QFile::copy(db.path(), out("s.db")));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::Permissions(0x7777)));
+    ASSERT_TRUE(QFile::setPermissions(out("s.db"), QFile::Permissions(0x6644)));
+    for (const char *type : {"pdf", "csv", "xlsx"}) {
+        const QString target = out("old.") + QLatin1String(type);
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        ASSERT_TRUE(old.setPermissions(QFile::Permissions(0x4444)));
+        QProcess p;
+        if (::geteuid() == 0) {
+            p.setChildProcessModifier([] {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(99);
+            });
+        }
+        p.start(QStringLiteral(TESSEL_CLI),
+                {QStringLiteral("render"), QStringLiteral("--db"), out("s.db"),
+                 QStringLiteral("--report"), QStringLiteral("部门销售汇总"),
+                 QStringLiteral("--") + QLatin1String(type), target});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << type << ": " << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("无法写入")) && err.contains(target)) << type;
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "old") << type;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
 
 // Ctrl+C in the middle of a long render: the renderer stops, leaves no file (nor a temporary
@@ -256,7 +303,7 @@ TEST_F(Cli, AnInterruptedRenderLeavesNoFile) {
     const QString err = QString::fromUtf8(p.readAllStandardError());
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
-    EXPECT_EQ(err, QStringLiteral("tessel: interrupted, nothing written\n"));
+    EXPECT_EQ(err, QStringLiteral("tessel: 已中断，没有写出文件\n"));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
@@ -320,7 +367,8 @@ TEST_F(Cli, NamesTextsNoFontCanDrawOnceAndKeepsFontNotesOffStandardError) {
     const CliRun r =
         tessel({QStringLiteral("render"), QStringLiteral("--db"), db.path(),
                 QStringLiteral("--report"), QStringLiteral("产品目录"), QStringLiteral("--where"),
-                QStringLiteral("where 编号 > 1000"), QStringLiteral("--pdf"), pdf});
+                QStringLiteral("where 编号 > 1000"), QStringLiteral("--pdf"), pdf},
+               QString(), QStringLiteral("en"));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, QStringLiteral("tessel: warning: no installed font can draw some characters "
                                     "of \"%1\"\ntessel: 1 page written to %2\n")

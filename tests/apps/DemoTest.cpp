@@ -1,9 +1,13 @@
 // The demo host starts on the sample database and runs its reports.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "DemoWindow.h"
 #include "SampleDb.h"
@@ -48,6 +52,30 @@ TEST(Demo, RunsTheSampleReports) {
     EXPECT_EQ(sheet.text(1, 0), QStringLiteral("季度"));
     EXPECT_EQ(sheet.text(2, 4), QStringLiteral("450.75"));  // the totals row
     tessel::component::sharedState().unloadDesigner();
+}
+
+// The interface language reaches the demo's own captions (its data stays as stored) and Qt's
+// texts: the message boxes' buttons, the file dialogs.
+TEST(Demo, SpeaksTheInterfaceLanguage) {
+    tessel::test::TempDb db;
+    tessel::test::loadSample(db);
+    const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}]"));
+    for (const bool english : {true, false}) {
+        tessel::clsReport::setLanguage(QLocale(english ? QLocale::English : QLocale::Chinese));
+        DemoWindow demo(db.path());
+        QStringList texts{demo.windowTitle().section(u' ', 0, -2),
+                          QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                          QCoreApplication::translate("QFileDialog", "Look in:")};
+        for (const QAbstractButton *b : demo.findChildren<QAbstractButton *>())
+            texts << b->text();
+        for (const QLabel *l : demo.findChildren<QLabel *>())
+            texts << l->text();
+        for (const QAction *a : demo.findChildren<QAction *>())
+            texts << a->text();
+        EXPECT_EQ(texts.filter(chinese).isEmpty(), english) << texts.join(u'|').toStdString();
+        // Qt's own texts in Chinese too: none of them stays English.
+        EXPECT_NE(texts[1].contains(chinese) && texts[2].contains(chinese), english);
+    }
 }
 
 }  // namespace

@@ -189,5 +189,20 @@ TEST(EnglishInterface, EveryWindowShowsEnglishOnlyAndTheDefaultKeepsItsCaptions)
     }
 }
 
+// Page totals taken up in the groups dialog get their labels in the interface language (a
+// stored grouping keeps the labels it was stored with).
+TEST(EnglishInterface, NewPageTotalLabelsFollowTheLanguage) {
+    for (const bool english : {true, false}) {
+        base::setLanguage(QLocale(english ? QLocale::English : QLocale::Chinese));
+        Windows w;
+        settingdialogs::GroupDialog d({}, w.session.sheet, 1);
+        d.findChild<QGroupBox *>(QStringLiteral("grpPageTotals"))->setChecked(true);
+        const QString label = d.findChild<QLineEdit *>(QStringLiteral("txtPageLabel"))->text();
+        EXPECT_NE(label.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]"))),
+                  english)
+            << label.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace tessel

@@ -792,7 +792,9 @@ TEST_F(Export, CommandTellsTheOutcome) {
 
     ASSERT_EQ(user.messages.size(), 3u);
     for (int i : {0, 1}) {
-        EXPECT_EQ(user.messages[i].text, QStringLiteral("表格数据导出到excel表成功！"));
+        EXPECT_EQ(user.messages[i].text,
+                  QStringLiteral("表格数据导出到excel表成功！\n") +
+                      file(i == 0 ? QStringLiteral("报表.xlsx") : QStringLiteral("旧.xls.xlsx")));
         EXPECT_EQ(user.messages[i].title, QStringLiteral("导出数据成功"));
         EXPECT_EQ(user.messages[i].icon, base::MessageIcon::Information);
     }

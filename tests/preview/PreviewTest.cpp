@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "base/Language.h"
 #include "preview/SpreadPreview.h"
+#include "print/codes/HeaderFooterCodes.h"
 #include "support/PreviewFixture.h"
 #include "support/Unzip.h"
 #include "widgets/PageView.h"
@@ -235,7 +237,9 @@ TEST_F(Preview, SubstitutesVariablesIntoHeaderAndFooter) {
     grid::PrintSettings &p = session.sheet.printSettings();
     p.header = "/c部门：V部门 V甲 V日期";
     p.footer = "/lV部门/rV";
-    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const print::DateForms forms =
+        print::placeholderDateForms(QLocale::system(), base::interfaceLanguage());
+    const QString date = forms.locale.toString(QDate::currentDate(), forms.date);
     open(2);
     EXPECT_EQ(session.sheet.print().header, "/c部门：销售 <42> " + date);
     EXPECT_EQ(session.sheet.print().footer, "/l销售/rV");
@@ -247,11 +251,9 @@ TEST_F(Preview, SubstitutesVariablesIntoHeaderAndFooter) {
     session.tslVar.clear();
     p.header.clear();
     p.footer = "V部门 V时间";
-    const QString before =
-        QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    const QString before = forms.locale.toString(QDateTime::currentDateTime(), forms.dateTime);
     open(1);
-    const QString after =
-        QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    const QString after = forms.locale.toString(QDateTime::currentDateTime(), forms.dateTime);
     EXPECT_TRUE(session.sheet.print().header.isEmpty());
     const QString footer = session.sheet.print().footer;
     EXPECT_TRUE(footer == "V部门 " + before || footer == "V部门 " + after) << footer.toStdString();
@@ -295,7 +297,7 @@ TEST_F(Preview, ExportButtonWritesTheWorkbookWithTheSubstitutedHeader) {
     user.saveNames.push_back(path);
     click(kColExport);
     ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(user.texts(), QStringList{"表格数据导出到excel表成功！"});
+    EXPECT_EQ(user.texts(), QStringList{"表格数据导出到excel表成功！\n" + path});
     const QString xml =
         QString::fromUtf8(test::unzipPart(path, QStringLiteral("xl/worksheets/sheet1.xml")));
     EXPECT_TRUE(xml.contains("部门：销售部"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QDate>
 
 #include "grid/Sheet.h"
@@ -121,16 +123,39 @@ TEST(SubstituteVariables, ListOrderAndBuiltIns) {
         {"V金额 V日", vars({{"V金额", 1234.5}, {"V日", QDate(2024, 1, 5)}}), "1234.5 2024-01-05"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(substituteVariables(c.text, c.vars, now, zh), c.expected) << c.text.toStdString();
+        EXPECT_EQ(substituteVariables(c.text, c.vars, now, placeholderDateForms(zh, zh)),
+                  c.expected)
+            << c.text.toStdString();
 }
 
 TEST(SubstituteVariables, ASubstitutedDatePrintsWhole) {
     const QDateTime now(QDate(2026, 12, 7), QTime(8, 0));
     const QLocale zh(QLocale::Chinese, QLocale::China);
-    const QString codes = substituteVariables(QStringLiteral("/l制表日期：V日期/n"), {}, now, zh);
+    const QString codes = substituteVariables(QStringLiteral("/l制表日期：V日期/n"), {}, now,
+                                              placeholderDateForms(zh, zh));
     const CodeLayout parsed = parseCodes(codes);
     ASSERT_EQ(parsed.lines.size(), 1u);
     EXPECT_EQ(parsed.lines[0].cells[0].text, QStringLiteral("制表日期：2026∕12∕7"));
+}
+
+// The system's short forms, unless the system locale speaks no language (C, POSIX): then the
+// interface language's, Chinese written out in full.
+TEST(SubstituteVariables, DatesTakeTheSystemFormOrTheInterfaceLanguagesOnC) {
+    const QDateTime now(QDate(2026, 12, 8), QTime(14, 5));
+    const QLocale zh(QLocale::Chinese, QLocale::China), en(QLocale::English);
+    const std::tuple<QLocale, QLocale, const char *> cases[] = {
+        {QLocale::c(), zh, "2026-12-08 14:05|2026-12-08"},
+        {QLocale(QStringLiteral("POSIX")), zh, "2026-12-08 14:05|2026-12-08"},
+        {QLocale::c(), en, "12∕8∕26 2:05 PM|12∕8∕26"},
+        {zh, en, "2026∕12∕8 14:05|2026∕12∕8"},
+        {QLocale(QLocale::German, QLocale::Germany), zh, "08.12.26 14:05|08.12.26"},
+    };
+    for (const auto &[system, interface, expected] : cases) {
+        EXPECT_EQ(substituteVariables(QStringLiteral("V时间|V日期"), {}, now,
+                                      placeholderDateForms(system, interface)),
+                  QString::fromUtf8(expected))
+            << system.name().toStdString() << " / " << interface.name().toStdString();
+    }
 }
 
 TEST(SubstituteVariables, IntoASheetAnnouncesOnlyARealChange) {

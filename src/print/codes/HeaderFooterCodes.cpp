@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "base/Language.h"
 #include "base/ValueText.h"
 #include "grid/Sheet.h"
 
@@ -108,21 +109,35 @@ std::vector<Placeholder> listedPlaceholders(const QVariantList &tslVar) {
     return out;
 }
 
+DateForms placeholderDateForms(const QLocale &system, const QLocale &interfaceLanguage) {
+    if (system.language() != QLocale::C) {
+        return {system, system.dateFormat(QLocale::ShortFormat),
+                system.dateTimeFormat(QLocale::ShortFormat)};
+    }
+    if (interfaceLanguage.language() == QLocale::Chinese) {
+        return {interfaceLanguage, QStringLiteral("yyyy-MM-dd"),
+                QStringLiteral("yyyy-MM-dd HH:mm")};
+    }
+    return {interfaceLanguage, interfaceLanguage.dateFormat(QLocale::ShortFormat),
+            interfaceLanguage.dateTimeFormat(QLocale::ShortFormat)};
+}
+
 QString substituteVariables(const QString &text, const QVariantList &tslVar, const QDateTime &now,
-                            const QLocale &locale) {
+                            const DateForms &forms) {
     QString out = text;
     // Rows are applied one after another over the growing text, so a value that contains a
     // later row's name is rewritten by that row too, and an earlier, shorter name rewrites
     // the start of a longer one.
     for (const Placeholder &p : listedPlaceholders(tslVar))
         out.replace(p.name, asCodeText(p.value));
-    out.replace(kTimePlaceholder, asCodeText(locale.toString(now, QLocale::ShortFormat)));
-    out.replace(kDatePlaceholder, asCodeText(locale.toString(now.date(), QLocale::ShortFormat)));
+    out.replace(kTimePlaceholder, asCodeText(forms.locale.toString(now, forms.dateTime)));
+    out.replace(kDatePlaceholder, asCodeText(forms.locale.toString(now.date(), forms.date)));
     return out;
 }
 
 QString substituteVariables(const QString &text, const QVariantList &tslVar) {
-    return substituteVariables(text, tslVar, QDateTime::currentDateTime(), QLocale::system());
+    return substituteVariables(text, tslVar, QDateTime::currentDateTime(),
+                               placeholderDateForms(QLocale::system(), base::interfaceLanguage()));
 }
 
 bool substituteSheetVariables(grid::Sheet &sheet, const QVariantList &tslVar) {

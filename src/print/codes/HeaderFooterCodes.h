@@ -45,16 +45,31 @@ struct Placeholder {
 // "V" alone, or not named, has no placeholder and is left out.
 std::vector<Placeholder> listedPlaceholders(const QVariantList &tslVar);
 
+// How the built-in placeholders write the date (V日期) and the date and time (V时间): the
+// format strings (QLocale::toString's) and the locale that spells them out.
+struct DateForms {
+    QLocale locale;
+    QString date;
+    QString dateTime;
+};
+
+// The one rule for those forms: the system's short forms, except where the system locale
+// is C or POSIX, which speaks no language: then the interface language's, which for Chinese
+// is yyyy-MM-dd and yyyy-MM-dd HH:mm written out (Qt's own Chinese short form, 2026/12/8,
+// reads as a fraction path in a header) and for another language its short forms.
+DateForms placeholderDateForms(const QLocale &system, const QLocale &interfaceLanguage);
+
 // Replaces the report-variable placeholders in a header or footer code string. `tslVar` is
 // the report variable list: rows, each a QVariantList {name with its "V" prefix, value}.
 // In list order, every occurrence of a row's name is replaced by its value as text (rows
-// named "V" alone, or not named, are skipped); then every "V时间" becomes `now` as the
-// locale's short date and time, and every "V日期" the locale's short date. Replacement is
-// exact and case-sensitive, so a listed 时间 or 日期 wins over the built-in value.
+// named "V" alone, or not named, are skipped); then every "V时间" becomes `now` in the date
+// and time form of `forms`, and every "V日期" its date in the date form. Replacement is exact
+// and case-sensitive, so a listed 时间 or 日期 wins over the built-in value.
 QString substituteVariables(const QString &text, const QVariantList &tslVar, const QDateTime &now,
-                            const QLocale &locale);
+                            const DateForms &forms);
 
-// The same with the current date and time and the system's regional format.
+// The same with the current date and time, in the forms of the system's regional format and
+// the interface language.
 QString substituteVariables(const QString &text, const QVariantList &tslVar);
 
 // Replaces the placeholders in the sheet's print header and footer (substituteVariables
