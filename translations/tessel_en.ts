@@ -1593,7 +1593,7 @@ To keep it, run this on the database:
     </message>
     <message>
         <source>“%1”</source>
-        <translation>“%1”</translation>
+        <translation>&quot;%1&quot;</translation>
     </message>
     <message>
         <source>第 %1 条规则（%2）：%3不是数字</source>
@@ -1776,10 +1776,6 @@ Exit status: 0 done, 1 failed, 2 bad arguments, 130 interrupted (no output writt
     <message>
         <source>%1 秒</source>
         <translation>%1 s</translation>
-    </message>
-    <message>
-        <source>“%1”</source>
-        <translation>&quot;%1&quot;</translation>
     </message>
     <message>
         <source>警告：没有已安装的字体能画出 %1 中的某些字符</source>

@@ -466,10 +466,8 @@ int render(const Options &o) {
                                                            exports::kWorksheetRows, progress);
         progress.finish();
         for (const QString &notice : notices)
-            err() << "tessel: " << tessel::base::tr("注意：%1").arg(notice) << '
-';
-        err() << "tessel: " << tessel::base::tr("已写入工作簿 %1").arg(o.xlsx) << '
-';
+            err() << "tessel: " << tessel::base::tr("注意：%1").arg(notice) << '\n';
+        err() << "tessel: " << tessel::base::tr("已写入工作簿 %1").arg(o.xlsx) << '\n';
     } else if (!o.csv.isEmpty()) {
         exports::writeCsv(o.csv, sheet, progress);
         progress.finish();
