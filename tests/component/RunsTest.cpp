@@ -565,7 +565,10 @@ TEST_F(Runs, BadStoredRowsRunOrSayWhy) {
                     preview->close();
             }
             const QString told = QString::fromUtf8(f.told[row]);
-            EXPECT_EQ(user.messages.size(), told.isEmpty() ? 0u : 1u) << at;
+            // 长's header, past a workbook's print header, is shortened there, which the export
+            // tells after its success.
+            const std::size_t notices = row == 2 && f.col == 16 ? 1u : 0u;
+            EXPECT_EQ(user.messages.size(), (told.isEmpty() ? 0u : 1u) + notices) << at;
             EXPECT_EQ(user.texts().join(u'|').left(told.size()), told) << at;
             EXPECT_EQ(user.busyDepth, 0) << at;
         }
