@@ -124,7 +124,7 @@ TEST(PlainTextLines, IndependentTestsOnEachSegment) {
         {"/fn\"A\"/lA/cB", "A/cB", "B", nullptr},              // a /c inside the left text
         {"/fn\"A\"/l", "", nullptr, nullptr},
         {"/fn\"A\"/c第/p页", nullptr, "", nullptr},  // no pages to number: the part is empty
-        {"/fn\"A\"/l路径 a∕p", "路径 a/p", nullptr, nullptr},  // a value's "/p" is text
+        {"/fn\"A\"/l路径 a∕p", "路径 a/p", nullptr, nullptr},              // a value's "/p" is text
         {"/fn\"A\"/l日期:2026∕12∕7", "日期:2026/12/7", nullptr, nullptr},  // substituted slash
     };
     for (const auto &c : cases) {
