@@ -201,5 +201,4 @@ std::vector<PlainLine> plainTextLines(const QString &codes) {
     return out;
 }
 
-
 }  // namespace tessel::print
