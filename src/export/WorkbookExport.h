@@ -29,9 +29,9 @@
 //
 // Each worksheet prints like the report, on the same pages (WorkbookPageSetup): the sheet's
 // orientation, its paper where the workbook has that paper (workbookPaperIndex; other papers
-// print on the printer's default), its margins and page body, the report's print scale, grid
-// lines when the report prints them, the label row repeated at the top of every printed page
-// when the report repeats it, and the report's header and footer as the workbook's own print
+// print on the printer's default), its margins and page body, the report's print scale (its
+// grid lines are the cells' borders, below), the label row repeated at the top of every printed
+// page when the report repeats it, and the report's header and footer as the workbook's own print
 // header and footer (the page number and count when the report has no footer); the print
 // area starts at the label row.
 //

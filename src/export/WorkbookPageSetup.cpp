@@ -59,7 +59,7 @@ WorkbookPage workbookPage(const grid::Sheet &sheet, const QString &header, const
     page.right = (paper.width() - printable.right()) / kPointsPerInch;
     page.top = (printable.top() + above) / kPointsPerInch;
     page.bottom = (paper.height() - printable.bottom() + below) / kPointsPerInch;
-    if (pages.tablePageCount() > 0 && pages.colBandCount() > 1) {
+    if (pages.tablePageCount() > 0) {
         for (const print::PageColumn &column : pages.columns(1))
             page.chartPixels +=
                 workbookColumnPixels(sheet.colWidth(column.col) * print::kPointsPerWidthUnit);
@@ -102,8 +102,10 @@ void setWorkbookPage(lxw_worksheet *worksheet, const grid::Sheet &sheet, const W
         worksheet_set_paper(worksheet, uint8_t(paper));
     worksheet_set_margins(worksheet, page.left, page.right, page.top, page.bottom);
     worksheet_set_print_scale(worksheet, uint16_t(page.scale));
-    worksheet_gridlines(worksheet,
-                        print.gridLines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
+    // The report's grid lines are the cells' borders (WorkbookStyles): printing the
+    // worksheet's own as well would draw them twice, and frame the empty rows of the print
+    // area around a chart as if they were the table's.
+    worksheet_gridlines(worksheet, LXW_SHOW_SCREEN_GRIDLINES);
     if (print.colHeaders)
         check(worksheet_repeat_rows(worksheet, labelRow, labelRow));
     lxw_header_footer_options header{};

@@ -36,8 +36,9 @@ struct WorkbookPage {
     double header = 0, footer = 0;  // where the print header and footer start
     std::string headerCodes, footerCodes;
     // The widest a chart may be, in the workbook's pixels (worksheet_insert_chart's): the
-    // columns of the report's first band of columns across, so that a chart prints whole on
-    // the pages of that band; 0 for no limit.
+    // columns of the report's first band of columns across (all of them when they fit one
+    // page across), so that a chart prints whole within the print area, which ends at the
+    // last of them; 0 for no limit (a report without table pages).
     int chartPixels = 0;
     // What the user is told: a print header or footer the format's length shortened.
     QStringList notices;

@@ -20,6 +20,7 @@
 #include "export/WorkbookMerges.h"
 #include "export/WorkbookPageSetup.h"
 #include "export/WorkbookStyles.h"
+#include "grid/Sheet.h"
 #include "print/codes/PrintCodes.h"
 
 namespace tessel::grid {
@@ -96,10 +97,13 @@ public:
 
 private:
     // Charts below the data: the blank rows above each, and the height of a default row in
-    // pixels at kPixelsPerInch, the unit a chart's size is inserted in.
+    // pixels at kPixelsPerInch, the unit a chart's size is inserted in. The rows under a chart
+    // are the worksheet's default rows, whose height is the sheet's (set when the pages are
+    // finished); the writer places the chart over them by that height, so the rows a chart
+    // covers, and the print area with them, are counted by it too.
     static constexpr lxw_row_t kChartGapRows = 2;
     static constexpr double kPixelsPerInch = 96.0;
-    static constexpr double kRowPixels = 20.0;
+    static constexpr double kRowPixels = grid::kDefaultRowHeight * kPixelsPerInch / 72.0;
 
     lxw_row_t nextRow();
     void addWorksheet();

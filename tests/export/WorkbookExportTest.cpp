@@ -403,14 +403,14 @@ TEST_F(Export, WorksheetsPrintLikeTheReport) {
          true,
          true,
          true,
-         {"paperSize=\"8\"", "orientation=\"landscape\"", "<printOptions gridLines=\"1\"/>",
+         {"paperSize=\"8\"", "orientation=\"landscape\"",
           // The body below the two 9-point header lines and their gap: 1 in + 28.5 pt.
           "<pageMargins left=\"0.5\" right=\"0.75\" top=\"1.395833333333333\" bottom=\"0.25\" "
           "header=\"1\"",
           "<oddHeader>&amp;C&amp;9&amp;\"A,Regular\"标题\n副标题</oddHeader>",
           "<oddFooter>&amp;C第 &amp;P 页，共 &amp;N 页</oddFooter>",
           "localSheetId=\"0\">Sheet1!$3:$3<", "localSheetId=\"1\">Sheet2!$1:$1<"},
-         {"fitTo"}},
+         {"fitTo", "printOptions"}},  // grid lines print as the cells' borders
         {{241, 140},
          false,
          false,
