@@ -68,26 +68,25 @@ WorkbookPage workbookPage(const grid::Sheet &sheet, const QString &header, const
                                       : printable.top() / kPointsPerInch;
     page.footer = footerLines.empty() ? std::min(kDefaultHeaderMargin, page.bottom / 2)
                                       : (paper.height() - printable.bottom()) / kPointsPerInch;
-    const PrintHeaderText headerText = printHeaderCodes(headerLines);
-    page.headerCodes = headerText.codes;
-    if (headerText.shortened) {
-        page.notices << tessel::base::tr(
-                            "报表的页眉长于工作簿打印页眉的 %1 个字符，"
-                            "工作簿的打印页眉已缩短。")
-                            .arg(kPrintHeaderMax);
-    }
-    if (footerLines.empty()) {
-        page.footerCodes = tessel::base::tr("&C第 &P 页，共 &N 页").toStdString();
-    } else {
-        const PrintHeaderText footerText = printHeaderCodes(footerLines);
-        page.footerCodes = footerText.codes;
-        if (footerText.shortened) {
-            page.notices << tessel::base::tr(
-                                "报表的页脚长于工作簿打印页脚的 %1 个字符，"
-                                "工作簿的打印页脚已缩短。")
-                                .arg(kPrintHeaderMax);
-        }
-    }
+    // The codes of `lines`, telling `shortened` (which names the length as %1) when they had
+    // to be cut to the format's length.
+    const auto codesOf = [&page](const std::vector<print::PrintedLine> &lines,
+                                 const char *shortened) {
+        PrintHeaderText text = printHeaderCodes(lines);
+        if (text.shortened)
+            page.notices << tessel::base::tr(shortened).arg(kPrintHeaderMax);
+        return std::move(text.codes);
+    };
+    page.headerCodes =
+        codesOf(headerLines, QT_TRANSLATE_NOOP("tessel::base",
+                                               "报表的页眉长于工作簿打印页眉的 %1 个字符，"
+                                               "工作簿的打印页眉已缩短。"));
+    page.footerCodes =
+        footerLines.empty()
+            ? tessel::base::tr("&C第 &P 页，共 &N 页").toStdString()
+            : codesOf(footerLines, QT_TRANSLATE_NOOP("tessel::base",
+                                                     "报表的页脚长于工作簿打印页脚的 %1 个字符，"
+                                                     "工作簿的打印页脚已缩短。"));
     return page;
 }
 
